@@ -1,0 +1,20 @@
+#include "platform/win/messages.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+// Every test program runs with a real Qt application on the offscreen platform,
+// so windows, timers and sockets behave as in the programs.
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    Application::SetExceptionHandler([](const std::exception& error) {
+        ADD_FAILURE() << "exception left a message handler: " << error.what();
+    });
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,238 @@
+#include "platform/win/messages.h"
+
+#include "platform/rtl/exceptions.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+
+namespace {
+
+const QEvent::Type kMessageEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class MessageEvent final : public QEvent {
+public:
+    explicit MessageEvent(const TMessage& message) : QEvent(kMessageEventType), m_message(message) {}
+    TMessage& message() { return m_message; }
+
+private:
+    TMessage m_message;
+};
+
+class UtilityWindow final : public QObject {
+public:
+    UtilityWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
+
+    LRESULT dispatch(TMessage& message)
+    {
+        if (m_dead || !m_method)
+            return 0;
+        ++m_depth;
+        Application::Guarded([&] { m_method(message); });
+        --m_depth;
+        return message.Result;
+    }
+
+    void setTimer(UINT_PTR id, UINT elapseMs)
+    {
+        killTimerById(id);
+        const int qtId = startTimer(static_cast<int>(elapseMs == 0 ? 1 : elapseMs), Qt::PreciseTimer);
+        if (qtId != 0)
+            m_timers[id] = qtId;
+    }
+
+    bool killTimerById(UINT_PTR id)
+    {
+        auto it = m_timers.find(id);
+        if (it == m_timers.end())
+            return false;
+        killTimer(it->second);
+        m_timers.erase(it);
+        return true;
+    }
+
+    void markDead() { m_dead = true; }
+    bool dispatching() const { return m_depth > 0; }
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == kMessageEventType) {
+            dispatch(static_cast<MessageEvent*>(e)->message());
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+    void timerEvent(QTimerEvent* e) override
+    {
+        for (const auto& [id, qtId] : m_timers) {
+            if (qtId == e->timerId()) {
+                TMessage message { WM_TIMER, id, 0, 0 };
+                dispatch(message);
+                return;
+            }
+        }
+    }
+
+private:
+    HWND m_handle;
+    TWndMethod m_method;
+    std::map<UINT_PTR, int> m_timers;
+    int m_depth { 0 };
+    bool m_dead { false };
+};
+
+struct Registry {
+    std::mutex lock;
+    std::unordered_map<HWND, UtilityWindow*> windows;
+    std::atomic<HWND> next { 0x1000 };
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+UtilityWindow* find(HWND wnd)
+{
+    std::lock_guard guard(registry().lock);
+    auto it = registry().windows.find(wnd);
+    return it == registry().windows.end() ? nullptr : it->second;
+}
+
+Application::ExceptionHandler& exceptionHandler()
+{
+    static Application::ExceptionHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method)
+{
+    const HWND handle = registry().next.fetch_add(1);
+    auto* window = new UtilityWindow(handle, std::move(method));
+    std::lock_guard guard(registry().lock);
+    registry().windows.emplace(handle, window);
+    return handle;
+}
+
+void DeallocateHWnd(HWND wnd)
+{
+    UtilityWindow* window = nullptr;
+    {
+        std::lock_guard guard(registry().lock);
+        auto it = registry().windows.find(wnd);
+        if (it == registry().windows.end())
+            return;
+        window = it->second;
+        registry().windows.erase(it);
+    }
+    window->markDead();
+    // Deleting the QObject drops its posted events; inside its own handler, or from a
+    // foreign thread, let its own loop do it.
+    if (window->dispatching() || window->thread() != QThread::currentThread())
+        window->deleteLater();
+    else
+        delete window;
+}
+
+bool IsWindow(HWND wnd) { return find(wnd) != nullptr; }
+
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // Posting under the lock keeps the window alive until the event is queued.
+    std::lock_guard guard(registry().lock);
+    auto it = registry().windows.find(wnd);
+    if (it == registry().windows.end())
+        return false;
+    QCoreApplication::postEvent(it->second, new MessageEvent(TMessage { msg, wParam, lParam, 0 }));
+    return true;
+}
+
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    UtilityWindow* window = find(wnd);
+    if (!window)
+        return 0;
+    TMessage message { msg, wParam, lParam, 0 };
+    if (window->thread() == QThread::currentThread())
+        return window->dispatch(message);
+    LRESULT result = 0;
+    QMetaObject::invokeMethod(
+        window, [&] { result = window->dispatch(message); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+LRESULT DefWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs)
+{
+    UtilityWindow* window = find(wnd);
+    if (!window)
+        return 0;
+    window->setTimer(id, elapseMs);
+    return id;
+}
+
+bool KillTimer(HWND wnd, UINT_PTR id)
+{
+    UtilityWindow* window = find(wnd);
+    return window && window->killTimerById(id);
+}
+
+namespace Application {
+
+void ProcessMessages()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool ProcessMessagesUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // The wake-up timer bounds each wait, so done() is looked at even when nothing arrives.
+    QTimer wake;
+    wake.start(5);
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+void SetExceptionHandler(ExceptionHandler handler) { exceptionHandler() = std::move(handler); }
+
+void HandleException(const std::exception& error)
+{
+    if (exceptionHandler())
+        exceptionHandler()(error);
+    else
+        std::fprintf(stderr, "%s\n", error.what());
+}
+
+void Guarded(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const std::exception& error) {
+        HandleException(error);
+    }
+}
+
+}  // namespace Application
