@@ -1,0 +1,166 @@
+#include "platform/rtl/files.h"
+
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/sysutils.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace {
+
+std::string join(std::string_view folder, std::string_view name)
+{
+    std::string result(folder);
+    if (!result.empty() && result.back() != PathDelim)
+        result += PathDelim;
+    result += name;
+    return result;
+}
+
+bool entryExists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(codepage::ToUtf8(path).c_str(), &st) == 0;
+}
+
+// Closes a descriptor on every way out.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int m_fd { -1 };
+};
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ResolveFileName(std::string_view folder, std::string_view name)
+{
+    const std::string given = join(folder, name);
+    if (name.empty() || entryExists(given))
+        return given;
+    const std::string dirPath = folder.empty() ? std::string(".") : codepage::ToUtf8(folder);
+    DIR* dir = ::opendir(dirPath.c_str());
+    if (!dir)
+        return given;
+    std::string best;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view onDisk(entry->d_name);
+        const std::string ansi = codepage::FromUtf8(onDisk);
+        // A name the code page cannot spell is not the one asked for.
+        if (codepage::ToUtf8(ansi) != onDisk)
+            continue;
+        if (AnsiSameText(ansi, name) && (best.empty() || ansi < best))
+            best = ansi;
+    }
+    ::closedir(dir);
+    return best.empty() ? given : join(folder, best);
+}
+
+std::string ResolveFileName(std::string_view path)
+{
+    const std::size_t slash = path.rfind(PathDelim);
+    if (slash == std::string_view::npos)
+        return ResolveFileName(std::string_view(), path);
+    if (slash == 0)
+        return ResolveFileName(path.substr(0, 1), path.substr(1));
+    return ResolveFileName(path.substr(0, slash), path.substr(slash + 1));
+}
+
+bool IsSafeFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+std::string SafeJoin(std::string_view folder, std::string_view name)
+{
+    if (!IsSafeFileName(name))
+        return {};
+    return ResolveFileName(folder, name);
+}
+
+std::string FileSystemName(std::string_view path) { return codepage::ToUtf8(path); }
+
+bool WriteFileAtomically(const std::string& fileName, std::string_view bytes)
+{
+    static std::atomic<unsigned> counter { 0 };
+    const std::string target = codepage::ToUtf8(ResolveFileName(fileName));
+    const std::string temp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    mode_t mode = 0666;
+    struct stat st {};
+    const bool existed = ::stat(target.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode))
+        return false;
+    FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (fd.get() < 0)
+        return false;
+    // The replacement keeps the permissions the file had.
+    bool ok = (!existed || ::fchmod(fd.get(), st.st_mode & 07777) == 0) && writeAll(fd.get(), bytes)
+        && ::fsync(fd.get()) == 0;
+    ok = fd.close() && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    const std::string path = codepage::ToUtf8(ResolveFileName(fileName));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    bytes.clear();
+    if (st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
