@@ -91,7 +91,7 @@ FormatArg MakeArg(const T& value)
 {
     using D = std::decay_t<T>;
     FormatArg a;
-    if constexpr (std::is_same_v<D, const char*> || std::is_same_v<D, char*>) {
+    if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) {
         a.kind = FormatArg::Kind::Text;
         a.s = value ? std::string_view(value) : std::string_view("(null)");
     } else if constexpr (std::is_convertible_v<const T&, std::string_view>) {

@@ -1,0 +1,111 @@
+#include "platform/rtl/files.h"
+
+#include "platform/rtl/codepage.h"
+#include "platform/testing/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+TEST(Files, ResolveFindsAnEntryWhateverItsCase)
+{
+    ScratchDirs dirs;
+    dirs.write("Larkspire.INI", "x");
+    EXPECT_EQ(ResolveFileName(dirs.root(), "larkspire.ini"), dirs.root() + "/Larkspire.INI");
+    EXPECT_EQ(ResolveFileName(dirs.root() + "/LARKSPIRE.ini"), dirs.root() + "/Larkspire.INI");
+}
+
+TEST(Files, ResolvePrefersTheExactSpelling)
+{
+    ScratchDirs dirs;
+    dirs.write("a.txt", "lower");
+    dirs.write("A.txt", "upper");
+    EXPECT_EQ(ResolveFileName(dirs.root(), "A.txt"), dirs.root() + "/A.txt");
+    EXPECT_EQ(ResolveFileName(dirs.root(), "a.txt"), dirs.root() + "/a.txt");
+    // With no exact spelling, the choice is the same every time.
+    EXPECT_EQ(ResolveFileName(dirs.root(), "A.TXT"), dirs.root() + "/A.txt");
+}
+
+TEST(Files, ResolveKeepsTheCallersSpellingForNewFiles)
+{
+    ScratchDirs dirs;
+    EXPECT_EQ(ResolveFileName(dirs.root(), "New File.ini"), dirs.root() + "/New File.ini");
+    EXPECT_EQ(ResolveFileName(dirs.root() + "/missing/x.ini"), dirs.root() + "/missing/x.ini");
+    EXPECT_EQ(ResolveFileName(dirs.root() + "/"), dirs.root() + "/");
+}
+
+TEST(Files, ResolveFoldsCodePageLetters)
+{
+    ScratchDirs dirs;
+    dirs.write("J\xC3\x89R\xC3\x94ME.zkt", "x");  // UTF-8 on disk
+    EXPECT_EQ(ResolveFileName(dirs.root(), Ansi("jérôme.zkt")), dirs.root() + "/" + Ansi("JÉRÔME.zkt"));
+}
+
+TEST(Files, UnsafeNamesAreRefused)
+{
+    EXPECT_TRUE(IsSafeFileName("buddy.gif"));
+    EXPECT_TRUE(IsSafeFileName("..hidden"));
+    EXPECT_TRUE(IsSafeFileName("a..b"));
+    EXPECT_FALSE(IsSafeFileName(""));
+    EXPECT_FALSE(IsSafeFileName("."));
+    EXPECT_FALSE(IsSafeFileName(".."));
+    EXPECT_FALSE(IsSafeFileName("../x"));
+    EXPECT_FALSE(IsSafeFileName("a/b"));
+    EXPECT_FALSE(IsSafeFileName("a\\b"));
+    EXPECT_FALSE(IsSafeFileName("/etc/passwd"));
+    EXPECT_FALSE(IsSafeFileName(std::string("a\0b", 3)));
+}
+
+TEST(Files, SafeJoinKeepsReceivedNamesInTheirFolder)
+{
+    ScratchDirs dirs;
+    dirs.write("Pics/Face.GIF", "g");
+    EXPECT_EQ(SafeJoin(dirs.root() + "/Pics", "face.gif"), dirs.root() + "/Pics/Face.GIF");
+    EXPECT_EQ(SafeJoin(dirs.root() + "/Pics", "new.gif"), dirs.root() + "/Pics/new.gif");
+    EXPECT_EQ(SafeJoin(dirs.root() + "/Pics", "../windows/larkspire.ini"), "");
+    EXPECT_EQ(SafeJoin(dirs.root() + "/Pics", ".."), "");
+    EXPECT_EQ(SafeJoin(dirs.root() + "/Pics", ""), "");
+}
+
+TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaries)
+{
+    ScratchDirs dirs;
+    dirs.write("out/Data.txt", "old contents that are long");
+    ASSERT_TRUE(WriteFileAtomically(dirs.root() + "/out/data.txt", "new\r\n"));
+    EXPECT_EQ(dirs.read("out/Data.txt"), "new\r\n");
+    EXPECT_FALSE(dirs.exists("out/data.txt"));
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(dirs.root() + "/out/DATA.TXT", bytes));
+    EXPECT_EQ(bytes, "new\r\n");
+    // Only the file itself is left in the folder.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.root() + "/out")) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(Files, AtomicWriteKeepsPermissionsAndFailsInAMissingFolder)
+{
+    ScratchDirs dirs;
+    dirs.write("p.txt", "x");
+    const std::string path = dirs.root() + "/p.txt";
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "y"));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_FALSE(WriteFileAtomically(dirs.root() + "/nowhere/p.txt", "y"));
+    EXPECT_FALSE(dirs.exists("nowhere"));
+    std::string bytes;
+    EXPECT_FALSE(ReadWholeFile(dirs.root() + "/nowhere/p.txt", bytes));
+    EXPECT_FALSE(ReadWholeFile(dirs.root(), bytes));
+}
+
+TEST(Files, NamesMeetTheFileSystemInUtf8)
+{
+    EXPECT_EQ(FileSystemName(Ansi("/tmp/Müller")), "/tmp/M\xC3\xBCller");
+}
