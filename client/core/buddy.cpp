@@ -1,0 +1,69 @@
+#include "client/core/buddy.h"
+
+#include "platform/rtl/sysutils.h"
+
+#include <algorithm>
+
+namespace {
+
+// Longer user IDs than this do not exist on the service; the bound keeps the
+// file name well inside the file system's limit even after UTF-8 widening.
+constexpr std::size_t kMaxBuddyNameLength = 100;
+
+}  // namespace
+
+Tbuddy* TBuddyStore::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return m_items[static_cast<std::size_t>(index)].get();
+}
+
+int TBuddyStore::IndexOf(std::string_view name) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        if (AnsiSameText(m_items[static_cast<std::size_t>(i)]->Name, name))
+            return i;
+    }
+    return -1;
+}
+
+Tbuddy* TBuddyStore::Find(std::string_view name) const { return Item(IndexOf(name)); }
+
+Tbuddy* TBuddyStore::Add(std::unique_ptr<Tbuddy> buddy)
+{
+    if (!buddy || Full() || IndexOf(buddy->Name) >= 0)
+        return nullptr;
+    const auto at = std::upper_bound(m_items.begin(), m_items.end(), buddy->Name,
+                                     [](const std::string& name, const std::unique_ptr<Tbuddy>& item) {
+                                         return AnsiCompareText(name, item->Name) < 0;
+                                     });
+    return m_items.insert(at, std::move(buddy))->get();
+}
+
+void TBuddyStore::Remove(std::string_view name)
+{
+    const int index = IndexOf(name);
+    if (index >= 0)
+        m_items.erase(m_items.begin() + index);
+}
+
+void TBuddyStore::Clear() { m_items.clear(); }
+
+bool IsValidBuddyName(std::string_view name)
+{
+    if (name.empty() || name.size() > kMaxBuddyNameLength || name == "." || name == "..")
+        return false;
+    static constexpr std::string_view kRefused = " \\/:*?\"'<>|=";
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127 || kRefused.find(c) != std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+std::string BuddyListFullText()
+{
+    return "\rYour buddy list is full. It can hold at most " + IntToStr(TBuddyStore::kMaxBuddies) +
+           " buddies; please delete one, then retry.";
+}
