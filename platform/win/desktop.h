@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Bookkeeping shared by the processes of one desktop (window titles, named
+// mutexes). A desktop is one Windows directory; its folder lives in the user's
+// runtime directory, private to the user.
+namespace desktop {
+
+// The folder of the current desktop (file-system spelling), made on first use;
+// "" when none can be made or the place is not the user's own.
+std::string Folder();
+
+// The Windows directory that names the current desktop.
+std::string WindowsDirectory();
+
+}  // namespace desktop
