@@ -1,0 +1,54 @@
+#pragma once
+
+#include "kit/qorprocs.h"
+#include "kit/qortimerpool.h"
+
+#include <memory>
+#include <string>
+
+// The one application object every kit component can reach: the shared timer
+// pool, the previous-instance flag and where the kit writes its log.
+class TNamedMutex;
+
+class TQORApplication final {
+public:
+    TQORApplication();
+    ~TQORApplication();
+    TQORApplication(const TQORApplication&) = delete;
+    TQORApplication& operator=(const TQORApplication&) = delete;
+
+    // Another copy of this program (same file name) was running on the desktop
+    // when this one started.
+    bool PrevInstance() const { return m_prevInstance; }
+
+    TQORTimerPool& TimerPool() { return *m_timerPool; }
+
+    qorprocs::TQORPathPrefix LogPrefix() const { return m_logPrefix; }
+    void SetLogPrefix(qorprocs::TQORPathPrefix prefix) { m_logPrefix = prefix; }
+    const std::string& LogFile() const { return m_logFile; }
+    // A blank name is the program's name with ".LOG"; a name without extension gets ".LOG".
+    void SetLogFile(const std::string& name);
+
+    std::string Company;
+    std::string Version;
+    // "Software\<company>\<title or program path>\<version>\", the registry's own separators.
+    std::string DefaultRegistryPath() const;
+
+private:
+    // TODO: TQORIniCtrl
+    std::unique_ptr<TQORTimerPool> m_timerPool;
+    std::unique_ptr<TNamedMutex> m_mutex;
+    bool m_prevInstance { false };
+    qorprocs::TQORPathPrefix m_logPrefix { qorprocs::ppProgram };
+    std::string m_logFile;
+};
+
+// The kit's initialisation, counted across its users; the last finalisation frees
+// the application object. Call with a running QApplication.
+void QORInitialize();
+void QORFinalize();
+// The application object; nullptr outside initialisation.
+TQORApplication* QORApplication();
+
+// The running program's full path and its file name without the folder, in the code page.
+std::string ProgramFileName();

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "kit/qorobject.h"
+#include "platform/win/messages.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <memory>
+
+class TForm;
+
+// The owner-form messages the kit's components act on; the window system's own
+// events reach them under these numbers.
+inline constexpr UINT WM_NCDESTROY = 0x0082;
+inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+inline constexpr WPARAM SC_MINIMIZE = 0xF020;
+inline constexpr WPARAM SC_CLOSE = 0xF060;
+
+// A component that sees its owner form's messages before the form does and may
+// keep them from it. The form's close box arrives as WM_SYSCOMMAND SC_CLOSE, its
+// minimising as SC_MINIMIZE, its destruction as WM_DESTROY.
+class TQORWndProcComponent : public TQORComponent {
+public:
+    explicit TQORWndProcComponent(TForm* owner);
+    ~TQORWndProcComponent() override;
+
+    TForm* OwnerForm() const { return m_owner.data(); }
+    // 0 without an owner.
+    HWND OwnerHandle() const;
+    bool IsHandleReady() const;
+
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value);
+    bool Hooked() const { return m_hook != nullptr; }
+
+    // After construction: hooks the owner when enabled.
+    void Loaded() override;
+
+    // Hands one owner message to the hook; true when it went on to the form.
+    bool DeliverMessage(TMessage& message);
+
+protected:
+    virtual void Hook();
+    virtual void Unhook();
+    // Derived components act on their messages and hand the rest to this base,
+    // which passes them on to the form; after WM_DESTROY nothing passes.
+    virtual void WndProc(TMessage& message);
+    bool OwnerDestroying() const { return m_ownerDestroying; }
+
+private:
+    class EventHook;
+
+    bool InstallHook();
+    void RestoreWndProc();
+    void OwnerGone();
+
+    bool m_enabled { true };
+    bool m_ownerDestroying { false };
+    bool m_passedOn { false };
+    QPointer<TForm> m_owner;
+    QMetaObject::Connection m_ownerGone;
+    std::unique_ptr<EventHook> m_hook;
+};

@@ -1,0 +1,118 @@
+#include "kit/qorwndproc.h"
+
+#include "platform/ui/form.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Keeps the close box from its form and notes what it saw.
+class CloseKeeper final : public TQORWndProcComponent {
+public:
+    using TQORWndProcComponent::TQORWndProcComponent;
+    std::vector<UINT> seen;
+    bool keepClose { true };
+
+protected:
+    void WndProc(TMessage& message) override
+    {
+        seen.push_back(message.Msg);
+        if (keepClose && message.Msg == WM_SYSCOMMAND && message.WParam == SC_CLOSE)
+            return;
+        TQORWndProcComponent::WndProc(message);
+    }
+};
+
+void PressCloseBox(TForm& form)
+{
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&form, &close);
+}
+
+}  // namespace
+
+TEST(WndProcComponent, HooksOnlyOnceLoaded)
+{
+    TForm form;
+    CloseKeeper keeper(&form);
+    EXPECT_FALSE(keeper.Hooked());
+    keeper.Loaded();
+    EXPECT_TRUE(keeper.Hooked());
+    EXPECT_EQ(keeper.OwnerHandle(), form.Handle());
+}
+
+TEST(WndProcComponent, KeptCloseBoxLeavesFormOpen)
+{
+    TForm form;
+    form.Show();
+    CloseKeeper keeper(&form);
+    keeper.Loaded();
+    PressCloseBox(form);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(keeper.seen, (std::vector<UINT> { WM_SYSCOMMAND }));
+}
+
+TEST(WndProcComponent, DisabledComponentLetsTheFormClose)
+{
+    TForm form;
+    form.Show();
+    CloseKeeper keeper(&form);
+    keeper.Loaded();
+    keeper.SetEnabled(false);
+    EXPECT_FALSE(keeper.Hooked());
+    PressCloseBox(form);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_TRUE(keeper.seen.empty());
+    keeper.SetEnabled(true);
+    EXPECT_TRUE(keeper.Hooked());
+}
+
+TEST(WndProcComponent, PassedOnCloseClosesTheForm)
+{
+    TForm form;
+    form.Show();
+    CloseKeeper keeper(&form);
+    keeper.keepClose = false;
+    keeper.Loaded();
+    PressCloseBox(form);
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST(WndProcComponent, MessagesAfterDestroyAreDropped)
+{
+    TForm form;
+    CloseKeeper keeper(&form);
+    keeper.Loaded();
+    TMessage destroy { WM_DESTROY, 0, 0, 0 };
+    EXPECT_TRUE(keeper.DeliverMessage(destroy));
+    TMessage late { WM_NCDESTROY, 0, 0, 0 };
+    EXPECT_FALSE(keeper.DeliverMessage(late));
+}
+
+TEST(WndProcComponent, DestroyedOwnerUnhooksTheComponent)
+{
+    auto* form = new TForm;
+    CloseKeeper keeper(form);
+    keeper.Loaded();
+    form->Free();
+    EXPECT_FALSE(keeper.Hooked());
+    EXPECT_EQ(keeper.OwnerHandle(), 0u);
+    EXPECT_EQ(keeper.seen, (std::vector<UINT> { WM_DESTROY }));
+}
+
+TEST(WndProcComponent, ComponentGoneBeforeItsFormLeavesFormWorking)
+{
+    TForm form;
+    form.Show();
+    {
+        CloseKeeper keeper(&form);
+        keeper.Loaded();
+    }
+    PressCloseBox(form);
+    EXPECT_FALSE(form.Visible());
+}
