@@ -1,5 +1,8 @@
 #include "platform/win/desktop.h"
 
+#include "platform/rtl/files.h"
+#include "platform/win/directories.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -58,27 +61,13 @@ std::string runtimeRoot()
 
 namespace desktop {
 
-std::string WindowsDirectory()
-{
-    std::string dir = environment("KORVO_WINDIR");
-    if (dir.empty()) {
-        std::string config = environment("XDG_CONFIG_HOME");
-        if (config.empty())
-            config = environment("HOME") + "/.config";
-        dir = config + "/korvo";
-    }
-    while (dir.size() > 1 && dir.back() == '/')
-        dir.pop_back();
-    return dir;
-}
-
 std::string Folder()
 {
     const std::string root = runtimeRoot();
     if (root.empty())
         return {};
     // Two spellings of one folder (a symlink, "a/../b") are one desktop.
-    const QString windowsDir = QString::fromStdString(WindowsDirectory());
+    const QString windowsDir = QString::fromStdString(FileSystemName(GetWindowsDir()));
     QString canonical = QFileInfo(windowsDir).canonicalFilePath();
     if (canonical.isEmpty())
         canonical = QDir::cleanPath(QDir(windowsDir).absolutePath());

@@ -11,7 +11,4 @@ namespace desktop {
 // "" when none can be made or the place is not the user's own.
 std::string Folder();
 
-// The Windows directory that names the current desktop.
-std::string WindowsDirectory();
-
 }  // namespace desktop
