@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/rtl/exceptions.h"
+
+#include <string>
+
+class TStringList;
+
+// Raised when a write cannot reach the file: "Unable to write to <file>".
+class EIniFileException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// An INI file with the platform's profile semantics: sections and keys are
+// case-blind and the first match wins; values come back trimmed and unquoted.
+// The file is read at every call and written in place at every write, keeping
+// its order, comments and unknown lines. A bare name lives in the Windows directory.
+class TIniFile {
+public:
+    explicit TIniFile(const std::string& fileName);
+    virtual ~TIniFile() = default;
+
+    const std::string& FileName() const { return m_fileName; }
+
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    // Decimal, or hex written "0x.." or "$.."; anything else gives the default.
+    int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
+    // True when the value reads as a non-zero integer.
+    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+    double ReadFloat(const std::string& section, const std::string& key, double defaultValue) const;
+
+    // A missing file is created; a missing folder is not, and the write raises
+    // EIniFileException. Line breaks in the texts become blanks, so a value
+    // cannot add lines of its own.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+    void WriteFloat(const std::string& section, const std::string& key, double value);
+
+    // Key names of the section, each once, in file order.
+    void ReadSection(const std::string& section, TStringList& strings) const;
+    // Section names, each once, in file order.
+    void ReadSections(TStringList& strings) const;
+    // "key=value" lines of the section, values as ReadString gives them.
+    void ReadSectionValues(const std::string& section, TStringList& strings) const;
+    // Removes every section of that name with all its lines.
+    void EraseSection(const std::string& section);
+    // Removes the key's lines from the section.
+    void DeleteKey(const std::string& section, const std::string& key);
+    // True when the section's header is in the file.
+    bool SectionExists(const std::string& section) const;
+    bool ValueExists(const std::string& section, const std::string& key) const;
+    // Writes are immediate; kept for callers that flush.
+    void UpdateFile() {}
+
+private:
+    std::string readFile() const;
+    void writeFile(const std::string& bytes) const;
+
+    std::string m_fileName;
+};
