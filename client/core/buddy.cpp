@@ -50,6 +50,29 @@ void TBuddyStore::Remove(std::string_view name)
 
 void TBuddyStore::Clear() { m_items.clear(); }
 
+TBuddySocket* TPeerSocketList::Find(std::string_view name) const
+{
+    for (const auto& [key, socket] : m_items)
+        if (AnsiSameText(key, name))
+            return socket;
+    return nullptr;
+}
+
+std::string TPeerSocketList::NameOf(const TBuddySocket* socket) const
+{
+    for (const auto& [key, item] : m_items)
+        if (item == socket)
+            return key;
+    return {};
+}
+
+void TPeerSocketList::Add(const std::string& name, TBuddySocket* socket) { m_items.emplace_back(name, socket); }
+
+void TPeerSocketList::Remove(std::string_view name)
+{
+    std::erase_if(m_items, [&](const auto& item) { return AnsiSameText(item.first, name); });
+}
+
 bool IsValidBuddyName(std::string_view name)
 {
     if (name.empty() || name.size() > kMaxBuddyNameLength || name == "." || name == "..")

@@ -66,6 +66,22 @@ private:
     std::vector<std::unique_ptr<Tbuddy>> m_items;
 };
 
+// Buddy name -> peer socket of each online buddy, names compared without regard to case.
+class TPeerSocketList {
+public:
+    int Count() const { return static_cast<int>(m_items.size()); }
+    bool Contains(std::string_view name) const { return Find(name) != nullptr; }
+    TBuddySocket* Find(std::string_view name) const;
+    // The name of the entry holding socket, "" when none does.
+    std::string NameOf(const TBuddySocket* socket) const;
+    void Add(const std::string& name, TBuddySocket* socket);
+    void Remove(std::string_view name);
+    void Clear() { m_items.clear(); }
+
+private:
+    std::vector<std::pair<std::string, TBuddySocket*>> m_items;
+};
+
 // A buddy name is a user ID and becomes a file name: the same characters are
 // refused as in a user name typed at sign-on, and control bytes, ".." and overlong names.
 bool IsValidBuddyName(std::string_view name);
