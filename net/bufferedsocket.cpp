@@ -1,0 +1,445 @@
+#include "net/bufferedsocket.h"
+
+#include "net/sockctrl.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char* const kNoSendRecv = "Recv or Send cannot be called on a buffered socket.";
+const char* const kBlockZero = "Cannot read block/record - size is zero.";
+const char* const kWriteFull = "Write buffer full, user did not flush";
+const char* const kBlockTooLarge = "Block size is larger than buffer size.";
+const char* const kDataLost = "Cannot change buffer size - data will be lost.";
+const char* const kPullUp = "Cannot pull up buffer - amount to pull up larger than total buffer.";
+const char* const kReadFull = "Read buffer full, user did not flush";
+const char* const kAlreadySending = "Already sending a stream.";
+const char* const kAlreadyReceiving = "Already receiving a stream.";
+
+constexpr int kDefaultBufferSize = 1024;
+
+}  // namespace
+
+TBufferedSocketBase::TBufferedSocketBase(TSockCtrl* component)
+    : TStreamSocket(component), m_readBuffer(kDefaultBufferSize, 0), m_writeBuffer(kDefaultBufferSize, 0)
+{
+}
+
+TBufferedSocketBase::~TBufferedSocketBase()
+{
+    if (m_ownsSendStream)
+        delete m_sendStream;
+    if (m_ownsReceiveStream)
+        delete m_receiveStream;
+}
+
+int TBufferedSocketBase::Send(const void*, int) { throw EBufferedSocketException(kNoSendRecv); }
+int TBufferedSocketBase::Receive(void*, int) { throw EBufferedSocketException(kNoSendRecv); }
+
+void TBufferedSocketBase::DoRead()
+{
+    auto keep = weak_from_this().lock();
+    FillReadBuffer();
+    TStreamSocket::DoRead();
+}
+
+void TBufferedSocketBase::DoWrite()
+{
+    auto keep = weak_from_this().lock();
+    FlushWriteBuffer();
+    TStreamSocket::DoWrite();
+}
+
+void TBufferedSocketBase::DoConnect()
+{
+    auto keep = weak_from_this().lock();
+    // Lines written while the connect was under way go out first.
+    if (Connected())
+        FlushWriteBuffer();
+    TStreamSocket::DoConnect();
+}
+
+void TBufferedSocketBase::DoReadBufferEmpty()
+{
+    if (OnReadBufferEmpty)
+        OnReadBufferEmpty(this);
+}
+
+void TBufferedSocketBase::DoReadBufferFull()
+{
+    if (OnReadBufferFull)
+        OnReadBufferFull(this);
+    if (m_readCount >= ReadBufferSize()) {
+        // Nothing can be taken in any more: end this connection rather than stall it.
+        DoDisconnect();
+        throw EBufferedSocketException(kReadFull);
+    }
+}
+
+void TBufferedSocketBase::DoWriteBufferEmpty()
+{
+    if (m_sending && m_sendStream && m_sendStream->Position() >= m_sendStream->Size()) {
+        EndSending();
+        DoFileSent();
+    }
+    if (OnWriteBufferEmpty)
+        OnWriteBufferEmpty(this);
+}
+
+void TBufferedSocketBase::DoWriteBufferFull()
+{
+    if (OnWriteBufferFull)
+        OnWriteBufferFull(this);
+}
+
+void TBufferedSocketBase::DoWriteBufferChange()
+{
+    if (OnWriteBufferChange)
+        OnWriteBufferChange(this);
+}
+
+void TBufferedSocketBase::DoReadBufferChange()
+{
+    if (OnReadBufferChange)
+        OnReadBufferChange(this);
+}
+
+void TBufferedSocketBase::DoFileSent()
+{
+    if (OnFileSent)
+        OnFileSent(this);
+}
+
+void TBufferedSocketBase::DoFileReceived()
+{
+    if (OnFileReceived)
+        OnFileReceived(this);
+}
+
+void TBufferedSocketBase::PullUpRead(int count)
+{
+    if (count > ReadBufferSize())
+        throw EBufferedSocketException(kPullUp);
+    if (count <= 0)
+        return;
+    std::memmove(m_readBuffer.data(), m_readBuffer.data() + count, static_cast<std::size_t>(m_readCount - count));
+    m_readCount -= count;
+    if (m_readCount == 0)
+        DoReadBufferEmpty();
+}
+
+void TBufferedSocketBase::PullUpWrite(int count)
+{
+    if (count > WriteBufferSize())
+        throw EBufferedSocketException(kPullUp);
+    if (count <= 0)
+        return;
+    std::memmove(m_writeBuffer.data(), m_writeBuffer.data() + count, static_cast<std::size_t>(m_writeCount - count));
+    m_writeCount -= count;
+    if (m_writeCount == 0)
+        DoWriteBufferEmpty();
+}
+
+void TBufferedSocketBase::Appended()
+{
+    if (m_writeCount == WriteBufferSize())
+        DoWriteBufferFull();
+}
+
+int TBufferedSocketBase::Read(void* buffer, int count)
+{
+    const int n = std::clamp(count, 0, m_readCount);
+    std::memcpy(buffer, m_readBuffer.data(), static_cast<std::size_t>(n));
+    PullUpRead(n);
+    return n;
+}
+
+int TBufferedSocketBase::ReadToStream(TStream& stream, int count)
+{
+    const int n = std::clamp(count, 0, m_readCount);
+    stream.WriteBuffer(m_readBuffer.data(), n);
+    PullUpRead(n);
+    return n;
+}
+
+bool TBufferedSocketBase::ReadBlock(void* buffer, int count)
+{
+    if (count == 0)
+        throw EBufferedSocketException(kBlockZero);
+    if (count < 0 || m_readCount < count)
+        return false;
+    std::memcpy(buffer, m_readBuffer.data(), static_cast<std::size_t>(count));
+    PullUpRead(count);
+    return true;
+}
+
+bool TBufferedSocketBase::ReadRecord(void* buffer) { return ReadBlock(buffer, m_recordSize); }
+
+int TBufferedSocketBase::Write(const void* buffer, int count)
+{
+    if (count > WriteBufferSize())
+        throw EBufferedSocketException(kWriteFull);
+    const int n = std::clamp(count, 0, WriteBufferSize() - m_writeCount);
+    if (n == 0)
+        return 0;
+    std::memcpy(m_writeBuffer.data() + m_writeCount, buffer, static_cast<std::size_t>(n));
+    m_writeCount += n;
+    Appended();
+    return n;
+}
+
+int TBufferedSocketBase::WriteFromStream(TStream& stream, int count)
+{
+    if (count > WriteBufferSize())
+        throw EBufferedSocketException(kWriteFull);
+    const int n = std::clamp(count, 0, WriteBufferSize() - m_writeCount);
+    if (n == 0)
+        return 0;
+    const auto got = static_cast<int>(stream.Read(m_writeBuffer.data() + m_writeCount, n));
+    if (got <= 0)
+        return 0;
+    m_writeCount += got;
+    Appended();
+    return got;
+}
+
+bool TBufferedSocketBase::WriteBlock(const void* buffer, int count)
+{
+    if (count > WriteBufferSize() - m_writeCount)
+        throw EBufferedSocketException(kBlockTooLarge);
+    if (count <= 0)
+        return true;
+    std::memcpy(m_writeBuffer.data() + m_writeCount, buffer, static_cast<std::size_t>(count));
+    m_writeCount += count;
+    Appended();
+    return true;
+}
+
+bool TBufferedSocketBase::WriteRecord(const void* buffer) { return WriteBlock(buffer, m_recordSize); }
+
+bool TBufferedSocketBase::ReadString(std::string& text, const std::string& terminator, bool keepTerminator)
+{
+    if (terminator.empty() || m_readCount < static_cast<int>(terminator.size()))
+        return false;
+    const char* begin = m_readBuffer.data();
+    const char* end = begin + m_readCount;
+    const char* found = std::search(begin, end, terminator.begin(), terminator.end());
+    if (found == end)
+        return false;
+    const auto length = static_cast<std::size_t>(found - begin);
+    text.assign(begin, length + (keepTerminator ? terminator.size() : 0));
+    PullUpRead(static_cast<int>(length + terminator.size()));
+    return true;
+}
+
+bool TBufferedSocketBase::WriteString(const std::string& text, const std::string& terminator)
+{
+    const std::size_t needed = text.size() + terminator.size();
+    if (needed > static_cast<std::size_t>(WriteBufferSize() - m_writeCount))
+        return false;
+    bool ok = WriteBlock(text.data(), static_cast<int>(text.size()));
+    if (ok && !terminator.empty())
+        ok = WriteBlock(terminator.data(), static_cast<int>(terminator.size()));
+    return ok;
+}
+
+bool TBufferedSocketBase::WritePChar(const char* text, const char* terminator)
+{
+    return TBufferedSocketBase::WriteString(text ? text : "", terminator ? terminator : "");
+}
+
+void TBufferedSocketBase::FlushWriteBuffer()
+{
+    if (m_writeCount == 0)
+        return;
+    auto keep = weak_from_this().lock();
+    try {
+        int sent = 0;
+        do {
+            sent = TStreamSocket::Send(m_writeBuffer.data(), m_writeCount);
+            if (sent > 0) {
+                PullUpWrite(sent);
+                DoWriteBufferChange();
+                if (m_sending)
+                    Refill();
+            }
+        } while (sent > 0);
+    } catch (const ESockError&) {
+        if (m_lastError != winsock::WSAECONNRESET)
+            throw;
+        DoDisconnect();
+    }
+}
+
+void TBufferedSocketBase::FillReadBuffer()
+{
+    auto keep = weak_from_this().lock();
+    try {
+        int got = 0;
+        do {
+            got = 0;
+            const int room = ReadBufferSize() - m_readCount;
+            if (room > 0)
+                got = TStreamSocket::Receive(m_readBuffer.data() + m_readCount, room);
+            if (got > 0) {
+                m_readCount += got;
+                DoReadBufferChange();
+                Feed();
+                if (m_readCount == ReadBufferSize())
+                    DoReadBufferFull();
+            }
+        } while (got > 0 && Connected());
+    } catch (const ESockError&) {
+        if (m_lastError != winsock::WSAECONNRESET)
+            throw;
+        DoDisconnect();
+    }
+}
+
+void TBufferedSocketBase::Close()
+{
+    auto keep = weak_from_this().lock();
+    TStreamSocket::Close();
+    EndSending();
+    EndReceiving();
+    // Nothing of this connection may lead the next one.
+    m_readCount = 0;
+    m_writeCount = 0;
+}
+
+std::vector<char> TBufferedSocketBase::Resized(const std::vector<char>& buffer, int held, int size)
+{
+    if (size <= 0 || size < held)
+        throw EBufferedSocketException(kDataLost);
+    std::vector<char> resized(static_cast<std::size_t>(size), 0);
+    std::memcpy(resized.data(), buffer.data(), static_cast<std::size_t>(held));
+    return resized;
+}
+
+void TBufferedSocketBase::SetReadBufferSize(int size)
+{
+    if (size == ReadBufferSize())
+        return;
+    m_readBuffer = Resized(m_readBuffer, m_readCount, size);
+}
+
+void TBufferedSocketBase::SetWriteBufferSize(int size)
+{
+    if (size == WriteBufferSize())
+        return;
+    m_writeBuffer = Resized(m_writeBuffer, m_writeCount, size);
+}
+
+void TBufferedSocketBase::SetRecordSize(int size)
+{
+    if (size > ReadBufferSize() || size > WriteBufferSize())
+        throw EBufferedSocketException(kDataLost);
+    m_recordSize = size;
+}
+
+void TBufferedSocketBase::Refill()
+{
+    if (!m_sending || !m_sendStream)
+        return;
+    const std::int64_t left = m_sendStream->Size() - m_sendStream->Position();
+    const int room = WriteBufferSize() - m_writeCount;
+    const int n = static_cast<int>(std::min<std::int64_t>(left, room));
+    if (n > 0)
+        WriteFromStream(*m_sendStream, n);
+}
+
+void TBufferedSocketBase::Feed()
+{
+    if (!m_receiving || !m_receiveStream)
+        return;
+    const int n = static_cast<int>(std::min<std::int64_t>(m_readCount, m_receiveTotal - m_received));
+    if (n > 0)
+        m_received += ReadToStream(*m_receiveStream, n);
+    if (m_receiving && m_received >= m_receiveTotal) {
+        EndReceiving();
+        DoFileReceived();
+    }
+}
+
+void TBufferedSocketBase::EndSending()
+{
+    if (m_ownsSendStream)
+        delete m_sendStream;
+    m_sendStream = nullptr;
+    m_ownsSendStream = false;
+    m_sending = false;
+}
+
+void TBufferedSocketBase::EndReceiving()
+{
+    if (m_ownsReceiveStream)
+        delete m_receiveStream;
+    m_receiveStream = nullptr;
+    m_ownsReceiveStream = false;
+    m_receiving = false;
+}
+
+void TBufferedSocketBase::SendStream(TStream* stream, bool owns)
+{
+    if (m_sending) {
+        if (owns)
+            delete stream;
+        throw Exception(kAlreadySending);
+    }
+    auto keep = weak_from_this().lock();
+    m_sendStream = stream;
+    m_ownsSendStream = owns;
+    m_sending = true;
+    stream->Seek(0, soBeginning);
+    Refill();
+    FlushWriteBuffer();
+    // A stream with nothing in it never empties the write buffer: it is sent at once.
+    if (m_sending && m_writeCount == 0 && m_sendStream->Position() >= m_sendStream->Size()) {
+        EndSending();
+        DoFileSent();
+    }
+}
+
+void TBufferedSocketBase::ReceiveStream(TStream* stream, std::int64_t count, bool owns)
+{
+    if (m_receiving) {
+        if (owns)
+            delete stream;
+        throw Exception(kAlreadyReceiving);
+    }
+    m_receiveStream = stream;
+    m_ownsReceiveStream = owns;
+    m_receiving = true;
+    m_receiveTotal = count < 0 ? 0 : count;
+    m_received = 0;
+    Feed();
+}
+
+std::int64_t TBufferedSocketBase::SendStreamPosition()
+{
+    if (!m_sending || !m_sendStream)
+        throw Exception("Cannot get stream position - not sending any stream");
+    return m_sendStream->Position();
+}
+
+std::int64_t TBufferedSocketBase::ReceiveStreamPosition()
+{
+    if (!m_receiving || !m_receiveStream)
+        throw Exception("Cannot get stream position - not receiving any stream");
+    return m_receiveStream->Position();
+}
+
+void TBufferedSocket::SendFile(const std::string& fileName)
+{
+    if (Sending())
+        throw Exception(kAlreadySending);
+    SendStream(new TFileStream(fileName, fmOpenRead | fmShareDenyWrite), true);
+}
+
+void TBufferedSocket::ReceiveFile(const std::string& fileName, std::int64_t count)
+{
+    if (Receiving())
+        throw Exception(kAlreadyReceiving);
+    ReceiveStream(new TFileStream(fileName, fmCreate), count, true);
+}

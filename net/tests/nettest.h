@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/win/messages.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Exceptions that leave message handlers, caught for a test that expects them.
+class CapturedExceptions {
+public:
+    CapturedExceptions()
+    {
+        Application::SetExceptionHandler([this](const std::exception& e) { messages.push_back(e.what()); });
+    }
+    ~CapturedExceptions();
+    std::vector<std::string> messages;
+};
+
+// Runs the loop until done() or a generous safety limit.
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    return Application::ProcessMessagesUntil(done, timeoutMs);
+}

@@ -1,0 +1,343 @@
+#include "platform/win/winsock.h"
+
+#include "nettest.h"
+#include "rawpeer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+using namespace winsock;
+
+namespace {
+
+constexpr UINT kSelect = WM_USER + 1;
+constexpr UINT kLookup = WM_USER + 2;
+
+struct Note {
+    SOCKET socket;
+    int event;
+    int error;
+};
+
+// A window that records select notifications.
+class Recorder {
+public:
+    Recorder()
+    {
+        wnd = AllocateHWnd([this](TMessage& m) {
+            if (m.Msg == kSelect)
+                notes.push_back({ static_cast<SOCKET>(m.WParam), WSAGETSELECTEVENT(m.LParam), WSAGETSELECTERROR(m.LParam) });
+            if (m.Msg == kLookup) {
+                lookupTask = m.WParam;
+                lookupError = WSAGETASYNCERROR(m.LParam);
+            }
+        });
+        WSAData data;
+        WSAStartup(0x0101, &data);
+    }
+    ~Recorder()
+    {
+        DeallocateHWnd(wnd);
+        WSACleanup();
+    }
+    int count(int event) const
+    {
+        int n = 0;
+        for (const auto& note : notes)
+            n += note.event == event;
+        return n;
+    }
+    const Note* last(int event) const
+    {
+        for (auto it = notes.rbegin(); it != notes.rend(); ++it)
+            if (it->event == event)
+                return &*it;
+        return nullptr;
+    }
+    HWND wnd { 0 };
+    std::vector<Note> notes;
+    HANDLE lookupTask { 0 };
+    int lookupError { -1 };
+};
+
+sockaddr_in Loopback(std::uint16_t port)
+{
+    sockaddr_in sa {};
+    sa.sin_family = WS_AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = inet_addr("127.0.0.1");
+    return sa;
+}
+
+void Settle() { Application::ProcessMessagesUntil([] { return false; }, 100); }
+
+SOCKET ConnectAsync(Recorder& r, std::uint16_t port, long events)
+{
+    SOCKET s = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    WSAAsyncSelect(s, r.wnd, kSelect, events);
+    sockaddr_in sa = Loopback(port);
+    const int rc = connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    EXPECT_EQ(rc, SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK) << "a non-blocking connect completes by message";
+    return s;
+}
+
+}  // namespace
+
+TEST(WinsockStandIn, HandlesAreNeverReused)
+{
+    Recorder r;
+    SOCKET first = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    ASSERT_NE(first, INVALID_SOCKET);
+    closesocket(first);
+    SOCKET second = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(closesocket(first), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+    closesocket(second);
+}
+
+TEST(WinsockStandIn, WithoutStartupSocketsAreRefused)
+{
+    EXPECT_EQ(socket(WS_AF_INET, WS_SOCK_STREAM, 0), INVALID_SOCKET);
+    EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+}
+
+TEST(WinsockStandIn, ConnectPostsConnectThenWriteOnce)
+{
+    Recorder r;
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_WRITE) > 0; }));
+    Settle();
+    ASSERT_GE(r.notes.size(), 2u);
+    EXPECT_EQ(r.notes[0].event, FD_CONNECT);
+    EXPECT_EQ(r.notes[0].error, 0);
+    EXPECT_EQ(r.notes[0].socket, s);
+    EXPECT_EQ(r.count(FD_WRITE), 1) << "FD_WRITE comes once, not while the socket stays writable";
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, ARefusedConnectReports10061)
+{
+    Recorder r;
+    SOCKET s = ConnectAsync(r, UnusedPort(), FD_CONNECT | FD_CLOSE);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
+    EXPECT_EQ(r.last(FD_CONNECT)->error, WSAECONNREFUSED);
+    Settle();
+    EXPECT_EQ(r.count(FD_CLOSE), 0);
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, ReadIsPostedOnceUntilRecvAndAgainWhileDataRemains)
+{
+    Recorder r;
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_CONNECT | FD_CLOSE);
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
+    ASSERT_TRUE(peer.sendAll("abcdef"));
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) > 0; }));
+    ASSERT_TRUE(peer.sendAll("ghi"));
+    Settle();
+    EXPECT_EQ(r.count(FD_READ), 1) << "no second FD_READ before recv";
+    char buf[16];
+    EXPECT_EQ(recv(s, buf, 4, 0), 4);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) == 2; }));
+    EXPECT_EQ(recv(s, buf, sizeof buf, 0), 5);
+    EXPECT_EQ(std::string(buf, 5), "efghi");
+    Settle();
+    EXPECT_EQ(r.count(FD_READ), 2) << "nothing left, nothing posted";
+    EXPECT_EQ(recv(s, buf, sizeof buf, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, AnOrderlyEndIsOneCloseAfterTheData)
+{
+    Recorder r;
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_CONNECT | FD_CLOSE);
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
+    peer.sendAll("bye");
+    peer.close();
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) > 0; }));
+    Settle();
+    EXPECT_EQ(r.count(FD_CLOSE), 0) << "the end waits until the data is read";
+    char buf[8];
+    EXPECT_EQ(recv(s, buf, sizeof buf, 0), 3);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CLOSE) > 0; }));
+    Settle();
+    EXPECT_EQ(r.count(FD_CLOSE), 1);
+    EXPECT_EQ(r.last(FD_CLOSE)->error, 0);
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, AResetFromThePeerCloses10054)
+{
+    Recorder r;
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_CONNECT | FD_CLOSE);
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
+    peer.reset();
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CLOSE) > 0; }));
+    EXPECT_EQ(r.last(FD_CLOSE)->error, WSAECONNRESET);
+    char buf[4];
+    EXPECT_LE(send(s, buf, 4, 0), 4) << "a send after a reset raises no signal";
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, WriteComesAgainOnlyAfterASendWouldBlock)
+{
+    Recorder r;
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_WRITE | FD_CONNECT | FD_CLOSE);
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_WRITE) == 1; }));
+    std::string block(65536, 'x');
+    std::size_t sent = 0;
+    for (int i = 0; i < 10000; ++i) {
+        const int n = send(s, block.data(), static_cast<int>(block.size()), 0);
+        if (n == SOCKET_ERROR)
+            break;
+        sent += static_cast<std::size_t>(n);
+    }
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    Settle();
+    EXPECT_EQ(r.count(FD_WRITE), 1);
+    EXPECT_EQ(peer.receiveExactly(sent, 10000).size(), sent);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_WRITE) == 2; }));
+    closesocket(s);
+}
+
+TEST(WinsockStandIn, AcceptIsPostedOnceUntilAccepted)
+{
+    Recorder r;
+    SOCKET l = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    sockaddr_in sa = Loopback(0);
+    ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    WSAAsyncSelect(l, r.wnd, kSelect, FD_ACCEPT);
+    ASSERT_EQ(listen(l, 5), 0);
+    int len = sizeof sa;
+    getsockname(l, reinterpret_cast<sockaddr*>(&sa), &len);
+    RawPeer a = RawPeer::ConnectTo(ntohs(sa.sin_port));
+    RawPeer b = RawPeer::ConnectTo(ntohs(sa.sin_port));
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_ACCEPT) > 0; }));
+    Settle();
+    EXPECT_EQ(r.count(FD_ACCEPT), 1);
+    SOCKET first = accept(l, nullptr, nullptr);
+    EXPECT_NE(first, INVALID_SOCKET);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_ACCEPT) == 2; })) << "the second waiting connection";
+    closesocket(first);
+    closesocket(l);
+}
+
+TEST(WinsockStandIn, ListenersRebindAPortInTimeWait)
+{
+    Recorder r;
+    SOCKET l = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    sockaddr_in sa = Loopback(0);
+    bind(l, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    listen(l, 5);
+    int len = sizeof sa;
+    getsockname(l, reinterpret_cast<sockaddr*>(&sa), &len);
+    {
+        RawPeer peer = RawPeer::ConnectTo(ntohs(sa.sin_port));
+        SOCKET c = INVALID_SOCKET;
+        WaitFor([&] {
+            c = accept(l, nullptr, nullptr);
+            return c != INVALID_SOCKET;
+        });
+        closesocket(c);  // this side closes first, so the port lingers in TIME_WAIT
+        peer.waitClosed(2000);
+    }
+    closesocket(l);
+    SOCKET again = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    EXPECT_EQ(bind(again, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    EXPECT_EQ(listen(again, 5), 0);
+    closesocket(again);
+}
+
+TEST(WinsockStandIn, LookupsAnswerByMessageAndFailWithHostCodes)
+{
+    Recorder r;
+    std::vector<char> buf(MAXGETHOSTSTRUCT);
+    HANDLE task = WSAAsyncGetHostByName(r.wnd, kLookup, "localhost", buf.data(), static_cast<int>(buf.size()));
+    ASSERT_NE(task, 0u);
+    ASSERT_TRUE(WaitFor([&] { return r.lookupTask == task; }));
+    EXPECT_EQ(r.lookupError, 0);
+    auto* host = reinterpret_cast<hostent*>(buf.data());
+    winsock::u_long address = 0;
+    std::memcpy(&address, host->h_addr_list[0], 4);
+    EXPECT_EQ(address, inet_addr("127.0.0.1"));
+
+    task = WSAAsyncGetHostByName(r.wnd, kLookup, "no-such-host.invalid", buf.data(), static_cast<int>(buf.size()));
+    ASSERT_TRUE(WaitFor([&] { return r.lookupTask == task; }));
+    EXPECT_GE(r.lookupError, WSAHOST_NOT_FOUND);
+    EXPECT_LE(r.lookupError, WSANO_DATA);
+
+    const winsock::u_long loop = inet_addr("127.0.0.1");
+    task = WSAAsyncGetHostByAddr(r.wnd, kLookup, reinterpret_cast<const char*>(&loop), 4, WS_AF_INET, buf.data(), static_cast<int>(buf.size()));
+    ASSERT_TRUE(WaitFor([&] { return r.lookupTask == task; }));
+    EXPECT_EQ(r.lookupError, 0);
+    EXPECT_STREQ(host->h_name, "localhost");
+}
+
+TEST(WinsockStandIn, ACancelledLookupNeverWritesItsBuffer)
+{
+    Recorder r;
+    std::atomic<bool> release { false };
+    SetLookupHook([&](const std::string&) {
+        while (!release)
+            std::this_thread::yield();
+    });
+    std::vector<char> buf(MAXGETHOSTSTRUCT, '\x55');
+    HANDLE task = WSAAsyncGetHostByName(r.wnd, kLookup, "localhost", buf.data(), static_cast<int>(buf.size()));
+    EXPECT_EQ(WSACancelAsyncRequest(task), 0);
+    release = true;
+    Settle();
+    SetLookupHook(nullptr);
+    EXPECT_NE(r.lookupTask, task);
+    EXPECT_EQ(buf[0], '\x55');
+    EXPECT_EQ(WSACancelAsyncRequest(task), SOCKET_ERROR);
+}
+
+TEST(WinsockStandIn, AServiceWithoutEntryHasNoData)
+{
+    Recorder r;
+    std::vector<char> buf(MAXGETHOSTSTRUCT);
+    HANDLE task = WSAAsyncGetServByName(r.wnd, kLookup, "pop3", "tcp", buf.data(), static_cast<int>(buf.size()));
+    ASSERT_TRUE(WaitFor([&] { return r.lookupTask == task; }));
+    ASSERT_EQ(r.lookupError, 0);
+    EXPECT_EQ(ntohs(static_cast<winsock::u_short>(reinterpret_cast<servent*>(buf.data())->s_port)), 110);
+    task = WSAAsyncGetServByPort(r.wnd, kLookup, htons(8096), "tcp", buf.data(), static_cast<int>(buf.size()));
+    ASSERT_TRUE(WaitFor([&] { return r.lookupTask == task; }));
+    EXPECT_EQ(r.lookupError, WSANO_DATA);
+}
+
+TEST(WinsockStandIn, ASimulatedHostReportsAndSpeaksFromItsAddress)
+{
+    setenv("KORVO_LOCAL_ADDRESS", "127.0.0.3", 1);
+    Recorder r;
+    EXPECT_EQ(LocalAddresses(), std::vector<winsock::u_long> { inet_addr("127.0.0.3") });
+    RawListener listener;
+    SOCKET s = ConnectAsync(r, listener.port(), FD_CONNECT);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
+    sockaddr_in local {};
+    int len = sizeof local;
+    getsockname(s, reinterpret_cast<sockaddr*>(&local), &len);
+    EXPECT_STREQ(inet_ntoa(local.sin_addr), "127.0.0.3");
+    closesocket(s);
+    unsetenv("KORVO_LOCAL_ADDRESS");
+    const auto addresses = LocalAddresses();
+    ASSERT_FALSE(addresses.empty());
+    if (addresses.size() > 1) {
+        EXPECT_NE(ntohl(addresses.front()) >> 24, 127u) << "an outside address comes first";
+    }
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Field cutting for the line protocols: the delimiters and quote pairs are byte sets.
+
+// text without leading and trailing bytes of set.
+std::string TrimCharSet(std::string_view set, std::string_view text);
+// NextTokenQuoted with no quotes.
+void NextToken(std::string_view delimiters, std::string& source, std::string& token);
+// Cuts the first field off source. quotes holds pairs of opening and closing bytes;
+// a field that opens with a quote before the first delimiter runs to its closing quote.
+void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::string& source, std::string& token);
