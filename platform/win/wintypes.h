@@ -32,10 +32,8 @@ inline constexpr int SW_SHOWNA = 8;
 inline constexpr int SW_RESTORE = 9;
 inline constexpr int SW_SHOWDEFAULT = 10;
 
-// Error codes.
+// Error codes (ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND come with the file routines, rtl/sysutils.h).
 inline constexpr DWORD ERROR_SUCCESS = 0;
-inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
-inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_BAD_FORMAT = 11;

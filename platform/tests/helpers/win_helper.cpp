@@ -28,7 +28,9 @@ void say(const std::string& line)
 
 int recordArguments(int argc, char** argv)
 {
-    QFile out(QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath() + ".out");
+    // Written aside and renamed, so the test never reads half of it.
+    const QString path = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath() + ".out";
+    QFile out(path + ".tmp");
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 1;
     for (int i = 1; i < argc; ++i)
@@ -36,7 +38,8 @@ int recordArguments(int argc, char** argv)
     for (const char* name : { "KORVO_WINDIR", "KORVO_APPDIR", "KORVO_LOCAL_ADDRESS" })
         if (const char* value = getenv(name))
             out.write(QByteArray("env:") + name + "=" + value + "\n");
-    return 0;
+    out.close();
+    return out.rename(path) ? 0 : 1;
 }
 
 }  // namespace
