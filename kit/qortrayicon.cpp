@@ -44,6 +44,8 @@ TQORTrayIcon::~TQORTrayIcon()
     DeallocateHWnd(m_notifyWindow);
 }
 
+bool TQORTrayIcon::TrayAvailable() { return ::TrayAvailable(); }
+
 void TQORTrayIcon::Loaded()
 {
     TQORWndProcComponent::Loaded();

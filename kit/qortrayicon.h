@@ -5,12 +5,11 @@
 #include "platform/win/messages.h"
 
 #include <QIcon>
+#include <QMenu>
 #include <QPointer>
 
 #include <functional>
 #include <string>
-
-class QMenu;
 
 // One icon in the notification area: the shell's mouse messages become events,
 // the right button pops up a menu, and the owner form can vanish into the tray
@@ -42,6 +41,9 @@ public:
     // Forgotten when the menu is destroyed.
     QMenu* PopUpMenu() const { return m_popUpMenu.data(); }
     void SetPopUpMenu(QMenu* menu) { m_popUpMenu = menu; }
+
+    // A user can reach tray icons on this desktop.
+    static bool TrayAvailable();
 
     // The window the shell's notifications reach.
     HWND NotifyWindow() const { return m_notifyWindow; }

@@ -1,0 +1,35 @@
+#include "client/core/ownerform.h"
+#include "client/core/startup.h"
+#include "kit/qorapplication.h"
+#include "platform/ui/automation.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/form.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // A second copy must not take over the first one's automation socket.
+    if (!ActOnStartDecision(CheckOtherInstances()))
+        return 0;
+    automation::StartIfRequested();
+
+    Application::SetTitle(ApplicationTitle());
+    ui::InstallExceptionHandler();
+    // The program keeps running with only its tray icon when no window is left.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QORInitialize();
+    int result = 0;
+    {
+        TForm10 owner;
+        if (std::getenv("KORVO_STARTUP_MARKER"))
+            std::fprintf(stderr, "[larkspire] sign-on shown\n");
+        result = Application::Run();
+    }
+    QORFinalize();
+    return result;
+}

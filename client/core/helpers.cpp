@@ -1,0 +1,88 @@
+#include "client/core/helpers.h"
+
+#include "client/core/session.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/win/directories.h"
+#include "platform/win/sound.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <array>
+
+std::string AppPath() { return IncludeTrailingPathDelimiter(GetProgramDir()); }
+
+std::string WindowsDir() { return GetWindowsDir(); }
+
+void RunProgram(const std::string& commandLine, int showCommand)
+{
+    // TODO: WinExec (platform/win/process.h)
+}
+
+void OpenWebLink(const std::string& url)
+{
+    // TODO: ShellOpen (platform/win/shell.h)
+}
+
+std::string AppSoundFile(std::uint8_t number)
+{
+    static const std::array<const char*, 16> files { "alert.wav", "beep.wav", "remind.wav", "alert2.wav",
+                                                     "startup.wav", "alert3.wav", "filein.wav", "snap.wav",
+                                                     "roll.wav", "aboutsound.wav", "sound3.wav", "Sendfile.wav",
+                                                     "selectoff.wav", "textsnd.wav", "textrcv.wav", "newmail.wav" };
+    if (number < 1 || number > files.size())
+        return {};
+    return files[number - 1];
+}
+
+void PlayAppSound(std::uint8_t number, bool noStop)
+{
+    const std::string file = AppSoundFile(number);
+    if (file.empty() || !Session().sound)
+        return;
+    unsigned flags = SND_ASYNC | SND_NODEFAULT | SND_FILENAME;
+    if (noStop)
+        flags |= SND_NOSTOP;
+    PlaySound(AppPath() + file, flags);
+}
+
+std::string MakeSafeFileName(const std::string& name)
+{
+    std::string result = Trim(name);
+    for (char& c : result) {
+        switch (c) {
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+            c = '-';
+            break;
+        default:
+            break;
+        }
+    }
+    return result;
+}
+
+std::string ReadRegString(HKEY root, const std::string& keyPath, const std::string& valueName)
+{
+    TRegistry registry(root);
+    if (!registry.OpenKeyReadOnly(keyPath))
+        return {};
+    try {
+        return registry.ReadString(valueName);
+    } catch (const ERegistryException&) {
+        return {};
+    }
+}
+
+int ScreenColorDepth()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 0;
+}

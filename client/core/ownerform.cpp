@@ -1,0 +1,54 @@
+#include "client/core/ownerform.h"
+
+#include "client/core/signon.h"
+#include "platform/rtl/codepage.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+QIcon KorvoIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0, 128, 0));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(1, 1, 30, 30);
+    painter.setPen(QColor(0, 255, 0));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, "K");
+    painter.end();
+    return QIcon(pixmap);
+}
+
+TForm10::TForm10() : TForm("Form10")
+{
+    QORTrayIcon1 = std::make_unique<TQORTrayIcon>(this);
+    QORTrayIcon1->SetIcon(KorvoIcon());
+    QORTrayIcon1->SetHint(Ansi("Korvo®"));
+    QORTrayIcon1->OnClick = [this](TQORTrayIcon* sender) { QORTrayIcon1Click(sender); };
+    QORTrayIcon1->Loaded();
+    OnCreate = [this] { FormCreate(); };
+    Loaded();
+}
+
+TForm10::~TForm10() = default;
+
+void TForm10::FormCreate()
+{
+    // The hand cursor of the splash picture and the buddy list is Qt's own.
+    ShowSignOn();
+}
+
+void TForm10::QORTrayIcon1Click(TQORTrayIcon* Sender)
+{
+    if (Signon()) {
+        Signon()->Activate();
+        return;
+    }
+    // TODO: TForm1 tuck and restore (docked left >= bar left: tuck to screen width - 4, else back to docked left)
+}

@@ -1,0 +1,7 @@
+#include "client/core/session.h"
+
+TSession& Session()
+{
+    static TSession session;
+    return session;
+}

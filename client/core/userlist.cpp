@@ -1,0 +1,142 @@
+#include "client/core/userlist.h"
+
+#include "client/core/helpers.h"
+#include "client/core/scrambler.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/inifile.h"
+#include "platform/rtl/sysutils.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kForbiddenChars = " \\/:*?\"'<>|=";
+
+// A linked folder inside a user's folder belongs elsewhere; emptying it would reach outside.
+bool IsLink(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_symlink(FileSystemName(path), error);
+}
+
+}  // namespace
+
+std::string FriendsDir() { return WindowsDir() + PathDelim + "my friends"; }
+
+std::string UserRoot(const std::string& user) { return FriendsDir() + PathDelim + user + PathDelim; }
+
+std::string UserDatFile(const std::string& user) { return UserRoot(user) + "user.dat"; }
+
+bool IsLocalUserFolder(const std::string& name)
+{
+    return IsSafeFileName(name) && name.find('.') == std::string::npos && !SameText(name, "messages");
+}
+
+std::vector<std::string> ListLocalUsers()
+{
+    std::vector<std::string> users;
+    TSearchRec rec;
+    if (FindFirst(FriendsDir() + PathDelim + "*", faDirectory, rec) == 0) {
+        do {
+            if ((rec.Attr & faDirectory) && IsLocalUserFolder(rec.Name))
+                users.push_back(rec.Name);
+        } while (static_cast<int>(users.size()) < kMaxListedUsers && FindNext(rec) == 0);
+        FindClose(rec);
+    }
+    return users;
+}
+
+bool UserDatExists(const std::string& user) { return IsLocalUserFolder(user) && FileExists(UserDatFile(user)); }
+
+std::string BadUserIdMessage()
+{
+    return "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.";
+}
+
+std::string CheckUserId(const std::string& userId)
+{
+    const bool badChar = std::any_of(userId.begin(), userId.end(), [](char c) {
+        return std::string_view(kForbiddenChars).find(c) != std::string_view::npos ||
+               static_cast<unsigned char>(c) < 0x20;
+    });
+    // A "." would make a folder the list never shows ("a.b") or none of its own
+    // (".."); "messages" is never listed either. Control bytes would break the INI line.
+    if (badChar || !IsLocalUserFolder(userId))
+        return BadUserIdMessage();
+    return {};
+}
+
+StoredPassword ReadStoredPassword(const std::string& user)
+{
+    StoredPassword stored;
+    if (!IsLocalUserFolder(user))
+        return stored;
+    TIniFile ini(UserDatFile(user));
+    stored.scrambled = ini.ReadString("user", "password", "");
+    stored.save = ini.ReadBool("user", "Save", false);
+    return stored;
+}
+
+std::string ShownPassword(const StoredPassword& stored)
+{
+    if (!stored.save)
+        return {};
+    try {
+        return UnscrambleText(stored.scrambled);
+    } catch (const Exception&) {
+        return {};
+    }
+}
+
+std::string SessionPassword(const std::string& typed)
+{
+    std::string cleaned = Trim(LowerCase(typed));
+    if (cleaned.size() > kScrambleMaxLength)
+        cleaned.resize(kScrambleMaxLength);
+    std::string scrambled = ScrambleText(cleaned);
+    if (scrambled.size() > kScrambleMaxLength)
+        scrambled.resize(kScrambleMaxLength);
+    return scrambled;
+}
+
+void SaveUserFiles(const std::string& user, const std::string& scrambledPassword, bool savePassword)
+{
+    if (!IsLocalUserFolder(user))
+        return;
+    const std::string root = UserRoot(user);
+    CreateDir(FriendsDir());
+    CreateDir(root);
+    CreateDir(root + "messages");
+    CreateDir(root + "tasks");
+    CreateDir(root + "mail");
+    TIniFile dat(UserDatFile(user));
+    dat.WriteString("user", "password", scrambledPassword);
+    dat.WriteBool("user", "Save", savePassword);
+    TIniFile("larkspire.ini").WriteString("MAIN", "userLoginName", user);
+}
+
+void DeleteFolderTree(const std::string& path)
+{
+    const std::string folder = ExcludeTrailingPathDelimiter(path);
+    for (const TSearchRec& entry : ListDirectory(folder + PathDelim + "*", faAnyFile)) {
+        if (!entry.Name.empty() && entry.Name[0] != '.' && (entry.Attr & faDirectory) &&
+            !IsLink(folder + PathDelim + entry.Name))
+            DeleteFolderTree(folder + PathDelim + entry.Name);
+    }
+    for (const TSearchRec& entry : ListDirectory(folder + PathDelim + "*", faAnyFile & ~faDirectory))
+        DeleteFile(folder + PathDelim + entry.Name);
+}
+
+void DeleteUser(const std::string& user)
+{
+    if (!IsLocalUserFolder(user))
+        return;
+    const std::string root = UserRoot(user);
+    DeleteFolderTree(root);
+    for (const char* sub : { "messages", "tasks", "mail/deleted", "mail/sent", "mail/old", "mail/new", "mail/outbox",
+                             "mail" })
+        RemoveDir(root + sub);
+    RemoveDir(ExcludeTrailingPathDelimiter(root));
+}

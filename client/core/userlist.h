@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The local user accounts: one folder a user inside "my friends" of the
+// Windows directory, with the account's user.dat. No windows here, so the
+// sign-on rules can be checked on their own.
+
+inline constexpr const char* kNewUser = "<New User>";
+inline constexpr int kMaxListedUsers = 10;
+
+// WindowsDir + "/my friends".
+std::string FriendsDir();
+// The user's root folder, with its trailing separator.
+std::string UserRoot(const std::string& user);
+std::string UserDatFile(const std::string& user);
+
+// A folder that names a local user: no "." and not "messages", in any letter case;
+// never a path.
+bool IsLocalUserFolder(const std::string& name);
+// The first 10 user folders of "my friends", in directory order.
+std::vector<std::string> ListLocalUsers();
+bool UserDatExists(const std::string& user);
+
+// Why a user ID cannot be a folder of its own: "" when it can.
+std::string CheckUserId(const std::string& userId);
+// The message shown for a refused user ID.
+std::string BadUserIdMessage();
+
+// [user] of user.dat; both default when the file is missing.
+struct StoredPassword {
+    std::string scrambled;
+    bool save { false };
+};
+StoredPassword ReadStoredPassword(const std::string& user);
+// The password the sign-on window shows: "" unless saved; a damaged entry reads as "".
+std::string ShownPassword(const StoredPassword& stored);
+
+// The scrambled form the session keeps of a typed password: lower-cased, trimmed, at most 255 characters.
+std::string SessionPassword(const std::string& typed);
+
+// A good sign-on's files: the user's folders, user.dat and larkspire.ini [MAIN] userLoginName.
+void SaveUserFiles(const std::string& user, const std::string& scrambledPassword, bool savePassword);
+
+// Empties path and the folders under it of their files; folders stay.
+void DeleteFolderTree(const std::string& path);
+// Removes the user's files and the folders the system made for it.
+void DeleteUser(const std::string& user);
