@@ -1,0 +1,418 @@
+#include "client/core/buddyfile.h"
+#include "client/core/buddyhint.h"
+#include "client/core/buddytoast.h"
+#include "client/core/helpers.h"
+#include "client/core/mainbar.h"
+#include "client/core/mainbargeometry.h"
+#include "client/core/session.h"
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/inifile.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
+#include "platform/win/dde.h"
+#include "platform/win/process.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+
+// --- the painted list on the bar -------------------------------------------------
+
+int TForm1::BuddyBoxHeight() const { return frCanvas1->height(); }
+
+void TForm1::ClearBuddies()
+{
+    BuddyCanvas.Reset();
+    PeerSockets.Clear();
+    FriendsListBox.Clear();
+}
+
+void TForm1::PaintBuddyList()
+{
+    Session().lastBuddyIndex = FriendsListBox.LastIndex();
+    BuddyCanvas.Paint(FriendsListBox);
+}
+
+void TForm1::RefreshBuddyList()
+{
+    PaintBuddyList();
+    ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::ScrollBuddyCanvas(int offset)
+{
+    BuddyCanvas.SetOffset(offset);
+    frCanvas1->update();
+}
+
+void TForm1::frCanvas1MouseDown(TMouseButton, TShiftState, int x, int y)
+{
+    BuddyCanvas.MouseDown(x, y);
+    if (AwayMessageHint) {
+        AwayMessageHint->Timer1->stop();
+        AwayMessageHint->Hide();
+    }
+}
+
+void TForm1::frCanvas1MouseMove(TShiftState, int x, int y)
+{
+    if (FriendsListBox.Empty())
+        return;
+    // TODO: ShowQuickTip ("qtip1006")
+    const TBuddyCanvas::MoveResult result = BuddyCanvas.MouseMove(FriendsListBox, x, y, BuddyBoxHeight());
+    if (result.scrollSound)
+        PlayAppSound(2, false);
+    if (result.over && AwayMessageHint) {
+        TAwayMessageHint& hint = *AwayMessageHint;
+        const Tbuddy& over = *result.over;
+        if (over.Away) {
+            if (!SameText(hint.BuddyName(), over.Name)) {
+                hint.SetBuddyName(over.Name);
+                if (!BuddyCanvas.Dragging()) {
+                    hint.SetTitle(over.Name + "'s message");
+                    hint.SetMessage(over.AwayMessage);
+                    hint.SetBounds(Left() - hint.Width() - 4, QCursor::pos().y() - 15, hint.Width(), hint.Height());
+                    hint.Timer1->start();
+                }
+            }
+        } else {
+            hint.Dismiss();
+        }
+    }
+    ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::frCanvas1MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    const bool click = BuddyCanvas.MouseUp(x, y);
+    Tbuddy* hovered = BuddyCanvas.Hovered();
+    if (shift == ssShift && x > 14 && hovered) {
+        QApplication::clipboard()->setText(codepage::ToUnicode(hovered->PeerAddress));
+        return;
+    }
+    if (click && button == mbRight)
+        PopupMenu2->popup(QPoint(mainbar::BuddyMenuX(Left()), y + Top() + frCanvas1->mapTo(this, QPoint(0, 0)).y() + 32));
+}
+
+void TForm1::frCanvas1DblClick()
+{
+    BuddyCanvas.EndDrag();
+    if (BuddyCanvas.Hovered()) {
+        // TODO: ComposeNivlet (the "Send &Nivlet" command)
+    }
+}
+
+void TForm1::FilterKeyDown(WORD& key, TShiftState)
+{
+    if ((key == VK_UP || key == VK_DOWN) && Panel2->isVisible()) {
+        const bool sound = key == VK_UP ? BuddyCanvas.ScrollUpKey() : BuddyCanvas.ScrollDownKey(BuddyBoxHeight());
+        if (sound)
+            PlayAppSound(2, true);
+        ScrollBuddyCanvas(BuddyCanvas.Offset());
+    } else if (key == VK_F1 + 1) {
+        ShowProperties();
+    } else if (key == VK_F1) {
+        ShowHelp();
+    }
+}
+
+void TForm1::FilterKeyPress(char& key)
+{
+    if (key == '\r') {
+        key = 0;
+        if (!Trim(codepage::FromUnicode(filter->text())).empty()) {
+            // TODO: OpenChannel, then SearchWeb when no channel matched
+        }
+    } else if (key == 27) {
+        key = 0;
+        filter->clear();
+    }
+}
+
+void TForm1::Panel5MouseDown()
+{
+    Panel5->SetBevelLowered(true);
+    m_arrowDirection = -1;
+    HoldArrow(-1);
+    m_arrowTimer->start();
+}
+
+void TForm1::Panel4MouseDown()
+{
+    Panel4->SetBevelLowered(true);
+    m_arrowDirection = 1;
+    HoldArrow(1);
+    m_arrowTimer->start();
+}
+
+void TForm1::PanelArrowMouseUp()
+{
+    Panel5->SetBevelLowered(false);
+    Panel4->SetBevelLowered(false);
+    m_arrowTimer->stop();
+    m_arrowDirection = 0;
+}
+
+void TForm1::HoldArrow(int direction)
+{
+    const bool moved = direction < 0 ? BuddyCanvas.StepUp() : BuddyCanvas.StepDown(BuddyBoxHeight());
+    if (!moved) {
+        m_arrowTimer->stop();
+        return;
+    }
+    ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::PopupMenu2Popup()
+{
+    const std::string name = BuddyCanvas.Hovered() ? BuddyCanvas.Hovered()->Name : std::string();
+    if (AwayMessageHint && BuddyCanvas.Hovered()) {
+        AwayMessageHint->Timer1->stop();
+        AwayMessageHint->Hide();
+    }
+    SaveSelectedChannel(name);
+    UpdateBuddyMenu(name);
+}
+
+void TForm1::UpdateBuddyMenu(const std::string& name)
+{
+    QAction* chat = BuddyMenuItem("&Chat");
+    QAction* file = BuddyMenuItem("Send &File");
+    QAction* block = BuddyMenuItem("Bloc&k");
+    QAction* properties = BuddyMenuItem("&Properties");
+    QAction* remove = BuddyMenuItem("&Delete");
+    QAction* link = BuddyMenuItem("Send &Link");
+    QAction* mail = BuddyMenuItem("Send &Mail");
+    QAction* nivlet = BuddyMenuItem("Send &Nivlet");
+    Tbuddy* hovered = BuddyCanvas.Hovered();
+    if (!BuddyCanvas.HoveredName().empty() && !name.empty() && hovered) {
+        chat->setEnabled(hovered->Online);
+        file->setEnabled(hovered->Online);
+        block->setEnabled(true);
+        block->setChecked(IsBuddyBlocked(name));
+        properties->setEnabled(true);
+        remove->setEnabled(true);
+        for (QAction* item : { link, mail, nivlet })
+            item->setEnabled(Session().online);
+        if (hovered->Away) {
+            file->setEnabled(false);
+            chat->setEnabled(false);
+        }
+        return;
+    }
+    for (QAction* item : { remove, chat, file, mail, nivlet, link, block, properties })
+        item->setEnabled(false);
+    if (hovered)
+        block->setChecked(hovered->Blocked);
+    ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::BlockedClick()
+{
+    Tbuddy* buddy = BuddyCanvas.Hovered();
+    if (!buddy)
+        return;
+    QAction* block = BuddyMenuItem("Bloc&k");
+    // The menu item toggles its own check when it is triggered; a direct call flips it here.
+    const bool blocked = !buddy->Blocked;
+    block->setChecked(blocked);
+    WriteBuddyValue(buddy->Name, "BLOCK", blocked ? "1" : "0");
+    buddy->Blocked = blocked;
+    if (blocked) {
+        // TODO: BlockBuddy (sends "blockme")
+    } else {
+        // TODO: LoginToService (the buddy's name)
+    }
+    RefreshBuddyList();
+}
+
+void TForm1::DeleteBuddy(const std::string& name, bool ask)
+{
+    if (ask) {
+        QApplication::beep();
+        const std::string question =
+            "\rAre you sure you want to delete '" + UpperCase(name) + "'" + " from your buddy list?";
+        if (MessageDlg(question, mtConfirmation, mbYes | mbNo, 0) != mrYes)
+            return;
+    }
+    if (const std::string file = BuddyFileName(name); !file.empty())
+        DeleteFile(file);
+    PeerSockets.Remove(name);
+    if (Tbuddy* buddy = FriendsListBox.Find(name)) {
+        if (buddy->Online && buddy->Socket)
+            buddy->Socket->Close();
+        if (BuddyCanvas.Hovered() == buddy)
+            BuddyCanvas.ForgetHovered();
+        FriendsListBox.Remove(name);
+    }
+    RefreshBuddyList();
+    BuddyCanvas.ForgetHovered();
+    frCanvas1->update();
+}
+
+void TForm1::AddBuddy(const Tbuddy& buddy)
+{
+    if (!IsValidBuddyName(buddy.Name))
+        return;
+    WriteBuddyIdentity(buddy.Name);
+    LoadBuddyFiles(false);
+    RefreshBuddyList();
+    if (Session().online) {
+        // TODO: LoginToService (the buddy's name)
+    }
+}
+
+void TForm1::AddBuddyDialog()
+{
+    // TODO: TNewBuddyForm (the buddy dialog, then LoadBuddyFiles, RefreshBuddyList and the lookup)
+}
+
+void TForm1::MailBuddy(const std::string& name)
+{
+    TIniFile(AppPath() + "Channels.ini").WriteString("Settings", "ccMail", "");
+    ShellExecute(Handle(), "open", "mailto:" + GetBuddyEmail(name), "", "", SW_SHOWNORMAL);
+}
+
+// --- the session's buddies -------------------------------------------------------
+
+void LoadBuddyFiles(bool reset)
+{
+    if (!Form1)
+        return;
+    if (reset)
+        Form1->BuddyCanvas.ForgetHovered();
+    if (LoadBuddyFiles(Form1->FriendsListBox, reset) > 0)
+        MessageDlg(BuddyListFullText(), mtWarning, mbOK, 0);
+}
+
+TBuddySocket* FindBuddySocket(const std::string& name)
+{
+    if (!Form1)
+        return nullptr;
+    const Tbuddy* buddy = Form1->FindBuddy(name);
+    return buddy && buddy->Online ? buddy->Socket : nullptr;
+}
+
+bool HasPeerSocket(const std::string& name) { return Form1 && Form1->PeerSockets.Contains(name); }
+
+bool GetBuddyConnected(const std::string& name)
+{
+    const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
+    return buddy && buddy->Online;
+}
+
+bool GetBuddyAway(const std::string& name)
+{
+    const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
+    return buddy && buddy->Away;
+}
+
+void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySocket* socket, bool online)
+{
+    if (!Form1)
+        return;
+    TForm1& bar = *Form1;
+    Tbuddy* buddy = bar.FindBuddy(name);
+    if (online && !buddy) {
+        // The name came from the network: it must pass the typed name's test before it names a file.
+        if (!IsValidBuddyName(name))
+            return;
+        if (bar.FriendsListBox.Full()) {
+            MessageDlg(BuddyListFullText(), mtWarning, mbOK, 0);
+            return;
+        }
+        WriteBuddyIdentity(name);
+        WriteBuddyValue(name, "email", email);
+        WriteBuddyValue(name, "online", "1");
+        auto added = std::make_unique<Tbuddy>();
+        added->Name = name;
+        buddy = bar.FriendsListBox.Add(std::move(added));
+    }
+    if (!buddy)
+        return;
+    if (online) {
+        if (!buddy->Online) {
+            PlayAppSound(3, true);
+            ShowOnlineToast(buddy->Name, tkOnline);
+            // TODO: HandleChatLine (0xF8 + name to every chat window)
+        }
+        buddy->Online = true;
+        buddy->KeepAlive = 300;
+        buddy->Connecting = false;
+        buddy->PeerAddress = socket ? socket->PeerAddress() : std::string();
+        buddy->Socket = socket;
+        if (!Trim(email).empty())
+            WriteBuddyValue(buddy->Name, "email", email);
+        WriteBuddyValue(buddy->Name, "online", "1");
+        bar.PeerSockets.Remove(buddy->Name);
+        bar.RefreshBuddyList();
+        bar.PeerSockets.Add(buddy->Name, socket);
+        return;
+    }
+    bar.PeerSockets.Remove(buddy->Name);
+    if (buddy->Online) {
+        ShowOnlineToast(buddy->Name, tkOffline);
+        PlayAppSound(4, false);
+        // TODO: HandleChatLine (0xF9 + name to every chat window)
+        if (buddy->Socket)
+            buddy->Socket->Close();
+        buddy->Away = false;
+        buddy->Online = false;
+        bar.RefreshBuddyList();
+    }
+    buddy->Online = false;
+    buddy->Away = false;
+    buddy->KeepAlive = 30;
+    buddy->Connecting = false;
+    buddy->PeerAddress.clear();
+    buddy->Socket = nullptr;
+    WriteBuddyValue(buddy->Name, "online", "0");
+}
+
+void MarkBuddyOffline(const std::string& name, TBuddySocket* socket) { SetBuddyOnline(name, "", socket, false); }
+
+void SetBuddyAway(const std::string& name, bool away, const std::string& message)
+{
+    Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
+    if (!buddy)
+        return;
+    buddy->Away = away;
+    buddy->AwayMessage = message.substr(0, 255);
+    Form1->RefreshBuddyList();
+    // TODO: HandleChatLine (0xF9 + name when away, 0xF8 + name when back, to every chat window)
+}
+
+void SaveSelectedChannel(const std::string& name)
+{
+    TIniFile(AppPath() + "Channels.ini").WriteString("settings", "Iselected", Trim(name));
+}
+
+// --- the browser's page ------------------------------------------------------------
+
+std::string GetBrowserWindowInfo()
+{
+    std::string answer = dde::Request("IExplore", "WWW_GetWindowInfo", "DoGetWindowInfo");
+    if (answer.empty())
+        answer = dde::Request("IExplore", "WWW_GetWindowInfo", "-1");
+    if (answer.empty())
+        answer = dde::Request("netscape", "WWW_GetWindowInfo", "0xFFFFFFFF");
+    return answer;
+}
+
+BrowserPage ParseBrowserAnswer(const std::string& answer)
+{
+    BrowserPage page;
+    const int p = Pos("\",", answer);
+    if (p == 0)
+        return page;
+    page.url = Copy(answer, 2, p - 2);
+    // Through the comma and the title's opening quote; the closing quote goes last.
+    std::string rest = Copy(answer, p + 3, static_cast<int>(answer.size()));
+    if (!rest.empty() && rest.back() == '"')
+        rest.pop_back();
+    page.title = rest;
+    return page;
+}
