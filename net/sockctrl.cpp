@@ -302,6 +302,10 @@ int TSockCtrl::WaitForAsync(winsock::HANDLE task)
     m_timedOut = false;
     bool aborted = false;
     bool completed = false;
+    // A socket closed (or replaced) under the wait ends it too; its state is back to
+    // inactive by the time the loop looks.
+    const std::uint64_t serial = m_socket ? m_socket->Serial() : 0;
+    const winsock::SOCKET handle = m_socket ? m_socket->Handle() : winsock::INVALID_SOCKET;
     Application::ProcessMessagesUntil(
         [&] {
             if (alive.expired() || Terminating()) {
@@ -314,7 +318,8 @@ int TSockCtrl::WaitForAsync(winsock::HANDLE task)
             }
             if (m_timedOut)
                 return true;
-            if (m_socket && m_socket->State() == ssClosing) {
+            if ((m_socket && m_socket->State() == ssClosing) ||
+                (handle != winsock::INVALID_SOCKET && (!m_socket || m_socket->Serial() != serial || m_socket->Handle() != handle))) {
                 aborted = true;
                 return true;
             }

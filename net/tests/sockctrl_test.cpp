@@ -1,0 +1,259 @@
+#include "net/sockctrl.h"
+
+#include "net/bufferedcomponents.h"
+#include "nettest.h"
+#include "rawpeer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// A text server with one raw peer connected, recording its lines.
+struct LineServer {
+    LineServer()
+    {
+        server.SetAddress("127.0.0.1");
+        server.SetPort("0");
+        server.OnAccept = [this](TSockCtrl*, TSocketBase*) { ++accepts; };
+        server.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool) { lines.push_back(line); };
+        server.Listen();
+        peer = RawPeer::ConnectTo(server.GetPortNumber());
+        WaitFor([&] { return accepts == 1; });
+    }
+    TTextServer server;
+    RawPeer peer;
+    int accepts { 0 };
+    std::vector<std::string> lines;
+};
+
+// Waits on the lookup worker, never forever.
+bool Await(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 1000; ++i) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Clears the lookup hook whatever the test's outcome.
+struct HookGuard {
+    ~HookGuard() { winsock::SetLookupHook(nullptr); }
+};
+
+// Runs a call on the loop, the way a timer or a user's click would come in during a wait.
+struct Later {
+    explicit Later(std::function<void()> call) : m_call(std::move(call))
+    {
+        wnd = AllocateHWnd([this](TMessage&) { m_call(); });
+    }
+    ~Later() { DeallocateHWnd(wnd); }
+    void post() { PostMessage(wnd, WM_USER, 0, 0); }
+    HWND wnd { 0 };
+
+private:
+    std::function<void()> m_call;
+};
+
+}  // namespace
+
+TEST(SockCtrl, LookupsResolveNamesAndAddresses)
+{
+    TCustomClientSocket c;
+    EXPECT_EQ(c.ResolveHostAddressText("localhost"), "127.0.0.1");
+    EXPECT_EQ(c.ResolveAddressHostName("127.0.0.1"), "localhost");
+    EXPECT_EQ(c.LookupServicePort("pop3"), 110);
+    EXPECT_EQ(c.LookupServiceName(110), "pop3");
+    EXPECT_EQ(c.LookupServiceName(8096), "");
+}
+
+TEST(SockCtrl, AFailedHostLookupRaisesWithItsContext)
+{
+    TCustomClientSocket c;
+    try {
+        c.ResolveHostAddress("no-such-host.invalid");
+        ADD_FAILURE() << "the lookup must fail";
+    } catch (const ESockError& e) {
+        EXPECT_NE(std::string(e.what()).find("finding address for host"), std::string::npos) << e.what();
+    }
+    try {
+        c.ResolveAddressHostName("0.0.0.0");
+        ADD_FAILURE() << "the reverse lookup of 0.0.0.0 must be refused";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "Can't do reverse lookup on address 0.0.0.0");
+    }
+}
+
+TEST(SockCtrl, ANotificationDuringALookupIsDeliveredAfterIt)
+{
+    HookGuard guard;
+    LineServer s;
+    bool queued = false;
+    winsock::SetLookupHook([&](const std::string&) {
+        s.peer.sendAll("hello\r\n");
+        queued = Await([] { return DeferredEventCount() > 0; });
+    });
+    TCustomClientSocket other;
+    other.ResolveHostAddress("localhost");
+    EXPECT_TRUE(queued) << "the read notification was held back";
+    EXPECT_TRUE(s.lines.empty()) << "no handler ran inside the wait";
+    ASSERT_TRUE(WaitFor([&] { return s.lines.size() == 1; }));
+    EXPECT_EQ(s.lines[0], "hello");
+    EXPECT_EQ(DeferredEventCount(), 0u);
+}
+
+TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
+{
+    HookGuard guard;
+    LineServer s;
+    TCustomClientSocket outer;
+    TCustomClientSocket inner;
+    std::atomic<bool> innerDone { false };
+    std::size_t linesAfterInner = 99;
+    Later nested([&] {
+        inner.ResolveHostAddress("127.0.0.1");
+        linesAfterInner = s.lines.size();
+        innerDone = true;
+    });
+    winsock::SetLookupHook([&](const std::string& query) {
+        if (query != "localhost")
+            return;
+        s.peer.sendAll("held\r\n");
+        Await([] { return DeferredEventCount() > 0; });
+        PostMessage(nested.wnd, WM_USER, 0, 0);
+        Await([&] { return innerDone.load(); });
+        // Give a wrongly released notification every chance to run.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    outer.ResolveHostAddress("localhost");
+    EXPECT_TRUE(innerDone);
+    EXPECT_EQ(linesAfterInner, 0u);
+    EXPECT_TRUE(s.lines.empty()) << "still held when the outer wait ended";
+    ASSERT_TRUE(WaitFor([&] { return s.lines.size() == 1; }));
+}
+
+TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
+{
+    HookGuard guard;
+    TCustomClientSocket keepSocketsStarted;
+    auto client = std::make_unique<TCustomClientSocket>();
+    std::atomic<bool> gone { false };
+    Later destroy([&] {
+        client.reset();
+        gone = true;
+    });
+    winsock::SetLookupHook([&](const std::string&) {
+        destroy.post();
+        Await([&] { return gone.load(); });
+    });
+    TCustomClientSocket* raw = client.get();
+    try {
+        raw->ResolveHostAddress("localhost");
+        ADD_FAILURE() << "an aborted lookup must fail";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "Interrupted system call");
+    }
+    EXPECT_EQ(client, nullptr);
+}
+
+TEST(SockCtrl, ClosingDuringTheConnectLookupAbortsIt)
+{
+    HookGuard guard;
+    TTextClient client;
+    client.SetAddress("localhost");
+    client.SetPort("1");
+    Later close([&] { client.Close(); });
+    std::atomic<bool> closed { false };
+    client.OnInfo = [&](TSockCtrl*, int code, TSocketBase*) {
+        if (code == siClosed)
+            closed = true;
+    };
+    winsock::SetLookupHook([&](const std::string&) {
+        close.post();
+        Await([&] { return closed.load(); });
+    });
+    try {
+        client.Open();
+        ADD_FAILURE() << "the connect must not go on";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "Error 10004 (Interrupted system call) finding address for host");
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST(SockCtrl, ALookupThatTakesTooLongTimesOut)
+{
+    HookGuard guard;
+    TCustomClientSocket client;
+    std::atomic<bool> timedOut { false };
+    client.SetTimeOut(1);
+    client.OnTimeOut = [&](TSockCtrl*, TSocketBase*) { timedOut = true; };
+    winsock::SetLookupHook([&](const std::string&) { Await([&] { return timedOut.load(); }); });
+    try {
+        client.ResolveHostAddress("localhost");
+        ADD_FAILURE() << "the lookup must time out";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "Error 10060 (Connection timed out) finding address for host");
+    }
+    EXPECT_TRUE(client.TimedOut());
+    EXPECT_FALSE(client.Timing());
+}
+
+TEST(SockCtrl, ATimeOutTickSurvivesHandlersThatFreeComponents)
+{
+    std::vector<std::unique_ptr<TCustomClientSocket>> clients;
+    int fired = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto c = std::make_unique<TCustomClientSocket>();
+        c->SetTimeOut(1);
+        c->OnTimeOut = [&](TSockCtrl*, TSocketBase*) {
+            ++fired;
+            clients.clear();  // the first to fire frees every one, itself included
+        };
+        c->StartTimeOut();
+        clients.push_back(std::move(c));
+    }
+    ASSERT_TRUE(WaitFor([&] { return fired > 0; }));
+    Application::ProcessMessagesUntil([] { return false; }, 1200);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(SockCtrl, AnUnknownHandleAtTheServerIsReportedWithoutSocket)
+{
+    TTextServer server;
+    std::vector<int> infos;
+    bool nullSocket = false;
+    server.OnInfo = [&](TSockCtrl*, int code, TSocketBase* s) {
+        infos.push_back(code);
+        nullSocket = s == nullptr;
+    };
+    PostMessage(server.Window(), WM_SOCKET_SELECT, 424242, winsock::WSAMAKESELECTREPLY(winsock::FD_READ, 0));
+    ASSERT_TRUE(WaitFor([&] { return !infos.empty(); }));
+    EXPECT_EQ(infos[0], siNoSuchSocket);
+    EXPECT_TRUE(nullSocket);
+}
+
+TEST(SockCtrl, InfoCodesHaveTheirTexts)
+{
+    EXPECT_EQ(SocketInfoText(siLookUp), "Looking-up a host name");
+    EXPECT_EQ(SocketInfoText(siNoSuchSocket), "Error: No such socket");
+    EXPECT_EQ(SocketInfoText(siDisconnected), "Disconnected");
+    EXPECT_EQ(SocketInfoText(13), "");
+}
+
+TEST(SockCtrl, WithoutASocketClassNothingIsMade)
+{
+    TCustomClientSocket c;
+    c.SetSocketClass(nullptr);
+    try {
+        c.GetSocket();
+        ADD_FAILURE() << "no class, no socket";
+    } catch (const ESockError& e) {
+        EXPECT_STREQ(e.what(), "No Socket Class Defined");
+    }
+}
