@@ -435,3 +435,39 @@ TDateTime StrToTime(std::string_view s)
         notADate(s, "time");
     return result;
 }
+
+TDateTime StrToDateTime(std::string_view s)
+{
+    const std::string_view text = trimmed(s);
+    const std::size_t blank = text.find(' ');
+    if (blank == std::string_view::npos) {
+        try {
+            return StrToDate(text);
+        } catch (const EConvertError&) {
+            notADate(s, "date and time");
+        }
+    }
+    try {
+        const TDateTime date = StrToDate(text.substr(0, blank));
+        const TDateTime time = StrToTime(text.substr(blank + 1));
+        // Before the epoch the time of day counts away from zero, as the fraction is read.
+        return date < 0 ? date - time : date + time;
+    } catch (const EConvertError&) {
+        notADate(s, "date and time");
+    }
+}
+
+bool TryStrToDateTime(std::string_view s, TDateTime& result)
+{
+    try {
+        result = StrToDateTime(s);
+        return true;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+std::string LongDayName(int dayOfWeek) { return dayOfWeek >= 1 && dayOfWeek <= 7 ? kLongDayNames[dayOfWeek - 1] : ""; }
+std::string ShortDayName(int dayOfWeek) { return dayOfWeek >= 1 && dayOfWeek <= 7 ? kShortDayNames[dayOfWeek - 1] : ""; }
+std::string LongMonthName(int month) { return month >= 1 && month <= 12 ? kLongMonthNames[month - 1] : ""; }
+std::string ShortMonthName(int month) { return month >= 1 && month <= 12 ? kShortMonthNames[month - 1] : ""; }

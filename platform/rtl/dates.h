@@ -38,3 +38,12 @@ std::string DateTimeToStr(TDateTime dateTime);
 TDateTime StrToDate(std::string_view s);
 // Reads "h:nn[:ss] [AM|PM]"; EConvertError otherwise.
 TDateTime StrToTime(std::string_view s);
+// A date, then optionally a blank and a time, as DateTimeToStr writes them; EConvertError otherwise.
+TDateTime StrToDateTime(std::string_view s);
+bool TryStrToDateTime(std::string_view s, TDateTime& result);
+
+// The US-English names: dayOfWeek 1 = Sunday, month 1 = January; "" out of range.
+std::string LongDayName(int dayOfWeek);
+std::string ShortDayName(int dayOfWeek);
+std::string LongMonthName(int month);
+std::string ShortMonthName(int month);

@@ -109,3 +109,33 @@ TEST(Dates, StrToDateAndStrToTimeReadTheShortForms)
     EXPECT_THROW(StrToTime("13:00 PM"), EConvertError);
 }
 
+
+TEST(Dates, StrToDateTimeReadsWhatDateTimeToStrWrote)
+{
+    const TDateTime t = EncodeDate(1900, 1, 1) + EncodeTime(12, 0, 0, 0);
+    EXPECT_DOUBLE_EQ(StrToDateTime("1/1/1900 12:00:00 PM"), t);
+    const TDateTime sent = EncodeDate(2025, 11, 30) + EncodeTime(23, 5, 1, 0);
+    EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(sent)), sent);
+    EXPECT_DOUBLE_EQ(StrToDateTime("6/1/2024"), EncodeDate(2024, 6, 1));
+    TDateTime out = 0;
+    EXPECT_FALSE(TryStrToDateTime("6/1/2024 noon", out));
+    EXPECT_THROW(StrToDateTime("yesterday"), EConvertError);
+}
+
+TEST(Dates, ClockPatternsShowMinutesAfterTheHour)
+{
+    const TDateTime t = EncodeTime(15, 7, 0, 0);
+    EXPECT_EQ(FormatDateTime("h:mmam/pm", t), "3:07pm");
+    EXPECT_EQ(FormatDateTime("\"Today is\" dddd\rmmmm d, yyyy", EncodeDate(2024, 3, 5)),
+              "Today is Tuesday\rMarch 5, 2024");
+}
+
+TEST(Dates, DayAndMonthNames)
+{
+    EXPECT_EQ(LongDayName(1), "Sunday");
+    EXPECT_EQ(ShortDayName(7), "Sat");
+    EXPECT_EQ(LongMonthName(12), "December");
+    EXPECT_EQ(ShortMonthName(1), "Jan");
+    EXPECT_EQ(LongDayName(0), "");
+    EXPECT_EQ(LongMonthName(13), "");
+}
