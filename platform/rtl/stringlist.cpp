@@ -2,6 +2,7 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
@@ -524,3 +525,13 @@ void TStringList::SaveToFile(const std::string& fileName) const
     if (fileName.empty() || !WriteFileAtomically(fileName, Text()))
         throw EFCreateError("Cannot create file \"" + fileName + "\"");
 }
+
+void TStringList::LoadFromStream(TStream& stream)
+{
+    const std::int64_t left = stream.Size() - stream.Position();
+    std::string bytes(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)), '\0');
+    stream.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    SetText(bytes);
+}
+
+void TStringList::SaveToStream(TStream& stream) const { stream.WriteString(Text()); }

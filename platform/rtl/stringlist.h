@@ -7,6 +7,8 @@
 
 // A list of code-page strings, each with an optional object pointer (not owned):
 // the runtime's workhorse for lines, "Name=Value" pairs and comma lists.
+class TStream;
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList {
@@ -80,6 +82,11 @@ public:
     void LoadFromFile(const std::string& fileName);
     // Lines end in CR LF; the file is replaced whole or not at all (EFCreateError otherwise).
     void SaveToFile(const std::string& fileName) const;
+
+    // The bytes from the stream's position to its end, split as SetText does.
+    void LoadFromStream(TStream& stream);
+    // Text() at the stream's position (EWriteError when it does not all fit).
+    void SaveToStream(TStream& stream) const;
 
     // Holds back OnChange until the matching EndUpdate.
     void BeginUpdate();

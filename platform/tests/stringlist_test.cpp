@@ -1,6 +1,7 @@
 #include "platform/rtl/stringlist.h"
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
 #include "platform/testing/scratch.h"
 
 #include <gtest/gtest.h>
@@ -283,4 +284,19 @@ TEST(StringList, SaveToFileWritesCrLfOverTheExistingSpelling)
     EXPECT_EQ(dirs.read("Friends.txt"), "ann\r\nbob\r\n");
     EXPECT_FALSE(dirs.exists("FRIENDS.TXT"));
     EXPECT_THROW(list.SaveToFile(dirs.root() + "/no/such/folder.txt"), EFCreateError);
+}
+
+TEST(StringList, StreamsCarryTheTextFromThePositionOn)
+{
+    TStringList list;
+    list.SetText("one\ntwo");
+    TStringStream stream("head");
+    stream.Seek(0, soEnd);
+    list.SaveToStream(stream);
+    EXPECT_EQ(stream.DataString(), "headone\r\ntwo\r\n");
+    stream.SetPosition(4);
+    TStringList back;
+    back.LoadFromStream(stream);
+    EXPECT_EQ(itemsOf(back), (Lines { "one", "two" }));
+    EXPECT_EQ(stream.Position(), stream.Size());
 }
