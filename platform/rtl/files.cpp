@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 
 namespace {
 
@@ -119,7 +120,15 @@ std::string FileSystemName(std::string_view path) { return codepage::ToUtf8(path
 bool WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {
     static std::atomic<unsigned> counter { 0 };
-    const std::string target = codepage::ToUtf8(ResolveFileName(fileName));
+    std::string target = codepage::ToUtf8(ResolveFileName(fileName));
+    // A link stays a link: the file it points at is the one replaced.
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
     const std::string temp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     mode_t mode = 0666;
     struct stat st {};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -108,4 +109,14 @@ TEST(Files, AtomicWriteKeepsPermissionsAndFailsInAMissingFolder)
 TEST(Files, NamesMeetTheFileSystemInUtf8)
 {
     EXPECT_EQ(FileSystemName(Ansi("/tmp/Müller")), "/tmp/M\xC3\xBCller");
+}
+
+TEST(Files, AtomicWriteThroughALinkReplacesTheFileLinkedTo)
+{
+    ScratchDirs dirs;
+    dirs.write("real/shared.ini", "old");
+    ASSERT_EQ(::symlink((dirs.root() + "/real/shared.ini").c_str(), (dirs.root() + "/link.ini").c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomically(dirs.root() + "/link.ini", "new"));
+    EXPECT_EQ(dirs.read("real/shared.ini"), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dirs.root() + "/link.ini"));
 }
