@@ -1,6 +1,7 @@
 #include "kit/qorapplication.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/ui/form.h"
 #include "platform/win/namedmutex.h"
 
@@ -18,25 +19,6 @@ std::string AddRegistrySeparator(const std::string& s)
     return s + '\\';
 }
 
-// The name routines here keep clear of the runtime's header, whose error
-// constants collide with the platform types the mutex brings in.
-std::string FileNamePart(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool HasExtension(const std::string& path) { return FileNamePart(path).find('.') != std::string::npos; }
-
-std::string WithLogExtension(const std::string& path)
-{
-    const std::string name = FileNamePart(path);
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return path + ".LOG";
-    return path.substr(0, path.size() - (name.size() - dot)) + ".LOG";
-}
-
 }  // namespace
 
 std::string ProgramFileName()
@@ -46,7 +28,7 @@ std::string ProgramFileName()
 
 TQORApplication::TQORApplication()
 {
-    m_mutex = std::make_unique<TNamedMutex>(FileNamePart(ProgramFileName()));
+    m_mutex = std::make_unique<TNamedMutex>(ExtractFileName(ProgramFileName()));
     m_prevInstance = m_mutex->AlreadyExisted();
     m_timerPool = std::make_unique<TQORTimerPool>(50);
     m_timerPool->Loaded();
@@ -63,13 +45,13 @@ void TQORApplication::SetLogFile(const std::string& name)
 {
     std::string file = name;
     if (qorprocs::IsBlank(file))
-        file = WithLogExtension(ProgramFileName());
-    else if (!HasExtension(file))
+        file = ChangeFileExt(ProgramFileName(), ".LOG");
+    else if (ExtractFileExt(file).empty())
         file += ".LOG";
     if (m_logPrefix == qorprocs::ppFixed)
         m_logFile = file;
     else
-        m_logFile = qorprocs::GetPrefixPath(m_logPrefix, true) + FileNamePart(file);
+        m_logFile = qorprocs::GetPrefixPath(m_logPrefix, true) + ExtractFileName(file);
 }
 
 std::string TQORApplication::DefaultRegistryPath() const

@@ -44,8 +44,6 @@ TQORTrayIcon::~TQORTrayIcon()
     DeallocateHWnd(m_notifyWindow);
 }
 
-bool TQORTrayIcon::TrayAvailable() { return ::TrayAvailable(); }
-
 void TQORTrayIcon::Loaded()
 {
     TQORWndProcComponent::Loaded();

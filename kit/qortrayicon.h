@@ -42,9 +42,6 @@ public:
     QMenu* PopUpMenu() const { return m_popUpMenu.data(); }
     void SetPopUpMenu(QMenu* menu) { m_popUpMenu = menu; }
 
-    // A user can reach tray icons on this desktop.
-    static bool TrayAvailable();
-
     // The window the shell's notifications reach.
     HWND NotifyWindow() const { return m_notifyWindow; }
 

@@ -3,6 +3,8 @@
 #include "client/core/session.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/win/directories.h"
+#include "platform/win/process.h"
+#include "platform/win/shell.h"
 #include "platform/win/sound.h"
 
 #include <QGuiApplication>
@@ -14,15 +16,9 @@ std::string AppPath() { return IncludeTrailingPathDelimiter(GetProgramDir()); }
 
 std::string WindowsDir() { return GetWindowsDir(); }
 
-void RunProgram(const std::string& commandLine, int showCommand)
-{
-    // TODO: WinExec (platform/win/process.h)
-}
+void RunProgram(const std::string& commandLine, int showCommand) { WinExec(commandLine, showCommand); }
 
-void OpenWebLink(const std::string& url)
-{
-    // TODO: ShellOpen (platform/win/shell.h)
-}
+void OpenWebLink(const std::string& url) { ShellOpen(url); }
 
 std::string AppSoundFile(std::uint8_t number)
 {

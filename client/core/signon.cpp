@@ -11,7 +11,8 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gifimage.h"
-#include "kit/qortrayicon.h"
+#include "platform/win/trayicon.h"
+#include "platform/win/wintypes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,8 +30,6 @@ namespace {
 TSignon* g_signon = nullptr;
 
 constexpr int kMaxPasswordLength = 15;
-// SW_SHOWNORMAL; the platform types header clashes with the runtime's error codes.
-constexpr int kShowNormal = 1;
 
 // A user-name box that says when its list is about to drop down.
 class UserCombo final : public QComboBox {
@@ -356,7 +355,7 @@ void TSignon::SpeedButton1Click()
         }
     }
     if (ComboText() == kNewUser) {
-        RunProgram("velmarin.exe", kShowNormal);
+        RunProgram("velmarin.exe", SW_SHOWNORMAL);
         return;
     }
     Session().userId = Trim(ComboText());
@@ -418,7 +417,7 @@ void TSignon::FormClose(TCloseAction& action)
     if (g_signon == this)
         g_signon = nullptr;
     // Without a notification area nothing could bring the program back: the close box is Exit.
-    if (!m_signedOn && !TQORTrayIcon::TrayAvailable())
+    if (!m_signedOn && !TrayAvailable())
         Application::Terminate();
 }
 
