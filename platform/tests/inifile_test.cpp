@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 std::vector<std::string> itemsOf(const TStringList& list)
@@ -273,4 +275,26 @@ TEST(IniFile, ManyWritesToAFewHundredLineFileStayConsistent)
     ini.ReadSection("Section9", keys);
     EXPECT_EQ(keys.Count(), 30);
     EXPECT_EQ(keys[29], "Key29");
+}
+
+TEST(IniFile, WritersTakingTurnsLoseNoKeys)
+{
+    ScratchDirs dirs;
+    const std::string name = dirs.windowsDir() + "/shared.ini";
+    auto writer = [&](const std::string& section) {
+        TIniFile ini(name);
+        for (int k = 0; k < 40; ++k)
+            ini.WriteInteger(section, "Key" + std::to_string(k), k);
+    };
+    std::thread a(writer, "Mail");
+    std::thread b(writer, "MAIN");
+    writer("tivra");
+    a.join();
+    b.join();
+    TIniFile ini(name);
+    for (const char* section : { "Mail", "MAIN", "tivra" }) {
+        TStringList keys;
+        ini.ReadSection(section, keys);
+        EXPECT_EQ(keys.Count(), 40) << section;
+    }
 }
