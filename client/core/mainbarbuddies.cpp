@@ -19,6 +19,12 @@
 #include <QLineEdit>
 #include <QMenu>
 
+namespace {
+
+constexpr WORD kVkF2 = VK_F1 + 1;
+
+}  // namespace
+
 // --- the painted list on the bar -------------------------------------------------
 
 int TForm1::BuddyBoxHeight() const { return frCanvas1->height(); }
@@ -94,7 +100,7 @@ void TForm1::frCanvas1MouseUp(TMouseButton button, TShiftState shift, int x, int
         return;
     }
     if (click && button == mbRight)
-        PopupMenu2->popup(QPoint(mainbar::BuddyMenuX(Left()), y + Top() + frCanvas1->mapTo(this, QPoint(0, 0)).y() + 32));
+        PopupMenu2->popup(QPoint(mainbar::BuddyMenuX(Left()), y + Top() + frCanvas1->y() + 32));
 }
 
 void TForm1::frCanvas1DblClick()
@@ -112,7 +118,7 @@ void TForm1::FilterKeyDown(WORD& key, TShiftState)
         if (sound)
             PlayAppSound(2, true);
         ScrollBuddyCanvas(BuddyCanvas.Offset());
-    } else if (key == VK_F1 + 1) {
+    } else if (key == kVkF2) {
         ShowProperties();
     } else if (key == VK_F1) {
         ShowHelp();
