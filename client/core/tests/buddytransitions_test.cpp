@@ -230,3 +230,17 @@ TEST_F(BuddyTransitions, BlockToggleWritesTheFileAndRedrawsInRed)
     EXPECT_FALSE(IsBuddyBlocked("ann"));
     EXPECT_NE(Cnt("ann").find("BLOCK=0"), std::string::npos);
 }
+
+TEST_F(BuddyTransitions, MoreThan256ContactFilesLoadTheFirst256AndSaySoOnce)
+{
+    for (int i = 0; i < 260; ++i)
+        dirs.write("windows/my friends/me/b" + std::to_string(1000 + i) + ".cnt", "[Friend]\r\n");
+    dialogs::SetResponder([](const dialogs::DialogRequest&) { return IDOK; });
+    LoadBuddyFiles(true);
+    EXPECT_EQ(bar->FriendsListBox.Count(), 256);
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text, BuddyListFullText());
+    bar->PaintBuddyList();
+    EXPECT_EQ(bar->BuddyCanvas.PictureHeight(), 21 * 256 + 2);
+    EXPECT_EQ(Session().lastBuddyIndex, 255);
+}

@@ -439,3 +439,12 @@ TEST_F(MainBar, BackgroundRunsFromButtonFaceToWhiteAndBackExceptAt8Bits)
     bar->PaintBackground(8);
     EXPECT_TRUE(bar->Background().isNull());
 }
+
+TEST_F(MainBar, AFolderDroppedOnTheChannelPanelDoesNothing)
+{
+    ShowBar();
+    const std::string folder = dirs.appDir();
+    bar->WMDropFiles(folder, 50, 100);
+    EXPECT_TRUE(dialogs::History().empty());
+    EXPECT_TRUE(bar->Panel1->isVisible());
+}
