@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/win/messages.h"
+
+#include <QByteArray>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+// One larkspire started for a scenario, on the offscreen platform, with the
+// Windows directory given and an automation socket of its own.
+class LarkspireProcess {
+public:
+    LarkspireProcess(const std::string& windowsDir, const std::string& appDir, const std::string& socketPath)
+        : m_socketPath(QString::fromStdString(socketPath))
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KORVO_WINDIR", QString::fromStdString(windowsDir));
+        env.insert("KORVO_APPDIR", QString::fromStdString(appDir));
+        env.insert("KORVO_AUTOMATION", m_socketPath);
+        env.insert("KORVO_STARTUP_MARKER", "1");
+        env.insert("KORVO_NO_BROWSER", "1");
+        m_process.setProcessEnvironment(env);
+        QObject::connect(&m_process, &QProcess::readyReadStandardError,
+                         [this] { m_stderr += m_process.readAllStandardError(); });
+        m_process.start(QString(KORVO_BIN_DIR) + "/larkspire", {});
+    }
+
+    ~LarkspireProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    bool waitForSignOn(int timeoutMs = 20000)
+    {
+        return Application::ProcessMessagesUntil([this] { return errors().find("[larkspire] sign-on shown") != std::string::npos; },
+                                                 timeoutMs);
+    }
+
+    bool waitForEnd(int timeoutMs = 20000)
+    {
+        return Application::ProcessMessagesUntil([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+    int exitCode() const { return m_process.exitCode(); }
+    std::string errors()
+    {
+        m_stderr += m_process.readAllStandardError();
+        return m_stderr.toStdString();
+    }
+
+    // One automation command (fields joined by tabs); the reply line without its end.
+    std::string command(const std::string& line)
+    {
+        if (!m_socket) {
+            m_socket = std::make_unique<QLocalSocket>();
+            m_socket->connectToServer(m_socketPath);
+            if (!m_socket->waitForConnected(5000))
+                return "error not connected";
+        }
+        m_socket->write(QByteArray::fromStdString(line + "\n"));
+        m_socket->flush();
+        QByteArray reply;
+        Application::ProcessMessagesUntil(
+            [&] {
+                reply += m_socket->readAll();
+                return reply.contains('\n') || m_socket->state() != QLocalSocket::ConnectedState;
+            },
+            10000);
+        return reply.left(reply.indexOf('\n')).toStdString();
+    }
+
+private:
+    QString m_socketPath;
+    QProcess m_process;
+    QByteArray m_stderr;
+    std::unique_ptr<QLocalSocket> m_socket;
+};

@@ -1,0 +1,59 @@
+#include "larkspire_process.h"
+
+#include "platform/testing/scratch.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SignonFlow : ::testing::Test {
+    ScratchDirs dirs;
+    std::unique_ptr<LarkspireProcess> larkspire;
+
+    void SetUp() override
+    {
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
+    }
+    void start()
+    {
+        larkspire = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock");
+        ASSERT_TRUE(larkspire->waitForSignOn());
+    }
+};
+
+}  // namespace
+
+TEST_F(SignonFlow, SignOnThroughTheWindowWritesTheUsersFiles)
+{
+    dirs.write("windows/my friends/alice/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
+    dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=alice\r\n");
+    start();
+    EXPECT_EQ(larkspire->command("text\tSign On\tComboBox1"), "ok alice");
+    EXPECT_EQ(larkspire->command("set\tSign On\tEdit1\tpw"), "ok");
+    EXPECT_EQ(larkspire->command("check\tSign On\tCheckBox1\t1"), "ok");
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return dirs.read("windows/my friends/alice/user.dat").find("Save=1") != std::string::npos; }, 10000));
+    // "pw" scrambled: 'p' = 112 under key byte 0; key (37 + 112) * 20619 + 41857 mod 65536 = 33896,
+    // whose high byte 132 turns 'w' = 119 into 119 ^ 132 = 243.
+    EXPECT_EQ(dirs.read("windows/my friends/alice/user.dat"), "[user]\r\npassword=112-243-\r\nSave=1\r\n");
+    EXPECT_TRUE(larkspire->running());
+}
+
+TEST_F(SignonFlow, ExitEndsTheProgram)
+{
+    start();
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton2"), "ok");
+    ASSERT_TRUE(larkspire->waitForEnd());
+    EXPECT_EQ(larkspire->exitCode(), 0);
+}
+
+TEST_F(SignonFlow, CloseBoxWithoutATrayEndsTheProgram)
+{
+    start();
+    EXPECT_EQ(larkspire->command("close\tSign On"), "ok");
+    ASSERT_TRUE(larkspire->waitForEnd());
+    EXPECT_EQ(larkspire->exitCode(), 0);
+}
