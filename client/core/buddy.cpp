@@ -58,14 +58,6 @@ TBuddySocket* TPeerSocketList::Find(std::string_view name) const
     return nullptr;
 }
 
-std::string TPeerSocketList::NameOf(const TBuddySocket* socket) const
-{
-    for (const auto& [key, item] : m_items)
-        if (item == socket)
-            return key;
-    return {};
-}
-
 void TPeerSocketList::Add(const std::string& name, TBuddySocket* socket) { m_items.emplace_back(name, socket); }
 
 void TPeerSocketList::Remove(std::string_view name)

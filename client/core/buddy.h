@@ -72,8 +72,6 @@ public:
     int Count() const { return static_cast<int>(m_items.size()); }
     bool Contains(std::string_view name) const { return Find(name) != nullptr; }
     TBuddySocket* Find(std::string_view name) const;
-    // The name of the entry holding socket, "" when none does.
-    std::string NameOf(const TBuddySocket* socket) const;
     void Add(const std::string& name, TBuddySocket* socket);
     void Remove(std::string_view name);
     void Clear() { m_items.clear(); }

@@ -286,7 +286,7 @@ void TForm1::CreateCommandButtons()
     SpeedButton5 = MakeCommandButton("SpeedButton5", "PORTAL  ", kCommandLeftX, 58, kCommandLeftWidth);
     SpeedButton5->SetHint("Explore Websites");
     SpeedButton1 = MakeCommandButton("SpeedButton1", "SETUP  ", kCommandRightX, 58, kCommandRightWidth);
-    SpeedButton1->SetHint(Ansi("Customize Korvo"));
+    SpeedButton1->SetHint("Customize Korvo");
     QORExplorerButton16 = MakeCommandButton("QORExplorerButton16", "CHECK   ", kCommandLeftX, 76, kCommandLeftWidth);
     QORExplorerButton16->SetHint("Check Messages");
     SpeedButton4 = MakeCommandButton("SpeedButton4", "HELP   ", kCommandRightX, 76, kCommandRightWidth);
