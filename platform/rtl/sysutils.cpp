@@ -230,8 +230,7 @@ std::int64_t StrToInt64Def(std::string_view s, std::int64_t defaultValue)
     return TryStrToInt64(s, v) ? v : defaultValue;
 }
 
-std::string IntToHex(int value, int digits) { return hexDigits(static_cast<std::uint32_t>(value), digits); }
-std::string IntToHex(std::int64_t value, int digits) { return hexDigits(static_cast<std::uint64_t>(value), digits); }
+std::string HexDigits(std::uint64_t value, int digits) { return hexDigits(value, digits); }
 
 std::string FloatToStr(double value)
 {

@@ -46,9 +46,21 @@ int StrToIntDef(std::string_view s, int defaultValue);
 std::int64_t StrToInt64Def(std::string_view s, std::int64_t defaultValue);
 bool TryStrToInt(std::string_view s, int& value);
 bool TryStrToInt64(std::string_view s, std::int64_t& value);
-// Upper-case hex of at least digits digits; negative values as their two's complement.
-std::string IntToHex(int value, int digits);
-std::string IntToHex(std::int64_t value, int digits);
+std::string HexDigits(std::uint64_t value, int digits);
+// Upper-case hex of at least digits digits; a negative value as its two's complement
+// in its own type's width (32 bits at least, as the runtime's Integer).
+template <class T>
+    requires std::is_integral_v<T>
+std::string IntToHex(T value, int digits)
+{
+    constexpr std::size_t bytes = sizeof(T) < 4 ? 4 : sizeof(T);
+    auto bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(value));
+    if constexpr (std::is_unsigned_v<T>)
+        bits = static_cast<std::uint64_t>(value);
+    if constexpr (bytes < 8)
+        bits &= (std::uint64_t { 1 } << (bytes * 8)) - 1;
+    return HexDigits(bits, digits);
+}
 std::string FloatToStr(double value);
 double StrToFloat(std::string_view s);
 double StrToFloatDef(std::string_view s, double defaultValue);

@@ -110,6 +110,10 @@ TEST(SysUtils, IntToStrAndIntToHex)
     EXPECT_EQ(IntToHex(0x1234, 2), "1234");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
     EXPECT_EQ(IntToHex(std::int64_t { -1 }, 1), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(IntToHex(0xFFFFFFFFu, 8), "FFFFFFFF");
+    EXPECT_EQ(IntToHex(static_cast<unsigned char>(0xAB), 2), "AB");
+    EXPECT_EQ(IntToHex(static_cast<short>(-2), 1), "FFFFFFFE");
+    EXPECT_EQ(IntToHex(123456789012LL, 1), "1CBE991A14");
 }
 
 TEST(SysUtils, FloatsRoundTripAndRefuseJunk)
