@@ -123,6 +123,9 @@ TForm1::TForm1() : TForm("Form1")
     auto* hint = new TAwayMessageHint();
     hint->setParent(this, hint->windowFlags());
     hint->Watched = Panel2;
+    // The bar's hints can be switched off as a whole (FormMouseDown), so every control's pass by it.
+    for (QWidget* child : ClientArea->findChildren<QWidget*>())
+        child->installEventFilter(this);
     Loaded();
 }
 

@@ -91,6 +91,8 @@ public:
     void Panel6Click();
     void SpeedButton3Click();
     void FormMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    // False once a right click has brought the tucked bar back: its hints stay off.
+    bool ShowHints() const { return m_showHints; }
 
     // Sign-off is the session's (the sign-on chain sets it); the EXIT button and the
     // close box both go through it, so closing never leaves the session running.

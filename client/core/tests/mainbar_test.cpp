@@ -159,8 +159,10 @@ TEST_F(MainBar, DocksTucksAndComesBack)
     EXPECT_EQ(bar->Left(), screen - 4);
     EXPECT_TRUE(bar->Tucked());
 
+    EXPECT_TRUE(bar->ShowHints());
     bar->FormMouseDown(mbRight, 0, 1, 100);
     EXPECT_EQ(bar->Left(), screen - 123 - 20);
+    EXPECT_FALSE(bar->ShowHints());
 }
 
 TEST_F(MainBar, MaximizeFillsTheWorkAreaAndRestoreGoesBack)
