@@ -30,6 +30,7 @@ TQORApplication::TQORApplication()
 {
     m_mutex = std::make_unique<TNamedMutex>(ExtractFileName(ProgramFileName()));
     m_prevInstance = m_mutex->AlreadyExisted();
+    m_window = AllocateHWnd([this](TMessage& message) { WndProc(message); });
     m_timerPool = std::make_unique<TQORTimerPool>(50);
     m_timerPool->Loaded();
     SetLogFile("");
@@ -38,7 +39,30 @@ TQORApplication::TQORApplication()
 TQORApplication::~TQORApplication()
 {
     m_timerPool.reset();
+    DeallocateHWnd(m_window);
     m_mutex.reset();
+}
+
+int TQORApplication::HookMainWindow(TMainWindowHook hook)
+{
+    const int id = m_nextHookId++;
+    m_mainHooks.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void TQORApplication::UnhookMainWindow(int id)
+{
+    std::erase_if(m_mainHooks, [id](const auto& entry) { return entry.first == id; });
+}
+
+void TQORApplication::WndProc(TMessage& message)
+{
+    // A hook may unhook itself or another while it runs.
+    const auto hooks = m_mainHooks;
+    for (const auto& [id, hook] : hooks)
+        if (hook && hook(message))
+            return;
+    message.Result = DefWindowProc(m_window, message.Msg, message.WParam, message.LParam);
 }
 
 void TQORApplication::SetLogFile(const std::string& name)

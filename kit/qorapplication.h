@@ -2,14 +2,19 @@
 
 #include "kit/qorprocs.h"
 #include "kit/qortimerpool.h"
+#include "platform/win/messages.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-// The one application object every kit component can reach: the shared timer
-// pool, the previous-instance flag and where the kit writes its log.
 class TNamedMutex;
 
+// The one application object every kit component can reach: the shared timer
+// pool, the previous-instance flag, the application window's message hooks and
+// where the kit writes its log.
 class TQORApplication final {
 public:
     TQORApplication();
@@ -22,6 +27,13 @@ public:
     bool PrevInstance() const { return m_prevInstance; }
 
     TQORTimerPool& TimerPool() { return *m_timerPool; }
+
+    // The application window: its messages pass the main-window hooks in the order
+    // they were added; a hook answering true has handled the message and it goes no further.
+    HWND Handle() const { return m_window; }
+    using TMainWindowHook = std::function<bool(TMessage& message)>;
+    int HookMainWindow(TMainWindowHook hook);
+    void UnhookMainWindow(int id);
 
     qorprocs::TQORPathPrefix LogPrefix() const { return m_logPrefix; }
     void SetLogPrefix(qorprocs::TQORPathPrefix prefix) { m_logPrefix = prefix; }
@@ -38,6 +50,10 @@ private:
     // TODO: TQORIniCtrl
     std::unique_ptr<TQORTimerPool> m_timerPool;
     std::unique_ptr<TNamedMutex> m_mutex;
+    void WndProc(TMessage& message);
+    HWND m_window { 0 };
+    int m_nextHookId { 1 };
+    std::vector<std::pair<int, TMainWindowHook>> m_mainHooks;
     bool m_prevInstance { false };
     qorprocs::TQORPathPrefix m_logPrefix { qorprocs::ppProgram };
     std::string m_logFile;

@@ -1,5 +1,6 @@
 #include "kit/qorwndproc.h"
 
+#include "kit/qorapplication.h"
 #include "platform/ui/form.h"
 
 #include <QCloseEvent>
@@ -68,6 +69,12 @@ void TQORWndProcComponent::SetEnabled(bool value)
         Unhook();
 }
 
+void TQORWndProcComponent::SetMainHook(bool value)
+{
+    if (Loading())
+        m_mainHookWanted = value;
+}
+
 void TQORWndProcComponent::Loaded()
 {
     TQORComponent::Loaded();
@@ -87,6 +94,8 @@ bool TQORWndProcComponent::InstallHook()
     if (OwnerHandle() == 0 || m_hook)
         return false;
     m_ownerDestroying = false;
+    if (m_mainHookWanted && QORApplication())
+        m_mainHookId = QORApplication()->HookMainWindow([this](TMessage& message) { return MainWindowHook(message); });
     m_hook = std::make_unique<EventHook>(this);
     m_owner->installEventFilter(m_hook.get());
     return true;
@@ -97,6 +106,9 @@ void TQORWndProcComponent::RestoreWndProc()
     if (m_hook && m_owner)
         m_owner->removeEventFilter(m_hook.get());
     m_hook.reset();
+    if (m_mainHookId != 0 && QORApplication())
+        QORApplication()->UnhookMainWindow(m_mainHookId);
+    m_mainHookId = 0;
     m_ownerDestroying = false;
 }
 
@@ -106,6 +118,9 @@ void TQORWndProcComponent::OwnerGone()
     DeliverMessage(message);
     // The form is going; there is nothing left to restore the hook on.
     m_hook.reset();
+    if (m_mainHookId != 0 && QORApplication())
+        QORApplication()->UnhookMainWindow(m_mainHookId);
+    m_mainHookId = 0;
 }
 
 bool TQORWndProcComponent::DeliverMessage(TMessage& message)

@@ -34,6 +34,11 @@ public:
     void SetEnabled(bool value);
     bool Hooked() const { return m_hook != nullptr; }
 
+    // Also sees the application window's messages; chosen while loading only.
+    bool MainHook() const { return m_mainHookWanted; }
+    void SetMainHook(bool value);
+    bool MainHookInstalled() const { return m_mainHookId != 0; }
+
     // After construction: hooks the owner when enabled.
     void Loaded() override;
 
@@ -46,6 +51,9 @@ protected:
     // Derived components act on their messages and hand the rest to this base,
     // which passes them on to the form; after WM_DESTROY nothing passes.
     virtual void WndProc(TMessage& message);
+    // A message of the application window; true when handled. The base handles
+    // nothing, so the message goes on to the other hooks and the window.
+    virtual bool MainWindowHook(TMessage& message) { return false; }
     bool OwnerDestroying() const { return m_ownerDestroying; }
 
 private:
@@ -58,6 +66,8 @@ private:
     bool m_enabled { true };
     bool m_ownerDestroying { false };
     bool m_passedOn { false };
+    bool m_mainHookWanted { false };
+    int m_mainHookId { 0 };
     QPointer<TForm> m_owner;
     QMetaObject::Connection m_ownerGone;
     std::unique_ptr<EventHook> m_hook;

@@ -1,5 +1,8 @@
 #include "kit/qorwndproc.h"
 
+#include "kit/qorapplication.h"
+#include "platform/testing/scratch.h"
+
 #include "platform/ui/form.h"
 
 #include <QCloseEvent>
@@ -115,4 +118,56 @@ TEST(WndProcComponent, ComponentGoneBeforeItsFormLeavesFormWorking)
     }
     PressCloseBox(form);
     EXPECT_FALSE(form.Visible());
+}
+
+namespace {
+
+// Notes the application window's messages it sees; the base decides whether they are handled.
+class MainWatcher final : public TQORWndProcComponent {
+public:
+    using TQORWndProcComponent::TQORWndProcComponent;
+    int seen { 0 };
+
+protected:
+    bool MainWindowHook(TMessage& message) override
+    {
+        ++seen;
+        return TQORWndProcComponent::MainWindowHook(message);
+    }
+};
+
+}  // namespace
+
+TEST(WndProcComponent, MainWindowHooksLeaveMessagesToTheOthers)
+{
+    ScratchDirs dirs;
+    QORInitialize();
+    {
+        TForm form;
+        MainWatcher first(&form);
+        MainWatcher second(&form);
+        first.SetMainHook(true);
+        second.SetMainHook(true);
+        first.Loaded();
+        second.Loaded();
+        EXPECT_TRUE(first.MainHookInstalled());
+        SendMessage(QORApplication()->Handle(), WM_USER + 1, 0, 0);
+        EXPECT_EQ(first.seen, 1);
+        EXPECT_EQ(second.seen, 1);
+        first.SetEnabled(false);
+        EXPECT_FALSE(first.MainHookInstalled());
+        SendMessage(QORApplication()->Handle(), WM_USER + 1, 0, 0);
+        EXPECT_EQ(first.seen, 1);
+        EXPECT_EQ(second.seen, 2);
+    }
+    QORFinalize();
+}
+
+TEST(WndProcComponent, MainHookIsChosenOnlyWhileLoading)
+{
+    TForm form;
+    MainWatcher watcher(&form);
+    watcher.Loaded();
+    watcher.SetMainHook(true);
+    EXPECT_FALSE(watcher.MainHook());
 }
