@@ -91,9 +91,9 @@ TEST(SockCtrl, AFailedHostLookupRaisesWithItsContext)
 
 TEST(SockCtrl, ANotificationDuringALookupIsDeliveredAfterIt)
 {
-    HookGuard guard;
     LineServer s;
     bool queued = false;
+    HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string&) {
         s.peer.sendAll("hello\r\n");
         queued = Await([] { return DeferredEventCount() > 0; });
@@ -109,7 +109,6 @@ TEST(SockCtrl, ANotificationDuringALookupIsDeliveredAfterIt)
 
 TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
 {
-    HookGuard guard;
     LineServer s;
     TCustomClientSocket outer;
     TCustomClientSocket inner;
@@ -120,6 +119,7 @@ TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
         linesAfterInner = s.lines.size();
         innerDone = true;
     });
+    HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string& query) {
         if (query != "localhost")
             return;
@@ -139,7 +139,6 @@ TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
 
 TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
 {
-    HookGuard guard;
     TCustomClientSocket keepSocketsStarted;
     auto client = std::make_unique<TCustomClientSocket>();
     std::atomic<bool> gone { false };
@@ -147,6 +146,7 @@ TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
         client.reset();
         gone = true;
     });
+    HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string&) {
         destroy.post();
         Await([&] { return gone.load(); });
@@ -163,7 +163,6 @@ TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
 
 TEST(SockCtrl, ClosingDuringTheConnectLookupAbortsIt)
 {
-    HookGuard guard;
     TTextClient client;
     client.SetAddress("localhost");
     client.SetPort("1");
@@ -173,6 +172,7 @@ TEST(SockCtrl, ClosingDuringTheConnectLookupAbortsIt)
         if (code == siClosed)
             closed = true;
     };
+    HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string&) {
         close.post();
         Await([&] { return closed.load(); });
@@ -188,11 +188,11 @@ TEST(SockCtrl, ClosingDuringTheConnectLookupAbortsIt)
 
 TEST(SockCtrl, ALookupThatTakesTooLongTimesOut)
 {
-    HookGuard guard;
     TCustomClientSocket client;
     std::atomic<bool> timedOut { false };
     client.SetTimeOut(1);
     client.OnTimeOut = [&](TSockCtrl*, TSocketBase*) { timedOut = true; };
+    HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string&) { Await([&] { return timedOut.load(); }); });
     try {
         client.ResolveHostAddress("localhost");

@@ -632,9 +632,11 @@ public:
         m_tasks.clear();
     }
 
+    // Returns once no call of the old hook is running any more.
     void SetHook(LookupHook hook)
     {
-        std::lock_guard guard(m_lock);
+        std::unique_lock guard(m_lock);
+        m_hookDone.wait(guard, [&] { return m_hooksRunning == 0; });
         m_hook = std::make_shared<LookupHook>(std::move(hook));
     }
 
@@ -656,9 +658,15 @@ private:
                 if (task->cancelled)
                     continue;
                 hook = m_hook;
+                if (hook && *hook)
+                    ++m_hooksRunning;
             }
-            if (hook && *hook)
+            if (hook && *hook) {
                 (*hook)(task->query);
+                std::lock_guard guard(m_lock);
+                --m_hooksRunning;
+                m_hookDone.notify_all();
+            }
             HostResult host;
             ServResult serv;
             if (task->kind == LookupKind::HostByName)
@@ -685,6 +693,8 @@ private:
 
     std::mutex m_lock;
     std::condition_variable m_ready;
+    std::condition_variable m_hookDone;
+    int m_hooksRunning { 0 };
     std::deque<std::shared_ptr<Lookup>> m_queue;
     std::unordered_map<HANDLE, std::shared_ptr<Lookup>> m_tasks;
     std::vector<std::thread> m_threads;

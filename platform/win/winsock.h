@@ -196,6 +196,7 @@ int WSACancelAsyncRequest(HANDLE task);
 std::vector<u_long> LocalAddresses();
 
 // Tests: runs on the lookup worker before each lookup, with the name or address asked.
+// Setting another waits until no call of the old one runs.
 using LookupHook = std::function<void(const std::string& query)>;
 void SetLookupHook(LookupHook hook);
 
