@@ -595,12 +595,19 @@ void TForm1::SignOff()
         Close();
 }
 
+void TForm1::CloseForSignOff()
+{
+    m_signingOff = true;
+    Close();
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The window manager's close box signs off like EXIT, so nothing of the session keeps running.
+    // The window manager's close box signs off like EXIT, so nothing of the session keeps
+    // running; the sign-off runs once this close is refused, and closes the bar itself.
     if (!m_signingOff && OnSignOff) {
         event->ignore();
-        Application::Guarded([this] { SignOff(); });
+        QTimer::singleShot(0, this, [this] { Application::Guarded([this] { SignOff(); }); });
         return;
     }
     TForm::closeEvent(event);

@@ -98,6 +98,8 @@ public:
     // close box both go through it, so closing never leaves the session running.
     std::function<void()> OnSignOff;
     void SignOff();
+    // The sign-off's last step: the bar really closes (and frees itself).
+    void CloseForSignOff();
 
     // --- commands ----------------------------------------------------------------
     void ActiveButton1MouseDown();

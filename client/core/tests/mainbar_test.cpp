@@ -312,12 +312,12 @@ TEST_F(MainBar, CloseBoxSignsOffInsteadOfOnlyClosing)
     int signOffs = 0;
     bar->OnSignOff = [&] {
         ++signOffs;
-        bar->Close();
+        bar->CloseForSignOff();
     };
     ShowBar();
     bar->close();
-    EXPECT_EQ(signOffs, 1);
     Application::ProcessMessagesUntil([&] { return Form1 == nullptr; }, 2000);
+    EXPECT_EQ(signOffs, 1);
     EXPECT_EQ(Form1, nullptr);
     bar.release();  // the bar freed itself on closing
     // Closing went back to the sign-on window.
