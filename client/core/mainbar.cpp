@@ -542,6 +542,10 @@ void TForm1::mousePressEvent(QMouseEvent* event)
 void TForm1::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_frameDrag == 0) {
+        const QPoint p = event->position().toPoint();
+        const int code = BarHitTest(p.x(), p.y(), Width(), Height());
+        // Only the top and bottom edges size the bar, so only they show the sizing pointer.
+        setCursor(code == HTTOP || code == HTBOTTOM ? Qt::SizeVerCursor : Qt::ArrowCursor);
         TForm::mouseMoveEvent(event);
         return;
     }
