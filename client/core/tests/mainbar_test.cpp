@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <memory>
 #include <string>
@@ -449,4 +450,45 @@ TEST_F(MainBar, AFolderDroppedOnTheChannelPanelDoesNothing)
     bar->WMDropFiles(folder, 50, 100);
     EXPECT_TRUE(dialogs::History().empty());
     EXPECT_TRUE(bar->Panel1->isVisible());
+}
+
+namespace {
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, QPoint global)
+{
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(local), QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+TEST_F(MainBar, DraggingTheTopLeftCornerMovesTheBarAndTheBottomEdgeSizesIt)
+{
+    Dock();
+    ShowBar();
+    const QRect before(bar->Left(), bar->Top(), bar->Width(), bar->Height());
+    const QPoint press(20, 20);
+    SendMouse(bar.get(), QEvent::MouseButtonPress, press, before.topLeft() + press);
+    SendMouse(bar.get(), QEvent::MouseMove, press + QPoint(-30, 40), before.topLeft() + press + QPoint(-30, 40));
+    SendMouse(bar.get(), QEvent::MouseButtonRelease, press + QPoint(-30, 40), before.topLeft() + press + QPoint(-30, 40));
+    EXPECT_EQ(bar->Left(), before.left() - 30);
+    EXPECT_EQ(bar->Top(), before.top() + 40);
+    EXPECT_EQ(bar->Height(), before.height());
+
+    const QPoint edge(60, bar->Height() - 1);
+    const QPoint at(bar->Left(), bar->Top());
+    SendMouse(bar.get(), QEvent::MouseButtonPress, edge, at + edge);
+    SendMouse(bar.get(), QEvent::MouseMove, edge + QPoint(0, 50), at + edge + QPoint(0, 50));
+    SendMouse(bar.get(), QEvent::MouseButtonRelease, edge + QPoint(0, 50), at + edge + QPoint(0, 50));
+    EXPECT_EQ(bar->Height(), before.height() + 50);
+    EXPECT_EQ(bar->Width(), 123);
+
+    // The right edge does not size it.
+    const QPoint side(bar->Width() - 1, 200);
+    SendMouse(bar.get(), QEvent::MouseButtonPress, side, at + side);
+    SendMouse(bar.get(), QEvent::MouseMove, side + QPoint(40, 0), at + side + QPoint(40, 0));
+    SendMouse(bar.get(), QEvent::MouseButtonRelease, side + QPoint(40, 0), at + side + QPoint(40, 0));
+    EXPECT_EQ(bar->Width(), 123);
+    EXPECT_EQ(bar->Left(), at.x());
 }
