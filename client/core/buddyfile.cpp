@@ -60,6 +60,9 @@ int LoadBuddyFiles(TBuddyStore& store, bool reset)
     if (reset)
         store.Clear();
     int refused = 0;
+    // Without a signed-on user there is no folder to read.
+    if (!IsSafeFileName(Session().userId))
+        return refused;
     for (const TSearchRec& entry : ListDirectory(UserRoot() + "*.cnt", faAnyFile & ~faDirectory)) {
         if (entry.Name.size() <= 4)
             continue;

@@ -244,3 +244,13 @@ TEST_F(BuddyTransitions, MoreThan256ContactFilesLoadTheFirst256AndSaySoOnce)
     EXPECT_EQ(bar->BuddyCanvas.PictureHeight(), 21 * 256 + 2);
     EXPECT_EQ(Session().lastBuddyIndex, 255);
 }
+
+TEST_F(BuddyTransitions, WithoutAUserNoContactFileIsReadOrWritten)
+{
+    dirs.write("windows/my friends/stray.cnt", "[Friend]\r\n");
+    Session().userId = "";
+    LoadBuddyFiles(true);
+    EXPECT_EQ(bar->FriendsListBox.Count(), 0);
+    WriteBuddyIdentity("ann");
+    EXPECT_FALSE(dirs.exists("windows/my friends/ann.cnt"));
+}
