@@ -144,3 +144,16 @@ TEST(ShellExecute, ADocumentOpensThroughTheShellAndAMissingOneIsNotFound)
     EXPECT_EQ(ShellExecute(0, "print", "readme.txt", "", "", SW_SHOWNORMAL), SE_ERR_NOASSOC);
     shell::SetOpenHook(nullptr);
 }
+
+TEST(WinExec, AnObserverThatAlsoStartsSeesTheLaunchAndItRuns)
+{
+    ScratchDirs dirs;
+    installEcho(dirs.appDir() + "/velmarin");
+    std::vector<process::Launch> launches;
+    process::SetObserver([&](const process::Launch& l) { launches.push_back(l); }, true);
+    EXPECT_GT(WinExec("velmarin.exe", SW_SHOWNORMAL), 31u);
+    process::SetObserver(nullptr);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_TRUE(launches[0].arguments.empty());
+    EXPECT_EQ(waitForOutput(dirs, "app/velmarin.out").substr(0, 4), "env:");
+}

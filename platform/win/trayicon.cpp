@@ -5,16 +5,17 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPixmap>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
 struct Icon {
     trayicon::IconState state;
-    std::unique_ptr<QSystemTrayIcon> real;
+    // Owned by the application, so none outlives it when the program ends with icons up.
+    QPointer<QSystemTrayIcon> real;
 };
 
 std::vector<Icon>& icons()
@@ -62,10 +63,10 @@ void showReal(Icon& icon)
     if (!icon.real) {
         if (!TrayAvailable())
             return;
-        icon.real = std::make_unique<QSystemTrayIcon>();
+        icon.real = new QSystemTrayIcon(QCoreApplication::instance());
         const HWND wnd = icon.state.wnd;
         const UINT id = icon.state.id;
-        QObject::connect(icon.real.get(), &QSystemTrayIcon::activated, [wnd, id](QSystemTrayIcon::ActivationReason reason) {
+        QObject::connect(icon.real.data(), &QSystemTrayIcon::activated, [wnd, id](QSystemTrayIcon::ActivationReason reason) {
             switch (reason) {
             case QSystemTrayIcon::Trigger:
                 post(wnd, id, { WM_LBUTTONDOWN, WM_LBUTTONUP });
@@ -124,6 +125,7 @@ BOOL Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA& data)
     case NIM_DELETE:
         if (!icon)
             return 0;
+        delete icon->real.data();
         icons().erase(icons().begin() + (icon - icons().data()));
         return 1;
     default:
