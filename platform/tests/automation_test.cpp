@@ -1,0 +1,257 @@
+#include "platform/ui/automation.h"
+
+#include "platform/testing/scratch.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/form.h"
+#include "platform/win/messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// A small sign-on-like window, driven only through its own controls.
+class TTestForm final : public TForm {
+public:
+    TTestForm()
+        : TForm("TestForm")
+    {
+        SetCaption("Automation Test");
+        SetBounds(0, 0, 240, 120);
+        Edit1 = new QLineEdit(this);
+        Edit1->setObjectName("Edit1");
+        Edit1->setGeometry(8, 8, 120, 21);
+        Button1 = new QPushButton("&OK", this);
+        Button1->setObjectName("Button1");
+        Button1->setGeometry(8, 40, 75, 25);
+        CheckBox1 = new QCheckBox("Remember", this);
+        CheckBox1->setObjectName("CheckBox1");
+        CheckBox1->setGeometry(100, 40, 100, 17);
+        ComboBox1 = new QComboBox(this);
+        ComboBox1->setObjectName("ComboBox1");
+        ComboBox1->addItems({ "alice", "bob" });
+        ComboBox1->setGeometry(8, 72, 120, 21);
+        Menu1 = new QMenu(this);
+        Menu1->addAction("E&xit", [this] { ++exits; });
+        QObject::connect(Edit1, &QLineEdit::textEdited, [this](const QString&) { ++edits; });
+        QObject::connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+        QObject::connect(CheckBox1, &QCheckBox::clicked, [this] { ++checkClicks; });
+        QObject::connect(ComboBox1, &QComboBox::activated, [this](int index) { chosen = index; });
+    }
+
+    void Button1Click()
+    {
+        ++clicks;
+        if (onButton)
+            onButton();
+    }
+
+    QLineEdit* Edit1;
+    QPushButton* Button1;
+    QCheckBox* CheckBox1;
+    QComboBox* ComboBox1;
+    QMenu* Menu1;
+    std::function<void()> onButton;
+    int clicks { 0 };
+    int edits { 0 };
+    int checkClicks { 0 };
+    int exits { 0 };
+    int chosen { -1 };
+};
+
+class Automation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dirs.root() + "/automation.sock";
+        ASSERT_TRUE(automation::Start(path));
+        form = new TTestForm;
+        form->Show();
+        client.connectToServer(QString::fromStdString(path));
+        ASSERT_TRUE(client.waitForConnected(5000));
+        dialogs::ClearHistory();
+    }
+    void TearDown() override
+    {
+        client.disconnectFromServer();
+        form->Free();
+        automation::Stop();
+        dialogs::SetResponder({});
+        dialogs::ClearHistory();
+    }
+
+    std::string ask(const std::string& line)
+    {
+        client.write((line + "\n").c_str());
+        client.flush();
+        Application::ProcessMessagesUntil([&] { return client.canReadLine(); }, 5000);
+        if (!client.canReadLine())
+            return "(no reply)";
+        std::string reply = client.readLine().toStdString();
+        if (!reply.empty() && reply.back() == '\n')
+            reply.pop_back();
+        return reply;
+    }
+
+    ScratchDirs dirs;
+    std::string path;
+    TTestForm* form { nullptr };
+    QLocalSocket client;
+};
+
+}  // namespace
+
+TEST_F(Automation, AnswersPingAndRefusesUnknownCommands)
+{
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(ask("dance"), "error unknown command dance");
+    EXPECT_EQ(ask("click\tNo Such Window\tButton1"), "error no window No Such Window");
+    EXPECT_EQ(ask("click\tAutomation Test\tButton9"), "error no control Button9");
+}
+
+TEST_F(Automation, ListsVisibleWindowsAndFindsOneByTitle)
+{
+    auto* hidden = new TForm("Hidden");
+    hidden->SetCaption("Not Shown");
+    const std::string list = ask("windows");
+    EXPECT_NE(list.find("TestForm:Automation Test"), std::string::npos) << list;
+    EXPECT_EQ(list.find("Not Shown"), std::string::npos);
+    EXPECT_EQ(ask("find\tAutomation Test"), "ok TestForm\t1\t0,0,240,120");
+    EXPECT_EQ(ask("find\tNot Shown"), "ok Hidden\t0\t0,0,640,480");
+    hidden->Free();
+}
+
+TEST_F(Automation, SetsTextAsTypingDoesAndReadsItBack)
+{
+    EXPECT_EQ(ask("set\tAutomation Test\tEdit1\tcaf\xC3\xA9 one"), "ok");
+    EXPECT_EQ(form->Edit1->text(), QString::fromUtf8("caf\xC3\xA9 one"));
+    EXPECT_EQ(form->edits, 1);
+    EXPECT_EQ(ask("text\tAutomation Test\tEdit1"), "ok caf\xC3\xA9 one");
+    EXPECT_EQ(ask("text\tAutomation Test\tButton1"), "ok OK");
+    EXPECT_EQ(ask("set\tAutomation Test\tComboBox1\tbob"), "ok");
+    EXPECT_EQ(form->chosen, 1);
+    EXPECT_EQ(ask("set\tAutomation Test\tComboBox1\tcarol"), "error cannot set the text of ComboBox1");
+}
+
+TEST_F(Automation, ClickAndCheckRunTheControlsHandlers)
+{
+    EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "ok");
+    EXPECT_EQ(ask("check\tAutomation Test\tCheckBox1\t1"), "ok");
+    EXPECT_EQ(ask("checked\tAutomation Test\tCheckBox1"), "ok 1");
+    EXPECT_EQ(form->clicks, 1);
+    EXPECT_EQ(form->checkClicks, 1);
+    EXPECT_EQ(ask("check\tAutomation Test\tCheckBox1\t1"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(form->checkClicks, 1) << "checking a checked box changes nothing";
+    form->Button1->setEnabled(false);
+    EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "error control disabled or hidden Button1");
+}
+
+TEST_F(Automation, AClickThatOpensAModalWindowStillLetsItBeDriven)
+{
+    TModalResult result = mrNone;
+    form->onButton = [&] {
+        auto* dialog = new TForm("Dialog1");
+        dialog->SetCaption("Add Buddy");
+        auto* ok = new QPushButton("OK", dialog);
+        ok->setObjectName("OKButton");
+        QObject::connect(ok, &QPushButton::clicked, [dialog] { dialog->SetModalResult(mrOk); });
+        result = dialog->ShowModal();
+        dialog->Free();
+    };
+    // The client here shares our thread, so it sends all three lines before the modal loop
+    // starts; the commands after the click are read inside that loop.
+    client.write("click\tAutomation Test\tButton1\nwindows\nclick\tAdd Buddy\tOKButton\n");
+    client.flush();
+    std::vector<std::string> replies;
+    Application::ProcessMessagesUntil([&] {
+        while (client.canReadLine())
+            replies.push_back(client.readLine().trimmed().toStdString());
+        return replies.size() == 3 && result != mrNone;
+    }, 5000);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0], "ok");
+    EXPECT_NE(replies[1].find("Dialog1:Add Buddy"), std::string::npos) << replies[1];
+    EXPECT_EQ(replies[2], "ok");
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(ask("windows").find("Add Buddy"), std::string::npos);
+}
+
+TEST_F(Automation, AnswersTheNextMessageBoxAndReportsItsText)
+{
+    int answer = 0;
+    form->onButton = [&] { answer = MessageBox(form, "\rRemove this buddy?", "Korvo", MB_YESNO | MB_ICONQUESTION); };
+    EXPECT_EQ(ask("answer\tno"), "ok");
+    EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "ok");
+    EXPECT_EQ(ask("lastbox"), "ok 7\tKorvo\t\\rRemove this buddy?");
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(ask("boxes"), "ok \\rRemove this buddy?");
+    EXPECT_EQ(ask("clearboxes"), "ok");
+    EXPECT_EQ(ask("lastbox"), "error no message box");
+    EXPECT_EQ(ask("answer\tmaybe"), "error answer needs a button id");
+}
+
+TEST_F(Automation, ChoosesMenuItemsByTheirText)
+{
+    EXPECT_EQ(ask("menu\tAutomation Test\tExit"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(form->exits, 1);
+    EXPECT_EQ(ask("menu\tAutomation Test\tOpen"), "error no menu item Open");
+}
+
+TEST_F(Automation, ClosesAWindowThroughItsCloseRoad)
+{
+    bool asked = false;
+    form->OnCloseQuery = [&](bool&) { asked = true; };
+    EXPECT_EQ(ask("close\tAutomation Test"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(form->Visible());
+}
+
+TEST_F(Automation, SavesAWindowAsAPicture)
+{
+    const QString dir = QStringLiteral(KORVO_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    const std::string file = (dir + "/automation_grab.png").toStdString();
+    EXPECT_EQ(ask("grab\tAutomation Test\t" + file), "ok 240x120");
+    QImage shot(QString::fromStdString(file));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size(), QSize(240, 120));
+    EXPECT_EQ(shot.pixelColor(230, 110), QColor(192, 192, 192)) << "the button-face background";
+}
+
+TEST_F(Automation, AnOverlongLineEndsTheConnection)
+{
+    const std::string huge(automation::kMaxLineBytes + 10, 'x');
+    client.write(huge.c_str());
+    client.flush();
+    Application::ProcessMessagesUntil([&] { return client.state() == QLocalSocket::UnconnectedState; }, 5000);
+    EXPECT_EQ(client.state(), QLocalSocket::UnconnectedState);
+    EXPECT_EQ(client.readLine().toStdString(), "error line too long\n");
+}
+
+TEST(AutomationEscape, TabsLineBreaksAndBackslashesSurviveTheWire)
+{
+    const std::string text = "a\tb\r\nc\\d";
+    EXPECT_EQ(automation::Escape(text), "a\\tb\\r\\nc\\\\d");
+    EXPECT_EQ(automation::Unescape(automation::Escape(text)), text);
+}
+
+TEST(AutomationStart, IsOffWithoutTheVariable)
+{
+    unsetenv("KORVO_AUTOMATION");
+    EXPECT_FALSE(automation::StartIfRequested());
+}

@@ -1,0 +1,545 @@
+#include "platform/ui/automation.h"
+
+#include "platform/rtl/codepage.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/form.h"
+#include "platform/ui/gifimage.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace automation {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+std::string utf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+Fields split(const std::string& line)
+{
+    Fields fields;
+    std::string current;
+    for (char c : line) {
+        if (c == '\t') {
+            fields.push_back(Unescape(current));
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    fields.push_back(Unescape(current));
+    return fields;
+}
+
+std::string join(const Fields& fields)
+{
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            out += '\t';
+        out += Escape(fields[i]);
+    }
+    return out;
+}
+
+std::string ok(const Fields& fields = {})
+{
+    return fields.empty() ? "ok" : "ok " + join(fields);
+}
+
+std::string error(const std::string& why)
+{
+    return "error " + Escape(why);
+}
+
+std::string captionOf(const TForm* form)
+{
+    return codepage::ToUtf8(form->Caption());
+}
+
+// A window by caption, else by form name; visible forms first.
+TForm* findForm(const std::string& spec)
+{
+    const std::vector<TForm*> forms = Screen::Forms();
+    for (int pass = 0; pass < 4; ++pass) {
+        const bool wantVisible = pass % 2 == 0;
+        const bool byCaption = pass < 2;
+        for (TForm* form : forms) {
+            if (form->isVisible() != wantVisible)
+                continue;
+            if (byCaption ? captionOf(form) == spec : utf8(form->objectName()) == spec)
+                return form;
+        }
+    }
+    return nullptr;
+}
+
+QString withoutAccelerator(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+std::string textOf(QWidget* widget)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return utf8(edit->text());
+    if (auto* edit = qobject_cast<QTextEdit*>(widget))
+        return utf8(edit->toPlainText());
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+        return utf8(edit->toPlainText());
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        return utf8(combo->currentText());
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(widget))
+        return utf8(spin->text());
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return utf8(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return utf8(withoutAccelerator(button->text()));
+    if (auto* list = qobject_cast<QListWidget*>(widget))
+        return list->currentItem() ? utf8(list->currentItem()->text()) : std::string();
+    if (auto* form = dynamic_cast<TForm*>(widget))
+        return captionOf(form);
+    if (auto* picture = dynamic_cast<TGIFImage*>(widget))
+        return codepage::ToUtf8(picture->Hint());
+    return utf8(widget->windowTitle());
+}
+
+bool setText(QWidget* widget, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        // As typing does: the edit's change events fire.
+        edit->selectAll();
+        if (text.isEmpty())
+            edit->del();
+        else
+            edit->insert(text);
+        return true;
+    }
+    if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
+        edit->setPlainText(text);
+        return true;
+    }
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+        edit->setPlainText(text);
+        return true;
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        const int index = combo->findText(text);
+        if (index >= 0) {
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+            emit combo->textActivated(text);
+            return true;
+        }
+        if (!combo->isEditable())
+            return false;
+        combo->setEditText(text);
+        return true;
+    }
+    if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+        bool number = false;
+        const int value = text.toInt(&number);
+        if (number)
+            spin->setValue(value);
+        return number;
+    }
+    if (auto* spin = qobject_cast<QDoubleSpinBox*>(widget)) {
+        bool number = false;
+        const double value = text.toDouble(&number);
+        if (number)
+            spin->setValue(value);
+        return number;
+    }
+    if (auto* edit = qobject_cast<QDateTimeEdit*>(widget)) {
+        const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
+        if (when.isValid())
+            edit->setDateTime(when);
+        else if (const QDate day = QDate::fromString(text, Qt::ISODate); day.isValid())
+            edit->setDate(day);
+        else
+            return false;
+        return true;
+    }
+    return false;
+}
+
+void clickWidget(QWidget* widget)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->click();
+        return;
+    }
+    QPointer<QWidget> alive(widget);
+    const QPoint at = widget->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    if (!alive)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+        Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+int answerId(const std::string& word)
+{
+    static const std::pair<const char*, int> kNames[] = { { "ok", IDOK }, { "cancel", IDCANCEL }, { "abort", IDABORT },
+        { "retry", IDRETRY }, { "ignore", IDIGNORE }, { "yes", IDYES }, { "no", IDNO } };
+    QString lower = fromUtf8(word).toLower();
+    for (const auto& [name, id] : kNames)
+        if (lower == QLatin1String(name))
+            return id;
+    bool number = false;
+    const int id = lower.toInt(&number);
+    return number && id > 0 && id <= mrYesToAll ? id : 0;
+}
+
+// One client: lines in, replies out. Actions that run a user's handler reply first
+// and run from the loop, so a handler that opens a modal window does not hold the reply;
+// commands that follow wait until the handler has started.
+class Connection final : public QObject {
+public:
+    explicit Connection(QLocalSocket* socket)
+        : QObject(socket)
+        , m_socket(socket)
+    {
+        QObject::connect(socket, &QLocalSocket::readyRead, this, [this] { readLines(); });
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+private:
+    void readLines()
+    {
+        m_buffer += m_socket->readAll().toStdString();
+        drain();
+    }
+
+    void drain()
+    {
+        while (!m_busy) {
+            const std::size_t end = m_buffer.find('\n');
+            if (end == std::string::npos) {
+                if (m_buffer.size() > kMaxLineBytes) {
+                    reply(error("line too long"));
+                    m_buffer.clear();
+                    m_socket->disconnectFromServer();
+                }
+                return;
+            }
+            if (end > kMaxLineBytes) {
+                reply(error("line too long"));
+                m_buffer.clear();
+                m_socket->disconnectFromServer();
+                return;
+            }
+            std::string line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.empty())
+                continue;
+            reply(execute(split(line)));
+        }
+    }
+
+    void reply(const std::string& text)
+    {
+        m_socket->write(text.data(), static_cast<qint64>(text.size()));
+        m_socket->write("\n", 1);
+        m_socket->flush();
+    }
+
+    void later(std::function<void()> action)
+    {
+        m_busy = true;
+        QPointer<Connection> self(this);
+        QTimer::singleShot(0, qApp, [self, action = std::move(action)] {
+            if (self) {
+                self->m_busy = false;
+                // Runs after the action returns, or inside the modal loop the action opens.
+                QTimer::singleShot(0, self, [self] { self->drain(); });
+            }
+            Application::Guarded(action);
+        });
+    }
+
+    std::string execute(const Fields& f)
+    {
+        const std::string& command = f[0];
+        auto need = [&](std::size_t count) { return f.size() >= count + 1; };
+
+        if (command == "ping")
+            return ok({ "pong" });
+        if (command == "windows") {
+            Fields list;
+            for (TForm* form : Screen::Forms())
+                if (form->isVisible())
+                    list.push_back(utf8(form->objectName()) + ":" + captionOf(form));
+            return ok(list);
+        }
+        if (command == "answer") {
+            const int id = need(1) ? answerId(f[1]) : 0;
+            if (id == 0)
+                return error("answer needs a button id");
+            dialogs::QueueAnswer(id);
+            return ok();
+        }
+        if (command == "input") {
+            if (!need(1))
+                return error("input needs a text");
+            dialogs::QueueInput(codepage::FromUtf8(f[1]));
+            return ok();
+        }
+        if (command == "boxes") {
+            Fields texts;
+            for (const auto& record : dialogs::History())
+                texts.push_back(codepage::ToUtf8(record.request.text));
+            return ok(texts);
+        }
+        if (command == "lastbox") {
+            if (dialogs::History().empty())
+                return error("no message box");
+            const auto& record = dialogs::History().back();
+            return ok({ std::to_string(record.answer), codepage::ToUtf8(record.request.caption),
+                codepage::ToUtf8(record.request.text) });
+        }
+        if (command == "clearboxes") {
+            dialogs::ClearHistory();
+            return ok();
+        }
+
+        if (!need(1))
+            return error(command.empty() ? "empty command" : "unknown command " + command);
+        TForm* form = findForm(f[1]);
+        const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
+            || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
+            || command == "checked";
+        if (!formCommand)
+            return error("unknown command " + command);
+        if (!form)
+            return error("no window " + f[1]);
+        QPointer<TForm> target(form);
+
+        if (command == "find") {
+            const QRect r = form->frameGeometry();
+            return ok({ utf8(form->objectName()), form->isVisible() ? "1" : "0",
+                std::to_string(r.x()) + "," + std::to_string(r.y()) + "," + std::to_string(form->width()) + ","
+                    + std::to_string(form->height()) });
+        }
+        if (command == "controls") {
+            Fields list;
+            for (QWidget* child : form->findChildren<QWidget*>())
+                if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
+                    list.push_back(utf8(child->objectName()) + ":" + child->metaObject()->className());
+            return ok(list);
+        }
+        if (command == "close") {
+            later([target] {
+                if (target)
+                    target->Close();
+            });
+            return ok();
+        }
+        if (command == "grab") {
+            if (!need(2))
+                return error("grab needs a file name");
+            const QPixmap shot = form->grab();
+            if (!shot.save(fromUtf8(f[2]), "PNG"))
+                return error("cannot write " + f[2]);
+            return ok({ std::to_string(shot.width()) + "x" + std::to_string(shot.height()) });
+        }
+        if (!need(2))
+            return error(command + " needs a control");
+        if (command == "menu") {
+            const QString wanted = fromUtf8(f[2]);
+            for (QAction* action : form->findChildren<QAction*>()) {
+                if (withoutAccelerator(action->text()) != wanted && action->objectName() != wanted)
+                    continue;
+                if (!action->isEnabled())
+                    return error("menu item disabled " + f[2]);
+                QPointer<QAction> item(action);
+                later([item] {
+                    if (item)
+                        item->trigger();
+                });
+                return ok();
+            }
+            return error("no menu item " + f[2]);
+        }
+
+        QWidget* control = form->findChild<QWidget*>(fromUtf8(f[2]));
+        if (!control) {
+            if (command == "click") {
+                if (auto* action = form->findChild<QAction*>(fromUtf8(f[2]))) {
+                    QPointer<QAction> item(action);
+                    later([item] {
+                        if (item)
+                            item->trigger();
+                    });
+                    return ok();
+                }
+            }
+            return error("no control " + f[2]);
+        }
+        QPointer<QWidget> widget(control);
+
+        if (command == "text")
+            return ok({ textOf(control) });
+        if (command == "checked") {
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if (!button || !button->isCheckable())
+                return error("not a check box " + f[2]);
+            return ok({ button->isChecked() ? "1" : "0" });
+        }
+        if (!control->isEnabled() || !control->isVisibleTo(form))
+            return error("control disabled or hidden " + f[2]);
+        if (command == "click") {
+            later([widget] {
+                if (widget)
+                    clickWidget(widget);
+            });
+            return ok();
+        }
+        if (command == "check") {
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if (!button || !button->isCheckable())
+                return error("not a check box " + f[2]);
+            const bool wanted = need(3) && f[3] != "0";
+            if (button->isChecked() == wanted)
+                return ok();
+            if (!wanted && qobject_cast<QRadioButton*>(button))
+                return error("a radio button is unchecked by choosing another");
+            // A user's click: the control's click handler runs.
+            later([widget] {
+                if (widget)
+                    static_cast<QAbstractButton*>(widget.data())->click();
+            });
+            return ok();
+        }
+        // set
+        if (!need(3))
+            return error("set needs a text");
+        if (!setText(control, fromUtf8(f[3])))
+            return error("cannot set the text of " + f[2]);
+        return ok();
+    }
+
+    QLocalSocket* m_socket;
+    std::string m_buffer;
+    bool m_busy { false };
+};
+
+std::unique_ptr<QLocalServer>& server()
+{
+    static std::unique_ptr<QLocalServer> instance;
+    return instance;
+}
+
+}  // namespace
+
+std::string Escape(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& field)
+{
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        switch (field[++i]) {
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        default: out += field[i];
+        }
+    }
+    return out;
+}
+
+bool Start(const std::string& socketPath)
+{
+    Stop();
+    auto listener = std::make_unique<QLocalServer>();
+    const QString path = fromUtf8(socketPath);
+    QLocalServer::removeServer(path);
+    listener->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!listener->listen(path)) {
+        std::fprintf(stderr, "[automation] cannot listen on %s: %s\n", socketPath.c_str(),
+            listener->errorString().toLocal8Bit().constData());
+        return false;
+    }
+    QLocalServer* raw = listener.get();
+    QObject::connect(raw, &QLocalServer::newConnection, raw, [raw] {
+        while (QLocalSocket* socket = raw->nextPendingConnection())
+            new Connection(socket);
+    });
+    server() = std::move(listener);
+    return true;
+}
+
+void Stop()
+{
+    if (server()) {
+        server()->close();
+        server().reset();
+    }
+}
+
+bool StartIfRequested()
+{
+    const char* path = std::getenv("KORVO_AUTOMATION");
+    if (!path || !*path)
+        return false;
+    return Start(path);
+}
+
+}  // namespace automation

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// Scripted driving of a program's windows for end-to-end tests: one command per
+// line on a Unix socket, one reply line each ("ok ..." or "error ..."), fields
+// separated by tabs, text in UTF-8. It only does what a user's input would do.
+// The commands are described in tests/e2e/README.md.
+namespace automation {
+
+// Listens on the socket path in KORVO_AUTOMATION, when that is set; call once
+// after the QApplication exists. True when listening.
+bool StartIfRequested();
+// Listens on socketPath (UTF-8), replacing a stale socket file; stops any earlier listener.
+bool Start(const std::string& socketPath);
+void Stop();
+
+// The longest command line accepted; a longer one ends the connection.
+inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+// Field escaping on the wire: backslash, tab, CR and LF as \\ \t \r \n.
+std::string Escape(const std::string& utf8);
+std::string Unescape(const std::string& field);
+
+}  // namespace automation
