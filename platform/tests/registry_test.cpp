@@ -93,6 +93,7 @@ TEST(Registry, WrittenValuesSurviveInTheFileWithEscapesAndCrLf)
     EXPECT_NE(file.find(Ansi("\"Path\"=\"C:\\\\Program Files\\\\\\\"Korvo®\\\"\"\r\n")), std::string::npos);
     EXPECT_NE(file.find("\"Count\"=dword:0000000a\r\n"), std::string::npos);
     EXPECT_EQ(file.find("Shell Folders"), std::string::npos) << "defaults are not written out";
+    dirs.write("windows/registry.reg", file + "\r\n");  // as another process would leave it: read afresh
 
     TRegistry again;
     ASSERT_TRUE(again.OpenKeyReadOnly("\\SOFTWARE\\larkspire\\settings"));
@@ -178,4 +179,20 @@ TEST(Registry, BrokenLinesAreSkippedAndTheRestIsRead)
     ASSERT_TRUE(reg.OpenKeyReadOnly("\\A"));
     EXPECT_EQ(reg.GetValueNames(), std::vector<std::string> { "good" });
     EXPECT_EQ(reg.ReadString("good"), "kept");
+}
+
+TEST(Registry, TextWithLineBreaksCannotPlantKeysInTheFile)
+{
+    ScratchDirs dirs;
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\X", true));
+    reg.WriteString("note", "a\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n\"v\"=\"1\"");
+    const std::string file = dirs.read("windows/registry.reg");
+    EXPECT_EQ(file.find("\r\n[HKEY_LOCAL_MACHINE\\Planted]"), std::string::npos);
+    dirs.write("windows/registry.reg", file + "\r\n");  // as another process would leave it: read afresh
+    TRegistry machine(HKEY_LOCAL_MACHINE);
+    EXPECT_FALSE(machine.KeyExists("\\Planted"));
+    TRegistry again;
+    ASSERT_TRUE(again.OpenKeyReadOnly("\\Software\\X"));
+    EXPECT_EQ(again.ReadString("note"), "a\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n\"v\"=\"1\"");
 }

@@ -3,8 +3,13 @@
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
 #include "platform/tests/helper_process.h"
+#include "platform/win/desktop.h"
 
 #include <gtest/gtest.h>
+
+#include <QLocalSocket>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <vector>
@@ -94,4 +99,29 @@ TEST(WindowList, AProcessThatEndsNormallyWithdrawsItsTitles)
     ASSERT_TRUE(other.waitFor("ready"));
     other.stop();
     EXPECT_FALSE(windowlist::TitleExists("Sign On"));
+}
+
+TEST(WindowList, RequestsForWindowsThisProcessDoesNotOwnAreIgnored)
+{
+    ScratchDirs dirs;
+    std::vector<std::uintptr_t> raised;
+    windowlist::SetActivationHandler([&](std::uintptr_t id) { raised.push_back(id); });
+    windowlist::Publish(11, "Chess");
+    Application::ProcessMessages();
+    const QString path = QString::fromStdString(desktop::Folder() + "/" + std::to_string(getpid()) + ".sock");
+    auto send = [&](const QByteArray& bytes) {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write(bytes);
+        socket.flush();
+        Application::ProcessMessagesUntil([&] { return socket.state() == QLocalSocket::UnconnectedState; }, 2000);
+    };
+    send("activate 999\n");
+    send(QByteArray(500, 'x'));
+    send("activate 11 and more\n");
+    send("activate 11\n");
+    EXPECT_EQ(raised, std::vector<std::uintptr_t> { 11 });
+    windowlist::Withdraw(11);
+    windowlist::SetActivationHandler(nullptr);
 }
