@@ -1,9 +1,13 @@
 #include "platform/ui/dialogs.h"
 
+#include "platform/rtl/codepage.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/form.h"
 #include "platform/win/messages.h"
 
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -140,4 +144,28 @@ TEST_F(Dialogs, AnExceptionLeavingAHandlerIsShownWithTheTitleAndTheLoopGoesOn)
     Application::SetExceptionHandler([](const std::exception& error) {
         ADD_FAILURE() << "exception left a message handler: " << error.what();
     });
+}
+
+TEST_F(Dialogs, TheShownBoxHasABlankFirstLineAndTheRequestedButtons)
+{
+    dialogs::DialogRequest request;
+    request.caption = "Korvo";
+    request.text = Ansi("\rUnable to delete Caf\xc3\xa9\\notes.txt");
+    request.kind = dialogs::DialogKind::Warning;
+    request.buttons = { IDYES, IDNO };
+    request.defaultButton = IDNO;
+    request.cancelButton = IDNO;
+    const auto box = dialogs::MakeBox(nullptr, request, true);
+    EXPECT_EQ(box->text(), QString::fromUtf8("\nUnable to delete Caf\xc3\xa9\\notes.txt"));
+    EXPECT_EQ(box->windowTitle(), "Korvo");
+    EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint);
+    const auto buttons = box->buttons();
+    ASSERT_EQ(buttons.size(), 2);
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->defaultButton()->text(), "&No");
+    EXPECT_EQ(box->defaultButton()->property("korvoButtonId").toInt(), IDNO);
+    box->show();
+    const QString dir = QStringLiteral(KORVO_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    box->grab().save(dir + "/messagebox_leading_cr.png");
 }

@@ -13,12 +13,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-#include <map>
+#include <memory>
 
 namespace dialogs {
 namespace {
 
 constexpr std::size_t kHistoryLimit = 200;
+constexpr const char* kButtonIdProperty = "korvoButtonId";
 
 struct State {
     Responder responder;
@@ -80,31 +81,10 @@ QMessageBox::ButtonRole buttonRole(int id)
 
 int showBox(QWidget* owner, const DialogRequest& request, bool topmost)
 {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (request.kind) {
-    case DialogKind::Information: icon = QMessageBox::Information; break;
-    case DialogKind::Warning: icon = QMessageBox::Warning; break;
-    case DialogKind::Error: icon = QMessageBox::Critical; break;
-    case DialogKind::Question: icon = QMessageBox::Question; break;
-    default: break;
-    }
-    QMessageBox box(icon, codepage::ToUnicode(request.caption), codepage::ToUnicode(DisplayText(request.text)),
-        QMessageBox::NoButton, owner);
-    box.setTextFormat(Qt::PlainText);
-    if (topmost)
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    std::map<QAbstractButton*, int> ids;
-    for (int id : request.buttons) {
-        QPushButton* button = box.addButton(buttonText(id), buttonRole(id));
-        ids[button] = id;
-        if (id == request.defaultButton)
-            box.setDefaultButton(button);
-        if (id == request.cancelButton)
-            box.setEscapeButton(button);
-    }
-    box.exec();
-    auto it = ids.find(box.clickedButton());
-    return it == ids.end() ? request.cancelButton : it->second;
+    std::unique_ptr<QMessageBox> box = MakeBox(owner, request, topmost);
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked ? clicked->property(kButtonIdProperty).toInt() : request.cancelButton;
 }
 
 // Who answers a box: a queued answer, then the responder, then (headless) the
@@ -184,6 +164,32 @@ std::string DisplayText(const std::string& text)
         }
     }
     return result;
+}
+
+std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, const DialogRequest& request, bool topmost)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (request.kind) {
+    case DialogKind::Information: icon = QMessageBox::Information; break;
+    case DialogKind::Warning: icon = QMessageBox::Warning; break;
+    case DialogKind::Error: icon = QMessageBox::Critical; break;
+    case DialogKind::Question: icon = QMessageBox::Question; break;
+    default: break;
+    }
+    auto box = std::make_unique<QMessageBox>(icon, codepage::ToUnicode(request.caption),
+        codepage::ToUnicode(DisplayText(request.text)), QMessageBox::NoButton, owner);
+    box->setTextFormat(Qt::PlainText);
+    if (topmost)
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    for (int id : request.buttons) {
+        QPushButton* button = box->addButton(buttonText(id), buttonRole(id));
+        button->setProperty(kButtonIdProperty, id);
+        if (id == request.defaultButton)
+            box->setDefaultButton(button);
+        if (id == request.cancelButton)
+            box->setEscapeButton(button);
+    }
+    return box;
 }
 
 }  // namespace dialogs

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QMessageBox;
+class QWidget;
 class TForm;
 
 // Message box flags and answers as the Parts use them.
@@ -110,6 +113,9 @@ void QueueInput(const std::string& text);
 // The boxes asked for since the last ClearHistory, oldest first (the latest 200 are kept).
 const std::vector<DialogRecord>& History();
 void ClearHistory();
+
+// The box the user would see for a request; its buttons carry their IDxxx in the "korvoButtonId" property.
+std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, const DialogRequest& request, bool topmost);
 
 // The text a box shows: CR LF, lone CR and LF all become line breaks, so a leading CR is a blank first line.
 std::string DisplayText(const std::string& text);
