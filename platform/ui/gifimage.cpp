@@ -1,6 +1,7 @@
 #include "platform/ui/gifimage.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/files.h"
 #include "platform/win/messages.h"
 
 #include <QFile>
@@ -23,7 +24,8 @@ TGIFImage::TGIFImage(QWidget* parent)
 
 bool TGIFImage::LoadFromFile(const std::string& fileName)
 {
-    QFile file(QString::fromStdString(codepage::ToUtf8(fileName)));
+    // Windows opens files whatever their letter case; ads.idx names pictures either way.
+    QFile file(QString::fromStdString(FileSystemName(ResolveFileName(fileName))));
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
         Clear();
         return false;
