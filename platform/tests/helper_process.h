@@ -13,11 +13,12 @@
 // (it inherits the test's KORVO_WINDIR), read line by line.
 class HelperProcess {
 public:
-    explicit HelperProcess(const QStringList& arguments)
+    explicit HelperProcess(const QStringList& arguments,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         m_process.setProgram(QCoreApplication::applicationDirPath() + "/korvo_win_helper");
         m_process.setArguments(arguments);
-        m_process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        m_process.setProcessEnvironment(environment);
         m_process.start();
     }
     ~HelperProcess()

@@ -10,8 +10,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <mutex>
 #include <string_view>
+#include <vector>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +63,73 @@ std::string runtimeRoot()
     return ownPrivateFolder(root) ? root : std::string();
 }
 
+// A desktop folder keeps nothing that outlives its processes: a folder untouched
+// for this long whose locks nobody holds belongs to desktops that are gone.
+constexpr std::time_t kAbandonedAfterSeconds = 60;
+
+std::vector<std::string> entriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+bool lockHeld(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    close(fd);
+    return held;
+}
+
+void removeIfAbandoned(const std::string& folder)
+{
+    // Holding the guard keeps a named mutex from being taken meanwhile.
+    const int guard = open((folder + "/" + desktop::kMutexGuard).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (guard < 0)
+        return;
+    if (flock(guard, LOCK_EX | LOCK_NB) == 0) {
+        const std::vector<std::string> names = entriesOf(folder);
+        bool live = false;
+        for (const std::string& name : names) {
+            constexpr std::string_view suffix = ".lock";
+            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0
+                && lockHeld(folder + "/" + name)) {
+                live = true;
+                break;
+            }
+        }
+        if (!live) {
+            for (const std::string& name : names)
+                unlink((folder + "/" + name).c_str());
+            rmdir(folder.c_str());
+        }
+    }
+    close(guard);
+}
+
+void sweepAbandoned(const std::string& root)
+{
+    const std::time_t now = std::time(nullptr);
+    for (const std::string& name : entriesOf(root)) {
+        const std::string folder = root + "/" + name;
+        struct stat info {};
+        if (name.size() != 16 || lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)
+            || now - info.st_mtime < kAbandonedAfterSeconds)
+            continue;
+        removeIfAbandoned(folder);
+    }
+}
+
 }  // namespace
 
 namespace desktop {
@@ -66,6 +139,8 @@ std::string Folder()
     const std::string root = runtimeRoot();
     if (root.empty())
         return {};
+    static std::once_flag swept;
+    std::call_once(swept, [&root] { sweepAbandoned(root); });
     // Two spellings of one folder (a symlink, "a/../b") are one desktop.
     const QString windowsDir = QString::fromStdString(FileSystemName(GetWindowsDir()));
     QString canonical = QFileInfo(windowsDir).canonicalFilePath();

@@ -11,4 +11,8 @@ namespace desktop {
 // "" when none can be made or the place is not the user's own.
 std::string Folder();
 
+// The file in a desktop folder whose lock makes taking a named mutex one step;
+// an abandoned folder is only removed while it is held.
+inline constexpr const char* kMutexGuard = "mutex.guard";
+
 }  // namespace desktop

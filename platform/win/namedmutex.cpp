@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Every holder of a name keeps a shared lock on the name's file; whoever finds no
@@ -36,13 +37,21 @@ std::set<TNamedMutex*> handles;
 
 TNamedMutex::TNamedMutex(const std::string& name)
 {
-    const std::string folder = desktop::Folder();
-    if (folder.empty())
-        return;
-    const int guard = open((folder + "/mutex.guard").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (guard < 0)
-        return;
-    if (flock(guard, LOCK_EX) == 0) {
+    // A guard whose file was swept away with an abandoned folder guards nothing: start over.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::string folder = desktop::Folder();
+        if (folder.empty())
+            return;
+        const std::string guardPath = folder + "/" + desktop::kMutexGuard;
+        const int guard = open(guardPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (guard < 0)
+            continue;
+        struct stat held {}, named {};
+        if (flock(guard, LOCK_EX) != 0 || fstat(guard, &held) != 0 || stat(guardPath.c_str(), &named) != 0
+            || held.st_ino != named.st_ino || held.st_dev != named.st_dev) {
+            close(guard);
+            continue;
+        }
         m_fd = open((folder + "/" + lockFileName(name)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_fd >= 0) {
             m_alreadyExisted = flock(m_fd, LOCK_EX | LOCK_NB) != 0;
@@ -52,8 +61,9 @@ TNamedMutex::TNamedMutex(const std::string& name)
                 m_alreadyExisted = false;
             }
         }
+        close(guard);
+        return;
     }
-    close(guard);
 }
 
 TNamedMutex::~TNamedMutex()

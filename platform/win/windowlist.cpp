@@ -279,8 +279,13 @@ private:
             leaveFolder();
             m_folder = folder;
         }
-        if (m_folder.empty() || !holdLifeLock())
+        if (m_folder.empty())
             return;
+        if (!holdLifeLock()) {
+            // The folder went away with an abandoned desktop's; make it again.
+            if (desktop::Folder() != m_folder || !holdLifeLock())
+                return;
+        }
         std::string bytes;
         for (const auto& [id, title] : m_titles)
             bytes += std::to_string(id) + "\t" + toHex(title) + "\r\n";
