@@ -196,3 +196,21 @@ TEST(Registry, TextWithLineBreaksCannotPlantKeysInTheFile)
     ASSERT_TRUE(again.OpenKeyReadOnly("\\Software\\X"));
     EXPECT_EQ(again.ReadString("note"), "a\r\n[HKEY_LOCAL_MACHINE\\Planted]\r\n\"v\"=\"1\"");
 }
+
+TEST(Registry, KeysAreMadeBelowTheOpenKeyAndChangingTheRootClosesIt)
+{
+    ScratchDirs dirs;
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\LARKSPIRE\\", true));
+    EXPECT_FALSE(reg.HasSubKeys());
+    EXPECT_TRUE(reg.CreateKey("Forms\\Main"));
+    EXPECT_TRUE(reg.HasSubKeys());
+    EXPECT_EQ(reg.CurrentPath(), "Software\\LARKSPIRE");
+    EXPECT_TRUE(reg.OpenKey("Forms", false));
+    EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string> { "Main" });
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    EXPECT_FALSE(reg.HasCurrentKey());
+    EXPECT_FALSE(reg.KeyExists("\\Software\\LARKSPIRE"));
+    EXPECT_NE(dirs.read("windows/registry.reg").find("[HKEY_CURRENT_USER\\Software\\LARKSPIRE\\Forms\\Main]\r\n"),
+        std::string::npos);
+}
