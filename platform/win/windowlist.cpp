@@ -189,9 +189,9 @@ struct Found {
     std::uintptr_t id { 0 };
 };
 
-class Registry {
+class WindowBoard {
 public:
-    ~Registry() { leaveFolder(); }
+    ~WindowBoard() { leaveFolder(); }
 
     void publish(std::uintptr_t id, const std::string& title)
     {
@@ -337,9 +337,9 @@ private:
     std::string m_serverPath;
 };
 
-Registry& registry()
+WindowBoard& board()
 {
-    static Registry instance;
+    static WindowBoard instance;
     return instance;
 }
 
@@ -359,18 +359,18 @@ void serveRequest(QLocalSocket* socket)
         constexpr std::string_view verb = "activate ";
         if (line.compare(0, verb.size(), verb) == 0)
             if (const auto id = parseId(std::string_view(line).substr(verb.size())))
-                registry().activate(*id);
+                board().activate(*id);
         socket->disconnectFromServer();
     });
 }
 
-void Registry::ensureServer()
+void WindowBoard::ensureServer()
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
     if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [] { registry().ensureServer(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(app, [] { board().ensureServer(); }, Qt::QueuedConnection);
         return;
     }
     std::string path;
@@ -412,38 +412,38 @@ bool deliver(const std::string& folder, const Found& found)
 
 namespace windowlist {
 
-void Publish(std::uintptr_t windowId, const std::string& title) { registry().publish(windowId, title); }
+void Publish(std::uintptr_t windowId, const std::string& title) { board().publish(windowId, title); }
 
-void Withdraw(std::uintptr_t windowId) { registry().withdraw(windowId); }
+void Withdraw(std::uintptr_t windowId) { board().withdraw(windowId); }
 
 bool TitleExists(const std::string& title)
 {
     const std::string folder = desktop::Folder();
-    if (registry().ownWindow(title, folder))
+    if (board().ownWindow(title, folder))
         return true;
-    return !folder.empty() && registry().findElsewhere(title, folder).has_value();
+    return !folder.empty() && board().findElsewhere(title, folder).has_value();
 }
 
 bool BringToFront(const std::string& title)
 {
     const std::string folder = desktop::Folder();
-    if (const auto own = registry().ownWindow(title, folder)) {
+    if (const auto own = board().ownWindow(title, folder)) {
         QCoreApplication* app = QCoreApplication::instance();
         if (!app || QThread::currentThread() == app->thread())
-            registry().activate(*own);
+            board().activate(*own);
         else
-            QMetaObject::invokeMethod(app, [id = *own] { registry().activate(id); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(app, [id = *own] { board().activate(id); }, Qt::QueuedConnection);
         return true;
     }
     if (folder.empty())
         return false;
-    const auto found = registry().findElsewhere(title, folder);
+    const auto found = board().findElsewhere(title, folder);
     return found && deliver(folder, *found);
 }
 
 void SetActivationHandler(std::function<void(std::uintptr_t windowId)> handler)
 {
-    registry().setHandler(std::move(handler));
+    board().setHandler(std::move(handler));
 }
 
 }  // namespace windowlist
