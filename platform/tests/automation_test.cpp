@@ -171,20 +171,23 @@ TEST_F(Automation, AClickThatOpensAModalWindowStillLetsItBeDriven)
         result = dialog->ShowModal();
         dialog->Free();
     };
-    // The client here shares our thread, so it sends all three lines before the modal loop
+    // The client here shares our thread, so it sends all its lines before the modal loop
     // starts; the commands after the click are read inside that loop.
-    client.write("click\tAutomation Test\tButton1\nwindows\nclick\tAdd Buddy\tOKButton\n");
+    client.write("click\tAutomation Test\tButton1\nwindows\nclick\tAutomation Test\tButton1\n"
+                 "click\tAdd Buddy\tOKButton\n");
     client.flush();
     std::vector<std::string> replies;
     Application::ProcessMessagesUntil([&] {
         while (client.canReadLine())
             replies.push_back(client.readLine().trimmed().toStdString());
-        return replies.size() == 3 && result != mrNone;
+        return replies.size() == 4 && result != mrNone;
     }, 5000);
-    ASSERT_EQ(replies.size(), 3u);
+    ASSERT_EQ(replies.size(), 4u);
     EXPECT_EQ(replies[0], "ok");
     EXPECT_NE(replies[1].find("Dialog1:Add Buddy"), std::string::npos) << replies[1];
-    EXPECT_EQ(replies[2], "ok");
+    EXPECT_EQ(replies[2], "error window blocked by a modal window Automation Test");
+    EXPECT_EQ(replies[3], "ok");
+    EXPECT_EQ(form->clicks, 1);
     EXPECT_EQ(result, mrOk);
     EXPECT_EQ(ask("windows").find("Add Buddy"), std::string::npos);
 }

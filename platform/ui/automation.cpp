@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -214,6 +215,13 @@ void clickWidget(QWidget* widget)
     QCoreApplication::sendEvent(widget, &release);
 }
 
+// A user cannot reach a window behind a modal one; neither can we.
+bool blockedByModal(QWidget* window)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != window && !modal->isAncestorOf(window);
+}
+
 int answerId(const std::string& word)
 {
     static const std::pair<const char*, int> kNames[] = { { "ok", IDOK }, { "cancel", IDCANCEL }, { "abort", IDABORT },
@@ -366,6 +374,10 @@ private:
                     list.push_back(utf8(child->objectName()) + ":" + child->metaObject()->className());
             return ok(list);
         }
+        const bool acts = command != "find" && command != "controls" && command != "grab" && command != "text"
+            && command != "checked";
+        if (acts && blockedByModal(form))
+            return error("window blocked by a modal window " + f[1]);
         if (command == "close") {
             later([target] {
                 if (target)
