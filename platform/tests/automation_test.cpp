@@ -258,3 +258,16 @@ TEST(AutomationStart, IsOffWithoutTheVariable)
     unsetenv("KORVO_AUTOMATION");
     EXPECT_FALSE(automation::StartIfRequested());
 }
+
+TEST_F(Automation, KeysReachTheControlAndTheFormsKeyHandlers)
+{
+    std::vector<WORD> keys;
+    form->SetKeyPreview(true);
+    form->OnKeyDown = [&](WORD& key, TShiftState) { keys.push_back(key); };
+    EXPECT_EQ(ask("key\tAutomation Test\tEdit1\tq"), "ok");
+    EXPECT_EQ(ask("key\tAutomation Test\tEdit1\tReturn"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(keys, (std::vector<WORD> { 'Q', VK_RETURN }));
+    EXPECT_EQ(form->Edit1->text(), "q");
+    EXPECT_EQ(ask("key\tAutomation Test\tEdit1\tHyper"), "error unknown key Hyper");
+}

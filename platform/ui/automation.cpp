@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -215,6 +216,46 @@ void clickWidget(QWidget* widget)
     QCoreApplication::sendEvent(widget, &release);
 }
 
+// A named key (Return, Escape, Tab, Back, Delete, Space, Up, Down, Left, Right, Home, End,
+// PageUp, PageDown, F1 to F12) or one character, as Qt delivers it.
+std::pair<int, QString> keyOf(const QString& name)
+{
+    static const std::pair<const char*, std::pair<int, const char*>> kNames[] = { { "return", { Qt::Key_Return, "\r" } },
+        { "enter", { Qt::Key_Return, "\r" } }, { "escape", { Qt::Key_Escape, "\x1b" } }, { "tab", { Qt::Key_Tab, "\t" } },
+        { "back", { Qt::Key_Backspace, "\b" } }, { "delete", { Qt::Key_Delete, "" } }, { "space", { Qt::Key_Space, " " } },
+        { "up", { Qt::Key_Up, "" } }, { "down", { Qt::Key_Down, "" } }, { "left", { Qt::Key_Left, "" } },
+        { "right", { Qt::Key_Right, "" } }, { "home", { Qt::Key_Home, "" } }, { "end", { Qt::Key_End, "" } },
+        { "pageup", { Qt::Key_PageUp, "" } }, { "pagedown", { Qt::Key_PageDown, "" } } };
+    const QString lower = name.toLower();
+    for (const auto& [word, key] : kNames)
+        if (lower == QLatin1String(word))
+            return { key.first, QString::fromLatin1(key.second) };
+    if (lower.size() >= 2 && lower[0] == QLatin1Char('f')) {
+        bool number = false;
+        const int n = lower.mid(1).toInt(&number);
+        if (number && n >= 1 && n <= 12)
+            return { Qt::Key_F1 + n - 1, QString() };
+    }
+    if (name.size() == 1) {
+        const QChar c = name[0];
+        const int key = c.isLetter() ? c.toUpper().unicode() : c.unicode();
+        return { key, name };
+    }
+    return { 0, QString() };
+}
+
+void pressKey(QWidget* widget, int qtKey, const QString& text)
+{
+    QPointer<QWidget> alive(widget);
+    widget->setFocus(Qt::OtherFocusReason);
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(widget, &press);
+    if (!alive)
+        return;
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
 // A user cannot reach a window behind a modal one; neither can we.
 bool blockedByModal(QWidget* window)
 {
@@ -354,7 +395,7 @@ private:
         TForm* form = findForm(f[1]);
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
-            || command == "checked";
+            || command == "checked" || command == "key";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -438,6 +479,18 @@ private:
         }
         if (!control->isEnabled() || !control->isVisibleTo(form))
             return error("control disabled or hidden " + f[2]);
+        if (command == "key") {
+            if (!need(3))
+                return error("key needs a key");
+            const auto [qtKey, text] = keyOf(fromUtf8(f[3]));
+            if (qtKey == 0)
+                return error("unknown key " + f[3]);
+            later([widget, qtKey, text] {
+                if (widget)
+                    pressKey(widget, qtKey, text);
+            });
+            return ok();
+        }
         if (command == "click") {
             later([widget] {
                 if (widget)
