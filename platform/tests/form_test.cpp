@@ -5,9 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -304,4 +307,29 @@ TEST(Form, ScreenListsLiveFormsAndTheWorkArea)
     EXPECT_EQ(std::find(after.begin(), after.end(), form), after.end());
     EXPECT_GT(Screen::WorkAreaWidth(), 0);
     EXPECT_LE(Screen::WorkAreaHeight(), Screen::Height());
+}
+
+TEST(Form, DroppedFilesReachOnDropFilesWithTheDropPoint)
+{
+    auto* form = new TForm;
+    form->SetBounds(0, 0, 100, 100);
+    form->SetAcceptFiles(true);
+    std::vector<std::string> dropped;
+    QPoint where;
+    form->OnDropFiles = [&](const std::vector<std::string>& files, int x, int y) {
+        dropped = files;
+        where = QPoint(x, y);
+    };
+    form->Show();
+    QMimeData mime;
+    mime.setUrls({ QUrl::fromLocalFile("/tmp/notes.txt"), QUrl::fromLocalFile("/tmp/photo.gif") });
+    QDragEnterEvent enter(QPoint(12, 34), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form, &enter);
+    EXPECT_TRUE(enter.isAccepted()) << "a drag of files is welcome";
+    QDropEvent drop(QPointF(12, 34), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form, &drop);
+    EXPECT_EQ(dropped, (std::vector<std::string> { "/tmp/notes.txt", "/tmp/photo.gif" }));
+    EXPECT_EQ(where, QPoint(12, 34));
+    EXPECT_TRUE(form->AcceptFiles());
+    form->Free();
 }

@@ -1,14 +1,18 @@
 #include "platform/ui/form.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/win/shell.h"
 #include "platform/win/windowlist.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -659,6 +663,28 @@ void TForm::mouseDoubleClickEvent(QMouseEvent* event)
         Application::Guarded(OnDblClick);
     else
         mousePressEvent(event);
+}
+
+void TForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!shell::DroppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> files = shell::DroppedFiles(event->mimeData());
+    if (files.empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (OnDropFiles) {
+        const QPoint p = event->position().toPoint();
+        Application::Guarded([&] { OnDropFiles(files, p.x(), p.y()); });
+    }
 }
 
 namespace Application {

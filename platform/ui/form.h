@@ -139,6 +139,9 @@ public:
     // Key events reach the form before its focused control.
     bool KeyPreview() const { return m_keyPreview; }
     void SetKeyPreview(bool preview);
+    // Files dragged from the desktop are offered to OnDropFiles.
+    bool AcceptFiles() const { return acceptDrops(); }
+    void SetAcceptFiles(bool accept) { setAcceptDrops(accept); }
     void BringToFront();
     // Raises, restores and activates; what a lookup by title does.
     void Activate();
@@ -160,6 +163,8 @@ public:
     std::function<void()> OnDblClick;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown;
     std::function<void(TShiftState shift, int x, int y)> OnMouseMove;
+    // Full paths in the code page, and the drop point in client coordinates.
+    std::function<void(const std::vector<std::string>& files, int x, int y)> OnDropFiles;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseUp;
 
     // The form whose message target is handle, or nullptr.
@@ -183,6 +188,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
