@@ -333,3 +333,20 @@ TEST(Form, DroppedFilesReachOnDropFilesWithTheDropPoint)
     EXPECT_TRUE(form->AcceptFiles());
     form->Free();
 }
+
+TEST(Form, ShowingAnotherFormDeactivatesTheFirst)
+{
+    auto* first = new TForm("First");
+    auto* second = new TForm("Second");
+    int activated = 0, deactivated = 0;
+    first->OnActivate = [&] { ++activated; };
+    first->OnDeactivate = [&] { ++deactivated; };
+    first->Show();
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return activated == 1; }, 2000));
+    second->Show();
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return deactivated == 1; }, 2000));
+    first->Activate();
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return activated == 2; }, 2000));
+    second->Free();
+    first->Free();
+}
