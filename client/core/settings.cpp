@@ -112,5 +112,5 @@ void ResetSession()
     s.buddyScroll = 0;
     s.buddyHighlight = 0xFFFF00;
     // TODO: TForm1 docking (DockMainBar with the bar's size, then the bar placed and the buddy list's hand cursor)
-    // TODO: one-second timer counters (Part 3.103)
+    // TODO: ResetTimerCounters (the one-second timer's counters)
 }

@@ -357,13 +357,13 @@ void pad(std::string& out, std::string_view body, int width, bool left)
 }
 
 template <class T>
-void appendPrintf(std::string& out, const std::string& spec, T value)
+void appendPrintf(std::string& out, const std::string& conversion, T value)
 {
-    const int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+    const int n = std::snprintf(nullptr, 0, conversion.c_str(), value);
     if (n <= 0)
         return;
     std::string buffer(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+    std::snprintf(buffer.data(), buffer.size(), conversion.c_str(), value);
     out.append(buffer.data(), static_cast<std::size_t>(n));
 }
 
@@ -439,22 +439,22 @@ std::string FormatList(std::string_view format, const FormatArg* args, std::size
         if (i >= format.size())
             badFormat(format);
         const char conv = format[i++];
-        std::string spec = "%" + flags;
+        std::string conversion = "%" + flags;
         if (width >= 0)
-            spec += std::to_string(width);
+            conversion += std::to_string(width);
         if (precision >= 0)
-            spec += "." + std::to_string(precision);
+            conversion += "." + std::to_string(precision);
         const bool left = flags.find('-') != std::string::npos;
 
         switch (conv) {
         case 'd':
         case 'i': {
             const FormatArg& a = take();
-            spec += "lld";
+            conversion += "lld";
             if (a.kind == FormatArg::Kind::Signed)
-                appendPrintf(out, spec, a.i);
+                appendPrintf(out, conversion, a.i);
             else if (a.kind == FormatArg::Kind::Unsigned)
-                appendPrintf(out, spec.substr(0, spec.size() - 1) + "u", a.u);
+                appendPrintf(out, conversion.substr(0, conversion.size() - 1) + "u", a.u);
             else
                 badFormat(format);
             break;
@@ -474,9 +474,9 @@ std::string FormatList(std::string_view format, const FormatArg* args, std::size
                     v &= (1ULL << (a.size * 8)) - 1;
             } else
                 badFormat(format);
-            spec += "ll";
-            spec += conv;
-            appendPrintf(out, spec, v);
+            conversion += "ll";
+            conversion += conv;
+            appendPrintf(out, conversion, v);
             break;
         }
         case 'c': {
@@ -513,16 +513,16 @@ std::string FormatList(std::string_view format, const FormatArg* args, std::size
                 v = static_cast<double>(a.u);
             else
                 badFormat(format);
-            spec += conv;
-            appendPrintf(out, spec, v);
+            conversion += conv;
+            appendPrintf(out, conversion, v);
             break;
         }
         case 'p': {
             const FormatArg& a = take();
             if (a.kind != FormatArg::Kind::Pointer)
                 badFormat(format);
-            spec += 'p';
-            appendPrintf(out, spec, a.p);
+            conversion += 'p';
+            appendPrintf(out, conversion, a.p);
             break;
         }
         default:
