@@ -28,12 +28,12 @@ public:
     int ioctlsocket(winsock::SOCKET s, long cmd, winsock::u_long* argp);
     int getpeername(winsock::SOCKET s, winsock::sockaddr* name, int* namelen);
     int getsockname(winsock::SOCKET s, winsock::sockaddr* name, int* namelen);
-    winsock::u_short htons(winsock::u_short value);
+    winsock::u_short(htons)(winsock::u_short value);
     winsock::u_long inet_addr(const char* text);
     char* inet_ntoa(winsock::in_addr address);
     int listen(winsock::SOCKET s, int backlog);
-    winsock::u_long ntohl(winsock::u_long value);
-    winsock::u_short ntohs(winsock::u_short value);
+    winsock::u_long(ntohl)(winsock::u_long value);
+    winsock::u_short(ntohs)(winsock::u_short value);
     int recv(winsock::SOCKET s, char* buf, int len, int flags);
     int recvfrom(winsock::SOCKET s, char* buf, int len, int flags, winsock::sockaddr* from, int* fromlen);
     int send(winsock::SOCKET s, const char* buf, int len, int flags);

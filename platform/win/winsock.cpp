@@ -321,12 +321,14 @@ private:
                     e.readEnabled = false;
                     Post(e, FD_READ, 0);
                 }
-            } else {
-                // Readable with nothing to read is the end of the stream.
+            } else if (revents & POLLRDHUP) {
+                // The peer's end, with nothing (or nothing asked for) left to read.
                 e.closePosted = true;
                 Post(e, FD_CLOSE, 0);
                 return;
             }
+            // Else the owner read it all meanwhile.
+
         }
         if ((revents & POLLOUT) && e.writeWanted) {
             e.writeWanted = false;

@@ -169,10 +169,11 @@ int getpeername(SOCKET s, sockaddr* name, int* namelen);
 int getsockname(SOCKET s, sockaddr* name, int* namelen);
 int gethostname(char* name, int namelen);
 
-u_short htons(u_short value);
-u_short ntohs(u_short value);
-u_long htonl(u_long value);
-u_long ntohl(u_long value);
+// Parenthesised: the C library may define these names as macros.
+u_short(htons)(u_short value);
+u_short(ntohs)(u_short value);
+u_long(htonl)(u_long value);
+u_long(ntohl)(u_long value);
 // WS_INADDR_NONE when text is not an address.
 u_long inet_addr(const char* text);
 // Dotted text in a buffer of the calling thread, valid until its next call.
