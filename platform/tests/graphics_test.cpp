@@ -32,10 +32,10 @@ TEST(Graphics, WindowsFontNamesMapToInstalledFamiliesAt96Dpi)
     EXPECT_EQ(MapFontFamily("Times New Roman"), "DejaVu Serif");
     EXPECT_EQ(MapFontFamily("Courier New"), "DejaVu Sans Mono");
     EXPECT_EQ(MapFontFamily("Wingdings"), "DejaVu Sans");
-    const TFontSpec spec("Tahoma", 8, fsBold);
-    EXPECT_EQ(spec.Height(), -11);
-    EXPECT_EQ(spec.Size(), 8);
-    const QFont font = ToQFont(spec);
+    const TFontSpec tahoma("Tahoma", 8, fsBold);
+    EXPECT_EQ(tahoma.Height(), -11);
+    EXPECT_EQ(tahoma.Size(), 8);
+    const QFont font = ToQFont(tahoma);
     EXPECT_EQ(font.pixelSize(), 11);
     EXPECT_TRUE(font.bold());
     EXPECT_EQ(QFontInfo(font).family(), "DejaVu Sans");

@@ -93,7 +93,7 @@ std::string captionOf(const TForm* form)
 }
 
 // A window by caption, else by form name; visible forms first.
-TForm* findForm(const std::string& spec)
+TForm* findForm(const std::string& wanted)
 {
     const std::vector<TForm*> forms = Screen::Forms();
     for (int pass = 0; pass < 4; ++pass) {
@@ -102,7 +102,7 @@ TForm* findForm(const std::string& spec)
         for (TForm* form : forms) {
             if (form->isVisible() != wantVisible)
                 continue;
-            if (byCaption ? captionOf(form) == spec : utf8(form->objectName()) == spec)
+            if (byCaption ? captionOf(form) == wanted : utf8(form->objectName()) == wanted)
                 return form;
         }
     }
