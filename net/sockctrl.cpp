@@ -329,7 +329,10 @@ int TSockCtrl::WaitForAsync(winsock::HANDLE task)
     // Only the outermost wait lets held-back notifications flow again.
     if (--g_waitDepth <= 0) {
         g_waitDepth = 0;
-        PostMessage(alive.expired() ? KitWindow() : m_window, WM_SOCKET_DEFERRED, 0, 0);
+        if (!alive.expired())
+            PostMessage(m_window, WM_SOCKET_DEFERRED, 0, 0);
+        else if (!g_queue.empty())
+            PostMessage(KitWindow(), WM_SOCKET_DEFERRED, 0, 0);
     }
     if (alive.expired()) {
         WinsockAPI().WSACancelAsyncRequest(task);

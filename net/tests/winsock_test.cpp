@@ -341,3 +341,30 @@ TEST(WinsockStandIn, ASimulatedHostReportsAndSpeaksFromItsAddress)
         EXPECT_NE(ntohl(addresses.front()) >> 24, 127u) << "an outside address comes first";
     }
 }
+
+TEST(WinsockStandIn, DatagramsArriveWithTheirSender)
+{
+    Recorder r;
+    SOCKET a = socket(WS_AF_INET, WS_SOCK_DGRAM, 0);
+    SOCKET b = socket(WS_AF_INET, WS_SOCK_DGRAM, 0);
+    sockaddr_in sa = Loopback(0);
+    ASSERT_EQ(bind(a, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    ASSERT_EQ(bind(b, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    WSAAsyncSelect(b, r.wnd, kSelect, FD_READ);
+    sockaddr_in to {};
+    int len = sizeof to;
+    getsockname(b, reinterpret_cast<sockaddr*>(&to), &len);
+    ASSERT_EQ(sendto(a, "datagram", 8, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 8);
+    ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) == 1; }));
+    char buf[32];
+    sockaddr_in from {};
+    int fromLen = sizeof from;
+    EXPECT_EQ(recvfrom(b, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen), 8);
+    EXPECT_EQ(std::string(buf, 8), "datagram");
+    sockaddr_in mine {};
+    len = sizeof mine;
+    getsockname(a, reinterpret_cast<sockaddr*>(&mine), &len);
+    EXPECT_EQ(from.sin_port, mine.sin_port);
+    closesocket(a);
+    closesocket(b);
+}

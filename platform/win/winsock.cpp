@@ -327,8 +327,7 @@ private:
                 Post(e, FD_CLOSE, 0);
                 return;
             }
-            // Else the owner read it all meanwhile.
-
+            // Otherwise the owner read it all meanwhile.
         }
         if ((revents & POLLOUT) && e.writeWanted) {
             e.writeWanted = false;
@@ -917,15 +916,19 @@ int connect(SOCKET s, const sockaddr* name, int namelen)
     if (!name || namelen < static_cast<int>(sizeof(sockaddr_in)))
         return Fail(WSAEFAULT);
     std::shared_ptr<Entry> e;
+    bool connected = false;
+    bool connecting = false;
     {
         std::lock_guard guard(table().lock());
         e = table().Find(s);
+        connected = e && e->connected;
+        connecting = e && e->connecting;
     }
     if (!e)
         return Fail(WSAENOTSOCK);
-    if (e->connected)
+    if (connected)
         return Fail(WSAEISCONN);
-    if (e->connecting)
+    if (connecting)
         return Fail(WSAEALREADY);
     u_long simulated = 0;
     if (!e->bound && SimulatedAddress(simulated)) {
@@ -965,15 +968,17 @@ int connect(SOCKET s, const sockaddr* name, int namelen)
 int recv(SOCKET s, char* buf, int len, int flags)
 {
     std::shared_ptr<Entry> e;
+    bool connected = false;
     {
         std::lock_guard guard(table().lock());
         e = table().Find(s);
+        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
     }
     if (!e)
         return Fail(WSAENOTSOCK);
     if (len < 0 || (!buf && len > 0))
         return Fail(WSAEFAULT);
-    if (e->type == WS_SOCK_STREAM && !e->connected)
+    if (!connected)
         return Fail(WSAENOTCONN);
     int posixFlags = 0;
     if (flags & WS_MSG_PEEK)
@@ -996,15 +1001,17 @@ int recv(SOCKET s, char* buf, int len, int flags)
 int send(SOCKET s, const char* buf, int len, int flags)
 {
     std::shared_ptr<Entry> e;
+    bool connected = false;
     {
         std::lock_guard guard(table().lock());
         e = table().Find(s);
+        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
     }
     if (!e)
         return Fail(WSAENOTSOCK);
     if (len < 0 || (!buf && len > 0))
         return Fail(WSAEFAULT);
-    if (e->type == WS_SOCK_STREAM && !e->connected)
+    if (!connected)
         return Fail(WSAENOTCONN);
     const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
     if (n < 0) {
