@@ -1,5 +1,7 @@
 #include "client/core/ownerform.h"
 
+#include "client/core/mainbar.h"
+#include "client/core/session.h"
 #include "client/core/signon.h"
 #include "platform/rtl/codepage.h"
 
@@ -46,9 +48,13 @@ void TForm10::FormCreate()
 
 void TForm10::QORTrayIcon1Click(TQORTrayIcon* Sender)
 {
-    if (Signon()) {
+    if (Signon())
         Signon()->Activate();
-        return;
+    if (Form1) {
+        // A bar at or left of its docked place goes out of sight; a tucked one comes back.
+        if (Session().dockedLeft >= Form1->Left())
+            Form1->Tuck();
+        else
+            Form1->Untuck();
     }
-    // TODO: TForm1 tuck and restore (docked left >= bar left: tuck to screen width - 4, else back to docked left)
 }

@@ -1,8 +1,10 @@
 #include "client/core/settings.h"
 
 #include "client/core/helpers.h"
+#include "client/core/mainbar.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/session.h"
+#include "platform/rtl/codepage.h"
 #include "platform/rtl/dates.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -74,7 +76,11 @@ void LoadSettings()
     s.userPhoneNumber = ini.ReadString("MAIN", "UserPhoneNumber", "");
     s.keepAliveInterval = std::max<std::uint16_t>(WordValue(ini.ReadInteger("MAIN", "KeepAliveInterval", 60)), 10);
     s.partner = ini.ReadString("MAIN", "Partner", "");
-    // TODO: TForm1 partner label (Ansi("KORVO®") + "\r" + partner when not empty)
+    if (!s.partner.empty() && Form1) {
+        // The label breaks its line where the banner's CR stands.
+        Form1->Label3->setText(codepage::ToUnicode(Ansi("KORVO®") + "\n" + s.partner));
+        Form1->Label3->adjustSize();
+    }
 }
 
 void SaveSettings()
@@ -111,6 +117,10 @@ void ResetSession()
     s.adRotation = 0;
     s.buddyScroll = 0;
     s.buddyHighlight = 0xFFFF00;
-    // TODO: TForm1 docking (DockMainBar with the bar's size, then the bar placed and the buddy list's hand cursor)
+    if (Form1) {
+        DockMainBar(Screen::Width(), Screen::Height(), Form1->Width(), Form1->Height());
+        Form1->PlaceBar(s.dockedLeft, s.barTop, s.barHeight);
+        Form1->frCanvas1->setCursor(Qt::PointingHandCursor);
+    }
     // TODO: ResetTimerCounters (the one-second timer's counters)
 }

@@ -1,5 +1,8 @@
 #include "client/core/ownerform.h"
 
+#include "client/core/mainbar.h"
+#include "client/core/session.h"
+#include "client/core/settings.h"
 #include "client/core/signon.h"
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
@@ -44,4 +47,24 @@ TEST(OwnerForm, ShowSignOnKeepsOneWindow)
     EXPECT_EQ(Signon(), first);
     Signon()->Free();
     EXPECT_EQ(Signon(), nullptr);
+}
+
+TEST(OwnerForm, TrayClickTucksTheDockedMainBarAndBringsItBack)
+{
+    ScratchDirs dirs;
+    Session() = TSession {};
+    TForm10 owner;
+    Signon()->Free();
+    TForm1 bar;
+    ResetSession();
+    const int docked = bar.Left();
+    ASSERT_EQ(docked, Session().dockedLeft);
+
+    ASSERT_TRUE(trayicon::SimulateMouse(owner.QORTrayIcon1->NotifyWindow(), 0, WM_LBUTTONUP));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bar.Left() != docked; }, 5000));
+    EXPECT_EQ(bar.Left(), Screen::Width() - 4);
+
+    ASSERT_TRUE(trayicon::SimulateMouse(owner.QORTrayIcon1->NotifyWindow(), 0, WM_LBUTTONUP));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bar.Left() != Screen::Width() - 4; }, 5000));
+    EXPECT_EQ(bar.Left(), docked);
 }

@@ -1,6 +1,8 @@
 #include "client/core/settings.h"
 
+#include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
 #include "platform/win/registry.h"
 
@@ -214,4 +216,32 @@ TEST_F(SettingsFixture, DockedBarSitsTwentyPixelsFromTheRightAndCentred)
     EXPECT_EQ(Session().dockedLeft, 1024 - 123 - 20);
     EXPECT_EQ(Session().barTop, 384 - 224 + 3);
     EXPECT_EQ(Session().barHeight, 449);
+}
+
+TEST_F(SettingsFixture, ResetSessionDocksTheMainBarAtTheRightEdge)
+{
+    TForm1 bar;
+    const int height = bar.Height();
+    ResetSession();
+    EXPECT_EQ(bar.Left(), Screen::Width() - bar.Width() - 20);
+    EXPECT_EQ(bar.Top(), Screen::Height() / 2 - height / 2 + 3);
+    EXPECT_EQ(Session().dockedLeft, bar.Left());
+    EXPECT_EQ(Session().barTop, bar.Top());
+    EXPECT_EQ(Session().barHeight, bar.Height());
+}
+
+TEST_F(SettingsFixture, PartnerShowsUnderTheNameOnTheMainBar)
+{
+    TForm1 bar;
+    larkspire("[MAIN]\r\nPartner=Acme Online\r\n");
+    LoadSettings();
+    EXPECT_EQ(codepage::FromUnicode(bar.Label3->text()), Ansi("KORVO®") + "\nAcme Online");
+}
+
+TEST_F(SettingsFixture, WithoutPartnerTheMainBarKeepsItsName)
+{
+    TForm1 bar;
+    const QString before = bar.Label3->text();
+    LoadSettings();
+    EXPECT_EQ(bar.Label3->text(), before);
 }
