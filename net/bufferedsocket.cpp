@@ -264,7 +264,7 @@ void TBufferedSocketBase::FlushWriteBuffer()
                 if (m_sending)
                     Refill();
             }
-        } while (sent > 0);
+        } while (sent > 0 && m_component);
     } catch (const ESockError&) {
         if (m_lastError != winsock::WSAECONNRESET)
             throw;
@@ -289,7 +289,7 @@ void TBufferedSocketBase::FillReadBuffer()
                 if (m_readCount == ReadBufferSize())
                     DoReadBufferFull();
             }
-        } while (got > 0 && Connected());
+        } while (got > 0 && Connected() && m_component);
     } catch (const ESockError&) {
         if (m_lastError != winsock::WSAECONNRESET)
             throw;

@@ -18,7 +18,8 @@ void TLineSocketBase::DoLineReceived(const std::string& line, bool complete)
 
 bool TLineSocketBase::ReadLine()
 {
-    if (!(LineOptions & lsoLineReceivedEvents))
+    // A socket whose component is gone delivers nothing more.
+    if (!(LineOptions & lsoLineReceivedEvents) || !Component())
         return false;
     std::string line;
     if (!ReadString(line, LineTerminator(LineType), (LineOptions & lsoReturnLineChars) != 0))
@@ -67,7 +68,7 @@ void TLineSocketBase::FillReadBuffer()
         bool delivered = false;
         while (ReadLine())
             delivered = true;
-        if (!(LineOptions & lsoLineReceivedEvents) || !Connected())
+        if (!(LineOptions & lsoLineReceivedEvents) || !Connected() || !Component())
             break;
         const std::uint32_t waiting = BytesAvailable();
         progress = waiting > 0 && (delivered || ReadCount() != before || waiting < waitingBefore);

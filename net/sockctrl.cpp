@@ -170,7 +170,7 @@ void TSockCtrl::FreeSocketObject(std::shared_ptr<TSocketBase>& socket)
     if (!socket)
         return;
     // Someone inside the object's own handler may still hold it; it must not reach back.
-    socket->DetachComponent();
+    socket->Abandon();
     socket.reset();
 }
 

@@ -40,6 +40,13 @@ TSocketBase::~TSocketBase()
     }
 }
 
+void TSocketBase::Abandon()
+{
+    m_component = nullptr;
+    CloseHandleQuietly();
+    m_state = ssInactive;
+}
+
 void TSocketBase::CloseHandleQuietly()
 {
     if (m_handle == winsock::INVALID_SOCKET)

@@ -107,7 +107,8 @@ public:
     winsock::sockaddr_in& Address() { return m_address; }
     // The owning component; null once it is gone.
     TSockCtrl* Component() const { return m_component; }
-    void DetachComponent() { m_component = nullptr; }
+    // The component is gone: the handle closes quietly and nothing more is reported.
+    void Abandon();
     // Unique in the process, for messages that name a socket object.
     std::uint64_t Serial() const { return m_serial; }
 

@@ -1,5 +1,6 @@
 #include "net/clientsocket.h"
 #include "net/serversocket.h"
+#include "net/bufferedcomponents.h"
 
 #include "nettest.h"
 #include "rawpeer.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -248,4 +250,63 @@ TEST(ClientSocket, AConnectThatHangsTimesOutWithoutClosing)
     EXPECT_TRUE(c.client.TimedOut());
     EXPECT_NE(std::find(c.infos.begin(), c.infos.end(), siTimedOut), c.infos.end());
     EXPECT_NE(c.client.GetSocket()->Handle(), winsock::INVALID_SOCKET) << "the component does not close it";
+}
+
+TEST(ClientSocket, AClientMayBeFreedByItsOwnDisconnectHandler)
+{
+    RawListener listener;
+    auto client = std::make_unique<TTextClient>();
+    client->SetAddress("127.0.0.1");
+    client->SetPort(std::to_string(listener.port()));
+    bool connected = false;
+    client->OnConnect = [&](TSockCtrl*, TSocketBase* s) { connected = s->Connected(); };
+    client->OnDisconnect = [&](TSockCtrl*, TSocketBase*) { client.reset(); };
+    client->Open();
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return connected; }));
+    peer.close();
+    ASSERT_TRUE(WaitFor([&] { return client == nullptr; }));
+}
+
+TEST(ClientSocket, MoreThanSixtyFourKilobytesWaitingAreCountedWhole)
+{
+    RawListener listener;
+    TCustomClientSocket client;
+    client.SetAddress("127.0.0.1");
+    client.SetPort(std::to_string(listener.port()));
+    client.Options = csoWrite;  // nothing reads, so the bytes pile up
+    client.Open();
+    RawPeer peer = listener.accept(5000);
+    ASSERT_TRUE(WaitFor([&] { return client.Connected(); }));
+    ASSERT_TRUE(peer.sendAll(std::string(100000, 'b')));
+    ASSERT_TRUE(WaitFor([&] { return client.GetSocket()->BytesAvailable() >= 100000; }));
+    EXPECT_EQ(client.GetSocket()->BytesAvailable(), 100000u);
+}
+
+TEST(ClientSocket, TheLocalHostNameLeadsToTheSimulatedAddress)
+{
+    setenv("KORVO_LOCAL_ADDRESS", "127.0.0.4", 1);
+    TCustomClientSocket client;
+    const std::string name = client.GetLocalHostName();
+    ASSERT_FALSE(name.empty());
+    EXPECT_EQ(client.ResolveHostAddressText(name), "127.0.0.4");
+    unsetenv("KORVO_LOCAL_ADDRESS");
+}
+
+TEST(ClientSocket, ASimulatedHostsServerListensOnItsOwnAddress)
+{
+    setenv("KORVO_LOCAL_ADDRESS", "127.0.0.5", 1);
+    TCustomBasicServerSocket server;
+    server.SetPort("0");
+    server.Listen();
+    unsetenv("KORVO_LOCAL_ADDRESS");
+    Client onSimulated(server.GetPortNumber());
+    onSimulated.client.SetAddress("127.0.0.5");
+    onSimulated.client.Open();
+    ASSERT_TRUE(WaitFor([&] { return onSimulated.connects == 1; }));
+    EXPECT_TRUE(onSimulated.connected);
+    Client onLoopback(server.GetPortNumber());
+    onLoopback.client.Open();
+    ASSERT_TRUE(WaitFor([&] { return onLoopback.connects == 1; }));
+    EXPECT_FALSE(onLoopback.connected) << "127.0.0.1 is another host";
 }

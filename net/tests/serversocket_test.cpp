@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <thread>
 
@@ -55,20 +56,46 @@ TEST(ServerSocket, ASecondListenerOnATakenPortFails)
     }
 }
 
-TEST(ServerSocket, OneConnectionMoreThanMaxIsRejectedAndClosed)
+TEST(ServerSocket, TheSeventeenthConnectionIsRejectedAndClosed)
 {
     Watched w;
-    w.server.MaxConnections = 2;
+    EXPECT_EQ(w.server.MaxConnections, 16);
     w.server.Listen();
-    RawPeer a = RawPeer::ConnectTo(w.server.GetPortNumber());
-    RawPeer b = RawPeer::ConnectTo(w.server.GetPortNumber());
-    ASSERT_TRUE(WaitFor([&] { return w.accepts == 2; }));
-    RawPeer c = RawPeer::ConnectTo(w.server.GetPortNumber());
+    std::vector<RawPeer> peers;
+    // One at a time, so the listen queue of 5 never overflows.
+    for (int i = 0; i < 16; ++i) {
+        peers.push_back(RawPeer::ConnectTo(w.server.GetPortNumber()));
+        ASSERT_TRUE(WaitFor([&] { return w.accepts == i + 1; }));
+    }
+    RawPeer extra = RawPeer::ConnectTo(w.server.GetPortNumber());
     ASSERT_TRUE(WaitFor([&] { return w.rejects == 1; }));
     EXPECT_EQ(w.count(siReject), 1);
-    EXPECT_TRUE(c.waitClosed(5000)) << "the refused peer is closed";
-    EXPECT_TRUE(WaitFor([&] { return w.server.Sockets().Count() == 2; }));
-    EXPECT_EQ(w.accepts, 2);
+    EXPECT_TRUE(extra.waitClosed(5000)) << "the refused peer is closed";
+    EXPECT_TRUE(WaitFor([&] { return w.server.Sockets().Count() == 16; }));
+    EXPECT_EQ(w.accepts, 16);
+    peers[0].close();
+    ASSERT_TRUE(WaitFor([&] { return w.server.Sockets().Count() == 15; }));
+    RawPeer again = RawPeer::ConnectTo(w.server.GetPortNumber());
+    ASSERT_TRUE(WaitFor([&] { return w.accepts == 17; })) << "a freed place can be taken again";
+}
+
+TEST(ServerSocket, AServerMayBeFreedByItsOwnLineHandler)
+{
+    auto server = std::make_unique<TTextServer>();
+    server->SetAddress("127.0.0.1");
+    server->SetPort("0");
+    int lines = 0;
+    server->OnLineReceived = [&](TLineSocketBase*, const std::string&, bool) {
+        ++lines;
+        server.reset();
+    };
+    server->Listen();
+    RawPeer peer = RawPeer::ConnectTo(server->GetPortNumber());
+    peer.sendAll("one\r\ntwo\r\n");
+    ASSERT_TRUE(WaitFor([&] { return server == nullptr; }));
+    Application::ProcessMessagesUntil([] { return false; }, 100);
+    EXPECT_EQ(lines, 1) << "nothing is delivered for a server that is gone";
+    EXPECT_TRUE(peer.waitClosed(5000));
 }
 
 TEST(ServerSocket, AnEmptyDenyListAcceptsAndAnEmptyAcceptListRefuses)
