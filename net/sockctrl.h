@@ -127,5 +127,5 @@ protected:
 
 // Notifications held back now, for tests that need to see one queued.
 std::size_t DeferredEventCount();
-// Part of StopWinsock: drops every held-back notification.
+// StopWinsock calls this: drops every held-back notification.
 void ForgetDeferredEvents();
