@@ -1,9 +1,15 @@
 #include "client/core/sessionchain.h"
 
+#include "client/core/buddyhint.h"
+#include "client/core/buddytoast.h"
 #include "client/core/helpers.h"
+#include "client/core/mainbar.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+
+#include <QLineEdit>
+#include <QTimer>
 
 void OpenSession()
 {
@@ -24,7 +30,10 @@ void OpenSession()
 
 void CreateSessionWindows()
 {
-    // TODO: TForm1, then TForm5, TForm13, TAwayMessageHint and TAwayMessageFrm owned by it
+    // The bar makes its toast and away hint itself and frees itself when closed.
+    auto* bar = new TForm1();
+    bar->OnSignOff = SignOffSession;
+    // TODO: TForm5 and TAwayMessageFrm owned by the main bar
 }
 
 void LoadAwayPresets()
@@ -41,12 +50,20 @@ void ClearSessionFlags()
 {
     Session().away = false;
     Session().logOnRunning = false;
-    // TODO: TForm1 search box and buddy list cleared, off-screen buddy image made
+    if (Form1) {
+        Form1->filter->clear();
+        Form1->ClearBuddies();
+    }
 }
 
 void LoadSessionSettings()
 {
     ResetSession();
+    if (Form1) {
+        const TSession& s = Session();
+        DockMainBar(Screen::Width(), Screen::Height(), Form1->Width(), Form1->Height());
+        Form1->PlaceBar(s.dockedLeft, s.barTop, s.barHeight);
+    }
     LoadSettings();
 }
 
@@ -58,7 +75,9 @@ void LoadMenusAndAds()
 
 void LoadBuddies()
 {
-    // TODO: LoadBuddyFiles (with reset), then TForm1.PaintBuddyList
+    LoadBuddyFiles(true);
+    if (Form1)
+        Form1->PaintBuddyList();
 }
 
 void LoadGuideNotesRemindersNews()
@@ -71,7 +90,8 @@ void LoadGuideNotesRemindersNews()
 
 void StartOneSecondTimer()
 {
-    // TODO: TForm1 one-second timer enabled
+    if (Form1)
+        Form1->Timer2->start();
 }
 
 void StartNewsTicker()
@@ -87,7 +107,8 @@ void ConnectToService()
 
 void ShowMainBar()
 {
-    // TODO: TForm1.Show
+    if (Form1)
+        Form1->Show();
 }
 
 void RunDueRemindersAtSignOn()
@@ -109,7 +130,8 @@ void SignOffSession()
 
 void StopOneSecondTimer()
 {
-    // TODO: TForm1 one-second timer stopped
+    if (Form1)
+        Form1->Timer2->stop();
 }
 
 void CloseAwayWindowAndTicker()
@@ -119,7 +141,8 @@ void CloseAwayWindowAndTicker()
 
 void FreeBuddies()
 {
-    // TODO: every Tbuddy of the buddy list freed
+    if (Form1)
+        Form1->ClearBuddies();
 }
 
 void WaitForSessionThreads()
@@ -129,7 +152,11 @@ void WaitForSessionThreads()
 
 void CloseSessionWindows()
 {
-    // TODO: TAwayMessageHint and TForm5 closed and freed, TForm13 closed
+    if (AwayMessageHint)
+        AwayMessageHint->Free();
+    // TODO: TForm5 closed and freed
+    if (Form13)
+        Form13->Hide();
 }
 
 void FreeSessionLists()
@@ -139,7 +166,8 @@ void FreeSessionLists()
 
 void CloseMainBar()
 {
-    // TODO: TForm1.Close (its FormClose calls MainBarClosed)
+    if (Form1)
+        Form1->CloseForSignOff();
 }
 
 void MainBarClosed()

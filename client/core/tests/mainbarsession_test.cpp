@@ -1,0 +1,73 @@
+#include "client/core/buddytoast.h"
+#include "client/core/mainbar.h"
+#include "client/core/mainbargeometry.h"
+#include "client/core/session.h"
+#include "client/core/sessionchain.h"
+#include "client/core/signon.h"
+#include "platform/testing/scratch.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A user "me" whose folder is in place, as a good sign-on leaves it.
+class MainBarSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Session() = TSession();
+        Session().userId = "me";
+        dirs.write("windows/my friends/me/user.dat", "[user]\r\n");
+    }
+    void TearDown() override
+    {
+        if (Form1)
+            Form1->Free();
+        if (TSignon* signon = Signon())
+            signon->Free();
+    }
+    ScratchDirs dirs;
+};
+
+}  // namespace
+
+TEST_F(MainBarSession, AfterSignOnTheBarShowsDockedWithAnEmptyBuddyList)
+{
+    OpenSession();
+    ASSERT_NE(Form1, nullptr);
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_EQ(Form1->Left(), mainbar::DockedLeft(Screen::Width()));
+    EXPECT_EQ(Form1->Width(), 123);
+    EXPECT_EQ(Form1->SpeedButton2->Caption(), "\xF9" "EXIT   ");
+    EXPECT_EQ(Form1->FriendsListBox.Count(), 0);
+    EXPECT_EQ(Form1->BuddyCanvas.PictureHeight(), 150);
+    EXPECT_TRUE(Form1->Timer2->isActive());
+    EXPECT_NE(Form13, nullptr);
+}
+
+TEST_F(MainBarSession, SignOnLoadsTheBuddiesAndExitSignsOff)
+{
+    dirs.write("windows/my friends/me/ann.cnt", "[Friend]\r\nUserID=ann\r\nonline=1\r\n");
+    dirs.write("windows/my friends/me/bob.cnt", "[Friend]\r\nUserID=bob\r\n");
+    OpenSession();
+    ASSERT_NE(Form1, nullptr);
+    EXPECT_EQ(Form1->FriendsListBox.Count(), 2);
+    EXPECT_EQ(Form1->BuddyCanvas.PictureHeight(), 44);
+    EXPECT_NE(dirs.read("windows/my friends/me/ann.cnt").find("online=0"), std::string::npos);
+
+    Form1->SpeedButton2->click();
+    Application::ProcessMessagesUntil([] { return Form1 == nullptr; }, 2000);
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(Form13, nullptr);
+    EXPECT_NE(Signon(), nullptr);
+}
+
+TEST_F(MainBarSession, TheCloseBoxSignsOffToo)
+{
+    OpenSession();
+    ASSERT_NE(Form1, nullptr);
+    Form1->close();
+    Application::ProcessMessagesUntil([] { return Form1 == nullptr; }, 2000);
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_NE(Signon(), nullptr);
+}
