@@ -159,6 +159,28 @@ private:
     int m_fd { -1 };
 };
 
+// The key lines of the first section of that name, each key once (its first line).
+std::vector<const Line*> firstKeyLines(const std::vector<Line>& lines, std::string_view section)
+{
+    std::vector<const Line*> keys;
+    std::size_t end = 0;
+    const int header = findSection(lines, section, end);
+    if (header < 0)
+        return keys;
+    TStringList seen;
+    seen.SetSorted(true);
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+        if (lines[i].kind != Line::Kind::Key)
+            continue;
+        const std::string name(lines[i].name);
+        if (seen.IndexOf(name) >= 0)
+            continue;
+        seen.Add(name);
+        keys.push_back(&lines[i]);
+    }
+    return keys;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(const std::string& fileName)
@@ -262,25 +284,12 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& key, do
 
 void TIniFile::ReadSection(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();
+    const std::string bytes = readFile();  // the lines view into it
     const std::vector<Line> lines = parse(bytes);
     strings.BeginUpdate();
     strings.Clear();
-    std::size_t end = 0;
-    const int header = findSection(lines, section, end);
-    if (header >= 0) {
-        TStringList seen;
-        seen.SetSorted(true);
-        for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
-            if (lines[i].kind != Line::Kind::Key)
-                continue;
-            const std::string name(lines[i].name);
-            if (seen.IndexOf(name) >= 0)
-                continue;
-            seen.Add(name);
-            strings.Add(name);
-        }
-    }
+    for (const Line* key : firstKeyLines(lines, section))
+        strings.Add(std::string(key->name));
     strings.EndUpdate();
 }
 
@@ -306,25 +315,12 @@ void TIniFile::ReadSections(TStringList& strings) const
 
 void TIniFile::ReadSectionValues(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();
+    const std::string bytes = readFile();  // the lines view into it
     const std::vector<Line> lines = parse(bytes);
     strings.BeginUpdate();
     strings.Clear();
-    std::size_t end = 0;
-    const int header = findSection(lines, section, end);
-    if (header >= 0) {
-        TStringList seen;
-        seen.SetSorted(true);
-        for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
-            if (lines[i].kind != Line::Kind::Key)
-                continue;
-            const std::string name(lines[i].name);
-            if (seen.IndexOf(name) >= 0)
-                continue;
-            seen.Add(name);
-            strings.Add(name + "=" + std::string(unquote(lines[i].value)));
-        }
-    }
+    for (const Line* key : firstKeyLines(lines, section))
+        strings.Add(std::string(key->name) + "=" + std::string(unquote(key->value)));
     strings.EndUpdate();
 }
 
