@@ -142,6 +142,21 @@ struct Entry {
     long events { 0 };
 };
 
+// A simulated host speaks from its own address; false (errno set) when it cannot bind.
+bool BindToSimulatedHost(Entry& e)
+{
+    u_long simulated = 0;
+    if (e.bound || !SimulatedAddress(simulated))
+        return true;
+    ::sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = simulated;
+    if (::bind(e.fd, reinterpret_cast<::sockaddr*>(&local), sizeof local) != 0)
+        return false;
+    e.bound = true;
+    return true;
+}
+
 void Post(const Entry& e, long event, int error)
 {
     if (e.wnd && (e.events & event))
@@ -930,16 +945,8 @@ int connect(SOCKET s, const sockaddr* name, int namelen)
         return Fail(WSAEISCONN);
     if (connecting)
         return Fail(WSAEALREADY);
-    u_long simulated = 0;
-    if (!e->bound && SimulatedAddress(simulated)) {
-        // A simulated host speaks from its own address.
-        ::sockaddr_in local {};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = simulated;
-        if (::bind(e->fd, reinterpret_cast<::sockaddr*>(&local), sizeof local) != 0)
-            return FailErrno();
-        e->bound = true;
-    }
+    if (!BindToSimulatedHost(*e))
+        return FailErrno();
     sockaddr_in in {};
     std::memcpy(&in, name, sizeof in);
     ::sockaddr_in sa = ToPosix(in);
@@ -1068,15 +1075,8 @@ int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
     }
     if (!e)
         return Fail(WSAENOTSOCK);
-    u_long simulated = 0;
-    if (!e->bound && SimulatedAddress(simulated)) {
-        ::sockaddr_in local {};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = simulated;
-        if (::bind(e->fd, reinterpret_cast<::sockaddr*>(&local), sizeof local) != 0)
-            return FailErrno();
-        e->bound = true;
-    }
+    if (!BindToSimulatedHost(*e))
+        return FailErrno();
     sockaddr_in in {};
     std::memcpy(&in, to, sizeof in);
     ::sockaddr_in sa = ToPosix(in);
