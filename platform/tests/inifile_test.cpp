@@ -1,25 +1,12 @@
 #include "platform/rtl/inifile.h"
 
 #include "platform/rtl/stringlist.h"
+#include "platform/testing/lists.h"
 #include "platform/testing/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
-
-namespace {
-
-std::vector<std::string> itemsOf(const TStringList& list)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < list.Count(); ++i)
-        out.push_back(list[i]);
-    return out;
-}
-
-using Lines = std::vector<std::string>;
-
-}  // namespace
 
 TEST(IniFile, BareNamesLiveInTheWindowsDirectory)
 {

@@ -2,23 +2,10 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
+#include "platform/testing/lists.h"
 #include "platform/testing/scratch.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-std::vector<std::string> itemsOf(const TStringList& list)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < list.Count(); ++i)
-        out.push_back(list[i]);
-    return out;
-}
-
-using Lines = std::vector<std::string>;
-
-}  // namespace
 
 TEST(StringList, AddInsertDeleteAndObjects)
 {
