@@ -1124,7 +1124,10 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp)
     return Fail(WSAEINVAL);
 }
 
-int getpeername(SOCKET s, sockaddr* name, int* namelen)
+namespace {
+
+// getpeername and getsockname differ only in the POSIX call behind them.
+int SocketAddress(SOCKET s, sockaddr* name, int* namelen, int (*query)(int, ::sockaddr*, socklen_t*))
 {
     if (!name || !namelen || *namelen < static_cast<int>(sizeof(sockaddr_in)))
         return Fail(WSAEFAULT);
@@ -1134,27 +1137,17 @@ int getpeername(SOCKET s, sockaddr* name, int* namelen)
         return Fail(WSAENOTSOCK);
     ::sockaddr_in sa {};
     socklen_t len = sizeof sa;
-    if (::getpeername(e->fd, reinterpret_cast<::sockaddr*>(&sa), &len) != 0)
+    if (query(e->fd, reinterpret_cast<::sockaddr*>(&sa), &len) != 0)
         return FailErrno();
     FromPosix(sa, name, namelen);
     return 0;
 }
 
-int getsockname(SOCKET s, sockaddr* name, int* namelen)
-{
-    if (!name || !namelen || *namelen < static_cast<int>(sizeof(sockaddr_in)))
-        return Fail(WSAEFAULT);
-    std::lock_guard guard(table().lock());
-    auto e = table().Find(s);
-    if (!e)
-        return Fail(WSAENOTSOCK);
-    ::sockaddr_in sa {};
-    socklen_t len = sizeof sa;
-    if (::getsockname(e->fd, reinterpret_cast<::sockaddr*>(&sa), &len) != 0)
-        return FailErrno();
-    FromPosix(sa, name, namelen);
-    return 0;
-}
+}  // namespace
+
+int getpeername(SOCKET s, sockaddr* name, int* namelen) { return SocketAddress(s, name, namelen, ::getpeername); }
+
+int getsockname(SOCKET s, sockaddr* name, int* namelen) { return SocketAddress(s, name, namelen, ::getsockname); }
 
 int gethostname(char* name, int namelen)
 {
