@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Simulated hosts of one test process. Every 127.x.y.z is this machine, so
+// each test process takes a block of its own (from its process id): tests run
+// side by side (ctest -j, several checkouts) and never meet on port 8096.
+std::string LoopbackHost(int n);
