@@ -42,3 +42,21 @@ function(korvo_tests name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# korvo_fuzzers(DEPS <libs...>): one program fuzz_<parser> per fuzz/fuzz_<parser>.cpp
+# (defining LLVMFuzzerTestOneInput), with its seeds and kept crashes in
+# fuzz/corpus/<parser>/. The normal build links a driver that runs each input once.
+function(korvo_fuzzers)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_*.cpp)
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    string(REGEX REPLACE "^fuzz_" "" parser ${name})
+    set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${parser})
+    add_executable(${name} ${source})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvo_fuzz_driver)
+    korvo_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name} ${corpus})
+  endforeach()
+endfunction()
