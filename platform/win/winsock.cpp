@@ -123,7 +123,9 @@ void FromPosix(const ::sockaddr_in& in, sockaddr* out, int* len)
 }
 
 // One socket of this layer. Flags follow Winsock's re-enabling rules: each event is
-// posted once and armed again only by the call that consumes it.
+// posted once and armed again only by the call that consumes it. A read notification
+// is also held back while one is still waiting in the queue, so however fast the peer
+// sends, a socket has at most one waiting.
 struct Entry {
     SOCKET id { INVALID_SOCKET };
     int fd { -1 };
@@ -140,6 +142,9 @@ struct Entry {
     HWND wnd { 0 };
     UINT msg { 0 };
     long events { 0 };
+    // Changed from the window's thread when a notification is taken, so not under the lock.
+    std::atomic<int> readsQueued { 0 };
+    std::atomic<int> mostReadsQueued { 0 };
 };
 
 // A simulated host speaks from its own address; false (errno set) when it cannot bind.
@@ -161,6 +166,31 @@ void Post(const Entry& e, long event, int error)
 {
     if (e.wnd && (e.events & event))
         PostMessage(e.wnd, e.msg, e.id, WSAMAKESELECTREPLY(event, error));
+}
+
+void WakeWatcher();
+
+// Posts FD_READ unless one still waits; false when it was held back.
+bool PostRead(const std::shared_ptr<Entry>& e)
+{
+    if (!e->wnd || !(e->events & FD_READ))
+        return true;
+    if (e->readsQueued.load() > 0)
+        return false;
+    e->readEnabled = false;
+    const int queued = ++e->readsQueued;
+    if (queued > e->mostReadsQueued.load())
+        e->mostReadsQueued = queued;
+    const std::weak_ptr<Entry> weak = e;
+    const bool posted = PostMessageTracked(e->wnd, e->msg, e->id, WSAMAKESELECTREPLY(FD_READ, 0), [weak] {
+        if (auto taken = weak.lock()) {
+            --taken->readsQueued;
+            WakeWatcher();
+        }
+    });
+    if (!posted)
+        --e->readsQueued;
+    return true;
 }
 
 int PendingBytes(int fd)
@@ -254,6 +284,10 @@ private:
             watch = (e.events & FD_ACCEPT) && e.acceptEnabled;
             return watch ? POLLIN : 0;
         }
+        // Until the waiting read notification is taken nothing new can be said of the
+        // socket; its taking wakes the watcher.
+        if (e.readsQueued.load() > 0)
+            return 0;
         if (e.type == WS_SOCK_DGRAM) {
             short w = 0;
             if ((e.events & FD_READ) && e.readEnabled)
@@ -282,8 +316,9 @@ private:
         return w;
     }
 
-    void Handle(Entry& e, short revents)
+    void Handle(const std::shared_ptr<Entry>& entry, short revents)
     {
+        Entry& e = *entry;
         if (e.listening) {
             if (e.acceptEnabled && (revents & (POLLIN | POLLERR | POLLHUP))) {
                 e.acceptEnabled = false;
@@ -292,10 +327,8 @@ private:
             return;
         }
         if (e.type == WS_SOCK_DGRAM) {
-            if ((revents & POLLIN) && e.readEnabled) {
-                e.readEnabled = false;
-                Post(e, FD_READ, 0);
-            }
+            if ((revents & POLLIN) && e.readEnabled)
+                PostRead(entry);
             if ((revents & POLLOUT) && e.writeWanted) {
                 e.writeWanted = false;
                 Post(e, FD_WRITE, 0);
@@ -322,8 +355,7 @@ private:
         if (revents & (POLLERR | POLLHUP)) {
             const int error = MapErrno(SocketError(e.fd));
             if (error == 0 && e.readEnabled && (e.events & FD_READ) && PendingBytes(e.fd) > 0) {
-                e.readEnabled = false;
-                Post(e, FD_READ, 0);
+                PostRead(entry);
                 return;
             }
             e.closePosted = true;
@@ -332,10 +364,8 @@ private:
         }
         if (revents & (POLLIN | POLLRDHUP)) {
             if ((e.events & FD_READ) && PendingBytes(e.fd) > 0) {
-                if (e.readEnabled) {
-                    e.readEnabled = false;
-                    Post(e, FD_READ, 0);
-                }
+                if (e.readEnabled)
+                    PostRead(entry);
             } else if (revents & POLLRDHUP) {
                 // The peer's end, with nothing (or nothing asked for) left to read.
                 e.closePosted = true;
@@ -385,7 +415,7 @@ private:
                 // A socket closed meanwhile may have left its descriptor to a new one.
                 auto e = Find(ids[i]);
                 if (e && e->fd == fds[i].fd)
-                    Handle(*e, fds[i].revents);
+                    Handle(e, fds[i].revents);
             }
         }
     }
@@ -403,6 +433,8 @@ Table& table()
     static Table instance;
     return instance;
 }
+
+void WakeWatcher() { table().Wake(); }
 
 // --- lookups ---------------------------------------------------------------
 
@@ -1182,6 +1214,15 @@ char* inet_ntoa(in_addr address)
     a.s_addr = address.s_addr;
     ::inet_ntop(AF_INET, &a, buffer, sizeof buffer);
     return buffer;
+}
+
+ReadNotificationCount ReadNotifications(SOCKET s)
+{
+    std::lock_guard guard(table().lock());
+    auto e = table().Find(s);
+    if (!e)
+        return {};
+    return { e->readsQueued.load(), e->mostReadsQueued.load() };
 }
 
 int WSAAsyncSelect(SOCKET s, HWND wnd, UINT message, long events)

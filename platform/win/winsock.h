@@ -192,6 +192,14 @@ HANDLE WSAAsyncGetServByPort(HWND wnd, UINT message, int port, const char* proto
 // After it returns 0 the buffer is never written and no message comes.
 int WSACancelAsyncRequest(HANDLE task);
 
+// Read notifications of a socket waiting to be taken now, and the most that ever waited
+// at once; tests and benchmarks watch that a flood never queues more than one.
+struct ReadNotificationCount {
+    int waiting { 0 };
+    int most { 0 };
+};
+ReadNotificationCount ReadNotifications(SOCKET s);
+
 // The local host's IPv4 addresses (network order): $KORVO_LOCAL_ADDRESS alone when set,
 // else the interfaces' addresses, non-loopback first.
 std::vector<u_long> LocalAddresses();
