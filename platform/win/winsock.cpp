@@ -168,7 +168,9 @@ void Post(const Entry& e, long event, int error)
         PostMessage(e.wnd, e.msg, e.id, WSAMAKESELECTREPLY(event, error));
 }
 
-void WakeWatcher();
+void ReadTaken(const std::shared_ptr<Entry>& e);
+// Set while this thread posts a read under the table's lock.
+thread_local bool t_postingRead = false;
 
 // Posts FD_READ unless one still waits; false when it was held back.
 bool PostRead(const std::shared_ptr<Entry>& e)
@@ -182,12 +184,12 @@ bool PostRead(const std::shared_ptr<Entry>& e)
     if (queued > e->mostReadsQueued.load())
         e->mostReadsQueued = queued;
     const std::weak_ptr<Entry> weak = e;
+    t_postingRead = true;
     const bool posted = PostMessageTracked(e->wnd, e->msg, e->id, WSAMAKESELECTREPLY(FD_READ, 0), [weak] {
-        if (auto taken = weak.lock()) {
-            --taken->readsQueued;
-            WakeWatcher();
-        }
+        if (auto taken = weak.lock())
+            ReadTaken(taken);
     });
+    t_postingRead = false;
     if (!posted)
         --e->readsQueued;
     return true;
@@ -434,7 +436,23 @@ Table& table()
     return instance;
 }
 
-void WakeWatcher() { table().Wake(); }
+// A read notification was handled: when the handler's recv armed the next one and
+// data still waits, it is posted at once rather than by the watcher's next round.
+void ReadTaken(const std::shared_ptr<Entry>& e)
+{
+    --e->readsQueued;
+    // Dropped while this thread posts under the lock: the watcher looks again anyway.
+    if (t_postingRead)
+        return;
+    std::unique_lock guard(table().lock());
+    if (table().Find(e->id) == e && e->type == WS_SOCK_STREAM && e->connected &&
+        !e->closePosted && e->readEnabled && e->readsQueued.load() == 0 && PendingBytes(e->fd) > 0) {
+        PostRead(e);
+        return;
+    }
+    guard.unlock();
+    table().Wake();
+}
 
 // --- lookups ---------------------------------------------------------------
 
