@@ -454,6 +454,62 @@ void ReadTaken(const std::shared_ptr<Entry>& e)
     table().Wake();
 }
 
+// The bodies some entry points share with others of this layer.
+int CloseEntry(SOCKET s)
+{
+    std::shared_ptr<Entry> e;
+    {
+        std::lock_guard guard(table().lock());
+        e = table().Remove(s);
+    }
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    ::close(e->fd);
+    table().Wake();
+    return 0;
+}
+
+int SendConnected(SOCKET s, const char* buf, int len, int flags)
+{
+    std::shared_ptr<Entry> e;
+    bool connected = false;
+    {
+        std::lock_guard guard(table().lock());
+        e = table().Find(s);
+        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
+    }
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    if (len < 0 || (!buf && len > 0))
+        return Fail(WSAEFAULT);
+    if (!connected)
+        return Fail(WSAENOTCONN);
+    const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
+    if (n < 0) {
+        const int error = errno;
+        if (error == EAGAIN) {
+            {
+                std::lock_guard guard(table().lock());
+                e->writeWanted = true;
+            }
+            table().Wake();
+        }
+        return Fail(MapErrno(error));
+    }
+    t_lastError = 0;
+    return static_cast<int>(n);
+}
+
+// In a buffer of the calling thread, valid until its next call.
+char* DottedText(u_long address)
+{
+    thread_local char buffer[INET_ADDRSTRLEN];
+    ::in_addr a {};
+    a.s_addr = address;
+    ::inet_ntop(AF_INET, &a, buffer, sizeof buffer);
+    return buffer;
+}
+
 // --- lookups ---------------------------------------------------------------
 
 enum class LookupKind { HostByName, HostByAddr, ServByName, ServByPort };
@@ -829,7 +885,7 @@ int WSACleanup()
             ids = table().Ids();
         }
         for (SOCKET s : ids)
-            closesocket(s);
+            CloseEntry(s);
     }
     return 0;
 }
@@ -869,19 +925,7 @@ SOCKET socket(int af, int type, int protocol)
     return table().Add(fd, type);
 }
 
-int closesocket(SOCKET s)
-{
-    std::shared_ptr<Entry> e;
-    {
-        std::lock_guard guard(table().lock());
-        e = table().Remove(s);
-    }
-    if (!e)
-        return Fail(WSAENOTSOCK);
-    ::close(e->fd);
-    table().Wake();
-    return 0;
-}
+int closesocket(SOCKET s) { return CloseEntry(s); }
 
 int bind(SOCKET s, const sockaddr* name, int namelen)
 {
@@ -1055,36 +1099,7 @@ int recv(SOCKET s, char* buf, int len, int flags)
     return static_cast<int>(n);
 }
 
-int send(SOCKET s, const char* buf, int len, int flags)
-{
-    std::shared_ptr<Entry> e;
-    bool connected = false;
-    {
-        std::lock_guard guard(table().lock());
-        e = table().Find(s);
-        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
-    }
-    if (!e)
-        return Fail(WSAENOTSOCK);
-    if (len < 0 || (!buf && len > 0))
-        return Fail(WSAEFAULT);
-    if (!connected)
-        return Fail(WSAENOTCONN);
-    const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
-    if (n < 0) {
-        const int error = errno;
-        if (error == EAGAIN) {
-            {
-                std::lock_guard guard(table().lock());
-                e->writeWanted = true;
-            }
-            table().Wake();
-        }
-        return Fail(MapErrno(error));
-    }
-    t_lastError = 0;
-    return static_cast<int>(n);
-}
+int send(SOCKET s, const char* buf, int len, int flags) { return SendConnected(s, buf, len, flags); }
 
 int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen)
 {
@@ -1117,7 +1132,7 @@ int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
 int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, int tolen)
 {
     if (!to || tolen < static_cast<int>(sizeof(sockaddr_in)))
-        return send(s, buf, len, flags);
+        return SendConnected(s, buf, len, flags);
     std::shared_ptr<Entry> e;
     {
         std::lock_guard guard(table().lock());
@@ -1225,14 +1240,7 @@ u_long inet_addr(const char* text)
     return ::inet_addr(text);
 }
 
-char* inet_ntoa(in_addr address)
-{
-    thread_local char buffer[INET_ADDRSTRLEN];
-    ::in_addr a {};
-    a.s_addr = address.s_addr;
-    ::inet_ntop(AF_INET, &a, buffer, sizeof buffer);
-    return buffer;
-}
+char* inet_ntoa(in_addr address) { return DottedText(address.s_addr); }
 
 ReadNotificationCount ReadNotifications(SOCKET s)
 {
@@ -1291,9 +1299,7 @@ HANDLE WSAAsyncGetHostByAddr(HWND wnd, UINT message, const char* addr, int len, 
     l.wnd = wnd;
     l.msg = message;
     std::memcpy(&l.address, addr, 4);
-    in_addr a {};
-    a.s_addr = l.address;
-    l.query = inet_ntoa(a);
+    l.query = DottedText(l.address);
     l.buf = buf;
     l.buflen = buflen;
     return StartLookup(std::move(l));
