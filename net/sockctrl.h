@@ -139,5 +139,5 @@ protected:
 
 // Notifications held back now, for tests that need to see one queued.
 std::size_t DeferredEventCount();
-// StopWinsock calls this: drops every held-back notification.
+// Runs as Winsock stops: drops every held-back notification.
 void ForgetDeferredEvents();

@@ -339,6 +339,32 @@ TEST(BufferedSocket, AFloodLeavesTimersRunningAndArrivesWhole)
     EXPECT_TRUE(captured.messages.empty());
 }
 
+TEST(BufferedSocket, ALongSendLeavesTimersRunning)
+{
+    // The reader keeps up, so the network always takes more: the flush must still stop
+    // now and then for the loop.
+    const std::size_t size = 64u << 20;
+    Connected c;
+    bool sent = false;
+    c.socket()->OnFileSent = [&](TBufferedSocketBase*) { sent = true; };
+    std::size_t got = 0;
+    std::thread reader([&] {
+        while (got < size) {
+            const std::string part = c.peer.receiveSome(10000, 1 << 20);
+            if (part.empty())
+                break;
+            got += part.size();
+        }
+    });
+    TickCounter ticks([&] { return !sent; });
+    c.socket()->SendStream(new TStringStream(std::string(size, 's')), true);
+    const bool done = WaitFor([&] { return sent; }, 120000);
+    reader.join();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(got, size);
+    EXPECT_GE(ticks.ticks(), 5) << "the clock goes on ticking while the file goes out";
+}
+
 TEST(FileTransfer, AReceptionThePeerEndsHalfWayLeavesNoFileThatLooksWhole)
 {
     ScratchDirs dirs;
