@@ -271,14 +271,17 @@ double LongestTimerGapUnderFlood(double& linesPerSecond)
         if (message.Msg != WM_TIMER)
             return;
         const Clock::time_point now = Clock::now();
-        if (received > 0 && received < total && lastTick != Clock::time_point {})
+        if (received > 0 && received < total)
             longest = std::max(longest, std::chrono::duration<double, std::milli>(now - lastTick).count());
         lastTick = now;
     });
     SetTimer(clock, 1, 10);
     const Clock::time_point start = Clock::now();
+    lastTick = start;
     std::thread peer = Flood(server.GetPortNumber(), block, blocks * static_cast<std::int64_t>(block.size()));
     Application::ProcessMessagesUntil([&] { return received == total; }, 600000);
+    // A timer starved to the end ticks only after the flood: that wait counts too.
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - lastTick).count());
     linesPerSecond = static_cast<double>(received) / Seconds(start);
     peer.join();
     KillTimer(clock, 1);
