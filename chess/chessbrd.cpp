@@ -51,6 +51,7 @@ TChessBrd::TChessBrd(QWidget* owner)
 {
     setObjectName(QStringLiteral("ChessBrd1"));
     setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(368, 368);
     loadPieceSet();
     NewGame();
@@ -223,6 +224,7 @@ void TChessBrd::resizeEvent(QResizeEvent*)
     m_squareSize = square;
     if (width() != side || height() != side)
         resize(side, side);
+    updateGeometry();
 }
 
 void TChessBrd::paintEvent(QPaintEvent*)

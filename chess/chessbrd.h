@@ -105,6 +105,8 @@ public:
     TChessMoveEvent OnCastle;
 
     std::string AutomationText() const override { return Position(); }
+    // Layouts keep the board at the size its squares give it.
+    QSize sizeHint() const override { return size(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
