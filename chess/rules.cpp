@@ -48,7 +48,21 @@ const Tables& tables()
 const int kDiagonals[4][2] = { { 1, 1 }, { 1, -1 }, { -1, 1 }, { -1, -1 } };
 const int kLines[4][2] = { { 1, 0 }, { -1, 0 }, { 0, 1 }, { 0, -1 } };
 
-inline bool own(char c, bool white) { return white ? IsWhitePiece(c) : IsBlackPiece(c); }
+// Colour of each byte: 1 White's piece, 2 Black's, 0 anything else.
+struct ColourTable {
+    std::array<std::uint8_t, 256> colour {};
+    ColourTable()
+    {
+        for (char c : std::string("PNBRQK"))
+            colour[static_cast<unsigned char>(c)] = 1;
+        for (char c : std::string("pnbrqk"))
+            colour[static_cast<unsigned char>(c)] = 2;
+    }
+};
+
+const ColourTable kColours;
+
+inline bool own(char c, bool white) { return kColours.colour[static_cast<unsigned char>(c)] == (white ? 1 : 2); }
 inline char colored(char lower, bool white) { return white ? static_cast<char>(std::toupper(lower)) : lower; }
 
 constexpr int kE1 = 60, kF1 = 61, kG1 = 62, kH1 = 63, kA1 = 56, kB1 = 57, kC1 = 58, kD1 = 59;
@@ -87,12 +101,17 @@ void ChessState::SetPlacement(const std::string& text)
 void ChessState::findKings()
 {
     m_king[0] = m_king[1] = 0;
+    int kings = 0;
     for (int i = 63; i >= 0; --i) {
         if (m_board[i] == 'K')
             m_king[0] = i + 1;
         else if (m_board[i] == 'k')
             m_king[1] = i + 1;
+        else
+            continue;
+        ++kings;
     }
+    m_singleKings = kings <= 2 && (m_king[0] != 0) + (m_king[1] != 0) == kings;
 }
 
 int ChessState::kingSquare(bool white) const { return m_king[white ? 0 : 1]; }
@@ -181,7 +200,8 @@ void ChessState::pseudoMoves(MoveList& list) const
                 }
             }
         };
-        switch (std::tolower(piece)) {
+        // Piece letters differ from their lower case only in bit 0x20.
+        switch (piece | 0x20) {
         case 'p': {
             const int dir = white ? -1 : 1;
             const int next = r + dir;
@@ -346,7 +366,12 @@ char ChessState::Play(const Move& move)
     }
     // A rook taken on its corner takes the right with it.
     m_castling &= ~(rightsTouched(from) | rightsTouched(to));
-    if (piece == 'K' || piece == 'k' || captured == 'K' || captured == 'k')
+    int& king = m_king[white ? 0 : 1];
+    if (captured == 'K' || captured == 'k')
+        findKings();
+    else if ((piece == 'K' || piece == 'k') && king == from + 1 && m_singleKings)
+        king = to + 1;
+    else if (piece == 'K' || piece == 'k')
         findKings();
     m_whiteToMove = !m_whiteToMove;
     return captured;

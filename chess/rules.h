@@ -99,6 +99,8 @@ private:
     int m_enPassant { 0 };
     // First square holding each king, 0 when none.
     int m_king[2] { 0, 0 };
+    // At most one king a side, so a king's move need not look for another.
+    bool m_singleKings { true };
 };
 
 // Leaf count of the legal move tree below the position.
