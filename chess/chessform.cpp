@@ -1,5 +1,7 @@
 #include "chess/chessform.h"
 
+#include "chess/pluginlines.h"
+
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -25,20 +27,6 @@ std::string PluginHost(const std::string& configured)
         && (ntohl(address.s_addr) >> 24) == 127)
         return configured;
     return "127.0.0.1";
-}
-
-// A decimal square number 1..64, or 0.
-int SquareNumber(const std::string& text)
-{
-    if (text.empty() || text.size() > 2)
-        return 0;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + (c - '0');
-    }
-    return value >= 1 && value <= 64 ? value : 0;
 }
 
 }  // namespace
@@ -73,7 +61,7 @@ TForm1::TForm1(std::vector<std::string> arguments)
         // An incoming move is played on a disabled board and is not sent back.
         if (!ChessBrd1->isEnabled())
             return;
-        SendRelay("\xF9" + m_pidKey, "\xFB" + std::to_string(from) + "," + std::to_string(to));
+        SendLine(chess::PluginRelayLine(m_pidKey, m_ownName, m_opponent, chess::MovePayload(from, to)));
         SetPanel(2, "Waiting for " + m_opponent + " to move...");
         ChessBrd1->setEnabled(false);
     };
@@ -100,7 +88,7 @@ TForm1::TForm1(std::vector<std::string> arguments)
     ClientSocket1.SetPort(std::to_string(kPluginPort));
     ClientSocket1.ReadBufferSize = 2048;
     ClientSocket1.WriteBufferSize = 2048;
-    ClientSocket1.OnConnect = [this](TSockCtrl*, TSocketBase*) { SendLine("\xFC" + m_pidKey); };
+    ClientSocket1.OnConnect = [this](TSockCtrl*, TSocketBase*) { SendLine(chess::RegisterLine(m_pidKey)); };
     ClientSocket1.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool complete) {
         if (complete)
             ClientSocket1LineReceived(line);
@@ -177,7 +165,7 @@ void TForm1::SetupSides()
         SetPanel(0, m_opponent + " (w)");
         ChessBrd1->SetWhiteOnTop(true);
         SetPanel(2, m_opponent + " moves first.");
-        SendRelay("\xF9" + m_pidKey, "\xFA" + m_ownName);
+        SendLine(chess::PluginRelayLine(m_pidKey, m_ownName, m_opponent, chess::JoinedPayload(m_ownName)));
     } else {
         // The host waits for its guest's joined line before the first move.
         ChessBrd1->setEnabled(false);
@@ -190,17 +178,12 @@ void TForm1::SendLine(const std::string& line)
         socket->WriteLine(line);
 }
 
-void TForm1::SendRelay(const std::string& f1, const std::string& payload)
-{
-    SendLine("\xFB" + f1 + "," + m_ownName + "," + m_opponent + ",\"" + payload + "\"");
-}
-
 void TForm1::NewGame1Click()
 {
     ChessBrd1->NewGame();
     ChessBrd1->RefreshSquares(" ");
     SetupSides();
-    SendRelay("\xF9" + m_pidKey, "newgame");
+    SendLine(chess::PluginRelayLine(m_pidKey, m_ownName, m_opponent, chess::kNewGamePayload));
 }
 
 void TForm1::About1Click()
@@ -220,7 +203,7 @@ void TForm1::InviteItemClick(const std::string& buddy)
     SetupSides();
     m_opponent = buddy;
     SetPanel(2, "Inviting " + m_opponent + ", Waiting for reply...");
-    SendLine("\xFBpluginrequest," + m_ownName + "," + m_opponent + ",\"chess\\\"");
+    SendLine(chess::InviteLine(m_ownName, m_opponent));
 }
 
 void TForm1::AddInviteItem(const std::string& buddy)
@@ -246,12 +229,9 @@ void TForm1::EnableBoardForOwnTurn()
     ChessBrd1->setEnabled(ChessBrd1->WhiteToMove() == ownColourWhite);
 }
 
-void TForm1::PlayIncomingMove(const std::string& move)
+void TForm1::PlayIncomingMove(int from, int to)
 {
     SetPanel(2, "Your move...");
-    const std::size_t comma = move.find(',');
-    const int from = comma == std::string::npos ? 0 : SquareNumber(move.substr(0, comma));
-    const int to = comma == std::string::npos ? 0 : SquareNumber(move.substr(comma + 1));
     if (from != 0 && to != 0) {
         ChessBrd1->setEnabled(false);
         ChessBrd1->MakeMove(from, to);
@@ -261,33 +241,32 @@ void TForm1::PlayIncomingMove(const std::string& move)
 
 void TForm1::ClientSocket1LineReceived(const std::string& line)
 {
-    if (line.empty())
-        return;
-    const std::string rest = line.substr(1);
-    switch (static_cast<unsigned char>(line[0])) {
-    case 0xF8:
-        AddInviteItem(rest);
+    using Kind = chess::PluginLine::Kind;
+    const chess::PluginLine parsed = chess::ParsePluginLine(line);
+    switch (parsed.kind) {
+    case Kind::Buddy:
+        AddInviteItem(parsed.name);
         break;
-    case 0xFA:
-        m_opponent = rest;
-        SetPanel(1, rest + " (b)");
+    case Kind::Joined:
+        m_opponent = parsed.name;
+        SetPanel(1, parsed.name + " (b)");
         SetPanel(2, "Connected. " + m_ownName + " moves first.");
         EnableBoardForOwnTurn();
         return;
-    case 0xFB:
-        PlayIncomingMove(rest);
+    case Kind::Move:
+        PlayIncomingMove(parsed.from, parsed.to);
         break;
-    default:
-        if (line == "reject") {
-            SetPanel(2, "Sorry, player did not respond.");
-            ChessBrd1->setEnabled(false);
-        } else if (line == "newgame") {
-            ChessBrd1->NewGame();
-            ChessBrd1->RefreshSquares(" ");
-            SetupSides();
-        } else {
-            return;
-        }
+    case Kind::Reject:
+        SetPanel(2, "Sorry, player did not respond.");
+        ChessBrd1->setEnabled(false);
+        break;
+    case Kind::NewGame:
+        ChessBrd1->NewGame();
+        ChessBrd1->RefreshSquares(" ");
+        SetupSides();
+        break;
+    case Kind::Other:
+        return;
     }
     if (WindowState() == wsMinimized || m_inactive)
         Flash1.SetEnabled(true);

@@ -58,10 +58,8 @@ private:
     void SetupSides();
     void SetPanel(int panel, const std::string& text);
     void SendLine(const std::string& line);
-    // 0xFB, f1, f2, f3 and the quoted f4, the one form every relayed line takes.
-    void SendRelay(const std::string& f1, const std::string& payload);
     void AddInviteItem(const std::string& buddy);
-    void PlayIncomingMove(const std::string& move);
+    void PlayIncomingMove(int from, int to);
     // The board takes the user's drags only while it is this side's turn.
     void EnableBoardForOwnTurn();
     bool IsHost() const { return argument(1) == "/s"; }
