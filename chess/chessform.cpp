@@ -84,6 +84,9 @@ TForm1::TForm1(std::vector<std::string> arguments)
     }
     layout->addWidget(StatusBar1);
     SetPanel(2, "Invite opponent from the menu above.");
+    // The window fits its board, with the menu above and the panels below.
+    SetClientWidth(ChessBrd1->width());
+    SetClientHeight(MainMenu1->sizeHint().height() + ChessBrd1->height() + StatusBar1->sizeHint().height());
 
     ClientSocket1.SetPort(std::to_string(kPluginPort));
     ClientSocket1.ReadBufferSize = 2048;

@@ -3,6 +3,7 @@
 #include "platform/testing/scratch.h"
 #include "platform/win/messages.h"
 
+#include <QDir>
 #include <QHostAddress>
 #include <QLocalSocket>
 #include <QProcess>
@@ -221,6 +222,8 @@ TEST(ChessProgram, HostRegistersInvitesAndSendsItsMovesByteForByte)
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
     EXPECT_EQ(chess.text("Panel2"), "Waiting for bob to move...");
     EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("d2") + "\t" + At("d4")), "error control disabled or hidden ChessBrd1");
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_EQ(chess.command("grab\tForm1\t" KORVO_BUILD_DIR "/screenshots/chess_window.png").rfind("ok ", 0), 0u);
 
     // A line that is no move is not played; the opponent's real move is, and is not sent back.
     desk.port.send("\xFB" "x,99");
@@ -303,4 +306,29 @@ TEST(ChessProgram, AForeignLocalAddressFallsBackToLoopback)
     // The fallback is 127.0.0.1:8090, which another program may hold: only the start is checked here.
     ChessProcess chess(dirs, { "/ext", "/s" });
     EXPECT_EQ(chess.command("ping"), "ok pong");
+}
+
+TEST(ChessProgram, AMateAgainstTheHostIsAnnouncedAndStartsANewGame)
+{
+    Desk desk("alice");
+    ASSERT_TRUE(desk.port.listening());
+    ChessProcess chess(desk.dirs, { "/ext", "/s" });
+    ASSERT_TRUE(desk.port.waitForClient());
+    desk.port.line();
+    desk.port.send("\xF8" "bob");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return chess.command("menu\tForm1\tbob") == "ok"; }, 10000));
+    desk.port.line();
+    desk.port.send("\xFA" "bob");
+    ASSERT_TRUE(chess.waitForText("Panel2", "Connected. alice moves first."));
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("f2") + "\t" + At("f3")), "ok");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "54,46"));
+    desk.port.send("\xFB" "13,29");
+    ASSERT_TRUE(chess.waitForText("Panel2", "Your move..."));
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("g2") + "\t" + At("g4")), "ok");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "55,39"));
+    desk.port.send("\xFB" "4,40");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "newgame")) << "the host starts the next game";
+    EXPECT_NE(chess.errors().find("Checkmate!"), std::string::npos);
+    EXPECT_EQ(chess.text("Panel2"), "[CHECK] Your move...");
+    EXPECT_EQ(chess.text("ChessBrd1"), kStart);
 }
