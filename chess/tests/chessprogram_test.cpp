@@ -274,6 +274,13 @@ TEST(ChessProgram, GuestSendsJoinedBeforeRegisteringAndMovesOnlyOnItsTurn)
 
     desk.port.send("reject");
     ASSERT_TRUE(chess.waitForText("Panel2", "Sorry, player did not respond."));
+
+    EXPECT_EQ(chess.command("menu\tForm1\tAbout"), "ok");
+    EXPECT_EQ(chess.command("ping"), "ok pong");
+    EXPECT_NE(chess.errors().find("Version: " + TIniFile(kProgramDir + "/plugin.inf").ReadString("Larkspire.Plugin", "version", "?")),
+        std::string::npos);
+    EXPECT_EQ(chess.command("menu\tForm1\tExit"), "ok");
+    EXPECT_TRUE(chess.waitForEnd()) << "closing the window ends the program";
 }
 
 TEST(ChessProgram, ASecondStartShowsNothing)
