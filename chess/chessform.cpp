@@ -15,21 +15,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include <arpa/inet.h>
 
-namespace {
-
-// The client's plug-in port is only ever on this machine: anything else falls back to loopback.
-std::string PluginHost(const std::string& configured)
-{
-    in_addr address {};
-    if (configured.size() <= 255 && inet_pton(AF_INET, configured.c_str(), &address) == 1
-        && (ntohl(address.s_addr) >> 24) == 127)
-        return configured;
-    return "127.0.0.1";
-}
-
-}  // namespace
 
 TForm1::TForm1(std::vector<std::string> arguments)
     : TForm("Form1")
@@ -146,7 +132,7 @@ void TForm1::SetPanel(int panel, const std::string& text)
 void TForm1::FormShow()
 {
     TIniFile settings("larkspire.ini");
-    ClientSocket1.SetAddress(PluginHost(settings.ReadString("Main", "localAddress", "127.0.0.1")));
+    ClientSocket1.SetAddress(chess::PluginPortHost(settings.ReadString("Main", "localAddress", "127.0.0.1")));
     // The plug-in's own file sits beside the program, wherever the client's folder is.
     TIniFile plugin(codepage::FromUnicode(QCoreApplication::applicationDirPath()) + "/plugin.inf");
     m_pidKey = plugin.ReadString("Larkspire.Plugin", "PIDKey", "");

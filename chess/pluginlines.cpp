@@ -1,5 +1,7 @@
 #include "chess/pluginlines.h"
 
+#include <arpa/inet.h>
+
 namespace chess {
 
 namespace {
@@ -19,6 +21,15 @@ int SquareNumber(const std::string& text)
 }
 
 }  // namespace
+
+std::string PluginPortHost(const std::string& configured)
+{
+    in_addr address {};
+    if (configured.size() <= 255 && inet_pton(AF_INET, configured.c_str(), &address) == 1
+        && (ntohl(address.s_addr) >> 24) == 127)
+        return configured;
+    return "127.0.0.1";
+}
 
 std::string RegisterLine(const std::string& pidKey) { return "\xFC" + pidKey; }
 

@@ -6,6 +6,10 @@
 // a received line reads. Lines go without their CR LF.
 namespace chess {
 
+// The client's plug-in port is only ever on this machine: a configured address
+// that is not a loopback one gives 127.0.0.1.
+std::string PluginPortHost(const std::string& configured);
+
 // 0xFC + key: registers the plug-in.
 std::string RegisterLine(const std::string& pidKey);
 // 0xFB, f1, f2, f3 and the quoted payload: the one form every relayed line takes.

@@ -39,3 +39,14 @@ TEST(PluginLines, AMoveNeedsTwoSquareNumbers)
         EXPECT_EQ(parsed.to, 0) << bad + 1;
     }
 }
+
+TEST(PluginLines, ThePortIsReachedOnlyOnALoopbackAddress)
+{
+    EXPECT_EQ(PluginPortHost("127.4.5.6"), "127.4.5.6");
+    EXPECT_EQ(PluginPortHost("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(PluginPortHost("192.0.2.7"), "127.0.0.1");
+    EXPECT_EQ(PluginPortHost("10.127.0.1"), "127.0.0.1");
+    EXPECT_EQ(PluginPortHost("localhost"), "127.0.0.1");
+    EXPECT_EQ(PluginPortHost(""), "127.0.0.1");
+    EXPECT_EQ(PluginPortHost("127.0.0.1 ; rm"), "127.0.0.1");
+}
