@@ -1,7 +1,6 @@
 #include "chess/chessform.h"
 
 #include "chess/pluginlines.h"
-
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -14,8 +13,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
-
-
 
 TForm1::TForm1(std::vector<std::string> arguments)
     : TForm("Form1")
