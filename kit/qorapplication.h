@@ -43,6 +43,8 @@ public:
 
     std::string Company;
     std::string Version;
+    // Wait units per step of the window-opening animations.
+    int ExplodeDelay { 3 };
     // "Software\<company>\<title or program path>\<version>\", the registry's own separators.
     std::string DefaultRegistryPath() const;
 
