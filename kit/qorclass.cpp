@@ -12,7 +12,74 @@ namespace {
 
 constexpr std::uint8_t kLetters = 26;
 
+std::vector<TQORIniCtrl*>& liveControls()
+{
+    static std::vector<TQORIniCtrl*> controls;
+    return controls;
+}
+
+std::vector<std::pair<int, TQORIniCtrl::TWatch>>& insertionWatches()
+{
+    static std::vector<std::pair<int, TQORIniCtrl::TWatch>> watches;
+    return watches;
+}
+
 }  // namespace
+
+TQORIniCtrl::TQORIniCtrl(TForm* owner) : m_owner(owner)
+{
+    liveControls().push_back(this);
+    if (!owner)
+        return;
+    // A watcher may stop watching while it is told.
+    const auto watches = insertionWatches();
+    for (const auto& [id, watch] : watches)
+        watch(this);
+}
+
+TQORIniCtrl::~TQORIniCtrl()
+{
+    std::erase(liveControls(), this);
+    const auto watches = std::move(m_freeWatches);
+    for (const auto& [id, watch] : watches)
+        watch(this);
+}
+
+std::vector<TQORIniCtrl*> TQORIniCtrl::OnForm(const TForm* form)
+{
+    std::vector<TQORIniCtrl*> found;
+    if (!form)
+        return found;
+    for (TQORIniCtrl* control : liveControls())
+        if (control->m_owner == form)
+            found.push_back(control);
+    return found;
+}
+
+int TQORIniCtrl::FreeNotification(TWatch watch)
+{
+    const int id = m_nextWatch++;
+    m_freeWatches.emplace_back(id, std::move(watch));
+    return id;
+}
+
+void TQORIniCtrl::RemoveFreeNotification(int id)
+{
+    std::erase_if(m_freeWatches, [id](const auto& entry) { return entry.first == id; });
+}
+
+int TQORIniCtrl::WatchInsertions(TWatch watch)
+{
+    static int nextId = 1;
+    const int id = nextId++;
+    insertionWatches().emplace_back(id, std::move(watch));
+    return id;
+}
+
+void TQORIniCtrl::UnwatchInsertions(int id)
+{
+    std::erase_if(insertionWatches(), [id](const auto& entry) { return entry.first == id; });
+}
 
 HKEY RootKeyToHKey(int rootKey)
 {

@@ -5,7 +5,12 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
+
+class TForm;
 
 enum TQORRegRootKey { rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData };
 enum TQORIniTarget { itIniFile, itRegistry, itAuto };
@@ -35,7 +40,21 @@ private:
 // one per user. Each call opens its target, acts, and closes it again.
 class TQORIniCtrl : public TQORComponent {
 public:
-    TQORIniCtrl() = default;
+    // A control placed on a form tells the form's components it arrived.
+    explicit TQORIniCtrl(TForm* owner = nullptr);
+    ~TQORIniCtrl() override;
+
+    TForm* Owner() const { return m_owner; }
+    // The controls placed on a form, oldest first.
+    static std::vector<TQORIniCtrl*> OnForm(const TForm* form);
+
+    // Calls watch with the control when it is destroyed; an id to stop watching.
+    using TWatch = std::function<void(TQORIniCtrl* control)>;
+    int FreeNotification(TWatch watch);
+    void RemoveFreeNotification(int id);
+    // Calls watch with every control placed on a form from now on.
+    static int WatchInsertions(TWatch watch);
+    static void UnwatchInsertions(int id);
 
     // Failures of the file or the registry come back to the caller.
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue);
@@ -93,4 +112,7 @@ private:
     TQORRegRootKey m_regRoot { rpCurrentUser };
     TQORIniTarget m_target { itAuto };
     std::string m_lastSection;
+    TForm* m_owner { nullptr };
+    std::vector<std::pair<int, TWatch>> m_freeWatches;
+    int m_nextWatch { 1 };
 };
