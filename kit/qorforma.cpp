@@ -905,9 +905,14 @@ void TQORFormStyler::PaintCaption(bool keepIcon)
     m_smallCaption = flags & cfSmallCaption;
     const bool hasIcon = flags & cfHasIcon;
 
+    // The window system paints the whole bar, buttons' room included.
+    TRect wholeBar;
+    TRect plainText;
+    std::uint16_t plainFlags = flags & ~(cfCutRight | cfHasIcon | cfSmallCaption | cfIconic);
+    CaptionRects(CaptionWindowOf(*form), wholeBar, plainText, plainFlags);
     m_image = QImage(std::max(1, form->Width()), std::max(1, caption.Bottom + caption.Top), QImage::Format_RGB32);
     QPainter painter(&m_image);
-    PaintStandardStrip(painter, *form, caption, textRect, flags, m_active);
+    PaintStandardStrip(painter, *form, wholeBar, textRect, flags, m_active);
     const QRect captionBox(caption.Left, caption.Top, caption.Width(), caption.Height());
 
     if (m_paintMode == pcControl) {
@@ -921,7 +926,7 @@ void TQORFormStyler::PaintCaption(bool keepIcon)
                 icon.Image = m_icon;
                 // The icon's surroundings are the plain caption colour it was kept on.
                 DrawBitmapTransparent(painter, { caption.Left, caption.Top, caption.Left + m_icon.width(), caption.Top + m_icon.height() },
-                    icon, m_active ? clActiveCaption : clInactiveCaption, dbTransparentColor);
+                    icon, icon.ResolvedTransparentColor(), dbTransparentColor);
             }
         }
     } else if (m_paintMode == pcOwnerDraw && OnPaint) {

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -487,4 +488,171 @@ TEST_F(QorFormA, NothingIsStoredWithoutASettingsControl)
     form.Show();
     form.Free();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(ini.IniPath())));
+}
+
+namespace {
+
+void SaveShot(const QImage& image, const QString& name)
+{
+    const QString dir = QStringLiteral(KORVO_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    ASSERT_TRUE(image.save(dir + "/" + name));
+}
+
+void Activate(TQORFormStyler& styler, bool active)
+{
+    TMessage message { WM_NCACTIVATE, active ? WPARAM(1) : WPARAM(0), 0, 0 };
+    styler.DeliverMessage(message);
+}
+
+// Pixels of the text colour inside the caption's text area.
+int Ink(const QImage& image, QColor color)
+{
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == color)
+                ++ink;
+    return ink;
+}
+
+}  // namespace
+
+TEST_F(QorFormA, StylerStartsWithItsDefaults)
+{
+    TForm form;
+    TQORFormStyler styler(&form);
+    EXPECT_EQ(styler.Alignment(), taLeftJustify);
+    EXPECT_EQ(styler.Colors(), 32);
+    EXPECT_TRUE(styler.Enabled());
+    EXPECT_EQ(styler.PaintMode(), pcControl);
+    EXPECT_EQ(styler.Options(), unsigned(fsAdjustRect | fsUseDefaultFont));
+    EXPECT_EQ(styler.Font3D().Style(), tdNone);
+    styler.SetColors(1);
+    styler.SetColors(237);
+    EXPECT_EQ(styler.Colors(), 32);
+}
+
+TEST_F(QorFormA, ActiveCaptionGetsAGradientAndWhiteText)
+{
+    TForm form;
+    form.SetCaption("Korvo Styler");
+    form.SetBounds(0, 0, 300, 120);
+    form.Show();
+    TQORFormStyler styler(&form);
+    styler.Loaded();
+    Activate(styler, true);
+    const QImage& image = styler.CaptionImage();
+    ASSERT_EQ(image.width(), 300);
+    SaveShot(image, "kit_styler_active.png");
+    EXPECT_EQ(form.Caption(), "Korvo Styler") << "the title bar keeps the real caption";
+    EXPECT_EQ(styler.CaptionText(), "Korvo Styler");
+    const int y = image.height() / 2;
+    EXPECT_EQ(image.pixelColor(5, y), QColor(0, 0, 0)) << "the gradient starts black";
+    EXPECT_EQ(image.pixelColor(294, y), ToQColor(clActiveCaption)) << "and ends in the caption colour";
+    EXPECT_GT(Ink(image, Qt::white), 20);
+}
+
+TEST_F(QorFormA, InactiveCaptionHasNoGradient)
+{
+    TForm form;
+    form.SetCaption("Korvo Styler");
+    form.SetBounds(0, 0, 300, 120);
+    form.Show();
+    TQORFormStyler styler(&form);
+    styler.Loaded();
+    Activate(styler, false);
+    const QImage& image = styler.CaptionImage();
+    SaveShot(image, "kit_styler_inactive.png");
+    const int y = image.height() / 2;
+    EXPECT_EQ(image.pixelColor(5, y), ToQColor(clInactiveCaption));
+    EXPECT_EQ(image.pixelColor(150, y + 6), ToQColor(clInactiveCaption));
+    EXPECT_GT(Ink(image, ToQColor(clInactiveCaptionText)), 20) << "the text is still drawn";
+
+    styler.SetOptions(styler.Options() | fsInactiveGradient);
+    EXPECT_EQ(styler.CaptionImage().pixelColor(5, y), QColor(0, 0, 0)) << "unless asked for";
+}
+
+TEST_F(QorFormA, AlignmentMovesTheCaptionText)
+{
+    TForm form;
+    form.SetCaption("Hi");
+    form.SetBounds(0, 0, 300, 120);
+    TQORFormStyler styler(&form);
+    styler.Loaded();
+    Activate(styler, true);
+    auto rightmostInk = [&] {
+        const QImage& image = styler.CaptionImage();
+        int right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == QColor(Qt::white))
+                    right = std::max(right, x);
+        return right;
+    };
+    const int left = rightmostInk();
+    styler.SetAlignment(taRightJustify);
+    EXPECT_GT(rightmostInk(), left + 100);
+}
+
+TEST_F(QorFormA, OwnerDrawnCaptionCallsItsEvents)
+{
+    TForm form;
+    form.SetBounds(0, 0, 300, 120);
+    TQORFormStyler styler(&form);
+    qorprocs::TRect bar;
+    qorprocs::TRect text;
+    styler.OnPaint = [&](TQORFormStyler*, QPainter& canvas, const qorprocs::TRect& dest) {
+        bar = dest;
+        canvas.fillRect(QRect(0, 0, 1000, 1000), Qt::green);
+    };
+    styler.OnCaptionPaint = [&](TQORFormStyler*, QPainter&, const qorprocs::TRect& dest) { text = dest; };
+    styler.SetPaintMode(pcOwnerDraw);
+    styler.Loaded();
+    EXPECT_EQ(bar.Left, 4);
+    EXPECT_GT(text.Width(), 0);
+    EXPECT_EQ(text.Right, bar.Right) << "the bar is cut to the text's right edge";
+    EXPECT_EQ(styler.CaptionImage().pixelColor(0, 0), ToQColor(clInactiveBorder)) << "painting stays inside the bar";
+    EXPECT_EQ(styler.CaptionImage().pixelColor(10, 10), QColor(Qt::green));
+}
+
+TEST_F(QorFormA, StyleChangesRepaintUnlessTheDefaultFontIsUsed)
+{
+    TForm form;
+    form.SetBounds(0, 0, 300, 120);
+    TQORFormStyler styler(&form);
+    int paints = 0;
+    styler.OnCaptionPaint = [&](TQORFormStyler*, QPainter&, const qorprocs::TRect&) { ++paints; };
+    styler.SetOptions(fsUseDefaultFont | fsDrawCaptionEvent);
+    styler.Loaded();
+    paints = 0;
+    styler.Font3D().SetStyle(tdRaised);
+    EXPECT_EQ(paints, 0);
+    styler.SetOptions(fsDrawCaptionEvent);
+    paints = 0;
+    styler.Font3D().SetStyle(tdSunken);
+    styler.SetFont(TFontSpec("Arial", 10));
+    EXPECT_EQ(paints, 2);
+    styler.SetColors(16);
+    EXPECT_EQ(paints, 3);
+    styler.SetPaintMode(pcNone);
+    styler.SetAlignment(taCenter);
+    styler.SetColors(20);
+    EXPECT_EQ(paints, 3);
+}
+
+TEST_F(QorFormA, StylerAnswersABlankCaptionText)
+{
+    TForm form;
+    form.SetCaption("Real");
+    TQORFormStyler styler(&form);
+    styler.Loaded();
+    char buffer[16] = "xxxxxxxx";
+    TMessage get { WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), 0 };
+    EXPECT_FALSE(styler.DeliverMessage(get));
+    EXPECT_EQ(get.Result, 1);
+    EXPECT_STREQ(buffer, " ");
+    styler.SetOptions(styler.Options() | fsUseFormCaption);
+    TMessage length { WM_GETTEXTLENGTH, 0, 0, 0 };
+    EXPECT_TRUE(styler.DeliverMessage(length));
 }
