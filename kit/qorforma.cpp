@@ -1,10 +1,12 @@
 #include "kit/qorforma.h"
 
 #include "kit/qorapplication.h"
+#include "kit/qoroneinsterror.h"
 #include "kit/qorscreen.h"
 #include "kit/qorsysin.h"
 #include "kit/qorutils.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/colortext.h"
@@ -80,30 +82,6 @@ private:
     int m_fd { -1 };
     QSocketNotifier* m_notifier { nullptr };
 };
-
-// One component of a kind per form.
-template <typename T>
-std::vector<std::pair<const TForm*, T*>>& ownersOf()
-{
-    static std::vector<std::pair<const TForm*, T*>> owners;
-    return owners;
-}
-
-template <typename T>
-void Register(TForm* owner, T* component)
-{
-    if (!owner)
-        return;
-    auto& owners = ownersOf<T>();
-    // TODO: QOREOneInstError here once the application object provides it.
-    owners.emplace_back(owner, component);
-}
-
-template <typename T>
-void Unregister(T* component)
-{
-    std::erase_if(ownersOf<T>(), [component](const auto& entry) { return entry.second == component; });
-}
 
 }  // namespace
 
@@ -226,7 +204,8 @@ private:
 
 TQORForm::TQORForm(TForm* owner) : TQORWndProcComponent(owner)
 {
-    Register(owner, this);
+    if (owner && IsOneOfKindOnForm(owner, [](const TQORWndProcComponent* c) { return dynamic_cast<const TQORForm*>(c); }, false))
+        throw QOREOneInstError("TQORForm", 0);
     m_iniKey = owner ? owner->Name().substr(0, 250) : "Form";
     m_screenWidth = qorscreen::Width();
     m_screenHeight = qorscreen::Height();
@@ -248,7 +227,6 @@ TQORForm::~TQORForm()
         form->OnShow = m_formOnShow;
         form->OnDestroy = m_formOnDestroy;
     }
-    Unregister(this);
 }
 
 void TQORForm::Loaded()
@@ -730,7 +708,8 @@ private:
 
 TQORFormStyler::TQORFormStyler(TForm* owner) : TQORWndProcComponent(owner)
 {
-    Register(owner, this);
+    if (owner && IsOneOfKindOnForm(owner, [](const TQORWndProcComponent* c) { return dynamic_cast<const TQORFormStyler*>(c); }, false))
+        throw QOREOneInstError("TQORFormStyler", 0);
     m_font3D.OnChange = [this](TQORObject*) { ChildChanged(); };
 }
 
@@ -738,7 +717,6 @@ TQORFormStyler::~TQORFormStyler()
 {
     MarkDestroying();
     m_events.reset();
-    Unregister(this);
 }
 
 std::string TQORFormStyler::CaptionText() const

@@ -1,6 +1,7 @@
 #include "kit/qorforma.h"
 
 #include "kit/qorapplication.h"
+#include "kit/qoroneinsterror.h"
 #include "kit/qorscreen.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
@@ -655,4 +656,21 @@ TEST_F(QorFormA, StylerAnswersABlankCaptionText)
     styler.SetOptions(styler.Options() | fsUseFormCaption);
     TMessage length { WM_GETTEXTLENGTH, 0, 0, 0 };
     EXPECT_TRUE(styler.DeliverMessage(length));
+}
+
+TEST_F(QorFormA, SecondComponentOnAFormIsRefused)
+{
+    TForm form;
+    TQORForm first(&form);
+    TQORFormStyler styler(&form);
+    try {
+        TQORForm second(&form);
+        FAIL() << "a second form component was accepted";
+    } catch (const QOREOneInstError& error) {
+        EXPECT_NE(error.Message().find("TQORForm"), std::string::npos);
+    }
+    EXPECT_THROW(TQORFormStyler again(&form), QOREOneInstError);
+    TForm other;
+    TQORForm elsewhere(&other);
+    EXPECT_EQ(elsewhere.OwnerForm(), &other);
 }
