@@ -14,6 +14,7 @@
 #include "platform/ui/form.h"
 #include "platform/win/shell.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QEvent>
 #include <QGuiApplication>
@@ -122,8 +123,9 @@ class TQORForm::Events final : public QObject {
 public:
     explicit Events(TQORForm* component) : m_component(component)
     {
-        TForm* form = component->OwnerForm();
-        form->installEventFilter(this);
+        // Colour scheme and font changes go to the application, not to each window,
+        // so the application's filter, which sees the form's events too, is the one place.
+        qApp->installEventFilter(this);
         if (QScreen* screen = QGuiApplication::primaryScreen())
             QObject::connect(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& geometry) {
                 send(WM_DISPLAYCHANGE, static_cast<WPARAM>(screen->depth()), MakeLong(geometry.width(), geometry.height()));
@@ -132,13 +134,19 @@ public:
     }
     ~Events() override
     {
-        if (TForm* form = m_component->OwnerForm())
-            form->removeEventFilter(this);
+        qApp->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == qApp) {
+            if (event->type() == QEvent::ApplicationPaletteChange)
+                send(WM_SYSCOLORCHANGE, 0, 0);
+            else if (event->type() == QEvent::ApplicationFontChange)
+                send(WM_FONTCHANGE, 0, 0);
+            return false;
+        }
         TForm* form = m_component->OwnerForm();
         if (watched != form)
             return false;
@@ -169,8 +177,6 @@ protected:
             }
             return false;
         }
-        case QEvent::ApplicationPaletteChange: send(WM_SYSCOLORCHANGE, 0, 0); return false;
-        case QEvent::ApplicationFontChange: send(WM_FONTCHANGE, 0, 0); return false;
         case QEvent::Show:
             send(WM_SHOWWINDOW, 1, event->spontaneous() ? 1 : 0);
             return false;

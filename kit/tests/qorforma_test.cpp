@@ -674,3 +674,26 @@ TEST_F(QorFormA, SecondComponentOnAFormIsRefused)
     TQORForm elsewhere(&other);
     EXPECT_EQ(elsewhere.OwnerForm(), &other);
 }
+
+TEST_F(QorFormA, SystemColourAndFontChangesReachTheirEvents)
+{
+    TForm form;
+    TQORForm component(&form);
+    component.Loaded();
+    int colours = 0;
+    int fonts = 0;
+    component.OnSysColorChange = [&](TQORForm*) { ++colours; };
+    component.OnFontChange = [&](TQORForm*) { ++fonts; };
+    const QPalette palette = QApplication::palette();
+    const QFont font = QApplication::font();
+    QPalette changed = palette;
+    changed.setColor(QPalette::Window, Qt::darkCyan);
+    QApplication::setPalette(changed);
+    QFont bigger = font;
+    bigger.setPointSize(font.pointSize() + 3);
+    QApplication::setFont(bigger);
+    QApplication::setPalette(palette);
+    QApplication::setFont(font);
+    EXPECT_GE(colours, 1);
+    EXPECT_GE(fonts, 1);
+}
