@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QMoveEvent>
 #include <QObject>
+#include <QPointer>
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -121,7 +122,7 @@ void SetWindowPlacement(TForm& form, const WINDOWPLACEMENT& placement)
 // The owner's window-system events, handed to the component as its messages.
 class TQORForm::Events final : public QObject {
 public:
-    explicit Events(TQORForm* component) : m_component(component)
+    explicit Events(TQORForm* component) : m_component(component), m_form(component->OwnerForm())
     {
         // Colour scheme and font changes go to the application, not to each window,
         // so the application's filter, which sees the form's events too, is the one place.
@@ -147,8 +148,11 @@ protected:
                 send(WM_FONTCHANGE, 0, 0);
             return false;
         }
-        TForm* form = m_component->OwnerForm();
-        if (watched != form)
+        // A form half way through destruction is no longer a TForm and is left alone.
+        if (watched != m_form)
+            return false;
+        auto* form = dynamic_cast<TForm*>(watched);
+        if (!form)
             return false;
         switch (event->type()) {
         case QEvent::Move: {
@@ -203,6 +207,7 @@ private:
     }
 
     TQORForm* m_component;
+    const QObject* m_form;
     bool m_movingBack { false };
     bool m_applying { false };
     std::unique_ptr<ClockWatch> m_clock;
@@ -273,6 +278,7 @@ void TQORForm::SetIniLink(TQORIniCtrl* value)
 void TQORForm::Notification(TQORIniCtrl* component, TOperation operation)
 {
     if (operation == opRemove && component == m_iniLink) {
+        m_iniLink->RemoveFreeNotification(m_linkWatch);
         m_iniLink = nullptr;
         m_linkWatch = 0;
     } else if (operation == opInsert && m_iniUse == ioUseLink && !m_iniLink && component) {
@@ -679,18 +685,21 @@ void TQORForm::applyPlacement(const std::string& text)
 // The owner's activation and frame moments, as the styler's messages.
 class TQORFormStyler::Events final : public QObject {
 public:
-    explicit Events(TQORFormStyler* styler) : m_styler(styler) { styler->OwnerForm()->installEventFilter(this); }
+    explicit Events(TQORFormStyler* styler) : m_styler(styler), m_form(styler->OwnerForm())
+    {
+        m_form->installEventFilter(this);
+    }
     ~Events() override
     {
-        if (TForm* form = m_styler->OwnerForm())
-            form->removeEventFilter(this);
+        if (m_form)
+            m_form->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        TForm* form = m_styler->OwnerForm();
-        if (watched != form)
+        auto* form = dynamic_cast<TForm*>(watched);
+        if (watched != m_form || !form)
             return false;
         switch (event->type()) {
         case QEvent::ActivationChange: send(WM_NCACTIVATE, form->isActiveWindow() ? 1 : 0); break;
@@ -710,6 +719,7 @@ private:
     }
 
     TQORFormStyler* m_styler;
+    QPointer<QObject> m_form;
 };
 
 TQORFormStyler::TQORFormStyler(TForm* owner) : TQORWndProcComponent(owner)
