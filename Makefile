@@ -5,6 +5,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-multimedia-dev libgif-dev libcurl4-openssl-dev \
 	libgtest-dev libgmock-dev fonts-dejavu-core \
+	qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite \
 	socat netcat-openbsd
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -1,0 +1,74 @@
+#include "localservice/fields.h"
+
+namespace {
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// Reads a decimal 0..255 at text[pos]; advances pos past it.
+bool ReadByteNumber(std::string_view text, std::size_t& pos, bool allowLeadingZero)
+{
+    const std::size_t start = pos;
+    int value = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 3) {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+    }
+    const std::size_t digits = pos - start;
+    if (digits == 0 || value > 255)
+        return false;
+    if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+        return false;
+    return allowLeadingZero || digits == 1 || text[start] != '0';
+}
+
+}  // namespace
+
+bool IsValidUserName(std::string_view name)
+{
+    if (name.empty() || name.size() > kMaxUserNameLength)
+        return false;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (IsControl(c) || c == 0xB6 || c == '/' || c == '\\')
+            return false;
+    }
+    return true;
+}
+
+bool IsDottedIPv4(std::string_view address)
+{
+    std::size_t pos = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (pos >= address.size() || address[pos] != '.')
+                return false;
+            ++pos;
+        }
+        if (!ReadByteNumber(address, pos, false))
+            return false;
+    }
+    return pos == address.size();
+}
+
+bool IsScrambledText(std::string_view text)
+{
+    if (text.empty() || text.size() > kMaxScrambledLength)
+        return false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (!ReadByteNumber(text, pos, true) || pos >= text.size() || text[pos] != '-')
+            return false;
+        ++pos;
+    }
+    return true;
+}
+
+bool IsValidPublicKey(std::string_view key)
+{
+    if (key.size() > kMaxPublicKeyLength)
+        return false;
+    for (const char ch : key)
+        if (IsControl(static_cast<unsigned char>(ch)))
+            return false;
+    return true;
+}

@@ -1,0 +1,85 @@
+#include "localservice/pages.h"
+
+#include "localservice/fields.h"
+#include "localservice/query.h"
+#include "platform/rtl/sysutils.h"
+
+#include <QDateTime>
+
+namespace {
+
+const PageReply kBadRequest { 400, "error\r\n" };
+
+PageReply Word(const char* word) { return PageReply { 200, std::string(word) + "\r\n" }; }
+
+}  // namespace
+
+ServicePages::ServicePages(UserStore& store)
+    : now([] { return QDateTime::currentSecsSinceEpoch(); })
+    , m_store(store)
+{
+}
+
+std::optional<PageReply> ServicePages::handle(std::string_view path, std::string_view rawQuery)
+{
+    PageReply (ServicePages::*page)(const Query&) = nullptr;
+    if (SameText(path, "/login.asp"))
+        page = &ServicePages::login;
+    else if (SameText(path, "/lookup.asp"))
+        page = &ServicePages::lookup;
+    else if (SameText(path, "/refresh.asp"))
+        page = &ServicePages::refresh;
+    else
+        return std::nullopt;
+    const auto query = Query::Parse(rawQuery);
+    if (!query)
+        return kBadRequest;
+    return (this->*page)(*query);
+}
+
+PageReply ServicePages::login(const Query& query)
+{
+    const auto name = query.single("login");
+    const auto password = query.single("password");
+    const auto address = query.single("ipaddress");
+    const auto key = query.single("publickey");
+    if (!name || !password || !address || !key || !IsValidUserName(*name) || !IsScrambledText(*password)
+        || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
+        return kBadRequest;
+    return Word(m_store.logIn(*name, *password, *address, *key, now()) ? "success" : "nil");
+}
+
+PageReply ServicePages::lookup(const Query& query)
+{
+    const std::vector<std::string> names = query.all("buddy");
+    if (names.empty())
+        return kBadRequest;
+    for (const std::string& name : names)
+        if (!IsValidUserName(name))
+            return kBadRequest;
+    std::string body;
+    std::size_t lines = 0;
+    for (const std::string& name : names) {
+        if (lines == kMaxLookupLines)
+            break;
+        if (const auto address = m_store.addressOf(name)) {
+            body += name;
+            body += '\xB6';
+            body += *address;
+            body += "\r\n";
+            ++lines;
+        }
+    }
+    body += ".\r\n";
+    return PageReply { 200, std::move(body) };
+}
+
+PageReply ServicePages::refresh(const Query& query)
+{
+    const auto name = query.single("login");
+    const auto address = query.single("ipaddress");
+    const auto key = query.single("publickey");
+    if (!name || !address || !key || !IsValidUserName(*name) || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
+        return kBadRequest;
+    return Word(m_store.refresh(*name, *address, now()) ? "ok" : "nil");
+}
