@@ -1,11 +1,13 @@
 #include "localservice/fields.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 // Reads a decimal 0..255 at text[pos]; advances pos past it.
-bool ReadByteNumber(std::string_view text, std::size_t& pos, bool allowLeadingZero)
+bool ReadByteNumber(std::string_view text, std::size_t& pos)
 {
     const std::size_t start = pos;
     int value = 0;
@@ -18,7 +20,7 @@ bool ReadByteNumber(std::string_view text, std::size_t& pos, bool allowLeadingZe
         return false;
     if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
         return false;
-    return allowLeadingZero || digits == 1 || text[start] != '0';
+    return digits == 1 || text[start] != '0';
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ bool IsDottedIPv4(std::string_view address)
                 return false;
             ++pos;
         }
-        if (!ReadByteNumber(address, pos, false))
+        if (!ReadByteNumber(address, pos))
             return false;
     }
     return pos == address.size();
@@ -54,13 +56,7 @@ bool IsScrambledText(std::string_view text)
 {
     if (text.empty() || text.size() > kMaxScrambledLength)
         return false;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (!ReadByteNumber(text, pos, true) || pos >= text.size() || text[pos] != '-')
-            return false;
-        ++pos;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
 }
 
 bool IsValidPublicKey(std::string_view key)

@@ -5,6 +5,8 @@
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/sysutils.h"
 
+#include <algorithm>
+
 namespace {
 
 // NAME:PASSWORD[:E-MAIL]; the e-mail follows the second ':'.
@@ -26,12 +28,15 @@ std::optional<SeedUser> ParseUser(const std::string& text, std::string& error)
         error = "--user: not a user name: " + text.substr(0, text.find(':'));
         return std::nullopt;
     }
-    const std::string cleaned = Trim(LowerCase(password));
-    if (cleaned.empty() || cleaned.size() > kScrambleMaxLength) {
-        error = "--user: the password of " + user.name + " must be 1 to 255 bytes";
+    // The form the sign-on sends: lower-cased, trimmed, scrambled, each cut at 255.
+    std::string cleaned = Trim(LowerCase(password));
+    if (cleaned.empty()) {
+        error = "--user: the password of " + user.name + " is empty";
         return std::nullopt;
     }
+    cleaned.resize(std::min(cleaned.size(), kScrambleMaxLength));
     user.scrambledPassword = ScrambleText(cleaned);
+    user.scrambledPassword.resize(std::min(user.scrambledPassword.size(), kMaxScrambledLength));
     return user;
 }
 

@@ -1,3 +1,4 @@
+#include "client/core/scrambler.h"
 #include "localservice/tests/service_fixture.h"
 
 #include <string>
@@ -29,6 +30,14 @@ TEST_F(Pages, LogOnFindsTheNameWhateverItsCase)
     EXPECT_EQ(logIn("ALICE", kAlicePassword, "127.0.0.5"), "success\r\n");
     EXPECT_EQ(logIn("bob", kBobPassword, "127.0.0.6"), "success\r\n");
     EXPECT_EQ(get("/lookup.asp?buddy=Alice&buddy=BOB").body, "Alice\xB6" "127.0.0.5\r\nBOB\xB6" "127.0.0.6\r\n.\r\n");
+}
+
+TEST_F(Pages, ALongPasswordMatchesInTheCutFormTheSignOnSends)
+{
+    const std::string password(100, 'p');
+    start({ "--user", "carol:  " + std::string(100, 'P') + " " });
+    const std::string sent = ScrambleText(password).substr(0, 255);
+    EXPECT_EQ(logIn("carol", sent, "127.0.0.8"), "success\r\n");
 }
 
 TEST_F(Pages, ParameterNamesAreCaseBlind)
