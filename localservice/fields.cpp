@@ -68,3 +68,30 @@ bool IsValidPublicKey(std::string_view key)
             return false;
     return true;
 }
+
+namespace {
+
+bool HoldsNone(std::string_view text, std::string_view bytes)
+{
+    return text.find_first_of(bytes) == std::string_view::npos;
+}
+
+constexpr std::string_view kLineBreaks { "\r\n\0", 3 };
+constexpr std::string_view kLineBreaksAndSeparator { "\r\n\0\xB6", 4 };
+
+}  // namespace
+
+bool IsValidNoteSender(std::string_view from)
+{
+    return from.empty() || IsValidUserName(from);
+}
+
+bool IsValidNoteMessage(std::string_view message)
+{
+    return message.size() <= kMaxNoteMessageLength && HoldsNone(message, kLineBreaksAndSeparator);
+}
+
+bool IsValidNoteLink(std::string_view link)
+{
+    return link.size() <= kMaxNoteLinkLength && HoldsNone(link, kLineBreaks);
+}

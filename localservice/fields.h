@@ -11,6 +11,9 @@ inline constexpr std::size_t kMaxPublicKeyLength = 1024;
 // The sign-on keeps at most 255 characters of a scrambled password.
 inline constexpr std::size_t kMaxScrambledLength = 255;
 
+inline constexpr std::size_t kMaxNoteMessageLength = 8 * 1024;
+inline constexpr std::size_t kMaxNoteLinkLength = 1024;
+
 // 1 to 64 bytes, none of them a control byte, 0xB6, '/' or '\'.
 bool IsValidUserName(std::string_view name);
 // Four decimal parts 0..255 joined by '.', no leading zeros, nothing else.
@@ -20,3 +23,10 @@ bool IsDottedIPv4(std::string_view address);
 bool IsScrambledText(std::string_view text);
 // At most kMaxPublicKeyLength bytes and no control byte; may be empty.
 bool IsValidPublicKey(std::string_view key);
+
+// A note's fields travel as one line split at 0xB6: the sender (at most 64 bytes,
+// may be empty) and the message (at most 8 KiB) hold no line break, NUL or 0xB6;
+// the link field (at most 1 KiB, its send time after a 0xB6) no line break or NUL.
+bool IsValidNoteSender(std::string_view from);
+bool IsValidNoteMessage(std::string_view message);
+bool IsValidNoteLink(std::string_view link);

@@ -1,5 +1,6 @@
 // korvo-service: the online service's pages and files on 127.0.0.1, for the
 // programs on this machine.
+#include "localservice/notestore.h"
 #include "localservice/pages.h"
 #include "localservice/serviceoptions.h"
 #include "localservice/serviceserver.h"
@@ -29,7 +30,8 @@ int main(int argc, char** argv)
         UserStore store(options->driver, options->database);
         for (const SeedUser& user : options->users)
             store.addUser(user.name, user.scrambledPassword, user.email);
-        ServicePages pages(store);
+        NoteStore notes(store);
+        ServicePages pages(store, notes);
         ServiceServer server(pages, options->files);
         const quint16 port = server.listen(QHostAddress::LocalHost, static_cast<quint16>(options->port));
         if (port == 0) {

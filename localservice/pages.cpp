@@ -14,9 +14,10 @@ PageReply Word(const char* word) { return PageReply { 200, std::string(word) + "
 
 }  // namespace
 
-ServicePages::ServicePages(UserStore& store)
+ServicePages::ServicePages(UserStore& users, NoteStore& notes)
     : now([] { return QDateTime::currentSecsSinceEpoch(); })
-    , m_store(store)
+    , m_store(users)
+    , m_notes(notes)
 {
 }
 
@@ -29,6 +30,10 @@ std::optional<PageReply> ServicePages::handle(std::string_view path, std::string
         page = &ServicePages::lookup;
     else if (SameText(path, "/refresh.asp"))
         page = &ServicePages::refresh;
+    else if (SameText(path, "/notein.asp"))
+        page = &ServicePages::noteIn;
+    else if (SameText(path, "/getnotes.asp"))
+        page = &ServicePages::getNotes;
     else
         return std::nullopt;
     const auto query = Query::Parse(rawQuery);
@@ -82,4 +87,33 @@ PageReply ServicePages::refresh(const Query& query)
     if (!name || !address || !key || !IsValidUserName(*name) || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
         return kBadRequest;
     return Word(m_store.refresh(*name, *address, now()) ? "ok" : "nil");
+}
+
+PageReply ServicePages::noteIn(const Query& query)
+{
+    const auto to = query.single("to");
+    const auto from = query.single("from");
+    const auto message = query.single("message");
+    const auto link = query.single("link");
+    if (!to || !from || !message || !link || (!to->empty() && !IsValidUserName(*to)) || !IsValidNoteSender(*from)
+        || !IsValidNoteMessage(*message) || !IsValidNoteLink(*link))
+        return kBadRequest;
+    if (to->empty())
+        return Word("nil");
+    return Word(m_notes.add(*to, NoteStore::Note { *from, *message, *link }) ? "success" : "nil");
+}
+
+PageReply ServicePages::getNotes(const Query& query)
+{
+    const auto user = query.single("userid");
+    const auto password = query.single("password");
+    if (!user || !password || !IsValidUserName(*user) || !IsScrambledText(*password))
+        return kBadRequest;
+    std::string body;
+    if (m_store.passwordMatches(*user, *password)) {
+        for (const NoteStore::Note& note : m_notes.take(*user))
+            body += note.from + '\xB6' + note.message + '\xB6' + note.link + "\r\n";
+    }
+    body += ".\r\n";
+    return PageReply { 200, std::move(body) };
 }

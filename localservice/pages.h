@@ -1,5 +1,6 @@
 #pragma once
 
+#include "localservice/notestore.h"
 #include "localservice/userstore.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ public:
     // A lookup answers at most this many lines before its terminator.
     static constexpr std::size_t kMaxLookupLines = 256;
 
-    explicit ServicePages(UserStore& store);
+    ServicePages(UserStore& users, NoteStore& notes);
 
     // The reply of the page at `path` (case-blind) for a raw query; none when
     // `path` names no page.
@@ -36,6 +37,9 @@ private:
     PageReply login(const Query& query);
     PageReply lookup(const Query& query);
     PageReply refresh(const Query& query);
+    PageReply noteIn(const Query& query);
+    PageReply getNotes(const Query& query);
 
     UserStore& m_store;
+    NoteStore& m_notes;
 };

@@ -65,6 +65,7 @@ UserStore::UserStore(const std::string& driver, const std::string& databaseName)
             " WHERE name_key = ? AND password = ?");
     prepare(m_refresh, "UPDATE users SET address = ?, seen = ? WHERE name_key = ? AND logged_on = 1");
     prepare(m_address, "SELECT address FROM users WHERE name_key = ? AND logged_on = 1");
+    prepare(m_password, "SELECT password FROM users WHERE name_key = ?");
 }
 
 UserStore::~UserStore()
@@ -75,6 +76,7 @@ UserStore::~UserStore()
     m_logIn.reset();
     m_refresh.reset();
     m_address.reset();
+    m_password.reset();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
@@ -175,4 +177,22 @@ std::optional<std::string> UserStore::addressOf(const std::string& name)
         address = m_address->value(0).toByteArray().toStdString();
     m_address->finish();
     return address;
+}
+
+bool UserStore::exists(const std::string& name)
+{
+    m_find->bindValue(0, Bytes(UserKey(name)));
+    exec(*m_find);
+    const bool found = m_find->next();
+    m_find->finish();
+    return found;
+}
+
+bool UserStore::passwordMatches(const std::string& name, const std::string& scrambledPassword)
+{
+    m_password->bindValue(0, Bytes(UserKey(name)));
+    exec(*m_password);
+    const bool matches = m_password->next() && m_password->value(0).toByteArray() == Bytes(scrambledPassword);
+    m_password->finish();
+    return matches;
 }

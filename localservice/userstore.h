@@ -38,6 +38,12 @@ public:
     // The address of a logged-on user.
     std::optional<std::string> addressOf(const std::string& name);
 
+    bool exists(const std::string& name);
+    bool passwordMatches(const std::string& name, const std::string& scrambledPassword);
+
+    // The connection the other stores of the service share.
+    QSqlDatabase& database() { return m_db; }
+
 private:
     void exec(QSqlQuery& query);
     void begin();
@@ -51,6 +57,7 @@ private:
     std::optional<QSqlQuery> m_logIn;
     std::optional<QSqlQuery> m_refresh;
     std::optional<QSqlQuery> m_address;
+    std::optional<QSqlQuery> m_password;
 };
 
 // The case-blind key of a user name.
