@@ -95,3 +95,13 @@ bool IsValidNoteLink(std::string_view link)
 {
     return link.size() <= kMaxNoteLinkLength && HoldsNone(link, kLineBreaks);
 }
+
+bool IsValidNewUserName(std::string_view name)
+{
+    return IsValidUserName(name) && HoldsNone(name, " \\&/:*?\"'<>|=");
+}
+
+bool IsValidProfileField(std::string_view value)
+{
+    return value.size() <= kMaxProfileFieldLength && IsValidPublicKey(value);
+}

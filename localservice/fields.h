@@ -30,3 +30,11 @@ bool IsValidPublicKey(std::string_view key);
 bool IsValidNoteSender(std::string_view from);
 bool IsValidNoteMessage(std::string_view message);
 bool IsValidNoteLink(std::string_view link);
+
+inline constexpr std::size_t kMaxProfileFieldLength = 255;
+
+// A user name the sign-up takes: a valid user name without a blank or any of
+// \ & / : * ? " ' < > | =.
+bool IsValidNewUserName(std::string_view name);
+// A sign-up field: at most 255 bytes, no control byte.
+bool IsValidProfileField(std::string_view value);

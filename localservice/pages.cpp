@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 
+#include <map>
+
 namespace {
 
 const PageReply kBadRequest { 400, "error\r\n" };
@@ -34,6 +36,8 @@ std::optional<PageReply> ServicePages::handle(std::string_view path, std::string
         page = &ServicePages::noteIn;
     else if (SameText(path, "/getnotes.asp"))
         page = &ServicePages::getNotes;
+    else if (SameText(path, "/register.asp"))
+        page = &ServicePages::registerUser;
     else
         return std::nullopt;
     const auto query = Query::Parse(rawQuery);
@@ -116,4 +120,29 @@ PageReply ServicePages::getNotes(const Query& query)
     }
     body += ".\r\n";
     return PageReply { 200, std::move(body) };
+}
+
+PageReply ServicePages::registerUser(const Query& query)
+{
+    // Every field the sign-up sends; the card fields carry nothing and are not kept.
+    static const char* const kNames[] = { "firstname", "lastname", "address", "city", "state", "zip",
+                                          "username", "password", "publickey", "lastipaddress", "phonenumber",
+                                          "emailaddress", "creditcard", "creditcardname", "creditcardexpiration",
+                                          "creditcardnumber", "lnr" };
+    std::map<std::string, std::string> values;
+    for (const char* name : kNames) {
+        const auto value = query.single(name);
+        if (!value || !IsValidProfileField(*value))
+            return kBadRequest;
+        values[name] = *value;
+    }
+    const std::string& user = values["username"];
+    const std::string& password = values["password"];
+    if (!IsValidNewUserName(user) || !IsScrambledText(password) || !IsDottedIPv4(values["lastipaddress"]))
+        return kBadRequest;
+    const UserStore::Profile profile { values["firstname"], values["lastname"], values["address"], values["city"],
+                                       values["state"], values["zip"], values["phonenumber"] };
+    return Word(m_store.registerUser(user, password, values["emailaddress"], values["publickey"], profile)
+                    ? "success"
+                    : "duplicate");
 }

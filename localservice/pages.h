@@ -39,6 +39,7 @@ private:
     PageReply refresh(const Query& query);
     PageReply noteIn(const Query& query);
     PageReply getNotes(const Query& query);
+    PageReply registerUser(const Query& query);
 
     UserStore& m_store;
     NoteStore& m_notes;

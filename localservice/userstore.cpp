@@ -50,6 +50,18 @@ UserStore::UserStore(const std::string& driver, const std::string& databaseName)
             " seen INTEGER NOT NULL)")))
         throw StoreError("cannot create the users table: " + setup.lastError().text().toStdString());
 
+    if (!setup.exec(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS profiles ("
+            " name_key BLOB PRIMARY KEY,"
+            " first_name BLOB NOT NULL,"
+            " last_name BLOB NOT NULL,"
+            " address BLOB NOT NULL,"
+            " city BLOB NOT NULL,"
+            " state BLOB NOT NULL,"
+            " zip BLOB NOT NULL,"
+            " phone BLOB NOT NULL)")))
+        throw StoreError("cannot create the profiles table: " + setup.lastError().text().toStdString());
+
     const auto prepare = [this](std::optional<QSqlQuery>& query, const char* sql) {
         query.emplace(m_db);
         if (!query->prepare(QString::fromLatin1(sql)))
@@ -66,6 +78,12 @@ UserStore::UserStore(const std::string& driver, const std::string& databaseName)
     prepare(m_refresh, "UPDATE users SET address = ?, seen = ? WHERE name_key = ? AND logged_on = 1");
     prepare(m_address, "SELECT address FROM users WHERE name_key = ? AND logged_on = 1");
     prepare(m_password, "SELECT password FROM users WHERE name_key = ?");
+    prepare(m_register,
+            "INSERT INTO users (name_key, name, password, email, address, publickey, logged_on, seen)"
+            " VALUES (?, ?, ?, ?, '', ?, 0, 0)");
+    prepare(m_profile,
+            "INSERT OR REPLACE INTO profiles (name_key, first_name, last_name, address, city, state, zip, phone)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
 }
 
 UserStore::~UserStore()
@@ -77,6 +95,8 @@ UserStore::~UserStore()
     m_refresh.reset();
     m_address.reset();
     m_password.reset();
+    m_register.reset();
+    m_profile.reset();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
@@ -195,4 +215,38 @@ bool UserStore::passwordMatches(const std::string& name, const std::string& scra
     const bool matches = m_password->next() && m_password->value(0).toByteArray() == Bytes(scrambledPassword);
     m_password->finish();
     return matches;
+}
+
+bool UserStore::registerUser(const std::string& name, const std::string& scrambledPassword, const std::string& email,
+                             const std::string& publicKey, const Profile& profile)
+{
+    const QByteArray key = Bytes(UserKey(name));
+    begin();
+    try {
+        m_find->bindValue(0, key);
+        exec(*m_find);
+        const bool taken = m_find->next();
+        m_find->finish();
+        if (taken) {
+            m_db.rollback();
+            return false;
+        }
+        m_register->bindValue(0, key);
+        m_register->bindValue(1, Bytes(name));
+        m_register->bindValue(2, Bytes(scrambledPassword));
+        m_register->bindValue(3, Bytes(email));
+        m_register->bindValue(4, Bytes(publicKey));
+        exec(*m_register);
+        const std::string* fields[] = { &profile.firstName, &profile.lastName, &profile.address, &profile.city,
+                                        &profile.state, &profile.zip, &profile.phone };
+        m_profile->bindValue(0, key);
+        for (int i = 0; i < 7; ++i)
+            m_profile->bindValue(i + 1, Bytes(*fields[i]));
+        exec(*m_profile);
+    } catch (...) {
+        m_db.rollback();
+        throw;
+    }
+    commit();
+    return true;
 }

@@ -28,6 +28,21 @@ public:
     // Adds the user, or sets the password and e-mail of the one of that name.
     void addUser(const std::string& name, const std::string& scrambledPassword, const std::string& email);
 
+    // What a sign-up gives besides the name, password, e-mail and key.
+    struct Profile {
+        std::string firstName;
+        std::string lastName;
+        std::string address;
+        std::string city;
+        std::string state;
+        std::string zip;
+        std::string phone;
+    };
+
+    // Adds a new user; false, and nothing stored, when the name is taken in any case.
+    bool registerUser(const std::string& name, const std::string& scrambledPassword, const std::string& email,
+                      const std::string& publicKey, const Profile& profile);
+
     // Records address, key and time when the name and password match; false otherwise.
     bool logIn(const std::string& name, const std::string& scrambledPassword, const std::string& address,
                const std::string& publicKey, std::int64_t now);
@@ -58,6 +73,8 @@ private:
     std::optional<QSqlQuery> m_refresh;
     std::optional<QSqlQuery> m_address;
     std::optional<QSqlQuery> m_password;
+    std::optional<QSqlQuery> m_register;
+    std::optional<QSqlQuery> m_profile;
 };
 
 // The case-blind key of a user name.
