@@ -47,15 +47,6 @@ private:
 NoteStore::NoteStore(UserStore& users)
     : m_users(users)
 {
-    QSqlQuery setup(m_users.database());
-    if (!setup.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS notes ("
-                                   " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                                   " owner_key BLOB NOT NULL,"
-                                   " sender BLOB NOT NULL,"
-                                   " message BLOB NOT NULL,"
-                                   " link BLOB NOT NULL)"))
-        || !setup.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS notes_owner ON notes (owner_key, id)")))
-        throw StoreError("cannot create the notes table: " + setup.lastError().text().toStdString());
 }
 
 bool NoteStore::add(const std::string& to, const Note& note)

@@ -38,6 +38,8 @@ std::optional<PageReply> ServicePages::handle(std::string_view path, std::string
         page = &ServicePages::getNotes;
     else if (SameText(path, "/register.asp"))
         page = &ServicePages::registerUser;
+    else if (SameText(path, "/modify.asp"))
+        page = &ServicePages::modify;
     else
         return std::nullopt;
     const auto query = Query::Parse(rawQuery);
@@ -145,4 +147,23 @@ PageReply ServicePages::registerUser(const Query& query)
     return Word(m_store.registerUser(user, password, values["emailaddress"], values["publickey"], profile)
                     ? "success"
                     : "duplicate");
+}
+
+PageReply ServicePages::modify(const Query& query)
+{
+    static const char* const kNames[] = { "userid", "password", "mod_userid", "mod_useremail",
+                                          "mod_userphone", "mod_userpassword", "mod_publickey" };
+    std::map<std::string, std::string> values;
+    for (const char* name : kNames) {
+        const auto value = query.single(name);
+        if (!value || !IsValidProfileField(*value))
+            return kBadRequest;
+        values[name] = *value;
+    }
+    if (!IsValidUserName(values["userid"]) || !IsScrambledText(values["password"])
+        || !IsValidNewUserName(values["mod_userid"]) || !IsScrambledText(values["mod_userpassword"]))
+        return kBadRequest;
+    const UserStore::AccountChange change { values["mod_userid"], values["mod_useremail"], values["mod_userphone"],
+                                            values["mod_userpassword"], values["mod_publickey"] };
+    return Word(m_store.modify(values["userid"], values["password"], change) ? "success" : "nil");
 }

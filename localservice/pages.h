@@ -40,6 +40,7 @@ private:
     PageReply noteIn(const Query& query);
     PageReply getNotes(const Query& query);
     PageReply registerUser(const Query& query);
+    PageReply modify(const Query& query);
 
     UserStore& m_store;
     NoteStore& m_notes;

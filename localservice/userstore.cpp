@@ -61,6 +61,15 @@ UserStore::UserStore(const std::string& driver, const std::string& databaseName)
             " zip BLOB NOT NULL,"
             " phone BLOB NOT NULL)")))
         throw StoreError("cannot create the profiles table: " + setup.lastError().text().toStdString());
+    // Notes waiting for a user move with it when it is renamed.
+    if (!setup.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS notes ("
+                                   " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                   " owner_key BLOB NOT NULL,"
+                                   " sender BLOB NOT NULL,"
+                                   " message BLOB NOT NULL,"
+                                   " link BLOB NOT NULL)"))
+        || !setup.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS notes_owner ON notes (owner_key, id)")))
+        throw StoreError("cannot create the notes table: " + setup.lastError().text().toStdString());
 
     const auto prepare = [this](std::optional<QSqlQuery>& query, const char* sql) {
         query.emplace(m_db);
@@ -243,6 +252,42 @@ bool UserStore::registerUser(const std::string& name, const std::string& scrambl
         for (int i = 0; i < 7; ++i)
             m_profile->bindValue(i + 1, Bytes(*fields[i]));
         exec(*m_profile);
+    } catch (...) {
+        m_db.rollback();
+        throw;
+    }
+    commit();
+    return true;
+}
+
+bool UserStore::modify(const std::string& name, const std::string& scrambledPassword, const AccountChange& change)
+{
+    const QByteArray oldKey = Bytes(UserKey(name));
+    const QByteArray newKey = Bytes(UserKey(change.name));
+    const auto run = [this](const char* sql, const QVariantList& values) {
+        QSqlQuery query(m_db);
+        if (!query.prepare(QString::fromLatin1(sql)))
+            throw StoreError(query.lastError().text().toStdString());
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+        exec(query);
+        return query.numRowsAffected();
+    };
+    begin();
+    try {
+        if (!passwordMatches(name, scrambledPassword) || (newKey != oldKey && exists(change.name))) {
+            m_db.rollback();
+            return false;
+        }
+        run("UPDATE users SET name_key = ?, name = ?, password = ?, email = ?, publickey = ? WHERE name_key = ?",
+            { newKey, Bytes(change.name), Bytes(change.scrambledPassword), Bytes(change.email),
+              Bytes(change.publicKey), oldKey });
+        if (run("UPDATE profiles SET name_key = ?, phone = ? WHERE name_key = ?", { newKey, Bytes(change.phone), oldKey })
+            == 0)
+            run("INSERT INTO profiles (name_key, first_name, last_name, address, city, state, zip, phone)"
+                " VALUES (?, '', '', '', '', '', '', ?)",
+                { newKey, Bytes(change.phone) });
+        run("UPDATE notes SET owner_key = ? WHERE owner_key = ?", { newKey, oldKey });
     } catch (...) {
         m_db.rollback();
         throw;

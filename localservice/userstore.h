@@ -14,7 +14,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The service's users: names found case-blind, passwords in the scrambled form
+// The service's database and its users: names found case-blind, passwords in the scrambled form
 // the sign-on sends, and where each logged-on user can be reached.
 // Every change is one transaction; a refused change writes nothing.
 class UserStore final {
@@ -42,6 +42,20 @@ public:
     // Adds a new user; false, and nothing stored, when the name is taken in any case.
     bool registerUser(const std::string& name, const std::string& scrambledPassword, const std::string& email,
                       const std::string& publicKey, const Profile& profile);
+
+    // What an account change sets.
+    struct AccountChange {
+        std::string name;
+        std::string email;
+        std::string phone;
+        std::string scrambledPassword;
+        std::string publicKey;
+    };
+
+    // Applies the change when name and password match; a new name renames the user
+    // (with the notes waiting for it) unless another user holds it in any case.
+    // False, and nothing changed, otherwise.
+    bool modify(const std::string& name, const std::string& scrambledPassword, const AccountChange& change);
 
     // Records address, key and time when the name and password match; false otherwise.
     bool logIn(const std::string& name, const std::string& scrambledPassword, const std::string& address,

@@ -39,7 +39,7 @@ protected:
         return get("/login.asp?Login=" + name + "&Password=" + password + "&IPAddress=" + address + "&publickey=k1").body;
     }
 
-    // Every row of the users and notes tables, one line each, to see that nothing changed.
+    // Every row of the users, profiles and notes tables, one line each, to see that nothing changed.
     std::string dump() const
     {
         std::string text;
@@ -47,7 +47,8 @@ protected:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dump"));
             db.setDatabaseName(QString::fromStdString(database()));
             EXPECT_TRUE(db.open());
-            for (const char* sql : { "SELECT * FROM users ORDER BY name_key", "SELECT * FROM notes ORDER BY id" }) {
+            for (const char* sql : { "SELECT * FROM users ORDER BY name_key", "SELECT * FROM profiles ORDER BY name_key",
+                                     "SELECT * FROM notes ORDER BY id" }) {
                 QSqlQuery query(db);
                 EXPECT_TRUE(query.exec(QString::fromLatin1(sql)));
                 while (query.next()) {
