@@ -49,6 +49,12 @@ bool ServiceServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
         Reply(responder, 500, "error\r\n");
         return true;
     }
+    if (path == "/images" || path == "/images/") {
+        if (const auto listing = ImageListing(m_filesRoot)) {
+            Reply(responder, 200, *listing);
+            return true;
+        }
+    }
     const auto file = StaticFilePath(m_filesRoot, path);
     auto content = file ? std::make_unique<QFile>(QString::fromStdString(*file)) : nullptr;
     if (!content || !content->open(QIODevice::ReadOnly)) {

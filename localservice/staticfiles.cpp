@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 std::optional<std::string> StaticFilePath(const std::string& root, std::string_view path)
 {
@@ -22,4 +23,26 @@ std::optional<std::string> StaticFilePath(const std::string& root, std::string_v
     if (baseEnd != base.end())
         return std::nullopt;
     return file.string();
+}
+
+std::optional<std::string> ImageListing(const std::string& root)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (root.empty() || !fs::is_directory(fs::path(root) / "images", error))
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(root) / "images", error)) {
+        const std::string name = entry.path().filename().string();
+        const bool printable = std::none_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"';
+        });
+        if (printable && entry.is_regular_file(error))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    std::string listing = "images\r\n";
+    for (const std::string& name : names)
+        listing += "NAME=\"" + name + "\"\r\n";
+    return listing;
 }

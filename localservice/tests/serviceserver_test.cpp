@@ -50,6 +50,24 @@ TEST_F(StaticFiles, ALinkOutOfTheFolderIsNotFound)
     EXPECT_EQ(get("/link.txt").status, 404);
 }
 
+TEST_F(StaticFiles, TheImagesListingNamesEachPictureOnItsOwnLine)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("files/images/old"));
+    write("files/images/b.GIF", "GIF89a");
+    write("files/images/a.gif", "GIF89a");
+    write("files/images/ads.idx", "[Main]\r\n");
+    write("files/images/bad\"name.gif", "GIF89a");
+    const HttpAnswer answer = get("/images");
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.body, "images\r\nNAME=\"a.gif\"\r\nNAME=\"ads.idx\"\r\nNAME=\"b.GIF\"\r\n");
+    EXPECT_EQ(get("/images/a.gif").body, "GIF89a");
+}
+
+TEST_F(StaticFiles, WithoutAnImagesFolderThereIsNoListing)
+{
+    EXPECT_EQ(get("/images").status, 404);
+}
+
 TEST_F(ServiceTest, WithoutAFilesFolderEveryOtherGetIsNotFound)
 {
     EXPECT_EQ(get("/index.htm").status, 404);
