@@ -1,5 +1,7 @@
 #include "kit/qorapplication.h"
 
+#include "kit/qorcont.h"
+
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/form.h"
@@ -92,14 +94,17 @@ std::string TQORApplication::DefaultRegistryPath() const
 
 void QORInitialize()
 {
-    if (g_initCount++ == 0)
+    if (g_initCount++ == 0) {
         g_application = new TQORApplication;
+        QORCreateContainer();
+    }
 }
 
 void QORFinalize()
 {
     if (g_initCount == 0 || --g_initCount > 0)
         return;
+    QORFreeContainer();
     delete g_application;
     g_application = nullptr;
 }

@@ -2,13 +2,11 @@
 
 #include "kit/qorobject.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-class TStream;
-class TMemoryStream;
 
 class EInvalidWave : public Exception {
 public:
