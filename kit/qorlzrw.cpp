@@ -14,7 +14,6 @@ constexpr int kMinMatch = 3;
 constexpr int kMaxMatch = 18;
 constexpr int kMinRun = 16;
 constexpr int kMaxRun = 4095;
-constexpr int kItemsPerControlWord = 16;
 
 [[noreturn]] void refuse(const char* why)
 {
@@ -32,77 +31,81 @@ int LZRWCompress(const std::uint8_t* source, std::uint8_t* dest, int count)
     std::array<std::uint16_t, kHashSize> table;
     table.fill(0xFFFF);
 
-    // The hash of the last two positions looks past the input; those bytes count as
-    // zero, so the output never depends on what happens to lie there.
-    auto byteAt = [source, count](int i) -> unsigned { return i < count ? source[i] : 0u; };
-
     const int n = count;
     dest[0] = kLZRWCompressedFlag;
-    int controlSlot = 1;
-    int out = 3;
+    std::uint8_t* slot = dest + 1;
+    std::uint8_t* out = dest + 3;
+    const std::uint8_t* const limit = dest + n;
     int p = 0;
-    int items = 0;
-    unsigned control = 0;
+    // The control bits sit under a marker bit; it reaches bit 16 after 16 items.
+    unsigned control = 1;
 
-    while (p < n && out <= n) {
-        if (items == kItemsPerControlWord) {
-            dest[controlSlot] = static_cast<std::uint8_t>(control >> 8);
-            dest[controlSlot + 1] = static_cast<std::uint8_t>(control);
-            controlSlot = out;
+    while (p < n && out <= limit) {
+        if (control & 0x10000) {
+            slot[0] = static_cast<std::uint8_t>(control >> 8);
+            slot[1] = static_cast<std::uint8_t>(control);
+            slot = out;
             out += 2;
-            items = 0;
-            control = 0;
+            control = 1;
         }
         const std::uint8_t value = source[p];
-        const int runLimit = std::min(kMaxRun, n - p);
         int run = 1;
-        while (run < runLimit && source[p + run] == value)
-            ++run;
+        if (p + 1 < n && source[p + 1] == value) {
+            const int runLimit = std::min(kMaxRun, n - p);
+            while (run < runLimit && source[p + run] == value)
+                ++run;
+        }
 
-        unsigned bit = 1;
         if (run >= kMinRun) {
             const int stored = run - kMinRun;
-            dest[out++] = 0;
-            dest[out++] = static_cast<std::uint8_t>(stored >> 8);
-            dest[out++] = static_cast<std::uint8_t>(stored & 0xFF);
-            dest[out++] = value;
+            out[0] = 0;
+            out[1] = static_cast<std::uint8_t>(stored >> 8);
+            out[2] = static_cast<std::uint8_t>(stored & 0xFF);
+            out[3] = value;
+            out += 4;
             p += run;
-        } else {
-            const std::uint32_t key = ((((static_cast<std::uint32_t>(value) << 4) ^ byteAt(p + 1)) << 4) ^ byteAt(p + 2));
-            const std::uint32_t h = ((key * 40543u) >> 4) & 0xFFF;
-            const int candidate = static_cast<std::int16_t>(table[h]);
-            table[h] = static_cast<std::uint16_t>(p);
-            int match = 0;
-            if (candidate >= 0 && p - candidate <= kMaxOffset) {
-                const int matchLimit = std::min(kMaxMatch, n - p);
-                while (match < matchLimit && source[candidate + match] == source[p + match])
-                    ++match;
-            }
-            if (match >= kMinMatch) {
-                const int word = (p - candidate) * 16 + match - kMinMatch;
-                dest[out++] = static_cast<std::uint8_t>(word >> 8);
-                dest[out++] = static_cast<std::uint8_t>(word & 0xFF);
-                p += match;
-            } else {
-                dest[out++] = value;
-                p += 1;
-                bit = 0;
-            }
+            control = (control << 1) | 1;
+            continue;
         }
-        control = (control << 1) | bit;
-        ++items;
+        // The hash of the last two positions looks past the input; those bytes
+        // count as zero, so the output never depends on what lies beyond it.
+        const std::uint32_t next = p + 1 < n ? source[p + 1] : 0u;
+        const std::uint32_t after = p + 2 < n ? source[p + 2] : 0u;
+        const std::uint32_t key = (((static_cast<std::uint32_t>(value) << 4) ^ next) << 4) ^ after;
+        const std::uint32_t h = ((key * 40543u) >> 4) & 0xFFF;
+        const int candidate = static_cast<std::int16_t>(table[h]);
+        table[h] = static_cast<std::uint16_t>(p);
+        if (candidate >= 0 && p - candidate <= kMaxOffset && n - p >= kMinMatch && source[candidate] == value
+            && source[candidate + 1] == next && source[candidate + 2] == after) {
+            const int matchLimit = std::min(kMaxMatch, n - p);
+            int match = kMinMatch;
+            while (match < matchLimit && source[candidate + match] == source[p + match])
+                ++match;
+            const int word = (p - candidate) * 16 + match - kMinMatch;
+            out[0] = static_cast<std::uint8_t>(word >> 8);
+            out[1] = static_cast<std::uint8_t>(word & 0xFF);
+            out += 2;
+            p += match;
+            control = (control << 1) | 1;
+        } else {
+            *out++ = value;
+            p += 1;
+            control <<= 1;
+        }
     }
-    control <<= (kItemsPerControlWord - items);
-    dest[controlSlot] = static_cast<std::uint8_t>(control >> 8);
-    dest[controlSlot + 1] = static_cast<std::uint8_t>(control);
+    while (!(control & 0x10000))
+        control <<= 1;
+    slot[0] = static_cast<std::uint8_t>(control >> 8);
+    slot[1] = static_cast<std::uint8_t>(control);
 
-    if (out > n) {
+    const int length = static_cast<int>(out - dest);
+    if (length > n) {
         dest[0] = kLZRWStoredFlag;
         if (n > 0)
             std::memmove(dest + 1, source, static_cast<std::size_t>(n));
         return n + 1;
     }
-    return out;
+    return length;
 }
 
 int LZRWDecompress(const std::uint8_t* source, std::uint8_t* dest, int size)
