@@ -8,6 +8,7 @@
 #include "platform/win/namedmutex.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 
 namespace {
 
@@ -30,12 +31,14 @@ std::string ProgramFileName()
 
 TQORApplication::TQORApplication()
 {
+    m_iniCtrl = std::make_unique<TQORIniCtrl>();
     m_mutex = std::make_unique<TNamedMutex>(ExtractFileName(ProgramFileName()));
     m_prevInstance = m_mutex->AlreadyExisted();
     m_window = AllocateHWnd([this](TMessage& message) { WndProc(message); });
     m_timerPool = std::make_unique<TQORTimerPool>(50);
     m_timerPool->Loaded();
     SetLogFile("");
+    SetScreenCursor(crQORHand, QCursor(Qt::PointingHandCursor));
 }
 
 TQORApplication::~TQORApplication()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/qorclass.h"
 #include "kit/qorprocs.h"
 #include "kit/qortimerpool.h"
 #include "platform/ui/graphics.h"
@@ -17,6 +18,9 @@
 
 class TNamedMutex;
 
+// The kit's hand cursor, added to the screen's cursors when the application object is made.
+inline constexpr TCursor crQORHand = -255;
+
 // The one application object every kit component can reach: the shared timer
 // pool, the previous-instance flag, the application window's message hooks and
 // where the kit writes its log.
@@ -32,6 +36,8 @@ public:
     bool PrevInstance() const { return m_prevInstance; }
 
     TQORTimerPool& TimerPool() { return *m_timerPool; }
+    // The settings control for global use.
+    TQORIniCtrl& IniCtrl() { return *m_iniCtrl; }
 
     // Application timers: the lowest free of 250 slots, identifier 0xFD00 + slot.
     // 0 when every slot is taken; the pool's refusals pass to the caller.
@@ -60,11 +66,13 @@ public:
 
     std::string Company;
     std::string Version;
+    // Wait units per step of the window-opening animations.
+    int ExplodeDelay { 3 };
     // "Software\<company>\<title or program path>\<version>\", the registry's own separators.
     std::string DefaultRegistryPath() const;
 
 private:
-    // TODO: TQORIniCtrl
+    std::unique_ptr<TQORIniCtrl> m_iniCtrl;
     std::unique_ptr<TQORTimerPool> m_timerPool;
     std::array<std::uint8_t, kTimerSlots + 1> m_timerSlots {};
     QImage m_pattern;

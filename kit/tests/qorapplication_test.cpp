@@ -116,3 +116,12 @@ TEST(QorApplication, PatternIsACheckerOfTheColourAndWhite)
     EXPECT_EQ(pattern.pixel(3, 4) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(pattern.pixel(4, 4) & 0xFFFFFF, 0xFFFFFFu);
 }
+
+TEST(QorApplication, TheKitsHandCursorIsOnTheScreenAsMinus255)
+{
+    ScratchDirs dirs;
+    QORInitialize();
+    EXPECT_EQ(ToQCursor(crQORHand).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(crQORHand, -255);
+    QORFinalize();
+}

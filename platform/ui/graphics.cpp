@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -204,8 +205,22 @@ void FillBands(QPainter& painter, const QRect& rect, TColor from, TColor to, int
     }
 }
 
+namespace {
+
+std::map<TCursor, QCursor>& screenCursors()
+{
+    static std::map<TCursor, QCursor> cursors;
+    return cursors;
+}
+
+}  // namespace
+
+void SetScreenCursor(TCursor cursor, const QCursor& shape) { screenCursors()[cursor] = shape; }
+
 QCursor ToQCursor(TCursor cursor)
 {
+    if (const auto added = screenCursors().find(cursor); added != screenCursors().end())
+        return added->second;
     switch (cursor) {
     case crNone: return QCursor(Qt::BlankCursor);
     case crCross: return QCursor(Qt::CrossCursor);
