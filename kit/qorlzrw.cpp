@@ -156,6 +156,9 @@ int LZRWDecompress(const std::uint8_t* source, std::uint8_t* dest, int size)
                 in += 2;
             }
         } else {
+            // A control word may have used up the block.
+            if (in >= size)
+                refuse("item past its end");
             if (out >= kLZRWBlockSize)
                 refuse("output too long");
             dest[out++] = source[in++];

@@ -142,6 +142,9 @@ TEST(LZRW, RefusesTruncatedControlWordsAndItems)
     block.insert(block.end(), 16, 'l');
     block.push_back(0x00);
     EXPECT_THROW(decompress(block), EReadError);
+    // Sixteen literals, then a second control word and nothing after it.
+    block.push_back(0x00);
+    EXPECT_THROW(decompress(block), EReadError);
 }
 
 TEST(LZRW, RefusesCopiesReachingBeforeTheOutput)
