@@ -84,6 +84,13 @@ public:
     // clWhite out of range.
     virtual TColor GetTransparentColor(int listIndex, int imageIndex) const = 0;
     virtual TColor GetPixelColor(QPoint point, int listIndex, int imageIndex) const = 0;
+    // Nothing is drawn for an index out of range. flags: the bitmap routines' db* flags.
+    virtual void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const = 0;
+    virtual void DrawInRect(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                            std::uint16_t flags) const = 0;
+    // offset: low word x, high word y of the clip rectangle's shift.
+    virtual void DrawInRectClipped(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                                   TColor color, std::uint32_t offset, std::uint16_t flags) const = 0;
 
 protected:
     using TQORCustomContainer::TQORCustomContainer;
@@ -104,6 +111,11 @@ public:
     QList<QRgb> GetPalette(int listIndex) const override;
     TColor GetTransparentColor(int listIndex, int imageIndex) const override;
     TColor GetPixelColor(QPoint point, int listIndex, int imageIndex) const override;
+    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const override;
+    void DrawInRect(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                    std::uint16_t flags) const override;
+    void DrawInRectClipped(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                           TColor color, std::uint32_t offset, std::uint16_t flags) const override;
 
 private:
     const QImage* bitmapAt(int listIndex) const;
@@ -126,8 +138,13 @@ public:
     QList<QRgb> GetPalette(int listIndex) const override;
     TColor GetTransparentColor(int listIndex, int imageIndex) const override;
     TColor GetPixelColor(QPoint point, int listIndex, int imageIndex) const override;
-    // The cell by its item's mask style; nothing for an invalid index.
-    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const;
+    // The cell at (x, y) by its item's mask style.
+    void Draw(QPainter& canvas, int x, int y, int listIndex, int imageIndex) const override;
+    // Masked items through their mask strip, others transparent by the cell's bottom-left colour.
+    void DrawInRect(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                    std::uint16_t flags) const override;
+    void DrawInRectClipped(QPainter& canvas, const qorprocs::TRect& rect, int listIndex, int imageIndex,
+                           TColor color, std::uint32_t offset, std::uint16_t flags) const override;
 };
 
 class TQORStringList final : public TQORCustomContainer {

@@ -2,6 +2,7 @@
 
 #include "kit/qorapplication.h"
 #include "kit/qorblob.h"
+#include "kit/qorutils.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/testing/scratch.h"
@@ -416,4 +417,88 @@ TEST(QorCont, DestroyingTheContainerReportsNothing)
         container.OnChange = [&](TQORComponent*) { ++changes; };
     }
     EXPECT_EQ(changes, 0);
+}
+
+namespace {
+
+QImage canvasOf(int size, QRgb colour) { return solid(size, size, colour); }
+
+QRgb pixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+}  // namespace
+
+TEST(QorContDrawing, BitmapListDrawsTheWholeBitmapAtItsPlace)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    list.Bitmaps(0)->SetBitmap(solid(3, 2, qRgb(255, 0, 0)));
+    QImage target = canvasOf(10, 0x0000FF);
+    QPainter painter(&target);
+    list.Draw(painter, 4, 5, 0, 0);
+    list.Draw(painter, 0, 0, 1, 0);
+    painter.end();
+    EXPECT_EQ(pixelAt(target, 4, 5), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 6, 6), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 7, 6), 0x0000FFu);
+    EXPECT_EQ(pixelAt(target, 0, 0), 0x0000FFu);
+}
+
+TEST(QorContDrawing, MaskedCellStretchesThroughItsMask)
+{
+    TQORImageList list;
+    list.AddItem();
+    TQORImageListItem& item = *list.Images(0);
+    item.SetWidth(4);
+    item.SetHeight(4);
+    item.SetMasked(true);
+    QImage picture = solid(4, 4, qRgb(255, 0, 255));
+    for (int y = 0; y < 4; ++y)
+        picture.setPixel(0, y, qRgb(255, 0, 0));
+    item.AddCell();
+    item.ReplaceMasked(0, picture, clFuchsia);
+    QImage target = canvasOf(8, 0x0000FF);
+    QPainter painter(&target);
+    list.DrawInRect(painter, { 0, 0, 8, 8 }, 0, 0, dbStretch);
+    painter.end();
+    EXPECT_EQ(pixelAt(target, 0, 0), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 1, 7), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 2, 0), 0x0000FFu);
+    EXPECT_EQ(pixelAt(target, 7, 7), 0x0000FFu);
+}
+
+TEST(QorContDrawing, UnmaskedCellIsTransparentByItsBottomLeftColour)
+{
+    TQORImageList list;
+    list.AddItem();
+    TQORImageListItem& item = *list.Images(0);
+    item.SetWidth(2);
+    item.SetHeight(2);
+    QImage picture = solid(2, 2, qRgb(0, 255, 0));
+    picture.setPixel(1, 0, qRgb(255, 0, 0));
+    item.AddMasked(&picture, nullptr);
+    QImage target = canvasOf(4, 0x0000FF);
+    QPainter painter(&target);
+    list.DrawInRect(painter, { 1, 1, 3, 3 }, 0, 0, dbTransparentColor);
+    painter.end();
+    EXPECT_EQ(pixelAt(target, 2, 1), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 1, 1), 0x0000FFu);
+    EXPECT_EQ(pixelAt(target, 2, 2), 0x0000FFu);
+}
+
+TEST(QorContDrawing, ClippedDrawingStaysInsideItsRectangle)
+{
+    TQORImageList list;
+    list.AddItem();
+    TQORImageListItem& item = *list.Images(0);
+    item.SetWidth(4);
+    item.SetHeight(4);
+    const QImage red = solid(4, 4, qRgb(255, 0, 0));
+    item.AddMasked(&red, nullptr);
+    QImage target = canvasOf(8, 0x0000FF);
+    QPainter painter(&target);
+    list.DrawInRectClipped(painter, { 0, 0, 2, 2 }, 0, 0, clBlack, 0, dbClip);
+    painter.end();
+    EXPECT_EQ(pixelAt(target, 1, 1), 0xFF0000u);
+    EXPECT_EQ(pixelAt(target, 2, 2), 0x0000FFu);
+    EXPECT_EQ(pixelAt(target, 3, 0), 0x0000FFu);
 }
