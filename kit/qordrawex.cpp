@@ -1,5 +1,8 @@
 #include "kit/qordrawex.h"
 
+#include "kit/qorgraph.h"
+#include "platform/ui/drawtext.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -84,4 +87,73 @@ QRect RotateRect(const QRect& rect, int angle)
             maxY = y;
     }
     return QRect(0, 0, static_cast<int>(std::lround(maxX - minX)), static_cast<int>(std::lround(maxY - minY)));
+}
+
+namespace {
+
+int captionDepth(const TQORFxCaption& caption)
+{
+    const int light = caption.LightDepth();
+    const int shadow = caption.ShadowDepth();
+    switch (caption.Style()) {
+    case tdSunken:
+    case tdRaised:
+        return light;
+    case tdSunkenShadow:
+    case tdRaisedShadow:
+    case tdPColorSunken:
+    case tdPColorRaised:
+        return light + shadow;
+    case tdShadow:
+        return shadow;
+    default:
+        return 0;
+    }
+}
+
+std::uint16_t toPos(double value) { return static_cast<std::uint16_t>(std::clamp<long>(std::lround(value), 0, 0xFFFF)); }
+
+}  // namespace
+
+void MeasureCaption(const std::string& text, TQORFxCaption* fxCaption, QRect& rect, int extra, bool showAccel,
+                    bool multiLine, const TFontSpec& font)
+{
+    const int depth = fxCaption ? captionDepth(*fxCaption) : 0;
+    int width = 0;
+    int height = 0;
+    if (fxCaption && fxCaption->Angle() != 0) {
+        const int tracing = fxCaption->Tracing();
+        const int textWidth = TextWidth(font, text) + tracing * static_cast<int>(text.size());
+        const int textHeight = TextHeight(font);
+        const QRect turned = RotateRect(QRect(0, 0, textWidth + depth, textHeight + depth), fxCaption->Angle());
+        width = turned.width();
+        height = turned.height();
+        // The text turns about its start point; place that point so the text's
+        // middle meets the middle of the turned box.
+        const double radians = fxCaption->Angle() * std::numbers::pi / 180.0;
+        const double c = std::cos(radians);
+        const double s = std::sin(radians);
+        const double midX = textWidth / 2.0 * c + textHeight / 2.0 * s;
+        const double midY = -textWidth / 2.0 * s + textHeight / 2.0 * c;
+        const int back = std::max(0, depth / 2 - 1);
+        fxCaption->SetPosition(toPos(width / 2.0 - midX - back), toPos(height / 2.0 - midY - back));
+    } else {
+        if (fxCaption)
+            fxCaption->SetPosition(0, 0);
+        QImage screen(1, 1, QImage::Format_RGB32);
+        QPainter painter(&screen);
+        painter.setFont(ToQFont(font));
+        unsigned format = DT_CALCRECT | DT_EXPANDTABS;
+        if (multiLine)
+            format |= DT_WORDBREAK;
+        if (!showAccel)
+            format |= DT_NOPREFIX;
+        const bool blank = text.empty() || (showAccel && text == "&");
+        QRect measured = rect;
+        DrawTextA(painter, blank ? std::string(" ") : text, measured, format);
+        width = measured.width() + depth;
+        height = measured.height() + depth;
+    }
+    rect.setWidth(width + 2 * (extra + 1));
+    rect.setHeight(height + 2 * (extra + 1));
 }

@@ -6,9 +6,11 @@
 #include <QRect>
 #include <QSize>
 
+#include <string>
 #include <vector>
 
 class QWidget;
+class TQORFxCaption;
 
 // Rectangle and bitmap helpers the kit's controls share.
 
@@ -34,3 +36,12 @@ int MinOfInts(const std::vector<int>& values);
 // The bounding box of rect turned by angle degrees about its centre, moved to (0, 0).
 // Angle 0 leaves rect as it is.
 QRect RotateRect(const QRect& rect, int angle);
+
+// The size a caption needs, measured with font: rect keeps its top-left corner
+// and gets width and height, each grown by 2 x (extra + 1). An angled caption
+// effect is measured turned, and its PosX/PosY are set (silently) so the turned
+// text stays centred; an unangled one gets PosX = PosY = 0. Otherwise the text is
+// measured as DrawText would lay it out (word-wrapped to rect's width when
+// multiLine, '&' as a marker when showAccel); an empty text as one blank.
+void MeasureCaption(const std::string& text, TQORFxCaption* fxCaption, QRect& rect, int extra, bool showAccel,
+                    bool multiLine, const TFontSpec& font);

@@ -1,5 +1,7 @@
 #include "kit/qordrawex.h"
 
+#include "kit/qorgraph.h"
+
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -78,4 +80,55 @@ TEST(QorDrawEx, CopyScreenRectTakesTheWindowsOwnPixels)
     ASSERT_EQ(bitmap.size(), QSize(10, 5));
     EXPECT_EQ(bitmap.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(bitmap.pixel(9, 4) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST(QorDrawEx, EmptyCaptionMeasuresOneBlankAndItsMargin)
+{
+    const TFontSpec font("MS Sans Serif", 8);
+    QRect blank(5, 5, 100, 100);
+    MeasureCaption(" ", nullptr, blank, 0, false, false, font);
+    QRect empty(5, 5, 100, 100);
+    MeasureCaption("", nullptr, empty, 3, false, false, font);
+    EXPECT_EQ(empty.topLeft(), QPoint(5, 5));
+    EXPECT_EQ(empty.width(), blank.width() - 2 + 8);
+    EXPECT_EQ(empty.height(), blank.height() - 2 + 8);
+    QRect amp(0, 0, 100, 100);
+    MeasureCaption("&", nullptr, amp, 0, true, false, font);
+    EXPECT_EQ(amp.size(), blank.size());
+}
+
+TEST(QorDrawEx, CaptionDepthWidensTheMeasure)
+{
+    const TFontSpec font("MS Sans Serif", 8);
+    QRect plain(0, 0, 200, 50);
+    MeasureCaption("Korvo", nullptr, plain, 0, false, false, font);
+    TQORFxCaption caption;
+    caption.SetStyle(tdRaisedShadow);
+    caption.SetLightDepth(2);
+    caption.SetShadowDepth(3);
+    caption.SetPosX(9);
+    QRect deep(0, 0, 200, 50);
+    MeasureCaption("Korvo", &caption, deep, 0, false, false, font);
+    EXPECT_EQ(deep.width(), plain.width() + 5);
+    EXPECT_EQ(deep.height(), plain.height() + 5);
+    EXPECT_EQ(caption.PosX(), 0);
+}
+
+TEST(QorDrawEx, TurnedCaptionIsMeasuredStandingAndCentredSilently)
+{
+    const TFontSpec font("MS Sans Serif", 8);
+    TQORFxCaption caption;
+    caption.SetAngle(90);
+    int changes = 0;
+    caption.OnChange = [&](TQORObject*) { ++changes; };
+    QRect rect(0, 0, 10, 10);
+    MeasureCaption("Korvo Korvo", &caption, rect, 1, false, false, font);
+    const int textWidth = TextWidth(font, "Korvo Korvo");
+    const int textHeight = TextHeight(font);
+    EXPECT_EQ(rect.width(), textHeight + 4);
+    EXPECT_EQ(rect.height(), textWidth + 4);
+    // Turned upwards about its start point: the start sits at the box's bottom left.
+    EXPECT_EQ(caption.PosX(), 0);
+    EXPECT_EQ(caption.PosY(), textWidth);
+    EXPECT_EQ(changes, 0);
 }
