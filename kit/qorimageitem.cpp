@@ -325,26 +325,47 @@ void TQORImageListItem::DrawCell(QPainter& canvas, int x, int y, int index) cons
     canvas.restore();
 }
 
+namespace {
+
+struct StripRead {
+    int count { 0 };
+    QImage strip;
+    QImage mask;
+};
+
+// The count and strips for cells of width x height, checked before anything is kept.
+StripRead readStrip(TStream& stream, int width, int height, bool masked, bool compressed)
+{
+    StripRead read;
+    const std::int32_t count = ReadInteger(stream);
+    if (count < 0 || static_cast<std::int64_t>(count) * width > TQORImageListItem::kMaxStripWidth)
+        throw EReadError("Image count out of range");
+    read.count = count;
+    if (count == 0)
+        return read;
+    ReadBitmap(stream, read.strip, compressed);
+    if (masked)
+        ReadBitmap(stream, read.mask, compressed);
+    // Every cell the count promises must lie inside the strips read.
+    if (read.strip.height() != height || read.strip.width() < count * width
+        || read.strip.width() > TQORImageListItem::kMaxStripWidth || (masked && read.mask.size() != read.strip.size()))
+        throw EReadError("Image strip does not match its count");
+    read.strip = read.strip.convertToFormat(QImage::Format_RGB32);
+    if (masked)
+        read.mask = monochrome(read.mask);
+    return read;
+}
+
+}  // namespace
+
 void TQORImageListItem::ReadStrip(TStream& stream)
 {
+    StripRead read = readStrip(stream, m_width, m_height, m_masked, Compressed);
     ResetStrip();
-    const std::int32_t count = ReadInteger(stream);
-    if (count < 0 || static_cast<std::int64_t>(count) * m_width > kMaxStripWidth)
-        throw EReadError("Image count out of range");
-    if (count == 0)
-        return;
-    QImage strip, mask;
-    ReadBitmap(stream, strip, Compressed);
-    if (m_masked)
-        ReadBitmap(stream, mask, Compressed);
-    // Every cell the count promises must lie inside the strips read.
-    if (strip.height() != m_height || strip.width() < count * m_width || strip.width() > kMaxStripWidth
-        || (m_masked && mask.size() != strip.size()))
-        throw EReadError("Image strip does not match its count");
-    m_strip = strip.convertToFormat(QImage::Format_RGB32);
-    m_mask = m_masked ? monochrome(mask) : QImage();
+    m_strip = read.strip;
+    m_mask = read.mask;
     m_usedWidth = m_strip.width();
-    RebuildEntries(count);
+    RebuildEntries(read.count);
 }
 
 void TQORImageListItem::WriteStrip(TStream& stream) const
@@ -372,12 +393,17 @@ void TQORImageListItem::ReadContents(TStream& stream, std::uint8_t flags)
     const bool masked = ReadByte(stream) != 0;
     if (width < 1 || height < 1 || width > kMaxStripWidth || height > kMaxStripWidth)
         throw EReadError("Invalid image size");
+    StripRead read = readStrip(stream, width, height, masked, (flags & kItemCompressed) != 0);
     PixelFormat = PixelFormatFromFlags(flags);
     m_height = height;
     m_width = width;
     AllocBy = allocBy;
     m_masked = masked;
-    ReadStrip(stream);
+    ResetStrip();
+    m_strip = read.strip;
+    m_mask = read.mask;
+    m_usedWidth = m_strip.width();
+    RebuildEntries(read.count);
 }
 
 void TQORImageListItem::WriteContents(TStream& stream) const

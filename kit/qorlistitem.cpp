@@ -94,10 +94,17 @@ void TQORListItem::LoadFromStream(TStream& stream)
         ReadShortString(stream, description);
     if (flags & kItemHasIdent)
         ident = static_cast<std::uint16_t>(ReadInteger(stream));
+    // A refused record leaves the item as it was.
+    const bool oldCompressed = Compressed;
     Compressed = (flags & kItemCompressed) != 0;
+    try {
+        ReadContents(stream, flags);
+    } catch (...) {
+        Compressed = oldCompressed;
+        throw;
+    }
     Description = description;
     Ident = ident;
-    ReadContents(stream, flags);
 }
 
 void TQORListItem::AssignBase(const TQORListItem& source)
@@ -150,10 +157,10 @@ void TQORBitmapListItem::Assign(const TQORListItem& source)
 
 void TQORBitmapListItem::ReadContents(TStream& stream, std::uint8_t flags)
 {
-    PixelFormat = PixelFormatFromFlags(flags);
     QImage bitmap;
     if (flags & kItemHasContents)
         ReadBitmap(stream, bitmap, (flags & kItemCompressed) != 0);
+    PixelFormat = PixelFormatFromFlags(flags);
     m_bitmap = bitmap;
 }
 

@@ -502,3 +502,17 @@ TEST(QorContDrawing, ClippedDrawingStaysInsideItsRectangle)
     EXPECT_EQ(pixelAt(target, 2, 2), 0x0000FFu);
     EXPECT_EQ(pixelAt(target, 3, 0), 0x0000FFu);
 }
+
+TEST(QorCont, RefusedRecordLeavesTheItemAsItWas)
+{
+    TQORImageList list;
+    TQORImageListItem& item = fourCells(list);
+    item.Description = "arrows";
+    const std::string header = std::string("\x03\x04" "xxxx", 6) + le32(16) + le32(16) + le32(4) + std::string(1, '\0');
+    TStringStream cut(header + le32(3) + le32(100) + "BM");
+    EXPECT_THROW(item.LoadFromStream(cut), EReadError);
+    EXPECT_EQ(item.ImageCount(), 4);
+    EXPECT_EQ(item.Description, "arrows");
+    EXPECT_FALSE(item.Compressed);
+    EXPECT_EQ(list.GetPixelColor(QPoint(1, 1), 0, 1), clLime);
+}
