@@ -55,7 +55,9 @@ int TQORCustomContainer::AddItem(std::unique_ptr<TQORListItem> item)
 
 void TQORCustomContainer::AddFrom(const TQORCustomContainer& other)
 {
-    for (int i = 0; i < other.Count(); ++i) {
+    // Counted first: a list may add from itself.
+    const int count = other.Count();
+    for (int i = 0; i < count; ++i) {
         auto item = NewItem();
         item->m_owner = this;
         item->Loaded();

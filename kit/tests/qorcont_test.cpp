@@ -516,3 +516,13 @@ TEST(QorCont, RefusedRecordLeavesTheItemAsItWas)
     EXPECT_FALSE(item.Compressed);
     EXPECT_EQ(list.GetPixelColor(QPoint(1, 1), 0, 1), clLime);
 }
+
+TEST(QorCont, AddingFromItselfDoublesTheList)
+{
+    TQORStringList list;
+    list.AddItem();
+    list.Strings(0)->Items().Add("once");
+    list.AddFrom(list);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Strings(1)->Items()[0], "once");
+}
