@@ -1,10 +1,12 @@
 #include "kit/qorforma.h"
 
 #include "kit/qorapplication.h"
+#include "kit/qoroneinsterror.h"
 #include "kit/qorscreen.h"
 #include "kit/qorsysin.h"
 #include "kit/qorutils.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/colortext.h"
@@ -12,11 +14,13 @@
 #include "platform/ui/form.h"
 #include "platform/win/shell.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMoveEvent>
 #include <QObject>
+#include <QPointer>
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -81,30 +85,6 @@ private:
     QSocketNotifier* m_notifier { nullptr };
 };
 
-// One component of a kind per form.
-template <typename T>
-std::vector<std::pair<const TForm*, T*>>& ownersOf()
-{
-    static std::vector<std::pair<const TForm*, T*>> owners;
-    return owners;
-}
-
-template <typename T>
-void Register(TForm* owner, T* component)
-{
-    if (!owner)
-        return;
-    auto& owners = ownersOf<T>();
-    // TODO: QOREOneInstError here once the application object provides it.
-    owners.emplace_back(owner, component);
-}
-
-template <typename T>
-void Unregister(T* component)
-{
-    std::erase_if(ownersOf<T>(), [component](const auto& entry) { return entry.second == component; });
-}
-
 }  // namespace
 
 WINDOWPLACEMENT GetWindowPlacement(const TForm& form)
@@ -142,10 +122,11 @@ void SetWindowPlacement(TForm& form, const WINDOWPLACEMENT& placement)
 // The owner's window-system events, handed to the component as its messages.
 class TQORForm::Events final : public QObject {
 public:
-    explicit Events(TQORForm* component) : m_component(component)
+    explicit Events(TQORForm* component) : m_component(component), m_form(component->OwnerForm())
     {
-        TForm* form = component->OwnerForm();
-        form->installEventFilter(this);
+        // Colour scheme and font changes go to the application, not to each window,
+        // so the application's filter, which sees the form's events too, is the one place.
+        qApp->installEventFilter(this);
         if (QScreen* screen = QGuiApplication::primaryScreen())
             QObject::connect(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& geometry) {
                 send(WM_DISPLAYCHANGE, static_cast<WPARAM>(screen->depth()), MakeLong(geometry.width(), geometry.height()));
@@ -154,15 +135,24 @@ public:
     }
     ~Events() override
     {
-        if (TForm* form = m_component->OwnerForm())
-            form->removeEventFilter(this);
+        qApp->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        TForm* form = m_component->OwnerForm();
-        if (watched != form)
+        if (watched == qApp) {
+            if (event->type() == QEvent::ApplicationPaletteChange)
+                send(WM_SYSCOLORCHANGE, 0, 0);
+            else if (event->type() == QEvent::ApplicationFontChange)
+                send(WM_FONTCHANGE, 0, 0);
+            return false;
+        }
+        // A form half way through destruction is no longer a TForm and is left alone.
+        if (watched != m_form)
+            return false;
+        auto* form = dynamic_cast<TForm*>(watched);
+        if (!form)
             return false;
         switch (event->type()) {
         case QEvent::Move: {
@@ -191,8 +181,6 @@ protected:
             }
             return false;
         }
-        case QEvent::ApplicationPaletteChange: send(WM_SYSCOLORCHANGE, 0, 0); return false;
-        case QEvent::ApplicationFontChange: send(WM_FONTCHANGE, 0, 0); return false;
         case QEvent::Show:
             send(WM_SHOWWINDOW, 1, event->spontaneous() ? 1 : 0);
             return false;
@@ -219,6 +207,7 @@ private:
     }
 
     TQORForm* m_component;
+    const QObject* m_form;
     bool m_movingBack { false };
     bool m_applying { false };
     std::unique_ptr<ClockWatch> m_clock;
@@ -226,7 +215,8 @@ private:
 
 TQORForm::TQORForm(TForm* owner) : TQORWndProcComponent(owner)
 {
-    Register(owner, this);
+    if (owner && IsOneOfKindOnForm(owner, [](const TQORWndProcComponent* c) { return dynamic_cast<const TQORForm*>(c); }, false))
+        throw QOREOneInstError("TQORForm", 0);
     m_iniKey = owner ? owner->Name().substr(0, 250) : "Form";
     m_screenWidth = qorscreen::Width();
     m_screenHeight = qorscreen::Height();
@@ -248,7 +238,6 @@ TQORForm::~TQORForm()
         form->OnShow = m_formOnShow;
         form->OnDestroy = m_formOnDestroy;
     }
-    Unregister(this);
 }
 
 void TQORForm::Loaded()
@@ -289,6 +278,7 @@ void TQORForm::SetIniLink(TQORIniCtrl* value)
 void TQORForm::Notification(TQORIniCtrl* component, TOperation operation)
 {
     if (operation == opRemove && component == m_iniLink) {
+        m_iniLink->RemoveFreeNotification(m_linkWatch);
         m_iniLink = nullptr;
         m_linkWatch = 0;
     } else if (operation == opInsert && m_iniUse == ioUseLink && !m_iniLink && component) {
@@ -695,18 +685,21 @@ void TQORForm::applyPlacement(const std::string& text)
 // The owner's activation and frame moments, as the styler's messages.
 class TQORFormStyler::Events final : public QObject {
 public:
-    explicit Events(TQORFormStyler* styler) : m_styler(styler) { styler->OwnerForm()->installEventFilter(this); }
+    explicit Events(TQORFormStyler* styler) : m_styler(styler), m_form(styler->OwnerForm())
+    {
+        m_form->installEventFilter(this);
+    }
     ~Events() override
     {
-        if (TForm* form = m_styler->OwnerForm())
-            form->removeEventFilter(this);
+        if (m_form)
+            m_form->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        TForm* form = m_styler->OwnerForm();
-        if (watched != form)
+        auto* form = dynamic_cast<TForm*>(watched);
+        if (watched != m_form || !form)
             return false;
         switch (event->type()) {
         case QEvent::ActivationChange: send(WM_NCACTIVATE, form->isActiveWindow() ? 1 : 0); break;
@@ -726,11 +719,13 @@ private:
     }
 
     TQORFormStyler* m_styler;
+    QPointer<QObject> m_form;
 };
 
 TQORFormStyler::TQORFormStyler(TForm* owner) : TQORWndProcComponent(owner)
 {
-    Register(owner, this);
+    if (owner && IsOneOfKindOnForm(owner, [](const TQORWndProcComponent* c) { return dynamic_cast<const TQORFormStyler*>(c); }, false))
+        throw QOREOneInstError("TQORFormStyler", 0);
     m_font3D.OnChange = [this](TQORObject*) { ChildChanged(); };
 }
 
@@ -738,7 +733,6 @@ TQORFormStyler::~TQORFormStyler()
 {
     MarkDestroying();
     m_events.reset();
-    Unregister(this);
 }
 
 std::string TQORFormStyler::CaptionText() const

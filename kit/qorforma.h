@@ -100,7 +100,7 @@ class TQORForm final : public TQORWndProcComponent {
 public:
     using TNotifyEvent = std::function<void(TQORForm* Sender)>;
 
-    // QOREOneInstError when the owner already has one.
+    // QOREOneInstError when the owner form already has one.
     explicit TQORForm(TForm* owner);
     ~TQORForm() override;
 
@@ -235,7 +235,7 @@ class TQORFormStyler final : public TQORWndProcComponent {
 public:
     using TQORPaintEvent = std::function<void(TQORFormStyler* Sender, QPainter& aCanvas, const qorprocs::TRect& Dest)>;
 
-    // QOREOneInstError when the owner already has one.
+    // QOREOneInstError when the owner form already has one.
     explicit TQORFormStyler(TForm* owner);
     ~TQORFormStyler() override;
 

@@ -1,6 +1,7 @@
 #include "kit/timerex.h"
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/thread.h"
 
 #include <sys/resource.h>

@@ -1,6 +1,7 @@
 #include "kit/qorforma.h"
 
 #include "kit/qorapplication.h"
+#include "kit/qoroneinsterror.h"
 #include "kit/qorscreen.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
@@ -655,4 +656,44 @@ TEST_F(QorFormA, StylerAnswersABlankCaptionText)
     styler.SetOptions(styler.Options() | fsUseFormCaption);
     TMessage length { WM_GETTEXTLENGTH, 0, 0, 0 };
     EXPECT_TRUE(styler.DeliverMessage(length));
+}
+
+TEST_F(QorFormA, SecondComponentOnAFormIsRefused)
+{
+    TForm form;
+    TQORForm first(&form);
+    TQORFormStyler styler(&form);
+    try {
+        TQORForm second(&form);
+        FAIL() << "a second form component was accepted";
+    } catch (const QOREOneInstError& error) {
+        EXPECT_NE(error.Message().find("TQORForm"), std::string::npos);
+    }
+    EXPECT_THROW(TQORFormStyler again(&form), QOREOneInstError);
+    TForm other;
+    TQORForm elsewhere(&other);
+    EXPECT_EQ(elsewhere.OwnerForm(), &other);
+}
+
+TEST_F(QorFormA, SystemColourAndFontChangesReachTheirEvents)
+{
+    TForm form;
+    TQORForm component(&form);
+    component.Loaded();
+    int colours = 0;
+    int fonts = 0;
+    component.OnSysColorChange = [&](TQORForm*) { ++colours; };
+    component.OnFontChange = [&](TQORForm*) { ++fonts; };
+    const QPalette palette = QApplication::palette();
+    const QFont font = QApplication::font();
+    QPalette changed = palette;
+    changed.setColor(QPalette::Window, Qt::darkCyan);
+    QApplication::setPalette(changed);
+    QFont bigger = font;
+    bigger.setPointSize(font.pointSize() + 3);
+    QApplication::setFont(bigger);
+    QApplication::setPalette(palette);
+    QApplication::setFont(font);
+    EXPECT_GE(colours, 1);
+    EXPECT_GE(fonts, 1);
 }

@@ -1,5 +1,6 @@
 #include "kit/timerex.h"
 
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/thread.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -44,6 +45,15 @@ int DrawTextA(QPainter& canvas, const std::string& text, QRect& rect, unsigned f
     const int flags = QtFlags(format);
     if (format & DT_CALCRECT) {
         const QFontMetrics metrics(canvas.font());
+        if (format & DT_SINGLELINE) {
+            // One line is as high as the font's cell and as wide as what shows of the text.
+            QString shown = unicode;
+            if (!(format & DT_NOPREFIX))
+                shown.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+            rect.setWidth(metrics.horizontalAdvance(shown));
+            rect.setHeight(metrics.height());
+            return metrics.height();
+        }
         const int width = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE) ? rect.width() : 1 << 20;
         const QRect needed = metrics.boundingRect(QRect(rect.left(), rect.top(), width, 1 << 20), flags & ~Qt::AlignVCenter & ~Qt::AlignBottom, unicode);
         rect.setWidth(needed.width());
