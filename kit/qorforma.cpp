@@ -32,6 +32,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 using qorprocs::TRect;
 
@@ -75,9 +76,9 @@ public:
 private:
     void arm()
     {
-        itimerspec spec {};
-        spec.it_value.tv_sec = std::numeric_limits<time_t>::max() / 2;
-        timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        itimerspec deadline {};
+        deadline.it_value.tv_sec = std::numeric_limits<time_t>::max() / 2;
+        timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadline, nullptr);
     }
 
     std::function<void()> m_changed;

@@ -212,8 +212,9 @@ void TTimerEx::RunWorker(const std::shared_ptr<Worker>& shared)
                 std::lock_guard inner(shared->lock);
                 target = shared->stop ? nullptr : shared->owner;
             }
+            // A failing event must still report back, or the worker would wait for ever.
             if (target)
-                target->Timer();
+                Application::Guarded([target] { target->Timer(); });
             {
                 std::lock_guard inner(shared->lock);
                 if (shared->done < ticket)

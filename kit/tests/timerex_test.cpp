@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -140,4 +141,23 @@ TEST(TimerEx, DestroyedWhileAThreadSafeEventRuns)
     timer.reset();
     releaser.join();
     SUCCEED();
+}
+
+TEST(TimerEx, FailingEventKeepsTheTimerGoing)
+{
+    int failures = 0;
+    Application::SetExceptionHandler([&](const std::exception&) { ++failures; });
+    TTimerEx timer;
+    timer.SetInterval(5);
+    int fired = 0;
+    timer.SetOnTimer([&](TTimerEx*) {
+        ++fired;
+        throw std::runtime_error("broken handler");
+    });
+    EXPECT_TRUE(Until([&] { return fired >= 3; }));
+    timer.SetOnTimer(nullptr);
+    Application::SetExceptionHandler([](const std::exception& error) {
+        ADD_FAILURE() << "exception left a message handler: " << error.what();
+    });
+    EXPECT_GE(failures, 3);
 }
