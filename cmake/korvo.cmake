@@ -28,12 +28,8 @@ function(korvo_library name)
 endfunction()
 
 # korvo_tests(<name> DEPS <libs...>): one GoogleTest program of the *.cpp in ./tests.
-# The libFuzzer build makes only the fuzz programs.
 function(korvo_tests name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  if(KORVO_LIBFUZZER)
-    return()
-  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
   if(NOT sources)
     return()

@@ -26,7 +26,7 @@ struct Harness {
     Harness()
     {
         // A peer's bytes may raise (an overlong line); that ends its connection only.
-        Application::SetExceptionHandler([](const std::exception&) {});
+        Application::SetExceptionHandler([](const std::exception& e) { std::fprintf(stderr, "raised: %s\n", e.what()); });
         server.SetAddress("127.0.0.1");
         server.SetPort("0");
         server.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool) { lines.push_back(line); };
@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Harness& h = *new Harness;
     if (size < 1)
         return 0;
-    static constexpr int kBufferSizes[] = { 8, 32, 256, 1024 };
+    // No smaller than the record size (16), which a component refuses.
+    static constexpr int kBufferSizes[] = { 16, 40, 256, 1024 };
     const auto type = static_cast<TLineSocketType>(std::min(data[0] & 3, static_cast<int>(lstCRLF)));
     const bool returnEnds = (data[0] & 4) != 0;
     const int bufferSize = kBufferSizes[(data[0] >> 3) & 3];
