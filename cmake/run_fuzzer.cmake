@@ -3,7 +3,7 @@
 # sources; an input that fails is copied into SEEDS, so it stays a test input.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/corpus ${WORK}/artifacts)
-execute_process(COMMAND ${FUZZER} -runs=${RUNS} -print_final_stats=1
+execute_process(COMMAND ${FUZZER} -runs=${RUNS} -timeout=60 -print_final_stats=1
                         -artifact_prefix=${WORK}/artifacts/ ${WORK}/corpus ${SEEDS}
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

@@ -20,8 +20,10 @@ namespace {
 struct Scratch {
     Scratch()
     {
-        char pattern[] = "/tmp/korvo-fuzz-ini-XXXXXX";
-        if (!::mkdtemp(pattern))
+        // In memory where the system offers it: every INI write is synced to disk.
+        std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+        pattern += "/korvo-fuzz-ini-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
             std::abort();
         folder = pattern;
     }

@@ -31,7 +31,7 @@ private:
 
 class UtilityWindow final : public QObject {
 public:
-    UtilityWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
+    explicit UtilityWindow(TWndMethod method) : m_method(std::move(method)) {}
 
     LRESULT dispatch(TMessage& message)
     {
@@ -86,7 +86,6 @@ protected:
     }
 
 private:
-    HWND m_handle;
     TWndMethod m_method;
     std::map<UINT_PTR, int> m_timers;
     int m_depth { 0 };
@@ -123,7 +122,7 @@ Application::ExceptionHandler& exceptionHandler()
 HWND AllocateHWnd(TWndMethod method)
 {
     const HWND handle = registry().next.fetch_add(1);
-    auto* window = new UtilityWindow(handle, std::move(method));
+    auto* window = new UtilityWindow(std::move(method));
     std::lock_guard guard(registry().lock);
     registry().windows.emplace(handle, window);
     return handle;

@@ -22,11 +22,13 @@ namespace {
 struct Scratch {
     Scratch()
     {
-        char pattern[] = "/tmp/korvo-fuzz-buddy-XXXXXX";
-        if (!::mkdtemp(pattern))
+        // In memory where the system offers it: every INI write is synced to disk.
+        std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+        pattern += "/korvo-fuzz-buddy-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
             std::abort();
         folder = pattern;
-        ::setenv("KORVO_WINDIR", pattern, 1);
+        ::setenv("KORVO_WINDIR", pattern.c_str(), 1);
         Session().userId = "fuzzer";
     }
     ~Scratch() { std::filesystem::remove_all(folder); }
