@@ -9,7 +9,6 @@
 #include "client/core/netmail.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
-#include "client/core/sessionchain.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -112,8 +111,9 @@ TForm1::TForm1() : TForm("Form1")
         // TODO: TrimOldNews
     };
     OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) { FormMouseDown(button, shift, x, y); };
-    OnClose = [](TCloseAction& action) {
-        MainBarClosed();
+    OnClose = [this](TCloseAction& action) {
+        if (OnClosed)
+            OnClosed();
         action = caFree;
     };
     FormResize();
@@ -593,10 +593,17 @@ void TForm1::SignOff()
     if (m_signingOff)
         return;
     m_signingOff = true;
-    if (OnSignOff)
-        OnSignOff();
-    else
+    if (!OnSignOff) {
         Close();
+        return;
+    }
+    try {
+        OnSignOff();
+    } catch (...) {
+        // EXIT must work again after a sign-off that failed.
+        m_signingOff = false;
+        throw;
+    }
 }
 
 void TForm1::CloseForSignOff()
@@ -615,6 +622,16 @@ void TForm1::closeEvent(QCloseEvent* event)
         return;
     }
     TForm::closeEvent(event);
+}
+
+void TForm1::ShowPartner()
+{
+    const std::string& partner = Session().partner;
+    if (partner.empty())
+        return;
+    // The label breaks its line where the banner's CR stands.
+    Label3->setText(codepage::ToUnicode(Ansi("KORVO®") + "\n" + partner));
+    Label3->adjustSize();
 }
 
 QImage TForm1::Snapshot()
@@ -756,6 +773,7 @@ void TForm1::ShowProperties()
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();
+    ShowPartner();
 }
 
 void TForm1::ShowHelp()

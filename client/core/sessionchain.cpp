@@ -7,9 +7,27 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "platform/rtl/eventloop.h"
+#include "platform/rtl/inifile.h"
 
 #include <QLineEdit>
 #include <QTimer>
+
+#include <exception>
+
+void ShowSignOn()
+{
+    if (Signon()) {
+        Signon()->Activate();
+        return;
+    }
+    auto* signon = new TSignon;
+    signon->OnSignOn = OpenSession;
+    signon->LoadSplashAd();
+    signon->LoadUserList();
+    signon->SetCaption(kSignOnTitle);
+    signon->Show();
+}
 
 void OpenSession()
 {
@@ -33,6 +51,7 @@ void CreateSessionWindows()
     // The bar makes its toast and away hint itself and frees itself when closed.
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
+    bar->OnClosed = MainBarClosed;
     // TODO: TForm5 and TAwayMessageFrm owned by the main bar
 }
 
@@ -63,8 +82,11 @@ void LoadSessionSettings()
         const TSession& s = Session();
         DockMainBar(Screen::Width(), Screen::Height(), Form1->Width(), Form1->Height());
         Form1->PlaceBar(s.dockedLeft, s.barTop, s.barHeight);
+        Form1->frCanvas1->setCursor(Qt::PointingHandCursor);
     }
     LoadSettings();
+    if (Form1)
+        Form1->ShowPartner();
 }
 
 void LoadMenusAndAds()
@@ -118,14 +140,27 @@ void RunDueRemindersAtSignOn()
 
 void SignOffSession()
 {
-    StopOneSecondTimer();
-    CloseAwayWindowAndTicker();
-    FreeBuddies();
-    WaitForSessionThreads();
-    CloseSessionWindows();
-    SaveSettings();
-    FreeSessionLists();
-    CloseMainBar();
+    // A step that fails (a settings file that cannot be written) must not leave the
+    // session half closed: every step runs, and the first failure is told at the end.
+    std::exception_ptr failure;
+    for (void (*step)() : { StopOneSecondTimer, CloseAwayWindowAndTicker, FreeBuddies, WaitForSessionThreads,
+                            CloseSessionWindows, SaveSettings, FreeSessionLists, CloseMainBar }) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (!failure)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EIniFileException& error) {
+        ReportWriteFailure(error);
+    } catch (const std::exception& error) {
+        Application::HandleException(error);
+    }
 }
 
 void StopOneSecondTimer()
