@@ -9,7 +9,8 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-multimedia-dev libgif-dev libcurl4-openssl-dev \
 	libgtest-dev libgmock-dev fonts-dejavu-core \
-	socat netcat-openbsd clang libclang-rt-14-dev
+	socat netcat-openbsd stockfish qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite \
+	clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
