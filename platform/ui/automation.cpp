@@ -523,7 +523,8 @@ private:
             const auto [qtKey, text] = keyOf(fromUtf8(f[3]));
             if (qtKey == 0)
                 return error("unknown key " + f[3]);
-            later([widget, qtKey, text] {
+            // Copied by name: clang before 16 cannot capture structured bindings.
+            later([widget, qtKey = qtKey, text = text] {
                 if (widget)
                     pressKey(widget, qtKey, text);
             });

@@ -39,7 +39,7 @@ private:
 
 class UtilityWindow final : public QObject {
 public:
-    UtilityWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
+    explicit UtilityWindow(TWndMethod method) : m_method(std::move(method)) {}
 
     LRESULT dispatch(TMessage& message)
     {
@@ -94,7 +94,6 @@ protected:
     }
 
 private:
-    HWND m_handle;
     TWndMethod m_method;
     std::map<UINT_PTR, int> m_timers;
     int m_depth { 0 };
@@ -125,7 +124,7 @@ UtilityWindow* find(HWND wnd)
 HWND AllocateHWnd(TWndMethod method)
 {
     const HWND handle = registry().next.fetch_add(1);
-    auto* window = new UtilityWindow(handle, std::move(method));
+    auto* window = new UtilityWindow(std::move(method));
     std::lock_guard guard(registry().lock);
     registry().windows.emplace(handle, window);
     return handle;
