@@ -3,7 +3,10 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/helpers.h"
+#include "client/core/connectionmonitor.h"
 #include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
+#include "client/core/peerlists.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
@@ -41,10 +44,7 @@ void LoadAwayPresets()
     // TODO: TAwayMessageFrm.LoadPresets
 }
 
-void StartLocalServers()
-{
-    // TODO: TForm1.StartLocalServers
-}
+void StartLocalServers() { StartPeerNetwork(); }
 
 void ClearSessionFlags()
 {
@@ -101,8 +101,9 @@ void StartNewsTicker()
 
 void ConnectToService()
 {
-    // TODO: ConnectDirectBuddies
-    // TODO: ConnectionTick
+    ConnectDirectBuddies();
+    CheckConnection();
+    // TODO: the rest of ConnectionTick (log-on when due)
 }
 
 void ShowMainBar()
@@ -161,7 +162,9 @@ void CloseSessionWindows()
 
 void FreeSessionLists()
 {
-    // TODO: pending requests, peer and plug-in sockets, chat windows, reminders, Nivlets and ad lists freed
+    PeerLists().Clear();
+    StopPeerNetwork();
+    // TODO: reminders, Nivlets and ad lists freed
 }
 
 void CloseMainBar()

@@ -33,12 +33,19 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <map>
 #include <vector>
 
 namespace automation {
 namespace {
 
 using Fields = std::vector<std::string>;
+
+std::map<std::string, std::function<Fields()>>& ProgramCommands()
+{
+    static std::map<std::string, std::function<Fields()>> commands;
+    return commands;
+}
 
 std::string utf8(const QString& text)
 {
@@ -389,6 +396,12 @@ private:
             dialogs::ClearHistory();
             return ok();
         }
+        if (const auto own = ProgramCommands().find(command); own != ProgramCommands().end()) {
+            Fields fields;
+            for (const std::string& field : own->second())
+                fields.push_back(codepage::ToUtf8(field));
+            return ok(fields);
+        }
 
         if (!need(1))
             return error(command.empty() ? "empty command" : "unknown command " + command);
@@ -597,6 +610,11 @@ void Stop()
         server()->close();
         server().reset();
     }
+}
+
+void AddCommand(const std::string& name, std::function<std::vector<std::string>()> reply)
+{
+    ProgramCommands()[name] = std::move(reply);
 }
 
 bool StartIfRequested()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Scripted driving of a program's windows for end-to-end tests: one command per
 // line on a Unix socket, one reply line each ("ok ..." or "error ..."), fields
@@ -14,6 +16,9 @@ bool StartIfRequested();
 // Listens on socketPath (UTF-8), replacing a stale socket file; stops any earlier listener.
 bool Start(const std::string& socketPath);
 void Stop();
+
+// A command of the program's own that only reports: its reply fields, in the code page.
+void AddCommand(const std::string& name, std::function<std::vector<std::string>()> reply);
 
 // The longest command line accepted; a longer one ends the connection.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
