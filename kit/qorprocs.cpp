@@ -1,7 +1,7 @@
 #include "kit/qorprocs.h"
 
+#include "platform/rtl/directories.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/win/directories.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "client/core/helpers.h"
 
 #include "client/core/session.h"
+#include "platform/rtl/directories.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/win/directories.h"
 #include "platform/win/process.h"
 #include "platform/win/shell.h"
 #include "platform/win/sound.h"

@@ -11,7 +11,6 @@
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
-#include "client/core/sessionchain.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -115,8 +114,9 @@ TForm1::TForm1() : TForm("Form1")
         // TODO: TrimOldNews
     };
     OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) { FormMouseDown(button, shift, x, y); };
-    OnClose = [](TCloseAction& action) {
-        MainBarClosed();
+    OnClose = [this](TCloseAction& action) {
+        if (OnClosed)
+            OnClosed();
         action = caFree;
     };
     FormResize();
@@ -630,6 +630,16 @@ void TForm1::closeEvent(QCloseEvent* event)
     TForm::closeEvent(event);
 }
 
+void TForm1::ShowPartner()
+{
+    const std::string& partner = Session().partner;
+    if (partner.empty())
+        return;
+    // The label breaks its line where the banner's CR stands.
+    Label3->setText(codepage::ToUnicode(Ansi("KORVO®") + "\n" + partner));
+    Label3->adjustSize();
+}
+
 QImage TForm1::Snapshot()
 {
     return grab().toImage();
@@ -769,6 +779,7 @@ void TForm1::ShowProperties()
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();
+    ShowPartner();
 }
 
 void TForm1::ShowHelp()

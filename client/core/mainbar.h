@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,6 +101,10 @@ public:
     void SignOff();
     // The sign-off's last step: the bar really closes (and frees itself).
     void CloseForSignOff();
+    // What the bar's closing leads to (the session's: back to the sign-on window).
+    std::function<void()> OnClosed;
+    // The session's partner, when it has one, under the name at the top.
+    void ShowPartner();
 
     // --- commands ----------------------------------------------------------------
     void ActiveButton1MouseDown();

@@ -2,6 +2,7 @@
 
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "client/core/sessionchain.h"
 #include "client/core/signon.h"
 #include "platform/rtl/codepage.h"
 

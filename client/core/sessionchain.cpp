@@ -14,6 +14,20 @@
 #include <QLineEdit>
 #include <QTimer>
 
+void ShowSignOn()
+{
+    if (Signon()) {
+        Signon()->Activate();
+        return;
+    }
+    auto* signon = new TSignon;
+    signon->OnSignOn = OpenSession;
+    signon->LoadSplashAd();
+    signon->LoadUserList();
+    signon->SetCaption(kSignOnTitle);
+    signon->Show();
+}
+
 void OpenSession()
 {
     CreateSessionWindows();
@@ -36,6 +50,7 @@ void CreateSessionWindows()
     // The bar makes its toast and away hint itself and frees itself when closed.
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
+    bar->OnClosed = MainBarClosed;
     // TODO: TForm5 and TAwayMessageFrm owned by the main bar
 }
 
@@ -63,8 +78,11 @@ void LoadSessionSettings()
         const TSession& s = Session();
         DockMainBar(Screen::Width(), Screen::Height(), Form1->Width(), Form1->Height());
         Form1->PlaceBar(s.dockedLeft, s.barTop, s.barHeight);
+        Form1->frCanvas1->setCursor(Qt::PointingHandCursor);
     }
     LoadSettings();
+    if (Form1)
+        Form1->ShowPartner();
 }
 
 void LoadMenusAndAds()

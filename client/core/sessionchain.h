@@ -4,6 +4,10 @@
 // that closes it again; each step is one call so the windows of the session
 // slot in where they belong.
 
+// Opens the sign-on window with the splash picture and the user list; a good
+// sign-on there opens the session.
+void ShowSignOn();
+
 // Steps 8 to 20 of a sign-on, in their order.
 void OpenSession();
 

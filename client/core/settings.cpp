@@ -1,10 +1,8 @@
 #include "client/core/settings.h"
 
 #include "client/core/helpers.h"
-#include "client/core/mainbar.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/session.h"
-#include "platform/rtl/codepage.h"
 #include "platform/rtl/dates.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -76,11 +74,6 @@ void LoadSettings()
     s.userPhoneNumber = ini.ReadString("MAIN", "UserPhoneNumber", "");
     s.keepAliveInterval = std::max<std::uint16_t>(WordValue(ini.ReadInteger("MAIN", "KeepAliveInterval", 60)), 10);
     s.partner = ini.ReadString("MAIN", "Partner", "");
-    if (!s.partner.empty() && Form1) {
-        // The label breaks its line where the banner's CR stands.
-        Form1->Label3->setText(codepage::ToUnicode(Ansi("KORVO®") + "\n" + s.partner));
-        Form1->Label3->adjustSize();
-    }
 }
 
 void SaveSettings()
@@ -117,10 +110,5 @@ void ResetSession()
     s.adRotation = 0;
     s.buddyScroll = 0;
     s.buddyHighlight = 0xFFFF00;
-    if (Form1) {
-        DockMainBar(Screen::Width(), Screen::Height(), Form1->Width(), Form1->Height());
-        Form1->PlaceBar(s.dockedLeft, s.barTop, s.barHeight);
-        Form1->frCanvas1->setCursor(Qt::PointingHandCursor);
-    }
     // TODO: ResetTimerCounters (the one-second timer's counters)
 }

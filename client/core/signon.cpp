@@ -1,7 +1,6 @@
 #include "client/core/signon.h"
 
 #include "client/core/helpers.h"
-#include "client/core/sessionchain.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/userlist.h"
@@ -377,7 +376,8 @@ void TSignon::SpeedButton1Click()
     }
     SaveUser(Session().userId);
     Hide();
-    OpenSession();
+    if (OnSignOn)
+        OnSignOn();
     m_signedOn = true;
     Close();
 }
@@ -419,17 +419,4 @@ void TSignon::FormClose(TCloseAction& action)
     // Without a notification area nothing could bring the program back: the close box is Exit.
     if (!m_signedOn && !TrayAvailable())
         Application::Terminate();
-}
-
-void ShowSignOn()
-{
-    if (Signon()) {
-        Signon()->Activate();
-        return;
-    }
-    auto* signon = new TSignon;
-    signon->LoadSplashAd();
-    signon->LoadUserList();
-    signon->SetCaption(kSignOnTitle);
-    signon->Show();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ui/form.h"
 
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -45,6 +46,9 @@ public:
     void FormShow();
     void FormClose(TCloseAction& action);
 
+    // What a good sign-on opens (the session), called once the window is hidden.
+    std::function<void()> OnSignOn;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -65,9 +69,6 @@ private:
 
 // The sign-on window while it exists.
 TSignon* Signon();
-
-// Opens the sign-on window with the splash picture and the user list.
-void ShowSignOn();
 
 inline constexpr const char* kSignOnTitle = "Sign On";
 // Where the default splash picture leads.

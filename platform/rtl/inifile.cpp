@@ -1,10 +1,10 @@
 #include "platform/rtl/inifile.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/directories.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/win/directories.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,7 +1,7 @@
 #include "platform/rtl/thread.h"
 
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
-#include "platform/win/messages.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

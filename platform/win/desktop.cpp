@@ -1,7 +1,7 @@
 #include "platform/win/desktop.h"
 
+#include "platform/rtl/directories.h"
 #include "platform/rtl/files.h"
-#include "platform/win/directories.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/rtl/eventloop.h"
+
 #include <cstdint>
-#include <exception>
 #include <functional>
 
 // Window messages on the Qt event loop. A utility window is a message target
@@ -46,20 +47,3 @@ LRESULT DefWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Call on the window's own thread. Returns id, or 0 when the window is gone.
 UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs);
 bool KillTimer(HWND wnd, UINT_PTR id);
-
-namespace Application {
-
-// Runs the calling thread's message loop once over what is waiting.
-void ProcessMessages();
-
-// Runs the loop until done() holds or timeoutMs passes; true when done() held.
-bool ProcessMessagesUntil(const std::function<bool()>& done, int timeoutMs);
-
-// Where an exception that leaves a message handler goes; the loop then goes on.
-using ExceptionHandler = std::function<void(const std::exception&)>;
-void SetExceptionHandler(ExceptionHandler handler);
-void HandleException(const std::exception& error);
-// Runs call, sending any exception it throws to the handler.
-void Guarded(const std::function<void()>& call);
-
-}  // namespace Application

@@ -1,9 +1,9 @@
 #include "platform/win/process.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/directories.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/win/directories.h"
 #include "platform/win/shell.h"
 
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "platform/win/registry.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/directories.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/win/desktop.h"
-#include "platform/win/directories.h"
 
 #include <QStandardPaths>
 

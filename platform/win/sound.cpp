@@ -1,7 +1,7 @@
 #include "platform/win/sound.h"
 
+#include "platform/rtl/directories.h"
 #include "platform/rtl/files.h"
-#include "platform/win/directories.h"
 #include "platform/win/messages.h"
 
 #include <QAudioDevice>

@@ -5,8 +5,12 @@
 #include "client/core/sessionchain.h"
 #include "client/core/signon.h"
 #include "platform/testing/scratch.h"
+#include "platform/win/sound.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -70,4 +74,18 @@ TEST_F(MainBarSession, TheCloseBoxSignsOffToo)
     Application::ProcessMessagesUntil([] { return Form1 == nullptr; }, 2000);
     EXPECT_EQ(Form1, nullptr);
     EXPECT_NE(Signon(), nullptr);
+}
+
+TEST_F(MainBarSession, ClosingTheBarGoesBackToSignOnWithItsSound)
+{
+    std::vector<std::string> sounds;
+    sound::SetObserver([&](const std::string& file, unsigned) { sounds.push_back(file.substr(file.find_last_of('/') + 1)); });
+    dirs.write("app/Channels.ini", "[Settings]\r\nSound=1\r\n");
+    OpenSession();
+    ASSERT_NE(Form1, nullptr);
+    Form1->SpeedButton2->click();
+    Application::ProcessMessagesUntil([] { return Form1 == nullptr; }, 2000);
+    sound::SetObserver(nullptr);
+    EXPECT_NE(Signon(), nullptr);
+    EXPECT_EQ(sounds, (std::vector<std::string> { "alert3.wav" }));
 }

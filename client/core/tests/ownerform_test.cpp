@@ -2,6 +2,7 @@
 
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "client/core/sessionchain.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
 #include "platform/rtl/codepage.h"
@@ -56,7 +57,7 @@ TEST(OwnerForm, TrayClickTucksTheDockedMainBarAndBringsItBack)
     TForm10 owner;
     Signon()->Free();
     TForm1 bar;
-    ResetSession();
+    LoadSessionSettings();
     const int docked = bar.Left();
     ASSERT_EQ(docked, Session().dockedLeft);
 

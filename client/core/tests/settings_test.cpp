@@ -2,6 +2,7 @@
 
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "client/core/sessionchain.h"
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
 #include "platform/win/registry.h"
@@ -218,11 +219,11 @@ TEST_F(SettingsFixture, DockedBarSitsTwentyPixelsFromTheRightAndCentred)
     EXPECT_EQ(Session().barHeight, 449);
 }
 
-TEST_F(SettingsFixture, ResetSessionDocksTheMainBarAtTheRightEdge)
+TEST_F(SettingsFixture, SessionSettingsDockTheMainBarAtTheRightEdge)
 {
     TForm1 bar;
     const int height = bar.Height();
-    ResetSession();
+    LoadSessionSettings();
     EXPECT_EQ(bar.Left(), Screen::Width() - bar.Width() - 20);
     EXPECT_EQ(bar.Top(), Screen::Height() / 2 - height / 2 + 3);
     EXPECT_EQ(Session().dockedLeft, bar.Left());
@@ -234,7 +235,7 @@ TEST_F(SettingsFixture, PartnerShowsUnderTheNameOnTheMainBar)
 {
     TForm1 bar;
     larkspire("[MAIN]\r\nPartner=Acme Online\r\n");
-    LoadSettings();
+    LoadSessionSettings();
     EXPECT_EQ(codepage::FromUnicode(bar.Label3->text()), Ansi("KORVO®") + "\nAcme Online");
 }
 
@@ -242,6 +243,6 @@ TEST_F(SettingsFixture, WithoutPartnerTheMainBarKeepsItsName)
 {
     TForm1 bar;
     const QString before = bar.Label3->text();
-    LoadSettings();
+    LoadSessionSettings();
     EXPECT_EQ(bar.Label3->text(), before);
 }

@@ -1,4 +1,5 @@
 #include "client/core/signon.h"
+#include "client/core/sessionchain.h"
 
 #include "client/core/scrambler.h"
 #include "client/core/session.h"

@@ -1,4 +1,4 @@
-#include "platform/win/directories.h"
+#include "platform/rtl/directories.h"
 
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/sysutils.h"
