@@ -13,7 +13,8 @@
 
 namespace {
 
-std::unique_ptr<TPeerNetwork> g_network;
+// Not a static object: freed with the main bar, never after the socket layer at exit.
+TPeerNetwork* g_network = nullptr;
 
 const char* const kPeerPort = "8096";
 
@@ -240,18 +241,29 @@ void TPeerNetwork::Overflow(TBufferedSocketBase* socket)
 
 // --- the session ---------------------------------------------------------------------
 
-TPeerNetwork* PeerNetwork() { return g_network.get(); }
+TPeerNetwork* PeerNetwork() { return g_network; }
 
 void StartPeerNetwork()
 {
     // TODO: PluginServer started first (the local plug-in server)
-    g_network = std::make_unique<TPeerNetwork>();
+    StopPeerNetwork();
+    g_network = new TPeerNetwork();
+    // The server and the clients are the main bar's: they go with it however it goes.
+    if (Form1)
+        QObject::connect(Form1, &QObject::destroyed, [network = g_network] {
+            if (g_network == network)
+                StopPeerNetwork();
+        });
     if (!g_network->StartPipeServer(kPeerPort))
         MessageDlg("\rAnother program is using port 8096. Your buddies cannot reach you until you sign on again.",
                    mtWarning, mbOK, 0);
 }
 
-void StopPeerNetwork() { g_network.reset(); }
+void StopPeerNetwork()
+{
+    delete g_network;
+    g_network = nullptr;
+}
 
 TPeerConnection* AsPeerConnection(TBuddySocket* socket) { return dynamic_cast<TPeerConnection*>(socket); }
 
