@@ -161,6 +161,11 @@ TEST(BuddyPeer, AwayIsToldToABuddyThatConnectsLater)
     EXPECT_EQ(alice.readLine(), "\xFC");
     EXPECT_EQ(alice.readLine(), Frame("away", "bob", "", "gone fishing"));
     EXPECT_TRUE(bob.seesOnline("alice", true));
+
+    // Accepted, alice's connection speaks for her: her note reaches bob's Nivlet store.
+    alice.line(Frame("note", "alice", "http://example.org", "see you"));
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return bob.process->command("peerhooks") == "ok SaveNivlet|alice|http://example.org|see you"; }, 10000));
 }
 
 TEST(BuddyPeer, ABlockedBuddyIsRefusedAndStaysOffline)
