@@ -6,6 +6,7 @@
 #include "platform/win/namedmutex.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 
 namespace {
 
@@ -34,6 +35,7 @@ TQORApplication::TQORApplication()
     m_timerPool = std::make_unique<TQORTimerPool>(50);
     m_timerPool->Loaded();
     SetLogFile("");
+    SetScreenCursor(crQORHand, QCursor(Qt::PointingHandCursor));
 }
 
 TQORApplication::~TQORApplication()

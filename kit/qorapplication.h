@@ -2,6 +2,7 @@
 
 #include "kit/qorprocs.h"
 #include "kit/qortimerpool.h"
+#include "platform/ui/graphics.h"
 #include "platform/win/messages.h"
 
 #include <functional>
@@ -11,6 +12,9 @@
 #include <vector>
 
 class TNamedMutex;
+
+// The kit's hand cursor, added to the screen's cursors when the application object is made.
+inline constexpr TCursor crQORHand = -255;
 
 // The one application object every kit component can reach: the shared timer
 // pool, the previous-instance flag, the application window's message hooks and

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
+
 // Stands where the subclassed window procedure stood: an event filter on the
 // owner form that turns the window system's events into the owner's messages.
 class TQORWndProcComponent::EventHook final : public QObject {
@@ -40,14 +42,27 @@ private:
     TQORWndProcComponent* m_component;
 };
 
+namespace {
+
+// Every window-procedure component alive, in the order they were made (main thread).
+std::vector<TQORWndProcComponent*>& liveComponents()
+{
+    static std::vector<TQORWndProcComponent*> components;
+    return components;
+}
+
+}  // namespace
+
 TQORWndProcComponent::TQORWndProcComponent(TForm* owner) : m_owner(owner)
 {
+    liveComponents().push_back(this);
     if (owner)
         m_ownerGone = QObject::connect(owner, &QObject::destroyed, [this] { OwnerGone(); });
 }
 
 TQORWndProcComponent::~TQORWndProcComponent()
 {
+    std::erase(liveComponents(), this);
     MarkDestroying();
     QObject::disconnect(m_ownerGone);
     RestoreWndProc();
@@ -137,4 +152,26 @@ void TQORWndProcComponent::WndProc(TMessage& message)
     if (message.Msg == WM_DESTROY)
         m_ownerDestroying = true;
     m_passedOn = true;
+}
+
+std::vector<TQORWndProcComponent*> ComponentsOnForm(const TForm* owner)
+{
+    std::vector<TQORWndProcComponent*> found;
+    if (!owner)
+        return found;
+    for (TQORWndProcComponent* component : liveComponents())
+        if (component->OwnerForm() == owner)
+            found.push_back(component);
+    return found;
+}
+
+bool IsOneOfKindOnForm(const QObject* owner, const TKitClassTest& isOfClass, bool allowDataModule)
+{
+    const auto* form = dynamic_cast<const TForm*>(owner);
+    if (!form) {
+        const bool dataModule = owner && !owner->isWidgetType();
+        return !(allowDataModule && dataModule);
+    }
+    const auto onForm = ComponentsOnForm(form);
+    return std::count_if(onForm.begin(), onForm.end(), [&](const TQORWndProcComponent* c) { return isOfClass(c); }) > 1;
 }

@@ -6,8 +6,11 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
+class QObject;
 class TForm;
 
 // The owner-form messages the kit's components act on; the window system's own
@@ -72,3 +75,20 @@ private:
     QMetaObject::Connection m_ownerGone;
     std::unique_ptr<EventHook> m_hook;
 };
+
+// The kit's window-procedure components that a form owns, oldest first.
+std::vector<TQORWndProcComponent*> ComponentsOnForm(const TForm* owner);
+
+// True when a component of a class may not stand on owner as the one of its kind:
+// the owner is no form (nor a data module, a container without a window, where that
+// is allowed), or it already holds more than one component of the class.
+using TKitClassTest = std::function<bool(const TQORWndProcComponent*)>;
+bool IsOneOfKindOnForm(const QObject* owner, const TKitClassTest& isOfClass, bool allowDataModule);
+
+template <class T>
+bool IsOneOfKindOnForm(const QObject* owner, bool allowDataModule)
+{
+    return IsOneOfKindOnForm(
+        owner, [](const TQORWndProcComponent* component) { return dynamic_cast<const T*>(component) != nullptr; },
+        allowDataModule);
+}

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -29,11 +31,15 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     int result = 0;
-    {
+    try {
         TForm10 owner;
         if (std::getenv("KORVO_STARTUP_MARKER"))
             std::fprintf(stderr, "[larkspire] sign-on shown\n");
         result = Application::Run();
+    } catch (const std::exception& error) {
+        // Whatever stops the start ends the program with its reason, never with an abort.
+        Application::MessageBox(std::string("\r") + error.what(), Application::Title(), MB_OK | MB_ICONERROR);
+        result = 1;
     }
     QORFinalize();
     return result;

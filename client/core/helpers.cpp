@@ -3,6 +3,7 @@
 #include "client/core/session.h"
 #include "platform/rtl/directories.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
 #include "platform/win/process.h"
 #include "platform/win/shell.h"
 #include "platform/win/sound.h"
@@ -11,10 +12,19 @@
 #include <QScreen>
 
 #include <array>
+#include <set>
 
 std::string AppPath() { return IncludeTrailingPathDelimiter(GetProgramDir()); }
 
 std::string WindowsDir() { return GetWindowsDir(); }
+
+void ReportWriteFailure(const std::exception& error)
+{
+    // A disk that refuses one write refuses the next as well: one message is enough.
+    static std::set<std::string> reported;
+    if (reported.insert(error.what()).second)
+        MessageDlg(std::string("\r") + error.what(), mtError, mbOK, 0);
+}
 
 void RunProgram(const std::string& commandLine, int showCommand) { WinExec(commandLine, showCommand); }
 

@@ -3,6 +3,7 @@
 #include "platform/win/registry.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 // Small routines most of the client calls: where its files lie, starting
@@ -31,6 +32,10 @@ std::string MakeSafeFileName(const std::string& name);
 
 // The string value, "" when the key or the value is missing (or not text); never creates the key.
 std::string ReadRegString(HKEY root, const std::string& keyPath, const std::string& valueName);
+
+// Tells the user, once for each file, that a settings write failed ("Unable to
+// write to <file>"); the program goes on with what it holds in memory.
+void ReportWriteFailure(const std::exception& error);
 
 // Bits per pixel of the desktop.
 int ScreenColorDepth();

@@ -606,10 +606,17 @@ void TForm1::SignOff()
     if (m_signingOff)
         return;
     m_signingOff = true;
-    if (OnSignOff)
-        OnSignOff();
-    else
+    if (!OnSignOff) {
         Close();
+        return;
+    }
+    try {
+        OnSignOff();
+    } catch (...) {
+        // EXIT must work again after a sign-off that failed.
+        m_signingOff = false;
+        throw;
+    }
 }
 
 void TForm1::CloseForSignOff()

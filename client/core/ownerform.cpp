@@ -51,6 +51,9 @@ void TForm10::QORTrayIcon1Click(TQORTrayIcon* Sender)
 {
     if (Signon())
         Signon()->Activate();
+    else if (!Form1)
+        // The sign-on window was closed with its close box: the icon is the way back to it.
+        ShowSignOn();
     if (Form1) {
         // A bar at or left of its docked place goes out of sight; a tucked one comes back.
         if (Session().dockedLeft >= Form1->Left())

@@ -10,9 +10,13 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "platform/rtl/eventloop.h"
+#include "platform/rtl/inifile.h"
 
 #include <QLineEdit>
 #include <QTimer>
+
+#include <exception>
 
 void ShowSignOn()
 {
@@ -137,14 +141,27 @@ void RunDueRemindersAtSignOn()
 
 void SignOffSession()
 {
-    StopOneSecondTimer();
-    CloseAwayWindowAndTicker();
-    FreeBuddies();
-    WaitForSessionThreads();
-    CloseSessionWindows();
-    SaveSettings();
-    FreeSessionLists();
-    CloseMainBar();
+    // A step that fails (a settings file that cannot be written) must not leave the
+    // session half closed: every step runs, and the first failure is told at the end.
+    std::exception_ptr failure;
+    for (void (*step)() : { StopOneSecondTimer, CloseAwayWindowAndTicker, FreeBuddies, WaitForSessionThreads,
+                            CloseSessionWindows, SaveSettings, FreeSessionLists, CloseMainBar }) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (!failure)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EIniFileException& error) {
+        ReportWriteFailure(error);
+    } catch (const std::exception& error) {
+        Application::HandleException(error);
+    }
 }
 
 void StopOneSecondTimer()

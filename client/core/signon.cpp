@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -174,7 +175,13 @@ void TSignon::SetComboText(const std::string& text) { ComboBox1->setEditText(cod
 
 std::string TSignon::PasswordText() const { return codepage::FromUnicode(Edit1->text()); }
 
-void TSignon::SetPasswordText(const std::string& text) { Edit1->setText(codepage::ToUnicode(text)); }
+void TSignon::SetPasswordText(const std::string& text)
+{
+    // The limit is for typing: a saved password that is longer is shown whole, or it
+    // would sign on as a different one.
+    Edit1->setMaxLength(std::max(kMaxPasswordLength, static_cast<int>(text.size())));
+    Edit1->setText(codepage::ToUnicode(text));
+}
 
 void TSignon::EnablePassword(bool enabled)
 {
@@ -207,7 +214,12 @@ void TSignon::LoadSplashAd()
         value = index.ReadString("splash", "0", "");
         n = 0;
     }
-    ini.WriteInteger("MAIN", "lastSplash", (n + 1) % 256);
+    try {
+        ini.WriteInteger("MAIN", "lastSplash", (n + 1) % 256);
+    } catch (const EIniFileException& error) {
+        // The same picture comes again next time; the window still opens.
+        ReportWriteFailure(error);
+    }
 
     AdSplash->Clear();
     if (!value.empty()) {
@@ -266,6 +278,12 @@ void TSignon::SaveUser(const std::string& user)
 {
     Session().scrambledPassword = SessionPassword(PasswordText());
     SaveUserFiles(user, Session().scrambledPassword, CheckBox1->isChecked());
+    try {
+        RememberLastUser(user);
+    } catch (const EIniFileException& error) {
+        // Only the next start's choice of user is lost; the session opens all the same.
+        ReportWriteFailure(error);
+    }
 }
 
 void TSignon::ComboBox1Change()

@@ -14,18 +14,33 @@ namespace {
 
 constexpr const char* kForbiddenChars = " \\/:*?\"'<>|=";
 
-// A linked folder inside a user's folder belongs elsewhere; emptying it would reach outside.
+// A linked folder belongs elsewhere; listing or emptying it would reach outside.
 bool IsLink(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::is_symlink(FileSystemName(path), error);
 }
 
+// The user's folder as it is on disk: a real folder right inside "my friends".
+bool IsInsideFriends(const std::string& root)
+{
+    const std::string folder = ExcludeTrailingPathDelimiter(root);
+    if (IsLink(folder))
+        return false;
+    std::error_code error;
+    const auto real = std::filesystem::canonical(FileSystemName(folder), error);
+    if (error)
+        return false;
+    const auto friends = std::filesystem::canonical(FileSystemName(FriendsDir()), error);
+    return !error && real.parent_path() == friends;
+}
+
 }  // namespace
 
 std::string FriendsDir() { return WindowsDir() + PathDelim + "my friends"; }
 
-std::string UserRoot(const std::string& user) { return FriendsDir() + PathDelim + user + PathDelim; }
+// "alice" finds the folder "Alice": one account whatever the letter case.
+std::string UserRoot(const std::string& user) { return ResolveFileName(FriendsDir(), user) + PathDelim; }
 
 std::string UserDatFile(const std::string& user) { return UserRoot(user) + "user.dat"; }
 
@@ -37,22 +52,38 @@ bool IsLocalUserFolder(const std::string& name)
 std::vector<std::string> ListLocalUsers()
 {
     std::vector<std::string> users;
-    TSearchRec rec;
-    if (FindFirst(FriendsDir() + PathDelim + "*", faDirectory, rec) == 0) {
-        do {
-            if ((rec.Attr & faDirectory) && IsLocalUserFolder(rec.Name))
-                users.push_back(rec.Name);
-        } while (static_cast<int>(users.size()) < kMaxListedUsers && FindNext(rec) == 0);
-        FindClose(rec);
+    for (const TSearchRec& entry : ListDirectory(FriendsDir() + PathDelim + "*", faDirectory)) {
+        if ((entry.Attr & faDirectory) && IsLocalUserFolder(entry.Name) &&
+            IsInsideFriends(FriendsDir() + PathDelim + entry.Name))
+            users.push_back(entry.Name);
     }
+    // The folder order of the original file system: by name, whatever the letter case.
+    std::stable_sort(users.begin(), users.end(),
+                     [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    if (users.size() > static_cast<std::size_t>(kMaxListedUsers))
+        users.resize(kMaxListedUsers);
     return users;
 }
 
-bool UserDatExists(const std::string& user) { return IsLocalUserFolder(user) && FileExists(UserDatFile(user)); }
+bool UserFolderLeadsOutside(const std::string& user)
+{
+    const std::string root = UserRoot(user);
+    return IsLocalUserFolder(user) && DirectoryExists(ExcludeTrailingPathDelimiter(root)) && !IsInsideFriends(root);
+}
+
+bool UserDatExists(const std::string& user)
+{
+    return IsLocalUserFolder(user) && !UserFolderLeadsOutside(user) && FileExists(UserDatFile(user));
+}
 
 std::string BadUserIdMessage()
 {
     return "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.";
+}
+
+std::string OutsideFolderMessage(const std::string& userId)
+{
+    return "\rThe folder of the user " + userId + " is not inside \"my friends\". Please choose another name.";
 }
 
 std::string CheckUserId(const std::string& userId)
@@ -65,13 +96,15 @@ std::string CheckUserId(const std::string& userId)
     // (".."); "messages" is never listed either. Control bytes would break the INI line.
     if (badChar || !IsLocalUserFolder(userId))
         return BadUserIdMessage();
+    if (UserFolderLeadsOutside(userId))
+        return OutsideFolderMessage(userId);
     return {};
 }
 
 StoredPassword ReadStoredPassword(const std::string& user)
 {
     StoredPassword stored;
-    if (!IsLocalUserFolder(user))
+    if (!IsLocalUserFolder(user) || UserFolderLeadsOutside(user))
         return stored;
     TIniFile ini(UserDatFile(user));
     stored.scrambled = ini.ReadString("user", "password", "");
@@ -103,7 +136,7 @@ std::string SessionPassword(const std::string& typed)
 
 void SaveUserFiles(const std::string& user, const std::string& scrambledPassword, bool savePassword)
 {
-    if (!IsLocalUserFolder(user))
+    if (!IsLocalUserFolder(user) || UserFolderLeadsOutside(user))
         return;
     const std::string root = UserRoot(user);
     CreateDir(FriendsDir());
@@ -114,8 +147,9 @@ void SaveUserFiles(const std::string& user, const std::string& scrambledPassword
     TIniFile dat(UserDatFile(user));
     dat.WriteString("user", "password", scrambledPassword);
     dat.WriteBool("user", "Save", savePassword);
-    TIniFile("larkspire.ini").WriteString("MAIN", "userLoginName", user);
 }
+
+void RememberLastUser(const std::string& user) { TIniFile("larkspire.ini").WriteString("MAIN", "userLoginName", user); }
 
 void DeleteFolderTree(const std::string& path)
 {
@@ -131,9 +165,10 @@ void DeleteFolderTree(const std::string& path)
 
 void DeleteUser(const std::string& user)
 {
-    if (!IsLocalUserFolder(user))
-        return;
     const std::string root = UserRoot(user);
+    // A delete never leaves "my friends".
+    if (!IsLocalUserFolder(user) || !IsInsideFriends(root))
+        return;
     DeleteFolderTree(root);
     for (const char* sub : { "messages", "tasks", "mail/deleted", "mail/sent", "mail/old", "mail/new", "mail/outbox",
                              "mail" })

@@ -72,3 +72,12 @@ TEST(QorApplication, KitInitialisationIsCounted)
     QORFinalize();
     EXPECT_EQ(QORApplication(), nullptr);
 }
+
+TEST(QorApplication, TheKitsHandCursorIsOnTheScreenAsMinus255)
+{
+    ScratchDirs dirs;
+    QORInitialize();
+    EXPECT_EQ(ToQCursor(crQORHand).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(crQORHand, -255);
+    QORFinalize();
+}

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,12 @@ protected:
             return;
         TQORWndProcComponent::WndProc(message);
     }
+};
+
+// A second kind, so the count keeps the classes apart.
+class Quiet final : public TQORWndProcComponent {
+public:
+    using TQORWndProcComponent::TQORWndProcComponent;
 };
 
 void PressCloseBox(TForm& form)
@@ -170,4 +177,25 @@ TEST(WndProcComponent, MainHookIsChosenOnlyWhileLoading)
     watcher.Loaded();
     watcher.SetMainHook(true);
     EXPECT_FALSE(watcher.MainHook());
+}
+
+TEST(QorWndProc, OneOfAKindOnAFormIsAcceptedASecondIsNot)
+{
+    TForm form("Form1");
+    CloseKeeper first(&form);
+    Quiet other(&form);
+    EXPECT_FALSE(IsOneOfKindOnForm<CloseKeeper>(&form, false));
+    CloseKeeper second(&form);
+    EXPECT_TRUE(IsOneOfKindOnForm<CloseKeeper>(&form, false));
+    EXPECT_FALSE(IsOneOfKindOnForm<Quiet>(&form, false));
+}
+
+TEST(QorWndProc, AnOwnerThatIsNoFormIsRefusedUnlessADataModuleIsAllowed)
+{
+    QObject dataModule;
+    QWidget panel;
+    EXPECT_TRUE(IsOneOfKindOnForm<CloseKeeper>(&dataModule, false));
+    EXPECT_FALSE(IsOneOfKindOnForm<CloseKeeper>(&dataModule, true));
+    EXPECT_TRUE(IsOneOfKindOnForm<CloseKeeper>(&panel, true));
+    EXPECT_TRUE(IsOneOfKindOnForm<CloseKeeper>(nullptr, true));
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -169,6 +170,14 @@ QFont ToQFont(const TFontSpec& font)
     result.setUnderline((font.Style & fsUnderline) != 0);
     result.setStrikeOut((font.Style & fsStrikeOut) != 0);
     result.setStyleHint(QFont::SansSerif, QFont::PreferDefault);
+    const std::string name = lower(font.Name);
+    if (name == "terminal" || name == "fixedsys") {
+        // The raster fonts step a whole number of pixels a character; a scalable face at
+        // the same size steps fractions, which drifts into uneven gaps ("PORT AL") and
+        // wider captions than their buttons. Hold each step to the whole pixel below it.
+        const qreal advance = QFontMetricsF(result).horizontalAdvance(QLatin1Char('M'));
+        result.setLetterSpacing(QFont::AbsoluteSpacing, std::floor(advance) - advance);
+    }
     return result;
 }
 
@@ -204,8 +213,22 @@ void FillBands(QPainter& painter, const QRect& rect, TColor from, TColor to, int
     }
 }
 
+namespace {
+
+std::map<TCursor, QCursor>& screenCursors()
+{
+    static std::map<TCursor, QCursor> cursors;
+    return cursors;
+}
+
+}  // namespace
+
+void SetScreenCursor(TCursor cursor, const QCursor& shape) { screenCursors()[cursor] = shape; }
+
 QCursor ToQCursor(TCursor cursor)
 {
+    if (const auto added = screenCursors().find(cursor); added != screenCursors().end())
+        return added->second;
     switch (cursor) {
     case crNone: return QCursor(Qt::BlankCursor);
     case crCross: return QCursor(Qt::CrossCursor);

@@ -146,4 +146,7 @@ inline constexpr TCursor crHelp = -20;
 inline constexpr TCursor crHandPoint = -21;
 inline constexpr TCursor crSizeAll = -22;
 
+// A number's own cursor shape (a program's cursor added to the screen's list);
+// it comes before the stock shape of that number.
+void SetScreenCursor(TCursor cursor, const QCursor& shape);
 QCursor ToQCursor(TCursor cursor);

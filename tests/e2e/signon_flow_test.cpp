@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 namespace {
 
 struct SignonFlow : ::testing::Test {
@@ -20,6 +23,12 @@ struct SignonFlow : ::testing::Test {
     {
         larkspire = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock");
         ASSERT_TRUE(larkspire->waitForSignOn());
+    }
+    // The window is there and visible ("find" answers its name, 1 and its place).
+    bool shown(const std::string& window)
+    {
+        const std::string reply = larkspire->command("find\t" + window);
+        return reply.rfind("ok ", 0) == 0 && reply.find("\t1\t") != std::string::npos;
     }
 };
 
@@ -54,6 +63,40 @@ TEST_F(SignonFlow, CloseBoxWithoutATrayEndsTheProgram)
 {
     start();
     EXPECT_EQ(larkspire->command("close\tSign On"), "ok");
+    ASSERT_TRUE(larkspire->waitForEnd());
+    EXPECT_EQ(larkspire->exitCode(), 0);
+}
+
+TEST_F(SignonFlow, UnwritableLarkspireIniAtStartSaysSoAndGoesOn)
+{
+    std::filesystem::create_directories(dirs.windowsDir() + "/larkspire.ini");
+    start();
+    EXPECT_TRUE(larkspire->running());
+    EXPECT_NE(larkspire->command("boxes").find("Unable to write to"), std::string::npos);
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton2"), "ok");
+    ASSERT_TRUE(larkspire->waitForEnd());
+    EXPECT_EQ(larkspire->exitCode(), 0);
+}
+
+TEST_F(SignonFlow, UnwritableChannelsIniStillSignsOffAndExitEnds)
+{
+    dirs.write("windows/my friends/alice/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
+    dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=alice\r\n");
+    std::filesystem::create_directories(dirs.appDir() + "/Channels.ini");
+    start();
+    EXPECT_EQ(larkspire->command("set\tSign On\tEdit1\tpw"), "ok");
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return shown("Form1"); }, 10000));
+
+    EXPECT_EQ(larkspire->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return shown("Sign On"); }, 10000));
+    EXPECT_FALSE(shown("Form1"));
+    const std::string boxes = larkspire->command("boxes");
+    const auto first = boxes.find("Channels.ini");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(boxes.find("Channels.ini", first + 1), std::string::npos);
+
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton2"), "ok");
     ASSERT_TRUE(larkspire->waitForEnd());
     EXPECT_EQ(larkspire->exitCode(), 0);
 }

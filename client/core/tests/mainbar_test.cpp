@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -353,6 +354,10 @@ TEST_F(MainBar, RendersWithAFewBuddies)
     AddBuddy(*bar, "dave", false, false, true);
     Dock();
     ShowBar();
+    Application::ProcessMessages();
+    QDir().mkpath(QString(KORVO_BUILD_DIR) + "/screenshots");
+    // The channel panel's state, where the first command reads BUDDIES.
+    EXPECT_TRUE(bar->Snapshot().save(QString(KORVO_BUILD_DIR) + "/screenshots/mainbar_channels.png"));
     bar->ActiveButton1MouseDown();
     bar->RefreshBuddyList();
     Application::ProcessMessages();
@@ -366,8 +371,21 @@ TEST_F(MainBar, RendersWithAFewBuddies)
             if ((shot.pixel(origin.x() + x, origin.y() + y) & 0xFFFFFF) == 0x00FF00)
                 ++lime;
     EXPECT_GT(lime, 10);
-    QDir().mkpath(QString(KORVO_BUILD_DIR) + "/screenshots");
     EXPECT_TRUE(shot.save(QString(KORVO_BUILD_DIR) + "/screenshots/mainbar.png"));
+}
+
+TEST_F(MainBar, CommandCaptionsFitTheirButtonsWithEvenSteps)
+{
+    for (TSpeedButton* button : bar->Panel3->findChildren<TSpeedButton*>()) {
+        const QFontMetrics metrics(ToQFont(button->Font()));
+        const QString caption = button->text().trimmed();
+        // The caption starts 2 pixels in; nothing of it may be cut at the right edge.
+        EXPECT_LE(2 + metrics.horizontalAdvance(caption), button->width()) << caption.toStdString();
+        // Every character steps the same whole pixels, as the raster font does: no "PORT AL".
+        EXPECT_EQ(metrics.horizontalAdvance(caption), caption.size() * metrics.horizontalAdvance(QLatin1Char('M')))
+            << caption.toStdString();
+    }
+    EXPECT_EQ(bar->ActiveButton1->text().trimmed().toStdString(), "\u2219BUDDIES");
 }
 
 TEST_F(MainBar, HoveringAnAwayBuddyShowsItsMessageBesideTheBar)

@@ -5,10 +5,12 @@
 #include "client/core/sessionchain.h"
 #include "client/core/signon.h"
 #include "platform/testing/scratch.h"
+#include "platform/ui/dialogs.h"
 #include "platform/win/sound.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,4 +90,21 @@ TEST_F(MainBarSession, ClosingTheBarGoesBackToSignOnWithItsSound)
     sound::SetObserver(nullptr);
     EXPECT_NE(Signon(), nullptr);
     EXPECT_EQ(sounds, (std::vector<std::string> { "alert3.wav" }));
+}
+
+TEST_F(MainBarSession, UnwritableChannelsIniStillSignsOffWholeAndSaysSoOnce)
+{
+    std::filesystem::create_directories(dirs.appDir() + "/Channels.ini");
+    dialogs::ClearHistory();
+    for (int round = 0; round < 2; ++round) {
+        OpenSession();
+        ASSERT_NE(Form1, nullptr);
+        Form1->SpeedButton2->click();
+        ASSERT_TRUE(Application::ProcessMessagesUntil([] { return Form1 == nullptr; }, 2000));
+        EXPECT_EQ(Form13, nullptr);
+        ASSERT_NE(Signon(), nullptr);
+        Signon()->Free();
+    }
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text, "\rUnable to write to " + dirs.appDir() + "/Channels.ini");
 }

@@ -39,6 +39,20 @@ TEST(OwnerForm, TrayClickBringsTheSignOnWindowBack)
     Signon()->Free();
 }
 
+TEST(OwnerForm, TrayClickAfterTheSignOnWindowWasClosedOpensItAgain)
+{
+    ScratchDirs dirs;
+    TForm10 owner;
+    ASSERT_NE(Signon(), nullptr);
+    // What the close box does where a tray shows: the window frees itself, the program runs on.
+    Signon()->Free();
+    ASSERT_EQ(Signon(), nullptr);
+    ASSERT_TRUE(trayicon::SimulateMouse(owner.QORTrayIcon1->NotifyWindow(), 0, WM_LBUTTONUP));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return Signon() && Signon()->Visible(); }, 5000));
+    EXPECT_EQ(Signon()->Caption(), "Sign On");
+    Signon()->Free();
+}
+
 TEST(OwnerForm, ShowSignOnKeepsOneWindow)
 {
     ScratchDirs dirs;

@@ -1,8 +1,9 @@
 #include "client/core/signon.h"
-#include "client/core/sessionchain.h"
 
+#include "client/core/mainbar.h"
 #include "client/core/scrambler.h"
 #include "client/core/session.h"
+#include "client/core/sessionchain.h"
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -346,4 +348,94 @@ TEST_F(SignonFixture, ScreenshotOfTheSignOnWindow)
     const QString file = QString(KORVO_BUILD_DIR) + "/screenshots/signon.png";
     EXPECT_TRUE(s.grab().save(file));
     EXPECT_EQ(s.ComboBox1->currentText(), "alice");
+}
+
+TEST_F(SignonFixture, UnwritableLarkspireIniStillOpensTheWindowAndSaysSoOnce)
+{
+    std::filesystem::create_directories(dirs.windowsDir() + "/larkspire.ini");
+    TSignon& s = open();
+    EXPECT_TRUE(s.Visible());
+    EXPECT_FALSE(s.AdSplash->Empty());
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts()[0], "\rUnable to write to " + dirs.windowsDir() + "/larkspire.ini");
+    // The next picture (a right click) fails the same write: no second message.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(s.AdSplash, &press);
+    EXPECT_EQ(boxTexts().size(), 1u);
+}
+
+TEST_F(SignonFixture, UnwritableLarkspireIniStillSignsOn)
+{
+    std::filesystem::create_directories(dirs.windowsDir() + "/larkspire.ini");
+    user("alice", "pw", false);
+    TSignon& s = open();
+    choose(s, "alice");
+    s.Edit1->setText("pw");
+    s.SpeedButton1->click();
+    EXPECT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(Session().userId, "alice");
+    EXPECT_NE(Form1, nullptr);
+    EXPECT_TRUE(Application::ProcessMessagesUntil([] { return Signon() == nullptr; }, 5000));
+    if (Form1)
+        Form1->Free();
+}
+
+TEST_F(SignonFixture, SavedPasswordLongerThanTheFieldIsShownWhole)
+{
+    const std::string password = "abcdefghijklmnopqrstuvwxyz";
+    user("alice", password, true);
+    dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=alice\r\n");
+    TSignon& s = open();
+    EXPECT_EQ(codepage::FromUnicode(s.Edit1->text()), password);
+    s.SpeedButton1->click();
+    EXPECT_EQ(Session().scrambledPassword, ScrambleText(password));
+    EXPECT_EQ(dirs.read("windows/my friends/alice/user.dat"),
+              "[user]\r\npassword=" + ScrambleText(password) + "\r\nSave=1\r\n");
+    if (Form1)
+        Form1->Free();
+}
+
+TEST_F(SignonFixture, TypingStaysWithinTheFieldsLimit)
+{
+    user("alice", "pw", false);
+    dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=alice\r\n");
+    TSignon& s = open();
+    s.Edit1->setFocus();
+    for (int i = 0; i < 20; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+        QCoreApplication::sendEvent(s.Edit1, &press);
+    }
+    EXPECT_EQ(s.Edit1->text(), QString(15, 'a'));
+}
+
+TEST_F(SignonFixture, AUserTypedInAnotherLetterCaseIsTheSameAccount)
+{
+    user("Alice", "pw", false);
+    TSignon& s = open();
+    s.ComboBox1->setEditText("alice");
+    s.Edit1->setText("pw");
+    s.SpeedButton1->click();
+    // No "already registered?" question: the folder "Alice" is this account.
+    EXPECT_TRUE(boxTexts().empty());
+    EXPECT_FALSE(dirs.exists("windows/my friends/alice"));
+    EXPECT_TRUE(dirs.exists("windows/my friends/Alice/tasks"));
+    if (Form1)
+        Form1->Free();
+}
+
+TEST_F(SignonFixture, AUserFolderLinkedOutsideIsNotOfferedNorSignedOnTo)
+{
+    dirs.write("outside/user.dat", "[user]\r\npassword=1-\r\nSave=1\r\n");
+    std::filesystem::create_directories(dirs.windowsDir() + "/my friends");
+    std::filesystem::create_symlink(dirs.root() + "/outside", dirs.windowsDir() + "/my friends/mallory");
+    TSignon& s = open();
+    EXPECT_EQ(s.ComboBox1->count(), 1);
+    s.ComboBox1->setEditText("mallory");
+    s.Edit1->setText("pw");
+    dialogs::QueueAnswer(IDYES);
+    s.SpeedButton1->click();
+    ASSERT_EQ(boxTexts().size(), 2u);
+    EXPECT_EQ(boxTexts()[1], "\rThe folder of the user mallory is not inside \"my friends\". Please choose another name.");
+    EXPECT_EQ(dirs.read("outside/user.dat"), "[user]\r\npassword=1-\r\nSave=1\r\n");
+    EXPECT_NE(Signon(), nullptr);
 }

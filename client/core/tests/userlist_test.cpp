@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -19,17 +20,61 @@ struct UserFixture : ::testing::Test {
 
 TEST_F(UserFixture, AtMostTenUsersAreListed)
 {
-    std::set<std::string> made;
-    for (int i = 0; i < 12; ++i) {
-        const std::string name = "user" + std::to_string(100 + i);
-        folder(name);
-        made.insert(name);
-    }
+    for (int i = 11; i >= 0; --i)
+        folder("user" + std::to_string(100 + i));
     const auto users = ListLocalUsers();
     ASSERT_EQ(users.size(), 10u);
-    for (const auto& user : users)
-        EXPECT_TRUE(made.count(user)) << user;
-    EXPECT_EQ(std::set<std::string>(users.begin(), users.end()).size(), 10u);
+    EXPECT_EQ(users.front(), "user100");
+    EXPECT_EQ(users.back(), "user109");
+}
+
+TEST_F(UserFixture, UsersAreListedByNameWhateverTheLetterCase)
+{
+    folder("bob");
+    folder("Alice");
+    folder("carl");
+    folder("Dora");
+    EXPECT_EQ(ListLocalUsers(), (std::vector<std::string> { "Alice", "bob", "carl", "Dora" }));
+}
+
+TEST_F(UserFixture, AUserFolderIsFoundWhateverTheLetterCase)
+{
+    SaveUserFiles("Alice", SessionPassword("pw"), true);
+    SaveUserFiles("alice", SessionPassword("other"), false);
+    // One account, kept under the spelling typed first.
+    EXPECT_EQ(ListLocalUsers(), (std::vector<std::string> { "Alice" }));
+    EXPECT_FALSE(dirs.exists("windows/my friends/alice"));
+    EXPECT_EQ(ReadStoredPassword("ALICE").scrambled, ScrambleText("other"));
+    EXPECT_TRUE(UserDatExists("aLiCe"));
+    DeleteUser("alice");
+    EXPECT_FALSE(dirs.exists("windows/my friends/Alice"));
+}
+
+TEST_F(UserFixture, AFolderLinkedToOutsideIsNoUser)
+{
+    dirs.write("outside/user.dat", "[user]\r\npassword=1-\r\nSave=1\r\n");
+    folder("alice");
+    std::filesystem::create_symlink(dirs.root() + "/outside", dirs.windowsDir() + "/my friends/mallory");
+    EXPECT_EQ(ListLocalUsers(), (std::vector<std::string> { "alice" }));
+    EXPECT_TRUE(UserFolderLeadsOutside("mallory"));
+    EXPECT_FALSE(UserDatExists("mallory"));
+    EXPECT_EQ(ReadStoredPassword("mallory").scrambled, "");
+    EXPECT_EQ(CheckUserId("mallory"), OutsideFolderMessage("mallory"));
+
+    SaveUserFiles("mallory", SessionPassword("pw"), true);
+    EXPECT_EQ(dirs.read("outside/user.dat"), "[user]\r\npassword=1-\r\nSave=1\r\n");
+    EXPECT_FALSE(dirs.exists("outside/messages"));
+}
+
+TEST_F(UserFixture, DeletingALinkedUserLeavesWhatItLeadsTo)
+{
+    dirs.write("outside/user.dat", "[user]\r\n");
+    dirs.write("outside/mail/new/m.txt", "x");
+    folder("alice");
+    std::filesystem::create_symlink(dirs.root() + "/outside", dirs.windowsDir() + "/my friends/mallory");
+    DeleteUser("mallory");
+    EXPECT_EQ(dirs.read("outside/user.dat"), "[user]\r\n");
+    EXPECT_TRUE(dirs.exists("outside/mail/new/m.txt"));
 }
 
 TEST_F(UserFixture, DottedAndMessagesFoldersAreNeverUsers)
@@ -64,6 +109,7 @@ TEST_F(UserFixture, SignOnWritesUserDatAndLastUser)
     const std::string scrambled = SessionPassword("  Secret ");
     EXPECT_EQ(scrambled, ScrambleText("secret"));
     SaveUserFiles("alice", scrambled, false);
+    RememberLastUser("alice");
     EXPECT_EQ(dirs.read("windows/my friends/alice/user.dat"),
               "[user]\r\npassword=" + ScrambleText("secret") + "\r\nSave=0\r\n");
     EXPECT_EQ(dirs.read("windows/larkspire.ini"), "[MAIN]\r\nuserLoginName=alice\r\n");
