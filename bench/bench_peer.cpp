@@ -2,8 +2,8 @@
 // 1. Frames per second through its dispatcher from a sender in this process (mostly
 //    "ping", one in ten "away"/"notaway"), ended by an "inf" whose one-byte answer
 //    marks the last frame dispatched; the same frames through a socat loopback echo.
-// 2. Sign-on to 256 buddies online, each at its own 127.x address answered here,
-//    beside a plain connect-and-handshake loop to the same listeners.
+// 2. Sign-on to 256 buddies online (their contact files say so), each at its own
+//    127.x address answered here, beside a plain connect-and-handshake loop to the same listeners.
 // Addresses come from 127.251-254.x.y, a range the tests' blocks never use.
 
 #include <QCoreApplication>
@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
+#include <set>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
@@ -146,6 +147,11 @@ public:
     {
         Write(m_root + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n" + extra);
     }
+    bool Reads(const std::string& buddy, const std::string& text) const
+    {
+        QFile file(QString::fromStdString(m_root + buddy + ".cnt"));
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(QByteArray::fromStdString(text));
+    }
     bool WaitForSignOnWindow()
     {
         QByteArray errors;
@@ -192,12 +198,10 @@ private:
     QLocalSocket m_socket;
 };
 
-// Buddies' hosts: a listener per address; each "inf" is answered 0xFC and, for a
-// larkspire calling, followed by an "inf" of our own whose answer shows it took the first.
+// Buddies' hosts: a listener per address; each "inf" is answered 0xFC.
 class BuddyHosts {
 public:
-    explicit BuddyHosts(bool askBack)
-        : m_askBack(askBack)
+    BuddyHosts()
     {
         for (int i = 0; i < kBuddies; ++i) {
             const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -210,7 +214,7 @@ public:
                 continue;
             }
             ::fcntl(fd, F_SETFL, O_NONBLOCK);
-            m_listeners[fd] = i;
+            m_listeners.insert(fd);
         }
         m_thread = std::thread([this] { Serve(); });
     }
@@ -218,17 +222,14 @@ public:
     {
         m_stop = true;
         m_thread.join();
-        for (auto& [fd, i] : m_listeners)
+        for (const int fd : m_listeners)
             ::close(fd);
         for (auto& [fd, c] : m_connections)
             ::close(fd);
     }
-    int Confirmed() const { return m_confirmed; }
-    void AskBack(bool on) { m_askBack = on; }
 
 private:
     struct Connection {
-        int buddy { -1 };
         std::string input;
     };
 
@@ -236,7 +237,7 @@ private:
     {
         while (!m_stop) {
             std::vector<pollfd> fds;
-            for (auto& [fd, i] : m_listeners)
+            for (const int fd : m_listeners)
                 fds.push_back({ fd, POLLIN, 0 });
             for (auto& [fd, c] : m_connections)
                 fds.push_back({ fd, POLLIN, 0 });
@@ -245,10 +246,10 @@ private:
             for (const pollfd& p : fds) {
                 if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
                     continue;
-                if (const auto l = m_listeners.find(p.fd); l != m_listeners.end()) {
+                if (m_listeners.count(p.fd) != 0) {
                     const int fd = ::accept(p.fd, nullptr, nullptr);
                     if (fd >= 0)
-                        m_connections[fd].buddy = l->second;
+                        m_connections[fd] = Connection();
                     continue;
                 }
                 Read(p.fd);
@@ -270,21 +271,13 @@ private:
         for (auto end = c.input.find("\r\n"); end != std::string::npos; end = c.input.find("\r\n")) {
             const std::string line = c.input.substr(0, end);
             c.input.erase(0, end + 2);
-            if (line.rfind("\xFB" "inf,", 0) == 0) {
-                std::string answer = "\xFC\r\n";
-                if (m_askBack)
-                    answer += Frame("inf", BuddyName(c.buddy), "", "carol");
-                SendAll(fd, answer);
-            } else if (line == "\xFC") {
-                ++m_confirmed;
-            }
+            if (line.rfind("\xFB" "inf,", 0) == 0)
+                SendAll(fd, "\xFC\r\n");
         }
     }
 
-    std::atomic<bool> m_askBack;
     std::atomic<bool> m_stop { false };
-    std::atomic<int> m_confirmed { 0 };
-    std::map<int, int> m_listeners;
+    std::set<int> m_listeners;
     std::map<int, Connection> m_connections;
     std::thread m_thread;
 };
@@ -365,7 +358,7 @@ double EchoRate(const std::string& frames)
 }
 
 // Sign-on to every buddy online; -1 when not all came.
-double BuddiesOnlineMs(BuddyHosts& hosts)
+double BuddiesOnlineMs()
 {
     QTemporaryDir dir(ScratchTemplate());
     Larkspire carol(dir, "carol");
@@ -376,9 +369,14 @@ double BuddiesOnlineMs(BuddyHosts& hosts)
     carol.TypePassword();
     const auto start = Clock::now();
     carol.ClickSignOn();
-    while (hosts.Confirmed() < kBuddies && MsSince(start) < 60000)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    return hosts.Confirmed() >= kBuddies ? MsSince(start) : -1;
+    // A buddy is online once its contact file says so; the last file checked first, then each.
+    for (int i = kBuddies - 1; i >= 0 && MsSince(start) < 60000;) {
+        if (carol.Reads(BuddyName(i), "online=1"))
+            --i;
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return carol.Reads(BuddyName(0), "online=1") && MsSince(start) < 60000 ? MsSince(start) : -1;
 }
 
 // A plain loop: connect to each listener, "inf", wait for the answer.
@@ -410,9 +408,8 @@ int main(int argc, char** argv)
                 echo > 0 ? dispatcher / echo : 0.0);
     std::fflush(stdout);
 
-    BuddyHosts hosts(true);
-    const double online = BuddiesOnlineMs(hosts);
-    hosts.AskBack(false);
+    BuddyHosts hosts;
+    const double online = BuddiesOnlineMs();
     const double plain = PlainHandshakesMs();
     std::printf("256 buddies online: %.0f ms (plain: %.0f ms)\n", online, plain);
     return dispatcher > 0 && echo > 0 && online > 0 && plain > 0 ? 0 : 1;

@@ -1,6 +1,8 @@
 #include "client/core/connectionmonitor.h"
 
+#include "client/core/helpers.h"
 #include "client/core/session.h"
+#include "client/core/settings.h"
 #include "platform/rtl/inifile.h"
 #include "platform/win/winsock.h"
 
@@ -25,6 +27,11 @@ bool CheckConnection()
         return false;
     }
     session.online = true;
-    TIniFile("larkspire.ini").WriteString("MAIN", "localAddress", session.localAddress);
+    try {
+        TIniFile(kLarkspireIni).WriteString("MAIN", "localAddress", session.localAddress);
+    } catch (const EIniFileException& error) {
+        // Online all the same; the user hears of the file once.
+        ReportWriteFailure(error);
+    }
     return true;
 }

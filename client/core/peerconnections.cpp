@@ -143,6 +143,7 @@ void TPeerNetwork::ForgetDeadConnections()
 void TPeerNetwork::Connect(Tbuddy& buddy)
 {
     const std::string name = buddy.Name;
+    ForgetDeadConnections();
     try {
         auto& client = m_clients[LowerCase(name)];
         if (!client) {
