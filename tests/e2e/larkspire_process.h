@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/testing/loopback.h"
 #include "platform/win/messages.h"
 
 #include <QByteArray>
@@ -15,7 +16,8 @@
 // Windows directory given and an automation socket of its own.
 class LarkspireProcess {
 public:
-    // With localAddress the program is a simulated host at that loopback address.
+    // The program is a simulated host at localAddress, or else at an address of its own
+    // in the test's block, so its listening port never meets another test's.
     LarkspireProcess(const std::string& windowsDir, const std::string& appDir, const std::string& socketPath,
                      const std::string& localAddress = "")
         : m_socketPath(QString::fromStdString(socketPath))
@@ -27,8 +29,9 @@ public:
         env.insert("KORVO_AUTOMATION", m_socketPath);
         env.insert("KORVO_STARTUP_MARKER", "1");
         env.insert("KORVO_NO_BROWSER", "1");
-        if (!localAddress.empty())
-            env.insert("KORVO_LOCAL_ADDRESS", QString::fromStdString(localAddress));
+        static int started = 0;
+        const std::string address = localAddress.empty() ? LoopbackHost(200 + started++ % 50) : localAddress;
+        env.insert("KORVO_LOCAL_ADDRESS", QString::fromStdString(address));
         m_process.setProcessEnvironment(env);
         QObject::connect(&m_process, &QProcess::readyReadStandardError,
                          [this] { m_stderr += m_process.readAllStandardError(); });

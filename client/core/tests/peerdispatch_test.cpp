@@ -1,83 +1,10 @@
 #include "client/core/peerdispatch.h"
 
-#include "client/core/buddyfile.h"
-#include "client/core/chatrouting.h"
-#include "client/core/mainbar.h"
-#include "client/core/peerconnections.h"
-#include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
-#include "client/core/peerlists.h"
-#include "client/core/peersend.h"
-#include "client/core/session.h"
-#include "platform/testing/loopback.h"
-#include "platform/testing/scratch.h"
-#include "platform/ui/dialogs.h"
-#include "scriptedpeer.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
+#include "peersessiontest.h"
 
 namespace {
 
-constexpr std::uint16_t kPeerPort = 8096;
-
-std::string Frame(const std::string& f1, const std::string& f2, const std::string& f3 = "", const std::string& f4 = "")
-{
-    return BuildPeerFrame(f1, f2, f3, f4);
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// alice signed on at LoopbackHost(1), listening on 8096; her buddies bob and carol
-// call from hosts 2 and 3, strangers from 4 and up.
-class PeerDispatch : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        setenv("KORVO_LOCAL_ADDRESS", LoopbackHost(1).c_str(), 1);
-        Session() = TSession();
-        Session().userId = "alice";
-        Session().userEmail = "alice@example.org";
-        Session().online = true;
-        dirs.write("windows/my friends/alice/user.dat", "[user]\r\n");
-        dirs.write("windows/my friends/alice/bob.cnt", "[Friend]\r\nUserID=bob\r\n");
-        dirs.write("windows/my friends/alice/carol.cnt", "[Friend]\r\nUserID=carol\r\n");
-        dirs.write("windows/my friends/alice/mallory.cnt", "[Friend]\r\nUserID=mallory\r\nBLOCK=1\r\n");
-        dialogs::ClearHistory();
-        peerhooks::ClearCalls();
-        bar = std::make_unique<TForm1>();
-        LoadBuddyFiles(true);
-        StartPeerNetwork();
-        ASSERT_TRUE(PeerNetwork()->Listening());
-    }
-    void TearDown() override
-    {
-        StopPeerNetwork();
-        PeerLists().Clear();
-        peerhooks::Hooks() = {};
-        bar.reset();
-        unsetenv("KORVO_LOCAL_ADDRESS");
-    }
-
-    ScriptedPeer Call(int host) { return ScriptedPeer::Connect(LoopbackHost(host), LoopbackHost(1), kPeerPort); }
-    // A buddy calling in and accepted.
-    ScriptedPeer Online(const std::string& name, int host)
-    {
-        ScriptedPeer peer = Call(host);
-        peer.sendLine(Frame("inf", name, name + "@example.org", "alice"));
-        EXPECT_EQ(peer.readLine(), "\xFC");
-        return peer;
-    }
-    std::string Cnt(const std::string& name) const { return dirs.read("windows/my friends/alice/" + name + ".cnt"); }
-    Tbuddy& Buddy(const std::string& name) const { return *bar->FindBuddy(name); }
-    std::vector<std::string> Calls() const { return { peerhooks::Calls().begin(), peerhooks::Calls().end() }; }
-    bool Settle() { RunLoopFor(150); return true; }
-
-    ScratchDirs dirs;
-    std::unique_ptr<TForm1> bar;
-};
+class PeerDispatch : public PeerSessionTest {};
 
 }  // namespace
 
@@ -250,29 +177,6 @@ TEST_F(PeerDispatch, PlainLinesAndUnknownCommandsAreIgnored)
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(PeerDispatch, ALinePastTheBufferClosesThatConnectionAndTheOthersLive)
-{
-    ScriptedPeer bob = Online("bob", 2);
-    ScriptedPeer carol = Online("carol", 3);
-    bob.send(std::string(5000, 'x'));
-    EXPECT_TRUE(bob.waitClosed());
-    EXPECT_FALSE(Buddy("bob").Online);
-    carol.sendLine(Frame("away", "carol", "", "fine"));
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("carol").Away; }, 5000));
-}
-
-TEST_F(PeerDispatch, AnOlderConnectionClosingLeavesTheBuddyOnline)
-{
-    ScriptedPeer first = Online("bob", 2);
-    ScriptedPeer second = Online("bob", 5);
-    first = ScriptedPeer();
-    Settle();
-    EXPECT_TRUE(Buddy("bob").Online);
-    EXPECT_EQ(Buddy("bob").PeerAddress, LoopbackHost(5));
-    second = ScriptedPeer();
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Buddy("bob").Online; }, 5000));
-}
-
 TEST_F(PeerDispatch, NoteGoesToTheNivletStore)
 {
     ScriptedPeer peer = Online("bob", 2);
@@ -421,104 +325,4 @@ TEST_F(PeerDispatch, PluginPayloadGoesOnlyToARegisteredPlugin)
     Settle();
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0], "WritePluginLine|{927971f5-7}|move e2e4");
-}
-
-TEST_F(PeerDispatch, TheHostRelaysAConferenceLineToTheOthersButNotTheSpeaker)
-{
-    ScriptedPeer bob = Online("bob", 2);
-    ScriptedPeer carol = Online("carol", 3);
-    OpenChatWindow("Conference*", "");
-    HandleChatLine("Conference*", "\xFA" "bob");
-    HandleChatLine("Conference*", "\xFA" "carol");
-    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "\xFA" "bob"));
-    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "\xFA" "carol"));
-    EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", "\xFA" "carol"));
-    // Quotes travel as 0xEF; the host's own relay turns any it meets the same way.
-    const std::string line = "{\\rtf1 {\\b\\cf0 bob: \xEFhi\xEF}}";
-    bob.sendLine(Frame("conference", "bob", "alice", line));
-    EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", line));
-    EXPECT_EQ(bob.drain(200), "");
-    HandleChatLine("Conference*", "{\\b\\cf0 carol: say \"cheese\"}");
-    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "{\\b\\cf0 carol: say \xEF" "cheese\xEF}"));
-}
-
-TEST_F(PeerDispatch, ExtractSpeakerFindsTheNameBeforeTheColon)
-{
-    EXPECT_EQ(ExtractSpeaker("{\\rtf1 {\\b\\cf0 bob: hi}}"), "bob");
-    EXPECT_EQ(ExtractSpeaker("no mark: here"), "");
-    EXPECT_EQ(ExtractSpeaker("a: {\\b\\cf0 bob hi}"), "");
-    EXPECT_EQ(ExtractSpeaker("\\b\\cf0 " + std::string(300, 'n') + ": hi"), "");
-}
-
-TEST_F(PeerDispatch, AChatFrameTooLongIsNotSentAndTheCallerIsTold)
-{
-    ScriptedPeer bob = Online("bob", 2);
-    EXPECT_FALSE(SendChatCommand("chat", "bob", std::string(1100, 'x')));
-    EXPECT_TRUE(SendChatCommand("chat", "bob", "short"));
-    EXPECT_EQ(bob.readLine(), Frame("chat", "alice", "bob", "short"));
-}
-
-TEST_F(PeerDispatch, SendBuddyCommandGoesToOneNamedBuddyOrToAll)
-{
-    ScriptedPeer bob = Online("bob", 2);
-    ScriptedPeer carol = Online("carol", 3);
-    EXPECT_TRUE(SendBuddyCommand("ping", ""));
-    EXPECT_EQ(bob.readLine(), Frame("ping", "alice", "alice@example.org"));
-    EXPECT_EQ(carol.readLine(), Frame("ping", "alice", "alice@example.org"));
-    EXPECT_TRUE(SendBuddyCommand("pluginrequest", "carol"));
-    EXPECT_EQ(carol.readLine(), Frame("pluginrequest", "alice", "alice@example.org", "carol"));
-    EXPECT_EQ(bob.drain(100), "");
-}
-
-TEST_F(PeerDispatch, CallingABuddySendsInfAndItsAnswerSetsThePresence)
-{
-    ScriptedListener bobsHost(LoopbackHost(2), kPeerPort);
-    ASSERT_TRUE(bobsHost.valid());
-    ConnectToBuddy("bob", LoopbackHost(2));
-    EXPECT_TRUE(Buddy("bob").Connecting);
-    ScriptedPeer bob = bobsHost.accept();
-    ASSERT_TRUE(bob.valid());
-    EXPECT_EQ(bob.readLine(), Frame("inf", "alice", "alice@example.org", "bob"));
-    bob.sendLine("\xFC");
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("bob").Online; }, 5000));
-    EXPECT_FALSE(Buddy("bob").Connecting);
-    bob.sendLine(Frame("away", "carol", "", "spoofed"));
-    bob.sendLine("\xFE");
-    EXPECT_TRUE(bob.waitClosed());
-    EXPECT_FALSE(Buddy("bob").Online);
-    EXPECT_FALSE(Buddy("carol").Away);
-}
-
-TEST_F(PeerDispatch, DirectBuddiesAreCalledAtTheirFixedAddress)
-{
-    dirs.write("windows/my friends/alice/carol.cnt", "[Friend]\r\nUserID=carol\r\nDirectConnect=" + LoopbackHost(3) + "\r\n");
-    LoadBuddyFiles(true);
-    ScriptedListener carolsHost(LoopbackHost(3), kPeerPort);
-    ConnectDirectBuddies();
-    ScriptedPeer carol = carolsHost.accept();
-    ASSERT_TRUE(carol.valid());
-    EXPECT_EQ(carol.readLine(), Frame("inf", "alice", "alice@example.org", "carol"));
-    EXPECT_FALSE(Buddy("bob").Connecting);
-}
-
-TEST_F(PeerDispatch, AServerDisconnectTakesTheBuddyOffline)
-{
-    ScriptedPeer peer = Online("bob", 2);
-    peer = ScriptedPeer();
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Buddy("bob").Online; }, 5000));
-    EXPECT_TRUE(Contains(Cnt("bob"), "online=0"));
-}
-
-TEST(PeerNetwork, APortAlreadyTakenLeavesTheSessionWithoutTheServer)
-{
-    ScriptedListener other(LoopbackHost(6), kPeerPort);
-    ASSERT_TRUE(other.valid());
-    setenv("KORVO_LOCAL_ADDRESS", LoopbackHost(6).c_str(), 1);
-    dialogs::ClearHistory();
-    StartPeerNetwork();
-    EXPECT_FALSE(PeerNetwork()->Listening());
-    ASSERT_EQ(dialogs::History().size(), 1u);
-    EXPECT_NE(dialogs::History()[0].request.text.find("8096"), std::string::npos);
-    StopPeerNetwork();
-    unsetenv("KORVO_LOCAL_ADDRESS");
 }

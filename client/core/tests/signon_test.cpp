@@ -5,6 +5,7 @@
 #include "client/core/session.h"
 #include "client/core/sessionchain.h"
 #include "platform/rtl/codepage.h"
+#include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gifimage.h"
@@ -39,6 +40,8 @@ struct SignonFixture : ::testing::Test {
 
     void SetUp() override
     {
+        // A session listens for buddies on 8096: at an address of this test's own.
+        setenv("KORVO_LOCAL_ADDRESS", LoopbackHost(1).c_str(), 1);
         Session() = TSession {};
         dialogs::ClearHistory();
         process::SetObserver([this](const process::Launch& l) { launched.push_back(l.program); }, false);
@@ -52,6 +55,7 @@ struct SignonFixture : ::testing::Test {
         process::SetObserver(nullptr);
         shell::SetOpenHook(nullptr);
         dialogs::SetResponder(nullptr);
+        unsetenv("KORVO_LOCAL_ADDRESS");
     }
 
     void user(const std::string& name, const std::string& password, bool save) const
