@@ -34,7 +34,7 @@
 
 namespace {
 
-constexpr int kFrames = 100000;
+constexpr int kFrames = 400000;
 constexpr int kBuddies = 256;
 constexpr std::uint16_t kPeerPort = 8096;
 
