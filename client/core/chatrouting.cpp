@@ -58,8 +58,7 @@ void RelayText(TChatRoom& room, const std::string& line)
 
 void OpenChatWindow(const std::string& key, const std::string& firstLine)
 {
-    if (TChatRoom* room = PeerLists().FindChat(key)) {
-        room->minimised = false;
+    if (PeerLists().FindChat(key)) {
         peerhooks::RaiseChat(key);
         return;
     }

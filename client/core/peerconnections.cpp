@@ -22,9 +22,8 @@ const char* const kPeerPort = "8096";
 
 // --- TPeerConnection ----------------------------------------------------------------
 
-TPeerConnection::TPeerConnection(TLineSocketBase* socket, bool outgoing)
+TPeerConnection::TPeerConnection(TLineSocketBase* socket)
     : m_socket(socket)
-    , m_outgoing(outgoing)
 {
 }
 
@@ -54,12 +53,6 @@ bool TPeerConnection::Write(const std::string& frame)
 
 void TPeerConnection::Answer(char answer) { Write(std::string(1, answer)); }
 
-bool TPeerConnection::Connected() const
-{
-    const auto socket = m_socket.Lock();
-    return socket && socket->Connected();
-}
-
 void TPeerConnection::Bind(const std::string& name)
 {
     m_boundName = name;
@@ -82,7 +75,7 @@ TPeerNetwork::TPeerNetwork()
     m_pipeServer.SetRestrictedHosts({});
     m_pipeServer.OnAccept = [this](TSockCtrl*, TSocketBase* socket) {
         ForgetDeadConnections();
-        ConnectionOf(dynamic_cast<TLineSocketBase*>(socket), false);
+        ConnectionOf(dynamic_cast<TLineSocketBase*>(socket));
     };
     m_pipeServer.OnLineReceived = [this](TLineSocketBase* socket, const std::string& line, bool) { ServerLine(socket, line); };
     m_pipeServer.OnDisconnect = [this](TSockCtrl*, TSocketBase* socket) { ServerDisconnect(socket); };
@@ -108,21 +101,13 @@ bool TPeerNetwork::StartPipeServer(const std::string& port)
     return m_listening;
 }
 
-std::uint16_t TPeerNetwork::ListeningPort() const { return m_listening ? m_pipeServer.GetPortNumber() : 0; }
-
-TTextClient* TPeerNetwork::ClientOf(const std::string& name) const
-{
-    const auto it = m_clients.find(LowerCase(name));
-    return it == m_clients.end() ? nullptr : it->second.get();
-}
-
-TPeerConnection* TPeerNetwork::ConnectionOf(TLineSocketBase* socket, bool outgoing)
+TPeerConnection* TPeerNetwork::ConnectionOf(TLineSocketBase* socket)
 {
     if (!socket)
         return nullptr;
     auto& slot = m_connections[socket->Serial()];
     if (!slot)
-        slot = std::make_unique<TPeerConnection>(socket, outgoing);
+        slot = std::make_unique<TPeerConnection>(socket);
     return slot.get();
 }
 
@@ -173,7 +158,7 @@ void TPeerNetwork::ServerLine(TLineSocketBase* socket, const std::string& line)
 {
     if (line.empty() || line[0] != kFrameStart)
         return;
-    if (TPeerConnection* connection = ConnectionOf(socket, false))
+    if (TPeerConnection* connection = ConnectionOf(socket))
         HandlePeerCommand(connection, line);
 }
 
@@ -194,7 +179,7 @@ void TPeerNetwork::ClientConnect(const std::string& name, TSocketBase* socket)
     if (!socket || !socket->Connected() || !Form1)
         return;
     Tbuddy* buddy = Form1->FindBuddy(name);
-    TPeerConnection* connection = ConnectionOf(dynamic_cast<TLineSocketBase*>(socket), true);
+    TPeerConnection* connection = ConnectionOf(dynamic_cast<TLineSocketBase*>(socket));
     if (!buddy || !connection)
         return;
     connection->Bind(buddy->Name);
@@ -204,7 +189,7 @@ void TPeerNetwork::ClientConnect(const std::string& name, TSocketBase* socket)
 
 void TPeerNetwork::ClientLine(const std::string& name, TLineSocketBase* socket, const std::string& line)
 {
-    TPeerConnection* connection = ConnectionOf(socket, true);
+    TPeerConnection* connection = ConnectionOf(socket);
     if (connection && !connection->Bound())
         connection->Bind(name);
     ClientLineReceived(name, connection, line);

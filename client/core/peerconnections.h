@@ -12,7 +12,7 @@
 // "inf" is accepted. Until then it may say nothing but "inf".
 class TPeerConnection final : public TBuddySocket {
 public:
-    TPeerConnection(TLineSocketBase* socket, bool outgoing);
+    explicit TPeerConnection(TLineSocketBase* socket);
 
     std::string PeerAddress() const override;
     void Close() override;
@@ -20,10 +20,8 @@ public:
     bool Write(const std::string& frame);
     // The one-byte answers, whose write errors do not matter.
     void Answer(char answer);
-    bool Connected() const;
     TLineSocketBase* Line() const { return m_socket.Get(); }
 
-    bool Outgoing() const { return m_outgoing; }
     bool Bound() const { return !m_boundName.empty(); }
     const std::string& BoundName() const { return m_boundName; }
     void Bind(const std::string& name);
@@ -33,7 +31,6 @@ public:
 
 private:
     TSocketRef<TLineSocketBase> m_socket;
-    bool m_outgoing { false };
     std::string m_boundName;
     std::string m_infName;
 };
@@ -54,18 +51,14 @@ public:
     // Listens on the port (normally "8096"); false, and the session goes on without it, when it cannot.
     bool StartPipeServer(const std::string& port);
     bool Listening() const { return m_listening; }
-    std::uint16_t ListeningPort() const;
-    TTextServer& PipeServer() { return m_pipeServer; }
 
     // Tbuddy.Connect: the buddy's client is (re)opened to its PeerAddress.
     void Connect(Tbuddy& buddy);
-    TTextClient* ClientOf(const std::string& name) const;
 
     // The connection of a line socket, made on first sight.
-    TPeerConnection* ConnectionOf(TLineSocketBase* socket, bool outgoing);
+    TPeerConnection* ConnectionOf(TLineSocketBase* socket);
     // Connections whose socket is gone and that no buddy holds any more.
     void ForgetDeadConnections();
-    int ConnectionCount() const { return static_cast<int>(m_connections.size()); }
 
 private:
     void ServerLine(TLineSocketBase* socket, const std::string& line);

@@ -56,11 +56,6 @@ TChatRoom& TPeerLists::AddChat(const std::string& key, const std::string& firstL
     return *m_chats.back();
 }
 
-void TPeerLists::RemoveChat(std::string_view key)
-{
-    std::erase_if(m_chats, [key](const auto& room) { return SameText(room->key, key); });
-}
-
 std::vector<std::string> TPeerLists::ChatKeys() const
 {
     std::vector<std::string> keys;
@@ -79,8 +74,6 @@ void TPeerLists::AddPluginSocket(const std::string& pidKey)
     if (!HasPluginSocket(pidKey))
         m_pluginSockets.push_back(pidKey);
 }
-
-void TPeerLists::RemovePluginSocket(std::string_view pidKey) { std::erase_if(m_pluginSockets, ByName(pidKey)); }
 
 void TPeerLists::OfferFile(const std::string& buddy, const std::string& path)
 {

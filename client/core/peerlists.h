@@ -14,7 +14,6 @@ struct TChatRoom {
     std::vector<std::string> persons;
     std::vector<std::string> inviteHints;
     bool sound { true };
-    bool minimised { false };
 
     bool IsHost() const;
     bool HasPerson(std::string_view name) const;
@@ -37,13 +36,11 @@ public:
 
     TChatRoom* FindChat(std::string_view key) const;
     TChatRoom& AddChat(const std::string& key, const std::string& firstLine);
-    void RemoveChat(std::string_view key);
     std::vector<std::string> ChatKeys() const;
 
     // Keys of the local plug-ins' sockets.
     bool HasPluginSocket(std::string_view pidKey) const;
     void AddPluginSocket(const std::string& pidKey);
-    void RemovePluginSocket(std::string_view pidKey);
 
     // Files this user offered a buddy with "requesttosendfile"; each may be fetched once.
     void OfferFile(const std::string& buddy, const std::string& path);
