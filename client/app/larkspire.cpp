@@ -1,4 +1,5 @@
 #include "client/core/ownerform.h"
+#include "client/core/peerhooks.h"
 #include "client/core/startup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
@@ -19,6 +20,10 @@ int main(int argc, char** argv)
     if (!ActOnStartDecision(CheckOtherInstances()))
         return 0;
     automation::StartIfRequested();
+    // What buddies' frames asked of windows not made here, for scripted runs.
+    automation::AddCommand("peerhooks", [] {
+        return std::vector<std::string>(peerhooks::Calls().begin(), peerhooks::Calls().end());
+    });
 
     Application::SetTitle(ApplicationTitle());
     ui::InstallExceptionHandler();
