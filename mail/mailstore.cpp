@@ -6,13 +6,15 @@
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 
+std::string MailUserFromSettings()
+{
+    const std::string name = TIniFile("larkspire.ini").ReadString("Main", "UserLoginName", "");
+    return IsSafeFileName(name) ? name : std::string();
+}
+
 const std::string& ReadMailUser()
 {
-    static const std::string user = [] {
-        TIniFile ini("larkspire.ini");
-        const std::string name = ini.ReadString("Main", "UserLoginName", "");
-        return IsSafeFileName(name) ? name : std::string();
-    }();
+    static const std::string user = MailUserFromSettings();
     return user;
 }
 

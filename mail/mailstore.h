@@ -8,6 +8,8 @@
 // [Main] UserLoginName of larkspire.ini, read once for the process; a name that
 // would lead outside "my friends" reads as "".
 const std::string& ReadMailUser();
+// The same read afresh.
+std::string MailUserFromSettings();
 // The Windows directory's "my friends/<user>/mail/mail.inf".
 std::string MailIniFileName(const std::string& user);
 
