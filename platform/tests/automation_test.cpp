@@ -12,7 +12,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -270,4 +272,81 @@ TEST_F(Automation, KeysReachTheControlAndTheFormsKeyHandlers)
     EXPECT_EQ(keys, (std::vector<WORD> { 'Q', VK_RETURN }));
     EXPECT_EQ(form->Edit1->text(), "q");
     EXPECT_EQ(ask("key\tAutomation Test\tEdit1\tHyper"), "error unknown key Hyper");
+}
+
+namespace {
+
+// A control that reports its own text and records the mouse as it comes.
+class TracePad final : public QWidget, public automation::TextSource {
+public:
+    explicit TracePad(QWidget* parent)
+        : QWidget(parent)
+    {
+        setObjectName("Pad1");
+        setGeometry(130, 8, 100, 100);
+    }
+    std::string AutomationText() const override { return "pad text"; }
+    std::vector<std::string> trace;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override { add("press", e); }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (e->buttons() & Qt::LeftButton)
+            add("move", e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override { add("release", e); }
+
+private:
+    void add(const char* what, QMouseEvent* e)
+    {
+        const QPoint at = e->position().toPoint();
+        trace.push_back(std::string(what) + " " + std::to_string(at.x()) + "," + std::to_string(at.y()));
+    }
+};
+
+}  // namespace
+
+TEST_F(Automation, DragPressesMovesAndReleasesInTheControlsPixels)
+{
+    auto* pad = new TracePad(form);
+    pad->show();
+    EXPECT_EQ(ask("drag\tAutomation Test\tPad1\t10,20\t90,60"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    ASSERT_GE(pad->trace.size(), 3u);
+    EXPECT_EQ(pad->trace.front(), "press 10,20");
+    EXPECT_EQ(pad->trace[pad->trace.size() - 2], "move 90,60");
+    EXPECT_EQ(pad->trace.back(), "release 90,60");
+    EXPECT_EQ(ask("drag\tAutomation Test\tPad1\t10,20"), "error drag needs two points x,y");
+    EXPECT_EQ(ask("drag\tAutomation Test\tPad1\t10;20\t1,1"), "error drag needs two points x,y");
+    pad->setEnabled(false);
+    EXPECT_EQ(ask("drag\tAutomation Test\tPad1\t10,20\t90,60"), "error control disabled or hidden Pad1");
+}
+
+TEST_F(Automation, AControlWithATextOfItsOwnAnswersIt)
+{
+    new TracePad(form);
+    EXPECT_EQ(ask("text\tAutomation Test\tPad1"), "ok pad text");
+}
+
+TEST(AutomationStart, AStartedProgramTakesItsOwnPathAndASecondCopyTheNext)
+{
+    ScratchDirs dirs;
+    const std::string base = dirs.root() + "/a.sock";
+    setenv("KORVO_AUTOMATION", base.c_str(), 1);
+    QLocalServer other;
+    ASSERT_TRUE(other.listen(QString::fromStdString(base + ".chess")));
+    ASSERT_TRUE(automation::StartForProgram("chess"));
+    QLocalSocket second;
+    second.connectToServer(QString::fromStdString(base + ".chess.2"));
+    EXPECT_TRUE(second.waitForConnected(5000));
+    second.abort();
+    other.close();
+    ASSERT_TRUE(automation::StartForProgram("chess"));
+    QLocalSocket first;
+    first.connectToServer(QString::fromStdString(base + ".chess"));
+    EXPECT_TRUE(first.waitForConnected(5000)) << "with no live copy the first path is taken";
+    first.abort();
+    automation::Stop();
+    unsetenv("KORVO_AUTOMATION");
 }

@@ -33,6 +33,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace automation {
@@ -117,6 +118,8 @@ QString withoutAccelerator(QString text)
 
 std::string textOf(QWidget* widget)
 {
+    if (auto* source = dynamic_cast<TextSource*>(widget))
+        return codepage::ToUtf8(source->AutomationText());
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         return utf8(edit->text());
     if (auto* edit = qobject_cast<QTextEdit*>(widget))
@@ -197,6 +200,41 @@ bool setText(QWidget* widget, const QString& text)
         return true;
     }
     return false;
+}
+
+// "x,y" in a control's pixels.
+std::optional<QPoint> pointOf(const std::string& text)
+{
+    const QStringList parts = fromUtf8(text).split(QLatin1Char(','));
+    bool xOk = false;
+    bool yOk = false;
+    if (parts.size() != 2)
+        return std::nullopt;
+    const int x = parts[0].trimmed().toInt(&xOk);
+    const int y = parts[1].trimmed().toInt(&yOk);
+    if (!xOk || !yOk)
+        return std::nullopt;
+    return QPoint(x, y);
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// A left press, the moves a mouse reports on the way, and the release.
+void dragWidget(QWidget* widget, const QPoint& from, const QPoint& to)
+{
+    QPointer<QWidget> alive(widget);
+    sendMouse(widget, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    constexpr int kSteps = 8;
+    for (int i = 1; i <= kSteps && alive; ++i) {
+        const QPoint at = from + (to - from) * i / kSteps;
+        sendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+    }
+    if (alive)
+        sendMouse(widget, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 void clickWidget(QWidget* widget)
@@ -395,7 +433,7 @@ private:
         TForm* form = findForm(f[1]);
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
-            || command == "checked" || command == "key";
+            || command == "checked" || command == "key" || command == "drag";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -488,6 +526,17 @@ private:
             later([widget, qtKey, text] {
                 if (widget)
                     pressKey(widget, qtKey, text);
+            });
+            return ok();
+        }
+        if (command == "drag") {
+            const auto from = need(3) ? pointOf(f[3]) : std::nullopt;
+            const auto to = need(4) ? pointOf(f[4]) : std::nullopt;
+            if (!from || !to)
+                return error("drag needs two points x,y");
+            later([widget, from = *from, to = *to] {
+                if (widget)
+                    dragWidget(widget, from, to);
             });
             return ok();
         }
@@ -597,6 +646,20 @@ void Stop()
         server()->close();
         server().reset();
     }
+}
+
+bool StartForProgram(const std::string& program)
+{
+    const char* base = std::getenv("KORVO_AUTOMATION");
+    if (!base || !*base)
+        return false;
+    const std::string first = std::string(base) + "." + program;
+    // A live listener on the first path is another copy of this program: take the second.
+    QLocalSocket probe;
+    probe.connectToServer(fromUtf8(first));
+    const bool taken = probe.waitForConnected(1000);
+    probe.abort();
+    return Start(taken ? first + ".2" : first);
 }
 
 bool StartIfRequested()

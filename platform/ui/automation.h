@@ -15,6 +15,19 @@ bool StartIfRequested();
 bool Start(const std::string& socketPath);
 void Stop();
 
+// A control whose `text` is a value of its own rather than a caption (a chess
+// board answers its position); code-page text.
+class TextSource {
+public:
+    virtual ~TextSource() = default;
+    virtual std::string AutomationText() const = 0;
+};
+
+// Listens on P.<program> for a program started with KORVO_AUTOMATION=P by
+// another of this system's programs, or on P.<program>.2 while a live copy
+// listens on the first; true when listening.
+bool StartForProgram(const std::string& program);
+
 // The longest command line accepted; a longer one ends the connection.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
