@@ -476,7 +476,8 @@ void TPowersock::SendBuffer(const char* buffer, int count)
     m_output.append(buffer, length);
     m_sent = false;
     m_lastError = 0;
-    PostMessage(m_window, WM_WRITE_OUT, 0, 0);
+    // Sending at once saves a turn of the loop per command; what does not fit goes on by message.
+    writeFromStream();
     const auto failed = [this] { return m_lastError != 0 && m_lastError != WSAEWOULDBLOCK; };
     const bool done = waitFor([&] { return m_sent || m_canceled || !m_connected || failed(); }, ReplyTimeOut);
     if (m_sent)
@@ -505,7 +506,16 @@ std::string TPowersock::ReadLn()
         return lineEnd != std::string::npos;
     };
     const auto overlong = [&] { return lineEnd == std::string::npos && pendingInput() > MaxLineLength; };
-    const bool done = waitFor([&] { return lineReady() || overlong() || m_canceled || !m_connected; }, ReplyTimeOut);
+    // Each pass also takes what the socket holds already, so a reply already here
+    // does not wait for its notification's trip through the loop.
+    const auto arrived = [&] {
+        if (lineReady())
+            return true;
+        if (m_connected && !m_canceled)
+            readToStream();
+        return lineReady();
+    };
+    const bool done = waitFor([&] { return arrived() || overlong() || m_canceled || !m_connected; }, ReplyTimeOut);
     if (lineEnd == std::string::npos) {
         if (m_canceled)
             throw EAbortError("Socket readln aborted");
