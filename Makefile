@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-multimedia-dev libgif-dev libcurl4-openssl-dev \
 	libgtest-dev libgmock-dev fonts-dejavu-core \
-	socat netcat-openbsd stockfish dovecot-pop3d
+	socat netcat-openbsd stockfish qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite dovecot-pop3d
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

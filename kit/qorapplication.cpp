@@ -29,6 +29,7 @@ std::string ProgramFileName()
 
 TQORApplication::TQORApplication()
 {
+    m_iniCtrl = std::make_unique<TQORIniCtrl>();
     m_mutex = std::make_unique<TNamedMutex>(ExtractFileName(ProgramFileName()));
     m_prevInstance = m_mutex->AlreadyExisted();
     m_window = AllocateHWnd([this](TMessage& message) { WndProc(message); });

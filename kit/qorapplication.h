@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/qorclass.h"
 #include "kit/qorprocs.h"
 #include "kit/qortimerpool.h"
 #include "platform/ui/graphics.h"
@@ -31,6 +32,8 @@ public:
     bool PrevInstance() const { return m_prevInstance; }
 
     TQORTimerPool& TimerPool() { return *m_timerPool; }
+    // The settings control for global use.
+    TQORIniCtrl& IniCtrl() { return *m_iniCtrl; }
 
     // The application window: its messages pass the main-window hooks in the order
     // they were added; a hook answering true has handled the message and it goes no further.
@@ -47,11 +50,13 @@ public:
 
     std::string Company;
     std::string Version;
+    // Wait units per step of the window-opening animations.
+    int ExplodeDelay { 3 };
     // "Software\<company>\<title or program path>\<version>\", the registry's own separators.
     std::string DefaultRegistryPath() const;
 
 private:
-    // TODO: TQORIniCtrl
+    std::unique_ptr<TQORIniCtrl> m_iniCtrl;
     std::unique_ptr<TQORTimerPool> m_timerPool;
     std::unique_ptr<TNamedMutex> m_mutex;
     void WndProc(TMessage& message);
