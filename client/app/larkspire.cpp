@@ -1,6 +1,8 @@
+#include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/mailcheck.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -30,6 +32,7 @@ int main(int argc, char** argv)
     // The program keeps running with only its tray icon when no window is left.
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
+    MailCheckStarter() = StartMailCheck;
     int result = 0;
     try {
         TForm10 owner;

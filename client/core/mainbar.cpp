@@ -251,8 +251,14 @@ void TForm1::CreateComponents()
     Timer2 = new QTimer(this);
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, [] {
-        // TODO: Timer2Timer
+        // TODO: Timer2Timer, whose mail duty calls MailCheckStarter()(false) every [Mail] CheckInterval
     });
+}
+
+std::function<void(bool manual)>& MailCheckStarter()
+{
+    static std::function<void(bool manual)> starter;
+    return starter;
 }
 
 TSpeedButton* TForm1::MakeToolButton(const char* name, const char* hint, int x)
@@ -321,7 +327,9 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        // TODO: StartNivletRead and StartMailCheck
+        // TODO: StartNivletRead
+        if (MailCheckStarter())
+            MailCheckStarter()(true);
     };
     SpeedButton4->OnClick = [this] { ShowHelp(); };
     SpeedButton3->OnClick = [this] { SpeedButton3Click(); };

@@ -1189,6 +1189,28 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp)
     return Fail(WSAEINVAL);
 }
 
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
+{
+    if (!optval)
+        return Fail(WSAEFAULT);
+    std::lock_guard guard(table().lock());
+    auto e = table().Find(s);
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    if (level != WS_SOL_SOCKET || optname != WS_SO_LINGER)
+        return Fail(WSAENOPROTOOPT);
+    if (optlen < static_cast<int>(sizeof(linger)))
+        return Fail(WSAEFAULT);
+    linger value {};
+    std::memcpy(&value, optval, sizeof value);
+    ::linger posix {};
+    posix.l_onoff = value.l_onoff ? 1 : 0;
+    posix.l_linger = value.l_linger;
+    if (::setsockopt(e->fd, SOL_SOCKET, SO_LINGER, &posix, sizeof posix) != 0)
+        return FailErrno();
+    return 0;
+}
+
 namespace {
 
 // getpeername and getsockname differ only in the POSIX call behind them.
