@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     // A second copy must not take over the first one's automation socket.
     if (!ActOnStartDecision(CheckOtherInstances()))
         return 0;
-    automation::StartIfRequested();
+    automation::StartForThisProgram("larkspire");
 
     Application::SetTitle(ApplicationTitle());
     ui::InstallExceptionHandler();
