@@ -1,3 +1,4 @@
+#include "client/core/servicelogon.h"
 #include "client/core/channelsmenu.h"
 
 #include "client/core/helpers.h"
@@ -110,7 +111,7 @@ void ChannelMenuItemClick(QAction* item)
         item->setProperty(kHintProperty, QByteArray());
         BuildChannelMenu(nullptr, item, hint);
     } else if (!hint.empty()) {
-        // TODO: NavigateTo
+        NavigateTo(hint);
     }
 }
 

@@ -1,3 +1,5 @@
+#include "client/core/onesecondtimer.h"
+#include "client/core/servicelogon.h"
 #include "client/core/mainbar.h"
 
 #include "client/core/buddyfile.h"
@@ -250,9 +252,8 @@ void TForm1::CreateComponents()
 
     Timer2 = new QTimer(this);
     Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, [] {
-        // TODO: Timer2Timer, whose mail duty calls MailCheckStarter()(false) every [Mail] CheckInterval
-    });
+    connect(Timer2, &QTimer::timeout, this, [] { Timer2Timer(QDateTime::currentDateTime()); });
+    TakeDialUpSnapshot();
 }
 
 std::function<void(bool manual)>& MailCheckStarter()
@@ -731,9 +732,8 @@ void TForm1::OpenWebMail(const std::string& clientName)
     const std::string section = "Online Mail." + Session().userName;
     const std::string address = WebMailAddress(WebMailUrl(clientName), ini.ReadString(section, "userName", ""),
                                                ini.ReadString(section, "userPassword", ""));
-    if (!address.empty()) {
-        // TODO: NavigateTo
-    }
+    if (!address.empty())
+        NavigateTo(address);
 }
 
 void TForm1::SetStatusText(const std::string& text, TColor color)
@@ -785,7 +785,7 @@ void TForm1::StatusBar1MouseUp(TMouseButton button)
     }
     SetStatusText("One Moment", clBlue);
     StatusBar1->repaint();
-    // TODO: LoginToService
+    LoginToService("");
 }
 
 void TForm1::ShowProperties()

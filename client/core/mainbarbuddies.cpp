@@ -1,3 +1,4 @@
+#include "client/core/servicelogon.h"
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
@@ -233,7 +234,7 @@ void TForm1::BlockedClick()
     if (blocked) {
         BlockBuddy(buddy->Name);
     } else {
-        // TODO: LoginToService (the buddy's name)
+        LoginToService(buddy->Name);
     }
     RefreshBuddyList();
 }
@@ -269,9 +270,8 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
     WriteBuddyIdentity(buddy.Name);
     LoadBuddyFiles(false);
     RefreshBuddyList();
-    if (Session().online) {
-        // TODO: LoginToService (the buddy's name)
-    }
+    if (Session().online)
+        LoginToService(buddy.Name);
 }
 
 void TForm1::AddBuddyDialog()

@@ -154,6 +154,13 @@ void TPeerNetwork::Connect(Tbuddy& buddy)
     }
 }
 
+void TPeerNetwork::Hangup(const std::string& name)
+{
+    const auto it = m_clients.find(LowerCase(name));
+    if (it != m_clients.end() && it->second)
+        it->second->Close();
+}
+
 void TPeerNetwork::ServerLine(TLineSocketBase* socket, const std::string& line)
 {
     if (line.empty() || line[0] != kFrameStart)

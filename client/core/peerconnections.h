@@ -54,6 +54,8 @@ public:
 
     // Tbuddy.Connect: the buddy's client is (re)opened to its PeerAddress.
     void Connect(Tbuddy& buddy);
+    // Ends the buddy's own call, connected or still ringing.
+    void Hangup(const std::string& name);
 
     // The connection of a line socket, made on first sight.
     TPeerConnection* ConnectionOf(TLineSocketBase* socket);

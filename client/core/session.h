@@ -53,8 +53,10 @@ struct TSession {
     bool away { false };
     bool online { false };
     bool loggedOn { false };
+    bool logOnInProgress { false };
     bool logOnRunning { false };
-    int urlThreads { 0 };
+    // Set when the program starts and on going offline; the next log-on starts the update check.
+    bool firstLogOn { true };
     std::string localAddress { "127.0.0.1" };
     std::string lastQuickTip { "nil" };
     int currentBuddy { -1 };  // none
@@ -65,6 +67,12 @@ struct TSession {
     int adRotation { 0 };
     int buddyScroll { 0 };
     std::uint32_t buddyHighlight { 0xFFFF00 };
+
+    // The one-second timer's tick counters.
+    std::uint32_t mailSeconds { 0 };
+    std::uint16_t pingSeconds { 0 };
+    std::uint32_t refreshSeconds { 0 };
+    std::uint16_t relogOnSeconds { 0 };
 
     // Where the main bar docks: its left edge, and the top and height it returns to.
     int dockedLeft { 0 };

@@ -1,3 +1,4 @@
+#include "client/core/servicelogon.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
@@ -124,8 +125,7 @@ void StartNewsTicker()
 void ConnectToService()
 {
     ConnectDirectBuddies();
-    CheckConnection();
-    // TODO: the rest of ConnectionTick (log-on when due)
+    ConnectionTick();
 }
 
 void ShowMainBar()
@@ -183,7 +183,10 @@ void FreeBuddies()
 
 void WaitForSessionThreads()
 {
-    // TODO: news thread, registering log-on thread and mail-check thread waited for
+    // A log-on thread is never waited for: it may be stalled on the network, and
+    // whatever it would still do to this session is dropped.
+    AbandonLogOn();
+    // TODO: news thread and mail-check thread waited for
 }
 
 void CloseSessionWindows()

@@ -99,7 +99,7 @@ void ResetSession()
     s.online = false;
     s.loggedOn = false;
     s.logOnRunning = false;
-    s.urlThreads = 0;
+    s.logOnInProgress = false;
     s.localAddress = "127.0.0.1";
     s.lastQuickTip = "nil";
     s.currentBuddy = -1;
@@ -110,5 +110,8 @@ void ResetSession()
     s.adRotation = 0;
     s.buddyScroll = 0;
     s.buddyHighlight = 0xFFFF00;
-    // TODO: ResetTimerCounters (the one-second timer's counters)
+    s.mailSeconds = 0;
+    s.pingSeconds = 0;
+    s.refreshSeconds = 0;
+    s.relogOnSeconds = 0;
 }

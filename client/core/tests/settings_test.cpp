@@ -191,7 +191,7 @@ TEST_F(SettingsFixture, ResetSessionGivesTheStartValues)
 {
     TSession& s = Session();
     s.online = s.loggedOn = s.logOnRunning = true;
-    s.urlThreads = 3;
+    s.logOnInProgress = true;
     s.localAddress = "10.0.0.5";
     s.lastQuickTip = "tip7";
     s.lastBuddyIndex = 4;
@@ -201,7 +201,7 @@ TEST_F(SettingsFixture, ResetSessionGivesTheStartValues)
     EXPECT_FALSE(s.online);
     EXPECT_FALSE(s.loggedOn);
     EXPECT_FALSE(s.logOnRunning);
-    EXPECT_EQ(s.urlThreads, 0);
+    EXPECT_FALSE(s.logOnInProgress);
     EXPECT_EQ(s.localAddress, "127.0.0.1");
     EXPECT_EQ(s.lastQuickTip, "nil");
     EXPECT_EQ(s.lastBuddyIndex, -1);

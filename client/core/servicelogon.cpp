@@ -1,0 +1,322 @@
+#include "client/core/servicelogon.h"
+
+#include "client/core/download.h"
+#include "client/core/helpers.h"
+#include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
+#include "client/core/servicequery.h"
+#include "client/core/session.h"
+#include "platform/rtl/stringlist.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/rtl/thread.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/form.h"
+#include "platform/win/shell.h"
+
+#include <QTime>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+// Reply files are read no further than this: a page that never ends cannot
+// fill memory. A lookup cut short loses only its last, partial line.
+constexpr std::int64_t kReplyBound = 256 * 1024;
+constexpr int kMaxLookupEntries = 256;
+constexpr std::size_t kMaxBuddyName = 255;
+constexpr std::size_t kMaxAddress = 255;
+constexpr int kMaxUrlThreads = 4;
+
+// Raised at every sign-off: a log-on thread of an earlier session finds it moved
+// on and touches nothing of the session that followed.
+std::atomic<unsigned> g_logOnSession { 0 };
+std::atomic<int> g_urlThreads { 0 };
+
+std::string ReplyFile(const char* name) { return AppPath() + name; }
+
+std::string ReadReply(const std::string& fileName)
+{
+    if (!FileExists(fileName))
+        return {};
+    TFileStream file(fileName, fmOpenRead);
+    std::string text(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, kReplyBound)), '\0');
+    text.resize(static_cast<std::size_t>(std::max<std::int64_t>(file.Read(text.data(), static_cast<std::int64_t>(text.size())), 0)));
+    return text;
+}
+
+std::string Value(const std::string& value) { return EncodeServiceValue(Trim(value)); }
+
+std::string LoginUrl()
+{
+    const TSession& s = Session();
+    return "http://" + s.regsServer + "/login.asp?Login=" + Value(s.userId) + "&Password=" + Value(s.scrambledPassword) +
+           "&IPAddress=" + Value(s.localAddress) + "&publickey=" + Value(s.userPublicKey);
+}
+
+// The log-on worker: logs on unless logged on already, then looks buddies up.
+// Everything it does to the session runs on the main thread.
+class TRegisterUserThread1 final : public TThread {
+public:
+    TRegisterUserThread1(const std::string& buddyName, unsigned session)
+        : TThread(true)
+        , BuddyName(buddyName.substr(0, kMaxBuddyName))
+        , m_session(session)
+    {
+        FreeOnTerminate = true;
+    }
+
+    const std::string BuddyName;
+    std::string Reply;
+
+    bool Current() const { return m_session == g_logOnSession.load(); }
+
+protected:
+    void Execute() override
+    {
+        TSession& s = Session();
+        try {
+            bool loggedOn = false;
+            std::string url;
+            Synchronize([&] {
+                if (!Current())
+                    return;
+                loggedOn = s.loggedOn;
+                if (loggedOn)
+                    return;
+                s.logOnInProgress = true;
+                if (Form1)
+                    Form1->SetStatusText("Registering", clBlue);
+                url = LoginUrl();
+            });
+            if (loggedOn) {
+                Lookup();
+                return;
+            }
+            if (url.empty())
+                return;
+            const std::string logon = ReplyFile("logon.htm");
+            DownloadToFile(url, logon);
+            const std::string text = ReadReply(logon);
+            if (!Trim(text).empty()) {
+                TStringList lines;
+                lines.SetText(text);
+                Reply = lines.Count() > 0 ? lines.Strings(0) : std::string();
+            }
+            bool lookup = false;
+            Synchronize([&] {
+                if (!Current())
+                    return;
+                s.logOnInProgress = false;
+                if (!Form1)
+                    return;
+                if (Reply == "success") {
+                    s.loggedOn = true;
+                    Form1->ChnName->setText(QString::fromLatin1(GreetingForHour(QTime::currentTime().hour())));
+                    Form1->UpdateStatusBar();
+                    lookup = true;
+                } else {
+                    s.loggedOn = false;
+                    Form1->ChnName->setText("NO SERVICE");
+                }
+            });
+            if (!lookup)
+                return;
+            Lookup();
+            Synchronize([&] {
+                if (Current() && Form1)
+                    Form1->UpdateStatusBar();
+            });
+        } catch (const std::exception&) {
+            try {
+                Synchronize([&] {
+                    if (!Current())
+                        return;
+                    s.loggedOn = false;
+                    s.logOnInProgress = false;
+                });
+            } catch (const std::exception&) {
+                // Nothing more to undo.
+            }
+        }
+    }
+
+private:
+    void Lookup()
+    {
+        std::string host;
+        std::string query;
+        Synchronize([&] {
+            if (!Current() || !Form1)
+                return;
+            host = Session().ilsServer;
+            query = LookupQuery(BuddyName);
+        });
+        if (!query.empty())
+            LookupBuddies(host, query);
+    }
+
+    const unsigned m_session;
+};
+
+void LogOnFinished(TThread* sender)
+{
+    auto* thread = static_cast<TRegisterUserThread1*>(sender);
+    if (thread->Terminated() || !thread->Current())
+        return;
+    TSession& s = Session();
+    // Each step on its own: one that fails must not leave the log-on marked running.
+    for (void (*step)() : { +[] {
+             if (Session().firstLogOn) {
+                 Session().firstLogOn = false;
+                 // TODO: TKestrowThread1 (the update check)
+             }
+         },
+                            ConnectDirectBuddies, ApplyBuddyLookup }) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            // A failed step costs only itself.
+        }
+    }
+    // TODO: StartNivletRead
+    s.logOnRunning = false;
+    if (Form1)
+        Form1->UpdateStatusBar();
+    if (thread->Reply == "nil")
+        Application::MessageBox("\rUnable to login to messaging service, your password may be incorrect.",
+                                Application::Title(), MB_OK | MB_ICONERROR);
+}
+
+class TRefreshILS final : public TThread {
+public:
+    explicit TRefreshILS(std::string url)
+        : TThread(true)
+        , m_url(std::move(url))
+    {
+        FreeOnTerminate = true;
+    }
+
+protected:
+    void Execute() override { DownloadToFile(m_url, ReplyFile("refresh.htm")); }
+
+private:
+    const std::string m_url;
+};
+
+class TNavigate final : public TThread {
+public:
+    explicit TNavigate(std::string url)
+        : TThread(true)
+        , m_url(std::move(url))
+    {
+        FreeOnTerminate = true;
+    }
+
+protected:
+    void Execute() override
+    {
+        ShellOpen(m_url);
+        --g_urlThreads;
+    }
+
+private:
+    const std::string m_url;
+};
+
+}  // namespace
+
+std::string GreetingForHour(int hour)
+{
+    if (hour < 12)
+        return "GOOD MORNING";
+    if (hour < 17)
+        return "GOOD AFTERNOON";
+    if (hour < 19)
+        return "GOOD EVENING";
+    return "GOOD NIGHT";
+}
+
+void LoginToService(const std::string& buddyName)
+{
+    TSession& s = Session();
+    if (!s.online)
+        return;
+    if (Trim(s.userId).empty() || Trim(s.scrambledPassword).empty()) {
+        Application::MessageBox("\rUnable to login your username or password missing", Application::Title(),
+                                MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (s.logOnRunning)
+        return;
+    s.logOnRunning = true;
+    auto* thread = new TRegisterUserThread1(buddyName, g_logOnSession.load());
+    thread->OnTerminate = LogOnFinished;
+    thread->Start();
+}
+
+std::string LookupQuery(const std::string& buddyName)
+{
+    if (!Form1 || Form1->FriendsListBox.Empty())
+        return {};
+    if (!buddyName.empty())
+        return "buddy=" + Value(buddyName);
+    std::string query;
+    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
+        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
+        if (!buddy || buddy->Online || buddy->Connecting || buddy->Blocked || !Trim(buddy->DirectConnect).empty())
+            continue;
+        query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy->Name);
+    }
+    return query;
+}
+
+void LookupBuddies(const std::string& host, const std::string& query)
+{
+    DownloadToFile("http://" + host + "/lookup.asp?" + query, ReplyFile("buddies.txt"));
+}
+
+void ApplyBuddyLookup()
+{
+    const std::string fileName = ReplyFile("buddies.txt");
+    TStringList lines;
+    try {
+        lines.SetText(ReadReply(fileName));
+    } catch (const std::exception&) {
+        // An unreadable reply connects nobody; it goes all the same.
+    }
+    const int entries = std::min(lines.Count() - 1, kMaxLookupEntries);
+    for (int i = 0; i < entries; ++i) {
+        const std::string& line = lines.Strings(i);
+        const std::size_t mark = line.find('\xB6');
+        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark);
+        const std::string address =
+            Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
+        ConnectToBuddy(name, address);
+    }
+    if (FileExists(fileName))
+        DeleteFile(fileName);
+}
+
+void AbandonLogOn() { ++g_logOnSession; }
+
+void StartRefreshILS()
+{
+    const TSession& s = Session();
+    auto* thread = new TRefreshILS("http://" + s.ilsServer + "/refresh.asp?Login=" + Value(s.userId) +
+                                   "&IPAddress=" + Value(s.localAddress) + "&publickey=" + Value(s.userPublicKey));
+    thread->Start();
+}
+
+void NavigateTo(const std::string& url)
+{
+    // Counted before the thread starts, so a burst of calls cannot outrun the limit.
+    if (g_urlThreads.load() >= kMaxUrlThreads)
+        return;
+    ++g_urlThreads;
+    auto* thread = new TNavigate(url);
+    thread->Start();
+}
+
+int RunningUrlThreads() { return g_urlThreads.load(); }

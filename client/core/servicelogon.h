@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// The log-on to the service, the buddy address lookup, the presence refresh and
+// opening pages in the browser. Replies are files of the program folder.
+
+// The channel label's greeting at log-on for an hour of 0..23.
+std::string GreetingForHour(int hour);
+
+// Logs on when not yet logged on, then looks up the named buddy, or every
+// eligible one for an empty name; on a worker thread, one at a time.
+void LoginToService(const std::string& buddyName);
+
+// The "/lookup.asp" query for the named buddy, or for every buddy in list order
+// that is not connected, not connecting, not blocked and has no fixed address;
+// "" when there is nothing to ask. Built on the main thread from the buddy list.
+std::string LookupQuery(const std::string& buddyName);
+// Sends a query LookupQuery built to the directory host; the reply lands in
+// "buddies.txt". Runs on the log-on thread.
+void LookupBuddies(const std::string& host, const std::string& query);
+// Connects each buddy "buddies.txt" names at its address, then deletes the file.
+void ApplyBuddyLookup();
+
+// Sign-off: a log-on still running is left to end on its own, and what it
+// would have done on the main thread is dropped.
+void AbandonLogOn();
+
+// TRefreshILS: tells the directory this user is still here.
+void StartRefreshILS();
+
+// Opens a URL in the browser on a TNavigate thread, at most four at a time.
+void NavigateTo(const std::string& url);
+// The TNavigate threads now running.
+int RunningUrlThreads();

@@ -1,0 +1,178 @@
+#include "client/core/servicelogon.h"
+
+#include "client/core/scrambler.h"
+#include "client/core/servicequery.h"
+#include "peersessiontest.h"
+#include "platform/testing/serviceprocess.h"
+#include "platform/win/shell.h"
+
+#include <QTime>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const std::string kWrongPassword = "\rUnable to login to messaging service, your password may be incorrect.";
+
+class ServiceLogOn : public PeerSessionTest {
+protected:
+    void SetUp() override
+    {
+        PeerSessionTest::SetUp();
+        dialogs::SetResponder([](const dialogs::DialogRequest&) { return IDOK; });
+        Session().localAddress = LoopbackHost(1);
+        Session().scrambledPassword = ScrambleText("secret");
+    }
+    void TearDown() override
+    {
+        dialogs::SetResponder({});
+        PeerSessionTest::TearDown();
+    }
+    void UseService(const ServiceProcess& service)
+    {
+        Session().regsServer = Session().ilsServer = service.hostPort();
+    }
+    bool LogOnEnds() { return Application::ProcessMessagesUntil([] { return !Session().logOnRunning; }, 20000); }
+    int MessagesSaying(const std::string& text) const
+    {
+        int count = 0;
+        for (const dialogs::DialogRecord& record : dialogs::History())
+            count += record.request.text == text;
+        return count;
+    }
+    std::string Channel() const { return bar->ChnName->text().toStdString(); }
+};
+
+}  // namespace
+
+TEST(Greeting, FollowsTheHourOfTheDay)
+{
+    EXPECT_EQ(GreetingForHour(11), "GOOD MORNING");
+    EXPECT_EQ(GreetingForHour(12), "GOOD AFTERNOON");
+    EXPECT_EQ(GreetingForHour(17), "GOOD EVENING");
+    EXPECT_EQ(GreetingForHour(19), "GOOD NIGHT");
+}
+
+TEST_F(ServiceLogOn, AKnownUserIsLoggedOnAndGreeted)
+{
+    ServiceProcess service({ "--db", dirs.root() + "/service.db", "--user", "alice:secret" });
+    ASSERT_TRUE(service.started()) << service.error();
+    UseService(service);
+    LoginToService("");
+    EXPECT_TRUE(Session().logOnRunning);
+    ASSERT_TRUE(LogOnEnds());
+    EXPECT_TRUE(Session().loggedOn);
+    EXPECT_FALSE(Session().logOnInProgress);
+    EXPECT_EQ(Channel(), GreetingForHour(QTime::currentTime().hour()));
+    EXPECT_EQ(bar->StatusText(), "alice");
+    // No buddy is logged on: the lookup's reply connects nobody and is gone.
+    EXPECT_FALSE(Buddy("bob").Connecting);
+    EXPECT_FALSE(dirs.exists("app/buddies.txt"));
+    EXPECT_EQ(MessagesSaying(kWrongPassword), 0);
+}
+
+TEST_F(ServiceLogOn, ARefusedPasswordShowsNoServiceAndSaysSo)
+{
+    ServiceProcess service({ "--db", dirs.root() + "/service.db", "--user", "alice:other" });
+    ASSERT_TRUE(service.started()) << service.error();
+    UseService(service);
+    LoginToService("");
+    ASSERT_TRUE(LogOnEnds());
+    EXPECT_FALSE(Session().loggedOn);
+    EXPECT_EQ(Channel(), "NO SERVICE");
+    EXPECT_EQ(MessagesSaying(kWrongPassword), 1);
+}
+
+TEST_F(ServiceLogOn, ABuddyLoggedOnIsLookedUpAndCalled)
+{
+    ServiceProcess service({ "--db", dirs.root() + "/service.db", "--user", "alice:secret", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    ASSERT_EQ(HttpGet(service.port(), "/login.asp?Login=bob&Password=" + EncodeServiceValue(ScrambleText("pw")) +
+                                          "&IPAddress=" + LoopbackHost(2) + "&publickey=k")
+                  .body.substr(0, 7),
+              "success");
+    ScriptedListener bobsHost(LoopbackHost(2), kPeerPort);
+    ASSERT_TRUE(bobsHost.valid());
+    UseService(service);
+    LoginToService("");
+    ASSERT_TRUE(LogOnEnds());
+    ScriptedPeer bob = bobsHost.accept();
+    ASSERT_TRUE(bob.valid());
+    EXPECT_EQ(bob.readLine(), Frame("inf", "alice", "alice@example.org", "bob"));
+}
+
+TEST_F(ServiceLogOn, AnUnreachableServiceLeavesTheUserNotLoggedOn)
+{
+    Session().regsServer = LoopbackHost(9) + ":1";
+    LoginToService("");
+    ASSERT_TRUE(LogOnEnds());
+    EXPECT_FALSE(Session().loggedOn);
+    EXPECT_EQ(Channel(), "NO SERVICE");
+    EXPECT_EQ(MessagesSaying(kWrongPassword), 0);
+}
+
+TEST_F(ServiceLogOn, AMissingPasswordIsToldAndNothingIsSent)
+{
+    Session().scrambledPassword = "  ";
+    LoginToService("");
+    EXPECT_FALSE(Session().logOnRunning);
+    EXPECT_EQ(MessagesSaying("\rUnable to login your username or password missing"), 1);
+}
+
+TEST_F(ServiceLogOn, NothingHappensOffline)
+{
+    Session().online = false;
+    LoginToService("");
+    EXPECT_FALSE(Session().logOnRunning);
+    EXPECT_TRUE(dialogs::History().empty());
+}
+
+TEST_F(ServiceLogOn, ALookupReplyOfOneLineConnectsNobodyAndIsDeleted)
+{
+    dirs.write("app/buddies.txt", "bob\xB6" + LoopbackHost(2) + "\r\n");
+    ApplyBuddyLookup();
+    EXPECT_FALSE(Buddy("bob").Connecting);
+    EXPECT_FALSE(dirs.exists("app/buddies.txt"));
+}
+
+TEST_F(ServiceLogOn, LookupEntriesNamingNoListedBuddyConnectNobody)
+{
+    dirs.write("app/buddies.txt", "eve\xB6" + LoopbackHost(4) + "\r\n\xB6" + LoopbackHost(5) + "\r\nmallory\xB6" +
+                                      LoopbackHost(6) + "\r\n.\r\n");
+    ApplyBuddyLookup();
+    EXPECT_FALSE(Buddy("mallory").Connecting);
+    EXPECT_EQ(bar->FindBuddy("eve"), nullptr);
+    EXPECT_FALSE(dirs.exists("app/buddies.txt"));
+}
+
+TEST_F(ServiceLogOn, TheLookupAsksForEligibleBuddiesInListOrder)
+{
+    for (const char* name : { "dave", "erin", "frank", "gina" })
+        dirs.write(std::string("windows/my friends/alice/") + name + ".cnt",
+                   std::string("[Friend]\r\nUserID=") + name + "\r\n");
+    dirs.write("windows/my friends/alice/hank.cnt", "[Friend]\r\nUserID=hank\r\nDirectConnect=" + LoopbackHost(8) + "\r\n");
+    LoadBuddyFiles(true);
+    ScriptedPeer bob = Online("bob", 2);
+    Buddy("carol").Connecting = true;
+    EXPECT_EQ(LookupQuery(""), "buddy=dave&buddy=erin&buddy=frank&buddy=gina");
+    EXPECT_EQ(LookupQuery("hank"), "buddy=hank");
+}
+
+TEST_F(ServiceLogOn, ABurstOfFiveNavigationsOpensFour)
+{
+    std::atomic<int> opened { 0 };
+    std::atomic<bool> release { false };
+    shell::SetOpenHook([&](const std::string&) {
+        ++opened;
+        while (!release)
+            std::this_thread::yield();
+    });
+    for (int i = 0; i < 5; ++i)
+        NavigateTo("http://example.org/" + std::to_string(i));
+    EXPECT_EQ(RunningUrlThreads(), 4);
+    release = true;
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return RunningUrlThreads() == 0; }, 5000));
+    EXPECT_EQ(opened, 4);
+    shell::SetOpenHook({});
+}
