@@ -299,7 +299,12 @@ void ApplyBuddyLookup()
         DeleteFile(fileName);
 }
 
-void AbandonLogOn() { ++g_logOnSession; }
+void AbandonLogOn()
+{
+    ++g_logOnSession;
+    Session().logOnRunning = false;
+    Session().logOnInProgress = false;
+}
 
 void StartRefreshILS()
 {

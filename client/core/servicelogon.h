@@ -23,7 +23,7 @@ void LookupBuddies(const std::string& host, const std::string& query);
 void ApplyBuddyLookup();
 
 // Sign-off: a log-on still running is left to end on its own, and what it
-// would have done on the main thread is dropped.
+// would have done on the main thread is dropped; the next log-on may start.
 void AbandonLogOn();
 
 // TRefreshILS: tells the directory this user is still here.

@@ -87,6 +87,8 @@ TEST_F(MainBarSession, ClosingTheBarGoesBackToSignOnWithItsSound)
     std::vector<std::string> sounds;
     sound::SetObserver([&](const std::string& file, unsigned) { sounds.push_back(file.substr(file.find_last_of('/') + 1)); });
     dirs.write("app/Channels.ini", "[Settings]\r\nSound=1\r\n");
+    // Offline, so no log-on plays its own sound.
+    setenv("KORVO_LOCAL_ADDRESS", "127.0.0.1", 1);
     OpenSession();
     ASSERT_NE(Form1, nullptr);
     Form1->SpeedButton2->click();
@@ -99,6 +101,8 @@ TEST_F(MainBarSession, ClosingTheBarGoesBackToSignOnWithItsSound)
 TEST_F(MainBarSession, UnwritableChannelsIniStillSignsOffWholeAndSaysSoOnce)
 {
     std::filesystem::create_directories(dirs.appDir() + "/Channels.ini");
+    // Offline, so no log-on asks for the missing password.
+    setenv("KORVO_LOCAL_ADDRESS", "127.0.0.1", 1);
     dialogs::ClearHistory();
     for (int round = 0; round < 2; ++round) {
         OpenSession();

@@ -1,11 +1,13 @@
 #include "client/core/servicelogon.h"
 
+#include "client/core/connectionmonitor.h"
 #include "client/core/scrambler.h"
 #include "client/core/servicequery.h"
 #include "peersessiontest.h"
 #include "platform/testing/serviceprocess.h"
 #include "platform/win/shell.h"
 
+#include <QLineEdit>
 #include <QTime>
 
 #include <atomic>
@@ -175,4 +177,49 @@ TEST_F(ServiceLogOn, ABurstOfFiveNavigationsOpensFour)
     ASSERT_TRUE(Application::ProcessMessagesUntil([] { return RunningUrlThreads() == 0; }, 5000));
     EXPECT_EQ(opened, 4);
     shell::SetOpenHook({});
+}
+
+TEST_F(ServiceLogOn, GoingOfflineTakesEveryBuddyOfflineAndHangsUpCalls)
+{
+    ScriptedListener carolsHost(LoopbackHost(3), kPeerPort);
+    ASSERT_TRUE(carolsHost.valid());
+    ScriptedPeer bob = Online("bob", 2);
+    ConnectToBuddy("carol", LoopbackHost(3));
+    ScriptedPeer carol = carolsHost.accept();
+    ASSERT_TRUE(carol.valid());
+    Session().loggedOn = true;
+    Session().away = true;
+    bar->filter->setText("bo");
+    GoOffline();
+    EXPECT_FALSE(Session().online);
+    EXPECT_FALSE(Session().loggedOn);
+    EXPECT_FALSE(Session().away);
+    EXPECT_TRUE(Session().firstLogOn);
+    EXPECT_EQ(Session().localAddress, "127.0.0.1");
+    EXPECT_TRUE(Contains(dirs.read("windows/larkspire.ini"), "localAddress=127.0.0.1"));
+    EXPECT_FALSE(Buddy("bob").Online);
+    EXPECT_FALSE(Buddy("carol").Connecting);
+    EXPECT_TRUE(bar->filter->text().isEmpty());
+    EXPECT_EQ(bar->StatusText(), "offline");
+    EXPECT_TRUE(bob.waitClosed());
+    EXPECT_TRUE(carol.waitClosed());
+}
+
+TEST_F(ServiceLogOn, ALogOnFromAnEarlierSessionChangesNothingWhenItEnds)
+{
+    ScriptedListener stalled(LoopbackHost(9), 8080);
+    ASSERT_TRUE(stalled.valid());
+    Session().regsServer = LoopbackHost(9) + ":8080";
+    LoginToService("");
+    ScriptedPeer request = stalled.accept();
+    ASSERT_TRUE(request.valid());
+    // Signing off does not wait for the stalled page.
+    AbandonLogOn();
+    bar->ChnName->setText("CONNECTING...");
+    request = ScriptedPeer();
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return dirs.exists("app/logon.htm"); }, 10000));
+    RunLoopFor(300);
+    EXPECT_EQ(Channel(), "CONNECTING...");
+    EXPECT_FALSE(Session().logOnRunning);
+    EXPECT_FALSE(Session().logOnInProgress);
 }
