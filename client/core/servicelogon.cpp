@@ -14,6 +14,7 @@
 #include "platform/ui/form.h"
 #include "platform/win/shell.h"
 
+#include <QCoreApplication>
 #include <QTime>
 
 #include <algorithm>
@@ -163,7 +164,8 @@ private:
 void LogOnFinished(TThread* sender)
 {
     auto* thread = static_cast<TRegisterUserThread1*>(sender);
-    if (thread->Terminated() || !thread->Current())
+    // Without the application the program is ending: its windows are gone.
+    if (thread->Terminated() || !thread->Current() || !QCoreApplication::instance())
         return;
     TSession& s = Session();
     // Each step on its own: one that fails must not leave the log-on marked running.

@@ -2,6 +2,7 @@
 
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/serviceprocess.h"
 
 #include <QFile>
 
@@ -212,4 +213,26 @@ TEST(BuddyPeer, AHostilePeersSpoofsChangeNothing)
     EXPECT_EQ(bob.process->command("peerhooks"), "ok");
     EXPECT_TRUE(bob.process->running());
     EXPECT_NE(alice.cnt("bob").find("online=1"), std::string::npos);
+}
+
+TEST(BuddyPeer, TwoHostsLogOnThroughTheServiceAndFindEachOther)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    Host bob("bob", 3);
+    bob.lists("alice");
+    Host alice("alice", 2);
+    alice.lists("bob");
+    for (Host* host : { &alice, &bob })
+        host->dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    EXPECT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+
+    EXPECT_EQ(bob.process->command("click\tForm1\tSpeedButton2"), "ok");
+    EXPECT_TRUE(alice.seesOnline("bob", false)) << alice.cnt("bob");
 }
