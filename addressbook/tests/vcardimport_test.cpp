@@ -62,3 +62,17 @@ TEST(VCardImport, UnwritableFolderIsReportedPerCard)
     EXPECT_EQ(result.Written, 0);
     EXPECT_EQ(result.Failures.size(), 1u);
 }
+
+TEST(VCardImport, NewAndUpdatedFilesReadTheSame)
+{
+    ScratchDirs dirs;
+    const std::string folder = codepage::FromUtf8(dirs.appDir());
+    const std::string card = "N;ENCODING=QUOTED-PRINTABLE:Grant=0D=0A[x];Ada\nEMAIL;PREF;INTERNET:a@x\nEMAIL;INTERNET:b@x\n";
+    StoreVCardContacts(ReadVCards(card), folder);
+    const std::string created = dirs.read("app/Grant__[x]_Ada.zkt");
+    StoreVCardContacts(ReadVCards(card), folder);
+    EXPECT_EQ(dirs.read("app/Grant__[x]_Ada.zkt"), created);
+    const TContact c = ReadContact(folder + "/Grant__[x]_Ada.zkt");
+    EXPECT_EQ(c.LastName, "Grant  [x]");
+    EXPECT_EQ(c.MailAccounts, (std::vector<std::string> { "a@x (Default E-Mail)", "b@x" }));
+}
