@@ -19,7 +19,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != m_component->OwnerForm())
+        // A form half way through destruction is no longer a TForm: nothing to hand on.
+        const auto* form = dynamic_cast<const TForm*>(watched);
+        if (!form || form != m_component->OwnerForm())
             return false;
         if (event->type() == QEvent::Close) {
             TMessage message { WM_SYSCOMMAND, SC_CLOSE, 0, 0 };
