@@ -1,5 +1,6 @@
-// Paint cost of the kit's panels against a plain fill of the same area.
+// Paint cost of the kit's buttons and panels against a plain fill of the same area.
 #include "kit-extra/qorctrl.h"
+#include "kit-extra/qorspeedbutton.h"
 #include "kit/qorcont.h"
 #include "kit/qorlistitem.h"
 
@@ -60,8 +61,37 @@ int main(int argc, char** argv)
         children[i].Bevel().SetStyleOuter(bvLowered);
     }
 
+    TQORCustomSpeedButton button;
+    button.SetColor(clBtnFace);
+    QImage glyph(16, 16, QImage::Format_RGB32);
+    glyph.fill(qRgb(255, 0, 255));
+    for (int i = 2; i < 14; ++i)
+        glyph.setPixel(i, i, qRgb(0, 0, 128));
+    button.Glyph().SetBitmap(glyph);
+    const struct {
+        int state;
+        const char* name;
+    } states[] = { { 0, "up" },      { 1, "disabled" }, { 2, "hot" },  { 3, "latched" },
+                   { 4, "held" },    { 6, "menu" },     { 7, "disabled-latched" } };
+    QImage face(button.size(), QImage::Format_RGB32);
+    const double buttonFill = FillRectMicroseconds(button.size());
+    for (const auto& s : states) {
+        button.SetState(s.state);
+        const double paint = MicrosecondsPer([&] { button.Paint(face); });
+        std::printf("speedbutton %s: %.2f us per paint (fillRect: %.2f us)\n", s.name, paint, buttonFill);
+    }
+
     QImage target(back.size(), QImage::Format_RGB32);
-    const double panel = MicrosecondsPer([&] { back.render(&target); });
+    // What the paint events do: each control paints its face and the window gets it.
+    QImage childFace(children[0].size(), QImage::Format_RGB32);
+    const double panel = MicrosecondsPer([&] {
+        back.Paint(target);
+        QPainter painter(&target);
+        for (auto& child : children) {
+            child.Paint(childFace);
+            painter.drawImage(child.pos(), childFace);
+        }
+    });
     std::printf("backpanel up: %.2f us per paint (fillRect: %.2f us)\n", panel, FillRectMicroseconds(back.size()));
     return 0;
 }
