@@ -127,49 +127,45 @@ int zlibDecompress(const std::uint8_t* in, int n, std::uint8_t* out, int capacit
 
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
-// Best of three passes, so another process's burst does not decide the figure.
-bool run(const Coder& coder, const Bytes& input)
+// One coder's blocks and best times. The coders' passes take turns, so a burst
+// of other work on the machine falls on all of them alike.
+struct Measure {
+    Bytes packed;
+    std::vector<int> lengths;
+    std::size_t total { 0 };
+    double compressSeconds { 1e9 };
+    double decompressSeconds { 1e9 };
+};
+
+bool pass(const Coder& coder, const Bytes& input, Measure& measure)
 {
-    constexpr int kPasses = 3;
     const int capacity = std::max(kLZRWOutputSize, static_cast<int>(compressBound(kLZRWBlockSize)) + 64);
     const std::size_t blockCount = (input.size() + kLZRWBlockSize - 1) / kLZRWBlockSize;
-    Bytes packed(blockCount * static_cast<std::size_t>(capacity));
-    std::vector<int> lengths(blockCount);
-    std::size_t total = 0;
-    double compressSeconds = 1e9;
-    for (int pass = 0; pass < kPasses; ++pass) {
-        total = 0;
-        const auto start = Clock::now();
-        for (std::size_t i = 0; i < blockCount; ++i) {
-            const std::size_t at = i * kLZRWBlockSize;
-            const int n = static_cast<int>(std::min<std::size_t>(kLZRWBlockSize, input.size() - at));
-            lengths[i] = coder.compress(input.data() + at, n, packed.data() + i * static_cast<std::size_t>(capacity), capacity);
-            if (lengths[i] <= 0)
-                return false;
-            total += static_cast<std::size_t>(lengths[i]);
-        }
-        compressSeconds = std::min(compressSeconds, seconds(start));
-    }
-    Bytes plain(input.size());
-    double decompressSeconds = 1e9;
-    for (int pass = 0; pass < kPasses; ++pass) {
-        std::size_t produced = 0;
-        const auto start = Clock::now();
-        for (std::size_t i = 0; i < blockCount; ++i) {
-            const int n = coder.decompress(packed.data() + i * static_cast<std::size_t>(capacity), lengths[i],
-                                           plain.data() + i * kLZRWBlockSize, kLZRWBlockSize);
-            if (n <= 0)
-                return false;
-            produced += static_cast<std::size_t>(n);
-        }
-        decompressSeconds = std::min(decompressSeconds, seconds(start));
-        if (produced != input.size() || plain != input)
+    measure.packed.resize(blockCount * static_cast<std::size_t>(capacity));
+    measure.lengths.resize(blockCount);
+    measure.total = 0;
+    auto start = Clock::now();
+    for (std::size_t i = 0; i < blockCount; ++i) {
+        const std::size_t at = i * kLZRWBlockSize;
+        const int n = static_cast<int>(std::min<std::size_t>(kLZRWBlockSize, input.size() - at));
+        measure.lengths[i] = coder.compress(input.data() + at, n, measure.packed.data() + i * static_cast<std::size_t>(capacity), capacity);
+        if (measure.lengths[i] <= 0)
             return false;
+        measure.total += static_cast<std::size_t>(measure.lengths[i]);
     }
-    const double mb = static_cast<double>(input.size()) / 1e6;
-    std::printf("%s compress %.1f MB/s decompress %.1f MB/s size %zu\n", coder.name, mb / compressSeconds, mb / decompressSeconds, total);
-    std::fflush(stdout);
-    return true;
+    measure.compressSeconds = std::min(measure.compressSeconds, seconds(start));
+    Bytes plain(input.size());
+    std::size_t produced = 0;
+    start = Clock::now();
+    for (std::size_t i = 0; i < blockCount; ++i) {
+        const int n = coder.decompress(measure.packed.data() + i * static_cast<std::size_t>(capacity), measure.lengths[i],
+                                       plain.data() + i * kLZRWBlockSize, kLZRWBlockSize);
+        if (n <= 0)
+            return false;
+        produced += static_cast<std::size_t>(n);
+    }
+    measure.decompressSeconds = std::min(measure.decompressSeconds, seconds(start));
+    return produced == input.size() && plain == input;
 }
 
 }  // namespace
@@ -192,11 +188,19 @@ int main(int argc, char** argv)
         { "lz4-1", lz4Compress, lz4Decompress },
         { "zlib-1", zlibCompress, zlibDecompress },
     };
-    for (const Coder& coder : coders) {
-        if (!run(coder, input)) {
-            std::fprintf(stderr, "%s: blocks did not round-trip\n", coder.name);
-            return 1;
+    constexpr int kPasses = 5;
+    Measure measures[3];
+    for (int round = 0; round < kPasses; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            if (!pass(coders[i], input, measures[i])) {
+                std::fprintf(stderr, "%s: blocks did not round-trip\n", coders[i].name);
+                return 1;
+            }
         }
     }
+    const double mb = static_cast<double>(input.size()) / 1e6;
+    for (int i = 0; i < 3; ++i)
+        std::printf("%s compress %.1f MB/s decompress %.1f MB/s size %zu\n", coders[i].name, mb / measures[i].compressSeconds,
+                    mb / measures[i].decompressSeconds, measures[i].total);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/rtl/exceptions.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cstring>
 
@@ -14,6 +15,20 @@ constexpr int kMinMatch = 3;
 constexpr int kMaxMatch = 18;
 constexpr int kMinRun = 16;
 constexpr int kMaxRun = 4095;
+
+std::uint32_t load32(const std::uint8_t* at)
+{
+    std::uint32_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+std::uint64_t load64(const std::uint8_t* at)
+{
+    std::uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
 
 [[noreturn]] void refuse(const char* why)
 {
@@ -49,8 +64,12 @@ int LZRWCompress(const std::uint8_t* source, std::uint8_t* dest, int count)
             control = 1;
         }
         const std::uint8_t value = source[p];
+        // Four bytes at once where the input has them: the run test, the hash and the
+        // first three bytes of a copy all come from one load.
+        const bool wide = n - p >= 4;
+        const std::uint32_t word = wide ? load32(source + p) : 0u;
         int run = 1;
-        if (p + 1 < n && source[p + 1] == value) {
+        if (wide ? ((word >> 8) & 0xFF) == value : (p + 1 < n && source[p + 1] == value)) {
             const int runLimit = std::min(kMaxRun, n - p);
             while (run < runLimit && source[p + run] == value)
                 ++run;
@@ -69,21 +88,39 @@ int LZRWCompress(const std::uint8_t* source, std::uint8_t* dest, int count)
         }
         // The hash of the last two positions looks past the input; those bytes
         // count as zero, so the output never depends on what lies beyond it.
-        const std::uint32_t next = p + 1 < n ? source[p + 1] : 0u;
-        const std::uint32_t after = p + 2 < n ? source[p + 2] : 0u;
+        const std::uint32_t next = wide ? (word >> 8) & 0xFF : (p + 1 < n ? source[p + 1] : 0u);
+        const std::uint32_t after = wide ? (word >> 16) & 0xFF : (p + 2 < n ? source[p + 2] : 0u);
         const std::uint32_t key = (((static_cast<std::uint32_t>(value) << 4) ^ next) << 4) ^ after;
         const std::uint32_t h = ((key * 40543u) >> 4) & 0xFFF;
         const int candidate = static_cast<std::int16_t>(table[h]);
         table[h] = static_cast<std::uint16_t>(p);
-        if (candidate >= 0 && p - candidate <= kMaxOffset && n - p >= kMinMatch && source[candidate] == value
-            && source[candidate + 1] == next && source[candidate + 2] == after) {
-            const int matchLimit = std::min(kMaxMatch, n - p);
+        bool copy = false;
+        if (candidate >= 0 && p - candidate <= kMaxOffset) {
+            if (wide)
+                copy = ((load32(source + candidate) ^ word) & 0xFFFFFF) == 0;
+            else
+                copy = n - p >= kMinMatch && source[candidate] == value && source[candidate + 1] == next
+                    && source[candidate + 2] == after;
+        }
+        if (copy) {
             int match = kMinMatch;
-            while (match < matchLimit && source[candidate + match] == source[p + match])
-                ++match;
-            const int word = (p - candidate) * 16 + match - kMinMatch;
-            out[0] = static_cast<std::uint8_t>(word >> 8);
-            out[1] = static_cast<std::uint8_t>(word & 0xFF);
+            if (n - p > kMaxMatch) {
+                // Eight bytes a step; the first differing byte ends the copy.
+                std::uint64_t diff = load64(source + candidate + 3) ^ load64(source + p + 3);
+                if (diff != 0) {
+                    match = 3 + std::countr_zero(diff) / 8;
+                } else {
+                    diff = load64(source + candidate + 11) ^ load64(source + p + 11);
+                    match = std::min(kMaxMatch, diff != 0 ? 11 + std::countr_zero(diff) / 8 : 19);
+                }
+            } else {
+                const int matchLimit = std::min(kMaxMatch, n - p);
+                while (match < matchLimit && source[candidate + match] == source[p + match])
+                    ++match;
+            }
+            const int item = (p - candidate) * 16 + match - kMinMatch;
+            out[0] = static_cast<std::uint8_t>(item >> 8);
+            out[1] = static_cast<std::uint8_t>(item & 0xFF);
             out += 2;
             p += match;
             control = (control << 1) | 1;

@@ -1,0 +1,198 @@
+// korvo-service under load: keep-alive clients, one a core, log on and look up five
+// buddies as fast as the service answers, then fetch one 1 kB static file the same
+// way, in the same run against the same service of 1,000 users.
+#include "client/core/scrambler.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kUsers = 1000;
+constexpr auto kPhase = std::chrono::seconds(5);
+
+using Clock = std::chrono::steady_clock;
+
+std::string UserName(int i)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "user%04d", i);
+    return name;
+}
+
+// One keep-alive HTTP/1.1 connection; get() answers the body, or "" with ok() false.
+class Connection {
+public:
+    explicit Connection(int port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_ok = m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~Connection()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool ok() const { return m_ok; }
+
+    std::string get(const std::string& target)
+    {
+        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        if (::send(m_fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+            m_ok = false;
+            return "";
+        }
+        std::size_t headerEnd;
+        while ((headerEnd = m_buffer.find("\r\n\r\n")) == std::string::npos)
+            if (!fill())
+                return "";
+        const std::string headers = m_buffer.substr(0, headerEnd);
+        std::size_t length = 0;
+        for (const char* name : { "Content-Length:", "content-length:" }) {
+            const std::size_t at = headers.find(name);
+            if (at != std::string::npos)
+                length = std::strtoul(headers.c_str() + at + std::strlen(name), nullptr, 10);
+        }
+        while (m_buffer.size() < headerEnd + 4 + length)
+            if (!fill())
+                return "";
+        std::string body = m_buffer.substr(headerEnd + 4, length);
+        m_buffer.erase(0, headerEnd + 4 + length);
+        return body;
+    }
+
+private:
+    bool fill()
+    {
+        char chunk[8192];
+        const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+        if (n <= 0) {
+            m_ok = false;
+            return false;
+        }
+        m_buffer.append(chunk, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    int m_fd { -1 };
+    bool m_ok { false };
+    std::string m_buffer;
+};
+
+// Runs `client` on `threads` threads for one phase; the requests they made a second.
+double Measure(int threads, const std::function<int(int, const std::atomic<bool>&)>& client)
+{
+    std::atomic<bool> stop { false };
+    std::atomic<long> requests { 0 };
+    std::vector<std::thread> workers;
+    const auto start = Clock::now();
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] { requests += client(t, stop); });
+    std::this_thread::sleep_for(kPhase);
+    stop = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    return static_cast<double>(requests) / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("files"));
+    QFile file(dir.filePath(QStringLiteral("files/page.htm")));
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write(QByteArray(1024, 'x'));
+    file.close();
+
+    QStringList args { QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
+                       dir.filePath(QStringLiteral("users.db")), QStringLiteral("--files"),
+                       dir.filePath(QStringLiteral("files")) };
+    for (int i = 0; i < kUsers; ++i)
+        args << QStringLiteral("--user") << QString::fromStdString(UserName(i) + ":pw");
+    QProcess service;
+    service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    service.start(QStringLiteral(KORVO_BIN_DIR "/korvo-service"), args);
+    if (!service.waitForReadyRead(60000) || !service.canReadLine()) {
+        std::fprintf(stderr, "bench_service: korvo-service did not start\n");
+        return 1;
+    }
+    const std::string line = service.readLine().trimmed().toStdString();
+    const int port = std::atoi(line.substr(line.rfind(':') + 1).c_str());
+
+    const std::string password = ScrambleText("pw");
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<bool> failed { false };
+
+    const double logOnLookup = Measure(threads, [&](int t, const std::atomic<bool>& stop) {
+        Connection connection(port);
+        int requests = 0;
+        for (int i = t; connection.ok() && !stop; i += threads) {
+            const int user = i % kUsers;
+            if (connection.get("/login.asp?Login=" + UserName(user) + "&Password=" + password
+                               + "&IPAddress=127.0.0.1&publickey=k") != "success\r\n")
+                failed = true;
+            std::string query = "/lookup.asp?";
+            for (int b = 1; b <= 5; ++b)
+                query += (b > 1 ? "&buddy=" : "buddy=") + UserName((user + b * 97) % kUsers);
+            if (connection.get(query).empty())
+                failed = true;
+            requests += 2;
+        }
+        if (!connection.ok() && !stop)
+            failed = true;
+        return requests;
+    });
+
+    const double staticFile = Measure(threads, [&](int, const std::atomic<bool>& stop) {
+        Connection connection(port);
+        int requests = 0;
+        while (connection.ok() && !stop) {
+            if (connection.get("/page.htm").size() != 1024)
+                failed = true;
+            ++requests;
+        }
+        if (!connection.ok() && !stop)
+            failed = true;
+        return requests;
+    });
+
+    service.kill();
+    service.waitForFinished(10000);
+    if (failed) {
+        std::fprintf(stderr, "bench_service: a request failed\n");
+        return 1;
+    }
+    std::printf("service log-on+lookup: %.0f req/s\n", logOnLookup);
+    std::printf("service static file: %.0f req/s\n", staticFile);
+    std::printf("service log-on+lookup to static file: ratio %.2f\n", logOnLookup / staticFile);
+    return 0;
+}

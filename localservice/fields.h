@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// What the pages accept in their parameters. Anything else is refused before the
+// store sees it, so no stored value can break a reply line.
+
+inline constexpr std::size_t kMaxUserNameLength = 64;
+inline constexpr std::size_t kMaxPublicKeyLength = 1024;
+// The sign-on keeps at most 255 characters of a scrambled password.
+inline constexpr std::size_t kMaxScrambledLength = 255;
+
+inline constexpr std::size_t kMaxNoteMessageLength = 8 * 1024;
+inline constexpr std::size_t kMaxNoteLinkLength = 1024;
+
+// 1 to 64 bytes, none of them a control byte, 0xB6, '/' or '\'.
+bool IsValidUserName(std::string_view name);
+// Four decimal parts 0..255 joined by '.', no leading zeros, nothing else.
+bool IsDottedIPv4(std::string_view address);
+// 1 to 255 digits and '-', as the sign-on's scrambled password (cut at 255, so the
+// last piece may lack its '-').
+bool IsScrambledText(std::string_view text);
+// At most kMaxPublicKeyLength bytes and no control byte; may be empty.
+bool IsValidPublicKey(std::string_view key);
+
+// A note's fields travel as one line split at 0xB6: the sender (at most 64 bytes,
+// may be empty) and the message (at most 8 KiB) hold no line break, NUL or 0xB6;
+// the link field (at most 1 KiB, its send time after a 0xB6) no line break or NUL.
+bool IsValidNoteSender(std::string_view from);
+bool IsValidNoteMessage(std::string_view message);
+bool IsValidNoteLink(std::string_view link);
+
+inline constexpr std::size_t kMaxProfileFieldLength = 255;
+
+// A user name the sign-up takes: a valid user name without a blank or any of
+// \ & / : * ? " ' < > | =.
+bool IsValidNewUserName(std::string_view name);
+// A sign-up field: at most 255 bytes, no control byte.
+bool IsValidProfileField(std::string_view value);

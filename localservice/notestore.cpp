@@ -1,0 +1,100 @@
+#include "localservice/notestore.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+void Exec(QSqlQuery& query)
+{
+    if (!query.exec())
+        throw StoreError(query.lastError().text().toStdString());
+}
+
+// Rolls back unless committed, so a failed step leaves nothing behind.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase& db) : m_db(db)
+    {
+        if (!m_db.transaction())
+            throw StoreError("cannot begin a transaction: " + m_db.lastError().text().toStdString());
+    }
+    ~Transaction()
+    {
+        if (!m_done)
+            m_db.rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit()
+    {
+        if (!m_db.commit())
+            throw StoreError("cannot commit: " + m_db.lastError().text().toStdString());
+        m_done = true;
+    }
+
+private:
+    QSqlDatabase& m_db;
+    bool m_done { false };
+};
+
+}  // namespace
+
+NoteStore::NoteStore(UserStore& users)
+    : m_users(users)
+{
+}
+
+bool NoteStore::add(const std::string& to, const Note& note)
+{
+    QSqlDatabase& db = m_users.database();
+    Transaction transaction(db);
+    if (!m_users.exists(to))
+        return false;
+    const QByteArray owner = Bytes(UserKey(to));
+    QSqlQuery count(db);
+    count.prepare(QStringLiteral("SELECT COUNT(*) FROM notes WHERE owner_key = ?"));
+    count.bindValue(0, owner);
+    Exec(count);
+    if (!count.next() || count.value(0).toInt() >= kMaxNotesPerUser)
+        return false;
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO notes (owner_key, sender, message, link) VALUES (?, ?, ?, ?)"));
+    insert.bindValue(0, owner);
+    insert.bindValue(1, Bytes(note.from));
+    insert.bindValue(2, Bytes(note.message));
+    insert.bindValue(3, Bytes(note.link));
+    Exec(insert);
+    transaction.commit();
+    return true;
+}
+
+std::vector<NoteStore::Note> NoteStore::take(const std::string& user)
+{
+    QSqlDatabase& db = m_users.database();
+    Transaction transaction(db);
+    QSqlQuery select(db);
+    select.prepare(QStringLiteral("SELECT id, sender, message, link FROM notes WHERE owner_key = ? ORDER BY id"));
+    select.bindValue(0, Bytes(UserKey(user)));
+    Exec(select);
+    std::vector<Note> notes;
+    std::vector<qlonglong> ids;
+    while (select.next()) {
+        ids.push_back(select.value(0).toLongLong());
+        notes.push_back(Note { select.value(1).toByteArray().toStdString(), select.value(2).toByteArray().toStdString(),
+                               select.value(3).toByteArray().toStdString() });
+    }
+    select.finish();
+    QSqlQuery remove(db);
+    remove.prepare(QStringLiteral("DELETE FROM notes WHERE id = ?"));
+    for (const qlonglong id : ids) {
+        remove.bindValue(0, id);
+        Exec(remove);
+    }
+    transaction.commit();
+    return notes;
+}

@@ -1,0 +1,169 @@
+#include "localservice/pages.h"
+
+#include "localservice/fields.h"
+#include "localservice/query.h"
+#include "platform/rtl/sysutils.h"
+
+#include <QDateTime>
+
+#include <map>
+
+namespace {
+
+const PageReply kBadRequest { 400, "error\r\n" };
+
+PageReply Word(const char* word) { return PageReply { 200, std::string(word) + "\r\n" }; }
+
+}  // namespace
+
+ServicePages::ServicePages(UserStore& users, NoteStore& notes)
+    : now([] { return QDateTime::currentSecsSinceEpoch(); })
+    , m_store(users)
+    , m_notes(notes)
+{
+}
+
+std::optional<PageReply> ServicePages::handle(std::string_view path, std::string_view rawQuery)
+{
+    PageReply (ServicePages::*page)(const Query&) = nullptr;
+    if (SameText(path, "/login.asp"))
+        page = &ServicePages::login;
+    else if (SameText(path, "/lookup.asp"))
+        page = &ServicePages::lookup;
+    else if (SameText(path, "/refresh.asp"))
+        page = &ServicePages::refresh;
+    else if (SameText(path, "/notein.asp"))
+        page = &ServicePages::noteIn;
+    else if (SameText(path, "/getnotes.asp"))
+        page = &ServicePages::getNotes;
+    else if (SameText(path, "/register.asp"))
+        page = &ServicePages::registerUser;
+    else if (SameText(path, "/modify.asp"))
+        page = &ServicePages::modify;
+    else
+        return std::nullopt;
+    const auto query = Query::Parse(rawQuery);
+    if (!query)
+        return kBadRequest;
+    return (this->*page)(*query);
+}
+
+PageReply ServicePages::login(const Query& query)
+{
+    const auto name = query.single("login");
+    const auto password = query.single("password");
+    const auto address = query.single("ipaddress");
+    const auto key = query.single("publickey");
+    if (!name || !password || !address || !key || !IsValidUserName(*name) || !IsScrambledText(*password)
+        || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
+        return kBadRequest;
+    return Word(m_store.logIn(*name, *password, *address, *key, now()) ? "success" : "nil");
+}
+
+PageReply ServicePages::lookup(const Query& query)
+{
+    const std::vector<std::string> names = query.all("buddy");
+    if (names.empty())
+        return kBadRequest;
+    for (const std::string& name : names)
+        if (!IsValidUserName(name))
+            return kBadRequest;
+    std::string body;
+    std::size_t lines = 0;
+    for (const std::string& name : names) {
+        if (lines == kMaxLookupLines)
+            break;
+        if (const auto address = m_store.addressOf(name)) {
+            body += name;
+            body += '\xB6';
+            body += *address;
+            body += "\r\n";
+            ++lines;
+        }
+    }
+    body += ".\r\n";
+    return PageReply { 200, std::move(body) };
+}
+
+PageReply ServicePages::refresh(const Query& query)
+{
+    const auto name = query.single("login");
+    const auto address = query.single("ipaddress");
+    const auto key = query.single("publickey");
+    if (!name || !address || !key || !IsValidUserName(*name) || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
+        return kBadRequest;
+    return Word(m_store.refresh(*name, *address, now()) ? "ok" : "nil");
+}
+
+PageReply ServicePages::noteIn(const Query& query)
+{
+    const auto to = query.single("to");
+    const auto from = query.single("from");
+    const auto message = query.single("message");
+    const auto link = query.single("link");
+    if (!to || !from || !message || !link || (!to->empty() && !IsValidUserName(*to)) || !IsValidNoteSender(*from)
+        || !IsValidNoteMessage(*message) || !IsValidNoteLink(*link))
+        return kBadRequest;
+    if (to->empty())
+        return Word("nil");
+    return Word(m_notes.add(*to, NoteStore::Note { *from, *message, *link }) ? "success" : "nil");
+}
+
+PageReply ServicePages::getNotes(const Query& query)
+{
+    const auto user = query.single("userid");
+    const auto password = query.single("password");
+    if (!user || !password || !IsValidUserName(*user) || !IsScrambledText(*password))
+        return kBadRequest;
+    std::string body;
+    if (m_store.passwordMatches(*user, *password)) {
+        for (const NoteStore::Note& note : m_notes.take(*user))
+            body += note.from + '\xB6' + note.message + '\xB6' + note.link + "\r\n";
+    }
+    body += ".\r\n";
+    return PageReply { 200, std::move(body) };
+}
+
+PageReply ServicePages::registerUser(const Query& query)
+{
+    // Every field the sign-up sends; the card fields carry nothing and are not kept.
+    static const char* const kNames[] = { "firstname", "lastname", "address", "city", "state", "zip",
+                                          "username", "password", "publickey", "lastipaddress", "phonenumber",
+                                          "emailaddress", "creditcard", "creditcardname", "creditcardexpiration",
+                                          "creditcardnumber", "lnr" };
+    std::map<std::string, std::string> values;
+    for (const char* name : kNames) {
+        const auto value = query.single(name);
+        if (!value || !IsValidProfileField(*value))
+            return kBadRequest;
+        values[name] = *value;
+    }
+    const std::string& user = values["username"];
+    const std::string& password = values["password"];
+    if (!IsValidNewUserName(user) || !IsScrambledText(password) || !IsDottedIPv4(values["lastipaddress"]))
+        return kBadRequest;
+    const UserStore::Profile profile { values["firstname"], values["lastname"], values["address"], values["city"],
+                                       values["state"], values["zip"], values["phonenumber"] };
+    return Word(m_store.registerUser(user, password, values["emailaddress"], values["publickey"], profile)
+                    ? "success"
+                    : "duplicate");
+}
+
+PageReply ServicePages::modify(const Query& query)
+{
+    static const char* const kNames[] = { "userid", "password", "mod_userid", "mod_useremail",
+                                          "mod_userphone", "mod_userpassword", "mod_publickey" };
+    std::map<std::string, std::string> values;
+    for (const char* name : kNames) {
+        const auto value = query.single(name);
+        if (!value || !IsValidProfileField(*value))
+            return kBadRequest;
+        values[name] = *value;
+    }
+    if (!IsValidUserName(values["userid"]) || !IsScrambledText(values["password"])
+        || !IsValidNewUserName(values["mod_userid"]) || !IsScrambledText(values["mod_userpassword"]))
+        return kBadRequest;
+    const UserStore::AccountChange change { values["mod_userid"], values["mod_useremail"], values["mod_userphone"],
+                                            values["mod_userpassword"], values["mod_publickey"] };
+    return Word(m_store.modify(values["userid"], values["password"], change) ? "success" : "nil");
+}

@@ -1,0 +1,72 @@
+#include "localservice/serviceserver.h"
+
+#include "localservice/staticfiles.h"
+
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace {
+
+const QByteArray kText = QByteArrayLiteral("text/plain; charset=windows-1252");
+
+void Reply(QHttpServerResponder& responder, int status, const std::string& body)
+{
+    responder.write(QByteArray(body.data(), static_cast<qsizetype>(body.size())), kText,
+                    static_cast<QHttpServerResponder::StatusCode>(status));
+}
+
+}  // namespace
+
+ServiceServer::ServiceServer(ServicePages& pages, std::string filesRoot)
+    : m_pages(pages)
+    , m_filesRoot(std::move(filesRoot))
+{
+}
+
+bool ServiceServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    QHttpServerResponder responder = makeResponder(request, socket);
+    if (request.method() != QHttpServerRequest::Method::Get) {
+        Reply(responder, 405, "error\r\n");
+        return true;
+    }
+    const QUrl url = request.url();
+    // The path comes decoded; the query keeps its escapes, which only the pages can
+    // decode to the code page's bytes.
+    const std::string path = url.path(QUrl::FullyDecoded).toStdString();
+    const std::string query = url.query(QUrl::FullyEncoded).toStdString();
+    try {
+        if (const auto reply = m_pages.handle(path, query)) {
+            Reply(responder, reply->status, reply->body);
+            return true;
+        }
+    } catch (const StoreError& error) {
+        std::fprintf(stderr, "korvo-service: %s: %s\n", path.c_str(), error.what());
+        Reply(responder, 500, "error\r\n");
+        return true;
+    }
+    if (path == "/images" || path == "/images/") {
+        if (const auto listing = ImageListing(m_filesRoot)) {
+            Reply(responder, 200, *listing);
+            return true;
+        }
+    }
+    const auto file = StaticFilePath(m_filesRoot, path);
+    auto content = file ? std::make_unique<QFile>(QString::fromStdString(*file)) : nullptr;
+    if (!content || !content->open(QIODevice::ReadOnly)) {
+        Reply(responder, 404, "not found\r\n");
+        return true;
+    }
+    responder.write(content.release(), QByteArrayLiteral("application/octet-stream"));
+    return true;
+}
+
+void ServiceServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    QHttpServerResponder responder = makeResponder(request, socket);
+    Reply(responder, 404, "not found\r\n");
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/win/wintypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The internet client functions the programs fetch pages with: a session with an
+// agent text, time-outs and proxy settings, and a URL read in the calling thread.
+// A stalled server ends in ERROR_INTERNET_TIMEOUT, never a hang: besides the
+// connect time-out, a transfer slower than one byte a second for the receive
+// time-out (30 s unless set) fails. There is no cache, so every open fetches.
+namespace wininet {
+
+struct InternetHandle;
+using HINTERNET = InternetHandle*;
+
+inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;  // proxies from the environment
+inline constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
+inline constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
+
+inline constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
+inline constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
+
+inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000u;
+inline constexpr DWORD INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
+inline constexpr DWORD INTERNET_FLAG_KEEP_CONNECTION = 0x00400000u;
+
+inline constexpr DWORD ICU_ENCODE_SPACES_ONLY = 0x04000000u;
+
+inline constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+inline constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
+inline constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
+inline constexpr DWORD ERROR_INTERNET_UNRECOGNIZED_SCHEME = 12006;
+inline constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+inline constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
+inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
+inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+inline constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
+
+inline constexpr DWORD kDefaultConnectTimeoutMs = 30000;
+inline constexpr DWORD kDefaultReceiveTimeoutMs = 30000;
+
+// A session; null (GetLastError set) when it cannot be made. `proxy` is used only
+// with INTERNET_OPEN_TYPE_PROXY.
+HINTERNET InternetOpen(const std::string& agent, DWORD accessType, const std::string& proxy = "",
+                       const std::string& proxyBypass = "", DWORD flags = 0);
+
+// Sets a session's connect or receive time-out from a DWORD of milliseconds.
+BOOL InternetSetOption(HINTERNET session, DWORD option, const void* buffer, DWORD length);
+
+// Copies url into buffer (room for *length characters with the NUL), spaces as
+// %20 and nothing else changed; *length becomes the characters written. When the
+// buffer is too small: FALSE, ERROR_INSUFFICIENT_BUFFER, *length the room needed.
+// ICU_ENCODE_SPACES_ONLY is the only form offered.
+BOOL InternetCanonicalizeUrl(const char* url, char* buffer, DWORD* length, DWORD flags);
+
+// Opens an http or https URL: connects, sends the GET with the session's agent
+// text, follows redirects and returns once the answer's headers are in, whatever
+// its status. Null (GetLastError set) when no answer came.
+HINTERNET InternetOpenUrl(HINTERNET session, const std::string& url, const std::string& headers = "",
+                          DWORD flags = 0, std::uintptr_t context = 0);
+
+// Reads up to toRead bytes of the answer's body; *read = 0 with TRUE at its end,
+// FALSE (GetLastError set) when the transfer fails or stalls.
+BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD toRead, DWORD* read);
+
+// Closes a session or URL handle; a session's open URLs stay usable.
+BOOL InternetCloseHandle(HINTERNET handle);
+
+}  // namespace wininet
