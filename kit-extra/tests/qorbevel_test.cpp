@@ -2,6 +2,7 @@
 
 #include "screenshot.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,6 +12,13 @@ constexpr int kH = 30;
 const QRgb kBack = QColor(Qt::magenta).rgb();
 
 QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
+
+// A look approved once and kept beside the tests, compared pixel for pixel.
+QImage Stored(const QString& name)
+{
+    const QString dir = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/data/";
+    return QImage(dir + name + ".png").convertToFormat(QImage::Format_RGB32);
+}
 
 QImage Paint(const TQORBevel& bevel, qorprocs::TRect* inner = nullptr, bool noFill = false)
 {
@@ -257,4 +265,22 @@ TEST(Bevel, EtchedEdgeIsShadowThenHighlightOnTop)
     EXPECT_EQ(image.pixel(10, 1), Rgb(clBtnHighlight));
     EXPECT_EQ(image.pixel(10, kH - 1), Rgb(clBtnHighlight));
     EXPECT_EQ(image.pixel(10, kH - 2), Rgb(clBtnShadow));
+}
+
+TEST(Bevel, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORBevel bump;
+    bump.SetMode(bmEdge);
+    bump.SetEdgeStyle(etBump);
+    EXPECT_EQ(Paint(bump), Stored("bevel-edge-bump"));
+    TQORBevel border;
+    border.SetMode(bmStandard);
+    border.SetStandardStyle(lsWindowBorder);
+    EXPECT_EQ(Paint(border), Stored("bevel-standard-windowborder"));
+    TQORBevel frame;
+    frame.SetStyleOuter(bvFrameRaised);
+    frame.SetWidthOuter(2);
+    frame.SetStyleInner(bvFrameRaised);
+    frame.SetBorderWidth(2);
+    EXPECT_EQ(Paint(frame), Stored("bevel-custom-frameraised"));
 }
