@@ -1,6 +1,8 @@
 #include "kit-extra/qorspeedbutton.h"
 
 #include "kit-extra/drawedge.h"
+#include "kit/qorapplication.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/codepage.h"
 
 #include <QMouseEvent>
@@ -18,6 +20,7 @@ TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : QWidget(parent)
 TQORBaseGraphicButton::~TQORBaseGraphicButton()
 {
     // No callback may reach a button half way through its destruction.
+    stopRepeat();
     m_glyph.OnChange = nullptr;
     m_layout.OnChange = nullptr;
 }
@@ -96,15 +99,37 @@ void TQORBaseGraphicButton::click()
         OnClick(this);
 }
 
+void TQORBaseGraphicButton::stopRepeat()
+{
+    if (m_repeatTimer != 0 && QORApplication())
+        QORApplication()->RemoveTimer(m_repeatTimer);
+    m_repeatTimer = 0;
+}
+
 void TQORBaseGraphicButton::mousePressEvent(QMouseEvent* event)
 {
     if (!isEnabled() || event->button() != Qt::LeftButton)
         return;
     m_held = true;
-    if (m_previousState == 3 && m_state == 2 && m_groupIndex != 0)
+    m_inside = true;
+    if (m_previousState == 3 && m_state == 2 && m_groupIndex != 0) {
         SetState(3);
-    else
-        SetState(4);
+        return;
+    }
+    if (!m_pressed && RepeatedClick) {
+        // The repeat runs on the kit application's timers; without them there are none.
+        if (!QORApplication())
+            throw EOutOfResources("Not enough timers available");
+        click();
+        stopRepeat();
+        m_repeatTimer = QORApplication()->AddTimer(RepeatingInterval, [this](TQORTimerPool*) {
+            if (m_held && m_inside)
+                click();
+        }, nullptr);
+        if (m_repeatTimer == 0)
+            throw EOutOfResources("Not enough timers available");
+    }
+    SetState(4);
 }
 
 void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
@@ -112,6 +137,7 @@ void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
     if (!isEnabled())
         return;
     const bool inside = rect().contains(event->position().toPoint());
+    m_inside = inside;
     // A hovered button that was never pressed on stays hot, even outside a group.
     if (m_held && (inside || m_groupIndex == 0 || m_state == 4))
         SetState(inside ? (m_pressed ? 3 : 4) : (m_pressed ? 3 : 0));
@@ -124,7 +150,9 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
     if (!m_held || event->button() != Qt::LeftButton)
         return;
     m_held = false;
+    stopRepeat();
     const bool inside = rect().contains(event->position().toPoint());
+    m_inside = inside;
     if (!inside) {
         SetState(m_pressed ? 3 : 0);
         return;
@@ -140,7 +168,8 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
     } else {
         SetState(AllowMouseOver ? 2 : 0);
     }
-    click();
+    if (!RepeatedClick)
+        click();
 }
 
 void TQORBaseGraphicButton::enterEvent(QEnterEvent*)
@@ -215,7 +244,7 @@ void TQORCustomSpeedButton::Paint(QImage& canvas)
         for (int y = 0; y < canvas.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
             for (int x = 0; x < canvas.width(); ++x)
-                line[x] = ((x + y) & 1) ? qRgb(255, 255, 255) : face;
+                line[x] = ((x + y) & 1) ? face : qRgb(255, 255, 255);
         }
     } else {
         canvas.fill(face);

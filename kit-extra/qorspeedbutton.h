@@ -33,6 +33,9 @@ public:
     TColor Color() const { return m_color; }
     void SetColor(TColor value);
     bool AllowMouseOver { false };
+    // Clicks repeat every RepeatingInterval ms (a multiple of 50) while held inside.
+    bool RepeatedClick { false };
+    int RepeatingInterval { 100 };
 
     TQORGlyph& Glyph() { return m_glyph; }
     TQORButtonLayout& ButtonLayout() { return m_layout; }
@@ -65,6 +68,7 @@ private:
     void announceToGroup();
     void groupMemberPressed(TQORBaseGraphicButton* sender);
     void click();
+    void stopRepeat();
 
     TQORGlyph m_glyph;
     TQORButtonLayout m_layout;
@@ -75,6 +79,8 @@ private:
     int m_groupIndex { 0 };
     bool m_allowAllUp { false };
     bool m_pressed { false };
+    bool m_inside { false };
+    std::uint16_t m_repeatTimer { 0 };
 };
 
 // The three-dimensional speed button of the desktop's newer look.

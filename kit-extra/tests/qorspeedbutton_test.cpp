@@ -1,5 +1,8 @@
 #include "kit-extra/qorspeedbutton.h"
 
+#include "kit/qorapplication.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/testing/scratch.h"
 #include "screenshot.h"
 
 #include <QCoreApplication>
@@ -41,6 +44,11 @@ QImage Arrow16()
 }
 
 QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
+
+struct KitRunning {
+    KitRunning() { QORInitialize(); }
+    ~KitRunning() { QORFinalize(); }
+};
 
 }  // namespace
 
@@ -168,4 +176,63 @@ TEST(SpeedButton, AHundredKilobyteCaptionIsDrawn)
     button.Caption = std::string(100 * 1024, 'W');
     const QImage image = Render(button);
     EXPECT_EQ(image.size(), QSize(25, 25));
+}
+
+TEST(SpeedButton, RepeatedClickClicksAtOnceThenEveryIntervalWhileHeldInside)
+{
+    ScratchDirs dirs;
+    KitRunning kit;
+    TQORApplication& app = *QORApplication();
+    TQORCustomSpeedButton button;
+    button.RepeatedClick = true;
+    int clicks = 0;
+    button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    Mouse(button, QEvent::MouseButtonPress, { 5, 5 });
+    EXPECT_EQ(clicks, 1);
+    app.TimerPool().TimerTick();  // 50 ms
+    EXPECT_EQ(clicks, 1);
+    app.TimerPool().TimerTick();  // 100 ms
+    EXPECT_EQ(clicks, 2);
+    Mouse(button, QEvent::MouseMove, { 50, 50 });
+    app.TimerPool().TimerTick();
+    app.TimerPool().TimerTick();
+    EXPECT_EQ(clicks, 2);  // outside: no repeat
+    Mouse(button, QEvent::MouseMove, { 5, 5 });
+    Mouse(button, QEvent::MouseButtonRelease, { 5, 5 });
+    EXPECT_EQ(clicks, 2);  // none on release
+    app.TimerPool().TimerTick();
+    app.TimerPool().TimerTick();
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(SpeedButton, RepeatIntervalOffTheTimerStepIsRefused)
+{
+    ScratchDirs dirs;
+    KitRunning kit;
+    TQORCustomSpeedButton button;
+    button.RepeatedClick = true;
+    button.RepeatingInterval = 120;
+    try {
+        Mouse(button, QEvent::MouseButtonPress, { 5, 5 });
+        FAIL() << "no exception";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Interval does'nt fit to given MinInterval!");
+    }
+}
+
+TEST(SpeedButton, EnterAndLeaveFireTheirEventsAndLeaveEndsHot)
+{
+    TQORCustomSpeedButton button;
+    int enters = 0;
+    int exits = 0;
+    button.OnMouseEnter = [&](TQORBaseGraphicButton*) { ++enters; };
+    button.OnMouseExit = [&](TQORBaseGraphicButton*) { ++exits; };
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.State(), 2);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&button, &leave);
+    EXPECT_EQ(button.State(), 0);
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 1);
 }
