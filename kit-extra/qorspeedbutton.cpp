@@ -262,3 +262,33 @@ void TQORCustomSpeedButton::Paint(QImage& canvas)
     const int rb = 2;
     PaintContent(canvas, QRect(l, l, canvas.width() - l - rb, canvas.height() - l - rb));
 }
+
+TQOROfficeButton::TQOROfficeButton(QWidget* parent) : TQORBaseGraphicButton(parent)
+{
+    AllowMouseOver = true;
+    resize(23, 22);
+}
+
+void TQOROfficeButton::Paint(QImage& canvas)
+{
+    const QRgb face = ToQColor(Color()).rgb();
+    if (State() == 3 && !underMouse()) {
+        for (int y = 0; y < canvas.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+            for (int x = 0; x < canvas.width(); ++x)
+                line[x] = ((x + y) & 1) ? face : qRgb(255, 255, 255);
+        }
+    } else {
+        canvas.fill(face);
+    }
+    qorprocs::TRect r { 0, 0, canvas.width(), canvas.height() };
+    if (DownLook())
+        DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RECT);
+    else if (State() == 2)
+        DrawEdge(canvas, r, BDR_RAISEDINNER, BF_RECT);
+    const bool shifted = State() == 3 || State() == 4 || State() == 6;
+    QRect content(3, 3, canvas.width() - 6, canvas.height() - 6);
+    if (shifted)
+        content.translate(1, 1);
+    PaintContent(canvas, content);
+}

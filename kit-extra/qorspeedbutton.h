@@ -90,3 +90,11 @@ public:
 
     void Paint(QImage& canvas) override;
 };
+
+// A flat button that shows a border only under the mouse or when down.
+class TQOROfficeButton final : public TQORBaseGraphicButton {
+public:
+    explicit TQOROfficeButton(QWidget* parent = nullptr);
+
+    void Paint(QImage& canvas) override;
+};

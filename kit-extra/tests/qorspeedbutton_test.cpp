@@ -236,3 +236,39 @@ TEST(SpeedButton, EnterAndLeaveFireTheirEventsAndLeaveEndsHot)
     EXPECT_EQ(enters, 1);
     EXPECT_EQ(exits, 1);
 }
+
+TEST(OfficeButton, BorderOnlyWhenHotOrDown)
+{
+    TQOROfficeButton button;
+    button.SetColor(clBtnFace);
+    EXPECT_EQ(button.size(), QSize(23, 22));
+    EXPECT_EQ(Render(button).pixel(10, 0), Rgb(clBtnFace));
+    button.SetState(2);
+    EXPECT_EQ(Render(button).pixel(10, 0), Rgb(clBtnHighlight));
+    EXPECT_EQ(Render(button).pixel(10, 21), Rgb(clBtnShadow));
+    button.SetState(4);
+    EXPECT_EQ(Render(button).pixel(10, 0), Rgb(clBtnShadow));
+    EXPECT_EQ(Render(button).pixel(10, 21), Rgb(clBtnHighlight));
+}
+
+TEST(OfficeButton, EveryStatePaintsItsScreenshot)
+{
+    const struct {
+        int state;
+        const char* name;
+    } states[] = { { 0, "up" }, { 1, "disabled" }, { 2, "hot" }, { 3, "latched" },
+                   { 4, "held" }, { 6, "menu" }, { 7, "disabled-latched" } };
+    TQOROfficeButton button;
+    button.SetColor(clBtnFace);
+    button.Glyph().SetBitmap(Arrow16());
+    for (const auto& s : states) {
+        button.SetState(s.state);
+        const QImage image = Render(button);
+        // the glyph's opaque corner moves by one pixel in the pressed looks
+        const int at = (s.state == 3 || s.state == 4 || s.state == 6) ? 1 : 0;
+        if (s.state != 1 && s.state != 7) {
+            EXPECT_EQ(image.pixel(3 + 3 + at, 3 + 3 + at), qRgb(0, 0, 160)) << s.name;
+        }
+        SaveKitScreenshot(image, QString("officebutton-flat-%1").arg(s.name));
+    }
+}
