@@ -2,6 +2,7 @@
 
 #include "kit-extra/drawedge.h"
 #include "kit/qorapplication.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/codepage.h"
 
@@ -110,6 +111,12 @@ void TQORBaseGraphicButton::mousePressEvent(QMouseEvent* event)
 {
     if (!isEnabled() || event->button() != Qt::LeftButton)
         return;
+    // A refused repeat timer is the application's to report, not Qt's to unwind through.
+    Application::Guarded([this] { press(); });
+}
+
+void TQORBaseGraphicButton::press()
+{
     m_held = true;
     m_inside = true;
     if (m_previousState == 3 && m_state == 2 && m_groupIndex != 0) {

@@ -68,6 +68,7 @@ private:
     void announceToGroup();
     void groupMemberPressed(TQORBaseGraphicButton* sender);
     void click();
+    void press();
     void stopRepeat();
 
     TQORGlyph m_glyph;
