@@ -350,3 +350,15 @@ TEST(AutomationStart, AStartedProgramTakesItsOwnPathAndASecondCopyTheNext)
     automation::Stop();
     unsetenv("KORVO_AUTOMATION");
 }
+
+TEST_F(Automation, DropHandsTheFilesToTheWindowsDropHandler)
+{
+    EXPECT_EQ(ask("drop\tAutomation Test\t/tmp/a.vcf"), "error window takes no files Automation Test");
+    std::vector<std::string> dropped;
+    form->SetAcceptFiles(true);
+    form->OnDropFiles = [&](const std::vector<std::string>& files, int, int) { dropped = files; };
+    EXPECT_EQ(ask("drop\tAutomation Test\trelative.vcf"), "error not an absolute path relative.vcf");
+    EXPECT_EQ(ask("drop\tAutomation Test\t/tmp/caf\xC3\xA9.vcf\t/tmp/b.VCF"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(dropped, (std::vector<std::string> { "/tmp/caf\xE9.vcf", "/tmp/b.VCF" }));
+}

@@ -446,7 +446,7 @@ private:
         TForm* form = findForm(f[1]);
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
-            || command == "checked" || command == "key" || command == "drag";
+            || command == "checked" || command == "key" || command == "drag" || command == "drop";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -484,6 +484,24 @@ private:
             if (!shot.save(fromUtf8(f[2]), "PNG"))
                 return error("cannot write " + f[2]);
             return ok({ std::to_string(shot.width()) + "x" + std::to_string(shot.height()) });
+        }
+        if (command == "drop") {
+            if (!need(2))
+                return error("drop needs a file");
+            std::vector<std::string> files;
+            for (std::size_t i = 2; i < f.size(); ++i) {
+                if (f[i].empty() || f[i][0] != '/')
+                    return error("not an absolute path " + f[i]);
+                files.push_back(codepage::FromUtf8(f[i]));
+            }
+            if (!form->acceptDrops() || !form->OnDropFiles)
+                return error("window takes no files " + f[1]);
+            // The files arrive as a shell drop on the window's client area would deliver them.
+            later([target, files] {
+                if (target && target->OnDropFiles)
+                    target->OnDropFiles(files, 0, 0);
+            });
+            return ok();
         }
         if (!need(2))
             return error(command + " needs a control");

@@ -1,0 +1,139 @@
+#include "addressbook/vcardreader.h"
+
+#include "platform/rtl/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::vector<VCardContact> ReadFixture(const std::string& name)
+{
+    std::vector<VCardContact> contacts;
+    std::string error;
+    EXPECT_TRUE(ReadVCardFile(std::string(VCARD_FIXTURES) + "/" + name, contacts, error)) << error;
+    return contacts;
+}
+
+}  // namespace
+
+TEST(VCardReader, Version21QuotedPrintableUtf8NameIsDecodedAcrossSoftBreak)
+{
+    const auto cards = ReadFixture("v21-quoted-printable.vcf");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, Ansi("Müller"));
+    EXPECT_EQ(cards[0].FirstName, Ansi("Jürgen"));
+    EXPECT_EQ(cards[0].MiddleName, "Karl");
+    EXPECT_EQ(cards[0].HomePhone, "+49 30 1234");
+    EXPECT_EQ(cards[0].BusinessPhone, "+49 30 5678");
+    EXPECT_EQ(cards[0].Email, "juergen@example.de");
+    EXPECT_EQ(cards[0].Addresses,
+        (std::vector<std::string> { "juergen@example.de (Default E-Mail)", "jm@example.org" }));
+    EXPECT_EQ(cards[0].DisplayName, Ansi("Jürgen Karl Müller"));
+}
+
+TEST(VCardReader, Version21BytesWithoutCharsetStayAsTheyAre)
+{
+    const auto cards = ReadFixture("v21-windows1252.vcf");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, Ansi("García"));
+    EXPECT_EQ(cards[0].FirstName, Ansi("Lucía"));
+    EXPECT_EQ(cards[0].MiddleName, "");
+    EXPECT_EQ(cards[0].HomePhone, "555-0101");
+    EXPECT_EQ(cards[0].BusinessPhone, "555-0102");
+    EXPECT_EQ(cards[0].Email, "lucia@example.es");
+}
+
+TEST(VCardReader, Version30FoldedUtf8LinesAreJoinedAndTypeFormsSkipped)
+{
+    const auto cards = ReadFixture("v30-utf8-folded.vcf");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, Ansi("Brontë"));
+    EXPECT_EQ(cards[0].FirstName, "Charlotte");
+    EXPECT_EQ(cards[0].MiddleName, "Jane");
+    EXPECT_EQ(cards[0].Addresses, (std::vector<std::string> { "charlotte@example.org (Default E-Mail)" }));
+    EXPECT_EQ(cards[0].HomePhone, "555-0201");
+}
+
+TEST(VCardReader, Version40CardsEachBecomeAContactAndUnrepresentableTextIsQuestionMarks)
+{
+    const auto cards = ReadFixture("v40-two-cards.vcf");
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards[0].LastName, "Reagan");
+    EXPECT_EQ(cards[0].FirstName, "Nancy");
+    EXPECT_EQ(cards[0].MiddleName, "");
+    EXPECT_EQ(cards[0].Email, "nr@example.com");
+    EXPECT_EQ(cards[0].HomePhone, "");
+    EXPECT_EQ(cards[1].LastName, "??");
+    EXPECT_EQ(cards[1].FirstName, "??");
+}
+
+TEST(VCardReader, HomeVoiceLineIsNotMatchedAgainByPlainHome)
+{
+    const auto cards = ReadVCards("TEL;HOME;VOICE: 555-1 \r\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].HomePhone, "555-1");
+}
+
+TEST(VCardReader, TextWithoutCardMarkersIsOneContact)
+{
+    const auto cards = ReadVCards("n:Grant;Ada\nemail;internet:ada@example.org\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, "Grant");
+    EXPECT_EQ(cards[0].FirstName, "Ada");
+    EXPECT_EQ(cards[0].Email, "ada@example.org");
+}
+
+TEST(VCardReader, NameLineWithoutSemicolonLeavesLastNameEmpty)
+{
+    const auto cards = ReadVCards("N:Cher\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, "");
+    EXPECT_EQ(cards[0].FirstName, "Cher");
+    EXPECT_EQ(cards[0].DisplayName, "Cher ");
+}
+
+TEST(VCardReader, LastPreferredAddressIsTheDefaultAndPlainOnesOnlyWhenFirst)
+{
+    const auto cards = ReadVCards("EMAIL;INTERNET:a@x\nEMAIL;INTERNET:b@x\nEMAIL;PREF;INTERNET:c@x\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].Email, "c@x");
+    EXPECT_EQ(cards[0].Addresses.size(), 3u);
+}
+
+TEST(VCardReader, OverlongLineIsSkippedAndTheRestRead)
+{
+    const std::string text = "BEGIN:VCARD\nN:" + std::string(kMaxVCardLineBytes, 'x') + ";Y\nN:Grant;Ada\nEND:VCARD\n";
+    const auto cards = ReadVCards(text);
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, "Grant");
+}
+
+TEST(VCardReader, AddressesStopAtTheLimit)
+{
+    std::string text = "BEGIN:VCARD\n";
+    for (std::size_t i = 0; i < kMaxVCardAddresses + 50; ++i)
+        text += "EMAIL;INTERNET:a" + std::to_string(i) + "@x\n";
+    text += "END:VCARD\n";
+    const auto cards = ReadVCards(text);
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].Addresses.size(), kMaxVCardAddresses);
+}
+
+TEST(VCardReader, EmptyJunkAndUnterminatedInputsDoNotCrash)
+{
+    EXPECT_EQ(ReadVCards("").size(), 0u);
+    EXPECT_EQ(ReadVCards(std::string("\0\xff=\r\n\t", 6)).size(), 1u);
+    const auto cards = ReadVCards("BEGIN:VCARD\nN:A;B\nBEGIN:VCARD\nN:C;D");
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards[1].LastName, "C");
+    EXPECT_EQ(ReadVCards("END:VCARD\nBEGIN:VCARD\nEND:VCARD\nEND:VCARD\n").size(), 1u);
+}
+
+TEST(VCardReader, Base64ValuesAreNotTakenForNames)
+{
+    const auto cards = ReadVCards("BEGIN:VCARD\nN;ENCODING=BASE64:R3JhbnQ7QWRh\nEND:VCARD\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].LastName, "");
+}

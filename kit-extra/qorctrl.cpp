@@ -1,0 +1,240 @@
+#include "kit-extra/qorctrl.h"
+
+#include "kit-extra/drawedge.h"
+#include "kit/qorcont.h"
+
+#include <QMoveEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QResizeEvent>
+
+namespace {
+// The image tiled over the whole panel, with its list's palette.
+constexpr std::uint16_t kBackgroundDrawFlags = 0x1020;
+} // namespace
+
+TQORCustomControl::TQORCustomControl(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(100, 40);
+}
+
+void TQORCustomControl::SetColor(TColor value)
+{
+    if (m_color == value)
+        return;
+    m_color = value;
+    update();
+}
+
+void TQORCustomControl::SetTransparent(bool value)
+{
+    if (m_transparent == value)
+        return;
+    m_transparent = value;
+    update();
+}
+
+void TQORCustomControl::SetImageList(TQORCustomImageList* value)
+{
+    if (m_imageList == value)
+        return;
+    m_imageList = value;
+    ImageListChanged();
+}
+
+void TQORCustomControl::SetImageIndex(int value)
+{
+    if (value < 0 || value == m_imageIndex)
+        return;
+    m_imageIndex = value;
+    if (m_imageList)
+        ImageListChanged();
+}
+
+void TQORCustomControl::SetListIndex(int value)
+{
+    if (value < 0 || value == m_listIndex)
+        return;
+    m_listIndex = value;
+    if (m_imageList)
+        ImageListChanged();
+}
+
+void TQORCustomControl::Changed(TQORObject*)
+{
+    update();
+}
+
+TQORCustomControl* TQORCustomControl::ParentControl() const
+{
+    return dynamic_cast<TQORCustomControl*>(parentWidget());
+}
+
+void TQORCustomControl::BackgroundChanged()
+{
+    if (!SeeThrough())
+        return;
+    update();
+    NotifyChildrenOfBackground();
+}
+
+void TQORCustomControl::NotifyChildrenOfBackground()
+{
+    for (QObject* child : children())
+        if (auto* control = dynamic_cast<TQORCustomControl*>(child))
+            control->BackgroundChanged();
+}
+
+void TQORCustomControl::PaintBackground(QImage& canvas) const
+{
+    if (!SeeThrough()) {
+        canvas.fill(ToQColor(m_color));
+        return;
+    }
+    const TQORCustomControl* parent = ParentControl();
+    const QImage* back = parent ? parent->BackBitmap() : nullptr;
+    if (!back)
+        return;
+    const QPoint from = parent->BackOffset(pos());
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), *back, QRect(from, canvas.size()));
+}
+
+void TQORCustomControl::Paint(QImage& canvas)
+{
+    PaintBackground(canvas);
+}
+
+void TQORCustomControl::paintEvent(QPaintEvent*)
+{
+    QImage canvas(size(), QImage::Format_RGB32);
+    canvas.fill(ToQColor(m_color));
+    Paint(canvas);
+    QPainter painter(this);
+    painter.drawImage(0, 0, canvas);
+}
+
+void TQORCustomControl::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    BackgroundChanged();
+}
+
+void TQORCustomPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (OnResize)
+        OnResize(this);
+}
+
+TQORCustomBevelPanel::TQORCustomBevelPanel(QWidget* parent) : TQORCustomPanel(parent)
+{
+    m_bevel.OnChange = [this](TQORObject* sender) { Changed(sender); };
+}
+
+TQORCustomBevelPanel::~TQORCustomBevelPanel()
+{
+    // No bevel change may reach a panel half way through its destruction.
+    m_bevel.OnChange = nullptr;
+}
+
+void TQORCustomBevelPanel::Changed(TQORObject* sender)
+{
+    if (sender == &m_bevel) {
+        const int w = m_bevel.TotalWidth();
+        setContentsMargins(w, w, w, w);
+    }
+    update();
+}
+
+QRect TQORCustomBevelPanel::AlignRect() const
+{
+    const int w = m_bevel.TotalWidth();
+    return rect().adjusted(w, w, -w, -w);
+}
+
+void TQORCustomBevelPanel::Paint(QImage& canvas)
+{
+    PaintBackground(canvas);
+    if (m_bevel.TotalWidth() == 0)
+        return;
+    qorprocs::TRect inner;
+    m_bevel.Paint(canvas, { 0, 0, canvas.width(), canvas.height() }, inner, false);
+}
+
+bool TQORSimplePanel::HasBackground() const
+{
+    const TQORCustomControl* parent = ParentControl();
+    return parent && parent->HasBackground();
+}
+
+const QImage* TQORSimplePanel::BackBitmap() const
+{
+    const TQORCustomControl* parent = ParentControl();
+    return parent ? parent->BackBitmap() : nullptr;
+}
+
+QPoint TQORSimplePanel::BackOffset(QPoint point) const
+{
+    if (!HasBackground())
+        return point;
+    return ParentControl()->BackOffset(pos()) + point;
+}
+
+bool TQORBackPanel::ShowsImage() const
+{
+    return ImageList() && ImageList()->IsValidIndex(ListIndex(), ImageIndex());
+}
+
+void TQORBackPanel::rebuildBackground()
+{
+    if (!ShowsImage() || width() <= 0 || height() <= 0) {
+        m_background = QImage();
+        return;
+    }
+    m_background = QImage(size(), QImage::Format_RGB32);
+    m_background.fill(ToQColor(Color()));
+    {
+        QPainter painter(&m_background);
+        ImageList()->DrawInRect(painter, { 0, 0, width(), height() }, ListIndex(), ImageIndex(),
+                                kBackgroundDrawFlags);
+    }
+    qorprocs::TRect inner;
+    Bevel().Paint(m_background, { 0, 0, width(), height() }, inner, true);
+}
+
+void TQORBackPanel::Changed(TQORObject* sender)
+{
+    rebuildBackground();
+    TQORSimplePanel::Changed(sender);
+    NotifyChildrenOfBackground();
+}
+
+void TQORBackPanel::ImageListChanged()
+{
+    Changed(nullptr);
+}
+
+void TQORBackPanel::resizeEvent(QResizeEvent* event)
+{
+    rebuildBackground();
+    NotifyChildrenOfBackground();
+    TQORSimplePanel::resizeEvent(event);
+}
+
+void TQORBackPanel::Paint(QImage& canvas)
+{
+    if (!ShowsImage()) {
+        PaintBackground(canvas);
+        if (Bevel().TotalWidth() > 0) {
+            qorprocs::TRect inner;
+            Bevel().Paint(canvas, { 0, 0, canvas.width(), canvas.height() }, inner, true);
+        }
+        return;
+    }
+    if (m_background.size() != canvas.size())
+        rebuildBackground();
+    canvas = m_background.copy();
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "kit-extra/qorbevel.h"
+#include "platform/ui/graphics.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class TQORCustomImageList;
+
+// Base of the kit's windowed controls. A see-through control shows its parent kit
+// panel's background bitmap behind itself instead of filling with its colour.
+class TQORCustomControl : public QWidget {
+public:
+    explicit TQORCustomControl(QWidget* parent = nullptr);
+
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value);
+    bool Transparent() const { return m_transparent; }
+    virtual void SetTransparent(bool value);
+
+    TQORCustomImageList* ImageList() const { return m_imageList; }
+    // The list must outlive the control or be set back to nullptr first.
+    void SetImageList(TQORCustomImageList* value);
+    int ImageIndex() const { return m_imageIndex; }
+    // Negative and unchanged values are ignored.
+    void SetImageIndex(int value);
+    int ListIndex() const { return m_listIndex; }
+    void SetListIndex(int value);
+
+    virtual void Changed(TQORObject* sender);
+    // Nothing is drawn at the edge.
+    virtual bool IsEmptyFrame() const { return true; }
+    virtual void ImageListChanged() { Changed(nullptr); }
+    // The bitmap this control offers its see-through children, if any.
+    virtual const QImage* BackBitmap() const { return nullptr; }
+    virtual bool HasBackground() const { return false; }
+    // Where a point of this control lies in its BackBitmap.
+    virtual QPoint BackOffset(QPoint point) const { return point; }
+
+    bool SeeThrough() const { return m_transparent && HasBackground(); }
+    // The parent's background changed: a see-through control repaints and tells its children.
+    void BackgroundChanged();
+
+    // Draws the control's own face (not its children) into canvas, the control's size.
+    virtual void Paint(QImage& canvas);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void PaintBackground(QImage& canvas) const;
+    void NotifyChildrenOfBackground();
+    TQORCustomControl* ParentControl() const;
+
+private:
+    TColor m_color { clBtnFace };
+    bool m_transparent { false };
+    TQORCustomImageList* m_imageList { nullptr };
+    int m_imageIndex { 0 };
+    int m_listIndex { 0 };
+};
+
+// A container with a resize event.
+class TQORCustomPanel : public TQORCustomControl {
+public:
+    explicit TQORCustomPanel(QWidget* parent = nullptr) : TQORCustomControl(parent) {}
+
+    std::function<void(TQORCustomPanel* Sender)> OnResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// A panel framed by a bevel; children are placed inside the frame.
+class TQORCustomBevelPanel : public TQORCustomPanel {
+public:
+    explicit TQORCustomBevelPanel(QWidget* parent = nullptr);
+    ~TQORCustomBevelPanel() override;
+
+    TQORBevel& Bevel() { return m_bevel; }
+    void SetBevel(const TQORBevel& value) { m_bevel.Assign(value); }
+
+    bool IsEmptyFrame() const override { return m_bevel.TotalWidth() == 0; }
+    void Changed(TQORObject* sender) override;
+    void Paint(QImage& canvas) override;
+    // The client rectangle shrunk by the bevel, where children are aligned.
+    QRect AlignRect() const;
+
+private:
+    TQORBevel m_bevel;
+};
+
+class TQORSimplePanel : public TQORCustomBevelPanel {
+public:
+    explicit TQORSimplePanel(QWidget* parent = nullptr) : TQORCustomBevelPanel(parent) {}
+
+    // Kept for the stored forms; it changes nothing at run time.
+    bool Locked { false };
+
+    bool HasBackground() const override;
+    const QImage* BackBitmap() const override;
+    QPoint BackOffset(QPoint point) const override;
+};
+
+// A panel showing an image of a kit image list as its background, framed by its
+// bevel; see-through children show the same bitmap at their place.
+class TQORBackPanel final : public TQORSimplePanel {
+public:
+    explicit TQORBackPanel(QWidget* parent = nullptr) : TQORSimplePanel(parent) {}
+
+    // Kept for the stored forms: Qt hands each paint only its damaged area anyway.
+    bool QuickDraw { true };
+
+    bool ShowsImage() const;
+    bool IsEmptyFrame() const override { return !ShowsImage() && TQORSimplePanel::IsEmptyFrame(); }
+    bool HasBackground() const override { return ShowsImage(); }
+    const QImage* BackBitmap() const override { return ShowsImage() ? &m_background : nullptr; }
+    QPoint BackOffset(QPoint point) const override { return point; }
+    void Changed(TQORObject* sender) override;
+    void ImageListChanged() override;
+    void Paint(QImage& canvas) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void rebuildBackground();
+
+    QImage m_background;
+};

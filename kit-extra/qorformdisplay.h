@@ -1,0 +1,42 @@
+#pragma once
+
+#include "kit-extra/qorctrl.h"
+
+#include <QPointer>
+
+#include <string>
+
+class TForm;
+
+// A bevel panel that shows another form of the program inside itself, found by name.
+class TQORFormDisplay final : public TQORCustomBevelPanel {
+public:
+    explicit TQORFormDisplay(QWidget* parent = nullptr) : TQORCustomBevelPanel(parent) {}
+    ~TQORFormDisplay() override;
+
+    // Kept for the stored forms; it changes nothing at run time.
+    bool SaveResources { false };
+
+    const std::string& FormName() const { return m_formName; }
+    // Shows the first form of that name; a blank name frees the form shown.
+    void SetFormName(const std::string& value);
+    // Embeds form (freeing the one shown before); no form raises an exception.
+    void ShowForm(TForm* form);
+    TForm* Form() const { return m_form; }
+
+    void Changed(TQORObject* sender) override;
+    void Paint(QImage& canvas) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void showNamed(const std::string& name);
+    void dropForm();
+    void placeForm();
+
+    std::string m_formName;
+    QPointer<TForm> m_form;
+    bool m_destroying { false };
+};
