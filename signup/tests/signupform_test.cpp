@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,19 @@ TEST_F(SignupWizard, AServiceThatIsGoneIsARegistrationErrorAndBackRetries)
     form->BackButton->click();
     EXPECT_EQ(form->Page(), 4);
     EXPECT_TRUE(form->NextButton->isEnabled());
+}
+
+TEST_F(SignupWizard, AServiceThatAcceptsAndNeverAnswersEndsInARegistrationError)
+{
+    // Listening but never accepting: the connection is made and no answer ever comes.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    servesAt("127.0.0.1:" + std::to_string(silent.serverPort()));
+    registerAs("ada", "pw");
+    EXPECT_EQ(text(form->ResultTitle), "Registration Error");
+    EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
+    form->BackButton->click();
+    EXPECT_EQ(form->Page(), 4);
 }
 
 TEST_F(SignupWizard, AStoreThatFailsAfterSuccessIsNotShownAsSuccessAndStartsNothing)
