@@ -1,15 +1,25 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_BUILD ?= build-asan
+# The fuzz programs under clang's libFuzzer.
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-multimedia-dev libgif-dev libcurl4-openssl-dev \
 	libgtest-dev libgmock-dev fonts-dejavu-core \
-	socat netcat-openbsd stockfish qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite
+	socat netcat-openbsd stockfish qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite \
+	liblz4-dev zlib1g-dev clang libclang-rt-14-dev dovecot-pop3d
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run bench clean
+# Any sanitizer report ends the program with an error, so the test fails. Leak
+# checking stays on: Qt on the offscreen platform frees what it takes at exit.
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: deps configure build test test-asan test-fuzz run bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -29,13 +39,30 @@ build: configure
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-fuzz
+
+test-asan: deps
+	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_SANITIZE=ON
+	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+test-fuzz: deps
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_LIBFUZZER=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	cd $(FUZZ_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest -L fuzz --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
 	tools/run-demo.sh $(BUILD)
 
 bench: build
 	cmake --build $(BUILD) --target bench_all
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@failed=""; for b in $(BUILD)/bench/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $$b"; "$$b" || failed="$$failed $${b##*/}"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "failed:$$failed"; exit 1; fi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,7 @@
 // Throughput of the socket kit on loopback against a plain POSIX socket copy:
-// bytes through a binary client and server, lines through a text client and server.
+// bytes through a binary client and server, lines through a text client and server;
+// then what a peer sending without pause does to the process: its resident size over
+// 1 GiB received, and how long a 10 ms timer waits while lines pour in.
 #include "net/bufferedcomponents.h"
 #include "platform/win/messages.h"
 
@@ -10,9 +12,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -177,6 +182,113 @@ double LinesPerSecond(int& received)
     return received / Seconds(start);
 }
 
+double ResidentMB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+// A plain POSIX peer that connects and sends blocks without pause until count bytes left.
+std::thread Flood(std::uint16_t port, std::string block, std::int64_t count)
+{
+    return std::thread([port, block = std::move(block), count] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in sa {};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(port);
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        std::int64_t left = count;
+        while (left > 0) {
+            const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+            std::size_t done = 0;
+            while (done < n) {
+                const ssize_t sent = ::send(fd, block.data() + done, n - done, MSG_NOSIGNAL);
+                if (sent <= 0) {
+                    ::close(fd);
+                    return;
+                }
+                done += static_cast<std::size_t>(sent);
+            }
+            left -= static_cast<std::int64_t>(n);
+        }
+        ::close(fd);
+    });
+}
+
+// 1 GiB into a binary server's stream at full rate; the resident size before and after.
+double ResidentGrowthOverOneGiB(double& bytesPerSecond, bool& intact)
+{
+    constexpr std::int64_t kGiB = 1ll << 30;
+    TBinaryServer server;
+    server.SetAddress("127.0.0.1");
+    server.SetPort("0");
+    CheckingStream sink;
+    bool received = false;
+    server.OnAccept = [&](TSockCtrl*, TSocketBase* s) { dynamic_cast<TBufferedSocket&>(*s).ReceiveStream(&sink, kGiB, false); };
+    server.OnFileReceived = [&](TBufferedSocketBase*) { received = true; };
+    server.Listen();
+    std::string block(1 << 20, '\0');
+    PatternStream(static_cast<std::int64_t>(block.size())).Read(block.data(), static_cast<std::int64_t>(block.size()));
+    // The pattern repeats every 256 bytes, so blocks of 1 MiB follow on from each other.
+    Application::ProcessMessages();
+    const double before = ResidentMB();
+    const Clock::time_point start = Clock::now();
+    std::thread peer = Flood(server.GetPortNumber(), std::move(block), kGiB);
+    Application::ProcessMessagesUntil([&] { return received; }, 600000);
+    bytesPerSecond = static_cast<double>(kGiB) / Seconds(start);
+    peer.join();
+    Application::ProcessMessages();
+    const double after = ResidentMB();
+    intact = received && sink.good();
+    return after - before;
+}
+
+// Lines from a peer at full rate into a text server, with a 10 ms timer beside them.
+double LongestTimerGapUnderFlood(double& linesPerSecond)
+{
+    constexpr std::int64_t kFloodBytes = 512ll << 20;
+    const std::string line = "\xFB" "chat,anna,\"bert\",\"{\\rtf1 a line of chat of ordinary length}\"\r\n";
+    std::string block;
+    while (block.size() + line.size() <= (1u << 20))
+        block += line;
+    const std::int64_t blocks = kFloodBytes / static_cast<std::int64_t>(block.size());
+    const std::int64_t total = blocks * static_cast<std::int64_t>(block.size() / line.size());
+
+    TTextServer server;
+    server.SetAddress("127.0.0.1");
+    server.SetPort("0");
+    std::int64_t received = 0;
+    server.OnLineReceived = [&](TLineSocketBase*, const std::string&, bool) { ++received; };
+    server.Listen();
+
+    double longest = 0;
+    Clock::time_point lastTick {};
+    const HWND clock = AllocateHWnd([&](TMessage& message) {
+        if (message.Msg != WM_TIMER)
+            return;
+        const Clock::time_point now = Clock::now();
+        if (received > 0 && received < total)
+            longest = std::max(longest, std::chrono::duration<double, std::milli>(now - lastTick).count());
+        lastTick = now;
+    });
+    SetTimer(clock, 1, 10);
+    const Clock::time_point start = Clock::now();
+    lastTick = start;
+    std::thread peer = Flood(server.GetPortNumber(), block, blocks * static_cast<std::int64_t>(block.size()));
+    Application::ProcessMessagesUntil([&] { return received == total; }, 600000);
+    // A timer starved to the end ticks only after the flood: that wait counts too.
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - lastTick).count());
+    linesPerSecond = static_cast<double>(received) / Seconds(start);
+    peer.join();
+    KillTimer(clock, 1);
+    DeallocateHWnd(clock);
+    return received == total ? longest : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -196,5 +308,18 @@ int main(int argc, char** argv)
     int received = 0;
     const double lines = LinesPerSecond(received);
     std::printf("text client/server:        %8.0f lines/s (%d lines of CR LF)\n", lines, received);
-    return received == kLines ? 0 : 1;
+    if (received != kLines)
+        return 1;
+
+    double gibPerSecond = 0;
+    bool intact = false;
+    const double growth = ResidentGrowthOverOneGiB(gibPerSecond, intact);
+    std::printf("1 GiB from a raw peer into a binary server: %8.1f MiB/s%s\n", gibPerSecond / (1 << 20),
+                intact ? "" : "  DATA DAMAGED");
+    std::printf("rss growth over 1 GiB: %.1f MB\n", growth);
+    double floodLines = 0;
+    const double gap = LongestTimerGapUnderFlood(floodLines);
+    std::printf("lines from a raw peer at full rate into a text server: %8.0f lines/s\n", floodLines);
+    std::printf("longest timer gap under flood: %.1f ms\n", gap);
+    return intact && gap >= 0 ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 # Shared build rules: every library and test folder globs its own sources,
 # so adding a file never means editing another folder's build script.
 
+set(KORVO_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
 function(korvo_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
   if(KORVO_WERROR)
@@ -43,11 +45,32 @@ function(korvo_tests name)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# korvo_fuzzers(DEPS <libs...>): one program fuzz_<parser> per fuzz/fuzz_<parser>.cpp
-# (defining LLVMFuzzerTestOneInput), with its seeds and kept crashes in
-# fuzz/corpus/<parser>/. The normal build links a driver that runs each input once.
+# Sanitizer builds, each in a build folder of its own (the Makefile's test target
+# makes them). KORVO_SANITIZE: everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report ends the program that made it.
+# KORVO_LIBFUZZER (clang only): the fuzz programs linked with libFuzzer, the code
+# under them instrumented for its coverage and for the same two sanitizers.
+option(KORVO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(KORVO_LIBFUZZER "Build the fuzz programs with clang's libFuzzer and the sanitizers" OFF)
+set(KORVO_FUZZ_RUNS 20000 CACHE STRING "Inputs each libFuzzer program tries in the tests")
+if(KORVO_SANITIZE OR KORVO_LIBFUZZER)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(KORVO_LIBFUZZER)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KORVO_LIBFUZZER needs clang (-DCMAKE_CXX_COMPILER=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# korvo_fuzzers(DEPS <libs...> [RUNS <parser> <n>...]): one program fuzz_<parser> per
+# fuzz/fuzz_<parser>.cpp (defining LLVMFuzzerTestOneInput), with its seeds and kept
+# crashes in fuzz/corpus/<parser>/. The normal build links a driver that runs each
+# input once; with KORVO_LIBFUZZER the test fuzzes from those inputs for
+# KORVO_FUZZ_RUNS runs, or the n given for that parser. Every program joins fuzz_all.
 function(korvo_fuzzers)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;RUNS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_*.cpp)
   foreach(source ${sources})
     get_filename_component(name ${source} NAME_WE)
@@ -55,8 +78,30 @@ function(korvo_fuzzers)
     set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${parser})
     add_executable(${name} ${source})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvo_fuzz_driver)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
     korvo_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name} ${corpus})
+    set(runs ${KORVO_FUZZ_RUNS})
+    list(FIND ARG_RUNS ${parser} at)
+    if(at GREATER_EQUAL 0)
+      math(EXPR at "${at} + 1")
+      list(GET ARG_RUNS ${at} runs)
+    endif()
+    if(KORVO_LIBFUZZER)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+      add_test(NAME ${name} COMMAND ${CMAKE_COMMAND}
+        -DFUZZER=$<TARGET_FILE:${name}> -DSEEDS=${corpus} -DWORK=${CMAKE_BINARY_DIR}/fuzz/${parser}
+        -DRUNS=${runs} -P ${KORVO_CMAKE_DIR}/run_fuzzer.cmake)
+    else()
+      target_link_libraries(${name} PRIVATE korvo_fuzz_driver)
+      add_test(NAME ${name} COMMAND ${name} ${corpus})
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS fuzz)
+    set_property(GLOBAL APPEND PROPERTY KORVO_FUZZERS ${name})
   endforeach()
 endfunction()
+
+function(korvo_fuzz_all)
+  get_property(fuzzers GLOBAL PROPERTY KORVO_FUZZERS)
+  add_custom_target(fuzz_all DEPENDS ${fuzzers})
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL korvo_fuzz_all)

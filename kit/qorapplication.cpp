@@ -1,5 +1,7 @@
 #include "kit/qorapplication.h"
 
+#include "kit/qorcont.h"
+
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/form.h"
@@ -81,6 +83,47 @@ void TQORApplication::SetLogFile(const std::string& name)
         m_logFile = qorprocs::GetPrefixPath(m_logPrefix, true) + ExtractFileName(file);
 }
 
+std::uint16_t TQORApplication::AddTimer(int interval, TQORTimerItem::TItemEvent callback, void* data)
+{
+    for (int slot = 1; slot <= kTimerSlots; ++slot) {
+        if (m_timerSlots[static_cast<std::size_t>(slot)] != 0)
+            continue;
+        const auto id = static_cast<std::uint16_t>(kTimerBase + slot);
+        // The slot is taken only once the pool has accepted the timer.
+        m_timerPool->AddTimer(id, interval, std::move(callback), data);
+        m_timerSlots[static_cast<std::size_t>(slot)] = 1;
+        return id;
+    }
+    return 0;
+}
+
+void TQORApplication::RemoveTimer(std::uint16_t id)
+{
+    if (id <= kTimerBase || id > kTimerBase + kTimerSlots)
+        return;
+    m_timerPool->RemoveTimer(id);
+    m_timerSlots[static_cast<std::size_t>(id - kTimerBase)] = 0;
+}
+
+TQORTimerItem* TQORApplication::GetTimer(std::uint16_t id) const { return m_timerPool->FindTimer(id); }
+
+const QImage& TQORApplication::GetPatternBitmap(TColor color)
+{
+    if (m_pattern.isNull()) {
+        m_pattern = QImage(8, 8, QImage::Format_RGB32);
+        m_pattern.fill(Qt::white);
+    }
+    if (color != m_patternColor) {
+        const QRgb rgb = ToQColor(ColorToRGB(color)).rgb();
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                if ((x % 2) != (y % 2))
+                    m_pattern.setPixel(x, y, rgb);
+        m_patternColor = color;
+    }
+    return m_pattern;
+}
+
 std::string TQORApplication::DefaultRegistryPath() const
 {
     std::string path = "Software\\";
@@ -95,14 +138,17 @@ std::string TQORApplication::DefaultRegistryPath() const
 
 void QORInitialize()
 {
-    if (g_initCount++ == 0)
+    if (g_initCount++ == 0) {
         g_application = new TQORApplication;
+        QORCreateContainer();
+    }
 }
 
 void QORFinalize()
 {
     if (g_initCount == 0 || --g_initCount > 0)
         return;
+    QORFreeContainer();
     delete g_application;
     g_application = nullptr;
 }

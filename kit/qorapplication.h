@@ -6,6 +6,10 @@
 #include "platform/ui/graphics.h"
 #include "platform/win/messages.h"
 
+#include <QImage>
+
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +39,18 @@ public:
     // The settings control for global use.
     TQORIniCtrl& IniCtrl() { return *m_iniCtrl; }
 
+    // Application timers: the lowest free of 250 slots, identifier 0xFD00 + slot.
+    // 0 when every slot is taken; the pool's refusals pass to the caller.
+    static constexpr int kTimerSlots = 250;
+    static constexpr std::uint16_t kTimerBase = 0xFD00;
+    std::uint16_t AddTimer(int interval, TQORTimerItem::TItemEvent callback, void* data);
+    // Identifiers above 0xFD00 only.
+    void RemoveTimer(std::uint16_t id);
+    TQORTimerItem* GetTimer(std::uint16_t id) const;
+
+    // An 8 x 8 checker of color and white, kept while the same colour is asked for.
+    const QImage& GetPatternBitmap(TColor color);
+
     // The application window: its messages pass the main-window hooks in the order
     // they were added; a hook answering true has handled the message and it goes no further.
     HWND Handle() const { return m_window; }
@@ -58,6 +74,9 @@ public:
 private:
     std::unique_ptr<TQORIniCtrl> m_iniCtrl;
     std::unique_ptr<TQORTimerPool> m_timerPool;
+    std::array<std::uint8_t, kTimerSlots + 1> m_timerSlots {};
+    QImage m_pattern;
+    TColor m_patternColor { clNone };
     std::unique_ptr<TNamedMutex> m_mutex;
     void WndProc(TMessage& message);
     HWND m_window { 0 };

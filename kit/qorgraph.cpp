@@ -85,6 +85,14 @@ void TQORFxCaption::SetAngle(int value)
     Change();
 }
 
+void TQORFxCaption::SetPosition(std::uint16_t x, std::uint16_t y)
+{
+    BeginUpdate();
+    SetPos(0, x);
+    SetPos(1, y);
+    EndUpdate(false);
+}
+
 void TQORFxCaption::SetPos(int index, std::uint16_t value)
 {
     if (index < 0 || index > 1 || m_pos[index] == value)

@@ -69,6 +69,8 @@ public:
     void SetPos(int index, std::uint16_t value);
     void SetPosX(std::uint16_t value) { SetPos(0, value); }
     void SetPosY(std::uint16_t value) { SetPos(1, value); }
+    // Both at once and silently: measuring a caption must not cause a repaint.
+    void SetPosition(std::uint16_t x, std::uint16_t y);
 
 private:
     int m_angle { 0 };

@@ -6,6 +6,13 @@ void TQORObject::Change()
         OnChange(this);
 }
 
+void TQORObject::EndUpdate(bool notify)
+{
+    m_updateLock = 0;
+    if (notify)
+        Change();
+}
+
 void TQORComponent::EndUpdate(bool doChange)
 {
     m_updateLock = 0;

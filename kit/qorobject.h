@@ -16,6 +16,10 @@ public:
 
     TNotifyEvent OnChange;
 
+    // While locked, Change reports nothing; EndUpdate reports once when notify is set.
+    void BeginUpdate() { m_updateLock = 1; }
+    void EndUpdate(bool notify);
+
     virtual void Change();
     // Sub-objects forward their own changes the same way.
     virtual void Changed() { Change(); }

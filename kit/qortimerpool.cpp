@@ -14,6 +14,14 @@ int NextCount(int value) { return value == INT_MAX ? 0 : value + 1; }
 
 }  // namespace
 
+TQORTimerItem::TQORTimerItem(TQORTimerPool* pool) : m_pool(pool)
+{
+    if (!pool)
+        throw EInvalidOperation(qorprocs::ResText("TQORTimerItem: Invalid Owner or List"));
+}
+
+TQORTimerItem::~TQORTimerItem() { OnTimer = nullptr; }
+
 void TQORTimerItem::Start()
 {
     m_active = true;
@@ -24,6 +32,29 @@ void TQORTimerItem::Stop()
 {
     m_active = false;
     m_pool->UpdateTimer(true);
+}
+
+void SetTimerItemEnabled(TQORTimerItem& item, bool value)
+{
+    if (value == item.m_active || (value && item.MaxCount == 0))
+        return;
+    item.Counter = 0;
+    if (value)
+        item.Start();
+    else
+        item.Stop();
+}
+
+void SetTimerItemInterval(TQORTimerItem& item, int ms)
+{
+    const int minimum = item.Pool()->MinInterval();
+    if (ms == 0)
+        ms = minimum;
+    if (ms == item.Interval || ms < 0 || ms % minimum != 0)
+        return;
+    item.Interval = ms;
+    item.TickCount = ms / minimum;
+    item.Counter = 0;
 }
 
 TQORTimerPool::TQORTimerPool() = default;
@@ -51,12 +82,68 @@ void TQORTimerPool::SetMinInterval(int value)
 
 TQORTimerItem* TQORTimerPool::AddItem(std::uint16_t ident, int interval, int maxCount)
 {
-    m_items.push_back(std::unique_ptr<TQORTimerItem>(new TQORTimerItem(this)));
+    m_items.push_back(std::make_unique<TQORTimerItem>(this));
     TQORTimerItem* item = m_items.back().get();
     item->Ident = ident;
-    item->Interval = interval;
+    item->TickCount = interval;
+    item->Interval = interval * m_minInterval;
     item->MaxCount = maxCount;
     return item;
+}
+
+int TQORTimerPool::IndexOfTimer(std::uint16_t id) const
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (!m_items[i]->m_removed && m_items[i]->Ident == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+TQORTimerItem* TQORTimerPool::FindTimer(std::uint16_t id) const
+{
+    const int index = IndexOfTimer(id);
+    return index < 0 ? nullptr : m_items[static_cast<std::size_t>(index)].get();
+}
+
+int TQORTimerPool::AddTimer(std::uint16_t id, int interval, TQORTimerItem::TItemEvent callback, void* data)
+{
+    const int present = IndexOfTimer(id);
+    if (present >= 0)
+        throw Exception(qorprocs::ResText("List index out of bounds (" + std::to_string(present) + ")"));
+    if (interval < m_minInterval || interval % m_minInterval != 0)
+        throw Exception(qorprocs::ResText("Interval does'nt fit to given MinInterval!"));
+    m_items.push_back(std::make_unique<TQORTimerItem>(this));
+    TQORTimerItem* item = m_items.back().get();
+    item->Ident = id;
+    SetTimerItemInterval(*item, interval);
+    item->OnTimer = std::move(callback);
+    item->Data = data;
+    item->m_active = true;
+    UpdateTimer(true);
+    return static_cast<int>(m_items.size()) - 1;
+}
+
+void TQORTimerPool::RemoveTimer(std::uint16_t id)
+{
+    TQORTimerItem* item = FindTimer(id);
+    if (!item)
+        return;
+    item->m_active = false;
+    item->OnTimer = nullptr;
+    item->Data = nullptr;
+    // An item removed by its own event is freed once the tick is over.
+    item->m_removed = true;
+    if (!m_inTick)
+        PurgeRemoved();
+    if (!AnyActive() && m_window != 0) {
+        KillTimer(m_window, kPoolTimerId);
+        m_running = false;
+    }
+}
+
+void TQORTimerPool::PurgeRemoved()
+{
+    std::erase_if(m_items, [](const auto& item) { return item->m_removed; });
 }
 
 bool TQORTimerPool::AnyActive() const
@@ -100,6 +187,7 @@ void TQORTimerPool::TimerTick()
         Application::HandleException(error);
     }
     m_inTick = false;
+    PurgeRemoved();
 }
 
 void TQORTimerPool::Tick()
@@ -110,7 +198,9 @@ void TQORTimerPool::Tick()
     const std::size_t count = m_items.size();
     for (std::size_t i = 0; i < count && i < m_items.size(); ++i) {
         TQORTimerItem& item = *m_items[i];
-        if (item.Active() && item.Interval > 0 && m_tickCounter % item.Interval == 0)
+        // A multiple of 0 would divide by zero: such an item fires on every tick.
+        const int every = std::max(item.TickCount, 1);
+        if (item.Active() && m_tickCounter % every == 0)
             Fire(item);
     }
     m_tickCounter = NextCount(m_tickCounter);
@@ -124,10 +214,13 @@ void TQORTimerPool::Tick()
 void TQORTimerPool::Fire(TQORTimerItem& item)
 {
     item.Counter = NextCount(item.Counter);
-    if (item.OnTimer)
-        item.OnTimer(this);
-    else if (OnTimer)
+    // A copy: the event may remove its own item and with it the callback.
+    if (item.OnTimer) {
+        const TQORTimerItem::TItemEvent event = item.OnTimer;
+        event(this);
+    } else if (OnTimer) {
         OnTimer(this, item.Ident, item.Counter);
-    if (item.Counter == item.MaxCount)
+    }
+    if (!item.m_removed && item.Counter == item.MaxCount)
         item.m_active = false;
 }

@@ -10,31 +10,47 @@
 
 class TQORTimerPool;
 
-// One timed duty of a pool: fires on every Interval-th pool tick, MaxCount times
-// (0 = without end).
+// One timed duty of a pool: fires on every TickCount-th pool tick until its
+// counter reaches MaxCount (-1 or 0: without end).
 class TQORTimerItem final {
 public:
     using TItemEvent = std::function<void(TQORTimerPool* Sender)>;
 
-    int MaxCount { 0 };
+    // EInvalidOperation "TQORTimerItem: Invalid Owner or List" without a pool.
+    explicit TQORTimerItem(TQORTimerPool* pool);
+    ~TQORTimerItem();
+    TQORTimerItem(const TQORTimerItem&) = delete;
+    TQORTimerItem& operator=(const TQORTimerItem&) = delete;
+
+    int MaxCount { -1 };
     int Counter { 0 };
     std::uint16_t Ident { 0 };
-    // Pool ticks between firings; 0 never fires.
-    int Interval { 1 };
+    // Milliseconds, a multiple of the pool's minimum interval.
+    int Interval { 1000 };
+    // Pool ticks between firings; 0 counts as 1.
+    int TickCount { 1 };
     TItemEvent OnTimer;
+    void* Data { nullptr };
 
     bool Active() const { return m_active; }
+    bool Enabled() const { return m_active; }
     void Start();
     void Stop();
     TQORTimerPool* Pool() const { return m_pool; }
 
 private:
     friend class TQORTimerPool;
-    explicit TQORTimerItem(TQORTimerPool* pool) : m_pool(pool) {}
+    friend void SetTimerItemEnabled(TQORTimerItem& item, bool value);
 
     TQORTimerPool* m_pool;
     bool m_active { false };
+    bool m_removed { false };
 };
+
+// Switching on needs a MaxCount other than 0; a change resets the counter.
+void SetTimerItemEnabled(TQORTimerItem& item, bool value);
+// Ignored when unchanged or not a multiple of the pool's minimum interval; 0 is the minimum.
+void SetTimerItemInterval(TQORTimerItem& item, int ms);
 
 // Many timed items on one window timer.
 class TQORTimerPool final : public TQORComponent {
@@ -54,9 +70,20 @@ public:
     // Taken only while loading; kept within 50..10000 ms.
     void SetMinInterval(int value);
 
-    // A new, inactive item owned by the pool.
+    // A new, inactive item owned by the pool, firing every interval-th tick.
     TQORTimerItem* AddItem(std::uint16_t ident, int interval, int maxCount);
     int ItemCount() const { return static_cast<int>(m_items.size()); }
+
+    // The list position of the item with that identifier, -1 when none.
+    int IndexOfTimer(std::uint16_t id) const;
+    TQORTimerItem* FindTimer(std::uint16_t id) const;
+    // An enabled, endless item of interval ms. A present identifier: Exception
+    // "List index out of bounds (<n>)"; an interval that is no multiple of
+    // MinInterval: Exception "Interval does'nt fit to given MinInterval!".
+    // Returns the list position.
+    int AddTimer(std::uint16_t id, int interval, TQORTimerItem::TItemEvent callback, void* data);
+    // Stops and frees the item; the window timer stops with the last one.
+    void RemoveTimer(std::uint16_t id);
 
     bool Running() const { return m_running; }
     bool Paused { false };
@@ -70,10 +97,13 @@ public:
     void TimerTick();
 
 private:
+    friend class TQORTimerItem;
     void WndProc(TMessage& message);
     void Tick();
     void Fire(TQORTimerItem& item);
     bool AnyActive() const;
+    void Detach(TQORTimerItem* item);
+    void PurgeRemoved();
 
     int m_minInterval { 1000 };
     HWND m_window { 0 };

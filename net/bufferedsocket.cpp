@@ -1,8 +1,9 @@
 #include "net/bufferedsocket.h"
 
-#include "net/sockctrl.h"
+#include "platform/rtl/sysutils.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -16,6 +17,7 @@ const char* const kPullUp = "Cannot pull up buffer - amount to pull up larger th
 const char* const kReadFull = "Read buffer full, user did not flush";
 const char* const kAlreadySending = "Already sending a stream.";
 const char* const kAlreadyReceiving = "Already receiving a stream.";
+const char* const kRecordSize = "Record size must be greater than zero.";
 
 constexpr int kDefaultBufferSize = 1024;
 
@@ -47,6 +49,7 @@ void TBufferedSocketBase::DoRead()
 void TBufferedSocketBase::DoWrite()
 {
     auto keep = weak_from_this().lock();
+    m_flushPosted = false;
     FlushWriteBuffer();
     TStreamSocket::DoWrite();
 }
@@ -70,10 +73,14 @@ void TBufferedSocketBase::DoReadBufferFull()
 {
     if (OnReadBufferFull)
         OnReadBufferFull(this);
-    if (m_readCount >= ReadBufferSize()) {
-        // Nothing can be taken in any more: end this connection rather than stall it.
-        DoDisconnect();
-        throw EBufferedSocketException(kReadFull);
+    if (m_readCount < ReadBufferSize())
+        return;
+    // Later notifications take nothing in and still fire OnRead, so the reader can
+    // catch up; the connection stays, and the reader hears of it once.
+    m_stalled = true;
+    if (!m_fullRaised) {
+        m_fullRaised = true;
+        throw EReadBufferFull(kReadFull);
     }
 }
 
@@ -125,6 +132,13 @@ void TBufferedSocketBase::PullUpRead(int count)
         return;
     std::memmove(m_readBuffer.data(), m_readBuffer.data() + count, static_cast<std::size_t>(m_readCount - count));
     m_readCount -= count;
+    if (m_stalled) {
+        // A full buffer stopped taking bytes in, and so stopped the read notifications:
+        // receiving (even nothing) arms them again.
+        m_stalled = false;
+        if (m_handle != winsock::INVALID_SOCKET && Connected())
+            WinsockAPI().recv(m_handle, m_readBuffer.data() + m_readCount, 0, 0);
+    }
     if (m_readCount == 0)
         DoReadBufferEmpty();
 }
@@ -255,16 +269,20 @@ void TBufferedSocketBase::FlushWriteBuffer()
         return;
     auto keep = weak_from_this().lock();
     try {
+        int budget = std::max(WriteBufferSize(), kBytesPerNotification);
         int sent = 0;
         do {
             sent = TStreamSocket::Send(m_writeBuffer.data(), m_writeCount);
             if (sent > 0) {
+                budget -= sent;
                 PullUpWrite(sent);
                 DoWriteBufferChange();
                 if (m_sending)
                     Refill();
             }
-        } while (sent > 0 && m_component);
+        } while (sent > 0 && m_writeCount > 0 && budget > 0 && m_component);
+        if (sent > 0 && m_writeCount > 0 && m_component)
+            ContinueFlushLater();
     } catch (const ESockError&) {
         if (m_lastError != winsock::WSAECONNRESET)
             throw;
@@ -276,20 +294,24 @@ void TBufferedSocketBase::FillReadBuffer()
 {
     auto keep = weak_from_this().lock();
     try {
+        // What is left after the budget comes with the next read notification, which
+        // the receive has armed already.
+        int budget = std::max(ReadBufferSize(), kBytesPerNotification);
         int got = 0;
         do {
             got = 0;
-            const int room = ReadBufferSize() - m_readCount;
+            const int room = std::min(ReadBufferSize() - m_readCount, budget);
             if (room > 0)
                 got = TStreamSocket::Receive(m_readBuffer.data() + m_readCount, room);
             if (got > 0) {
+                budget -= got;
                 m_readCount += got;
                 DoReadBufferChange();
                 Feed();
                 if (m_readCount == ReadBufferSize())
                     DoReadBufferFull();
             }
-        } while (got > 0 && Connected() && m_component);
+        } while (got > 0 && budget > 0 && Connected() && m_component);
     } catch (const ESockError&) {
         if (m_lastError != winsock::WSAECONNRESET)
             throw;
@@ -302,10 +324,14 @@ void TBufferedSocketBase::Close()
     auto keep = weak_from_this().lock();
     TStreamSocket::Close();
     EndSending();
+    AbandonReceivedFile();
     EndReceiving();
     // Nothing of this connection may lead the next one.
     m_readCount = 0;
     m_writeCount = 0;
+    m_fullRaised = false;
+    m_stalled = false;
+    m_flushPosted = false;
 }
 
 std::vector<char> TBufferedSocketBase::Resized(const std::vector<char>& buffer, int held, int size)
@@ -333,6 +359,8 @@ void TBufferedSocketBase::SetWriteBufferSize(int size)
 
 void TBufferedSocketBase::SetRecordSize(int size)
 {
+    if (size <= 0)
+        throw EBufferedSocketException(kRecordSize);
     if (size > ReadBufferSize() || size > WriteBufferSize())
         throw EBufferedSocketException(kDataLost);
     m_recordSize = size;
@@ -378,6 +406,29 @@ void TBufferedSocketBase::EndReceiving()
     m_receiveStream = nullptr;
     m_ownsReceiveStream = false;
     m_receiving = false;
+    m_receiveFileName.clear();
+}
+
+void TBufferedSocketBase::AbandonReceivedFile()
+{
+    if (!m_receiving || m_receiveFileName.empty())
+        return;
+    const std::string fileName = m_receiveFileName;
+    const std::int64_t received = m_received;
+    const std::int64_t total = m_receiveTotal;
+    EndReceiving();
+    // Half a file under its final name would pass for the whole one.
+    const bool removed = DeleteFile(fileName);
+    std::fprintf(stderr, "[net] %s: reception ended after %lld of %lld bytes; %s\n", fileName.c_str(),
+                 static_cast<long long>(received), static_cast<long long>(total),
+                 removed ? "the partial file was removed" : "the partial file could not be removed");
+}
+
+void TBufferedSocketBase::ContinueFlushLater()
+{
+    if (m_flushPosted || !OwnerWindow() || m_handle == winsock::INVALID_SOCKET)
+        return;
+    m_flushPosted = PostMessage(OwnerWindow(), WM_SOCKET_SELECT, m_handle, winsock::WSAMAKESELECTREPLY(winsock::FD_WRITE, 0));
 }
 
 void TBufferedSocketBase::SendStream(TStream* stream, bool owns)
@@ -442,4 +493,6 @@ void TBufferedSocket::ReceiveFile(const std::string& fileName, std::int64_t coun
     if (Receiving())
         throw Exception(kAlreadyReceiving);
     ReceiveStream(new TFileStream(fileName, fmCreate), count, true);
+    if (Receiving())
+        m_receiveFileName = fileName;
 }

@@ -14,6 +14,12 @@ public:
     using Exception::Exception;
 };
 
+// A read buffer that filled with nothing taken out: raised once, and the connection stays.
+class EReadBufferFull final : public EBufferedSocketException, public TKeepsConnection {
+public:
+    using EBufferedSocketException::EBufferedSocketException;
+};
+
 class TBufferedSocketBase;
 using TBufferedSocketNotifyEvent = std::function<void(TBufferedSocketBase* Socket)>;
 
@@ -86,6 +92,11 @@ protected:
     virtual bool WriteRecord(const void* buffer);
 
     const char* ReadData() const { return m_readBuffer.data(); }
+    // The bytes one notification may move: a buffer's worth at least, so a flood leaves
+    // the event loop time for timers, painting and other connections.
+    static constexpr int kBytesPerNotification = 64 * 1024;
+    // Set by ReceiveFile: a reception the peer ends early removes it.
+    std::string m_receiveFileName;
 
 private:
     void PullUpRead(int count);
@@ -95,6 +106,9 @@ private:
     void Feed();
     void EndSending();
     void EndReceiving();
+    void AbandonReceivedFile();
+    // Another write notification, for a flush that stopped while the network still took data.
+    void ContinueFlushLater();
     static std::vector<char> Resized(const std::vector<char>& buffer, int held, int size);
 
     std::vector<char> m_readBuffer;
@@ -110,6 +124,9 @@ private:
     TStream* m_sendStream { nullptr };
     std::int64_t m_receiveTotal { 0 };
     std::int64_t m_received { 0 };
+    bool m_fullRaised { false };
+    bool m_stalled { false };
+    bool m_flushPosted { false };
 };
 
 // The buffered socket the binary components and the file transfer use.

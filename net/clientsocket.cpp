@@ -75,3 +75,9 @@ void TCustomClientSocket::SocketDisconnect(TSocketBase* socket)
         StopTimeOut();
     socket->DoDisconnect();
 }
+
+void TCustomClientSocket::FireConnect(TSocketBase* socket)
+{
+    if (OnConnect)
+        OnConnect(this, socket);
+}

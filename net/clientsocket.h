@@ -21,4 +21,5 @@ public:
 
 protected:
     void SocketMessage(TMessage& message) override;
+    void FireConnect(TSocketBase* socket) override;
 };

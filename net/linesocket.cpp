@@ -51,26 +51,28 @@ void TLineSocketBase::DoReadBufferFull()
 {
     while (ReadLine()) {
     }
-    if (ReadCount() >= ReadBufferSize())
+    if (ReadCount() < ReadBufferSize())
+        return;
+    if (!(LineOptions & lsoLineReceivedEvents) || !Component()) {
         TBufferedSocketBase::DoReadBufferFull();
+        return;
+    }
+    if (OnReadBufferFull)
+        OnReadBufferFull(this);
+    if (ReadCount() < ReadBufferSize())
+        return;
+    // A line longer than the buffer can never be delivered, and nothing behind it
+    // either: only this connection ends.
+    DoDisconnect();
+    throw EBufferedSocketException("Read buffer full, user did not flush");
 }
 
 void TLineSocketBase::FillReadBuffer()
 {
     auto keep = weak_from_this().lock();
-    bool progress = true;
-    // Repeats while the network holds more, but only while something moves:
-    // a full buffer without a line end takes nothing in.
-    while (progress) {
-        const int before = ReadCount();
-        const std::uint32_t waitingBefore = BytesAvailable();
-        TBufferedSocketBase::FillReadBuffer();
-        bool delivered = false;
-        while (ReadLine())
-            delivered = true;
-        if (!(LineOptions & lsoLineReceivedEvents) || !Connected() || !Component())
-            break;
-        const std::uint32_t waiting = BytesAvailable();
-        progress = waiting > 0 && (delivered || ReadCount() != before || waiting < waitingBefore);
+    // One bounded fill (a full buffer hands its lines on as it goes), then the lines
+    // left; what the network still holds comes with the next notification.
+    TBufferedSocketBase::FillReadBuffer();
+    while (ReadLine()) {
     }
 }

@@ -49,13 +49,35 @@ void TCustomBasicServerSocket::Listen(TSocketClass socketClass)
     if (!socketClass)
         RaiseSocketError(0, 20026);
     FreeSocketObject(m_socket);
-    m_socket = socketClass->create(this);
+    m_socket = MakeSocket(socketClass);
     std::string hostName = HostName();
     std::string serviceName = ServiceName();
     std::string dotted = DottedAddress();
     std::uint16_t port = GetPortNumber();
     auto keep = m_socket;
+    const std::weak_ptr<void> alive = Alive();
     keep->Listen(hostName, QueueLength, port, serviceName, dotted);
+    if (!alive.expired())
+        SetBound(dotted, port);
+}
+
+std::shared_ptr<TSocketBase> TCustomBasicServerSocket::FindSocket(winsock::SOCKET handle) const
+{
+    if (auto socket = m_sockets.FindByHandle(handle))
+        return socket;
+    return TSockCtrl::FindSocket(handle);
+}
+
+void TCustomBasicServerSocket::FireAccept(TSocketBase* socket)
+{
+    if (OnAccept)
+        OnAccept(this, socket);
+}
+
+void TCustomBasicServerSocket::FireReject(TSocketBase* socket)
+{
+    if (OnReject)
+        OnReject(this, socket);
 }
 
 void TCustomBasicServerSocket::SocketMessage(TMessage& message)

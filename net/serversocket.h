@@ -13,7 +13,8 @@ public:
     TCustomBasicServerSocket() = default;
     ~TCustomBasicServerSocket() override;
 
-    // Listens with a new socket object of socketClass; port 0 leaves the chosen port in Port.
+    // Listens with a new socket object of socketClass; the address and port bound are
+    // written back, so port 0 shows the port chosen.
     void Listen(TSocketClass socketClass);
     void Listen() { Listen(SocketClass()); }
     const TSocketList& Sockets() const { return m_sockets; }
@@ -37,6 +38,9 @@ public:
 protected:
     void CancelPending(winsock::SOCKET closedHandle, std::uint64_t serial) override;
     void SocketMessage(TMessage& message) override;
+    std::shared_ptr<TSocketBase> FindSocket(winsock::SOCKET handle) const override;
+    void FireAccept(TSocketBase* socket) override;
+    void FireReject(TSocketBase* socket) override;
 
 private:
     TSocketList m_sockets;

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <deque>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -69,7 +71,7 @@ public:
         g_queue.pop_front();
         g_queueSize = g_queue.size();
         if (next.component)
-            Application::Guarded([&] { next.component->SocketMessage(next.message); });
+            Application::Guarded([&] { next.component->DeliverSelect(next.message); });
         if (!g_queue.empty())
             PostMessage(via && IsWindow(via) ? via : KitWindow(), WM_SOCKET_DEFERRED, 0, 0);
     }
@@ -143,6 +145,7 @@ void ForgetDeferredEvents()
 TSockCtrl::TSockCtrl()
 {
     m_window = AllocateHWnd([this](TMessage& message) { WndProc(message); });
+    SetWinsockStopHook(ForgetDeferredEvents);
     StartWinsock();
     SetProtocol("tcp");
     m_socketClass = SocketClassOf<TStreamSocket>();
@@ -212,8 +215,9 @@ void TSockCtrl::SetPort(const std::string& port)
     }
 }
 
-void TSockCtrl::SetPortNumber(std::uint16_t port)
+void TSockCtrl::SetBound(const std::string& dottedAddress, std::uint16_t port)
 {
+    m_dottedAddress = dottedAddress;
     m_portNumber = port;
     m_port = std::to_string(port);
 }
@@ -253,11 +257,117 @@ TSocketBase* TSockCtrl::GetSocket()
     return m_socket.get();
 }
 
-std::shared_ptr<TSocketBase> TSockCtrl::CreateSocket()
+std::shared_ptr<TSocketBase> TSockCtrl::CreateSocket() { return MakeSocket(m_socketClass); }
+
+std::shared_ptr<TSocketBase> TSockCtrl::MakeSocket(TSocketClass socketClass)
 {
-    if (!m_socketClass)
+    if (!socketClass)
         RaiseSocketError(0, 20026);
-    return m_socketClass->create(this);
+    std::shared_ptr<TSocketBase> socket = socketClass->create(this);
+    TSocketOwnerLink link;
+    link.window = m_window;
+    link.fireEvent = [this](TSocketBase* s, TSocketEvent event, int code) { FireSocketEvent(s, event, code); };
+    link.timeOut = [this](TTimeOutStep step) {
+        switch (step) {
+        case TTimeOutStep::Start: StartTimeOut(); break;
+        case TTimeOutStep::Stop: StopTimeOut(); break;
+        case TTimeOutStep::Clear: ClearTimeOutCount(); break;
+        }
+    };
+    link.resolveHost = [this](const std::string& host) { return ResolveHostAddress(host); };
+    link.lookupService = [this](const std::string& service) { return LookupServicePort(service); };
+    link.hasReader = [this] { return static_cast<bool>(OnRead); };
+    link.readBeforeClose = [this](TSocketBase* s) {
+        try {
+            SocketRead(s);
+        } catch (const std::exception& error) {
+            PeerFailed(s, error, false);
+        }
+    };
+    socket->Link(std::move(link));
+    return socket;
+}
+
+void TSockCtrl::FireSocketEvent(TSocketBase* socket, TSocketEvent event, int code)
+{
+    switch (event) {
+    case TSocketEvent::Read:
+        if (OnRead)
+            OnRead(this, socket);
+        break;
+    case TSocketEvent::Write:
+        if (OnWrite)
+            OnWrite(this, socket);
+        break;
+    case TSocketEvent::Disconnect:
+        if (OnDisconnect)
+            OnDisconnect(this, socket);
+        break;
+    case TSocketEvent::Info:
+        if (OnInfo)
+            OnInfo(this, code, socket);
+        break;
+    case TSocketEvent::TimeOut:
+        if (OnTimeOut)
+            OnTimeOut(this, socket);
+        break;
+    case TSocketEvent::Accept: FireAccept(socket); break;
+    case TSocketEvent::Connect: FireConnect(socket); break;
+    case TSocketEvent::Reject: FireReject(socket); break;
+    }
+}
+
+void TSockCtrl::FireAccept(TSocketBase*) { throw std::bad_cast(); }
+void TSockCtrl::FireConnect(TSocketBase*) { throw std::bad_cast(); }
+void TSockCtrl::FireReject(TSocketBase*) { throw std::bad_cast(); }
+
+std::shared_ptr<TSocketBase> TSockCtrl::FindSocket(winsock::SOCKET handle) const
+{
+    if (m_socket && m_socket->Handle() == handle)
+        return m_socket;
+    return nullptr;
+}
+
+void TSockCtrl::DeliverSelect(TMessage& message)
+{
+    const int event = tWinsockAPI::EventOrLength(message.LParam);
+    // The user's own connect reports as before; everything else a peer can cause.
+    if (event == winsock::FD_CONNECT) {
+        SocketMessage(message);
+        return;
+    }
+    const std::shared_ptr<TSocketBase> socket = FindSocket(static_cast<winsock::SOCKET>(message.WParam));
+    const std::weak_ptr<void> alive = Alive();
+    try {
+        SocketMessage(message);
+    } catch (const std::exception& error) {
+        if (!socket || alive.expired())
+            throw;
+        PeerFailed(socket.get(), error, event != winsock::FD_ACCEPT);
+    }
+}
+
+void TSockCtrl::PeerFailed(TSocketBase* socket, const std::exception& error, bool endConnection)
+{
+    std::string peer = "?";
+    try {
+        peer = socket->GetPeerAddress();
+    } catch (const std::exception&) {
+    }
+    const bool keeps = dynamic_cast<const TKeepsConnection*>(&error) != nullptr;
+    const bool ends = endConnection && !keeps && socket->Connected();
+    std::fprintf(stderr, "[net] %s (%s): %s%s\n", socket->GetName().c_str(), peer.c_str(), error.what(),
+                 ends ? "; connection closed" : "");
+    if (!ends)
+        return;
+    auto keep = socket->weak_from_this().lock();
+    // Nothing more of what this peer sent is read: the close does not drain it.
+    socket->SetState(ssClosing);
+    try {
+        socket->DoDisconnect();
+    } catch (const std::exception& again) {
+        std::fprintf(stderr, "[net] %s (%s): %s\n", socket->GetName().c_str(), peer.c_str(), again.what());
+    }
 }
 
 void TSockCtrl::WndProc(TMessage& message)
@@ -271,7 +381,7 @@ void TSockCtrl::WndProc(TMessage& message)
             if (g_waitDepth > 0 || !g_queue.empty())
                 DeferredEvents::Append(message, this);
             else
-                SocketMessage(message);
+                DeliverSelect(message);
             break;
         case WM_SOCKET_CLOSED:
             CancelPending(static_cast<winsock::SOCKET>(message.WParam), static_cast<std::uint64_t>(message.LParam));

@@ -78,6 +78,14 @@ protected:
     virtual void SocketMessage(TMessage& message) = 0;
     virtual int WaitForAsync(winsock::HANDLE task);
     virtual std::shared_ptr<TSocketBase> CreateSocket();
+    // An object of the class, linked to this component.
+    std::shared_ptr<TSocketBase> MakeSocket(TSocketClass socketClass);
+    // The socket object a notification names; null when none.
+    virtual std::shared_ptr<TSocketBase> FindSocket(winsock::SOCKET handle) const;
+    // Only the kinds that have these events fire them; others fail as an invalid cast.
+    virtual void FireAccept(TSocketBase* socket);
+    virtual void FireConnect(TSocketBase* socket);
+    virtual void FireReject(TSocketBase* socket);
 
     // Expires when the component is freed, so code after a handler can tell.
     std::weak_ptr<void> Alive() const { return m_alive; }
@@ -89,6 +97,11 @@ private:
     friend class DeferredEvents;
     friend class TimeOutList;
     void WndProc(TMessage& message);
+    // Hands a select notification on. What goes wrong because of a peer (its data, its
+    // reset, its going away) is logged, never shown: only its connection pays for it.
+    void DeliverSelect(TMessage& message);
+    void PeerFailed(TSocketBase* socket, const std::exception& error, bool endConnection);
+    void FireSocketEvent(TSocketBase* socket, TSocketEvent event, int code);
     winsock::hostent* LookupHost(winsock::HANDLE task, std::vector<char>& buffer, int context);
 
     HWND m_window { 0 };
@@ -113,19 +126,18 @@ private:
     };
     std::map<winsock::HANDLE, AsyncResult> m_asyncResults;
 
-    friend class TStreamSocket;
-    void SetPortNumber(std::uint16_t port);
-
 protected:
-    // A connect or listen found these.
+    // A connect found these.
     void SetResolved(const std::string& dottedAddress, std::uint16_t port)
     {
         m_dottedAddress = dottedAddress;
         m_portNumber = port;
     }
+    // A listen bound these: the port number and its text show the port in use.
+    void SetBound(const std::string& dottedAddress, std::uint16_t port);
 };
 
 // Notifications held back now, for tests that need to see one queued.
 std::size_t DeferredEventCount();
-// StopWinsock calls this: drops every held-back notification.
+// Runs as Winsock stops: drops every held-back notification.
 void ForgetDeferredEvents();

@@ -1,9 +1,5 @@
 #include "net/socketbase.h"
 
-#include "net/clientsocket.h"
-#include "net/serversocket.h"
-#include "net/sockctrl.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -34,8 +30,7 @@ TSocketBase::TSocketBase(TSockCtrl* component) : m_component(component), m_seria
 TSocketBase::~TSocketBase()
 {
     if (m_handle != winsock::INVALID_SOCKET) {
-        if (m_component)
-            m_component->ClearTimeOutCount();
+        TimeOut(TTimeOutStep::Clear);
         CloseHandleQuietly();
     }
 }
@@ -43,8 +38,21 @@ TSocketBase::~TSocketBase()
 void TSocketBase::Abandon()
 {
     m_component = nullptr;
+    m_link = {};
     CloseHandleQuietly();
     m_state = ssInactive;
+}
+
+void TSocketBase::Fire(TSocketEvent event, int code)
+{
+    if (m_link.fireEvent)
+        m_link.fireEvent(this, event, code);
+}
+
+void TSocketBase::TimeOut(TTimeOutStep step)
+{
+    if (m_link.timeOut)
+        m_link.timeOut(step);
 }
 
 void TSocketBase::CloseHandleQuietly()
@@ -68,51 +76,18 @@ bool TSocketBase::CallFailed(int result, int tolerated, int context)
     RaiseSocketError(m_lastError, context);
 }
 
-void TSocketBase::DoRead()
-{
-    if (TSockCtrl* c = m_component; c && c->OnRead)
-        c->OnRead(c, this);
-}
-
-void TSocketBase::DoWrite()
-{
-    if (TSockCtrl* c = m_component; c && c->OnWrite)
-        c->OnWrite(c, this);
-}
-
-void TSocketBase::DoAccept()
-{
-    if (!m_component)
-        return;
-    auto& server = dynamic_cast<TCustomBasicServerSocket&>(*m_component);
-    if (server.OnAccept)
-        server.OnAccept(&server, this);
-}
-
-void TSocketBase::DoConnect()
-{
-    if (!m_component)
-        return;
-    auto& client = dynamic_cast<TCustomClientSocket&>(*m_component);
-    if (client.OnConnect)
-        client.OnConnect(&client, this);
-}
-
-void TSocketBase::DoReject()
-{
-    if (!m_component)
-        return;
-    auto& server = dynamic_cast<TCustomBasicServerSocket&>(*m_component);
-    if (server.OnReject)
-        server.OnReject(&server, this);
-}
+void TSocketBase::DoRead() { Fire(TSocketEvent::Read); }
+void TSocketBase::DoWrite() { Fire(TSocketEvent::Write); }
+void TSocketBase::DoAccept() { Fire(TSocketEvent::Accept); }
+void TSocketBase::DoConnect() { Fire(TSocketEvent::Connect); }
+void TSocketBase::DoReject() { Fire(TSocketEvent::Reject); }
+void TSocketBase::DoTimeOut() { Fire(TSocketEvent::TimeOut); }
 
 void TSocketBase::DoDisconnect()
 {
     auto keep = weak_from_this().lock();
     DoInfo(siDisconnected);
-    if (TSockCtrl* c = m_component; c && c->OnDisconnect)
-        c->OnDisconnect(c, this);
+    Fire(TSocketEvent::Disconnect);
     Close();
 }
 
@@ -122,14 +97,7 @@ void TSocketBase::DoInfo(int code)
         m_state = ssListening;
     else if (code == siClosed)
         m_state = ssInactive;
-    if (TSockCtrl* c = m_component; c && c->OnInfo)
-        c->OnInfo(c, code, this);
-}
-
-void TSocketBase::DoTimeOut()
-{
-    if (TSockCtrl* c = m_component; c && c->OnTimeOut)
-        c->OnTimeOut(c, this);
+    Fire(TSocketEvent::Info, code);
 }
 
 std::string TSocketBase::GetName()
@@ -176,11 +144,10 @@ std::uint32_t TSocketBase::BytesAvailable()
 void TSocketBase::ResolveAddress(const std::string& hostName, std::string& dottedAddress,
                                  const std::string& serviceName, std::uint16_t& port)
 {
-    TSockCtrl* c = m_component;
     if (!hostName.empty()) {
-        if (!c)
+        if (!m_link.resolveHost)
             RaiseSocketError(0, 20018);
-        const std::uint32_t address = c->ResolveHostAddress(hostName);
+        const std::uint32_t address = m_link.resolveHost(hostName);
         m_address.sin_addr.s_addr = address;
         winsock::in_addr in {};
         in.s_addr = address;
@@ -192,8 +159,8 @@ void TSocketBase::ResolveAddress(const std::string& hostName, std::string& dotte
     } else {
         m_address.sin_addr.s_addr = WinsockAPI().inet_addr(dottedAddress.c_str());
     }
-    if (!serviceName.empty() && m_component)
-        port = m_component->LookupServicePort(serviceName);
+    if (!serviceName.empty() && m_link.lookupService)
+        port = m_link.lookupService(serviceName);
     m_address.sin_family = winsock::WS_AF_INET;
     m_address.sin_port = WinsockAPI().htons(port);
 }
@@ -203,24 +170,23 @@ void TSocketBase::Close()
     if (!WinsockStarted() || m_handle == winsock::INVALID_SOCKET)
         return;
     auto keep = weak_from_this().lock();
-    if (m_component)
-        m_component->ClearTimeOutCount();
+    TimeOut(TTimeOutStep::Clear);
     const std::uint8_t previous = m_state;
     m_state = ssClosing;
-    if (previous == ssConnected && m_component && m_component->OnRead) {
+    if (previous == ssConnected && m_link.hasReader && m_link.hasReader() && m_link.readBeforeClose) {
         // Data still waiting goes to the reader before the handle goes, as long as
         // the reader takes some: a full read buffer must not keep the close spinning.
         try {
             std::uint32_t waiting = BytesAvailable();
-            while (waiting > 0 && m_component && m_handle != winsock::INVALID_SOCKET) {
-                m_component->SocketRead(this);
+            while (waiting > 0 && m_link.readBeforeClose && m_handle != winsock::INVALID_SOCKET) {
+                m_link.readBeforeClose(this);
                 const std::uint32_t left = BytesAvailable();
                 if (left >= waiting)
                     break;
                 waiting = left;
             }
-        } catch (const std::exception& error) {
-            Application::HandleException(error);
+        } catch (const ESockError&) {
+            // The handle is going anyway.
         }
     }
     if (m_handle == winsock::INVALID_SOCKET)
@@ -229,8 +195,8 @@ void TSocketBase::Close()
     WinsockAPI().closesocket(closed);
     m_handle = winsock::INVALID_SOCKET;
     DoInfo(siClosed);
-    if (m_component)
-        PostMessage(m_component->Window(), WM_SOCKET_CLOSED, closed, static_cast<LPARAM>(m_serial));
+    if (m_link.window)
+        PostMessage(m_link.window, WM_SOCKET_CLOSED, closed, static_cast<LPARAM>(m_serial));
 }
 
 // --- TStreamSocket -------------------------------------------------------------
@@ -283,10 +249,9 @@ void TStreamSocket::Connect(std::string& hostName, TClientSocketOptions options,
         DoInfo(siLookUp);
         ResolveAddress(hostName, dottedAddress, serviceName, port);
         BeforeSelect();
-        TSockCtrl* c = m_component;
-        if (!c)
+        if (!m_link.window)
             RaiseSocketError(0, 20018);
-        CallFailed(WinsockAPI().WSAAsyncSelect(m_handle, c->Window(), WM_SOCKET_SELECT,
+        CallFailed(WinsockAPI().WSAAsyncSelect(m_handle, m_link.window, WM_SOCKET_SELECT,
                                                static_cast<long>(options & (csoRead | csoWrite | csoOOB)) |
                                                    winsock::FD_CONNECT | winsock::FD_CLOSE),
                    0, 20009);
@@ -296,8 +261,7 @@ void TStreamSocket::Connect(std::string& hostName, TClientSocketOptions options,
         throw;
     }
     try {
-        if (m_component)
-            m_component->StartTimeOut();
+        TimeOut(TTimeOutStep::Start);
         DoInfo(siConnecting);
         if (m_handle == winsock::INVALID_SOCKET)
             RaiseSocketError(0, 20018);
@@ -310,8 +274,7 @@ void TStreamSocket::Connect(std::string& hostName, TClientSocketOptions options,
             throw;
         }
     } catch (...) {
-        if (m_component)
-            m_component->StopTimeOut();
+        TimeOut(TTimeOutStep::Stop);
         throw;
     }
 }
@@ -330,13 +293,11 @@ void TStreamSocket::Listen(std::string& hostName, int queueLength, std::uint16_t
         ResolveAddress(hostName, dottedAddress, serviceName, port);
         BeforeSelect();
         CallFailed(WinsockAPI().bind(m_handle, reinterpret_cast<winsock::sockaddr*>(&m_address), sizeof m_address), 0, 20007);
+        // The component takes the bound port back from here, so port 0 shows the one chosen.
         port = GetLocalPort();
-        if (m_component)
-            m_component->SetPortNumber(port);
-        TSockCtrl* c = m_component;
-        if (!c)
+        if (!m_link.window)
             RaiseSocketError(0, 20018);
-        CallFailed(WinsockAPI().WSAAsyncSelect(m_handle, c->Window(), WM_SOCKET_SELECT, winsock::FD_ACCEPT | winsock::FD_CLOSE), 0, 20013);
+        CallFailed(WinsockAPI().WSAAsyncSelect(m_handle, m_link.window, WM_SOCKET_SELECT, winsock::FD_ACCEPT | winsock::FD_CLOSE), 0, 20013);
         CallFailed(WinsockAPI().listen(m_handle, queueLength), 0, 20013);
         DoInfo(siListening);
     } catch (...) {
@@ -349,8 +310,7 @@ void TStreamSocket::Listen(std::string& hostName, int queueLength, std::uint16_t
 void TStreamSocket::Close()
 {
     TSocketBase::Close();
-    if (m_component)
-        m_component->StopTimeOut();
+    TimeOut(TTimeOutStep::Stop);
 }
 
 // --- TSocketList -----------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include "net/winsockapi.h"
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +46,29 @@ inline constexpr UINT WM_SOCKET_SELECT = WM_USER + 1111;
 inline constexpr UINT WM_SOCKET_CLOSED = WM_USER + 1112;
 inline constexpr UINT WM_SOCKET_ASYNC = WM_USER + 1114;
 inline constexpr UINT WM_SOCKET_DEFERRED = WM_USER + 1115;
+
+// The component events a socket object fires.
+enum class TSocketEvent { Read, Write, Accept, Connect, Disconnect, Info, TimeOut, Reject };
+enum class TTimeOutStep { Start, Stop, Clear };
+
+// How a socket object reaches the component that owns it. The component fills this in
+// when it makes the object, so the socket needs nothing of the component's unit.
+struct TSocketOwnerLink {
+    HWND window { 0 };
+    std::function<void(TSocketBase* socket, TSocketEvent event, int code)> fireEvent;
+    std::function<void(TTimeOutStep step)> timeOut;
+    std::function<std::uint32_t(const std::string& host)> resolveHost;
+    std::function<std::uint16_t(const std::string& service)> lookupService;
+    // True when the component reads (has OnRead): data left at a close goes to readBeforeClose.
+    std::function<bool()> hasReader;
+    std::function<void(TSocketBase* socket)> readBeforeClose;
+};
+
+// Marks a failure after which the connection can go on: the peer's bytes wait for a reader.
+class TKeepsConnection {
+public:
+    virtual ~TKeepsConnection() = default;
+};
 
 // A socket class: what a component makes its socket objects of.
 struct TSocketClassInfo {
@@ -107,6 +132,8 @@ public:
     winsock::sockaddr_in& Address() { return m_address; }
     // The owning component; null once it is gone.
     TSockCtrl* Component() const { return m_component; }
+    // The owning component makes itself reachable; done right after the object is made.
+    void Link(TSocketOwnerLink link) { m_link = std::move(link); }
     // The component is gone: the handle closes quietly and nothing more is reported.
     void Abandon();
     // Unique in the process, for messages that name a socket object.
@@ -116,10 +143,14 @@ protected:
     // The error rule: stores the error, tolerates one code (the call moved nothing), raises others.
     bool CallFailed(int result, int tolerated, int context);
     void CloseHandleQuietly();
+    void Fire(TSocketEvent event, int code = 0);
+    void TimeOut(TTimeOutStep step);
+    HWND OwnerWindow() const { return m_link.window; }
 
     int m_lastError { 0 };
     winsock::SOCKET m_handle { winsock::INVALID_SOCKET };
     TSockCtrl* m_component { nullptr };
+    TSocketOwnerLink m_link;
     winsock::sockaddr_in m_address {};
     std::uint8_t m_state { ssInactive };
     int m_socketType { winsock::WS_SOCK_STREAM };

@@ -1,7 +1,5 @@
 #include "net/winsockapi.h"
 
-#include "net/sockctrl.h"
-
 #include <cctype>
 #include <cstdlib>
 #include <map>
@@ -364,6 +362,12 @@ tWinsockAPI& WinsockAPI()
 
 bool WinsockStarted() { return WinsockAPI().Started(); }
 
+namespace {
+
+std::function<void()> g_stopHook;
+
+}  // namespace
+
 void StartWinsock()
 {
     if (WinsockStarted())
@@ -382,9 +386,12 @@ void StopWinsock()
             g_api->WSACancelBlockingCall();
         g_api->WSACleanup();
     }
-    ForgetDeferredEvents();
+    if (g_stopHook)
+        g_stopHook();
     g_api.reset();
 }
+
+void SetWinsockStopHook(std::function<void()> hook) { g_stopHook = std::move(hook); }
 
 std::string SocketErrorText(int code)
 {

@@ -3,6 +3,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/win/winsock.h"
 
+#include <functional>
 #include <string>
 
 // The socket kit's failure: its message carries the Winsock code's text.
@@ -73,8 +74,10 @@ tWinsockAPI& WinsockAPI();
 bool WinsockStarted();
 // Starts Windows Sockets 1.1 once; a failure raises with context 20016.
 void StartWinsock();
-// Cleans up and forgets held-back notifications; runs when the last component goes.
+// Cleans up and runs the stop hook; runs when the last component goes.
 void StopWinsock();
+// The socket components' unit forgets its held-back notifications here.
+void SetWinsockStopHook(std::function<void()> hook);
 
 // The text of a Winsock or kit code, at most 255 characters; "" for 0.
 std::string SocketErrorText(int code);

@@ -1,5 +1,8 @@
+#include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
+#include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/mailcheck.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -19,12 +22,17 @@ int main(int argc, char** argv)
     if (!ActOnStartDecision(CheckOtherInstances()))
         return 0;
     automation::StartForThisProgram("larkspire");
+    // What buddies' frames asked of windows not made here, for scripted runs.
+    automation::AddCommand("peerhooks", [] {
+        return std::vector<std::string>(peerhooks::Calls().begin(), peerhooks::Calls().end());
+    });
 
     Application::SetTitle(ApplicationTitle());
     ui::InstallExceptionHandler();
     // The program keeps running with only its tray icon when no window is left.
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
+    MailCheckStarter() = StartMailCheck;
     int result = 0;
     try {
         TForm10 owner;

@@ -25,7 +25,10 @@ QFont ListQFont(bool underlined)
 
 void DrawIcon(QPainter& painter, int line, TBuddyCanvas::Icon icon)
 {
-    painter.drawImage(0, 3 + TBuddyCanvas::kLineHeight * line + 1, BuddyIcon(icon));
+    // Drawn once: the list is repainted at every presence change of every buddy.
+    static const QImage icons[] = { BuddyIcon(TBuddyCanvas::IconOnline), BuddyIcon(TBuddyCanvas::IconOffline),
+                                    BuddyIcon(TBuddyCanvas::IconAway), BuddyIcon(TBuddyCanvas::IconBlocked) };
+    painter.drawImage(0, 3 + TBuddyCanvas::kLineHeight * line + 1, icons[icon]);
 }
 
 }  // namespace

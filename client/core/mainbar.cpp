@@ -4,9 +4,11 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/channelsmenu.h"
+#include "client/core/chatrouting.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
+#include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "platform/rtl/codepage.h"
@@ -21,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -248,8 +251,14 @@ void TForm1::CreateComponents()
     Timer2 = new QTimer(this);
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, [] {
-        // TODO: Timer2Timer
+        // TODO: Timer2Timer, whose mail duty calls MailCheckStarter()(false) every [Mail] CheckInterval
     });
+}
+
+std::function<void(bool manual)>& MailCheckStarter()
+{
+    static std::function<void(bool manual)> starter;
+    return starter;
 }
 
 TSpeedButton* TForm1::MakeToolButton(const char* name, const char* hint, int x)
@@ -318,7 +327,9 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        // TODO: StartNivletRead and StartMailCheck
+        // TODO: StartNivletRead
+        if (MailCheckStarter())
+            MailCheckStarter()(true);
     };
     SpeedButton4->OnClick = [this] { ShowHelp(); };
     SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
@@ -337,8 +348,12 @@ void TForm1::CreateBuddyMenu()
             connect(item, &QAction::triggered, this, [action] { Application::Guarded(action); });
         return item;
     };
-    add("&Chat", [] {
-        // TODO: OpenChatWindow
+    add("&Chat", [this] {
+        if (Tbuddy* buddy = BuddyCanvas.Hovered()) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            OpenChatWindow(buddy->Name, "");
+            QApplication::restoreOverrideCursor();
+        }
     }, false);
     add("Send &Nivlet", [] {
         // TODO: ComposeNivlet
@@ -348,8 +363,14 @@ void TForm1::CreateBuddyMenu()
         if (Tbuddy* buddy = BuddyCanvas.Hovered())
             MailBuddy(buddy->Name);
     }, false);
-    add("Send &File", [] {
-        // TODO: SendFileTo
+    add("Send &File", [this] {
+        Tbuddy* buddy = BuddyCanvas.Hovered();
+        if (!buddy)
+            return;
+        const std::string name = buddy->Name;
+        const QString chosen = QFileDialog::getOpenFileName(this);
+        if (!chosen.isEmpty())
+            SendFileTo(name, codepage::FromUnicode(chosen));
     }, false);
     add("C&all...", nullptr, false);
     add("&Properties", [this] { AddBuddyDialog(); }, false);
@@ -802,7 +823,7 @@ void TForm1::WMDropFiles(const std::string& path, int x, int y)
             Tbuddy* buddy = TBuddyCanvas::BuddyAt(FriendsListBox, inCanvas.y() + BuddyCanvas.Offset());
             if (!buddy)
                 return;
-            // TODO: SendFileTo (buddy, path)
+            SendFileTo(buddy->Name, path);
             return;
         }
     }

@@ -194,6 +194,10 @@ private:
 // The one main bar of the session, or nullptr between sessions.
 extern TForm1* Form1;
 
+// The mail check of the client features, given the manual flag; CHECK and the
+// one-second timer start it through here.
+std::function<void(bool manual)>& MailCheckStarter();
+
 // --- the buddies of the session (they act on the main bar's store) ---------------
 
 // Loads the contact files into the bar's store; a list that cannot hold them all says so.

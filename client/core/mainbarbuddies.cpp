@@ -1,9 +1,12 @@
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
+#include "client/core/chatrouting.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/mainbargeometry.h"
+#include "client/core/peerconnections.h"
+#include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
@@ -228,7 +231,7 @@ void TForm1::BlockedClick()
     WriteBuddyValue(buddy->Name, "BLOCK", blocked ? "1" : "0");
     buddy->Blocked = blocked;
     if (blocked) {
-        // TODO: BlockBuddy (sends "blockme")
+        BlockBuddy(buddy->Name);
     } else {
         // TODO: LoginToService (the buddy's name)
     }
@@ -343,13 +346,15 @@ void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySoc
         if (!buddy->Online) {
             PlayAppSound(3, true);
             ShowOnlineToast(buddy->Name, tkOnline);
-            // TODO: HandleChatLine (0xF8 + name to every chat window)
+            BroadcastToChats("\xF8" + buddy->Name);
         }
         buddy->Online = true;
         buddy->KeepAlive = 300;
         buddy->Connecting = false;
         buddy->PeerAddress = socket ? socket->PeerAddress() : std::string();
         buddy->Socket = socket;
+        // From now on that connection speaks for this buddy, and only for it.
+        BindPeerConnection(socket, buddy->Name);
         if (!Trim(email).empty())
             WriteBuddyValue(buddy->Name, "email", email);
         WriteBuddyValue(buddy->Name, "online", "1");
@@ -362,7 +367,7 @@ void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySoc
     if (buddy->Online) {
         ShowOnlineToast(buddy->Name, tkOffline);
         PlayAppSound(4, false);
-        // TODO: HandleChatLine (0xF9 + name to every chat window)
+        BroadcastToChats("\xF9" + buddy->Name);
         if (buddy->Socket)
             buddy->Socket->Close();
         buddy->Away = false;
@@ -388,7 +393,7 @@ void SetBuddyAway(const std::string& name, bool away, const std::string& message
     buddy->Away = away;
     buddy->AwayMessage = message.substr(0, 255);
     Form1->RefreshBuddyList();
-    // TODO: HandleChatLine (0xF9 + name when away, 0xF8 + name when back, to every chat window)
+    BroadcastToChats((away ? "\xF9" : "\xF8") + buddy->Name);
 }
 
 void SaveSelectedChannel(const std::string& name)

@@ -3,7 +3,10 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/helpers.h"
+#include "client/core/connectionmonitor.h"
 #include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
+#include "client/core/peerlists.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
@@ -60,10 +63,7 @@ void LoadAwayPresets()
     // TODO: TAwayMessageFrm.LoadPresets
 }
 
-void StartLocalServers()
-{
-    // TODO: TForm1.StartLocalServers
-}
+void StartLocalServers() { StartPeerNetwork(); }
 
 void ClearSessionFlags()
 {
@@ -123,8 +123,9 @@ void StartNewsTicker()
 
 void ConnectToService()
 {
-    // TODO: ConnectDirectBuddies
-    // TODO: ConnectionTick
+    ConnectDirectBuddies();
+    CheckConnection();
+    // TODO: the rest of ConnectionTick (log-on when due)
 }
 
 void ShowMainBar()
@@ -196,7 +197,9 @@ void CloseSessionWindows()
 
 void FreeSessionLists()
 {
-    // TODO: pending requests, peer and plug-in sockets, chat windows, reminders, Nivlets and ad lists freed
+    PeerLists().Clear();
+    StopPeerNetwork();
+    // TODO: reminders, Nivlets and ad lists freed
 }
 
 void CloseMainBar()

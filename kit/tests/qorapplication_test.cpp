@@ -1,5 +1,6 @@
 #include "kit/qorapplication.h"
 
+#include "platform/rtl/exceptions.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/form.h"
 
@@ -71,6 +72,49 @@ TEST(QorApplication, KitInitialisationIsCounted)
     EXPECT_EQ(QORApplication(), app);
     QORFinalize();
     EXPECT_EQ(QORApplication(), nullptr);
+}
+
+TEST(QorApplication, TwoHundredFiftyFirstTimerGetsNoSlot)
+{
+    ScratchDirs dirs;
+    TQORApplication app;
+    std::vector<std::uint16_t> ids;
+    for (int i = 0; i < 250; ++i)
+        ids.push_back(app.AddTimer(1000, nullptr, nullptr));
+    EXPECT_EQ(ids.front(), 0xFD01);
+    EXPECT_EQ(ids.back(), 0xFD00 + 250);
+    EXPECT_EQ(app.AddTimer(1000, nullptr, nullptr), 0);
+    app.RemoveTimer(0xFD07);
+    EXPECT_EQ(app.GetTimer(0xFD07), nullptr);
+    EXPECT_EQ(app.AddTimer(50, nullptr, nullptr), 0xFD07);
+    EXPECT_NE(app.GetTimer(0xFD07), nullptr);
+}
+
+TEST(QorApplication, RefusedIntervalKeepsTheSlotFree)
+{
+    ScratchDirs dirs;
+    TQORApplication app;
+    EXPECT_THROW(app.AddTimer(60, nullptr, nullptr), Exception);
+    EXPECT_EQ(app.AddTimer(100, nullptr, nullptr), 0xFD01);
+    // Identifiers of the pool's own below the slots are not the application's to remove.
+    app.TimerPool().AddTimer(0x0100, 50, nullptr, nullptr);
+    app.RemoveTimer(0x0100);
+    EXPECT_NE(app.TimerPool().FindTimer(0x0100), nullptr);
+}
+
+TEST(QorApplication, PatternIsACheckerOfTheColourAndWhite)
+{
+    ScratchDirs dirs;
+    TQORApplication app;
+    const QImage& pattern = app.GetPatternBitmap(clRed);
+    ASSERT_EQ(pattern.size(), QSize(8, 8));
+    EXPECT_EQ(pattern.pixel(1, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pattern.pixel(0, 1) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pattern.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(pattern.pixel(7, 7) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(&app.GetPatternBitmap(clBlue), &pattern);
+    EXPECT_EQ(pattern.pixel(3, 4) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(pattern.pixel(4, 4) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST(QorApplication, TheKitsHandCursorIsOnTheScreenAsMinus255)

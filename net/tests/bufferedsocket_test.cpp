@@ -2,6 +2,7 @@
 
 #include "net/bufferedcomponents.h"
 #include "nettest.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/testing/scratch.h"
 #include "rawpeer.h"
 
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -180,24 +182,29 @@ TEST(BufferedSocket, AnEmptyStreamIsSentAtOnce)
 
 TEST(BufferedSocket, OneSendAtATimeAndNoPositionAfterIt)
 {
+    // Far more than the network takes before the peer reads: the first send is still
+    // running when the second is asked for.
+    const std::size_t size = 16u << 20;
     ScratchDirs dirs;
-    dirs.write("a.bin", Pattern(5000));
+    dirs.write("a.bin", Pattern(size));
     Connected c;
     int sent = 0;
     c.client.OnFileSent = [&](TBufferedSocketBase*) { ++sent; };
     TBufferedSocket* s = Buffered(c.client.GetSocket());
     s->OnFileSent = c.client.OnFileSent;
     s->SendFile(dirs.root() + "/a.bin");
-    if (s->Sending()) {
-        try {
-            s->SendFile(dirs.root() + "/a.bin");
-            ADD_FAILURE() << "a second send must be refused";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), "Already sending a stream.");
-        }
+    ASSERT_TRUE(s->Sending());
+    try {
+        s->SendFile(dirs.root() + "/a.bin");
+        ADD_FAILURE() << "a second send must be refused";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Already sending a stream.");
     }
-    ASSERT_TRUE(WaitFor([&] { return sent == 1; }));
-    EXPECT_EQ(c.peer.receiveExactly(5000, 5000), Pattern(5000));
+    std::string got;
+    std::thread reader([&] { got = c.peer.receiveExactly(size, 60000); });
+    ASSERT_TRUE(WaitFor([&] { return sent == 1; }, 60000));
+    reader.join();
+    EXPECT_TRUE(got == Pattern(size)) << "the first file arrives once, whole";
     try {
         s->SendStreamPosition();
         ADD_FAILURE() << "no stream, no position";
@@ -240,6 +247,141 @@ TEST(BufferedSocket, BytesAfterTheExpectedCountStayForTheNextReader)
     c.socket()->Read(rest, 4);
     EXPECT_EQ(std::string(rest, 4), "REST");
     delete into;
+}
+
+TEST(BufferedSocket, ARecordSizeOfZeroOrLessIsRefused)
+{
+    Connected c;
+    try {
+        c.socket()->SetRecordSize(0);
+        ADD_FAILURE() << "a record of no bytes is refused";
+    } catch (const EBufferedSocketException& e) {
+        EXPECT_EQ(e.Message(), "Record size must be greater than zero.");
+    }
+    EXPECT_THROW(c.socket()->SetRecordSize(-5), EBufferedSocketException);
+    EXPECT_EQ(c.socket()->RecordSize(), 16);
+    TBinaryClient other;
+    other.SetAddress("127.0.0.1");
+    other.SetPort(std::to_string(c.listener.port()));
+    other.RecordSize = 0;
+    EXPECT_THROW(other.Open(), EBufferedSocketException);
+}
+
+TEST(BufferedSocket, AReaderWhoseBufferFilledKeepsItsConnectionAndReadsOn)
+{
+    CapturedExceptions captured;
+    Connected c;
+    std::string got;
+    c.client.OnRead = [&](TSockCtrl*, TSocketBase* s) {
+        char record[16];
+        while (Buffered(s)->ReadRecord(record))
+            got.append(record, sizeof record);
+    };
+    const std::string first = Pattern(64 * 1024);
+    c.peer.sendAll(first);
+    ASSERT_TRUE(WaitFor([&] { return got.size() == first.size(); }));
+    EXPECT_TRUE(got == first);
+    EXPECT_TRUE(c.client.Connected()) << "a full buffer does not end the connection";
+    c.peer.sendAll(std::string(32, 't'));
+    ASSERT_TRUE(WaitFor([&] { return got.size() == first.size() + 32; }));
+    EXPECT_EQ(got.substr(first.size()), std::string(32, 't'));
+    EXPECT_TRUE(captured.messages.empty()) << "the full buffer is logged, not shown";
+}
+
+TEST(BufferedSocket, ABufferNobodyEmptiesStillFiresOnReadAndTakesNothingIn)
+{
+    Connected c;
+    c.peer.sendAll(Pattern(3000));
+    ASSERT_TRUE(WaitFor([&] { return c.socket()->ReadCount() == 1024 && c.reads >= 1; }));
+    EXPECT_TRUE(c.client.Connected());
+    char some[100];
+    const int before = c.reads;
+    EXPECT_EQ(c.socket()->Read(some, sizeof some), 100);
+    ASSERT_TRUE(WaitFor([&] { return c.socket()->ReadCount() == 1024 && c.reads > before; }))
+        << "taking bytes out lets the next ones in";
+    EXPECT_EQ(std::string(some, sizeof some), Pattern(3000).substr(0, 100));
+}
+
+TEST(BufferedSocket, AFloodLeavesTimersRunningAndArrivesWhole)
+{
+    const std::size_t blockSize = 1u << 20;
+    const std::string block = Pattern(blockSize);
+    const std::size_t total = 256 * blockSize;
+    CapturedExceptions captured;
+    Connected c;
+    std::size_t received = 0;
+    std::size_t wrong = 0;
+    int mostWaiting = 0;
+    c.client.OnRead = [&](TSockCtrl*, TSocketBase* s) {
+        mostWaiting = std::max(mostWaiting, winsock::ReadNotifications(s->Handle()).waiting);
+        char chunk[4096];
+        int n = 0;
+        while ((n = Buffered(s)->Read(chunk, sizeof chunk)) > 0) {
+            for (int i = 0; i < n; ++i)
+                wrong += chunk[i] != block[(received + static_cast<std::size_t>(i)) % blockSize];
+            received += static_cast<std::size_t>(n);
+        }
+    };
+    const winsock::SOCKET handle = c.client.GetSocket()->Handle();
+    TickCounter ticks([&] { return received > 0 && received < total; });
+    std::thread sender([&] {
+        for (int r = 0; r < 256; ++r)
+            c.peer.sendAll(block);
+    });
+    const bool all = WaitFor([&] { return received == total; }, 240000);
+    sender.join();
+    ASSERT_TRUE(all) << received << " of " << total << " bytes";
+    EXPECT_EQ(wrong, 0u) << "the bytes arrive whole and in order";
+    EXPECT_GE(ticks.ticks(), 5) << "the clock goes on ticking while the bytes pour in";
+    EXPECT_LE(mostWaiting, 1);
+    EXPECT_EQ(winsock::ReadNotifications(handle).most, 1) << "one read notification waits at a time";
+    EXPECT_TRUE(c.client.Connected());
+    EXPECT_TRUE(captured.messages.empty());
+}
+
+TEST(BufferedSocket, ALongSendLeavesTimersRunning)
+{
+    // The reader keeps up, so the network always takes more: the flush must still stop
+    // now and then for the loop.
+    const std::size_t size = 64u << 20;
+    Connected c;
+    bool sent = false;
+    c.socket()->OnFileSent = [&](TBufferedSocketBase*) { sent = true; };
+    std::size_t got = 0;
+    std::thread reader([&] {
+        while (got < size) {
+            const std::string part = c.peer.receiveSome(10000, 1 << 20);
+            if (part.empty())
+                break;
+            got += part.size();
+        }
+    });
+    TickCounter ticks([&] { return !sent; });
+    c.socket()->SendStream(new TStringStream(std::string(size, 's')), true);
+    const bool done = WaitFor([&] { return sent; }, 120000);
+    reader.join();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(got, size);
+    EXPECT_GE(ticks.ticks(), 5) << "the clock goes on ticking while the file goes out";
+}
+
+TEST(FileTransfer, AReceptionThePeerEndsHalfWayLeavesNoFileThatLooksWhole)
+{
+    ScratchDirs dirs;
+    const std::string path = dirs.root() + "/half.bin";
+    Connected c;
+    int received = 0;
+    int disconnects = 0;
+    c.client.OnDisconnect = [&](TSockCtrl*, TSocketBase*) { ++disconnects; };
+    c.socket()->OnFileReceived = [&](TBufferedSocketBase*) { ++received; };
+    c.socket()->ReceiveFile(path, 10000);
+    ASSERT_TRUE(FileExists(path));
+    c.peer.sendAll(Pattern(4000));
+    c.peer.close();
+    ASSERT_TRUE(WaitFor([&] { return disconnects == 1; }));
+    EXPECT_EQ(received, 0);
+    EXPECT_FALSE(FileExists(path)) << "the partial file is removed";
+    EXPECT_FALSE(c.socket()->Receiving());
 }
 
 TEST(FileTransfer, TensOfMegabytesThroughSmallBuffersToASlowReader)

@@ -22,3 +22,19 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
 {
     return Application::ProcessMessagesUntil(done, timeoutMs);
 }
+
+// A 10 ms timer on the test's own loop, as the bar's clock would tick: counts the
+// ticks that come while busy() holds.
+class TickCounter {
+public:
+    explicit TickCounter(std::function<bool()> busy);
+    ~TickCounter();
+    TickCounter(const TickCounter&) = delete;
+    TickCounter& operator=(const TickCounter&) = delete;
+    int ticks() const { return m_ticks; }
+
+private:
+    std::function<bool()> m_busy;
+    HWND m_window { 0 };
+    int m_ticks { 0 };
+};

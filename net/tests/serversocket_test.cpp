@@ -41,6 +41,19 @@ TEST(ServerSocket, ListeningOnPortZeroShowsTheChosenPort)
     EXPECT_EQ(w.count(siListening), 1);
 }
 
+TEST(ServerSocket, ListeningByHostNameShowsTheAddressAndPortBound)
+{
+    TCustomBasicServerSocket server;
+    server.SetAddress("localhost");
+    server.SetPort("0");
+    server.Listen();
+    EXPECT_EQ(server.DottedAddress(), "127.0.0.1");
+    EXPECT_NE(server.GetPortNumber(), 0);
+    EXPECT_EQ(server.Port(), std::to_string(server.GetPortNumber()));
+    RawPeer peer = RawPeer::ConnectTo(server.GetPortNumber());
+    EXPECT_TRUE(peer.valid()) << "the port shown is the one listening";
+}
+
 TEST(ServerSocket, ASecondListenerOnATakenPortFails)
 {
     Watched a;

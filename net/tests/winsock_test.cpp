@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <atomic>
 #include <cstring>
@@ -367,4 +368,45 @@ TEST(WinsockStandIn, DatagramsArriveWithTheirSender)
     EXPECT_EQ(from.sin_port, mine.sin_port);
     closesocket(a);
     closesocket(b);
+}
+
+TEST(WinsockStandIn, AReceiverThatReadsBitByBitNeverHasTwoReadsWaiting)
+{
+    // Every small recv re-arms the notification while the peer keeps sending: only
+    // one may wait in the queue however often that happens.
+    SOCKET s = INVALID_SOCKET;
+    std::size_t received = 0;
+    int reads = 0;
+    int mostSeen = 0;
+    const HWND wnd = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg != kSelect || WSAGETSELECTEVENT(m.LParam) != FD_READ)
+            return;
+        ++reads;
+        char byte[64];
+        for (int i = 0; i < 200; ++i) {
+            const int got = recv(s, byte, sizeof byte, 0);
+            if (got <= 0)
+                break;
+            received += static_cast<std::size_t>(got);
+        }
+        mostSeen = std::max(mostSeen, ReadNotifications(s).waiting);
+    });
+    WSAData data;
+    WSAStartup(0x0101, &data);
+    RawListener listener;
+    s = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+    WSAAsyncSelect(s, wnd, kSelect, FD_READ | FD_CLOSE);
+    sockaddr_in sa = Loopback(listener.port());
+    connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    RawPeer peer = listener.accept(5000);
+    constexpr std::size_t total = 8u << 20;
+    std::thread sender([&] { peer.sendAll(std::string(total, 'f')); });
+    EXPECT_TRUE(WaitFor([&] { return received == total; }, 60000));
+    sender.join();
+    EXPECT_GT(reads, 1);
+    EXPECT_LE(mostSeen, 1);
+    EXPECT_EQ(ReadNotifications(s).most, 1) << "one read notification waited at a time";
+    closesocket(s);
+    DeallocateHWnd(wnd);
+    WSACleanup();
 }

@@ -21,6 +21,9 @@ int runFile(const std::filesystem::path& path)
         return 1;
     }
     const std::vector<char> bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    // Named first, so a crash in the target shows which input it was.
+    std::printf("Running: %s\n", path.c_str());
+    std::fflush(stdout);
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return 0;
 }
@@ -46,5 +49,6 @@ int main(int argc, char** argv)
         }
     }
     std::printf("%d inputs run\n", runs);
-    return failures == 0 ? 0 : 1;
+    // No inputs means a misnamed or missing corpus, which would otherwise pass unseen.
+    return failures == 0 && runs > 0 ? 0 : 1;
 }

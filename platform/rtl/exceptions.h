@@ -33,5 +33,8 @@ KORVO_EXCEPTION(EStringListError, Exception);
 KORVO_EXCEPTION(EOutOfResources, Exception);
 KORVO_EXCEPTION(EThread, Exception);
 KORVO_EXCEPTION(EAbort, Exception);
+KORVO_EXCEPTION(EInvalidGraphic, Exception);
+KORVO_EXCEPTION(EInvalidGraphicOperation, Exception);
+KORVO_EXCEPTION(EInvalidOperation, Exception);
 
 #undef KORVO_EXCEPTION

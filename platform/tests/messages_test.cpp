@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -29,6 +30,24 @@ TEST(Messages, MessagesForAFreedWindowAreDroppedAndHandlesAreNotReused)
     Application::ProcessMessages();
     EXPECT_EQ(calls, 0);
     DeallocateHWnd(second);
+}
+
+TEST(Messages, ATrackedMessageReportsOnceItIsHandledOrDroppedWithItsWindow)
+{
+    std::vector<std::string> order;
+    HWND wnd = AllocateHWnd([&](TMessage&) { order.push_back("handled"); });
+    ASSERT_TRUE(PostMessageTracked(wnd, WM_USER, 0, 0, [&] { order.push_back("taken"); }));
+    EXPECT_TRUE(order.empty());
+    Application::ProcessMessagesUntil([&] { return order.size() == 2; }, 2000);
+    EXPECT_EQ(order, (std::vector<std::string> { "handled", "taken" }));
+
+    int dropped = 0;
+    ASSERT_TRUE(PostMessageTracked(wnd, WM_USER, 0, 0, [&] { ++dropped; }));
+    DeallocateHWnd(wnd);
+    Application::ProcessMessages();
+    EXPECT_EQ(dropped, 1) << "a message dropped with its window is taken too";
+    EXPECT_FALSE(PostMessageTracked(wnd, WM_USER, 0, 0, [&] { ++dropped; }));
+    EXPECT_EQ(dropped, 1) << "nothing is reported for a post that failed";
 }
 
 TEST(Messages, SendMessageCallsAtOnceAndReturnsTheResult)

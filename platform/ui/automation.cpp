@@ -33,6 +33,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,12 @@ namespace automation {
 namespace {
 
 using Fields = std::vector<std::string>;
+
+std::map<std::string, std::function<Fields()>>& ProgramCommands()
+{
+    static std::map<std::string, std::function<Fields()>> commands;
+    return commands;
+}
 
 std::string utf8(const QString& text)
 {
@@ -427,6 +434,12 @@ private:
             dialogs::ClearHistory();
             return ok();
         }
+        if (const auto own = ProgramCommands().find(command); own != ProgramCommands().end()) {
+            Fields fields;
+            for (const std::string& field : own->second())
+                fields.push_back(codepage::ToUtf8(field));
+            return ok(fields);
+        }
 
         if (!need(1))
             return error(command.empty() ? "empty command" : "unknown command " + command);
@@ -523,7 +536,8 @@ private:
             const auto [qtKey, text] = keyOf(fromUtf8(f[3]));
             if (qtKey == 0)
                 return error("unknown key " + f[3]);
-            later([widget, qtKey, text] {
+            // Copied by name: clang before 16 cannot capture structured bindings.
+            later([widget, qtKey = qtKey, text = text] {
                 if (widget)
                     pressKey(widget, qtKey, text);
             });
@@ -646,6 +660,11 @@ void Stop()
         server()->close();
         server().reset();
     }
+}
+
+void AddCommand(const std::string& name, std::function<std::vector<std::string>()> reply)
+{
+    ProgramCommands()[name] = std::move(reply);
 }
 
 bool StartForProgram(const std::string& program)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Scripted driving of a program's windows for end-to-end tests: one command per
 // line on a Unix socket, one reply line each ("ok ..." or "error ..."), fields
@@ -14,6 +16,9 @@ bool StartIfRequested();
 // Listens on socketPath (UTF-8), replacing a stale socket file; stops any earlier listener.
 bool Start(const std::string& socketPath);
 void Stop();
+
+// A command of the program's own that only reports: its reply fields, in the code page.
+void AddCommand(const std::string& name, std::function<std::vector<std::string>()> reply);
 
 // A control whose `text` is a value of its own rather than a caption (a chess
 // board answers its position); code-page text.

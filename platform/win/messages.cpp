@@ -19,16 +19,27 @@ const QEvent::Type kMessageEventType = static_cast<QEvent::Type>(QEvent::registe
 
 class MessageEvent final : public QEvent {
 public:
-    explicit MessageEvent(const TMessage& message) : QEvent(kMessageEventType), m_message(message) {}
+    MessageEvent(const TMessage& message, std::function<void()> taken)
+        : QEvent(kMessageEventType), m_message(message), m_taken(std::move(taken))
+    {
+    }
+    ~MessageEvent() override
+    {
+        if (m_taken)
+            m_taken();
+    }
+    MessageEvent(const MessageEvent&) = delete;
+    MessageEvent& operator=(const MessageEvent&) = delete;
     TMessage& message() { return m_message; }
 
 private:
     TMessage m_message;
+    std::function<void()> m_taken;
 };
 
 class UtilityWindow final : public QObject {
 public:
-    UtilityWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
+    explicit UtilityWindow(TWndMethod method) : m_method(std::move(method)) {}
 
     LRESULT dispatch(TMessage& message)
     {
@@ -83,7 +94,6 @@ protected:
     }
 
 private:
-    HWND m_handle;
     TWndMethod m_method;
     std::map<UINT_PTR, int> m_timers;
     int m_depth { 0 };
@@ -114,7 +124,7 @@ UtilityWindow* find(HWND wnd)
 HWND AllocateHWnd(TWndMethod method)
 {
     const HWND handle = registry().next.fetch_add(1);
-    auto* window = new UtilityWindow(handle, std::move(method));
+    auto* window = new UtilityWindow(std::move(method));
     std::lock_guard guard(registry().lock);
     registry().windows.emplace(handle, window);
     return handle;
@@ -144,12 +154,17 @@ bool IsWindow(HWND wnd) { return find(wnd) != nullptr; }
 
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    return PostMessageTracked(wnd, msg, wParam, lParam, nullptr);
+}
+
+bool PostMessageTracked(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, std::function<void()> taken)
+{
     // Posting under the lock keeps the window alive until the event is queued.
     std::lock_guard guard(registry().lock);
     auto it = registry().windows.find(wnd);
     if (it == registry().windows.end())
         return false;
-    QCoreApplication::postEvent(it->second, new MessageEvent(TMessage { msg, wParam, lParam, 0 }));
+    QCoreApplication::postEvent(it->second, new MessageEvent(TMessage { msg, wParam, lParam, 0 }, std::move(taken)));
     return true;
 }
 

@@ -39,6 +39,10 @@ bool IsWindow(HWND wnd);
 
 // Thread-safe: queues the message for the window's own thread. False when the window is gone.
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// As PostMessage; taken runs once the message has been handled, or dropped with its
+// window, so a poster can keep at most one message of a kind waiting. Not run when
+// the post fails.
+bool PostMessageTracked(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, std::function<void()> taken);
 // Calls the window's method at once (on its own thread, waiting, when called from another).
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

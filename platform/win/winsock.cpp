@@ -123,7 +123,9 @@ void FromPosix(const ::sockaddr_in& in, sockaddr* out, int* len)
 }
 
 // One socket of this layer. Flags follow Winsock's re-enabling rules: each event is
-// posted once and armed again only by the call that consumes it.
+// posted once and armed again only by the call that consumes it. A read notification
+// is also held back while one is still waiting in the queue, so however fast the peer
+// sends, a socket has at most one waiting.
 struct Entry {
     SOCKET id { INVALID_SOCKET };
     int fd { -1 };
@@ -140,6 +142,9 @@ struct Entry {
     HWND wnd { 0 };
     UINT msg { 0 };
     long events { 0 };
+    // Changed from the window's thread when a notification is taken, so not under the lock.
+    std::atomic<int> readsQueued { 0 };
+    std::atomic<int> mostReadsQueued { 0 };
 };
 
 // A simulated host speaks from its own address; false (errno set) when it cannot bind.
@@ -161,6 +166,33 @@ void Post(const Entry& e, long event, int error)
 {
     if (e.wnd && (e.events & event))
         PostMessage(e.wnd, e.msg, e.id, WSAMAKESELECTREPLY(event, error));
+}
+
+void ReadTaken(const std::shared_ptr<Entry>& e);
+// Set while this thread posts a read under the table's lock.
+thread_local bool t_postingRead = false;
+
+// Posts FD_READ unless one still waits; false when it was held back.
+bool PostRead(const std::shared_ptr<Entry>& e)
+{
+    if (!e->wnd || !(e->events & FD_READ))
+        return true;
+    if (e->readsQueued.load() > 0)
+        return false;
+    e->readEnabled = false;
+    const int queued = ++e->readsQueued;
+    if (queued > e->mostReadsQueued.load())
+        e->mostReadsQueued = queued;
+    const std::weak_ptr<Entry> weak = e;
+    t_postingRead = true;
+    const bool posted = PostMessageTracked(e->wnd, e->msg, e->id, WSAMAKESELECTREPLY(FD_READ, 0), [weak] {
+        if (auto taken = weak.lock())
+            ReadTaken(taken);
+    });
+    t_postingRead = false;
+    if (!posted)
+        --e->readsQueued;
+    return true;
 }
 
 int PendingBytes(int fd)
@@ -254,6 +286,10 @@ private:
             watch = (e.events & FD_ACCEPT) && e.acceptEnabled;
             return watch ? POLLIN : 0;
         }
+        // Until the waiting read notification is taken nothing new can be said of the
+        // socket; its taking wakes the watcher.
+        if (e.readsQueued.load() > 0)
+            return 0;
         if (e.type == WS_SOCK_DGRAM) {
             short w = 0;
             if ((e.events & FD_READ) && e.readEnabled)
@@ -282,8 +318,9 @@ private:
         return w;
     }
 
-    void Handle(Entry& e, short revents)
+    void Handle(const std::shared_ptr<Entry>& entry, short revents)
     {
+        Entry& e = *entry;
         if (e.listening) {
             if (e.acceptEnabled && (revents & (POLLIN | POLLERR | POLLHUP))) {
                 e.acceptEnabled = false;
@@ -292,10 +329,8 @@ private:
             return;
         }
         if (e.type == WS_SOCK_DGRAM) {
-            if ((revents & POLLIN) && e.readEnabled) {
-                e.readEnabled = false;
-                Post(e, FD_READ, 0);
-            }
+            if ((revents & POLLIN) && e.readEnabled)
+                PostRead(entry);
             if ((revents & POLLOUT) && e.writeWanted) {
                 e.writeWanted = false;
                 Post(e, FD_WRITE, 0);
@@ -322,8 +357,7 @@ private:
         if (revents & (POLLERR | POLLHUP)) {
             const int error = MapErrno(SocketError(e.fd));
             if (error == 0 && e.readEnabled && (e.events & FD_READ) && PendingBytes(e.fd) > 0) {
-                e.readEnabled = false;
-                Post(e, FD_READ, 0);
+                PostRead(entry);
                 return;
             }
             e.closePosted = true;
@@ -332,10 +366,8 @@ private:
         }
         if (revents & (POLLIN | POLLRDHUP)) {
             if ((e.events & FD_READ) && PendingBytes(e.fd) > 0) {
-                if (e.readEnabled) {
-                    e.readEnabled = false;
-                    Post(e, FD_READ, 0);
-                }
+                if (e.readEnabled)
+                    PostRead(entry);
             } else if (revents & POLLRDHUP) {
                 // The peer's end, with nothing (or nothing asked for) left to read.
                 e.closePosted = true;
@@ -385,7 +417,7 @@ private:
                 // A socket closed meanwhile may have left its descriptor to a new one.
                 auto e = Find(ids[i]);
                 if (e && e->fd == fds[i].fd)
-                    Handle(*e, fds[i].revents);
+                    Handle(e, fds[i].revents);
             }
         }
     }
@@ -402,6 +434,80 @@ Table& table()
 {
     static Table instance;
     return instance;
+}
+
+// A read notification was handled: when the handler's recv armed the next one and
+// data still waits, it is posted at once rather than by the watcher's next round.
+void ReadTaken(const std::shared_ptr<Entry>& e)
+{
+    --e->readsQueued;
+    // Dropped while this thread posts under the lock: the watcher looks again anyway.
+    if (t_postingRead)
+        return;
+    std::unique_lock guard(table().lock());
+    if (table().Find(e->id) == e && e->type == WS_SOCK_STREAM && e->connected &&
+        !e->closePosted && e->readEnabled && e->readsQueued.load() == 0 && PendingBytes(e->fd) > 0) {
+        PostRead(e);
+        return;
+    }
+    guard.unlock();
+    table().Wake();
+}
+
+// The bodies some entry points share with others of this layer.
+int CloseEntry(SOCKET s)
+{
+    std::shared_ptr<Entry> e;
+    {
+        std::lock_guard guard(table().lock());
+        e = table().Remove(s);
+    }
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    ::close(e->fd);
+    table().Wake();
+    return 0;
+}
+
+int SendConnected(SOCKET s, const char* buf, int len, int flags)
+{
+    std::shared_ptr<Entry> e;
+    bool connected = false;
+    {
+        std::lock_guard guard(table().lock());
+        e = table().Find(s);
+        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
+    }
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    if (len < 0 || (!buf && len > 0))
+        return Fail(WSAEFAULT);
+    if (!connected)
+        return Fail(WSAENOTCONN);
+    const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
+    if (n < 0) {
+        const int error = errno;
+        if (error == EAGAIN) {
+            {
+                std::lock_guard guard(table().lock());
+                e->writeWanted = true;
+            }
+            table().Wake();
+        }
+        return Fail(MapErrno(error));
+    }
+    t_lastError = 0;
+    return static_cast<int>(n);
+}
+
+// In a buffer of the calling thread, valid until its next call.
+char* DottedText(u_long address)
+{
+    thread_local char buffer[INET_ADDRSTRLEN];
+    ::in_addr a {};
+    a.s_addr = address;
+    ::inet_ntop(AF_INET, &a, buffer, sizeof buffer);
+    return buffer;
 }
 
 // --- lookups ---------------------------------------------------------------
@@ -779,7 +885,7 @@ int WSACleanup()
             ids = table().Ids();
         }
         for (SOCKET s : ids)
-            closesocket(s);
+            CloseEntry(s);
     }
     return 0;
 }
@@ -819,19 +925,7 @@ SOCKET socket(int af, int type, int protocol)
     return table().Add(fd, type);
 }
 
-int closesocket(SOCKET s)
-{
-    std::shared_ptr<Entry> e;
-    {
-        std::lock_guard guard(table().lock());
-        e = table().Remove(s);
-    }
-    if (!e)
-        return Fail(WSAENOTSOCK);
-    ::close(e->fd);
-    table().Wake();
-    return 0;
-}
+int closesocket(SOCKET s) { return CloseEntry(s); }
 
 int bind(SOCKET s, const sockaddr* name, int namelen)
 {
@@ -1005,36 +1099,7 @@ int recv(SOCKET s, char* buf, int len, int flags)
     return static_cast<int>(n);
 }
 
-int send(SOCKET s, const char* buf, int len, int flags)
-{
-    std::shared_ptr<Entry> e;
-    bool connected = false;
-    {
-        std::lock_guard guard(table().lock());
-        e = table().Find(s);
-        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
-    }
-    if (!e)
-        return Fail(WSAENOTSOCK);
-    if (len < 0 || (!buf && len > 0))
-        return Fail(WSAEFAULT);
-    if (!connected)
-        return Fail(WSAENOTCONN);
-    const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
-    if (n < 0) {
-        const int error = errno;
-        if (error == EAGAIN) {
-            {
-                std::lock_guard guard(table().lock());
-                e->writeWanted = true;
-            }
-            table().Wake();
-        }
-        return Fail(MapErrno(error));
-    }
-    t_lastError = 0;
-    return static_cast<int>(n);
-}
+int send(SOCKET s, const char* buf, int len, int flags) { return SendConnected(s, buf, len, flags); }
 
 int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen)
 {
@@ -1067,7 +1132,7 @@ int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
 int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, int tolen)
 {
     if (!to || tolen < static_cast<int>(sizeof(sockaddr_in)))
-        return send(s, buf, len, flags);
+        return SendConnected(s, buf, len, flags);
     std::shared_ptr<Entry> e;
     {
         std::lock_guard guard(table().lock());
@@ -1124,6 +1189,28 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp)
     return Fail(WSAEINVAL);
 }
 
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
+{
+    if (!optval)
+        return Fail(WSAEFAULT);
+    std::lock_guard guard(table().lock());
+    auto e = table().Find(s);
+    if (!e)
+        return Fail(WSAENOTSOCK);
+    if (level != WS_SOL_SOCKET || optname != WS_SO_LINGER)
+        return Fail(WSAENOPROTOOPT);
+    if (optlen < static_cast<int>(sizeof(linger)))
+        return Fail(WSAEFAULT);
+    linger value {};
+    std::memcpy(&value, optval, sizeof value);
+    ::linger posix {};
+    posix.l_onoff = value.l_onoff ? 1 : 0;
+    posix.l_linger = value.l_linger;
+    if (::setsockopt(e->fd, SOL_SOCKET, SO_LINGER, &posix, sizeof posix) != 0)
+        return FailErrno();
+    return 0;
+}
+
 namespace {
 
 // getpeername and getsockname differ only in the POSIX call behind them.
@@ -1175,13 +1262,15 @@ u_long inet_addr(const char* text)
     return ::inet_addr(text);
 }
 
-char* inet_ntoa(in_addr address)
+char* inet_ntoa(in_addr address) { return DottedText(address.s_addr); }
+
+ReadNotificationCount ReadNotifications(SOCKET s)
 {
-    thread_local char buffer[INET_ADDRSTRLEN];
-    ::in_addr a {};
-    a.s_addr = address.s_addr;
-    ::inet_ntop(AF_INET, &a, buffer, sizeof buffer);
-    return buffer;
+    std::lock_guard guard(table().lock());
+    auto e = table().Find(s);
+    if (!e)
+        return {};
+    return { e->readsQueued.load(), e->mostReadsQueued.load() };
 }
 
 int WSAAsyncSelect(SOCKET s, HWND wnd, UINT message, long events)
@@ -1232,9 +1321,7 @@ HANDLE WSAAsyncGetHostByAddr(HWND wnd, UINT message, const char* addr, int len, 
     l.wnd = wnd;
     l.msg = message;
     std::memcpy(&l.address, addr, 4);
-    in_addr a {};
-    a.s_addr = l.address;
-    l.query = inet_ntoa(a);
+    l.query = DottedText(l.address);
     l.buf = buf;
     l.buflen = buflen;
     return StartLookup(std::move(l));

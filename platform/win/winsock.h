@@ -34,6 +34,8 @@ inline constexpr long WS_FIONREAD = 0x4004667F;
 inline constexpr long WS_FIONBIO = static_cast<long>(0x8004667EL);
 inline constexpr int SOMAXCONN_WS = 5;
 inline constexpr int MAXGETHOSTSTRUCT = 1024;
+inline constexpr int WS_SOL_SOCKET = 0xFFFF;
+inline constexpr int WS_SO_LINGER = 0x0080;
 
 inline constexpr long FD_READ = 0x01;
 inline constexpr long FD_WRITE = 0x02;
@@ -120,6 +122,11 @@ struct hostent {
     char** h_addr_list;
 };
 
+struct linger {
+    u_short l_onoff;
+    u_short l_linger;
+};
+
 struct servent {
     char* s_name;
     char** s_aliases;
@@ -165,6 +172,8 @@ int send(SOCKET s, const char* buf, int len, int flags);
 int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen);
 int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, int tolen);
 int ioctlsocket(SOCKET s, long cmd, u_long* argp);
+// Only SOL_SOCKET's SO_LINGER is known; other options fail with WSAENOPROTOOPT.
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen);
 int getpeername(SOCKET s, sockaddr* name, int* namelen);
 int getsockname(SOCKET s, sockaddr* name, int* namelen);
 int gethostname(char* name, int namelen);
@@ -191,6 +200,14 @@ HANDLE WSAAsyncGetServByName(HWND wnd, UINT message, const char* name, const cha
 HANDLE WSAAsyncGetServByPort(HWND wnd, UINT message, int port, const char* proto, char* buf, int buflen);
 // After it returns 0 the buffer is never written and no message comes.
 int WSACancelAsyncRequest(HANDLE task);
+
+// Read notifications of a socket waiting to be taken now, and the most that ever waited
+// at once; tests and benchmarks watch that a flood never queues more than one.
+struct ReadNotificationCount {
+    int waiting { 0 };
+    int most { 0 };
+};
+ReadNotificationCount ReadNotifications(SOCKET s);
 
 // The local host's IPv4 addresses (network order): $KORVO_LOCAL_ADDRESS alone when set,
 // else the interfaces' addresses, non-loopback first.

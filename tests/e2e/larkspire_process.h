@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/testing/loopback.h"
 #include "platform/win/messages.h"
 
 #include <QByteArray>
@@ -15,7 +16,10 @@
 // Windows directory given and an automation socket of its own.
 class LarkspireProcess {
 public:
-    LarkspireProcess(const std::string& windowsDir, const std::string& appDir, const std::string& socketPath)
+    // The program is a simulated host at localAddress, or else at an address of its own
+    // in the test's block, so its listening port never meets another test's.
+    LarkspireProcess(const std::string& windowsDir, const std::string& appDir, const std::string& socketPath,
+                     const std::string& localAddress = "")
         : m_socketPath(QString::fromStdString(socketPath))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -25,6 +29,9 @@ public:
         env.insert("KORVO_AUTOMATION", m_socketPath);
         env.insert("KORVO_STARTUP_MARKER", "1");
         env.insert("KORVO_NO_BROWSER", "1");
+        static int started = 0;
+        const std::string address = localAddress.empty() ? LoopbackHost(200 + started++ % 50) : localAddress;
+        env.insert("KORVO_LOCAL_ADDRESS", QString::fromStdString(address));
         m_process.setProcessEnvironment(env);
         QObject::connect(&m_process, &QProcess::readyReadStandardError,
                          [this] { m_stderr += m_process.readAllStandardError(); });
@@ -48,6 +55,16 @@ public:
     bool waitForEnd(int timeoutMs = 20000)
     {
         return Application::ProcessMessagesUntil([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+
+    // Types the password into the sign-on window and signs on; true once the main bar shows.
+    bool signOn(const std::string& password = "pw")
+    {
+        if (!waitForSignOn() || command("set\tSign On\tEdit1\t" + password) != "ok"
+            || command("click\tSign On\tSpeedButton1") != "ok")
+            return false;
+        return Application::ProcessMessagesUntil([this] { return command("find\tForm1").rfind("ok Form1\t1", 0) == 0; },
+                                                 20000);
     }
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }

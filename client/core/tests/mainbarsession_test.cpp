@@ -4,6 +4,7 @@
 #include "client/core/session.h"
 #include "client/core/sessionchain.h"
 #include "client/core/signon.h"
+#include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
 #include "platform/win/sound.h"
@@ -21,6 +22,8 @@ class MainBarSession : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A session listens for buddies on 8096: at an address of this test's own.
+        setenv("KORVO_LOCAL_ADDRESS", LoopbackHost(1).c_str(), 1);
         Session() = TSession();
         Session().userId = "me";
         dirs.write("windows/my friends/me/user.dat", "[user]\r\n");
@@ -31,6 +34,7 @@ protected:
             Form1->Free();
         if (TSignon* signon = Signon())
             signon->Free();
+        unsetenv("KORVO_LOCAL_ADDRESS");
     }
     ScratchDirs dirs;
 };

@@ -1,0 +1,153 @@
+#include "client/core/chatrouting.h"
+
+#include "client/core/helpers.h"
+#include "client/core/peerhooks.h"
+#include "client/core/peerlists.h"
+#include "client/core/peersend.h"
+#include "client/core/session.h"
+#include "platform/rtl/sysutils.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kMember = '\xFC';
+constexpr char kLeft = '\xFD';
+constexpr char kInviteCandidate = '\xF8';
+constexpr char kGone = '\xF9';
+constexpr char kJoined = '\xFA';
+
+void TellPersons(const TChatRoom& room, const std::string& body)
+{
+    // A copy: sending may beep and let the loop run.
+    const std::vector<std::string> persons = room.persons;
+    for (const std::string& person : persons)
+        SendChatCommand("conferencehost", person, body);
+}
+
+void RemovePerson(TChatRoom& room, const std::string& name)
+{
+    std::erase_if(room.persons, [&](const std::string& person) { return SameText(person, name); });
+    peerhooks::Persons(room.key, room.persons);
+}
+
+bool AddPerson(TChatRoom& room, const std::string& name)
+{
+    if (room.HasPerson(name) || room.persons.size() >= TPeerLists::kMaxPersons)
+        return false;
+    room.persons.push_back(name);
+    peerhooks::Persons(room.key, room.persons);
+    return true;
+}
+
+void RelayText(TChatRoom& room, const std::string& line)
+{
+    std::string relayed = line;
+    std::replace(relayed.begin(), relayed.end(), '"', '\xEF');
+    const std::string speaker = ExtractSpeaker(line);
+    // A line with no speaker cannot be kept from going back to whoever said it: it stays here.
+    if (speaker.empty() || SameText(speaker, Session().userId))
+        return;
+    const std::vector<std::string> persons = room.persons;
+    for (const std::string& person : persons)
+        if (person.find("(Host)") == std::string::npos && !SameText(person, speaker))
+            SendChatCommand("conferencehost", person, relayed);
+}
+
+}  // namespace
+
+void OpenChatWindow(const std::string& key, const std::string& firstLine)
+{
+    if (PeerLists().FindChat(key)) {
+        peerhooks::RaiseChat(key);
+        return;
+    }
+    PeerLists().AddChat(key, firstLine);
+    peerhooks::CreateChat(key, key + " - Korvo", firstLine);
+    peerhooks::AppendChat(key, firstLine);
+}
+
+void HandleChatLine(const std::string& key, const std::string& body)
+{
+    TChatRoom* room = PeerLists().FindChat(key);
+    if (!room || body.empty())
+        return;
+    const std::string name = body.substr(1);
+    switch (body[0]) {
+    case kMember:
+        AddPerson(*room, name);
+        return;
+    case kLeft:
+        if (!room->HasPerson(name)) {
+            peerhooks::Notice(room->key, peerhooks::cnClosed, name);
+            return;
+        }
+        RemovePerson(*room, name);
+        if (room->IsHost())
+            TellPersons(*room, std::string(1, kLeft) + name);
+        return;
+    case kInviteCandidate: {
+        if (!room->IsHost())
+            return;
+        const bool listed = std::any_of(room->inviteHints.begin(), room->inviteHints.end(),
+                                        [&](const std::string& hint) { return SameText(hint, name); });
+        if (listed || room->inviteHints.size() >= TPeerLists::kMaxInviteItems)
+            return;
+        room->inviteHints.push_back(name);
+        peerhooks::InviteItems(room->key, room->inviteHints);
+        return;
+    }
+    case kGone: {
+        auto& hints = room->inviteHints;
+        const auto last = std::find_if(hints.rbegin(), hints.rend(), [&](const std::string& hint) { return SameText(hint, name); });
+        if (last != hints.rend()) {
+            hints.erase(std::next(last).base());
+            peerhooks::InviteItems(room->key, hints);
+        }
+        if (room->HasPerson(name)) {
+            RemovePerson(*room, name);
+            if (room->IsHost())
+                TellPersons(*room, std::string(1, kLeft) + name);
+        }
+        if (SameText(name, room->key))
+            peerhooks::Notice(room->key, peerhooks::cnOffline, name);
+        return;
+    }
+    case kJoined:
+        peerhooks::Notice(room->key, peerhooks::cnStatusClear, name);
+        AddPerson(*room, name);
+        if (room->IsHost()) {
+            TellPersons(*room, std::string(1, kJoined) + name);
+            peerhooks::MemberList(room->key, name);
+        }
+        return;
+    default:
+        break;
+    }
+    if (room->sound)
+        PlayAppSound(15, true);
+    peerhooks::AppendChat(room->key, body);
+    if (room->IsHost())
+        RelayText(*room, body);
+}
+
+void BroadcastToChats(const std::string& line)
+{
+    if (!Session().online)
+        return;
+    for (const std::string& key : PeerLists().ChatKeys())
+        HandleChatLine(key, line);
+}
+
+std::string ExtractSpeaker(const std::string& line)
+{
+    const int mark = Pos("b\\cf0", line);
+    const int colon = Pos(":", line);
+    if (mark == 0 || colon == 0)
+        return {};
+    const int start = mark + 6;
+    const int length = colon - start;
+    if (length < 0 || length > 255)
+        return {};
+    return Copy(line, start, length);
+}

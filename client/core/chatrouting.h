@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// Routing of chat and conference lines into the session's chat windows, keyed
+// by a buddy name, "host*" for a conference joined, "Conference*" for our own.
+
+// Shows the window of a key, making it with its first line when there is none.
+void OpenChatWindow(const std::string& key, const std::string& firstLine);
+// One line for the window of a key: a control byte with a name, or RTF text.
+void HandleChatLine(const std::string& key, const std::string& body);
+// The same line for every open window, while the session is online.
+void BroadcastToChats(const std::string& line);
+// Who said a conference line: the text after "b\cf0 " up to the first ':', or "".
+std::string ExtractSpeaker(const std::string& line);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A chat window as the peer protocol sees it: its key, who is in it and whom
+// the host may invite. The window itself shows them through the peer hooks.
+struct TChatRoom {
+    std::string key;  // buddy name, host name + "*", or "Conference*"
+    std::string firstLine;
+    std::vector<std::string> persons;
+    std::vector<std::string> inviteHints;
+    bool sound { true };
+
+    bool IsHost() const;
+    bool HasPerson(std::string_view name) const;
+};
+
+// The session's lists of the peer protocol, names compared without regard to
+// case, emptied at sign-off. Every list a peer can grow has a limit.
+class TPeerLists {
+public:
+    static constexpr std::size_t kMaxPending = 64;
+    static constexpr std::size_t kMaxPersons = 256;
+    static constexpr std::size_t kMaxInviteItems = 256;
+    static constexpr std::size_t kMaxOfferedFiles = 64;
+
+    // Names whose "inf" waits at the request prompt.
+    bool IsPending(std::string_view name) const;
+    // False when the list is full: the request is not taken.
+    bool AddPending(const std::string& name);
+    void RemovePending(std::string_view name);
+
+    TChatRoom* FindChat(std::string_view key) const;
+    TChatRoom& AddChat(const std::string& key, const std::string& firstLine);
+    std::vector<std::string> ChatKeys() const;
+
+    // Keys of the local plug-ins' sockets.
+    bool HasPluginSocket(std::string_view pidKey) const;
+    void AddPluginSocket(const std::string& pidKey);
+
+    // Files this user offered a buddy with "requesttosendfile"; each may be fetched once.
+    void OfferFile(const std::string& buddy, const std::string& path);
+    // True, and the offer used up, when that buddy was offered that path.
+    bool TakeOffer(std::string_view buddy, std::string_view path);
+    // True, and that buddy's oldest offer used up, when it had one (a refusal answers it).
+    bool TakeAnyOffer(std::string_view buddy);
+
+    void Clear();
+
+private:
+    std::vector<std::string> m_pending;
+    std::vector<std::unique_ptr<TChatRoom>> m_chats;
+    std::vector<std::string> m_pluginSockets;
+    std::vector<std::pair<std::string, std::string>> m_offers;
+};
+
+// The one set of lists of the running session.
+TPeerLists& PeerLists();

@@ -1,0 +1,36 @@
+#include "client/core/chatrouting.h"
+
+#include "peersessiontest.h"
+
+namespace {
+
+class ChatRouting : public PeerSessionTest {};
+
+}  // namespace
+
+TEST_F(ChatRouting, TheHostRelaysAConferenceLineToTheOthersButNotTheSpeaker)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    ScriptedPeer carol = Online("carol", 3);
+    OpenChatWindow("Conference*", "");
+    HandleChatLine("Conference*", "\xFA" "bob");
+    HandleChatLine("Conference*", "\xFA" "carol");
+    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "\xFA" "bob"));
+    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "\xFA" "carol"));
+    EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", "\xFA" "carol"));
+    // Quotes travel as 0xEF; the host's own relay turns any it meets the same way.
+    const std::string line = "{\\rtf1 {\\b\\cf0 bob: \xEFhi\xEF}}";
+    bob.sendLine(Frame("conference", "bob", "alice", line));
+    EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", line));
+    EXPECT_EQ(bob.drain(200), "");
+    HandleChatLine("Conference*", "{\\b\\cf0 carol: say \"cheese\"}");
+    EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "{\\b\\cf0 carol: say \xEF" "cheese\xEF}"));
+}
+
+TEST_F(ChatRouting, ExtractSpeakerFindsTheNameBeforeTheColon)
+{
+    EXPECT_EQ(ExtractSpeaker("{\\rtf1 {\\b\\cf0 bob: hi}}"), "bob");
+    EXPECT_EQ(ExtractSpeaker("no mark: here"), "");
+    EXPECT_EQ(ExtractSpeaker("a: {\\b\\cf0 bob hi}"), "");
+    EXPECT_EQ(ExtractSpeaker("\\b\\cf0 " + std::string(300, 'n') + ": hi"), "");
+}

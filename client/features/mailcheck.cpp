@@ -1,0 +1,219 @@
+#include "client/features/mailcheck.h"
+
+#include "client/core/helpers.h"
+#include "client/core/mainbar.h"
+#include "client/core/mainbarwidgets.h"
+#include "client/core/scrambler.h"
+#include "client/core/session.h"
+#include "client/features/mailauthenticateform.h"
+#include "net/nmpop3.h"
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/inifile.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+bool g_running = false;
+
+TMailCheck::LogonPrompt& logonPrompt()
+{
+    static TMailCheck::LogonPrompt prompt = [](const std::string& caption, const std::string& server, std::string& user,
+                                                std::string& password) {
+        TMailAuthenticateForm form;
+        form.SetCaption(caption);
+        form.Edit1->setText(codepage::ToUnicode(server));
+        form.Edit2->setText(codepage::ToUnicode(user));
+        form.ShowModal();
+        user = codepage::FromUnicode(form.Edit2->text());
+        password = codepage::FromUnicode(form.Edit3->text());
+        return form.Result;
+    };
+    return prompt;
+}
+
+// A value with a line break or NUL would become a command on the wire or a key of its own.
+bool Clean(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos; }
+
+void ResultStep(TMailCheck& check)
+{
+    g_running = false;
+    // The bar may have closed while the check ran.
+    if (Form1) {
+        if (check.GotMail()) {
+            Form1->ChnName->setText("YOU HAVE MAIL!");
+            Form1->SpeedButton10->SetHint("You Have Messages");
+            Form1->SpeedButton10->SetGlyph(QImage(QString::fromStdString(codepage::ToUtf8(AppPath() + "assets/tool_email2.bmp"))));
+            if (check.PlaySound())
+                PlayAppSound(16, true);
+            // TODO: ShowMailAlert when headers are shown
+        } else {
+            if (check.Manual())
+                Form1->ChnName->setText("NO MAIL");
+            Form1->SpeedButton10->SetHint("Mail");
+        }
+    }
+    if (check.AccountCount() == 0 && check.Manual())
+        MessageDlg("\rYour mail account is not configured. Click Setup to configure your mail account.", mtWarning, mbOK, 0);
+}
+
+}  // namespace
+
+TMailCheck::TMailCheck(bool manual)
+    : TThread(true)
+    , m_manual(manual)
+    , m_folder(MailFolder(Session().userId))
+{
+}
+
+TMailCheck::~TMailCheck()
+{
+    Terminate();
+    if (!Finished())
+        WaitFor();
+}
+
+void TMailCheck::SetLogonPrompt(LogonPrompt prompt) { logonPrompt() = std::move(prompt); }
+
+std::string TMailCheck::MailFolder(const std::string& user)
+{
+    if (!IsSafeFileName(user))
+        return {};
+    return IncludeTrailingPathDelimiter(WindowsDir()) + "my friends" + PathDelim + user + PathDelim + "mail" + PathDelim;
+}
+
+std::string TMailCheck::SenderOf(const std::string& from)
+{
+    std::string sender = Trim(from);
+    if (sender.empty())
+        return sender;
+    if (sender[0] == '"') {
+        sender.erase(0, 1);
+        const auto quote = sender.find("\" <");
+        if (quote != std::string::npos)
+            sender.erase(quote);
+    }
+    const auto angle = sender.find(" <");
+    if (angle != std::string::npos)
+        sender.erase(angle);
+    return sender;
+}
+
+void TMailCheck::Execute()
+{
+    m_gotMail = false;
+    TIniFile settings("larkspire.ini");
+    m_showHeaders = settings.ReadBool("Mail", "3", false);
+    m_sound = settings.ReadBool("Mail", "4", false);
+    if (m_folder.empty())
+        return;
+    DeleteFile(m_folder + "headers.inf");
+    TIniFile(m_folder + "mail.inf").ReadSections(m_accounts);
+    m_accountCount = m_accounts.Count();
+    psock::TNMPOP3 client;
+    for (int i = 0; i < m_accounts.Count() && !Terminated(); ++i) {
+        // A refused login is asked for again until the user cancels: a loop, never a nesting.
+        while (checkAccount(i, client) && !Terminated()) {
+        }
+    }
+    std::string text;
+    for (int i = 0; i < m_headers.Count(); ++i)
+        text += m_headers[i] + "\r\n";
+    WriteFileAtomically(m_folder + "headers.inf", text);
+}
+
+bool TMailCheck::prompt(int index, const std::string& host, const std::string& login, const std::string& status)
+{
+    std::string user = login;
+    std::string password;
+    bool ok = false;
+    Synchronize([&] { ok = logonPrompt()("Message " + Trim(status), host, user, password); });
+    user = Trim(user);
+    password = Trim(password);
+    if (!ok || !Clean(user) || !Clean(password))
+        return false;
+    TIniFile ini(m_folder + "mail.inf");
+    ini.WriteString(m_accounts[index], "login", user);
+    ini.WriteString(m_accounts[index], "Password", ScrambleText(password));
+    return true;
+}
+
+bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
+{
+    const std::string& section = m_accounts[index];
+    TIniFile ini(m_folder + "mail.inf");
+    const std::string login = ini.ReadString(section, "login", "");
+    const std::string host = ini.ReadString(section, "POP", "");
+    const int port = ini.ReadInteger(section, "POPPort", 110);
+    std::string password;
+    try {
+        password = UnscrambleText(ini.ReadString(section, "Password", ""));
+    } catch (const std::exception&) {
+        // A damaged password is asked for again.
+    }
+    if (Trim(password).empty() || Trim(login).empty())
+        return prompt(index, host, login, client.Status());
+
+    bool refused = false;
+    client.OnAuthenticationFailed = [&](bool& handled) {
+        refused = true;
+        handled = false;
+    };
+    client.AttachFilePath = ".";
+    client.DeleteOnRead = false;
+    client.ReportLevel = 2;
+    client.TimeOut = 20000;
+    client.Host = host;
+    client.Port = static_cast<std::uint16_t>(port > 0 && port < 65536 ? port : 110);
+    client.UserID = login;
+    client.Password = password;
+    if (m_manual) {
+        Synchronize([&] {
+            if (Form1)
+                Form1->ChnName->setText(codepage::ToUnicode(UpperCase("CHECKING \r" + login)));
+        });
+    }
+    try {
+        client.Connect();
+        const int count = client.MailCount();
+        TIniFile status(m_folder + "status.inf");
+        const std::string key = login + "." + host;
+        const int old = status.ReadInteger("status", key, 0);
+        status.WriteInteger("status", key, count);
+        if (old < count) {
+            m_gotMail = true;
+            for (int n = 1; m_showHeaders && n <= count && !Terminated(); ++n) {
+                client.GetSummary(n);
+                const std::string subject = Trim(client.Summary().Subject);
+                m_headers.Add(SenderOf(client.Summary().From) + ";" + (subject.empty() ? "(no subject)" : subject));
+            }
+        }
+    } catch (const std::exception&) {
+        // An account that fails is skipped; its stored count stays.
+    }
+    try {
+        client.Disconnect();
+    } catch (const std::exception&) {
+    }
+    if (refused)
+        return prompt(index, host, login, client.Status());
+    return false;
+}
+
+void StartMailCheck(bool manual)
+{
+    if (!Session().online || g_running)
+        return;
+    auto* check = new TMailCheck(manual);
+    check->FreeOnTerminate = true;
+    check->OnTerminate = [](TThread* sender) { ResultStep(*static_cast<TMailCheck*>(sender)); };
+    g_running = true;
+    check->Start();
+}
+
+bool MailCheckRunning() { return g_running; }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/rtl/stringlist.h"
+#include "platform/rtl/thread.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace psock {
+class TNMPOP3;
+}
+
+// Looks into every POP3 account of mail.inf on its own thread, keeps the counts in
+// status.inf and, when asked, lists senders and subjects in headers.inf.
+class TMailCheck final : public TThread {
+public:
+    explicit TMailCheck(bool manual);
+    ~TMailCheck() override;
+
+    bool Manual() const { return m_manual; }
+    bool GotMail() const { return m_gotMail; }
+    bool ShowHeaders() const { return m_showHeaders; }
+    bool PlaySound() const { return m_sound; }
+    int AccountCount() const { return m_accountCount; }
+
+    // The user's mail folder with its trailing separator; "" when the user's name
+    // would lead outside "my friends".
+    static std::string MailFolder(const std::string& user);
+    // The sender as the alert lists it: the display name alone when there is one.
+    static std::string SenderOf(const std::string& from);
+
+    // Asks for the login of a refused account on the main thread: true with the new
+    // values for Ok. Tests and scripted runs replace it.
+    using LogonPrompt = std::function<bool(const std::string& caption, const std::string& server, std::string& user,
+        std::string& password)>;
+    static void SetLogonPrompt(LogonPrompt prompt);
+
+protected:
+    void Execute() override;
+
+private:
+    // True when the account is to be checked again with what the prompt wrote.
+    bool checkAccount(int index, psock::TNMPOP3& client);
+    bool prompt(int index, const std::string& host, const std::string& login, const std::string& status);
+
+    bool m_manual { false };
+    bool m_gotMail { false };
+    bool m_showHeaders { false };
+    bool m_sound { false };
+    int m_accountCount { 0 };
+    std::string m_folder;
+    TStringList m_accounts;
+    TStringList m_headers;
+};
+
+// The main bar's CHECK (manual) and the timer's duty: one check at a time, only online.
+void StartMailCheck(bool manual);
+bool MailCheckRunning();

@@ -1,0 +1,185 @@
+#include "client/core/scrambler.h"
+#include "client/core/session.h"
+#include "client/features/mailcheck.h"
+#include "platform/rtl/eventloop.h"
+#include "platform/testing/dovecot.h"
+#include "platform/testing/scratch.h"
+#include "platform/ui/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace {
+
+// A server that greets and hangs up at once, for one connection.
+class HangUpPeer {
+public:
+    HangUpPeer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 1);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int peer = ::accept(m_fd, nullptr, nullptr);
+            if (peer < 0)
+                return;
+            const char greeting[] = "+OK ready\r\n";
+            (void)!::write(peer, greeting, sizeof greeting - 1);
+            ::close(peer);
+        });
+    }
+    ~HangUpPeer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::thread m_thread;
+};
+
+std::string Message(const std::string& from, const std::string& subject)
+{
+    return "From: " + from + "\nSubject: " + subject + "\nTo: ann@x\n\nbody\n";
+}
+
+class MailCheck : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Session().userId = "ann";
+        Session().online = true;
+        scratch.write("windows/my friends/ann/mail/.keep", "");
+        scratch.write("windows/larkspire.ini", "[Mail]\r\n3=1\r\n4=0\r\n");
+    }
+    void TearDown() override { TMailCheck::SetLogonPrompt(nullptr); }
+
+    std::string account(const std::string& name, int port, const std::string& login, const std::string& password)
+    {
+        return "[" + name + "]\r\nlogin=" + login + "\r\nPOP=127.0.0.1\r\nPOPPort=" + std::to_string(port)
+            + "\r\nPassword=" + ScrambleText(password) + "\r\n";
+    }
+    void seed(const std::string& mailInf) { scratch.write("windows/my friends/ann/mail/mail.inf", mailInf); }
+    std::string file(const std::string& name) { return scratch.read("windows/my friends/ann/mail/" + name); }
+
+    bool run(bool manual = false)
+    {
+        TMailCheck check(manual);
+        check.Start();
+        check.WaitFor();
+        return check.GotMail();
+    }
+
+    ScratchDirs scratch;
+};
+
+}  // namespace
+
+TEST_F(MailCheck, ReportsMailOnlyWhenTheCountGrows)
+{
+    if (!DovecotServer::Available())
+        GTEST_SKIP() << "dovecot is not installed";
+    DovecotServer server;
+    server.addUser("ann", "secret");
+    server.deliver("ann", Message("\"Ann Lee\" <a@x>", "Lunch"));
+    server.deliver("ann", Message("bob@x", ""));
+    server.deliver("ann", Message("Carol <c@x>", "Plans"));
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(account("Work", server.port(), "ann", "secret"));
+
+    EXPECT_TRUE(run());
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=3\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\n");
+
+    EXPECT_FALSE(run());
+    EXPECT_EQ(file("headers.inf"), "");
+
+    server.deliver("ann", Message("dan@x", "Four"));
+    EXPECT_TRUE(run());
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=4\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\ndan@x;Four\r\n");
+}
+
+TEST_F(MailCheck, ASecondAccountIsCheckedAfterTheFirstServerHungUp)
+{
+    if (!DovecotServer::Available())
+        GTEST_SKIP() << "dovecot is not installed";
+    DovecotServer server;
+    server.addUser("ann", "secret");
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    HangUpPeer broken;
+    seed(account("Broken", broken.port(), "bob", "pw") + account("Work", server.port(), "ann", "secret"));
+    EXPECT_TRUE(run());
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
+}
+
+TEST_F(MailCheck, ARefusedLoginAsksAgainAndCancelSkips)
+{
+    if (!DovecotServer::Available())
+        GTEST_SKIP() << "dovecot is not installed";
+    DovecotServer server;
+    server.addUser("ann", "secret");
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(account("Work", server.port(), "ann", "wrong"));
+    int asked = 0;
+    TMailCheck::SetLogonPrompt([&](const std::string&, const std::string& server, std::string& user, std::string& password) {
+        ++asked;
+        EXPECT_EQ(server, "127.0.0.1");
+        user = " ann ";
+        password = asked == 1 ? "still wrong" : "secret";
+        return asked <= 2;
+    });
+    EXPECT_TRUE(run());
+    EXPECT_EQ(asked, 2);
+    EXPECT_NE(file("mail.inf").find("login=ann\r\n"), std::string::npos);
+    EXPECT_NE(file("mail.inf").find("Password=" + ScrambleText("secret")), std::string::npos);
+}
+
+TEST_F(MailCheck, NoAccountAndManualGivesTheWarning)
+{
+    dialogs::ClearHistory();
+    StartMailCheck(true);
+    EXPECT_TRUE(MailCheckRunning());
+    EXPECT_TRUE(Application::ProcessMessagesUntil([] { return !MailCheckRunning(); }, 60000));
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text,
+        "\rYour mail account is not configured. Click Setup to configure your mail account.");
+}
+
+TEST_F(MailCheck, OfflineStartsNothing)
+{
+    Session().online = false;
+    StartMailCheck(true);
+    EXPECT_FALSE(MailCheckRunning());
+}
+
+TEST(MailCheckRules, SenderIsTheDisplayNameAlone)
+{
+    EXPECT_EQ(TMailCheck::SenderOf(" \"Ann Lee\" <a@x>"), "Ann Lee");
+    EXPECT_EQ(TMailCheck::SenderOf("Carol <c@x>"), "Carol");
+    EXPECT_EQ(TMailCheck::SenderOf("bob@x"), "bob@x");
+}
+
+TEST(MailCheckRules, AUserNameNeverLeadsOutsideMyFriends)
+{
+    EXPECT_EQ(TMailCheck::MailFolder(".."), "");
+    EXPECT_EQ(TMailCheck::MailFolder("a/b"), "");
+}

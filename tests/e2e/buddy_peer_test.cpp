@@ -1,0 +1,215 @@
+#include "larkspire_process.h"
+
+#include "platform/testing/loopback.h"
+#include "platform/testing/scratch.h"
+
+#include <QFile>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One user's machine: its own Windows directory and program folder at its own loopback address.
+struct Host {
+    Host(const std::string& user, int host)
+        : user(user)
+        , address(LoopbackHost(host))
+    {
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
+        dirs.write("windows/my friends/" + user + "/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
+        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nuserEmail=" + user + "@example.org\r\n");
+    }
+    void lists(const std::string& buddy, const std::string& extra = "")
+    {
+        dirs.write("windows/my friends/" + user + "/" + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n" + extra);
+    }
+    std::string cnt(const std::string& buddy) const { return dirs.read("windows/my friends/" + user + "/" + buddy + ".cnt"); }
+    bool seesOnline(const std::string& buddy, bool online)
+    {
+        const std::string wanted = online ? "online=1" : "online=0";
+        return Application::ProcessMessagesUntil([&] { return cnt(buddy).find(wanted) != std::string::npos; }, 15000);
+    }
+    void start()
+    {
+        process = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock", address);
+    }
+
+    std::string user;
+    std::string address;
+    ScratchDirs dirs;
+    std::unique_ptr<LarkspireProcess> process;
+};
+
+// A program on another loopback address that says whatever it likes to a client's port 8096.
+class HostilePeer {
+public:
+    HostilePeer(const std::string& from, const std::string& to)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in local {};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        sockaddr_in remote {};
+        remote.sin_family = AF_INET;
+        remote.sin_port = htons(8096);
+        ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
+    }
+    ~HostilePeer() { ::close(m_fd); }
+    bool connected() const { return m_connected; }
+    void line(const std::string& text)
+    {
+        const std::string bytes = text + "\r\n";
+        ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+    // The next line without its CR LF, waiting at most 10 s; "" when none came.
+    std::string readLine()
+    {
+        timeval wait { 10, 0 };
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        for (;;) {
+            if (const auto end = m_input.find("\r\n"); end != std::string::npos) {
+                const std::string line = m_input.substr(0, end);
+                m_input.erase(0, end + 2);
+                return line;
+            }
+            char buffer[1024];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                return {};
+            m_input.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+private:
+    int m_fd { -1 };
+    bool m_connected { false };
+    std::string m_input;
+};
+
+std::string Frame(const std::string& f1, const std::string& f2, const std::string& f3 = "", const std::string& f4 = "")
+{
+    return "\xFB" + f1 + "," + f2 + ",\"" + f3 + "\",\"" + f4 + "\"";
+}
+
+}  // namespace
+
+TEST(BuddyPeer, TwoHostsFindEachOtherWithoutTheService)
+{
+    Host bob("bob", 3);
+    bob.lists("alice");
+    Host alice("alice", 2);
+    alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    EXPECT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_NE(bob.cnt("alice").find("email=alice@example.org"), std::string::npos);
+    EXPECT_EQ(alice.process->command("text\tForm13\tPanel1"), "ok bob is online");
+    EXPECT_EQ(bob.process->command("text\tForm13\tPanel1"), "ok alice is online");
+
+    // bob signs off: alice sees him go.
+    EXPECT_EQ(bob.process->command("click\tForm1\tSpeedButton2"), "ok");
+    EXPECT_TRUE(alice.seesOnline("bob", false)) << alice.cnt("bob");
+    EXPECT_EQ(alice.process->command("text\tForm13\tPanel1"), "ok bob is offline");
+}
+
+TEST(BuddyPeer, BothCallingAtOnceLeavesBothOnline)
+{
+    Host alice("alice", 2);
+    Host bob("bob", 3);
+    alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
+    bob.lists("alice", "DirectConnect=" + alice.address + "\r\n");
+    alice.start();
+    bob.start();
+    ASSERT_TRUE(alice.process->waitForSignOn());
+    ASSERT_TRUE(bob.process->waitForSignOn());
+    // Both sign on together; each calls the other.
+    alice.process->command("set\tSign On\tEdit1\tpw");
+    bob.process->command("set\tSign On\tEdit1\tpw");
+    alice.process->command("click\tSign On\tSpeedButton1");
+    bob.process->command("click\tSign On\tSpeedButton1");
+    EXPECT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    Application::ProcessMessagesUntil([] { return false; }, 1000);
+    EXPECT_NE(alice.cnt("bob").find("online=1"), std::string::npos);
+    EXPECT_NE(bob.cnt("alice").find("online=1"), std::string::npos);
+}
+
+TEST(BuddyPeer, AwayIsToldToABuddyThatConnectsLater)
+{
+    Host bob("bob", 3);
+    bob.lists("alice");
+    bob.dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=bob\r\nAwayMessage=gone fishing\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    EXPECT_EQ(bob.process->command("click\tForm1\tQORExplorerButton17"), "ok");
+
+    // alice's program as a plain socket: her "inf", then bob's answer and his away message.
+    HostilePeer alice(LoopbackHost(2), bob.address);
+    ASSERT_TRUE(alice.connected());
+    alice.line(Frame("inf", "alice", "alice@example.org", "bob"));
+    EXPECT_EQ(alice.readLine(), "\xFC");
+    EXPECT_EQ(alice.readLine(), Frame("away", "bob", "", "gone fishing"));
+    EXPECT_TRUE(bob.seesOnline("alice", true));
+
+    // Accepted, alice's connection speaks for her: her note reaches bob's Nivlet store.
+    alice.line(Frame("note", "alice", "http://example.org", "see you"));
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return bob.process->command("peerhooks") == "ok SaveNivlet|alice|http://example.org|see you"; }, 10000));
+}
+
+TEST(BuddyPeer, ABlockedBuddyIsRefusedAndStaysOffline)
+{
+    Host bob("bob", 3);
+    bob.lists("alice", "BLOCK=1\r\n");
+    Host alice("alice", 2);
+    alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    Application::ProcessMessagesUntil([] { return false; }, 1500);
+    EXPECT_NE(alice.cnt("bob").find("online=0"), std::string::npos);
+    EXPECT_NE(bob.cnt("alice").find("online=0"), std::string::npos);
+}
+
+TEST(BuddyPeer, AHostilePeersSpoofsChangeNothing)
+{
+    Host bob("bob", 3);
+    bob.lists("alice");
+    bob.lists("carol");
+    Host alice("alice", 2);
+    alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(bob.seesOnline("alice", true));
+
+    HostilePeer mallory(LoopbackHost(9), bob.address);
+    ASSERT_TRUE(mallory.connected());
+    mallory.line(Frame("decline", "alice"));
+    mallory.line(Frame("blockme", "alice"));
+    mallory.line(Frame("decline", "carol"));
+    mallory.line(Frame("inf", "../../../etc/evil", "", "bob"));
+    mallory.line(Frame("pluginrequest", "alice", "", "../.."));
+    mallory.line(Frame("startsendfile", "alice", "/etc/passwd", "4000"));
+    mallory.line(std::string(3000, 'A'));
+    Application::ProcessMessagesUntil([] { return false; }, 1500);
+
+    EXPECT_NE(bob.cnt("alice").find("online=1"), std::string::npos);
+    EXPECT_TRUE(bob.dirs.exists("windows/my friends/bob/carol.cnt"));
+    EXPECT_EQ(bob.process->command("peerhooks"), "ok");
+    EXPECT_TRUE(bob.process->running());
+    EXPECT_NE(alice.cnt("bob").find("online=1"), std::string::npos);
+}
