@@ -50,7 +50,7 @@ protected:
     // A new account typed through pages 2 and 4, ending on page 5.
     void registerAs(const std::string& user, const std::string& password)
     {
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<signup::TForm1>();
         form->Show();
         form->CreateButton->click();
         form->FirstNameEdit->setText("Ada");
@@ -70,7 +70,7 @@ protected:
 
     ScratchDirs dirs;
     std::unique_ptr<ServiceProcess> service;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<signup::TForm1> form;
     std::vector<std::string> launched;
 };
 
@@ -145,7 +145,7 @@ TEST_F(SignupWizard, AStoreThatFailsAfterSuccessIsNotShownAsSuccessAndStartsNoth
 
 TEST_F(SignupWizard, AnExistingAccountIsStoredWithoutAsking)
 {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<signup::TForm1>();
     form->Show();
     form->NextButton->click();
     ASSERT_EQ(form->Page(), 4);
@@ -161,7 +161,7 @@ TEST_F(SignupWizard, AnExistingAccountIsStoredWithoutAsking)
 
 TEST_F(SignupWizard, TheOwnerPrefillsTheNamesUnlessUnknown)
 {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<signup::TForm1>();
     form->Show();
     EXPECT_EQ(form->FirstNameEdit->text(), "");
     EXPECT_EQ(form->LastNameEdit->text(), "");
@@ -169,7 +169,7 @@ TEST_F(SignupWizard, TheOwnerPrefillsTheNamesUnlessUnknown)
     dirs.write("windows/registry.reg", "REGEDIT4\r\n\r\n"
                                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
                                        "\"RegisteredOwner\"=\"Ada King Lovelace\"\r\n");
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<signup::TForm1>();
     form->Show();
     EXPECT_EQ(form->FirstNameEdit->text(), "Ada");
     EXPECT_EQ(form->LastNameEdit->text(), "King Lovelace");
@@ -177,7 +177,7 @@ TEST_F(SignupWizard, TheOwnerPrefillsTheNamesUnlessUnknown)
 
 TEST_F(SignupWizard, ClosingBeforeTheEndAsksAndNoKeepsTheWindow)
 {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<signup::TForm1>();
     form->Show();
     dialogs::QueueAnswer(IDNO);
     form->CancelButton->click();
@@ -187,7 +187,7 @@ TEST_F(SignupWizard, ClosingBeforeTheEndAsksAndNoKeepsTheWindow)
 
 TEST_F(SignupWizard, TheStateListHasItsEntries)
 {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<signup::TForm1>();
     EXPECT_EQ(form->StateCombo->count(), 290);
     EXPECT_EQ(form->StateCombo->itemText(0), "Alabama");
     EXPECT_EQ(form->StateCombo->itemText(289), "Other");
