@@ -1,5 +1,7 @@
 #include "localservice/fields.h"
 
+#include "platform/rtl/sysutils.h"
+
 #include <algorithm>
 
 namespace {
@@ -98,7 +100,9 @@ bool IsValidNoteLink(std::string_view link)
 
 bool IsValidNewUserName(std::string_view name)
 {
-    return IsValidUserName(name) && HoldsNone(name, " \\&/:*?\"'<>|=");
+    // The name becomes a folder on the user's machine: no dot (so no ".."), and
+    // not the folder the client keeps its messages in.
+    return IsValidUserName(name) && HoldsNone(name, " .\\&/:*?\"'<>|=") && !SameText(name, "messages");
 }
 
 bool IsValidProfileField(std::string_view value)

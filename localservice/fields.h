@@ -34,7 +34,7 @@ bool IsValidNoteLink(std::string_view link);
 inline constexpr std::size_t kMaxProfileFieldLength = 255;
 
 // A user name the sign-up takes: a valid user name without a blank or any of
-// \ & / : * ? " ' < > | =.
+// \ & / : * ? " ' < > | = or a dot, and not "messages" in any letter case.
 bool IsValidNewUserName(std::string_view name);
 // A sign-up field: at most 255 bytes, no control byte.
 bool IsValidProfileField(std::string_view value);

@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     // A second copy must not take over the first one's automation socket.
     if (!ActOnStartDecision(CheckOtherInstances()))
         return 0;
-    automation::StartIfRequested();
+    automation::StartForThisProgram("larkspire");
     // What buddies' frames asked of windows not made here, for scripted runs.
     automation::AddCommand("peerhooks", [] {
         return std::vector<std::string>(peerhooks::Calls().begin(), peerhooks::Calls().end());

@@ -699,6 +699,12 @@ bool StartForProgram(const std::string& program)
     return Start(taken ? first + ".2" : first);
 }
 
+bool StartForThisProgram(const std::string& program)
+{
+    const char* parent = std::getenv("KORVO_PARENT");
+    return parent && *parent ? StartForProgram(program) : StartIfRequested();
+}
+
 bool StartIfRequested()
 {
     const char* path = std::getenv("KORVO_AUTOMATION");

@@ -32,6 +32,9 @@ public:
 // another of this system's programs, or on P.<program>.2 while a live copy
 // listens on the first; true when listening.
 bool StartForProgram(const std::string& program);
+// StartForProgram when another of this system's programs started this one
+// (KORVO_PARENT is set), else StartIfRequested.
+bool StartForThisProgram(const std::string& program);
 
 // The longest command line accepted; a longer one ends the connection.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <algorithm>
@@ -89,8 +90,16 @@ bool start(const process::Launch& launch)
     QStringList arguments;
     for (const std::string& argument : launch.arguments)
         arguments << codepage::ToUnicode(argument);
-    const QString directory = launch.directory.empty() ? QString() : QString::fromStdString(FileSystemName(launch.directory));
-    return QProcess::startDetached(QString::fromStdString(FileSystemName(launch.program)), arguments, directory);
+    QProcess child;
+    child.setProgram(QString::fromStdString(FileSystemName(launch.program)));
+    child.setArguments(arguments);
+    if (!launch.directory.empty())
+        child.setWorkingDirectory(QString::fromStdString(FileSystemName(launch.directory)));
+    // The child knows it was started by one of ours, so it keeps off its parent's automation socket.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KORVO_PARENT"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    return child.startDetached();
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 // becoming '/'), with the arguments split by the platform's command-line rules,
 // as a detached process with an argument vector, never through a shell. The
 // child inherits the environment, so KORVO_WINDIR, KORVO_APPDIR and
-// KORVO_LOCAL_ADDRESS carry over. Arguments reach the child in UTF-8.
+// KORVO_LOCAL_ADDRESS carry over; KORVO_PARENT is set in it, so it knows another
+// of this system's programs started it. Arguments reach the child in UTF-8.
 
 // Above 31 when started; ERROR_FILE_NOT_FOUND (2) when there is no such program,
 // ERROR_BAD_FORMAT when it could not be started.
