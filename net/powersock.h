@@ -130,7 +130,6 @@ private:
     bool m_readHeld { false };
     bool m_peerClosed { false };
     bool m_destroying { false };
-    bool m_started { false };
 };
 
 }  // namespace psock

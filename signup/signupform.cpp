@@ -94,6 +94,8 @@ void onEvent(Sender* sender, Signal signal, std::function<void()> handler)
 
 }  // namespace
 
+namespace signup {
+
 TForm1::TForm1() : TForm("Form1")
 {
     SetCaption(Ansi("Korvo© Signup "));
@@ -440,3 +442,5 @@ void TForm1::FormClose(TCloseAction& action)
     if (m_page == 5 && m_stored && StartCheck->isChecked() && S(ResultTitle->text()) == kSuccessful)
         WinExec("larkspire.exe", SW_SHOWNORMAL);
 }
+
+}  // namespace signup

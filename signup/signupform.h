@@ -13,8 +13,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace signup {
+
 // The sign-up wizard: registers a new account with the service, or stores an
 // existing one, and writes the files the client's sign-on needs.
+// Its own namespace: the client's main bar is a TForm1 too, and tests link both.
 class TForm1 final : public TForm {
 public:
     TForm1();
@@ -74,3 +77,5 @@ private:
     std::string m_regsHost;
     std::string m_scrambledPassword;
 };
+
+}  // namespace signup

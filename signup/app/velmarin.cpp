@@ -21,7 +21,7 @@ int main(int argc, char** argv)
         Application::MessageBox("\rYou are allowed a maximum of 5 Korvo user accounts.", Application::Title(),
                                 MB_OK | MB_ICONINFORMATION);
     } else {
-        TForm1 form;
+        signup::TForm1 form;
         Application::SetMainForm(&form);
         form.Show();
         result = Application::Run();

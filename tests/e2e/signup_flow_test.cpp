@@ -1,0 +1,202 @@
+#include "platform/rtl/eventloop.h"
+#include "platform/testing/scratch.h"
+#include "platform/testing/serviceprocess.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One automation connection to a program's socket.
+class Driver {
+public:
+    explicit Driver(std::string path) : m_path(std::move(path)) {}
+
+    bool connect(int timeoutMs = 20000)
+    {
+        return Application::ProcessMessagesUntil(
+            [this] {
+                m_socket = std::make_unique<QLocalSocket>();
+                m_socket->connectToServer(QString::fromStdString(m_path));
+                return m_socket->waitForConnected(200);
+            },
+            timeoutMs);
+    }
+
+    std::string command(const std::string& line)
+    {
+        if (!m_socket || m_socket->state() != QLocalSocket::ConnectedState)
+            return "error not connected";
+        m_socket->write(QByteArray::fromStdString(line + "\n"));
+        m_socket->flush();
+        QByteArray reply;
+        Application::ProcessMessagesUntil(
+            [&] {
+                reply += m_socket->readAll();
+                return reply.contains('\n') || m_socket->state() != QLocalSocket::ConnectedState;
+            },
+            60000);
+        return reply.left(reply.indexOf('\n')).toStdString();
+    }
+
+    // Asks until the reply is `expected`.
+    bool waitFor(const std::string& line, const std::string& expected, int timeoutMs = 60000)
+    {
+        return Application::ProcessMessagesUntil([&] { return command(line) == expected; }, timeoutMs);
+    }
+
+private:
+    std::string m_path;
+    std::unique_ptr<QLocalSocket> m_socket;
+};
+
+// The pids of the programs named `program` whose environment holds `marker`.
+std::vector<int> processesWith(const std::string& program, const std::string& marker)
+{
+    std::vector<int> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream environ(entry.path() / "environ", std::ios::binary);
+        const std::string env((std::istreambuf_iterator<char>(environ)), {});
+        std::error_code error;
+        const auto exe = std::filesystem::read_symlink(entry.path() / "exe", error);
+        if (!error && exe.filename() == program && env.find(marker) != std::string::npos)
+            pids.push_back(std::stoi(name));
+    }
+    return pids;
+}
+
+class SignupFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        service = std::make_unique<ServiceProcess>(std::vector<std::string> { "--db", dirs.root() + "/users.db" });
+        ASSERT_TRUE(service->started()) << service->error();
+        dirs.write("app/servers.ini", "[servers]\r\n0=" + service->hostPort() + "\r\n");
+        dirs.write("windows/my friends/.keep", "");
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
+        // "larkspire.exe" starts the program folder's larkspire.
+        std::filesystem::create_symlink(std::string(KORVO_BIN_DIR) + "/larkspire", dirs.appDir() + "/larkspire");
+        socket = dirs.root() + "/v.sock";
+    }
+
+    void TearDown() override
+    {
+        // The client velmarin started is ours to end.
+        for (const int pid : processesWith("larkspire", "KORVO_AUTOMATION=" + socket))
+            ::kill(pid, SIGKILL);
+        if (velmarin.state() != QProcess::NotRunning) {
+            velmarin.kill();
+            velmarin.waitForFinished(5000);
+        }
+    }
+
+    void startVelmarin()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KORVO_WINDIR", QString::fromStdString(dirs.windowsDir()));
+        env.insert("KORVO_APPDIR", QString::fromStdString(dirs.appDir()));
+        env.insert("KORVO_AUTOMATION", QString::fromStdString(socket));
+        env.insert("KORVO_STARTUP_MARKER", "1");
+        env.insert("KORVO_NO_BROWSER", "1");
+        env.remove("KORVO_PARENT");
+        velmarin.setProcessEnvironment(env);
+        // The client it starts inherits these, and must outlive velmarin's pipes.
+        velmarin.setStandardOutputFile(QString::fromStdString(dirs.root() + "/velmarin.out"));
+        velmarin.setStandardErrorFile(QString::fromStdString(dirs.root() + "/velmarin.err"));
+        velmarin.start(QString(KORVO_BIN_DIR) + "/velmarin", {});
+        ASSERT_TRUE(velmarin.waitForStarted(10000));
+        wizard = std::make_unique<Driver>(socket);
+        ASSERT_TRUE(wizard->connect());
+    }
+
+    // Pages 2 and 4 of a new account; the registration runs on the last click.
+    void typeNewAccount(const std::string& user, const std::string& password)
+    {
+        EXPECT_EQ(wizard->command("click\tForm1\tCreateButton"), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tFirstNameEdit\tAda"), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tLastNameEdit\tLovelace"), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tEmailEdit\tada@example.org"), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tCityEdit\tSan Jose"), "ok");
+        EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tUserNameEdit\t" + user), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tPasswordEdit\t" + password), "ok");
+        EXPECT_EQ(wizard->command("set\tForm1\tPassword2Edit\t" + password), "ok");
+        EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
+    }
+
+    ScratchDirs dirs;
+    std::unique_ptr<ServiceProcess> service;
+    std::string socket;
+    QProcess velmarin;
+    std::unique_ptr<Driver> wizard;
+};
+
+}  // namespace
+
+TEST_F(SignupFlow, ANewUserRegistersAndTheStartedClientSignsThatUserOn)
+{
+    startVelmarin();
+    typeNewAccount("ada", "Secret");
+    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Successful"));
+    EXPECT_EQ(wizard->command("check\tForm1\tStartCheck\t1"), "ok");
+    EXPECT_EQ(wizard->command("click\tForm1\tOkButton"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return velmarin.state() == QProcess::NotRunning; }, 20000))
+        << wizard->command("boxes");
+
+    // The client velmarin started listens beside its parent's socket, never on it.
+    Driver client(socket + ".larkspire");
+    ASSERT_TRUE(client.connect()) << dirs.read("velmarin.err");
+    ASSERT_TRUE(client.waitFor("text\tSign On\tComboBox1", "ok ada")) << client.command("boxes");
+    EXPECT_EQ(client.command("set\tSign On\tEdit1\tSecret"), "ok");
+    EXPECT_EQ(client.command("click\tSign On\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return dirs.read("windows/my friends/ada/user.dat").find("Save=") != std::string::npos; }, 20000));
+    EXPECT_EQ(client.command("find\tSign On").find("\t1\t"), std::string::npos);
+    // The service knows the user by the typed password.
+    EXPECT_EQ(HttpGet(service->port(), "/login.asp?Login=ada&Password=115-19-231-157-31-111-&IPAddress=127.0.0.1&publickey=")
+                  .body,
+              "success\r\n");
+}
+
+TEST_F(SignupFlow, TheSameNameAgainIsADuplicate)
+{
+    ASSERT_EQ(HttpGet(service->port(), "/register.asp?FirstName=A&LastName=B&Address=nil&City=nil&State=&Zip=nil"
+                                       "&UserName=Ada&Password=112-243-&PublicKey=&LastIPAddress=0.0.0.0&PhoneNumber=0"
+                                       "&emailaddress=a%40b.c&CreditCard=0&CreditCardName=0&CreditCardExpiration=0"
+                                       "&CreditCardNumber=0&LNR=0")
+                  .body,
+              "success\r\n");
+    startVelmarin();
+    typeNewAccount("ada", "pw");
+    ASSERT_TRUE(wizard->waitFor("lastbox", "ok 1\tSign Up!\t\\rThe user name 'ada' already exists. Please choose another"));
+    EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
+    EXPECT_EQ(wizard->command("checked\tForm1\tStartCheck"), "ok 0");
+}
+
+TEST_F(SignupFlow, AServiceKilledMidRunIsARegistrationErrorAndNoFolder)
+{
+    startVelmarin();
+    service->kill();
+    typeNewAccount("ada", "pw");
+    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Error"));
+    EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
+    EXPECT_FALSE(dirs.exists("windows/larkspire.ini"));
+}
