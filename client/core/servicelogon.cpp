@@ -279,24 +279,33 @@ void LookupBuddies(const std::string& host, const std::string& query)
     DownloadToFile("http://" + host + "/lookup.asp?" + query, ReplyFile("buddies.txt"));
 }
 
+std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply)
+{
+    TStringList lines;
+    lines.SetText(reply);
+    const int count = std::min(lines.Count() - 1, kMaxLookupEntries);
+    std::vector<BuddyLookupEntry> entries;
+    for (int i = 0; i < count; ++i) {
+        const std::string& line = lines.Strings(i);
+        const std::size_t mark = line.find('\xB6');
+        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark).substr(0, kMaxBuddyName);
+        std::string address = Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
+        entries.push_back({ name, std::move(address) });
+    }
+    return entries;
+}
+
 void ApplyBuddyLookup()
 {
     const std::string fileName = ReplyFile("buddies.txt");
-    TStringList lines;
+    std::vector<BuddyLookupEntry> entries;
     try {
-        lines.SetText(ReadReply(fileName));
+        entries = ReadBuddyLookup(ReadReply(fileName));
     } catch (const std::exception&) {
         // An unreadable reply connects nobody; it goes all the same.
     }
-    const int entries = std::min(lines.Count() - 1, kMaxLookupEntries);
-    for (int i = 0; i < entries; ++i) {
-        const std::string& line = lines.Strings(i);
-        const std::size_t mark = line.find('\xB6');
-        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark);
-        const std::string address =
-            Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
-        ConnectToBuddy(name, address);
-    }
+    for (const BuddyLookupEntry& entry : entries)
+        ConnectToBuddy(entry.name, entry.address);
     if (FileExists(fileName))
         DeleteFile(fileName);
 }
