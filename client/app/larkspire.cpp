@@ -4,6 +4,7 @@
 #include "client/core/startup.h"
 #include "client/features/mailcheck.h"
 #include "kit/qorapplication.h"
+#include "platform/ui/applicationforms.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         Application::MessageBox(std::string("\r") + error.what(), Application::Title(), MB_OK | MB_ICONERROR);
         result = 1;
     }
+    // The session's windows (bar, toast, away hint, sign-on) go with the application.
+    Application::FreeForms();
     QORFinalize();
     return result;
 }
