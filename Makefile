@@ -14,10 +14,10 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-# Any sanitizer report ends the program with an error, so the test fails. Leaks
-# at exit are not counted yet: the session's windows still live when larkspire
-# and its tests end.
-SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 \
+# Any sanitizer report ends the program with an error, so the test fails, leaks
+# at exit included. The suppressions name only leaks inside system libraries.
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan-system.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 .PHONY: deps configure build test test-asan test-fuzz run bench clean
