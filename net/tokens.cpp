@@ -31,20 +31,36 @@ void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::
         }
     }
 
-    std::string rest;
+    // The token and what follows are ranges of source, trimmed of delimiters, and
+    // copied once each: a frame is split with no string built on the way.
+    std::size_t tokenFrom = 0;
+    std::size_t tokenTo = first;
+    std::size_t restFrom = first;
     if (open != 0 && open < first && open != length) {
         const std::size_t close = source.find(closing, open);
+        tokenFrom = open;
         if (close != std::string::npos) {
-            token = source.substr(open, close - open);
-            rest = source.substr(close + 1);
+            tokenTo = close;
+            restFrom = close + 1;
         } else {
             // No closing quote: the field runs to the byte before the last.
-            token = source.substr(open, length - open - 1);
+            tokenTo = length - 1;
+            restFrom = length;
         }
-    } else {
-        token = source.substr(0, first);
-        rest = source.substr(first);
     }
-    token = TrimCharSet(delimiters, token);
-    source = TrimCharSet(delimiters, rest);
+    const std::string_view all(source);
+    const auto trimmed = [&](std::size_t from, std::size_t to) {
+        const std::string_view part = all.substr(from, to - from);
+        const std::size_t a = part.find_first_not_of(delimiters);
+        if (a == std::string_view::npos)
+            return std::string_view();
+        return part.substr(a, part.find_last_not_of(delimiters) - a + 1);
+    };
+    const std::string_view tokenPart = trimmed(tokenFrom, tokenTo);
+    token.assign(tokenPart.data(), tokenPart.size());
+    const std::string_view restPart = trimmed(restFrom, length);
+    const std::size_t restAt = restPart.empty() ? length : static_cast<std::size_t>(restPart.data() - all.data());
+    const std::size_t restSize = restPart.size();
+    source.erase(0, restAt);
+    source.resize(restSize);
 }

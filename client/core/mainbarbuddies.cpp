@@ -22,6 +22,7 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -50,6 +51,21 @@ void TForm1::RefreshBuddyList()
 {
     PaintBuddyList();
     ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::RefreshBuddyListSoon()
+{
+    // What a buddy shows is known at once; only the picture waits.
+    for (int i = 0; i < FriendsListBox.Count(); ++i)
+        if (Tbuddy* buddy = FriendsListBox.Item(i))
+            buddy->Color = TBuddyCanvas::NameColor(*buddy);
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refreshPending = false;
+        RefreshBuddyList();
+    });
 }
 
 void TForm1::ScrollBuddyCanvas(int offset)
@@ -359,7 +375,7 @@ void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySoc
             WriteBuddyValue(buddy->Name, "email", email);
         WriteBuddyValue(buddy->Name, "online", "1");
         bar.PeerSockets.Remove(buddy->Name);
-        bar.RefreshBuddyList();
+        bar.RefreshBuddyListSoon();
         bar.PeerSockets.Add(buddy->Name, socket);
         return;
     }
@@ -392,7 +408,7 @@ void SetBuddyAway(const std::string& name, bool away, const std::string& message
         return;
     buddy->Away = away;
     buddy->AwayMessage = message.substr(0, 255);
-    Form1->RefreshBuddyList();
+    Form1->RefreshBuddyListSoon();
     BroadcastToChats((away ? "\xF9" : "\xF8") + buddy->Name);
 }
 
