@@ -9,6 +9,21 @@ std::string TrimCharSet(std::string_view set, std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
+namespace {
+
+// The set is almost always one delimiter: then one memchr, not one a byte.
+std::size_t FindFirstOf(std::string_view text, std::string_view set)
+{
+    return set.size() == 1 ? text.find(set[0]) : text.find_first_of(set);
+}
+
+bool InSet(std::string_view set, char c)
+{
+    return set.size() == 1 ? c == set[0] : set.find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
 void NextToken(std::string_view delimiters, std::string& source, std::string& token)
 {
     NextTokenQuoted(delimiters, {}, source, token);
@@ -18,7 +33,7 @@ void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::
 {
     // Positions are 1-based, as the field rules are written.
     const std::size_t length = source.size();
-    std::size_t first = source.find_first_of(delimiters);
+    std::size_t first = FindFirstOf(source, delimiters);
     first = first == std::string::npos ? length : first + 1;
 
     std::size_t open = 0;
@@ -50,11 +65,11 @@ void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::
     }
     const std::string_view all(source);
     const auto trimmed = [&](std::size_t from, std::size_t to) {
-        const std::string_view part = all.substr(from, to - from);
-        const std::size_t a = part.find_first_not_of(delimiters);
-        if (a == std::string_view::npos)
-            return std::string_view();
-        return part.substr(a, part.find_last_not_of(delimiters) - a + 1);
+        while (from < to && InSet(delimiters, all[from]))
+            ++from;
+        while (to > from && InSet(delimiters, all[to - 1]))
+            --to;
+        return all.substr(from, to - from);
     };
     const std::string_view tokenPart = trimmed(tokenFrom, tokenTo);
     token.assign(tokenPart.data(), tokenPart.size());
