@@ -32,6 +32,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -139,6 +140,7 @@ TSetup::TSetup()
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     PageControl1->setGeometry(8, 8, 440, 360);
+    PageControl1->tabBar()->setObjectName("PageTabs");
     PageControl1->addTab(MakeSettingsPage(), Text("Settings"));
     PageControl1->addTab(MakeHeadlinesPage(), Text("Headlines"));
     PageControl1->addTab(MakeInformationPage(), Text("My Information"));

@@ -45,14 +45,14 @@ struct SetupFlow : ::testing::Test {
         ASSERT_TRUE(larkspire->signOn());
     }
 
+    bool visible(const std::string& window)
+    {
+        const std::string reply = larkspire->command("find\t" + window);
+        return reply.rfind("ok ", 0) == 0 && reply.find("\t1\t") != std::string::npos;
+    }
     bool shown(const std::string& window)
     {
-        return Application::ProcessMessagesUntil(
-            [&] {
-                const std::string reply = larkspire->command("find\t" + window);
-                return reply.rfind("ok ", 0) == 0 && reply.find("\t1\t") != std::string::npos;
-            },
-            10000);
+        return Application::ProcessMessagesUntil([&] { return visible(window); }, 10000);
     }
     bool boxSaying(const std::string& text)
     {
@@ -60,6 +60,12 @@ struct SetupFlow : ::testing::Test {
             [&] { return larkspire->command("boxes").find(text) != std::string::npos; }, 20000);
     }
     std::string cmd(const std::string& line) { return larkspire->command(line); }
+    // Moves along the page tabs with the arrow keys, as a user of the keyboard does.
+    void nextPages(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(cmd("key\tKorvo Properties\tPageTabs\tRight"), "ok");
+    }
     std::string logIn(const std::string& password)
     {
         return HttpGet(service->port(), "/login.asp?Login=alice&Password=" + password + "&IPAddress=127.0.0.1&publickey=k").body;
@@ -87,10 +93,13 @@ TEST_F(SetupFlow, PropertiesFromTheMainBarWriteTheSettingsFiles)
     ASSERT_EQ(cmd("click\tForm1\tSpeedButton1"), "ok");
     ASSERT_TRUE(shown("Korvo Properties"));
     EXPECT_EQ(cmd("check\tKorvo Properties\tSoundEffects\t1"), "ok");
-    EXPECT_EQ(cmd("set\tKorvo Properties\tMailMinutes\t0"), "ok");
     EXPECT_EQ(cmd("set\tKorvo Properties\tAlias\tace"), "ok");
+    nextPages(1);
     EXPECT_EQ(cmd("set\tKorvo Properties\tKeywords\tlinux, chess"), "ok");
     EXPECT_EQ(cmd("check\tKorvo Properties\tSource0\t1"), "ok");
+    nextPages(3);
+    EXPECT_EQ(cmd("check\tKorvo Properties\tMailCheck\t1"), "ok");
+    EXPECT_EQ(cmd("set\tKorvo Properties\tMailMinutes\t0"), "ok");
     EXPECT_EQ(cmd("click\tKorvo Properties\tOKButton"), "ok");
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return dirs.exists("app/keywords.txt"); }, 10000));
     EXPECT_EQ(dirs.read("app/keywords.txt"), "linux, chess\r\n");
@@ -101,11 +110,11 @@ TEST_F(SetupFlow, PropertiesFromTheMainBarWriteTheSettingsFiles)
               std::string::npos)
         << channels;
     const std::string ini = dirs.read("windows/larkspire.ini");
-    EXPECT_NE(ini.find("[Mail]\r\nMail Client=\r\nAddress Book=\r\n1=0\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6=0\r\nCheckInterval=1\r\n"),
+    EXPECT_NE(ini.find("[Mail]\r\nMail Client=\r\nAddress Book=\r\n1=1\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6=0\r\nCheckInterval=1\r\n"),
               std::string::npos)
         << ini;
     EXPECT_NE(dirs.read("windows/my friends/alice/user.dat").find("alias=ace\r\n"), std::string::npos);
-    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return !shown("Korvo Properties"); }, 10000));
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return !visible("Korvo Properties"); }, 10000));
 }
 
 TEST_F(SetupFlow, ModifyAccountFailsWithAChangedPasswordAndThenSucceeds)
@@ -114,6 +123,7 @@ TEST_F(SetupFlow, ModifyAccountFailsWithAChangedPasswordAndThenSucceeds)
     ASSERT_EQ(modify(kPw, "1-2-"), "success\r\n");
     ASSERT_EQ(cmd("click\tForm1\tSpeedButton1"), "ok");
     ASSERT_TRUE(shown("Korvo Properties"));
+    nextPages(2);
     EXPECT_EQ(cmd("set\tKorvo Properties\tCurrentPassword\tPW"), "ok");
     EXPECT_EQ(cmd("set\tKorvo Properties\tEmail\tnew@example.org"), "ok");
     EXPECT_EQ(cmd("set\tKorvo Properties\tNewPassword\tnew1"), "ok");
@@ -144,7 +154,8 @@ TEST_F(SetupFlow, TheBuddyDialogRefusesABlankAndWritesTheContactFile)
     ASSERT_TRUE(boxSaying("characters are not permitted in your user name. Please retry."));
     EXPECT_EQ(cmd("set\tAdd New Properties\tEdit1\tzed"), "ok");
     EXPECT_EQ(cmd("click\tAdd New Properties\tButton1"), "ok");
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return dirs.exists("windows/my friends/alice/zed.cnt"); }, 10000));
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return dirs.read("windows/my friends/alice/zed.cnt").find("float=1") != std::string::npos; }, 10000));
     EXPECT_NE(dirs.read("windows/my friends/alice/zed.cnt").find("UserID=zed\r\nUserRef=zed\r\n"), std::string::npos);
 }
 
@@ -154,5 +165,5 @@ TEST_F(SetupFlow, TheAboutBoxOpensFromTheMenuAndCloses)
     ASSERT_TRUE(shown("About"));
     EXPECT_EQ(cmd("text\tAbout\tVersion"), "ok Version 1.0");
     EXPECT_EQ(cmd("click\tAbout\tOKButton"), "ok");
-    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return !shown("About"); }, 10000));
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return !visible("About"); }, 10000));
 }
