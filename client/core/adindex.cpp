@@ -23,7 +23,7 @@ bool IsAdPictureName(std::string_view name)
 
 bool AdPictureFits(const std::string& fileName)
 {
-    std::ifstream file(FileSystemName(ResolveFileName(fileName)), std::ios::binary | std::ios::ate);
+    std::ifstream file(FileSystemName(fileName), std::ios::binary | std::ios::ate);
     if (!file)
         return false;
     const auto size = static_cast<long long>(file.tellg());

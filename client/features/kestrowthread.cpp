@@ -16,14 +16,17 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <set>
+#include <thread>
 
 namespace {
 
 // The listing is read no further than this: a page that never ends cannot fill memory.
 constexpr std::int64_t kListingBound = 1024 * 1024;
+constexpr std::size_t kParallelFetches = 8;
 
 std::string IndexFile() { return AdsFolder() + PathDelim + "ads.idx"; }
 
@@ -120,13 +123,27 @@ void RefreshAds(const std::string& host)
     const std::string listing = ReadBounded(table);
     if (listing.empty())
         return;
-    for (const std::string& name : ParseAdListing(listing)) {
-        const std::string file = SafeJoin(AdsFolder(), name);
-        DownloadToFile(base + "/" + name, file);
-        // A picture too large to show is not kept.
-        if (FileExists(file) && !AdPictureFits(file))
-            DeleteFile(file);
-    }
+    const std::vector<std::string> names = ParseAdListing(listing);
+    // A few pictures at a time: each is a small file behind a round trip.
+    std::atomic<std::size_t> next { 0 };
+    const auto fetch = [&] {
+        for (std::size_t i = next++; i < names.size(); i = next++) {
+            const std::string file = SafeJoin(AdsFolder(), names[i]);
+            try {
+                DownloadToFile(base + "/" + names[i], file);
+                // A picture too large to show is not kept.
+                if (FileExists(file) && !AdPictureFits(file))
+                    DeleteFile(file);
+            } catch (const std::exception&) {
+                // A picture that cannot be written is left out; the rest still come.
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t i = 0; i < std::min(kParallelFetches, names.size()); ++i)
+        workers.emplace_back(fetch);
+    for (std::thread& worker : workers)
+        worker.join();
     settings.WriteInteger("Main", "AdUpdateCode", remote);
 }
 
