@@ -19,7 +19,8 @@ bool IsAdPictureName(std::string_view name);
 // side, are not shown.
 inline constexpr long long kMaxAdPictureBytes = 1024 * 1024;
 inline constexpr int kMaxAdSide = 2048;
-// True for a GIF file within both limits (its header is read, not the picture).
+// True for a GIF file within both limits (its header is read, not the picture);
+// fileName is the path as found on disk (SafeJoin resolves the letter case).
 bool AdPictureFits(const std::string& fileName);
 
 // The pictures of [Index] and [nivlets] as full paths, and where each rotation stands.
