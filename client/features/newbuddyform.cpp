@@ -3,6 +3,7 @@
 #include "client/core/buddy.h"
 #include "client/core/buddyfile.h"
 #include "client/core/helpers.h"
+#include "client/core/mainbar.h"
 #include "client/core/settings.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
@@ -133,6 +134,9 @@ void TNewBuddyForm::FormShow()
         }
     }
     Edit1->setFocus();
+    // The bar stays above other windows; raising does not activate it.
+    if (Form1)
+        Form1->raise();
 }
 
 void TNewBuddyForm::Edit1Change() { Edit2->setText(Edit1->text().left(kMaxFullName)); }

@@ -326,6 +326,9 @@ void TSetup::FormShow()
     LoadPrivacyLists(false);
     m_loading = false;
     ApplyButton->setEnabled(false);
+    // The bar stays above other windows while its properties are open; raising does not activate it.
+    if (Form1)
+        Form1->raise();
     QApplication::restoreOverrideCursor();
 }
 
