@@ -55,6 +55,7 @@ void SaveNivlet(const std::string& from, const std::string& linkField, const std
 void LoadNivlets()
 {
     const std::string folder = nivlet::MessagesFolder(Session().userId);
+    NoteTree().Nivlets.children.clear();
     if (folder.empty())
         return;
     for (const TSearchRec& entry : ListDirectory(folder + "*.txt", 0)) {
