@@ -2,6 +2,7 @@
 
 #include "client/core/helpers.h"
 #include "client/core/servicequery.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -55,12 +56,17 @@ std::string StoredNoteFileName(std::string_view from, TDateTime received, int ra
 std::string WriteStoredNote(const std::string& folder, const TReceivedNote& note, TDateTime received, int random)
 {
     ForceDirectories(folder);
-    const std::string path = SafeJoin(ExcludeTrailingPathDelimiter(folder), StoredNoteFileName(note.from, received, random));
-    TIniFile file(path);
-    file.WriteString("nivlet", "from", FileValue(note.from));
-    file.WriteString("nivlet", "Date", DateTimeToStr(received));
-    file.WriteString("nivlet", "message", FileValue(note.message));
-    file.WriteString("nivlet", "Link", FileValue(note.linkField));
+    const std::string base = ExcludeTrailingPathDelimiter(folder);
+    const std::string name = StoredNoteFileName(note.from, received, random);
+    // Notes from one sender within one second may draw the same number; none may replace another.
+    std::string path = SafeJoin(base, name);
+    for (int extra = 1; FileExists(path); ++extra)
+        path = SafeJoin(base, ChangeFileExt(name, "") + "_" + IntToStr(extra) + ".txt");
+    // One write for the whole file: a fetch may bring hundreds of notes.
+    const std::string text = "[nivlet]\r\nfrom=" + FileValue(note.from) + "\r\nDate=" + DateTimeToStr(received)
+        + "\r\nmessage=" + FileValue(note.message) + "\r\nLink=" + FileValue(note.linkField) + "\r\n";
+    if (!WriteFileAtomically(path, text))
+        throw EFCreateError("Cannot create file \"" + path + "\".");
     return path;
 }
 

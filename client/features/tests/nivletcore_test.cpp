@@ -40,6 +40,17 @@ TEST(NivletCore, AStoredNoteKeepsItsKeysUnderNivlet)
     EXPECT_EQ(back.message, "say \xBFhi\xBF");
 }
 
+TEST(NivletCore, TwoNotesOfOneSecondAndNumberKeepBothFiles)
+{
+    ScratchDirs scratch;
+    const std::string folder = MessagesFolder("bob");
+    const std::string first = WriteStoredNote(folder, TReceivedNote { "alice", "one", "x" }, EveningOfTheNinth(), 5);
+    const std::string second = WriteStoredNote(folder, TReceivedNote { "alice", "two", "x" }, EveningOfTheNinth(), 5);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(ReadStoredNote(first).message, "one");
+    EXPECT_EQ(ReadStoredNote(second).message, "two");
+}
+
 TEST(NivletCore, AStoredNoteWithoutLinkListsItsFileName)
 {
     ScratchDirs scratch;
