@@ -117,6 +117,19 @@ TEST_F(Nivlets, AFetchEndingAfterSignOffTouchesNothing)
     EXPECT_TRUE(dialogs::History().empty());
 }
 
+TEST_F(Nivlets, ASendEndingAfterSignOffShowsNothing)
+{
+    startService();
+    SendNivlet("bob", "alice", "late", "x\xB6" "1/2/2026");
+    CallNoteHook(NoteHooks().SessionClosed);
+    bar.reset();
+    ASSERT_TRUE(waitFor([this] { return dirs.read("app/notesout.txt") == "success\r\n"; }));
+    Application::ProcessMessagesUntil([] { return false; }, 200);
+    EXPECT_TRUE(dialogs::History().empty());
+    // The note itself was handed over all the same.
+    EXPECT_EQ(HttpGet(service->port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, "alice\xB6late\xB6x\xB6" "1/2/2026\r\n.\r\n");
+}
+
 TEST_F(Nivlets, StoredNotesAreListedAtSignOn)
 {
     dirs.write("windows/my friends/alice/messages/bob_1.txt", "[nivlet]\r\nfrom=bob\r\nDate=1/2/2026\r\nmessage=hello\r\n");
