@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -49,7 +50,6 @@ TForm8::TForm8()
     SetBorderStyle(bsNone);
     SetFormStyle(fsStayOnTop);
     SetBounds(0, 0, kWidth, kHeight);
-    setStyleSheet("TForm8 { border: 1px solid black; }");
     const TFontSpec font("MS Sans Serif", 8);
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -112,6 +112,11 @@ TForm8::TForm8()
     QObject::connect(SpeedButton3, &QPushButton::clicked, this, [this] { Application::Guarded([this] { SpeedButton3Click(); }); });
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Application::Guarded([this] { Button1Click(); }); });
     OnClose = [this](TCloseAction& action) { formClose(action); };
+    // A thin border instead of a caption.
+    OnPaint = [this](QPainter& canvas) {
+        canvas.setPen(Qt::black);
+        canvas.drawRect(0, 0, width() - 1, height() - 1);
+    };
     OnMouseDown = [this](TMouseButton mouseButton, TShiftState, int x, int y) {
         // The banner drags the window, except the icon's corner below the title.
         const bool icon = x < 16 && y >= 25 && y <= 37;

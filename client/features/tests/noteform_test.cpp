@@ -8,6 +8,7 @@
 #include "platform/rtl/inifile.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,6 +45,8 @@ TEST_F(NoteWindow, ComposingALinkShowsItInBracketsOnLime)
     EXPECT_EQ(window->Caption(), "To: bob");
     EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "To: bob");
     EXPECT_LE(window->Top() + window->Height(), Screen::Height() - 30);
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    window->grab().save(KORVO_BUILD_DIR "/screenshots/nivlet.png");
     EXPECT_EQ(compose("bob", "", "")->NoteColor, clYellow);
 }
 
