@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +136,46 @@ TEST(NivletFlow, NotesReachOnlineAndOfflineBuddiesAndAwayIsShown)
     EXPECT_EQ(alice.command("click\tAway Message\tButton5"), "ok");
     EXPECT_TRUE(Application::ProcessMessagesUntil(
         [&] { return bob.barPixels(lime) == onlineLime && bob.barPixels(yellow) == onlineYellow; }, 15000));
+}
+
+TEST(NivletFlow, HostileNoteFramesStayInTheMessagesFolder)
+{
+    NoteHost bob("bob", 5, "127.0.0.1:1");
+    bob.lists("alice");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+
+    // alice's side as socat: accepted as a buddy, then notes no client of ours would send.
+    QProcess alice;
+    alice.start("socat", { "-", QString::fromStdString("TCP:" + bob.address + ":8096,bind=" + LoopbackHost(4)) });
+    ASSERT_TRUE(alice.waitForStarted());
+    const auto line = [&](const std::string& text) { alice.write(QByteArray::fromStdString(text + "\r\n")); };
+    line("\xFBinf,alice,\"alice@example.org\",\"bob\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return alice.readAllStandardOutput().contains('\xFC'); }, 10000));
+    line("\xFBnote,../../evil,\"x\xB6" "1/2/2026\",\"one\"");
+    line("\xFBnote,alice,\"http://example.org/\",\"two\"");
+    line("\xFBnote,a/b,\"x\",\"three\"");
+    line(std::string("\xFBnote,alice,\"x\",\"n\0ul\"", 22));
+    line("\xFBnote,alice,\"x\xB6\",\"" + std::string(3000, 'z') + "\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.notes().size() >= 2; }, 10000));
+    alice.closeWriteChannel();
+    alice.waitForFinished(5000);
+
+    std::string all;
+    for (const std::string& note : bob.notes())
+        all += note;
+    // Frames that claim another sender are not the accepted buddy's: dropped.
+    EXPECT_FALSE(Contains(all, "one")) << all;
+    EXPECT_FALSE(Contains(all, "three")) << all;
+    EXPECT_TRUE(Contains(all, "Link=http://example.org/\r\n")) << all;
+    EXPECT_TRUE(Contains(all, "message=nul\r\n")) << all;
+    EXPECT_FALSE(bob.dirs.exists("windows/evil"));
+    EXPECT_FALSE(bob.dirs.exists("windows/my friends/evil"));
+    const QStringList outside = QDir(QString::fromStdString(bob.dirs.windowsDir() + "/my friends/bob"))
+                                    .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    EXPECT_EQ(outside, (QStringList { "alice.cnt", "mail", "messages", "tasks", "user.dat" }))
+        << outside.join(",").toStdString();
+    EXPECT_TRUE(bob.process->running());
 }
 
 }  // namespace
