@@ -9,6 +9,9 @@
 struct TNoteHooks {
     std::function<void()> StartNivletRead;
     std::function<void(const std::string& to, const std::string& link, const std::string& text)> ComposeNivlet;
+    // The note window for a received note (0), a quick tip (1) or a due reminder (2).
+    std::function<void(const std::string& from, const std::string& linkField, const std::string& text, int kind)>
+        ShowNoteWindow;
     std::function<void()> LoadNivlets;
     std::function<void()> LoadReminders;
     std::function<void()> RunDueReminders;

@@ -41,6 +41,8 @@ void InstallNoteFeatures()
     TNoteHooks& hooks = NoteHooks();
     hooks.StartNivletRead = StartNivletRead;
     hooks.ComposeNivlet = ComposeNivlet;
+    hooks.ShowNoteWindow = [](const std::string& from, const std::string& linkField, const std::string& text,
+                              int kind) { ShowNoteWindow(from, linkField, text, kind); };
     hooks.LoadNivlets = LoadNivlets;
     hooks.LoadReminders = [] {
         Tasks().Clear();
