@@ -22,12 +22,13 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+
+#include <algorithm>
 #include <QTextBlock>
 #include <QTextLayout>
 

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMaxMessageLength = 254;
