@@ -7,6 +7,7 @@
 #include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
 #include "client/features/newbuddyform.h"
+#include "client/features/notefeatures.h"
 #include "client/features/setup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
     FeatureWindows().ShowAbout = ShowAbout;
     FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    InstallNoteFeatures();
     int result = 0;
     try {
         TForm10 owner;

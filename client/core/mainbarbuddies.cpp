@@ -10,6 +10,7 @@
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -111,9 +112,8 @@ void TForm1::frCanvas1MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TForm1::frCanvas1DblClick()
 {
     BuddyCanvas.EndDrag();
-    if (BuddyCanvas.Hovered()) {
-        // TODO: ComposeNivlet (the "Send &Nivlet" command)
-    }
+    if (Tbuddy* buddy = BuddyCanvas.Hovered())
+        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
 }
 
 void TForm1::FilterKeyDown(WORD& key, TShiftState)

@@ -7,6 +7,7 @@
 #include "client/core/peerconnections.h"
 #include "client/core/servicequery.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
@@ -184,7 +185,7 @@ void LogOnFinished(TThread* sender)
             // A failed step costs only itself.
         }
     }
-    // TODO: StartNivletRead
+    CallNoteHook(NoteHooks().StartNivletRead);
     s.logOnRunning = false;
     if (Form1)
         Form1->UpdateStatusBar();
