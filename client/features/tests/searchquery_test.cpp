@@ -29,7 +29,7 @@ TEST(SearchQuery, AnInsertedTermIsNeverReadAsASlot)
 TEST(SearchQuery, ReservedBytesInTermsAreEncoded)
 {
     EXPECT_EQ(BuildQueryUrl("s?q=%1", "C++ & a=b #1", true), "s?q=C%2B%2B+%26+a%3Db+%231");
-    EXPECT_EQ(BuildQueryUrl("s?q=%1", " two words ", false), "s?q=two words");
+    EXPECT_EQ(BuildQueryUrl("s?q=%1", " two words ", false), "s?q=two words ");
 }
 
 TEST(SearchQuery, OneShotSearchUsesTheQueryAsTyped)
