@@ -2,7 +2,9 @@
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/ambro.h"
 #include "client/features/mailcheck.h"
+#include "client/core/featurehooks.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -33,6 +35,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    FeatureHooks().StartAmbro = StartAmbro;
     int result = 0;
     try {
         TForm10 owner;

@@ -1,3 +1,4 @@
+#include "client/core/featurehooks.h"
 #include "client/core/servicelogon.h"
 #include "client/core/sessionchain.h"
 
@@ -105,7 +106,8 @@ void LoadBuddies()
 
 void LoadGuideNotesRemindersNews()
 {
-    // TODO: TForm5.LoadCategories
+    if (FeatureHooks().LoadGuide)
+        FeatureHooks().LoadGuide();
     // TODO: LoadNivlets
     // TODO: LoadReminders
     // TODO: FillNewsTree
