@@ -95,6 +95,7 @@ void TAmbroRoom::Changed()
 void TAmbroRoom::Append(TSaid said)
 {
     m_transcript.push_back(std::move(said));
+    ++m_appended;
     while (m_transcript.size() > kMaxTranscript)
         m_transcript.pop_front();
     Changed();
@@ -118,6 +119,7 @@ void TAmbroRoom::AddPerson(const std::string& name)
     if (SameName(name, Nick) || SameName(name, "@" + Nick))
         return;
     m_persons.push_back(name);
+    ++m_personsRevision;
     Changed();
 }
 
@@ -129,6 +131,7 @@ void TAmbroRoom::RemovePerson(const std::string& name)
     if (it == m_persons.end())
         return;
     m_persons.erase(it);
+    ++m_personsRevision;
     Append(Notice(name, "   ", "has left this conference"));
 }
 
@@ -147,6 +150,8 @@ void TAmbroRoom::Kicked(const std::string& reason)
 {
     m_transcript.clear();
     m_persons.clear();
+    ++m_clears;
+    ++m_personsRevision;
     InputEnabled = false;
     SiteMode = false;
     Status = "Disconnected";
@@ -198,6 +203,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
                 m_persons.push_back(word);
             at = end + 1;
         }
+        ++m_personsRevision;
         Changed();
     } else if (command == "ERROR") {
         notice = trailing;
@@ -264,6 +270,8 @@ void TAmbroRoom::ChangeRoom(const std::string& room)
         return;
     m_persons.clear();
     m_transcript.clear();
+    ++m_clears;
+    ++m_personsRevision;
     Send("PART " + CurrentRoom);
     CurrentRoom = next;
     Send("JOIN " + CurrentRoom);

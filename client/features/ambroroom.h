@@ -69,6 +69,11 @@ public:
     const std::vector<std::string>& Persons() const { return m_persons; }
     std::string PersonsCaption() const { return "Persons (" + std::to_string(m_persons.size()) + ")"; }
     int Collisions() const { return m_collisions; }
+    // For a window showing the room: lines appended since the start, times the
+    // transcript was cleared, and a count that moves whenever the persons change.
+    std::size_t Appended() const { return m_appended; }
+    std::size_t Clears() const { return m_clears; }
+    std::size_t PersonsRevision() const { return m_personsRevision; }
 
 private:
     void Send(const std::string& line);
@@ -80,6 +85,9 @@ private:
     std::deque<TSaid> m_transcript;
     std::vector<std::string> m_persons;
     std::string m_baseNick;
+    std::size_t m_appended { 0 };
+    std::size_t m_clears { 0 };
+    std::size_t m_personsRevision { 0 };
     int m_collisions { 0 };
 };
 

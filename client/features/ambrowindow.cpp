@@ -132,7 +132,13 @@ TAmbroWindow::TAmbroWindow(const std::string& sitename) : TForm("TForm14"), m_si
         } catch (const std::exception&) {
         }
     };
-    m_room.OnChange = [this] { ShowRoom(); };
+    // A fill of the socket hands on many lines at once: the window shows them once.
+    m_room.OnChange = [this] {
+        if (m_showPending)
+            return;
+        m_showPending = true;
+        QTimer::singleShot(0, this, [this] { ShowRoom(); });
+    };
     m_room.OnMessage = [this] {
         if (isMinimized())
             Timer1->start();
@@ -220,23 +226,25 @@ void TAmbroWindow::ShowSite()
 
 void TAmbroWindow::ShowRoom()
 {
+    m_showPending = false;
     const auto& transcript = m_room.Transcript();
-    // Lines the room dropped or cleared start the transcript afresh.
-    const bool restart = transcript.empty() || m_shownLines > transcript.size()
-        || (m_lastShown && m_shownLines > 0 && &transcript[m_shownLines - 1] != m_lastShown);
-    if (restart) {
+    if (m_room.Clears() != m_shownClears) {
         Memo2->clear();
-        m_shownLines = 0;
+        m_shownClears = m_room.Clears();
+        m_shownLines = m_room.Appended() - transcript.size();
     }
-    for (; m_shownLines < transcript.size(); ++m_shownLines)
-        Memo2->appendPlainText(Text(transcript[m_shownLines].plain));
-    m_lastShown = transcript.empty() ? nullptr : &transcript.back();
-    if (transcript.size() >= TAmbroRoom::kMaxTranscript)
-        m_shownLines = transcript.size();
+    // Only what came since the last showing; the memo keeps as many lines as the room.
+    const std::size_t fresh = std::min(m_room.Appended() - m_shownLines, transcript.size());
+    for (std::size_t i = transcript.size() - fresh; i < transcript.size(); ++i)
+        Memo2->appendPlainText(Text(transcript[i].plain));
+    m_shownLines = m_room.Appended();
 
-    ListBox1->clear();
-    for (const std::string& person : m_room.Persons())
-        ListBox1->addItem(Text(person));
+    if (m_room.PersonsRevision() != m_shownPersons) {
+        m_shownPersons = m_room.PersonsRevision();
+        ListBox1->clear();
+        for (const std::string& person : m_room.Persons())
+            ListBox1->addItem(Text(person));
+    }
     Panel2->setText(Text(m_room.PersonsCaption()));
     StatusBar1->setText(Text(m_room.Status.empty() ? StatusBar1->text().toStdString() : m_room.Status));
     if (!Timer1->isActive())

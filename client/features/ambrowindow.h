@@ -58,8 +58,10 @@ private:
     std::string m_sitename;
     TAmbroRoom m_room;
     std::size_t m_shownLines { 0 };
-    const TAmbroRoom::TSaid* m_lastShown { nullptr };
+    std::size_t m_shownClears { 0 };
+    std::size_t m_shownPersons { 0 };
     bool m_flashPhase { false };
+    bool m_showPending { false };
 };
 
 // The open site window of a site, nullptr when there is none.
