@@ -4,6 +4,7 @@
 #include "client/core/startup.h"
 #include "client/features/ambro.h"
 #include "client/features/mailcheck.h"
+#include "client/features/searchform.h"
 #include "client/core/featurehooks.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
@@ -36,6 +37,9 @@ int main(int argc, char** argv)
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
     FeatureHooks().StartAmbro = StartAmbro;
+    FeatureHooks().StartSearchBar = StartSearchBar;
+    FeatureHooks().SearchWeb = SearchWeb;
+    FeatureHooks().OpenChannel = OpenChannel;
     int result = 0;
     try {
         TForm10 owner;
