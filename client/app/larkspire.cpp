@@ -3,6 +3,8 @@
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
 #include "client/features/ambro.h"
+#include "client/features/addchannel.h"
+#include "client/features/channelguide.h"
 #include "client/features/mailcheck.h"
 #include "client/features/searchform.h"
 #include "client/core/featurehooks.h"
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
     FeatureHooks().StartSearchBar = StartSearchBar;
     FeatureHooks().SearchWeb = SearchWeb;
     FeatureHooks().OpenChannel = OpenChannel;
+    FeatureHooks().AddPageAsChannel = AddPageAsChannel;
+    FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
+    FeatureHooks().ToggleGuide = ToggleChannelGuide;
+    FeatureHooks().LoadGuide = CreateChannelGuide;
     int result = 0;
     try {
         TForm10 owner;
