@@ -236,12 +236,14 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
     const int image = ImageOf(node);
     const bool locked = CheckBox1->isChecked();
     if (image == giLink || image == giProgram) {
-        if (!locked)
-            Close();
+        // Closing frees the Favorites nodes: take what the click needs first.
         const std::string address
             = image == giLink ? TIniFile(PathOf(node)).ReadString("InternetShortcut", "URL", "") : PathOf(node);
+        const std::string caption = UpperCase(CaptionOf(node));
+        if (!locked)
+            Close();
         if (Form1)
-            Form1->ChnName->setText(Text(UpperCase(CaptionOf(node))));
+            Form1->ChnName->setText(Text(caption));
         if (!Trim(address).empty())
             NavigateTo(Trim(address));
         return;
@@ -263,11 +265,12 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
     if (image == giHeadline) {
         if (!locked)
             ArrangeBrowsers(0);
+        const std::string link = PathOf(node);
         if (Form1)
             Form1->ChnName->setText(Text(UpperCase(CaptionOf(node))));
         if (!locked)
             Close();
-        NavigateTo(PathOf(node));
+        NavigateTo(link);
         return;
     }
     // TODO: image 4 shows the Nivlet, image 9 the Pralto task (notes and reminders)
