@@ -10,7 +10,7 @@ const char* const kNoticeHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f
                                   "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss Arial;}"
                                   "{\\f3\\fswiss Arial;}}{\\colortbl\\red0\\green0\\blue0;}";
 
-std::string RtfEscape(const std::string& text)
+std::string RtfEscape(std::string_view text)
 {
     static const char* const kHex = "0123456789abcdef";
     std::string out;
@@ -24,33 +24,35 @@ std::string RtfEscape(const std::string& text)
             out += "\\'";
             out += kHex[byte >> 4];
             out += kHex[byte & 15];
-        } else if (byte >= 0x20) {
+        } else {
             out += c;
         }
     }
     return out;
 }
 
-std::string Printable(const std::string& text)
+// Control bytes show as nothing and never reach the transcript.
+void AppendPrintable(std::string& out, std::string_view text)
 {
-    std::string out;
     for (const char c : text) {
         if (static_cast<unsigned char>(c) >= 0x20)
             out += c;
     }
+}
+
+std::string Printable(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    AppendPrintable(out, text);
     return out;
 }
 
-bool SameName(const std::string& a, const std::string& b)
-{
-    return !a.empty() && LowerCase(a) == LowerCase(b);
-}
+bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
 
-TAmbroRoom::TSaid Notice(const std::string& name, const std::string& boldPrefix, const std::string& text)
+bool IsNickOrOp(std::string_view name, std::string_view nick)
 {
-    return { std::string(kNoticeHeader) + "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1\\b " + boldPrefix + RtfEscape(name) + " "
-                 + "\\plain\\f2\\fs20\\cf1 " + text + "\\par }",
-             Trim(boldPrefix) + Printable(name) + " " + text };
+    return SameName(name, nick) || (name.size() == nick.size() + 1 && name[0] == '@' && SameName(name.substr(1), nick));
 }
 
 // A nick is one word on the wire.
@@ -63,21 +65,51 @@ std::string NickWord(const std::string& nick)
     return word;
 }
 
+TAmbroRoom::TSaid Entry(TAmbroRoom::TSaid::Kind kind, std::string_view name, std::string words)
+{
+    return { kind, Printable(name), std::move(words) };
+}
+
 }  // namespace
 
-TAmbroRoom::TSaid SaidLine(const std::string& name, const std::string& text)
+std::string TAmbroRoom::TSaid::Rtf() const
+{
+    std::string rtf = kNoticeHeader;
+    rtf += "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1";
+    switch (kind) {
+    case Kind::Said: rtf += "\\b " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + " \\par }"; break;
+    case Kind::Joined:
+    case Kind::Left: rtf += "\\b    " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
+    case Kind::Alert: rtf += "\\b *** " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
+    case Kind::Line: rtf += " " + RtfEscape(words) + "\\par }"; break;
+    }
+    return rtf;
+}
+
+std::string TAmbroRoom::TSaid::Plain() const
+{
+    switch (kind) {
+    case Kind::Line: return words;
+    case Kind::Alert: return "*** " + name + " " + words;
+    default: return name + " " + words;
+    }
+}
+
+TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text)
 {
     std::string words;
-    if (text.rfind("\x01" "ACTION", 0) == 0) {
-        words = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string();
-        if (!words.empty() && words[0] == ' ')
-            words.erase(0, 1);
+    if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
+        std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
+        if (!action.empty() && action[0] == ' ')
+            action.remove_prefix(1);
+        AppendPrintable(words, action);
     } else {
-        words = "says \"" + text + "\"";
+        words.reserve(text.size() + 7);
+        words += "says \"";
+        AppendPrintable(words, text);
+        words += '"';
     }
-    return { std::string(kNoticeHeader) + "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1\\b " + RtfEscape(name) + " "
-                 + "\\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + " \\par }",
-             Printable(name) + " " + Printable(words) };
+    return Entry(TAmbroRoom::TSaid::Kind::Said, name, std::move(words));
 }
 
 void TAmbroRoom::Send(const std::string& line)
@@ -101,12 +133,12 @@ void TAmbroRoom::Append(TSaid said)
     Changed();
 }
 
-void TAmbroRoom::ShowSaid(const std::string& name, const std::string& text)
+void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
 {
     Append(SaidLine(name, text));
 }
 
-bool TAmbroRoom::HasPerson(const std::string& name) const
+bool TAmbroRoom::HasPerson(std::string_view name) const
 {
     return std::any_of(m_persons.begin(), m_persons.end(), [&](const std::string& p) { return SameName(p, name); });
 }
@@ -115,8 +147,8 @@ void TAmbroRoom::AddPerson(const std::string& name)
 {
     if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
         return;
-    Append(Notice(name, "   ", "has joined this conference"));
-    if (SameName(name, Nick) || SameName(name, "@" + Nick))
+    Append(Entry(TSaid::Kind::Joined, name, "has joined this conference"));
+    if (IsNickOrOp(name, Nick))
         return;
     m_persons.push_back(name);
     ++m_personsRevision;
@@ -126,13 +158,13 @@ void TAmbroRoom::AddPerson(const std::string& name)
 void TAmbroRoom::RemovePerson(const std::string& name)
 {
     const auto it = std::find_if(m_persons.begin(), m_persons.end(), [&](const std::string& p) {
-        return SameName(p, name) || SameName(p, "@" + name) || SameName(p, "+" + name);
+        return SameName(p, name) || (p.size() == name.size() + 1 && (p[0] == '@' || p[0] == '+') && SameName(std::string_view(p).substr(1), name));
     });
     if (it == m_persons.end())
         return;
     m_persons.erase(it);
     ++m_personsRevision;
-    Append(Notice(name, "   ", "has left this conference"));
+    Append(Entry(TSaid::Kind::Left, name, "has left this conference"));
 }
 
 void TAmbroRoom::Register()
@@ -155,9 +187,7 @@ void TAmbroRoom::Kicked(const std::string& reason)
     InputEnabled = false;
     SiteMode = false;
     Status = "Disconnected";
-    Append({ std::string(kNoticeHeader) + "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1 " + RtfEscape(Sitename + " : " + reason)
-                 + "\\par }",
-             Printable(Sitename + " : " + reason) });
+    Append(Entry(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason)));
     if (OnDisconnect)
         OnDisconnect();
 }
@@ -166,19 +196,17 @@ void TAmbroRoom::HandleLine(const std::string& line)
 {
     if (!SiteMode)
         return;
-    const auto parsed = ParseIrcLine(line);
-    if (!parsed)
+    TIrcLineView parsed;
+    if (!ParseIrcLine(line, parsed))
         return;
-    const std::string command = UpperCase(parsed->command);
-    const std::string trailing = IrcTextToAnsi(parsed->Trailing());
-    const std::string sender = IrcTextToAnsi(parsed->Sender());
+    const std::string_view command = parsed.command;
     std::string notice;
     if (command == "376" || command == "422") {
         Send("JOIN " + DefaultRoom);
     } else if (command == "001") {
         m_collisions = 0;
     } else if (command == "332") {
-        notice = trailing;
+        notice = IrcTextToAnsi(parsed.Trailing());
     } else if (command == "366") {
         Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
         Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
@@ -187,7 +215,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
         if (++m_collisions >= kMaxCollisions) {
             SiteMode = false;
             Status = "Disconnected";
-            Append(Notice(Sitename, "*** ", "has no free nick for " + m_baseNick + ". Connection aborted"));
+            Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
             if (OnDisconnect)
                 OnDisconnect();
             return;
@@ -195,6 +223,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
         Nick = m_baseNick + std::to_string(RandomSuffix ? RandomSuffix() : m_collisions);
         Register();
     } else if (command == "353") {
+        const std::string trailing = IrcTextToAnsi(parsed.Trailing());
         std::size_t at = 0;
         while (at < trailing.size() && m_persons.size() < kMaxPersons) {
             const std::size_t end = std::min(trailing.find(' ', at), trailing.size());
@@ -205,36 +234,36 @@ void TAmbroRoom::HandleLine(const std::string& line)
         }
         ++m_personsRevision;
         Changed();
-    } else if (command == "ERROR") {
-        notice = trailing;
-    } else if (command == "KICK") {
-        if (SameName(parsed->Param(1), Nick)) {
-            Kicked(trailing);
+    } else if (SameName(command, "ERROR")) {
+        notice = IrcTextToAnsi(parsed.Trailing());
+    } else if (SameName(command, "KICK")) {
+        if (SameName(parsed.Param(1), Nick)) {
+            Kicked(IrcTextToAnsi(parsed.Trailing()));
             return;
         }
-        RemovePerson(parsed->Param(1));
-    } else if (command == "PRIVMSG") {
-        const std::string target = parsed->Param(0);
+        RemovePerson(IrcTextToAnsi(parsed.Param(1)));
+    } else if (SameName(command, "PRIVMSG")) {
+        const std::string_view target = parsed.Param(0);
         if (SameName(target, Nick)) {
-            ShowSaid("<PRIVATE MESSAGE from " + sender + ">", trailing);
+            ShowSaid("<PRIVATE MESSAGE from " + IrcTextToAnsi(parsed.Sender()) + ">", IrcTextToAnsi(parsed.Trailing()));
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
-            ShowSaid(sender, trailing);
+            ShowSaid(IrcTextToAnsi(parsed.Sender()), IrcTextToAnsi(parsed.Trailing()));
             if (OnMessage)
                 OnMessage();
         }
-    } else if (command == "JOIN") {
-        if (SameName(parsed->Param(0), CurrentRoom))
-            AddPerson(sender);
-    } else if (command == "PING") {
-        const std::string payload = IrcSafeText(parsed->Trailing());
+    } else if (SameName(command, "JOIN")) {
+        if (SameName(parsed.Param(0), CurrentRoom))
+            AddPerson(IrcTextToAnsi(parsed.Sender()));
+    } else if (SameName(command, "PING")) {
+        const std::string payload = IrcSafeText(parsed.Trailing());
         Send(payload.find(' ') == std::string::npos ? "PONG " + payload : "PONG :" + payload);
-    } else if (command == "QUIT") {
-        RemovePerson(sender);
-    } else if (command == "PART") {
-        if (SameName(parsed->Param(0), CurrentRoom))
-            RemovePerson(sender);
+    } else if (SameName(command, "QUIT")) {
+        RemovePerson(IrcTextToAnsi(parsed.Sender()));
+    } else if (SameName(command, "PART")) {
+        if (SameName(parsed.Param(0), CurrentRoom))
+            RemovePerson(IrcTextToAnsi(parsed.Sender()));
     }
     if (!notice.empty())
         ShowSaid(Sitename, notice);
@@ -282,16 +311,14 @@ void TAmbroRoom::ConnectFailed()
 {
     SiteMode = false;
     Caption = "Korvo Ambro\xAE - closed";
-    Append({ std::string(kNoticeHeader) + "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1 *** Unable to successfully connect to "
-                 + RtfEscape(Sitename) + " Connection aborted\\par }",
-             "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted" });
+    Append(Entry(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted"));
 }
 
 void TAmbroRoom::LineTooLong()
 {
     SiteMode = false;
     Status = "Disconnected";
-    Append(Notice(Sitename, "*** ", "sent a line too long. Connection closed"));
+    Append(Entry(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed"));
     if (OnDisconnect)
         OnDisconnect();
 }

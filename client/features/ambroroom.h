@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The site-chat side of a chat window: what an IRC server's lines do to the
@@ -19,9 +20,15 @@ public:
     // Nick collisions in a row before the room gives up.
     static constexpr int kMaxCollisions = 10;
 
+    // One transcript line; its RTF is made only when a window asks for it.
     struct TSaid {
-        std::string rtf;   // the line as the transcript shows it
-        std::string plain; // the same words without markup
+        enum class Kind { Said, Joined, Left, Alert, Line };
+        Kind kind { Kind::Said };
+        std::string name;   // the bold part
+        std::string words;  // what follows it
+
+        std::string Rtf() const;
+        std::string Plain() const;
     };
 
     std::string Sitename;
@@ -61,7 +68,7 @@ public:
     void ConnectFailed();
     void LineTooLong();
 
-    void ShowSaid(const std::string& name, const std::string& text);
+    void ShowSaid(std::string_view name, std::string_view text);
     void AddPerson(const std::string& name);
     void RemovePerson(const std::string& name);
 
@@ -79,7 +86,7 @@ private:
     void Send(const std::string& line);
     void Append(TSaid said);
     void Changed();
-    bool HasPerson(const std::string& name) const;
+    bool HasPerson(std::string_view name) const;
     void Kicked(const std::string& reason);
 
     std::deque<TSaid> m_transcript;
@@ -92,4 +99,4 @@ private:
 };
 
 // The RTF of one "name says" line; text bytes that RTF reads as markup are escaped.
-TAmbroRoom::TSaid SaidLine(const std::string& name, const std::string& text);
+TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text);

@@ -236,7 +236,7 @@ void TAmbroWindow::ShowRoom()
     // Only what came since the last showing; the memo keeps as many lines as the room.
     const std::size_t fresh = std::min(m_room.Appended() - m_shownLines, transcript.size());
     for (std::size_t i = transcript.size() - fresh; i < transcript.size(); ++i)
-        Memo2->appendPlainText(Text(transcript[i].plain));
+        Memo2->appendPlainText(Text(transcript[i].Plain()));
     m_shownLines = m_room.Appended();
 
     if (m_room.PersonsRevision() != m_shownPersons) {

@@ -4,9 +4,6 @@
 
 namespace {
 
-// RFC 1459 allows 15 parameters; anything past them joins the last, as servers do.
-constexpr std::size_t kMaxParams = 15;
-
 bool ValidUtf8(std::string_view text)
 {
     std::size_t i = 0;
@@ -68,11 +65,11 @@ std::string TIrcLine::Trailing() const
     return params.empty() ? std::string() : params.back();
 }
 
-std::optional<TIrcLine> ParseIrcLine(std::string_view line)
+bool ParseIrcLine(std::string_view line, TIrcLineView& parsed)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    TIrcLine parsed;
+    parsed = TIrcLineView();
     std::size_t at = 0;
     auto skipBlanks = [&] {
         while (at < line.size() && line[at] == ' ')
@@ -82,30 +79,59 @@ std::optional<TIrcLine> ParseIrcLine(std::string_view line)
     if (at < line.size() && line[at] == ':') {
         const std::size_t end = line.find(' ', at);
         if (end == std::string_view::npos)
-            return std::nullopt;
-        parsed.prefix = std::string(line.substr(at + 1, end - at - 1));
+            return false;
+        parsed.prefix = line.substr(at + 1, end - at - 1);
         at = end;
         skipBlanks();
     }
     const std::size_t commandEnd = std::min(line.find(' ', at), line.size());
-    parsed.command = std::string(line.substr(at, commandEnd - at));
+    parsed.command = line.substr(at, commandEnd - at);
     if (parsed.command.empty())
-        return std::nullopt;
+        return false;
     at = commandEnd;
     while (true) {
         skipBlanks();
         if (at >= line.size())
             break;
-        if (line[at] == ':' || parsed.params.size() + 1 == kMaxParams) {
-            const std::size_t from = line[at] == ':' ? at + 1 : at;
-            parsed.params.emplace_back(line.substr(from));
+        if (line[at] == ':' || parsed.count + 1 == TIrcLineView::kMaxParams) {
+            parsed.params[parsed.count++] = line.substr(line[at] == ':' ? at + 1 : at);
             break;
         }
         const std::size_t end = std::min(line.find(' ', at), line.size());
-        parsed.params.emplace_back(line.substr(at, end - at));
+        parsed.params[parsed.count++] = line.substr(at, end - at);
         at = end;
     }
+    return true;
+}
+
+std::optional<TIrcLine> ParseIrcLine(std::string_view line)
+{
+    TIrcLineView view;
+    if (!ParseIrcLine(line, view))
+        return std::nullopt;
+    TIrcLine parsed;
+    parsed.prefix = std::string(view.prefix);
+    parsed.command = std::string(view.command);
+    for (std::size_t i = 0; i < view.count; ++i)
+        parsed.params.emplace_back(view.params[i]);
     return parsed;
+}
+
+bool SameIrcName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size() || a.empty())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 
 std::string IrcSafeText(std::string_view text)

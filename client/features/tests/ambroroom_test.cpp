@@ -29,7 +29,7 @@ struct RoomUnderTest {
         room.Register();
         sent.clear();
     }
-    std::string lastShown() const { return room.Transcript().empty() ? "" : room.Transcript().back().plain; }
+    std::string lastShown() const { return room.Transcript().empty() ? "" : room.Transcript().back().Plain(); }
 };
 
 }  // namespace
@@ -204,8 +204,8 @@ TEST(Ambro, MalformedLinesAreIgnored)
 TEST(Ambro, ShownTextIsEscapedForTheTranscript)
 {
     const TAmbroRoom::TSaid said = SaidLine("b{o}b", "a\\par } \xE9");
-    EXPECT_NE(said.rtf.find("b\\{o\\}b"), std::string::npos);
-    EXPECT_NE(said.rtf.find("a\\\\par \\} \\'e9"), std::string::npos);
+    EXPECT_NE(said.Rtf().find("b\\{o\\}b"), std::string::npos);
+    EXPECT_NE(said.Rtf().find("a\\\\par \\} \\'e9"), std::string::npos);
 }
 
 TEST(Ambro, AFloodKeepsTheLastLinesAndABoundedPersonList)
