@@ -79,11 +79,21 @@ std::string TAmbroRoom::TSaid::Rtf() const
     switch (kind) {
     case Kind::Said: rtf += "\\b " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + " \\par }"; break;
     case Kind::Joined:
-    case Kind::Left: rtf += "\\b    " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
+    case Kind::Left: rtf += "\\b    " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + Words() + "\\par }"; break;
     case Kind::Alert: rtf += "\\b *** " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
     case Kind::Line: rtf += " " + RtfEscape(words) + "\\par }"; break;
     }
     return rtf;
+}
+
+std::string TAmbroRoom::TSaid::Words() const
+{
+    // Joins and leaves carry no words of their own.
+    switch (kind) {
+    case Kind::Joined: return "has joined this conference";
+    case Kind::Left: return "has left this conference";
+    default: return words;
+    }
 }
 
 std::string TAmbroRoom::TSaid::Plain() const
@@ -91,7 +101,7 @@ std::string TAmbroRoom::TSaid::Plain() const
     switch (kind) {
     case Kind::Line: return words;
     case Kind::Alert: return "*** " + name + " " + words;
-    default: return name + " " + words;
+    default: return name + " " + Words();
     }
 }
 
@@ -147,7 +157,7 @@ void TAmbroRoom::AddPerson(const std::string& name)
 {
     if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
         return;
-    Append(Entry(TSaid::Kind::Joined, name, "has joined this conference"));
+    Append(Entry(TSaid::Kind::Joined, name, std::string()));
     if (IsNickOrOp(name, Nick))
         return;
     m_persons.push_back(name);
@@ -164,7 +174,7 @@ void TAmbroRoom::RemovePerson(const std::string& name)
         return;
     m_persons.erase(it);
     ++m_personsRevision;
-    Append(Entry(TSaid::Kind::Left, name, "has left this conference"));
+    Append(Entry(TSaid::Kind::Left, name, std::string()));
 }
 
 void TAmbroRoom::Register()
@@ -244,12 +254,15 @@ void TAmbroRoom::HandleLine(const std::string& line)
         RemovePerson(IrcTextToAnsi(parsed.Param(1)));
     } else if (SameName(command, "PRIVMSG")) {
         const std::string_view target = parsed.Param(0);
+        std::string senderStorage;
+        std::string textStorage;
         if (SameName(target, Nick)) {
-            ShowSaid("<PRIVATE MESSAGE from " + IrcTextToAnsi(parsed.Sender()) + ">", IrcTextToAnsi(parsed.Trailing()));
+            ShowSaid("<PRIVATE MESSAGE from " + std::string(IrcTextToAnsi(parsed.Sender(), senderStorage)) + ">",
+                     IrcTextToAnsi(parsed.Trailing(), textStorage));
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
-            ShowSaid(IrcTextToAnsi(parsed.Sender()), IrcTextToAnsi(parsed.Trailing()));
+            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(parsed.Trailing(), textStorage));
             if (OnMessage)
                 OnMessage();
         }

@@ -27,6 +27,7 @@ public:
         std::string name;   // the bold part
         std::string words;  // what follows it
 
+        std::string Words() const;
         std::string Rtf() const;
         std::string Plain() const;
     };

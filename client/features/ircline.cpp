@@ -151,6 +151,14 @@ std::string IrcTextToAnsi(std::string_view text)
     return codepage::FromUtf8(text);
 }
 
+std::string_view IrcTextToAnsi(std::string_view text, std::string& storage)
+{
+    if (AllAscii(text) || !ValidUtf8(text))
+        return text;
+    storage = codepage::FromUtf8(text);
+    return storage;
+}
+
 std::string AnsiToIrcText(std::string_view text)
 {
     return AllAscii(text) ? std::string(text) : codepage::ToUtf8(text);

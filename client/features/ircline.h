@@ -50,5 +50,7 @@ std::string IrcSafeText(std::string_view text);
 // Received text in the system's code page: UTF-8 when it is valid UTF-8, else
 // taken as already being Windows-1252.
 std::string IrcTextToAnsi(std::string_view text);
+// The same without a copy when the text needs no conversion; else converted into storage.
+std::string_view IrcTextToAnsi(std::string_view text, std::string& storage);
 // Text of ours as it goes on the wire (UTF-8).
 std::string AnsiToIrcText(std::string_view text);
