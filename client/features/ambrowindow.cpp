@@ -172,6 +172,7 @@ TAmbroWindow::~TAmbroWindow()
 void TAmbroWindow::ShowSite()
 {
     StatusBar1->setText("One Moment, Connecting...");
+    SoundItem->setChecked(TIniFile(AppPath() + "Channels.ini").ReadBool("Settings", "ChatSound", true));
     m_room.SiteMode = true;
     const TIniFile user(WindowsDir() + "/my friends/" + Session().userId + "/user.dat");
     m_room.Nick = user.ReadString("user", "alias", "korvo_user");
