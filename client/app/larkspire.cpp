@@ -1,13 +1,19 @@
+#include "client/core/featurehooks.h"
+#include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
-#include "client/features/ambro.h"
+#include "client/features/about.h"
 #include "client/features/addchannel.h"
+#include "client/features/ambro.h"
 #include "client/features/channelguide.h"
+#include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
+#include "client/features/newbuddyform.h"
+#include "client/features/notefeatures.h"
 #include "client/features/searchform.h"
-#include "client/core/featurehooks.h"
+#include "client/features/setup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -38,6 +44,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    FeatureWindows().ShowSetup = ShowSetup;
+    FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
+    FeatureWindows().ShowAbout = ShowAbout;
+    FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    InstallNoteFeatures();
     FeatureHooks().StartAmbro = StartAmbro;
     FeatureHooks().StartSearchBar = StartSearchBar;
     FeatureHooks().SearchWeb = SearchWeb;

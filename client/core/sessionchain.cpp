@@ -1,5 +1,6 @@
 #include "client/core/featurehooks.h"
 #include "client/core/servicelogon.h"
+#include "client/core/adindex.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
@@ -12,6 +13,7 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 
@@ -57,12 +59,12 @@ void CreateSessionWindows()
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
     bar->OnClosed = MainBarClosed;
-    // TODO: TForm5 and TAwayMessageFrm owned by the main bar
+    // TODO: TForm5 owned by the main bar
 }
 
 void LoadAwayPresets()
 {
-    // TODO: TAwayMessageFrm.LoadPresets
+    CallNoteHook(NoteHooks().LoadAwayPresets);
 }
 
 void StartLocalServers() { StartPeerNetwork(); }
@@ -94,7 +96,7 @@ void LoadSessionSettings()
 void LoadMenusAndAds()
 {
     // TODO: LoadPluginMenu
-    // TODO: LoadAdIndex
+    LoadAdIndex();
 }
 
 void LoadBuddies()
@@ -108,8 +110,8 @@ void LoadGuideNotesRemindersNews()
 {
     if (FeatureHooks().LoadGuide)
         FeatureHooks().LoadGuide();
-    // TODO: LoadNivlets
-    // TODO: LoadReminders
+    CallNoteHook(NoteHooks().LoadNivlets);
+    CallNoteHook(NoteHooks().LoadReminders);
     // TODO: FillNewsTree
 }
 
@@ -136,10 +138,7 @@ void ShowMainBar()
         Form1->Show();
 }
 
-void RunDueRemindersAtSignOn()
-{
-    // TODO: RunDueReminders
-}
+void RunDueRemindersAtSignOn() { CallNoteHook(NoteHooks().RunDueReminders); }
 
 void SignOffSession()
 {
@@ -174,7 +173,9 @@ void StopOneSecondTimer()
 
 void CloseAwayWindowAndTicker()
 {
-    // TODO: TAwayMessageFrm closed and freed, news ticker freed
+    // The away window goes with the session's notes, note threads and reminders.
+    CallNoteHook(NoteHooks().SessionClosed);
+    // TODO: news ticker freed
 }
 
 void FreeBuddies()
@@ -204,7 +205,7 @@ void FreeSessionLists()
 {
     PeerLists().Clear();
     StopPeerNetwork();
-    // TODO: reminders, Nivlets and ad lists freed
+    FreeAdIndex();
 }
 
 void CloseMainBar()
