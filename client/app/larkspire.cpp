@@ -1,13 +1,18 @@
+#include "client/core/featurehooks.h"
 #include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
 #include "client/features/about.h"
+#include "client/features/addchannel.h"
+#include "client/features/ambro.h"
+#include "client/features/channelguide.h"
 #include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
 #include "client/features/newbuddyform.h"
 #include "client/features/notefeatures.h"
+#include "client/features/searchform.h"
 #include "client/features/setup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/applicationforms.h"
@@ -45,6 +50,14 @@ int main(int argc, char** argv)
     FeatureWindows().ShowAbout = ShowAbout;
     FeatureWindows().StartUpdateCheck = StartKestrowThread;
     InstallNoteFeatures();
+    FeatureHooks().StartAmbro = StartAmbro;
+    FeatureHooks().StartSearchBar = StartSearchBar;
+    FeatureHooks().SearchWeb = SearchWeb;
+    FeatureHooks().OpenChannel = OpenChannel;
+    FeatureHooks().AddPageAsChannel = AddPageAsChannel;
+    FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
+    FeatureHooks().ToggleGuide = ToggleChannelGuide;
+    FeatureHooks().LoadGuide = CreateChannelGuide;
     int result = 0;
     try {
         TForm10 owner;

@@ -1,6 +1,7 @@
 #include "client/core/onesecondtimer.h"
 #include "client/core/servicelogon.h"
 #include "client/core/mainbar.h"
+#include "client/core/featurehooks.h"
 
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
@@ -229,8 +230,9 @@ void TForm1::CreateComponents()
     SpeedButton7 = MakeToolButton("SpeedButton7", "Address Book", kToolButtonLefts[2]);
     SpeedButton10 = MakeToolButton("SpeedButton10", "Mail", kToolButtonLefts[3]);
     SpeedButton9->OnClick = [] {
-        // TODO: TForm5 (channel guide shown or closed)
         PlayAppSound(9, false);
+        if (FeatureHooks().ToggleGuide)
+            FeatureHooks().ToggleGuide();
     };
     SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };
@@ -314,13 +316,16 @@ void TForm1::CreateCommandButtons()
     QORExplorerButton17->OnClick = [this] { QORExplorerButton17Click(); };
     SpeedButton6->OnClick = [] {
         PlayAppSound(9, false);
-        // TODO: StartSearchBar (TSearchform)
+        if (FeatureHooks().StartSearchBar)
+            FeatureHooks().StartSearchBar();
     };
     ExplorerButton14->OnClick = [] {
-        // TODO: AddPageAsChannel
+        if (FeatureHooks().AddPageAsChannel)
+            FeatureHooks().AddPageAsChannel(0);
     };
     QORExplorerButton14->OnClick = [] {
-        // TODO: StartAmbro
+        if (FeatureHooks().StartAmbro)
+            FeatureHooks().StartAmbro();
     };
     ExplorerButton17->OnClick = [] {
         // TODO: OpenChatWindow ("Conference*")
@@ -836,7 +841,10 @@ void TForm1::WMDropFiles(const std::string& path, int x, int y)
         Activate();
         if (filter->isVisible())
             filter->setFocus();
-        // TODO: TNewChannelfrm (path, ExtractFileName up to its first ".")
+        if (FeatureHooks().AddDroppedShortcut) {
+            const std::string name = ExtractFileName(path);
+            FeatureHooks().AddDroppedShortcut(path, name.substr(0, name.find('.')));
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
+#include "client/core/featurehooks.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
@@ -150,8 +151,11 @@ void TForm1::FilterKeyPress(char& key)
 {
     if (key == '\r') {
         key = 0;
-        if (!Trim(codepage::FromUnicode(filter->text())).empty()) {
-            // TODO: OpenChannel, then SearchWeb when no channel matched
+        const std::string text = codepage::FromUnicode(filter->text());
+        if (!Trim(text).empty()) {
+            const TFeatureHooks& hooks = FeatureHooks();
+            if (!(hooks.OpenChannel && hooks.OpenChannel(text)) && hooks.SearchWeb)
+                hooks.SearchWeb(text);
         }
     } else if (key == 27) {
         key = 0;

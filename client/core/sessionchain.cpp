@@ -1,3 +1,4 @@
+#include "client/core/featurehooks.h"
 #include "client/core/servicelogon.h"
 #include "client/core/adindex.h"
 #include "client/core/sessionchain.h"
@@ -107,7 +108,8 @@ void LoadBuddies()
 
 void LoadGuideNotesRemindersNews()
 {
-    // TODO: TForm5.LoadCategories
+    if (FeatureHooks().LoadGuide)
+        FeatureHooks().LoadGuide();
     CallNoteHook(NoteHooks().LoadNivlets);
     CallNoteHook(NoteHooks().LoadReminders);
     // TODO: FillNewsTree
