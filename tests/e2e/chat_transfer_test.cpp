@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -35,12 +37,20 @@ bool ShowsText(LarkspireProcess& process, const std::string& window, const std::
     return Eventually([&] { return Has(TextOf(process, window, control), part); });
 }
 
-// Points at the first buddy of the main bar's list and picks an item of its menu, as a user's mouse does.
+// Opens the first buddy's pop-up menu in the main bar's list and picks an item, as a user's mouse does.
 bool BuddyMenu(LarkspireProcess& process, const std::string& item)
 {
-    return process.command("drag\tForm1\tfrCanvas1\t40,0\t40,16") == "ok" && Eventually([&] {
-        return process.command("menu\tForm1\t" + item) == "ok";
-    }, 5000);
+    std::string reply = process.command("rclick\tForm1\tfrCanvas1\t40,8");
+    if (reply != "ok") {
+        // The buddy list shows in place of the channels once the button is pressed.
+        process.command("drag\tForm1\tActiveButton1\t5,5\t5,5");
+        Eventually([&] { return (reply = process.command("rclick\tForm1\tfrCanvas1\t40,8")) == "ok"; }, 5000);
+    }
+    std::string menu;
+    const bool picked = Eventually([&] { return (menu = process.command("menu\tForm1\t" + item)) == "ok"; }, 5000);
+    if (!picked)
+        std::fprintf(stderr, "rclick: %s; menu: %s\n", reply.c_str(), menu.c_str());
+    return picked;
 }
 
 // Types a line into a chat window's input and presses Enter.
@@ -149,7 +159,7 @@ TEST(ChatTransfer, TwoBuddiesChatBothWays)
     LarkspireProcess& alice = *users[0].process;
     LarkspireProcess& bob = *users[1].process;
 
-    ASSERT_TRUE(BuddyMenu(alice, "&Chat"));
+    ASSERT_TRUE(BuddyMenu(alice, "Chat"));
     ASSERT_TRUE(Shows(alice, "bob - Korvo"));
     ASSERT_TRUE(Say(alice, "bob - Korvo", "hi \"bob\" from Zoë"));
     EXPECT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "alice: hi \"bob\" from Zoë"));
@@ -312,8 +322,11 @@ TEST_F(FileReception, AHostileStartSendFileForAFileNeverOfferedConnectsNowhere)
     socklen_t length = sizeof address;
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
     alice->line(Frame("startsendfile", "alice", bob.dirs.root() + "/secret.txt", std::to_string(ntohs(address.sin_port))));
-    timeval wait { 2, 0 };
-    ::setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    // Lines are handled in order: once the next request shows, the hostile one has been dealt with.
+    alice->line(Frame("requesttosendfile", "alice", "C:\\after.txt", "1"));
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    EXPECT_NE(bob.process->command("find\tSending...").rfind("ok Form4", 0), 0u) << "no send window opened";
+    ::fcntl(listener, F_SETFL, O_NONBLOCK);
     const int accepted = ::accept(listener, nullptr, nullptr);
     EXPECT_LT(accepted, 0) << "nothing connected";
     if (accepted >= 0)
