@@ -41,7 +41,7 @@ public:
     TBinaryServer FileReceiveServer;
 
     static constexpr int kSendTimeOut = 10;
-    static constexpr int kBufferSize = 4096;
+    static constexpr int kBufferSize = 1 << 20;
     static constexpr int kListenTries = 10;
 
 private:
