@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <vector>
 
@@ -50,8 +51,11 @@ void InstallPeerWindows()
         auto* window = new TForm14(key, firstLine);
         ChatWindows().emplace_back(window);
         window->ShowChat();
-        window->StopFlashing();
-        window->memo3->setFocus();
+        // The first line is appended after this; a window just opened does not flash for it.
+        QTimer::singleShot(0, window, [window] {
+            window->StopFlashing();
+            window->memo3->setFocus();
+        });
     };
     hooks.RaiseChatWindow = [](const std::string& key) {
         WithWindow(key, [](TForm14& window) {
