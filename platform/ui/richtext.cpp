@@ -156,8 +156,12 @@ private:
         }
         const std::size_t digitsAt = m_at;
         long long value = 0;
-        while (m_at < m_in.size() && std::isdigit(static_cast<unsigned char>(m_in[m_at])))
-            value = value * 10 + (m_in[m_at++] - '0');
+        while (m_at < m_in.size() && std::isdigit(static_cast<unsigned char>(m_in[m_at]))) {
+            // Past the limit the word is refused below; the value is no longer needed.
+            if (m_at - digitsAt < kMaxDigits)
+                value = value * 10 + (m_in[m_at] - '0');
+            ++m_at;
+        }
         const std::size_t digits = m_at - digitsAt;
         if (digits > kMaxDigits || (negative && digits == 0))
             return false;
