@@ -7,6 +7,7 @@
 #include "client/core/buddytoast.h"
 #include "client/core/channelsmenu.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
@@ -403,7 +404,8 @@ void TForm1::CreateBuddyMenu()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     PopupMenu2->addSeparator();
     add("Abo&ut...", [] {
-        // TODO: Tabout
+        if (FeatureWindows().ShowAbout)
+            FeatureWindows().ShowAbout();
     }, true);
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { Application::Guarded([this] { PopupMenu2Popup(); }); });
 }
@@ -793,7 +795,8 @@ void TForm1::StatusBar1MouseUp(TMouseButton button)
 
 void TForm1::ShowProperties()
 {
-    // TODO: TSetup (shown modally)
+    if (FeatureWindows().ShowSetup)
+        FeatureWindows().ShowSetup();
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();

@@ -3,6 +3,7 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/mainbargeometry.h"
@@ -276,7 +277,15 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
-    // TODO: TNewBuddyForm (the buddy dialog, then LoadBuddyFiles, RefreshBuddyList and the lookup)
+    if (!FeatureWindows().ShowBuddyDialog)
+        return;
+    const std::string name = FeatureWindows().ShowBuddyDialog();
+    if (name.empty())
+        return;
+    LoadBuddyFiles(false);
+    RefreshBuddyList();
+    if (Session().online)
+        LoginToService(name);
 }
 
 void TForm1::MailBuddy(const std::string& name)

@@ -1,6 +1,7 @@
 #include "client/core/servicelogon.h"
 
 #include "client/core/download.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
@@ -172,7 +173,8 @@ void LogOnFinished(TThread* sender)
     for (void (*step)() : { +[] {
              if (Session().firstLogOn) {
                  Session().firstLogOn = false;
-                 // TODO: TKestrowThread1 (the update check)
+                 if (FeatureWindows().StartUpdateCheck)
+                     FeatureWindows().StartUpdateCheck();
              }
          },
                             ConnectDirectBuddies, ApplyBuddyLookup }) {

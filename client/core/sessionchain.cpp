@@ -1,4 +1,5 @@
 #include "client/core/servicelogon.h"
+#include "client/core/adindex.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
@@ -93,7 +94,7 @@ void LoadSessionSettings()
 void LoadMenusAndAds()
 {
     // TODO: LoadPluginMenu
-    // TODO: LoadAdIndex
+    LoadAdIndex();
 }
 
 void LoadBuddies()
@@ -202,7 +203,8 @@ void FreeSessionLists()
 {
     PeerLists().Clear();
     StopPeerNetwork();
-    // TODO: reminders, Nivlets and ad lists freed
+    // TODO: reminders and Nivlets freed
+    FreeAdIndex();
 }
 
 void CloseMainBar()
