@@ -12,6 +12,7 @@
 #include "client/features/mailcheck.h"
 #include "client/features/newbuddyform.h"
 #include "client/features/notefeatures.h"
+#include "client/features/peerwindows.h"
 #include "client/features/searchform.h"
 #include "client/features/setup.h"
 #include "kit/qorapplication.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    InstallPeerWindows();
     FeatureWindows().ShowSetup = ShowSetup;
     FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
     FeatureWindows().ShowAbout = ShowAbout;

@@ -12,6 +12,7 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
+#include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
@@ -328,7 +329,9 @@ void TForm1::CreateCommandButtons()
             FeatureHooks().StartAmbro();
     };
     ExplorerButton17->OnClick = [] {
-        // TODO: OpenChatWindow ("Conference*")
+        // One hosted conference at a time.
+        if (!PeerLists().FindChat("Conference*"))
+            OpenChatWindow("Conference*", "");
     };
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
