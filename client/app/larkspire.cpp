@@ -3,6 +3,7 @@
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
 #include "client/features/mailcheck.h"
+#include "client/features/newsbar.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    InstallNewsFeature();
     int result = 0;
     try {
         TForm10 owner;

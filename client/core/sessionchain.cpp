@@ -6,6 +6,7 @@
 #include "client/core/helpers.h"
 #include "client/core/connectionmonitor.h"
 #include "client/core/mainbar.h"
+#include "client/core/newshooks.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerlists.h"
 #include "client/core/session.h"
@@ -108,7 +109,8 @@ void LoadGuideNotesRemindersNews()
     // TODO: TForm5.LoadCategories
     // TODO: LoadNivlets
     // TODO: LoadReminders
-    // TODO: FillNewsTree
+    if (News().fillNewsTree)
+        News().fillNewsTree();
 }
 
 void StartOneSecondTimer()
@@ -119,7 +121,8 @@ void StartOneSecondTimer()
 
 void StartNewsTicker()
 {
-    // TODO: news ticker created and filled
+    if (News().startTicker)
+        News().startTicker();
 }
 
 void ConnectToService()
@@ -172,7 +175,9 @@ void StopOneSecondTimer()
 
 void CloseAwayWindowAndTicker()
 {
-    // TODO: TAwayMessageFrm closed and freed, news ticker freed
+    // TODO: TAwayMessageFrm closed and freed
+    if (News().freeTicker)
+        News().freeTicker();
 }
 
 void FreeBuddies()
@@ -186,7 +191,10 @@ void WaitForSessionThreads()
     // A log-on thread is never waited for: it may be stalled on the network, and
     // whatever it would still do to this session is dropped.
     AbandonLogOn();
-    // TODO: news thread and mail-check thread waited for
+    // A news fetch is cut short rather than waited out: its download may be stalled.
+    if (News().stopNewsThread)
+        News().stopNewsThread();
+    // TODO: mail-check thread waited for
 }
 
 void CloseSessionWindows()
