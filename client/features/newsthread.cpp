@@ -117,9 +117,9 @@ void TNewsThread1::run()
     TStringList names;
     inf.ReadSections(names);
     DownloadLimits limits;
-    limits.maxBytes = kMaxNewsPageBytes;
-    limits.receiveTimeoutMs = kNewsStallMs;
-    limits.totalTimeoutMs = kNewsTotalMs;
+    limits.maxBytes = MaxPageBytes;
+    limits.receiveTimeoutMs = StallMs;
+    limits.totalTimeoutMs = TotalMs;
     limits.cancel = &m_cancel;
     for (int i = 0; i < names.Count() && i < kMaxNewsSources && !Terminated(); ++i) {
         const std::string& source = names[i];

@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+// A page is cut off at this size; what came is parsed.
+inline constexpr std::int64_t kMaxNewsPageBytes = 16 * 1024 * 1024;
+// A source that sends nothing for this long, or takes longer in all, is skipped.
+inline constexpr std::uint32_t kNewsStallMs = 30000;
+inline constexpr std::uint32_t kNewsTotalMs = 120000;
+
 // The news fetch: one page per source of News.inf, cut into headlines for News.ini,
 // with the headlines that hold one of the user's keywords collected as alerts.
 class TNewsThread1 final : public TThread {
@@ -33,6 +39,11 @@ public:
 
     // Ends a download under way at once (sign-off).
     void Cancel();
+    // Each page's bounds; tests shorten the waits.
+    std::int64_t MaxPageBytes { kMaxNewsPageBytes };
+    std::uint32_t StallMs { kNewsStallMs };
+    std::uint32_t TotalMs { kNewsTotalMs };
+
     // The sections parsed so far, in source order.
     const std::vector<NewsSection>& Sections() const { return m_sections; }
 
@@ -47,11 +58,6 @@ private:
     std::vector<NewsSection> m_sections;
 };
 
-// A page is cut off at this size; what came is parsed.
-inline constexpr std::int64_t kMaxNewsPageBytes = 16 * 1024 * 1024;
-// A source that sends nothing for this long, or takes longer in all, is skipped.
-inline constexpr std::uint32_t kNewsStallMs = 30000;
-inline constexpr std::uint32_t kNewsTotalMs = 120000;
 
 // Starts a fetch unless one runs; the test and the set are one step, so two
 // callers can never start two runs. False when one was running.
