@@ -30,7 +30,8 @@ void Finished(TNewsThread1& thread)
 {
     g_thread = nullptr;
     Session().newsThreadRunning = false;
-    if (!Form1)
+    // A run cut short by sign-off leaves the news as it was and tells nothing.
+    if (!Form1 || thread.Terminated())
         return;
     if (NewsRunFinished())
         NewsRunFinished()();

@@ -118,14 +118,16 @@ void TScroller::Build(const std::string& newsIni)
     PauseTimer->setInterval(kPauseMs);
     QObject::connect(PauseTimer, &QTimer::timeout, [this] { Resume(); });
     PauseTimer->start();
+    m_stepTimer = StepTimer;
+    m_pauseTimer = PauseTimer;
     Building = false;
 }
 
 void TScroller::Clear()
 {
-    delete StepTimer;
+    delete m_stepTimer.data();
     StepTimer = nullptr;
-    delete PauseTimer;
+    delete m_pauseTimer.data();
     PauseTimer = nullptr;
     Items.clear();
     HotItem = nullptr;
@@ -150,18 +152,21 @@ void TScroller::Step()
 
 void TScroller::Pause()
 {
-    TurnOff(StepTimer);
-    TurnOn(PauseTimer, kPauseMs);
+    TurnOff(m_stepTimer.data());
+    TurnOn(m_pauseTimer.data(), kPauseMs);
 }
 
 void TScroller::Resume()
 {
-    TurnOn(StepTimer, kStepMs);
-    TurnOff(PauseTimer);
+    TurnOn(m_stepTimer.data(), kStepMs);
+    TurnOff(m_pauseTimer.data());
     Highlight(nullptr);
 }
 
-bool TScroller::Paused() const { return PauseTimer && PauseTimer->isActive() && !(StepTimer && StepTimer->isActive()); }
+bool TScroller::Paused() const
+{
+    return m_pauseTimer && m_pauseTimer->isActive() && !(m_stepTimer && m_stepTimer->isActive());
+}
 
 void TScroller::Paint()
 {

@@ -3,6 +3,8 @@
 #include "platform/ui/graphics.h"
 
 #include <QImage>
+#include <QPointer>
+#include <QTimer>
 #include <QRect>
 
 #include <cstdint>
@@ -13,7 +15,6 @@
 
 class QObject;
 class QPainter;
-class QTimer;
 class QWidget;
 
 // One line of text in the ticker.
@@ -85,6 +86,9 @@ private:
     void drawLine(const TTickerObj& line, TColor color);
 
     QObject* m_timerOwner { nullptr };
+    // The timers die with their owner should it close first.
+    QPointer<QTimer> m_stepTimer;
+    QPointer<QTimer> m_pauseTimer;
 };
 
 // The date line's text for a day: "Today is <weekday>", CR, "<month> <d>, <yyyy>".
