@@ -178,15 +178,18 @@ LineDecoder::LineDecoder(const std::string& charset)
 
 LineDecoder::~LineDecoder() = default;
 
-std::string LineDecoder::Decode(std::string_view line)
+std::string_view LineDecoder::Decode(std::string_view line)
 {
     switch (m_kind) {
     case Kind::Utf8:
-        return codepage::FromUtf8(line);
+        m_decoded = codepage::FromUtf8(line);
+        return m_decoded;
     case Kind::Other:
-        return codepage::FromUnicode(m_converter->decoder.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size()))));
+        m_decoded = codepage::FromUnicode(
+            m_converter->decoder.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size()))));
+        return m_decoded;
     case Kind::CodePage:
         break;
     }
-    return std::string(line);
+    return line;
 }

@@ -24,7 +24,9 @@ public:
     LineDecoder(const LineDecoder&) = delete;
     LineDecoder& operator=(const LineDecoder&) = delete;
 
-    std::string Decode(std::string_view line);
+    // The line in the code page: the bytes themselves for the code page, else
+    // text held by the decoder until the next call.
+    std::string_view Decode(std::string_view line);
     // True for the code page's own family, UTF-8 and the single-byte charsets Qt can read.
     static bool Supports(const std::string& charset);
 
@@ -35,4 +37,5 @@ private:
     struct Converter;
     Kind m_kind { Kind::CodePage };
     std::unique_ptr<Converter> m_converter;
+    std::string m_decoded;
 };

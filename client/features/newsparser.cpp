@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -49,7 +50,7 @@ std::string_view TrimView(std::string_view text)
 
 }  // namespace
 
-std::optional<NewsEntry> ScanNewsLine(std::string_view line, std::string_view prefix, std::string_view filter)
+bool ScanNewsLine(std::string_view line, std::string_view prefix, std::string_view filter, NewsEntry& entry)
 {
     std::string_view t = TrimView(line);
     // Everything up to the anchor's "=" goes; a line without an anchor loses its first seven bytes.
@@ -67,26 +68,42 @@ std::optional<NewsEntry> ScanNewsLine(std::string_view line, std::string_view pr
         t.remove_prefix(3);
     const std::size_t end = t.find("</");
     if (end == std::string_view::npos || filter.empty())
-        return std::nullopt;
+        return false;
     const std::string_view headline = t.substr(0, end);
     if (headline.empty() || Contains(headline, "<img src=\"") || Contains(headline, "<font face=\""))
-        return std::nullopt;
-    std::string link;
+        return false;
+    std::string& link = entry.link;
+    link.clear();
     if (hasLink) {
-        link.reserve(prefix.size() + address.size());
         link.append(prefix).append(address);
-        link = TrimView(link);
+        // Trimmed as one text, as the prefix and the address are joined.
+        std::size_t last = link.size();
+        while (last > 0 && static_cast<unsigned char>(link[last - 1]) <= ' ')
+            --last;
+        link.resize(last);
+        std::size_t first = 0;
+        while (first < link.size() && static_cast<unsigned char>(link[first]) <= ' ')
+            ++first;
+        link.erase(0, first);
     }
     // Other attributes follow the address after a blank; quoted or not, the address ends there.
     const std::size_t blank = link.find(' ');
     if (blank != std::string::npos)
-        link.erase(blank);
+        link.resize(blank);
     std::erase(link, '"');
     if (!Contains(link, filter) || link.size() > kMaxLinkBytes)
-        return std::nullopt;
-    NewsEntry entry { std::string(headline.substr(0, kMaxHeadlineBytes)), std::move(link) };
+        return false;
+    entry.headline.assign(headline.substr(0, kMaxHeadlineBytes));
     // The separator inside a headline would split its entry.
     std::replace(entry.headline.begin(), entry.headline.end(), kNewsSeparator, ' ');
+    return true;
+}
+
+std::optional<NewsEntry> ScanNewsLine(std::string_view line, std::string_view prefix, std::string_view filter)
+{
+    NewsEntry entry;
+    if (!ScanNewsLine(line, prefix, filter, entry))
+        return std::nullopt;
     return entry;
 }
 
@@ -100,6 +117,9 @@ bool ForEachPageLine(const std::string& fileName, const std::function<bool(std::
     bool skipping = false;
     bool afterCR = false;
     bool pending = false;
+    bool whole = false;
+    std::size_t wholeStart = 0;
+    std::size_t wholeLength = 0;
     for (;;) {
         const std::size_t count = std::fread(chunk.data(), 1, chunk.size(), file.get());
         if (count == 0)
@@ -114,21 +134,29 @@ bool ForEachPageLine(const std::string& fileName, const std::function<bool(std::
                     continue;
                 }
                 afterCR = c == '\r';
-                if (!skipping && !onLine(line))
+                if (!skipping && !onLine(whole ? std::string_view(chunk.data() + wholeStart, wholeLength) : std::string_view(line)))
                     return true;
+                whole = false;
                 line.clear();
                 skipping = false;
                 pending = false;
                 continue;
             }
             afterCR = false;
-            std::size_t end = pos;
-            while (end < count && chunk[end] != '\r' && chunk[end] != '\n')
-                ++end;
+            const char* base = chunk.data();
+            const void* lf = std::memchr(base + pos, '\n', count - pos);
+            const std::size_t limit = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : count;
+            const void* cr = std::memchr(base + pos, '\r', limit - pos);
+            const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - base) : limit;
             if (!skipping) {
                 if (line.size() + (end - pos) > kMaxNewsLineBytes) {
                     skipping = true;
                     line.clear();
+                } else if (line.empty() && end < count) {
+                    // The whole line lies in this chunk: it is handed out from there.
+                    whole = true;
+                    wholeStart = pos;
+                    wholeLength = end - pos;
                 } else {
                     line.append(chunk.data() + pos, end - pos);
                 }
@@ -154,11 +182,17 @@ void ScanNewsPage(const std::string& fileName, const std::string& contentType, s
         charset = "utf-8";
     LineDecoder decoder(charset);
     int entries = 0;
+    std::string cleaned;
+    NewsEntry entry;
     ForEachPageLine(fileName, [&](std::string_view raw) {
-        std::string line = decoder.Decode(raw);
-        std::replace(line.begin(), line.end(), '\0', ' ');
-        if (const std::optional<NewsEntry> entry = ScanNewsLine(line, prefix, filter)) {
-            onEntry(*entry);
+        std::string_view line = decoder.Decode(raw);
+        if (line.find('\0') != std::string_view::npos) {
+            cleaned.assign(line);
+            std::replace(cleaned.begin(), cleaned.end(), '\0', ' ');
+            line = cleaned;
+        }
+        if (ScanNewsLine(line, prefix, filter, entry)) {
+            onEntry(entry);
             ++entries;
         }
         return entries < kMaxNewsEntries;

@@ -28,6 +28,9 @@ inline constexpr char kNewsSeparator = '\xB6';
 // One line of a page in the code page: the entry it yields under the source's
 // prefix and filter, or none. An empty filter keeps nothing.
 std::optional<NewsEntry> ScanNewsLine(std::string_view line, std::string_view prefix, std::string_view filter);
+// The same into entry, whose buffers are reused from line to line; false (entry
+// left undefined) when the line yields none.
+bool ScanNewsLine(std::string_view line, std::string_view prefix, std::string_view filter, NewsEntry& entry);
 
 // Calls onLine with each line of a page file (CR LF, LF or a lone CR end a line),
 // reading it in chunks so no more than one line is held; lines over

@@ -180,8 +180,12 @@ void TScroller::PaintTo(QPainter& canvas) const
         return;
     const int width = PaintBox->width();
     const int height = PaintBox->height();
-    canvas.fillRect(0, 0, width, height, Qt::black);
-    canvas.drawImage(QPoint(0, 0), Bitmap, QRect(0, Offset, width, height));
+    // Rows outside the picture show black; the rest is one copy.
+    const QRect band = QRect(0, Offset, width, height).intersected(Bitmap.rect());
+    if (band.height() < height || band.width() < width)
+        canvas.fillRect(0, 0, width, height, Qt::black);
+    if (!band.isEmpty())
+        canvas.drawImage(QPoint(band.left(), band.top() - Offset), Bitmap, band);
 }
 
 void TScroller::Highlight(TTickerObj* line)
