@@ -71,13 +71,6 @@ bool NewsIsStale(const std::string& lastUpdated, TDateTime now)
 
 std::string NewsFile(const std::string& name) { return ResolveFileName(AppPath(), name); }
 
-void DeleteNewsIni()
-{
-    const std::string file = NewsFile("News.ini");
-    if (FileExists(file))
-        DeleteFile(file);
-}
-
 void TrimOldNews()
 {
     const std::string file = NewsFile("oldnews.tmp");

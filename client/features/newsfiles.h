@@ -23,7 +23,6 @@ bool NewsIsStale(const std::string& lastUpdated, TDateTime now);
 
 // The program folder's files, found whatever their letter case.
 std::string NewsFile(const std::string& name);
-void DeleteNewsIni();
 // Deletes oldnews.tmp when it is larger than kOldNewsTrimBytes.
 void TrimOldNews();
 
