@@ -30,10 +30,8 @@ public:
     // True for the code page's own family, UTF-8 and the single-byte charsets Qt can read.
     static bool Supports(const std::string& charset);
 
-    enum class Kind { CodePage, Utf8, Other };
-    Kind DecoderKind() const { return m_kind; }
-
 private:
+    enum class Kind { CodePage, Utf8, Other };
     struct Converter;
     Kind m_kind { Kind::CodePage };
     std::unique_ptr<Converter> m_converter;
