@@ -1,9 +1,15 @@
+#include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/about.h"
+#include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
+#include "client/features/newbuddyform.h"
 #include "client/features/newsbar.h"
+#include "client/features/notefeatures.h"
+#include "client/features/setup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -34,6 +40,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    FeatureWindows().ShowSetup = ShowSetup;
+    FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
+    FeatureWindows().ShowAbout = ShowAbout;
+    FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    InstallNoteFeatures();
     InstallNewsFeature();
     int result = 0;
     try {

@@ -79,8 +79,10 @@ struct UrlFile final : InternetHandle {
         }
         if (!done && running == 0)
             done = true;
-        // A cancel flag is looked at often enough that cancelling feels immediate.
-        if (!done)
+        // Data waiting to be read, or a transfer paused because of it, needs no
+        // wait: a paused transfer is not watched, so the wait would run out. A
+        // cancel flag is looked at often enough that cancelling feels immediate.
+        if (!done && !paused && available() == 0)
             curl_multi_poll(multi, nullptr, 0, cancel ? 100 : 1000, nullptr);
     }
 };
