@@ -11,6 +11,7 @@
 #include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
 #include "client/features/newbuddyform.h"
+#include "client/features/newsbar.h"
 #include "client/features/notefeatures.h"
 #include "client/features/peerwindows.h"
 #include "client/features/searchform.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv)
     FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
     FeatureHooks().ToggleGuide = ToggleChannelGuide;
     FeatureHooks().LoadGuide = CreateChannelGuide;
+    InstallNewsFeature();
     int result = 0;
     try {
         TForm10 owner;
