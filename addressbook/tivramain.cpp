@@ -240,7 +240,6 @@ TForm1::TForm1()
     TreeView1->setCurrentItem(top);
     m_root = AddressBookRoot();
     CreateAddressBookRoot(m_root);
-    SetAcceptFiles(true);
     OnDropFiles = [this](const std::vector<std::string>& files, int, int) { WMDropFiles(files); };
     OnShow = [this] { FormShow(); };
 
@@ -250,6 +249,8 @@ TForm1::TForm1()
     m_formComponent->SetTrackMinWidth(320);
     m_formComponent->SetTrackMinHeight(200);
     m_formComponent->Loaded();
+    // The form component holds the window's file acceptance.
+    m_formComponent->SetAcceptFiles(true);
     m_oneInstance = new TQOROneInstance(this);
     m_oneInstance->Loaded();
     Loaded();
