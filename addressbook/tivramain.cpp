@@ -231,6 +231,8 @@ TForm1::TForm1()
     new EventHook(TreeView1, deleteKey);
     new EventHook(ListView1, deleteKey);
 
+    m_rowPictures[0] = style()->standardIcon(QStyle::SP_FileIcon);
+    m_rowPictures[1] = style()->standardIcon(QStyle::SP_DialogApplyButton);
     m_dragSource = std::make_unique<TDropFileSource>();
     m_dragSource->Dragtypes = dtCopy;
     GroupNameDialog = new TForm3;
@@ -320,10 +322,17 @@ void TForm1::addGroupFiles(const std::string& group)
     setCountPanel();
 }
 
-void TForm1::setCountPanel() { CountPanel->setText(QString::number(ListView1->topLevelItemCount()) + " contact(s)"); }
+void TForm1::setCountPanel()
+{
+    const auto count = ListView1->topLevelItemCount() + static_cast<int>(m_batch.size());
+    CountPanel->setText(QString::number(count) + " contact(s)");
+}
 
 void TForm1::ShowGroup(const std::string& group)
 {
+    // Rows of a rebuild go into the list together: one by one, thousands of them crawl.
+    const bool outermost = !m_batching;
+    m_batching = true;
     m_group = group;
     ListView1->setUpdatesEnabled(false);
     ListView1->setSortingEnabled(false);
@@ -345,6 +354,15 @@ void TForm1::ShowGroup(const std::string& group)
                 addGroupFiles(name);
         }
     }
+    if (outermost) {
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(static_cast<qsizetype>(m_batch.size()));
+        for (QTreeWidgetItem* row : m_batch)
+            rows.append(row);
+        m_batch.clear();
+        m_batching = false;
+        ListView1->addTopLevelItems(rows);
+    }
     ListView1->setUpdatesEnabled(true);
     ListView1->sortItems(colCaption, Qt::AscendingOrder);
     QTreeWidgetItem* node = selectedNode();
@@ -354,23 +372,26 @@ void TForm1::ShowGroup(const std::string& group)
 
 void TForm1::LoadContactFile(const std::string& path)
 {
-    const TIniFile ini(path);
-    const std::string first = ini.ReadString("General", "FirstName", "");
-    const std::string middle = ini.ReadString("General", "MiddleName", "");
-    const std::string last = ini.ReadString("General", "LastName", "");
-    const std::string email = ini.ReadString("General", "Email", "");
-    const std::string home = ini.ReadString("Home", "Phone", "");
-    const std::string business = ini.ReadString("Business", "Phone", "");
-    const std::string display = ini.ReadString("General", "DisplayName", email);
-    AddContactItem(nullptr, path, display, home, business, email, last, middle, first);
+    // One reading of the file for the whole row: a list of thousands is rebuilt at every change.
+    const auto v = TIniFile(path).ReadValues({ { "General", "FirstName" }, { "General", "MiddleName" },
+        { "General", "LastName" }, { "General", "Email" }, { "Home", "Phone" }, { "Business", "Phone" },
+        { "General", "DisplayName" } });
+    const std::string email = v[3].value_or("");
+    AddContactItem(nullptr, path, v[6].value_or(email), v[4].value_or(""), v[5].value_or(""), email,
+        v[2].value_or(""), v[1].value_or(""), v[0].value_or(""));
 }
 
 QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string& path, const std::string& displayName,
     const std::string& homePhone, const std::string& businessPhone, const std::string& email, const std::string& last,
     const std::string& middle, const std::string& first)
 {
-    if (!row)
-        row = new QTreeWidgetItem(ListView1);
+    if (!row) {
+        row = new QTreeWidgetItem;
+        if (m_batching)
+            m_batch.push_back(row);
+        else
+            ListView1->addTopLevelItem(row);
+    }
     std::string caption;
     if (m_firstNamesFirst) {
         caption = Trim(Trim(first + " " + middle) + ", " + last);
@@ -393,7 +414,7 @@ QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string&
 void TForm1::setRowPicture(QTreeWidgetItem* row, int picture)
 {
     row->setData(colCaption, kPictureRole, picture);
-    row->setIcon(colCaption, style()->standardIcon(picture == 0 ? QStyle::SP_FileIcon : QStyle::SP_DialogApplyButton));
+    row->setIcon(colCaption, m_rowPictures[picture == 0 ? 0 : 1]);
 }
 
 void TForm1::SaveViewSettings()

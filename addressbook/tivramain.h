@@ -2,7 +2,10 @@
 
 #include "platform/ui/form.h"
 
+#include <QIcon>
 #include <QPoint>
+
+#include <array>
 
 #include <memory>
 #include <string>
@@ -102,6 +105,9 @@ private:
     bool m_firstNamesFirst { false };
     int m_viewStyle { 0 };
     QTreeWidgetItem* m_markedRow { nullptr };
+    bool m_batching { false };
+    std::vector<QTreeWidgetItem*> m_batch;
+    std::array<QIcon, 2> m_rowPictures;
     QPoint m_downPoint;
     bool m_dropTargetEnabled { true };
     std::unique_ptr<TDropFileSource> m_dragSource;
