@@ -29,6 +29,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 namespace tivra {
 
 namespace {
