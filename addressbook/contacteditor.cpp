@@ -157,9 +157,11 @@ TForm2::TForm2(TForm1* mainWindow)
     BuddyName = contact.edit("&Buddy name:", "BuddyName", 1);
     auto* addresses = new QGroupBox(Q("E-&Mail Addresses"), contact.widget());
     auto* addressLayout = new QGridLayout(addresses);
-    addressLayout->addWidget(new QLabel(Q("Add &New"), addresses), 0, 0);
+    auto* newLabel = new QLabel(Q("Add &New"), addresses);
+    addressLayout->addWidget(newLabel, 0, 0);
     NewEmail = new QLineEdit(addresses);
     NewEmail->setObjectName("NewEmail");
+    newLabel->setBuddy(NewEmail);
     addressLayout->addWidget(NewEmail, 0, 1);
     EmailList = new QListWidget(addresses);
     EmailList->setObjectName("EmailList");

@@ -9,6 +9,7 @@
 #include "platform/win/shell.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -158,6 +159,8 @@ TEST_F(ContactEditor, EditLoadsEveryListAndToleratesABadDate)
     EXPECT_EQ(editor->ChildrenLabel->text().toStdString(), "Children (2)");
     EXPECT_EQ(editor->HomeWebPage->text().toStdString(), "Http://");
     EXPECT_EQ(editor->BusinessWebPage->text().toStdString(), "http://");
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(editor->grab().save(KORVO_BUILD_DIR "/screenshots/tivra-properties.png"));
     EXPECT_EQ(addresses(), (std::vector<std::string> { "ada@example.org (Default E-Mail)" }));
     editor->OkClick();
     EXPECT_EQ(ReadContact(root() + "/Grant_Ada.zkt").Children, (std::vector<std::string> { "Al", "Cy" }));

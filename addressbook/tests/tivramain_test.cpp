@@ -9,6 +9,7 @@
 #include "platform/win/shell.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,8 @@ TEST_F(AddressBookWindow, ListsEveryContactUnderTheTopNodeWithCounts)
     ASSERT_NE(node("Friends"), nullptr);
     EXPECT_EQ(node("Messages"), nullptr);
     EXPECT_EQ(form->Rows()[0][2], "ada@example.org");
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(form->grab().save(KORVO_BUILD_DIR "/screenshots/tivra.png"));
 }
 
 TEST_F(AddressBookWindow, ChoosingAGroupListsItsContactsOnly)
