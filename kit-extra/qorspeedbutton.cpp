@@ -63,13 +63,19 @@ void TQORBaseGraphicButton::SetState(int state)
 {
     if (state == m_state)
         return;
+    // A plain face looks the same up and hot, and few glyph cells look the same hot and latched.
+    const auto between = [&](int a, int b) { return (m_state == a && state == b) || (m_state == b && state == a); };
+    const bool plain = m_glyph.Style() == 0 && !HasOwnHotLook() && m_glyph.NumGlyphs() <= 2
+        && !(EnterColorChange && AllowMouseOver);
+    const bool paintNow = !((plain && between(0, 2)) || (m_glyph.NumGlyphs() < 3 && between(2, 3)));
     if (AllowMouseOver && m_state == 2)
         stopHoverWatch();
     m_previousState = (state == 2 && m_state != 3) ? 0 : m_state;
     m_state = state;
     if (AllowMouseOver && state == 2 && !m_pressed)
         startHoverWatch();
-    update();
+    if (paintNow)
+        repaint();
 }
 
 void TQORBaseGraphicButton::mouseState(int state, bool forcedHot)

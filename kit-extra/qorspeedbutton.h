@@ -89,6 +89,8 @@ protected:
     // The background of a see-through button: its parent kit panel's bitmap at its place, else the parent's colour.
     void PaintSeeThrough(QImage& canvas) const;
     bool MouseInside() const { return m_inside; }
+    // Office, explorer and image-face buttons show hot differently from up.
+    virtual bool HasOwnHotLook() const { return false; }
     bool DownLook() const { return m_state == 3 || m_state == 4 || m_state == 6 || m_state == 7; }
 
 private:
@@ -138,6 +140,7 @@ public:
 class TQOROfficeButton final : public TQORBaseGraphicButton {
 public:
     explicit TQOROfficeButton(QWidget* parent = nullptr);
+    bool HasOwnHotLook() const override { return true; }
 
     void Paint(QImage& canvas) override;
 };
@@ -146,6 +149,7 @@ public:
 class TQORExplorerButton final : public TQORBaseGraphicButton {
 public:
     explicit TQORExplorerButton(QWidget* parent = nullptr);
+    bool HasOwnHotLook() const override { return true; }
 
     bool UnColorMain() const { return Glyph().Style() == 1; }
     void SetUnColorMain(bool value);
@@ -164,6 +168,7 @@ public:
 
     explicit TQORCustomMMButton(QWidget* parent = nullptr);
     ~TQORCustomMMButton() override;
+    bool HasOwnHotLook() const override { return true; }
 
     TQORCustomImageList* ButtonFaceImageList() const { return m_faces; }
     void SetButtonFaceImageList(TQORCustomImageList* value);

@@ -514,3 +514,40 @@ TEST(MMButton, EveryStatePaintsItsFace)
         SaveKitScreenshot(image, QString("mmbutton-face-%1").arg(s.name));
     }
 }
+
+namespace {
+
+// Counts the paints a widget gets.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints { 0 };
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(SpeedButton, PlainFaceIsNotRepaintedBetweenUpAndHotButAnOfficeFaceIs)
+{
+    QWidget parent;
+    TQORCustomSpeedButton speed(&parent);
+    TQOROfficeButton office(&parent);
+    office.move(30, 0);
+    parent.show();
+    QCoreApplication::processEvents();
+    PaintCounter speedPaints(speed);
+    PaintCounter officePaints(office);
+    speed.SetState(2);
+    office.SetState(2);
+    EXPECT_EQ(speedPaints.paints, 0);
+    EXPECT_EQ(officePaints.paints, 1);
+    speed.SetState(4);
+    EXPECT_EQ(speedPaints.paints, 1);
+}
