@@ -9,9 +9,11 @@
 #include "platform/win/shell.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -280,4 +282,34 @@ TEST_F(AddressBookWindow, CancelledGroupDialogAddsNothing)
     form->NewGroupClick();
     EXPECT_EQ(form->TreeView1->topLevelItem(0)->childCount(), 0);
     EXPECT_TRUE(dialogs::History().empty());
+}
+
+TEST_F(AddressBookWindow, PullingSelectedRowsBeyondTenPixelsDragsThemOut)
+{
+    dirs.write(book("Grant_Ada.zkt"), Contact("Ada", "", "Grant"));
+    dirs.write(book("Lee_Bo.zkt"), Contact("Bo", "", "Lee"));
+    open();
+    form->SetViewStyle(3);
+    QWidget* rows = form->ListView1->viewport();
+    const QRect first = form->ListView1->visualItemRect(form->ListView1->topLevelItem(0));
+    const QRect second = form->ListView1->visualItemRect(form->ListView1->topLevelItem(1));
+    const auto send = [rows](QEvent::Type type, QPoint at, Qt::MouseButtons held, Qt::KeyboardModifiers keys) {
+        QMouseEvent event(type, QPointF(at), QPointF(rows->mapToGlobal(at)),
+            type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, keys);
+        QCoreApplication::sendEvent(rows, &event);
+    };
+    const auto pull = [&](Qt::KeyboardModifiers keys) {
+        form->ListView1->clearSelection();
+        send(QEvent::MouseButtonPress, first.center(), Qt::LeftButton, Qt::NoModifier);
+        send(QEvent::MouseMove, first.center() + QPoint(0, 3), Qt::LeftButton, keys);
+        send(QEvent::MouseMove, second.center(), Qt::LeftButton, keys);
+        send(QEvent::MouseButtonRelease, second.center(), Qt::NoButton, keys);
+        return form->ListView1->selectedItems().size();
+    };
+    // With a key held the move is the list's own: it selects the rows passed over.
+    EXPECT_EQ(pull(Qt::ShiftModifier), 2);
+    // Plain, the move past the threshold carries the chosen row out instead.
+    EXPECT_EQ(pull(Qt::NoModifier), 1);
+    EXPECT_TRUE(form->DropTargetEnabled());
+    EXPECT_EQ(form->Rows().size(), 2u);
 }
