@@ -296,6 +296,13 @@ TForm2::TForm2(TForm1* mainWindow)
     Loaded();
 }
 
+TForm2::~TForm2()
+{
+    // The fields outlive this part of the window: their last changes must not reach it.
+    for (QWidget* field : findChildren<QWidget*>())
+        field->blockSignals(true);
+}
+
 void TForm2::FormShow()
 {
     m_root = AddressBookRoot();

@@ -26,6 +26,7 @@ class TForm2 final : public TForm {
 public:
     // mainWindow is nullptr when the editor runs alone.
     explicit TForm2(TForm1* mainWindow);
+    ~TForm2() override;
 
     std::string Mode;
     // "Add": the target folder with a trailing separator; "Edit", "View": the file; "New": empty.

@@ -224,14 +224,15 @@ TForm1::TForm1()
     QObject::connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { TreeViewClick(); }));
     QObject::connect(ListView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { ListViewMouseUp(); }));
     QObject::connect(ListView1, &QTreeWidget::itemDoubleClicked, this, guarded([this] { EditContactClick(); }));
-    new EventHook(ListView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); });
+    m_hooks.push_back(
+        new EventHook(ListView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); }));
     const auto deleteKey = [this](QObject*, QEvent* event) {
         if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete)
             Application::Guarded([this] { DeleteClick(); });
         return false;
     };
-    new EventHook(TreeView1, deleteKey);
-    new EventHook(ListView1, deleteKey);
+    m_hooks.push_back(new EventHook(TreeView1, deleteKey));
+    m_hooks.push_back(new EventHook(ListView1, deleteKey));
 
     m_rowPictures[0] = style()->standardIcon(QStyle::SP_FileIcon);
     m_rowPictures[1] = style()->standardIcon(QStyle::SP_DialogApplyButton);
@@ -262,6 +263,10 @@ TForm1::TForm1()
 
 TForm1::~TForm1()
 {
+    // The controls outlive this part of the window: nothing they do while going may reach it.
+    qDeleteAll(m_hooks);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->blockSignals(true);
     delete m_oneInstance;
     delete m_formComponent;
     if (GroupNameDialog)

@@ -108,6 +108,7 @@ private:
     bool m_batching { false };
     std::vector<QTreeWidgetItem*> m_batch;
     std::array<QIcon, 2> m_rowPictures;
+    std::vector<QObject*> m_hooks;
     QPoint m_downPoint;
     bool m_dropTargetEnabled { true };
     std::unique_ptr<TDropFileSource> m_dragSource;
