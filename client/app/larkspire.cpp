@@ -1,8 +1,14 @@
+#include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/about.h"
+#include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
+#include "client/features/newbuddyform.h"
+#include "client/features/notefeatures.h"
+#include "client/features/setup.h"
 #include "kit/qorapplication.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -33,6 +39,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    FeatureWindows().ShowSetup = ShowSetup;
+    FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
+    FeatureWindows().ShowAbout = ShowAbout;
+    FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    InstallNoteFeatures();
     int result = 0;
     try {
         TForm10 owner;

@@ -7,12 +7,14 @@
 #include "client/core/buddytoast.h"
 #include "client/core/channelsmenu.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -230,9 +232,7 @@ void TForm1::CreateComponents()
         // TODO: TForm5 (channel guide shown or closed)
         PlayAppSound(9, false);
     };
-    SpeedButton8->OnClick = [] {
-        // TODO: EditReminder
-    };
+    SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };
     SpeedButton10->OnClick = [this] { SpeedButton10Click(); };
 
@@ -328,7 +328,7 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        // TODO: StartNivletRead
+        CallNoteHook(NoteHooks().StartNivletRead);
         if (MailCheckStarter())
             MailCheckStarter()(true);
     };
@@ -356,8 +356,9 @@ void TForm1::CreateBuddyMenu()
             QApplication::restoreOverrideCursor();
         }
     }, false);
-    add("Send &Nivlet", [] {
-        // TODO: ComposeNivlet
+    add("Send &Nivlet", [this] {
+        if (Tbuddy* buddy = BuddyCanvas.Hovered())
+            CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
     }, false);
     add("Send &Link", [this] { SendLinkClick(); }, false);
     add("Send &Mail", [this] {
@@ -400,7 +401,8 @@ void TForm1::CreateBuddyMenu()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     PopupMenu2->addSeparator();
     add("Abo&ut...", [] {
-        // TODO: Tabout
+        if (FeatureWindows().ShowAbout)
+            FeatureWindows().ShowAbout();
     }, true);
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { Application::Guarded([this] { PopupMenu2Popup(); }); });
 }
@@ -692,7 +694,7 @@ void TForm1::QORExplorerButton17Click()
     Session().away = !Session().away;
     QORExplorerButton17->setChecked(Session().away);
     Application::ProcessMessages();
-    // TODO: TAwayMessageFrm (shown when away, closed when back)
+    CallNoteHook(NoteHooks().AwayChanged, Session().away);
 }
 
 void TForm1::ShowChannelMenu()
@@ -790,7 +792,8 @@ void TForm1::StatusBar1MouseUp(TMouseButton button)
 
 void TForm1::ShowProperties()
 {
-    // TODO: TSetup (shown modally)
+    if (FeatureWindows().ShowSetup)
+        FeatureWindows().ShowSetup();
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();
@@ -807,7 +810,7 @@ void TForm1::SendLinkClick()
     Tbuddy* buddy = BuddyCanvas.Hovered();
     const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
     if (!Trim(page.url).empty() && buddy) {
-        // TODO: ComposeNivlet (buddy, url, title + " ")
+        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, page.url, page.title + " ");
         return;
     }
     PlayAppSound(6, true);

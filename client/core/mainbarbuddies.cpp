@@ -3,12 +3,14 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -110,9 +112,8 @@ void TForm1::frCanvas1MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TForm1::frCanvas1DblClick()
 {
     BuddyCanvas.EndDrag();
-    if (BuddyCanvas.Hovered()) {
-        // TODO: ComposeNivlet (the "Send &Nivlet" command)
-    }
+    if (Tbuddy* buddy = BuddyCanvas.Hovered())
+        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
 }
 
 void TForm1::FilterKeyDown(WORD& key, TShiftState)
@@ -276,7 +277,15 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
-    // TODO: TNewBuddyForm (the buddy dialog, then LoadBuddyFiles, RefreshBuddyList and the lookup)
+    if (!FeatureWindows().ShowBuddyDialog)
+        return;
+    const std::string name = FeatureWindows().ShowBuddyDialog();
+    if (name.empty())
+        return;
+    LoadBuddyFiles(false);
+    RefreshBuddyList();
+    if (Session().online)
+        LoginToService(name);
 }
 
 void TForm1::MailBuddy(const std::string& name)

@@ -1,11 +1,13 @@
 #include "client/core/servicelogon.h"
 
 #include "client/core/download.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/servicequery.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
@@ -172,7 +174,8 @@ void LogOnFinished(TThread* sender)
     for (void (*step)() : { +[] {
              if (Session().firstLogOn) {
                  Session().firstLogOn = false;
-                 // TODO: TKestrowThread1 (the update check)
+                 if (FeatureWindows().StartUpdateCheck)
+                     FeatureWindows().StartUpdateCheck();
              }
          },
                             ConnectDirectBuddies, ApplyBuddyLookup }) {
@@ -182,7 +185,7 @@ void LogOnFinished(TThread* sender)
             // A failed step costs only itself.
         }
     }
-    // TODO: StartNivletRead
+    CallNoteHook(NoteHooks().StartNivletRead);
     s.logOnRunning = false;
     if (Form1)
         Form1->UpdateStatusBar();

@@ -1,4 +1,5 @@
 #include "client/core/servicelogon.h"
+#include "client/core/adindex.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
@@ -11,6 +12,7 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 
@@ -56,12 +58,12 @@ void CreateSessionWindows()
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
     bar->OnClosed = MainBarClosed;
-    // TODO: TForm5 and TAwayMessageFrm owned by the main bar
+    // TODO: TForm5 owned by the main bar
 }
 
 void LoadAwayPresets()
 {
-    // TODO: TAwayMessageFrm.LoadPresets
+    CallNoteHook(NoteHooks().LoadAwayPresets);
 }
 
 void StartLocalServers() { StartPeerNetwork(); }
@@ -93,7 +95,7 @@ void LoadSessionSettings()
 void LoadMenusAndAds()
 {
     // TODO: LoadPluginMenu
-    // TODO: LoadAdIndex
+    LoadAdIndex();
 }
 
 void LoadBuddies()
@@ -106,8 +108,8 @@ void LoadBuddies()
 void LoadGuideNotesRemindersNews()
 {
     // TODO: TForm5.LoadCategories
-    // TODO: LoadNivlets
-    // TODO: LoadReminders
+    CallNoteHook(NoteHooks().LoadNivlets);
+    CallNoteHook(NoteHooks().LoadReminders);
     // TODO: FillNewsTree
 }
 
@@ -134,10 +136,7 @@ void ShowMainBar()
         Form1->Show();
 }
 
-void RunDueRemindersAtSignOn()
-{
-    // TODO: RunDueReminders
-}
+void RunDueRemindersAtSignOn() { CallNoteHook(NoteHooks().RunDueReminders); }
 
 void SignOffSession()
 {
@@ -172,7 +171,9 @@ void StopOneSecondTimer()
 
 void CloseAwayWindowAndTicker()
 {
-    // TODO: TAwayMessageFrm closed and freed, news ticker freed
+    // The away window goes with the session's notes, note threads and reminders.
+    CallNoteHook(NoteHooks().SessionClosed);
+    // TODO: news ticker freed
 }
 
 void FreeBuddies()
@@ -202,7 +203,7 @@ void FreeSessionLists()
 {
     PeerLists().Clear();
     StopPeerNetwork();
-    // TODO: reminders, Nivlets and ad lists freed
+    FreeAdIndex();
 }
 
 void CloseMainBar()
