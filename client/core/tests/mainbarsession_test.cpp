@@ -113,6 +113,11 @@ TEST_F(MainBarSession, UnwritableChannelsIniStillSignsOffWholeAndSaysSoOnce)
         ASSERT_NE(Signon(), nullptr);
         Signon()->Free();
     }
-    ASSERT_EQ(dialogs::History().size(), 1u);
-    EXPECT_EQ(dialogs::History()[0].request.text, "\rUnable to write to " + dirs.appDir() + "/Channels.ini");
+    // Offline sessions share 127.0.0.1:8096 with whatever else runs offline here, so a
+    // warning that the buddy port is taken may come too; the write failure is told once.
+    std::vector<std::string> told;
+    for (const auto& record : dialogs::History())
+        if (record.request.text.find("port 8096") == std::string::npos)
+            told.push_back(record.request.text);
+    EXPECT_EQ(told, (std::vector<std::string> { "\rUnable to write to " + dirs.appDir() + "/Channels.ini" }));
 }
