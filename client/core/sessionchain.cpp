@@ -11,6 +11,7 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "client/core/pluginmenu.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 
@@ -92,7 +93,7 @@ void LoadSessionSettings()
 
 void LoadMenusAndAds()
 {
-    // TODO: LoadPluginMenu
+    LoadPluginMenu();
     // TODO: LoadAdIndex
 }
 
