@@ -33,6 +33,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    MailCheckCanceller() = CancelMailCheck;
     // TODO: QuickTipShower() = the note window shown as a quick tip (ShowNoteWindow, kind 1)
     int result = 0;
     try {

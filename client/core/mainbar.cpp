@@ -263,6 +263,12 @@ std::function<void(bool manual)>& MailCheckStarter()
     return starter;
 }
 
+std::function<void()>& MailCheckCanceller()
+{
+    static std::function<void()> canceller;
+    return canceller;
+}
+
 TSpeedButton* TForm1::MakeToolButton(const char* name, const char* hint, int x)
 {
     auto* button = new TSpeedButton(ClientArea, name);

@@ -187,7 +187,10 @@ void WaitForSessionThreads()
     // A log-on thread is never waited for: it may be stalled on the network, and
     // whatever it would still do to this session is dropped.
     AbandonLogOn();
-    // TODO: news thread and mail-check thread waited for
+    // Nor is a mail check: it is cancelled, ends on its own and reports nothing.
+    if (MailCheckCanceller())
+        MailCheckCanceller()();
+    // TODO: news thread waited for
 }
 
 void CloseSessionWindows()
