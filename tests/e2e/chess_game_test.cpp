@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/time.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -133,10 +134,10 @@ struct Host {
     std::unique_ptr<LarkspireProcess> process;
 };
 
-// A program of another host on a client's port 8096 that says what it likes.
+// A program of another host on a client's port (8096 unless told) that says what it likes.
 class RawPeer {
 public:
-    RawPeer(const std::string& from, const std::string& to)
+    RawPeer(const std::string& from, const std::string& to, std::uint16_t port = 8096)
     {
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in local {};
@@ -145,7 +146,7 @@ public:
         ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
         sockaddr_in remote {};
         remote.sin_family = AF_INET;
-        remote.sin_port = htons(8096);
+        remote.sin_port = htons(port);
         ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
         m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
     }
@@ -155,6 +156,14 @@ public:
     {
         const std::string bytes = text + "\r\n";
         ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+    // True when the other side closed without a byte, within 10 s.
+    bool closedUnanswered()
+    {
+        timeval wait { 10, 0 };
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char byte = 0;
+        return ::recv(m_fd, &byte, 1, 0) == 0;
     }
 
 private:
@@ -261,6 +270,13 @@ TEST(ChessGame, TwoBuddiesPlayThroughTheirClients)
     }
     EXPECT_EQ(aliceChess.text("Panel2"), "Your move...");
     EXPECT_EQ(bobChess.text("Panel2"), "Waiting for alice to move...");
+
+    // Another host on alice's plug-in port is closed before a byte is read: no buddy list, no relay.
+    RawPeer foreign(bob.address, alice.address, 8090);
+    ASSERT_TRUE(foreign.connected());
+    foreign.line("\xFC{927971f5-foreign}");
+    foreign.line("\xFB\xF9{927971f5-foreign},alice,bob,\"x\"");
+    EXPECT_TRUE(foreign.closedUnanswered());
 
     // A raw peer speaking as bob's buddy carol: a folder outside the plug-ins starts nothing.
     RawPeer raw(LoopbackHost(4), bob.address);
