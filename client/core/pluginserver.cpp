@@ -9,6 +9,7 @@
 #include "client/core/session.h"
 #include "net/tokens.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/win/process.h"
 
 #include <QApplication>
@@ -67,6 +68,13 @@ TPluginServer::TPluginServer()
     m_server.Restriction = hrAccept;
     m_server.SetRestrictedHosts({ simulated.empty() ? std::string("127.*.*.*") : simulated });
     m_server.OnAccept = [this](TSockCtrl*, TSocketBase* socket) {
+        // Plug-ins whose sockets went without a word are forgotten first.
+        std::vector<std::uint64_t> gone;
+        for (const auto& [serial, plugin] : m_plugins)
+            if (!plugin.socket)
+                gone.push_back(serial);
+        for (const std::uint64_t serial : gone)
+            Forget(serial);
         m_plugins[socket->Serial()].socket = dynamic_cast<TLineSocketBase*>(socket);
     };
     m_server.OnLineReceived = [this](TLineSocketBase* socket, const std::string& line, bool) { LineReceived(socket, line); };
@@ -102,7 +110,7 @@ bool TPluginServer::Listen(const std::string& port)
 bool TPluginServer::WriteToPlugin(const std::string& pidKey, const std::string& payload)
 {
     for (auto& [serial, plugin] : m_plugins) {
-        if (plugin.key != pidKey)
+        if (plugin.key.empty() || !SameText(plugin.key, pidKey))
             continue;
         const auto socket = plugin.socket.Lock();
         if (!socket || !socket->Connected())
@@ -160,8 +168,11 @@ void TPluginServer::Pager(TPlugin& plugin, const std::string& rest)
     NextTokenQuoted(",", "\"\"", values, b);
     // Each value is one argument of its own: whatever it holds, it never becomes part of a command line.
     process::StartProgram("pager.exe", { a, b }, SW_SHOWNORMAL);
-    if (const auto socket = plugin.socket.Lock())
-        socket->Close();
+    const auto socket = plugin.socket.Lock();
+    if (!socket)
+        return;
+    Forget(socket->Serial());
+    socket->Close();
 }
 
 void TPluginServer::Register(TPlugin& plugin, const std::string& key)
@@ -172,9 +183,9 @@ void TPluginServer::Register(TPlugin& plugin, const std::string& key)
     }
     // The newest registration of a key wins; a socket holds one key.
     for (auto& [serial, other] : m_plugins)
-        if (&other != &plugin && other.key == key)
+        if (&other != &plugin && SameText(other.key, key))
             other.key.clear();
-    if (!plugin.key.empty() && plugin.key != key)
+    if (!plugin.key.empty() && !SameText(plugin.key, key))
         PeerLists().RemovePluginSocket(plugin.key);
     plugin.key = key;
     PeerLists().AddPluginSocket(key);
@@ -240,7 +251,7 @@ void TPluginServer::Relay(TPlugin& plugin, const std::string& rest)
                 plugin.held.push_back(rest);
             return;
         }
-        if (f1.substr(1) != plugin.key) {
+        if (!SameText(f1.substr(1), plugin.key)) {
             Drop(plugin, "relay under another plug-in's key");
             return;
         }
@@ -261,7 +272,14 @@ void TPluginServer::Relay(TPlugin& plugin, const std::string& rest)
 
 void TPluginServer::Disconnect(TSocketBase* socket)
 {
-    const std::uint64_t serial = socket->Serial();
+    if (!Find(socket->Serial()))
+        return;
+    Forget(socket->Serial());
+    socket->Close();
+}
+
+void TPluginServer::Forget(std::uint64_t serial)
+{
     TPlugin* plugin = Find(serial);
     if (!plugin)
         return;
@@ -271,7 +289,6 @@ void TPluginServer::Disconnect(TSocketBase* socket)
         PeerLists().RemovePluginSocket(key);
         SendBuddyCommand("pluginclose", key);
     }
-    socket->Close();
 }
 
 void TPluginServer::Overflow(TBufferedSocketBase* socket)

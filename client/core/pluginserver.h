@@ -50,7 +50,8 @@ private:
     void Pager(TPlugin& plugin, const std::string& rest);
     void Register(TPlugin& plugin, const std::string& key);
     void Relay(TPlugin& plugin, const std::string& rest);
-    void Unregister(TPlugin& plugin);
+    // The plug-in is gone: its key is free again and the buddies hear "pluginclose".
+    void Forget(std::uint64_t serial);
     void Drop(TPlugin& plugin, const char* why);
     TPlugin* Find(std::uint64_t serial);
 
