@@ -231,7 +231,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         peerhooks::TRequest request;
         request.kind = peerhooks::rkPlugin;
         request.requester = f2;
-        request.folder = folder + "/";
+        request.folder = folder;
         request.socket = connection;
         peerhooks::Request(request);
         return;

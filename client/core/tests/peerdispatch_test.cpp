@@ -317,7 +317,7 @@ TEST_F(PeerDispatch, PluginRequestNamesOnlyAnExistingPluginFolder)
     EXPECT_TRUE(Calls().empty());
     bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS\\"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
-    EXPECT_EQ(Calls()[0], "RequestPrompt|2|bob|" + dirs.appDir() + "/Plugins/chess/");
+    EXPECT_EQ(Calls()[0], "RequestPrompt|2|bob|" + dirs.appDir() + "/Plugins/chess");
 }
 
 TEST_F(PeerDispatch, PluginRequestFromAStrangerStartsNothing)

@@ -181,6 +181,7 @@ TEST_F(PluginServerTest, APeerOfAnotherHostIsClosedUnheard)
     foreign.sendLine("\xFC" + kKey);
     foreign.sendLine(Relay("\xF9" + kKey, "alice", "bob", "x"));
     EXPECT_TRUE(foreign.waitClosed());
+    EXPECT_EQ(foreign.drain(0), "") << "not even the buddy list";
     EXPECT_EQ(bob.drain(100), "");
     EXPECT_FALSE(PeerLists().HasPluginSocket(kKey));
 }
