@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -45,6 +46,45 @@ public:
 private:
     int m_fd { -1 };
     int m_port { 0 };
+};
+
+// A POP3 port that greets and hangs up on every connection.
+class HangUpServer {
+public:
+    HangUpServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 4);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            for (;;) {
+                const int peer = ::accept(m_fd, nullptr, nullptr);
+                if (peer < 0)
+                    return;
+                const char greeting[] = "+OK ready\r\n";
+                (void)!::write(peer, greeting, sizeof greeting - 1);
+                ::close(peer);
+            }
+        });
+    }
+    ~HangUpServer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::thread m_thread;
 };
 
 // ann signed on in larkspire with her mail accounts seeded; the CHECK button drives the check.
@@ -146,4 +186,16 @@ TEST_F(MailCheckFlow, SigningOffDuringACheckEndsItAndTheNextSessionChecksAtOnce)
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
     EXPECT_EQ(larkspire->command("boxes"), "ok");
     EXPECT_TRUE(larkspire->running());
+}
+
+TEST_F(MailCheckFlow, AnAccountWhoseServerHangsUpIsSkippedAndTheNextOneChecked)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    HangUpServer broken;
+    seed(Account("Broken", broken.port()) + Account("Work", server.port()));
+    start();
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
+    EXPECT_EQ(file("headers.inf"), "a@x;one\r\n");
 }
