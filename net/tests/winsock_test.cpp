@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -263,6 +264,24 @@ TEST(WinsockStandIn, ListenersRebindAPortInTimeWait)
     EXPECT_EQ(bind(again, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     EXPECT_EQ(listen(again, 5), 0);
     closesocket(again);
+}
+
+TEST(WinsockStandIn, AClosedListenerFreesItsPortAtOnceEvenWhileWatched)
+{
+    // A session that ends and starts again listens on the same port straight away.
+    Recorder r;
+    sockaddr_in sa = Loopback(0);
+    for (int round = 0; round < 100; ++round) {
+        SOCKET l = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
+        ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0) << "round " << round;
+        WSAAsyncSelect(l, r.wnd, kSelect, FD_ACCEPT);
+        ASSERT_EQ(listen(l, 5), 0);
+        int len = sizeof sa;
+        getsockname(l, reinterpret_cast<sockaddr*>(&sa), &len);
+        // Long enough for the watcher to be waiting on it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        closesocket(l);
+    }
 }
 
 TEST(WinsockStandIn, LookupsAnswerByMessageAndFailWithHostCodes)

@@ -464,6 +464,10 @@ int CloseEntry(SOCKET s)
     }
     if (!e)
         return Fail(WSAENOTSOCK);
+    // The watcher's poll holds the socket until it wakes, so a closed listener could
+    // still own its port when the caller binds it again; shutting it down frees it now.
+    if (e->listening)
+        ::shutdown(e->fd, SHUT_RDWR);
     ::close(e->fd);
     table().Wake();
     return 0;
