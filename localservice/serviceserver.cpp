@@ -11,6 +11,7 @@
 
 namespace {
 
+constexpr qint64 kWholeFileBytes = 4 * 1024 * 1024;
 const QByteArray kText = QByteArrayLiteral("text/plain; charset=windows-1252");
 
 void Reply(QHttpServerResponder& responder, int status, const std::string& body)
@@ -59,6 +60,12 @@ bool ServiceServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     auto content = file ? std::make_unique<QFile>(QString::fromStdString(*file)) : nullptr;
     if (!content || !content->open(QIODevice::ReadOnly)) {
         Reply(responder, 404, "not found\r\n");
+        return true;
+    }
+    // A small file goes out in one write: streamed, it would cost a round of the
+    // event loop for every few kilobytes.
+    if (content->size() <= kWholeFileBytes) {
+        responder.write(content->readAll(), QByteArrayLiteral("application/octet-stream"));
         return true;
     }
     responder.write(content.release(), QByteArrayLiteral("application/octet-stream"));

@@ -130,17 +130,25 @@ void TBufferedSocketBase::PullUpRead(int count)
         throw EBufferedSocketException(kPullUp);
     if (count <= 0)
         return;
-    std::memmove(m_readBuffer.data(), m_readBuffer.data() + count, static_cast<std::size_t>(m_readCount - count));
     m_readCount -= count;
+    m_readStart = m_readCount == 0 ? 0 : m_readStart + count;
     if (m_stalled) {
         // A full buffer stopped taking bytes in, and so stopped the read notifications:
         // receiving (even nothing) arms them again.
         m_stalled = false;
         if (m_handle != winsock::INVALID_SOCKET && Connected())
-            WinsockAPI().recv(m_handle, m_readBuffer.data() + m_readCount, 0, 0);
+            WinsockAPI().recv(m_handle, m_readBuffer.data(), 0, 0);
     }
     if (m_readCount == 0)
         DoReadBufferEmpty();
+}
+
+void TBufferedSocketBase::CompactRead()
+{
+    if (m_readStart == 0)
+        return;
+    std::memmove(m_readBuffer.data(), m_readBuffer.data() + m_readStart, static_cast<std::size_t>(m_readCount));
+    m_readStart = 0;
 }
 
 void TBufferedSocketBase::PullUpWrite(int count)
@@ -164,7 +172,7 @@ void TBufferedSocketBase::Appended()
 int TBufferedSocketBase::Read(void* buffer, int count)
 {
     const int n = std::clamp(count, 0, m_readCount);
-    std::memcpy(buffer, m_readBuffer.data(), static_cast<std::size_t>(n));
+    std::memcpy(buffer, ReadData(), static_cast<std::size_t>(n));
     PullUpRead(n);
     return n;
 }
@@ -172,7 +180,7 @@ int TBufferedSocketBase::Read(void* buffer, int count)
 int TBufferedSocketBase::ReadToStream(TStream& stream, int count)
 {
     const int n = std::clamp(count, 0, m_readCount);
-    stream.WriteBuffer(m_readBuffer.data(), n);
+    stream.WriteBuffer(ReadData(), n);
     PullUpRead(n);
     return n;
 }
@@ -183,7 +191,7 @@ bool TBufferedSocketBase::ReadBlock(void* buffer, int count)
         throw EBufferedSocketException(kBlockZero);
     if (count < 0 || m_readCount < count)
         return false;
-    std::memcpy(buffer, m_readBuffer.data(), static_cast<std::size_t>(count));
+    std::memcpy(buffer, ReadData(), static_cast<std::size_t>(count));
     PullUpRead(count);
     return true;
 }
@@ -236,11 +244,21 @@ bool TBufferedSocketBase::ReadString(std::string& text, const std::string& termi
 {
     if (terminator.empty() || m_readCount < static_cast<int>(terminator.size()))
         return false;
-    const char* begin = m_readBuffer.data();
-    const char* end = begin + m_readCount;
-    const char* found = std::search(begin, end, terminator.begin(), terminator.end());
-    if (found == end)
-        return false;
+    const char* begin = ReadData();
+    const char* last = begin + m_readCount - terminator.size();
+    const char first = terminator[0];
+    const std::size_t rest = terminator.size() - 1;
+    // memchr to each candidate first byte: the search runs at memory speed.
+    const char* found = begin;
+    for (;;) {
+        found = static_cast<const char*>(std::memchr(found, first, static_cast<std::size_t>(last - found + 1)));
+        if (!found)
+            return false;
+        if (rest == 0 || std::memcmp(found + 1, terminator.data() + 1, rest) == 0)
+            break;
+        if (++found > last)
+            return false;
+    }
     const auto length = static_cast<std::size_t>(found - begin);
     text.assign(begin, length + (keepTerminator ? terminator.size() : 0));
     PullUpRead(static_cast<int>(length + terminator.size()));
@@ -300,6 +318,7 @@ void TBufferedSocketBase::FillReadBuffer()
         int got = 0;
         do {
             got = 0;
+            CompactRead();
             const int room = std::min(ReadBufferSize() - m_readCount, budget);
             if (room > 0)
                 got = TStreamSocket::Receive(m_readBuffer.data() + m_readCount, room);
@@ -327,6 +346,7 @@ void TBufferedSocketBase::Close()
     AbandonReceivedFile();
     EndReceiving();
     // Nothing of this connection may lead the next one.
+    m_readStart = 0;
     m_readCount = 0;
     m_writeCount = 0;
     m_fullRaised = false;
@@ -347,6 +367,7 @@ void TBufferedSocketBase::SetReadBufferSize(int size)
 {
     if (size == ReadBufferSize())
         return;
+    CompactRead();
     m_readBuffer = Resized(m_readBuffer, m_readCount, size);
 }
 

@@ -91,7 +91,7 @@ protected:
     virtual bool WriteBlock(const void* buffer, int count);
     virtual bool WriteRecord(const void* buffer);
 
-    const char* ReadData() const { return m_readBuffer.data(); }
+    const char* ReadData() const { return m_readBuffer.data() + m_readStart; }
     // The bytes one notification may move: a buffer's worth at least, so a flood leaves
     // the event loop time for timers, painting and other connections.
     static constexpr int kBytesPerNotification = 64 * 1024;
@@ -100,6 +100,8 @@ protected:
 
 private:
     void PullUpRead(int count);
+    // Moves what is held to the buffer's start, so the network can fill the rest.
+    void CompactRead();
     void PullUpWrite(int count);
     void Appended();
     void Refill();
@@ -113,6 +115,9 @@ private:
 
     std::vector<char> m_readBuffer;
     std::vector<char> m_writeBuffer;
+    // Held bytes are m_readCount from m_readStart on: taking a line moves the start,
+    // not the bytes behind it.
+    int m_readStart { 0 };
     int m_readCount { 0 };
     int m_writeCount { 0 };
     int m_recordSize { 16 };

@@ -9,6 +9,21 @@ std::string TrimCharSet(std::string_view set, std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
+namespace {
+
+// The set is almost always one delimiter: then one memchr, not one a byte.
+std::size_t FindFirstOf(std::string_view text, std::string_view set)
+{
+    return set.size() == 1 ? text.find(set[0]) : text.find_first_of(set);
+}
+
+bool InSet(std::string_view set, char c)
+{
+    return set.size() == 1 ? c == set[0] : set.find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
 void NextToken(std::string_view delimiters, std::string& source, std::string& token)
 {
     NextTokenQuoted(delimiters, {}, source, token);
@@ -18,7 +33,7 @@ void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::
 {
     // Positions are 1-based, as the field rules are written.
     const std::size_t length = source.size();
-    std::size_t first = source.find_first_of(delimiters);
+    std::size_t first = FindFirstOf(source, delimiters);
     first = first == std::string::npos ? length : first + 1;
 
     std::size_t open = 0;
@@ -31,20 +46,36 @@ void NextTokenQuoted(std::string_view delimiters, std::string_view quotes, std::
         }
     }
 
-    std::string rest;
+    // The token and what follows are ranges of source, trimmed of delimiters, and
+    // copied once each: a frame is split with no string built on the way.
+    std::size_t tokenFrom = 0;
+    std::size_t tokenTo = first;
+    std::size_t restFrom = first;
     if (open != 0 && open < first && open != length) {
         const std::size_t close = source.find(closing, open);
+        tokenFrom = open;
         if (close != std::string::npos) {
-            token = source.substr(open, close - open);
-            rest = source.substr(close + 1);
+            tokenTo = close;
+            restFrom = close + 1;
         } else {
             // No closing quote: the field runs to the byte before the last.
-            token = source.substr(open, length - open - 1);
+            tokenTo = length - 1;
+            restFrom = length;
         }
-    } else {
-        token = source.substr(0, first);
-        rest = source.substr(first);
     }
-    token = TrimCharSet(delimiters, token);
-    source = TrimCharSet(delimiters, rest);
+    const std::string_view all(source);
+    const auto trimmed = [&](std::size_t from, std::size_t to) {
+        while (from < to && InSet(delimiters, all[from]))
+            ++from;
+        while (to > from && InSet(delimiters, all[to - 1]))
+            --to;
+        return all.substr(from, to - from);
+    };
+    const std::string_view tokenPart = trimmed(tokenFrom, tokenTo);
+    token.assign(tokenPart.data(), tokenPart.size());
+    const std::string_view restPart = trimmed(restFrom, length);
+    const std::size_t restAt = restPart.empty() ? length : static_cast<std::size_t>(restPart.data() - all.data());
+    const std::size_t restSize = restPart.size();
+    source.erase(0, restAt);
+    source.resize(restSize);
 }

@@ -1,9 +1,21 @@
+#include "client/core/featurehooks.h"
+#include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peerhooks.h"
 #include "client/core/startup.h"
+#include "client/features/about.h"
+#include "client/features/addchannel.h"
+#include "client/features/ambro.h"
+#include "client/features/channelguide.h"
+#include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
+#include "client/features/newbuddyform.h"
+#include "client/features/notefeatures.h"
+#include "client/features/searchform.h"
+#include "client/features/setup.h"
 #include "kit/qorapplication.h"
+#include "platform/ui/applicationforms.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form.h"
@@ -34,7 +46,19 @@ int main(int argc, char** argv)
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
     MailCheckCanceller() = CancelMailCheck;
-    // TODO: QuickTipShower() = the note window shown as a quick tip (ShowNoteWindow, kind 1)
+    FeatureWindows().ShowSetup = ShowSetup;
+    FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
+    FeatureWindows().ShowAbout = ShowAbout;
+    FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    InstallNoteFeatures();
+    FeatureHooks().StartAmbro = StartAmbro;
+    FeatureHooks().StartSearchBar = StartSearchBar;
+    FeatureHooks().SearchWeb = SearchWeb;
+    FeatureHooks().OpenChannel = OpenChannel;
+    FeatureHooks().AddPageAsChannel = AddPageAsChannel;
+    FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
+    FeatureHooks().ToggleGuide = ToggleChannelGuide;
+    FeatureHooks().LoadGuide = CreateChannelGuide;
     int result = 0;
     try {
         TForm10 owner;
@@ -46,6 +70,8 @@ int main(int argc, char** argv)
         Application::MessageBox(std::string("\r") + error.what(), Application::Title(), MB_OK | MB_ICONERROR);
         result = 1;
     }
+    // The session's windows (bar, toast, away hint, sign-on) go with the application.
+    Application::FreeForms();
     QORFinalize();
     return result;
 }

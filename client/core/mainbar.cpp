@@ -1,12 +1,14 @@
 #include "client/core/onesecondtimer.h"
 #include "client/core/servicelogon.h"
 #include "client/core/mainbar.h"
+#include "client/core/featurehooks.h"
 
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/channelsmenu.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
@@ -14,6 +16,7 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/quicktips.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -228,12 +231,11 @@ void TForm1::CreateComponents()
     SpeedButton7 = MakeToolButton("SpeedButton7", "Address Book", kToolButtonLefts[2]);
     SpeedButton10 = MakeToolButton("SpeedButton10", "Mail", kToolButtonLefts[3]);
     SpeedButton9->OnClick = [] {
-        // TODO: TForm5 (channel guide shown or closed)
         PlayAppSound(9, false);
+        if (FeatureHooks().ToggleGuide)
+            FeatureHooks().ToggleGuide();
     };
-    SpeedButton8->OnClick = [] {
-        // TODO: EditReminder
-    };
+    SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };
     SpeedButton10->OnClick = [this] { SpeedButton10Click(); };
 
@@ -321,13 +323,16 @@ void TForm1::CreateCommandButtons()
     QORExplorerButton17->OnClick = [this] { QORExplorerButton17Click(); };
     SpeedButton6->OnClick = [] {
         PlayAppSound(9, false);
-        // TODO: StartSearchBar (TSearchform)
+        if (FeatureHooks().StartSearchBar)
+            FeatureHooks().StartSearchBar();
     };
     ExplorerButton14->OnClick = [] {
-        // TODO: AddPageAsChannel
+        if (FeatureHooks().AddPageAsChannel)
+            FeatureHooks().AddPageAsChannel(0);
     };
     QORExplorerButton14->OnClick = [] {
-        // TODO: StartAmbro
+        if (FeatureHooks().StartAmbro)
+            FeatureHooks().StartAmbro();
     };
     ExplorerButton17->OnClick = [] {
         // TODO: OpenChatWindow ("Conference*")
@@ -335,7 +340,7 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        // TODO: StartNivletRead
+        CallNoteHook(NoteHooks().StartNivletRead);
         if (MailCheckStarter())
             MailCheckStarter()(true);
     };
@@ -363,8 +368,9 @@ void TForm1::CreateBuddyMenu()
             QApplication::restoreOverrideCursor();
         }
     }, false);
-    add("Send &Nivlet", [] {
-        // TODO: ComposeNivlet
+    add("Send &Nivlet", [this] {
+        if (Tbuddy* buddy = BuddyCanvas.Hovered())
+            CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
     }, false);
     add("Send &Link", [this] { SendLinkClick(); }, false);
     add("Send &Mail", [this] {
@@ -407,7 +413,8 @@ void TForm1::CreateBuddyMenu()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     PopupMenu2->addSeparator();
     add("Abo&ut...", [] {
-        // TODO: Tabout
+        if (FeatureWindows().ShowAbout)
+            FeatureWindows().ShowAbout();
     }, true);
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { Application::Guarded([this] { PopupMenu2Popup(); }); });
 }
@@ -699,7 +706,7 @@ void TForm1::QORExplorerButton17Click()
     Session().away = !Session().away;
     QORExplorerButton17->setChecked(Session().away);
     Application::ProcessMessages();
-    // TODO: TAwayMessageFrm (shown when away, closed when back)
+    CallNoteHook(NoteHooks().AwayChanged, Session().away);
 }
 
 void TForm1::ShowChannelMenu()
@@ -797,7 +804,8 @@ void TForm1::StatusBar1MouseUp(TMouseButton button)
 
 void TForm1::ShowProperties()
 {
-    // TODO: TSetup (shown modally)
+    if (FeatureWindows().ShowSetup)
+        FeatureWindows().ShowSetup();
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();
@@ -814,7 +822,7 @@ void TForm1::SendLinkClick()
     Tbuddy* buddy = BuddyCanvas.Hovered();
     const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
     if (!Trim(page.url).empty() && buddy) {
-        // TODO: ComposeNivlet (buddy, url, title + " ")
+        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, page.url, page.title + " ");
         return;
     }
     PlayAppSound(6, true);
@@ -840,7 +848,10 @@ void TForm1::WMDropFiles(const std::string& path, int x, int y)
         Activate();
         if (filter->isVisible())
             filter->setFocus();
-        // TODO: TNewChannelfrm (path, ExtractFileName up to its first ".")
+        if (FeatureHooks().AddDroppedShortcut) {
+            const std::string name = ExtractFileName(path);
+            FeatureHooks().AddDroppedShortcut(path, name.substr(0, name.find('.')));
+        }
     }
 }
 

@@ -132,6 +132,9 @@ public:
     void ClearBuddies();
     void PaintBuddyList();
     void RefreshBuddyList();
+    // One repaint at the next turn of the loop, however many buddies changed before it:
+    // a peer's stream of status lines repaints the list once, not once a line.
+    void RefreshBuddyListSoon();
     void ScrollBuddyCanvas(int offset);
     Tbuddy* FindBuddy(const std::string& name) const { return FriendsListBox.Find(name); }
     int BuddyBoxHeight() const;
@@ -180,6 +183,7 @@ private:
     void HoldArrow(int direction);
 
     bool m_signingOff { false };
+    bool m_refreshPending { false };
     bool m_showHints { true };
     QImage m_background;
     std::unique_ptr<QMenu> m_channelMenu;

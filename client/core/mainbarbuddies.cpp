@@ -3,13 +3,16 @@
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/chatrouting.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
+#include "client/core/featurehooks.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/quicktips.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -23,6 +26,7 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -51,6 +55,21 @@ void TForm1::RefreshBuddyList()
 {
     PaintBuddyList();
     ScrollBuddyCanvas(BuddyCanvas.Offset());
+}
+
+void TForm1::RefreshBuddyListSoon()
+{
+    // What a buddy shows is known at once; only the picture waits.
+    for (int i = 0; i < FriendsListBox.Count(); ++i)
+        if (Tbuddy* buddy = FriendsListBox.Item(i))
+            buddy->Color = TBuddyCanvas::NameColor(*buddy);
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refreshPending = false;
+        RefreshBuddyList();
+    });
 }
 
 void TForm1::ScrollBuddyCanvas(int offset)
@@ -111,9 +130,8 @@ void TForm1::frCanvas1MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TForm1::frCanvas1DblClick()
 {
     BuddyCanvas.EndDrag();
-    if (BuddyCanvas.Hovered()) {
-        // TODO: ComposeNivlet (the "Send &Nivlet" command)
-    }
+    if (Tbuddy* buddy = BuddyCanvas.Hovered())
+        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
 }
 
 void TForm1::FilterKeyDown(WORD& key, TShiftState)
@@ -134,8 +152,11 @@ void TForm1::FilterKeyPress(char& key)
 {
     if (key == '\r') {
         key = 0;
-        if (!Trim(codepage::FromUnicode(filter->text())).empty()) {
-            // TODO: OpenChannel, then SearchWeb when no channel matched
+        const std::string text = codepage::FromUnicode(filter->text());
+        if (!Trim(text).empty()) {
+            const TFeatureHooks& hooks = FeatureHooks();
+            if (!(hooks.OpenChannel && hooks.OpenChannel(text)) && hooks.SearchWeb)
+                hooks.SearchWeb(text);
         }
     } else if (key == 27) {
         key = 0;
@@ -277,7 +298,15 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
-    // TODO: TNewBuddyForm (the buddy dialog, then LoadBuddyFiles, RefreshBuddyList and the lookup)
+    if (!FeatureWindows().ShowBuddyDialog)
+        return;
+    const std::string name = FeatureWindows().ShowBuddyDialog();
+    if (name.empty())
+        return;
+    LoadBuddyFiles(false);
+    RefreshBuddyList();
+    if (Session().online)
+        LoginToService(name);
 }
 
 void TForm1::MailBuddy(const std::string& name)
@@ -360,7 +389,7 @@ void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySoc
             WriteBuddyValue(buddy->Name, "email", email);
         WriteBuddyValue(buddy->Name, "online", "1");
         bar.PeerSockets.Remove(buddy->Name);
-        bar.RefreshBuddyList();
+        bar.RefreshBuddyListSoon();
         bar.PeerSockets.Add(buddy->Name, socket);
         return;
     }
@@ -393,7 +422,7 @@ void SetBuddyAway(const std::string& name, bool away, const std::string& message
         return;
     buddy->Away = away;
     buddy->AwayMessage = message.substr(0, 255);
-    Form1->RefreshBuddyList();
+    Form1->RefreshBuddyListSoon();
     BroadcastToChats((away ? "\xF9" : "\xF8") + buddy->Name);
 }
 

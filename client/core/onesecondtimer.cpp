@@ -5,6 +5,7 @@
 #include "client/core/peersend.h"
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/dates.h"
 #include "platform/ui/form.h"
 #include "platform/win/ras.h"
@@ -128,7 +129,7 @@ void Ping(TSession& s)
         return;
     s.pingSeconds = 0;
     SendBuddyCommand("ping", "");
-    // TODO: RunDueReminders
+    CallNoteHook(NoteHooks().RunDueReminders);
 }
 
 void Refresh(TSession& s)

@@ -1,16 +1,18 @@
 #include "client/core/quicktips.h"
 
 #include "client/core/helpers.h"
+#include "client/core/notehooks.h"
 #include "client/core/session.h"
 #include "platform/rtl/inifile.h"
 
 #include <exception>
 
-TQuickTipShower& QuickTipShower()
-{
-    static TQuickTipShower shower;
-    return shower;
-}
+namespace {
+
+// The note window's kind for a quick tip.
+constexpr int kQuickTipKind = 1;
+
+}  // namespace
 
 void ShowQuickTip(const std::string& name)
 {
@@ -40,6 +42,5 @@ void ShowQuickTip(const std::string& name)
     }
     if (text.empty() || skip)
         return;
-    if (QuickTipShower())
-        QuickTipShower()(sender, tipName, text);
+    CallNoteHook(NoteHooks().ShowNoteWindow, sender, tipName, text, kQuickTipKind);
 }

@@ -1,11 +1,13 @@
 #include "client/core/servicelogon.h"
 
 #include "client/core/download.h"
+#include "client/core/featurewindows.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/servicequery.h"
 #include "client/core/session.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
@@ -172,7 +174,8 @@ void LogOnFinished(TThread* sender)
     for (void (*step)() : { +[] {
              if (Session().firstLogOn) {
                  Session().firstLogOn = false;
-                 // TODO: TKestrowThread1 (the update check)
+                 if (FeatureWindows().StartUpdateCheck)
+                     FeatureWindows().StartUpdateCheck();
              }
          },
                             ConnectDirectBuddies, ApplyBuddyLookup }) {
@@ -182,7 +185,7 @@ void LogOnFinished(TThread* sender)
             // A failed step costs only itself.
         }
     }
-    // TODO: StartNivletRead
+    CallNoteHook(NoteHooks().StartNivletRead);
     s.logOnRunning = false;
     if (Form1)
         Form1->UpdateStatusBar();
@@ -279,24 +282,33 @@ void LookupBuddies(const std::string& host, const std::string& query)
     DownloadToFile("http://" + host + "/lookup.asp?" + query, ReplyFile("buddies.txt"));
 }
 
+std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply)
+{
+    TStringList lines;
+    lines.SetText(reply);
+    const int count = std::min(lines.Count() - 1, kMaxLookupEntries);
+    std::vector<BuddyLookupEntry> entries;
+    for (int i = 0; i < count; ++i) {
+        const std::string& line = lines.Strings(i);
+        const std::size_t mark = line.find('\xB6');
+        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark).substr(0, kMaxBuddyName);
+        std::string address = Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
+        entries.push_back({ name, std::move(address) });
+    }
+    return entries;
+}
+
 void ApplyBuddyLookup()
 {
     const std::string fileName = ReplyFile("buddies.txt");
-    TStringList lines;
+    std::vector<BuddyLookupEntry> entries;
     try {
-        lines.SetText(ReadReply(fileName));
+        entries = ReadBuddyLookup(ReadReply(fileName));
     } catch (const std::exception&) {
         // An unreadable reply connects nobody; it goes all the same.
     }
-    const int entries = std::min(lines.Count() - 1, kMaxLookupEntries);
-    for (int i = 0; i < entries; ++i) {
-        const std::string& line = lines.Strings(i);
-        const std::size_t mark = line.find('\xB6');
-        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark);
-        const std::string address =
-            Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
-        ConnectToBuddy(name, address);
-    }
+    for (const BuddyLookupEntry& entry : entries)
+        ConnectToBuddy(entry.name, entry.address);
     if (FileExists(fileName))
         DeleteFile(fileName);
 }

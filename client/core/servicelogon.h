@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The log-on to the service, the buddy address lookup, the presence refresh and
 // opening pages in the browser. Replies are files of the program folder.
@@ -19,6 +20,14 @@ std::string LookupQuery(const std::string& buddyName);
 // Sends a query LookupQuery built to the directory host; the reply lands in
 // "buddies.txt". Runs on the log-on thread.
 void LookupBuddies(const std::string& host, const std::string& query);
+// One answer line of the lookup: a name and the address it was last seen at.
+struct BuddyLookupEntry {
+    std::string name;
+    std::string address;
+};
+// The entries of a lookup reply: every line but the last (the terminator), at most
+// 256, each cut at its 0xB6 mark; names and addresses bounded in length.
+std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply);
 // Connects each buddy "buddies.txt" names at its address, then deletes the file.
 void ApplyBuddyLookup();
 

@@ -1,4 +1,6 @@
+#include "client/core/featurehooks.h"
 #include "client/core/servicelogon.h"
+#include "client/core/adindex.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
@@ -12,6 +14,7 @@
 #include "client/core/settings.h"
 #include "client/core/signon.h"
 #include "client/core/pluginmenu.h"
+#include "client/core/notehooks.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 
@@ -57,12 +60,12 @@ void CreateSessionWindows()
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
     bar->OnClosed = MainBarClosed;
-    // TODO: TForm5 and TAwayMessageFrm owned by the main bar
+    // TODO: TForm5 owned by the main bar
 }
 
 void LoadAwayPresets()
 {
-    // TODO: TAwayMessageFrm.LoadPresets
+    CallNoteHook(NoteHooks().LoadAwayPresets);
 }
 
 void StartLocalServers() { StartPeerNetwork(); }
@@ -94,7 +97,7 @@ void LoadSessionSettings()
 void LoadMenusAndAds()
 {
     LoadPluginMenu();
-    // TODO: LoadAdIndex
+    LoadAdIndex();
 }
 
 void LoadBuddies()
@@ -106,9 +109,10 @@ void LoadBuddies()
 
 void LoadGuideNotesRemindersNews()
 {
-    // TODO: TForm5.LoadCategories
-    // TODO: LoadNivlets
-    // TODO: LoadReminders
+    if (FeatureHooks().LoadGuide)
+        FeatureHooks().LoadGuide();
+    CallNoteHook(NoteHooks().LoadNivlets);
+    CallNoteHook(NoteHooks().LoadReminders);
     // TODO: FillNewsTree
 }
 
@@ -135,10 +139,7 @@ void ShowMainBar()
         Form1->Show();
 }
 
-void RunDueRemindersAtSignOn()
-{
-    // TODO: RunDueReminders
-}
+void RunDueRemindersAtSignOn() { CallNoteHook(NoteHooks().RunDueReminders); }
 
 void SignOffSession()
 {
@@ -173,7 +174,9 @@ void StopOneSecondTimer()
 
 void CloseAwayWindowAndTicker()
 {
-    // TODO: TAwayMessageFrm closed and freed, news ticker freed
+    // The away window goes with the session's notes, note threads and reminders.
+    CallNoteHook(NoteHooks().SessionClosed);
+    // TODO: news ticker freed
 }
 
 void FreeBuddies()
@@ -206,7 +209,7 @@ void FreeSessionLists()
 {
     PeerLists().Clear();
     StopPeerNetwork();
-    // TODO: reminders, Nivlets and ad lists freed
+    FreeAdIndex();
 }
 
 void CloseMainBar()

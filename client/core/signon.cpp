@@ -1,5 +1,8 @@
 #include "client/core/signon.h"
 
+#include "client/core/adindex.h"
+#include "client/core/featurewindows.h"
+
 #include "client/core/helpers.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
@@ -225,9 +228,10 @@ void TSignon::LoadSplashAd()
     if (!value.empty()) {
         const auto caret = value.find('^');
         const std::string picture = value.substr(0, caret);
-        // The index is downloaded: its picture names stay inside the ads folder.
-        const std::string file = SafeJoin(install + "/ads", picture);
-        if (!file.empty())
+        // The index is downloaded: only a bare picture name of the ads folder, and
+        // only a picture of modest size, is shown.
+        const std::string file = IsAdPictureName(picture) ? SafeJoin(install + "/ads", picture) : std::string();
+        if (!file.empty() && AdPictureFits(file))
             AdSplash->LoadFromFile(file);
         AdSplash->SetHint(caret == std::string::npos ? "" : value.substr(caret + 1));
     }
@@ -408,7 +412,8 @@ void TSignon::SpeedButton3Click()
         return;
     LoadSettings();
     Session().userId = Trim(ComboText());
-    // TODO: TSetup
+    if (FeatureWindows().ShowSetup)
+        FeatureWindows().ShowSetup();
 }
 
 void TSignon::AdSplashClick()

@@ -69,4 +69,23 @@ TEST_F(Modify, MissingEmptyOrMalformedParametersAreRefusedAndChangeNothing)
     EXPECT_EQ(dump(), before);
 }
 
+TEST_F(Modify, EscapedReservedCharactersArriveUnchanged)
+{
+    const std::string target = "/modify.asp?userid=alice&password=" + std::string(kAlicePassword)
+                             + "&mod_userid=alice&mod_useremail=a%26mod_userid%3Deve%40x.org&mod_userphone=%28555%29%2B1"
+                             + "&mod_userpassword=" + kAlicePassword + "&mod_publickey=k%2B%3D";
+    EXPECT_EQ(get(target).body, "success\r\n");
+    const std::string after = dump();
+    EXPECT_NE(after.find("|a&mod_userid=eve@x.org|"), std::string::npos);
+    EXPECT_NE(after.find("|(555)+1|"), std::string::npos);
+    EXPECT_NE(after.find("|k+=|"), std::string::npos);
+    EXPECT_EQ(logIn("alice", kAlicePassword, "127.0.0.5"), "success\r\n");
+}
+
+TEST_F(Modify, TheEmailGivenAtStartIsTheOneStored)
+{
+    start({ "--user", "carol:pw:carol@example.org" });
+    EXPECT_NE(dump().find("|carol@example.org|"), std::string::npos);
+}
+
 }  // namespace

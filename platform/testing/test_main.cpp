@@ -1,3 +1,4 @@
+#include "platform/ui/applicationforms.h"
 #include "platform/win/messages.h"
 
 #include <QApplication>
@@ -16,5 +17,8 @@ int main(int argc, char** argv)
     Application::SetExceptionHandler([](const std::exception& error) {
         ADD_FAILURE() << "exception left a message handler: " << error.what();
     });
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Windows a test left open belong to the application, as in the programs.
+    Application::FreeForms();
+    return result;
 }

@@ -1,5 +1,6 @@
 #include "platform/win/dde.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -8,6 +9,7 @@ namespace dde {
 namespace {
 
 std::mutex g_mutex;
+const char* const kBrowserPageTopic = "WWW_GetWindowInfo";
 Responder g_responder;
 
 }  // namespace
@@ -19,7 +21,14 @@ std::string Request(const std::string& service, const std::string& topic, const 
         const std::lock_guard<std::mutex> lock(g_mutex);
         responder = g_responder;
     }
-    return responder ? responder(service, topic, item) : std::string();
+    if (responder)
+        return responder(service, topic, item);
+    // A whole program under test gets its browser page from the environment.
+    if (topic == kBrowserPageTopic) {
+        if (const char* page = std::getenv("KORVO_BROWSER_PAGE"))
+            return page;
+    }
+    return std::string();
 }
 
 void SetResponder(Responder responder)

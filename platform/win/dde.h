@@ -5,7 +5,9 @@
 
 // Asking another program for data by service, topic and item, the way the bar
 // asks the running web browser for its page. No program answers here, so a
-// request gives nothing unless a test has put an answering double in place.
+// request gives nothing unless a test has put an answering double in place, or,
+// for the browser's page (topic WWW_GetWindowInfo), KORVO_BROWSER_PAGE holds
+// the answer ("url","title") a program under test should get.
 namespace dde {
 
 // The answer of the program serving service/topic for item; "" when nothing answers.

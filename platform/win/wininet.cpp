@@ -71,7 +71,9 @@ struct UrlFile final : InternetHandle {
         }
         if (!done && running == 0)
             done = true;
-        if (!done)
+        // Data waiting to be read, or a transfer paused because of it, needs no
+        // wait: a paused transfer is not watched, so the wait would run out.
+        if (!done && !paused && available() == 0)
             curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
 };

@@ -1092,11 +1092,17 @@ int recv(SOCKET s, char* buf, int len, int flags)
         posixFlags |= MSG_OOB;
     const ssize_t n = ::recv(e->fd, buf, static_cast<std::size_t>(len), posixFlags);
     const int error = n < 0 ? errno : 0;
+    bool wake = false;
     {
         std::lock_guard guard(table().lock());
+        // The watcher needs telling only when it stopped looking at this socket for
+        // reads: not while a read notification waits (its taking tells it), nor when
+        // reads were enabled already. A reading loop then costs no wake-up a receive.
+        wake = !e->readEnabled && e->readsQueued.load() == 0;
         e->readEnabled = true;
     }
-    table().Wake();
+    if (wake)
+        table().Wake();
     if (n < 0)
         return Fail(MapErrno(error));
     t_lastError = 0;

@@ -236,3 +236,19 @@ TEST(BuddyPeer, TwoHostsLogOnThroughTheServiceAndFindEachOther)
     EXPECT_EQ(bob.process->command("click\tForm1\tSpeedButton2"), "ok");
     EXPECT_TRUE(alice.seesOnline("bob", false)) << alice.cnt("bob");
 }
+
+TEST(BuddyPeer, AWrongPasswordAtTheServiceSaysSoAndShowsNoService)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    Host alice("alice", 2);
+    alice.dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn("wrong"));
+    const std::string message = "Unable to login to messaging service, your password may be incorrect.";
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return alice.process->command("boxes").find(message) != std::string::npos; }, 15000))
+        << alice.process->command("boxes");
+    EXPECT_EQ(alice.process->command("text\tForm1\tChnName"), "ok NO SERVICE");
+}

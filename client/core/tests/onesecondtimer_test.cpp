@@ -1,5 +1,6 @@
 #include "client/core/onesecondtimer.h"
 
+#include "client/core/peerconnections.h"
 #include "client/core/settings.h"
 #include "client/core/servicelogon.h"
 #include "peersessiontest.h"
@@ -76,6 +77,39 @@ TEST_F(OneSecondTimer, ASilentBuddyGoesOfflineAfter300Seconds)
     Tick(1);
     EXPECT_FALSE(Buddy("bob").Online);
     EXPECT_TRUE(Contains(Cnt("bob"), "online=0"));
+}
+
+TEST_F(OneSecondTimer, AnUnansweredCallGoesOfflineAfter30Seconds)
+{
+    // bob's host takes the call and never says a word.
+    ScriptedListener bobsHost(LoopbackHost(2), kPeerPort);
+    ASSERT_TRUE(bobsHost.valid());
+    ConnectToBuddy("bob", LoopbackHost(2));
+    ScriptedPeer bob = bobsHost.accept();
+    ASSERT_TRUE(bob.valid());
+    Tick(29);
+    EXPECT_TRUE(Buddy("bob").Connecting);
+    Tick(1);
+    EXPECT_FALSE(Buddy("bob").Connecting);
+    EXPECT_FALSE(Buddy("bob").Online);
+    EXPECT_TRUE(Contains(Cnt("bob"), "online=0"));
+}
+
+TEST_F(OneSecondTimer, ABarDraggedOutOfItsDockTucksAwayAtTheNextTick)
+{
+    bar->PlaceBar(Session().dockedLeft + 20, bar->Top(), bar->Height());
+    ASSERT_FALSE(bar->Tucked());
+    Tick(1);
+    EXPECT_TRUE(bar->Tucked());
+}
+
+TEST_F(OneSecondTimer, ABarLeftOfItsDockStaysWhereItIs)
+{
+    Session().dockedLeft = 200;
+    bar->PlaceBar(100, bar->Top(), bar->Height());
+    Tick(1);
+    EXPECT_FALSE(bar->Tucked());
+    EXPECT_EQ(bar->Left(), 100);
 }
 
 TEST_F(OneSecondTimer, TheFirstReLogOnComesAfter301SecondsWhenHintIsOn)

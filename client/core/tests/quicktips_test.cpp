@@ -1,5 +1,6 @@
 #include "client/core/quicktips.h"
 
+#include "client/core/notehooks.h"
 #include "client/core/session.h"
 #include "platform/testing/scratch.h"
 
@@ -17,17 +18,16 @@ protected:
         Session() = TSession();
         dirs.write("app/hints.txt", "[tips]\r\nA=Tip about A\r\nB=Tip about B\r\n");
         dirs.write("app/Channels.ini", "[Settings]\r\nfirsttimer=0\r\n");
-        QuickTipShower() = [this](const std::string& sender, const std::string& name, const std::string& text) {
-            shown.push_back(sender + "|" + name + "|" + text);
-        };
+        NoteHooks().ShowNoteWindow = [this](const std::string& sender, const std::string& name, const std::string& text,
+                                            int kind) { shown.push_back(std::to_string(kind) + "|" + sender + "|" + name + "|" + text); };
     }
-    void TearDown() override { QuickTipShower() = nullptr; }
+    void TearDown() override { NoteHooks().ShowNoteWindow = nullptr; }
 
     ScratchDirs dirs;
     std::vector<std::string> shown;
 };
 
-const std::string kWelcome = "Korvo|qtip0000|Welcome!  This is your first Nivlet!  You can send Nivlets instantly to your Korvo "
+const std::string kWelcome = "1|Korvo|qtip0000|Welcome!  This is your first Nivlet!  You can send Nivlets instantly to your Korvo "
                              "buddies whether they are online or offline. Simply right-click on the Buddy's name, then "
                              "select SEND NIVLET!";
 
@@ -37,7 +37,7 @@ TEST_F(QuickTips, TheSameTipAskedTwiceInARowShowsOnce)
 {
     ShowQuickTip("A");
     ShowQuickTip("A");
-    EXPECT_EQ(shown, (std::vector<std::string> { "Korvo|A|Tip about A" }));
+    EXPECT_EQ(shown, (std::vector<std::string> { "1|Korvo|A|Tip about A" }));
 }
 
 TEST_F(QuickTips, ATipAskedAgainAfterAnotherShowsEachTime)
@@ -45,7 +45,7 @@ TEST_F(QuickTips, ATipAskedAgainAfterAnotherShowsEachTime)
     ShowQuickTip("A");
     ShowQuickTip("B");
     ShowQuickTip("A");
-    EXPECT_EQ(shown, (std::vector<std::string> { "Korvo|A|Tip about A", "Korvo|B|Tip about B", "Korvo|A|Tip about A" }));
+    EXPECT_EQ(shown, (std::vector<std::string> { "1|Korvo|A|Tip about A", "1|Korvo|B|Tip about B", "1|Korvo|A|Tip about A" }));
 }
 
 TEST_F(QuickTips, TheFirstRunShowsTheWelcomeTipOnceAndRemembersIt)
@@ -53,7 +53,7 @@ TEST_F(QuickTips, TheFirstRunShowsTheWelcomeTipOnceAndRemembersIt)
     dirs.write("app/Channels.ini", "");
     ShowQuickTip("");
     ShowQuickTip("A");
-    EXPECT_EQ(shown, (std::vector<std::string> { kWelcome, "Korvo|A|Tip about A" }));
+    EXPECT_EQ(shown, (std::vector<std::string> { kWelcome, "1|Korvo|A|Tip about A" }));
     EXPECT_NE(dirs.read("app/Channels.ini").find("firsttimer=0"), std::string::npos);
 }
 
@@ -71,7 +71,7 @@ TEST_F(QuickTips, ATipTheUserSilencedIsNeverShownAgain)
     ShowQuickTip("B");
     ShowQuickTip("A");
     ShowQuickTip("B");
-    EXPECT_EQ(shown, (std::vector<std::string> { "Korvo|A|Tip about A" }));
+    EXPECT_EQ(shown, (std::vector<std::string> { "1|Korvo|A|Tip about A" }));
 }
 
 TEST_F(QuickTips, AMissingTipOrHintsFileShowsNothing)

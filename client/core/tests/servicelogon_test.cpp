@@ -104,6 +104,26 @@ TEST_F(ServiceLogOn, ABuddyLoggedOnIsLookedUpAndCalled)
     EXPECT_EQ(bob.readLine(), Frame("inf", "alice", "alice@example.org", "bob"));
 }
 
+TEST_F(ServiceLogOn, ABlankOrBinaryAnswerIsNoService)
+{
+    for (const std::string& body : { std::string("\r\n  \r\n"), std::string("\x89PNG\x00\x01success\r\n", 15) }) {
+        ScriptedListener server(LoopbackHost(9), 8080);
+        ASSERT_TRUE(server.valid());
+        Session().regsServer = LoopbackHost(9) + ":8080";
+        LoginToService("");
+        ScriptedPeer request = server.accept();
+        ASSERT_TRUE(request.valid());
+        while (!request.readLine().empty()) {
+        }
+        request.send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+        request = ScriptedPeer();
+        ASSERT_TRUE(LogOnEnds());
+        EXPECT_FALSE(Session().loggedOn);
+        EXPECT_EQ(Channel(), "NO SERVICE");
+        EXPECT_EQ(MessagesSaying(kWrongPassword), 0);
+    }
+}
+
 TEST_F(ServiceLogOn, AnUnreachableServiceLeavesTheUserNotLoggedOn)
 {
     Session().regsServer = LoopbackHost(9) + ":1";
@@ -222,4 +242,24 @@ TEST_F(ServiceLogOn, ALogOnFromAnEarlierSessionChangesNothingWhenItEnds)
     EXPECT_EQ(Channel(), "CONNECTING...");
     EXPECT_FALSE(Session().logOnRunning);
     EXPECT_FALSE(Session().logOnInProgress);
+}
+
+TEST(BuddyLookupReply, EveryLineButTheTerminatorIsAnEntryUpTo256)
+{
+    std::string reply;
+    for (int i = 0; i < 300; ++i)
+        reply += "b" + std::to_string(i) + "\xB6" + "10.0.0." + std::to_string(i % 250) + "\r\n";
+    const std::vector<BuddyLookupEntry> entries = ReadBuddyLookup(reply + ".\r\n");
+    ASSERT_EQ(entries.size(), 256u);
+    EXPECT_EQ(entries.front().name, "b0");
+    EXPECT_EQ(entries.front().address, "10.0.0.0");
+    EXPECT_EQ(entries.back().name, "b255");
+    EXPECT_TRUE(ReadBuddyLookup(".\r\n").empty());
+}
+
+TEST(BuddyLookupReply, ALineWithoutItsMarkNamesNobody)
+{
+    const std::vector<BuddyLookupEntry> entries = ReadBuddyLookup("bob 127.0.0.2\r\n.\r\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "");
 }

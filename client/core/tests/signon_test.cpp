@@ -443,3 +443,45 @@ TEST_F(SignonFixture, AUserFolderLinkedOutsideIsNotOfferedNorSignedOnTo)
     EXPECT_EQ(dirs.read("outside/user.dat"), "[user]\r\npassword=1-\r\nSave=1\r\n");
     EXPECT_NE(Signon(), nullptr);
 }
+
+TEST_F(SignonFixture, SplashPastTheLastKeyShowsTheFirstPicture)
+{
+    QDir().mkpath(QString::fromStdString(dirs.appDir() + "/ads"));
+    for (const char* name : { "a.gif", "b.gif", "c.gif" })
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/ads/" + name));
+    dirs.write("app/ads/ads.idx", "[splash]\r\n0=a.gif^http://zero.example/\r\n1=b.gif^http://one.example/\r\n"
+                                  "2=c.gif^http://two.example/\r\n");
+    dirs.write("windows/larkspire.ini", "[MAIN]\r\nlastSplash=3\r\n");
+    TSignon& s = open();
+    EXPECT_EQ(s.AdSplash->Hint(), "http://zero.example/");
+    EXPECT_EQ(dirs.read("windows/larkspire.ini"), "[MAIN]\r\nlastSplash=1\r\n");
+}
+
+TEST_F(SignonFixture, SplashNamingAFileOutsideTheAdsFolderShowsTheLogo)
+{
+    QDir().mkpath(QString::fromStdString(dirs.appDir() + "/ads"));
+    QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/outside.gif"));
+    dirs.write("app/ads/ads.idx", "[splash]\r\n0=../outside.gif^http://evil.example/\r\n");
+    TSignon& s = open();
+    EXPECT_FALSE(s.AdSplash->Empty());
+    EXPECT_EQ(s.AdSplash->Hint(), kHomePage);
+}
+
+TEST_F(SignonFixture, AHugeSplashPictureShowsTheLogo)
+{
+    // A screen of 4096 x 4096 in the header.
+    dirs.write("app/ads/huge.gif", std::string("GIF89a\x00\x10\x00\x10\x80\x00\x00", 13) + std::string(64, '\0'));
+    dirs.write("app/ads/ads.idx", "[splash]\r\n0=huge.gif^http://ad.example/\r\n");
+    TSignon& s = open();
+    EXPECT_FALSE(s.AdSplash->Empty());
+    EXPECT_EQ(s.AdSplash->Hint(), kHomePage);
+}
+
+TEST_F(SignonFixture, ACutSplashPictureShowsTheLogo)
+{
+    dirs.write("app/ads/cut.gif", "GIF89a\x10\x00");
+    dirs.write("app/ads/ads.idx", "[splash]\r\n0=cut.gif^http://ad.example/\r\n");
+    TSignon& s = open();
+    EXPECT_FALSE(s.AdSplash->Empty());
+    EXPECT_EQ(s.AdSplash->Hint(), kHomePage);
+}

@@ -1,0 +1,7 @@
+#include "client/core/featurehooks.h"
+
+TFeatureHooks& FeatureHooks()
+{
+    static TFeatureHooks hooks;
+    return hooks;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// What the main bar asks of feature windows it cannot include: the program
+// sets these at start; an unset one does nothing.
+struct TFeatureHooks {
+    // AMBRO: site chat with the browser's current site.
+    std::function<void()> StartAmbro;
+    // The search strip (the "find" button).
+    std::function<void()> StartSearchBar;
+    // A keyword typed in the keyword box: true when it named a channel and that opened.
+    std::function<bool(const std::string& keyword)> OpenChannel;
+    // A one-shot search through the default engine.
+    std::function<void(const std::string& query)> SearchWeb;
+    // "ADD": the browser's page as a favourite (mode 0 opens the wizard).
+    std::function<void(int mode)> AddPageAsChannel;
+    // A shortcut file dropped on the bar: the wizard with its address and name.
+    std::function<void(const std::string& path, const std::string& name)> AddDroppedShortcut;
+    // The channel guide button: shows the guide, or closes it when it is shown.
+    std::function<void()> ToggleGuide;
+    // Sign-on: the guide's categories are built once.
+    std::function<void()> LoadGuide;
+};
+
+TFeatureHooks& FeatureHooks();

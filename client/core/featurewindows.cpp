@@ -1,0 +1,7 @@
+#include "client/core/featurewindows.h"
+
+TFeatureWindows& FeatureWindows()
+{
+    static TFeatureWindows windows;
+    return windows;
+}

@@ -1,0 +1,7 @@
+#include "client/core/notehooks.h"
+
+TNoteHooks& NoteHooks()
+{
+    static TNoteHooks hooks;
+    return hooks;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/rtl/thread.h"
+
+#include <string>
+
+// AMBRO on the main bar: asks the browser for its page, fetches the site's
+// ambro.inf and opens the site chat; one run at a time.
+class TAmbro final : public TThread {
+public:
+    TAmbro();
+    ~TAmbro() override;
+
+    // 1 fetched, 0 no such site, -1 no page.
+    int State() const { return m_state; }
+    const std::string& Url() const { return m_url; }
+
+protected:
+    void Execute() override;
+
+private:
+    int m_state { 0 };
+    std::string m_url;
+};
+
+void StartAmbro();
+// True while a run is under way.
+bool AmbroRunning();

@@ -1,0 +1,337 @@
+#include "client/features/ambroroom.h"
+
+#include "platform/rtl/sysutils.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const kNoticeHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
+                                  "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss Arial;}"
+                                  "{\\f3\\fswiss Arial;}}{\\colortbl\\red0\\green0\\blue0;}";
+
+std::string RtfEscape(std::string_view text)
+{
+    static const char* const kHex = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += c;
+        } else if (byte >= 0x80) {
+            out += "\\'";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Control bytes show as nothing and never reach the transcript.
+void AppendPrintable(std::string& out, std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x20)
+            out += c;
+    }
+}
+
+std::string Printable(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    AppendPrintable(out, text);
+    return out;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
+
+bool IsNickOrOp(std::string_view name, std::string_view nick)
+{
+    return SameName(name, nick) || (name.size() == nick.size() + 1 && name[0] == '@' && SameName(name.substr(1), nick));
+}
+
+// A nick is one word on the wire.
+std::string NickWord(const std::string& nick)
+{
+    std::string word = IrcSafeText(Trim(nick));
+    std::replace(word.begin(), word.end(), ' ', '_');
+    if (!word.empty() && word[0] == ':')
+        word[0] = '_';
+    return word;
+}
+
+TAmbroRoom::TSaid Entry(TAmbroRoom::TSaid::Kind kind, std::string_view name, std::string words)
+{
+    return { kind, Printable(name), std::move(words) };
+}
+
+}  // namespace
+
+std::string TAmbroRoom::TSaid::Rtf() const
+{
+    std::string rtf = kNoticeHeader;
+    rtf += "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1";
+    switch (kind) {
+    case Kind::Said: rtf += "\\b " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + " \\par }"; break;
+    case Kind::Joined:
+    case Kind::Left: rtf += "\\b    " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + Words() + "\\par }"; break;
+    case Kind::Alert: rtf += "\\b *** " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
+    case Kind::Line: rtf += " " + RtfEscape(words) + "\\par }"; break;
+    }
+    return rtf;
+}
+
+std::string TAmbroRoom::TSaid::Words() const
+{
+    // Joins and leaves carry no words of their own.
+    switch (kind) {
+    case Kind::Joined: return "has joined this conference";
+    case Kind::Left: return "has left this conference";
+    default: return words;
+    }
+}
+
+std::string TAmbroRoom::TSaid::Plain() const
+{
+    switch (kind) {
+    case Kind::Line: return words;
+    case Kind::Alert: return "*** " + name + " " + words;
+    default: return name + " " + Words();
+    }
+}
+
+TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text)
+{
+    std::string words;
+    if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
+        std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
+        if (!action.empty() && action[0] == ' ')
+            action.remove_prefix(1);
+        AppendPrintable(words, action);
+    } else {
+        words.reserve(text.size() + 7);
+        words += "says \"";
+        AppendPrintable(words, text);
+        words += '"';
+    }
+    return Entry(TAmbroRoom::TSaid::Kind::Said, name, std::move(words));
+}
+
+void TAmbroRoom::Send(const std::string& line)
+{
+    if (SendLine)
+        SendLine(line);
+}
+
+void TAmbroRoom::Changed()
+{
+    if (OnChange)
+        OnChange();
+}
+
+void TAmbroRoom::Append(TSaid said)
+{
+    m_transcript.push_back(std::move(said));
+    ++m_appended;
+    while (m_transcript.size() > kMaxTranscript)
+        m_transcript.pop_front();
+    Changed();
+}
+
+void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
+{
+    Append(SaidLine(name, text));
+}
+
+bool TAmbroRoom::HasPerson(std::string_view name) const
+{
+    return std::any_of(m_persons.begin(), m_persons.end(), [&](const std::string& p) { return SameName(p, name); });
+}
+
+void TAmbroRoom::AddPerson(const std::string& name)
+{
+    if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
+        return;
+    Append(Entry(TSaid::Kind::Joined, name, std::string()));
+    if (IsNickOrOp(name, Nick))
+        return;
+    m_persons.push_back(name);
+    ++m_personsRevision;
+    Changed();
+}
+
+void TAmbroRoom::RemovePerson(const std::string& name)
+{
+    const auto it = std::find_if(m_persons.begin(), m_persons.end(), [&](const std::string& p) {
+        return SameName(p, name) || (p.size() == name.size() + 1 && (p[0] == '@' || p[0] == '+') && SameName(std::string_view(p).substr(1), name));
+    });
+    if (it == m_persons.end())
+        return;
+    m_persons.erase(it);
+    ++m_personsRevision;
+    Append(Entry(TSaid::Kind::Left, name, std::string()));
+}
+
+void TAmbroRoom::Register()
+{
+    if (m_baseNick.empty())
+        m_baseNick = NickWord(Nick);
+    Nick = NickWord(Nick);
+    Send("PASS " + IrcSafeText(Email));
+    Send("NICK " + Nick);
+    Send("USER " + Nick + " X Y: " + Nick);
+    RegisteredNick = Nick;
+}
+
+void TAmbroRoom::Kicked(const std::string& reason)
+{
+    m_transcript.clear();
+    m_persons.clear();
+    ++m_clears;
+    ++m_personsRevision;
+    InputEnabled = false;
+    SiteMode = false;
+    Status = "Disconnected";
+    Append(Entry(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason)));
+    if (OnDisconnect)
+        OnDisconnect();
+}
+
+void TAmbroRoom::HandleLine(const std::string& line)
+{
+    if (!SiteMode)
+        return;
+    TIrcLineView parsed;
+    if (!ParseIrcLine(line, parsed))
+        return;
+    const std::string_view command = parsed.command;
+    std::string notice;
+    if (command == "376" || command == "422") {
+        Send("JOIN " + DefaultRoom);
+    } else if (command == "001") {
+        m_collisions = 0;
+    } else if (command == "332") {
+        notice = IrcTextToAnsi(parsed.Trailing());
+    } else if (command == "366") {
+        Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
+        Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
+        Changed();
+    } else if (command == "433") {
+        if (++m_collisions >= kMaxCollisions) {
+            SiteMode = false;
+            Status = "Disconnected";
+            Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
+            if (OnDisconnect)
+                OnDisconnect();
+            return;
+        }
+        Nick = m_baseNick + std::to_string(RandomSuffix ? RandomSuffix() : m_collisions);
+        Register();
+    } else if (command == "353") {
+        const std::string trailing = IrcTextToAnsi(parsed.Trailing());
+        std::size_t at = 0;
+        while (at < trailing.size() && m_persons.size() < kMaxPersons) {
+            const std::size_t end = std::min(trailing.find(' ', at), trailing.size());
+            const std::string word = Trim(trailing.substr(at, end - at));
+            if (!word.empty() && !HasPerson(word))
+                m_persons.push_back(word);
+            at = end + 1;
+        }
+        ++m_personsRevision;
+        Changed();
+    } else if (SameName(command, "ERROR")) {
+        notice = IrcTextToAnsi(parsed.Trailing());
+    } else if (SameName(command, "KICK")) {
+        if (SameName(parsed.Param(1), Nick)) {
+            Kicked(IrcTextToAnsi(parsed.Trailing()));
+            return;
+        }
+        RemovePerson(IrcTextToAnsi(parsed.Param(1)));
+    } else if (SameName(command, "PRIVMSG")) {
+        const std::string_view target = parsed.Param(0);
+        std::string senderStorage;
+        std::string textStorage;
+        if (SameName(target, Nick)) {
+            ShowSaid("<PRIVATE MESSAGE from " + std::string(IrcTextToAnsi(parsed.Sender(), senderStorage)) + ">",
+                     IrcTextToAnsi(parsed.Trailing(), textStorage));
+            if (OnMessage)
+                OnMessage();
+        } else if (SameName(target, CurrentRoom)) {
+            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(parsed.Trailing(), textStorage));
+            if (OnMessage)
+                OnMessage();
+        }
+    } else if (SameName(command, "JOIN")) {
+        if (SameName(parsed.Param(0), CurrentRoom))
+            AddPerson(IrcTextToAnsi(parsed.Sender()));
+    } else if (SameName(command, "PING")) {
+        const std::string payload = IrcSafeText(parsed.Trailing());
+        Send(payload.find(' ') == std::string::npos ? "PONG " + payload : "PONG :" + payload);
+    } else if (SameName(command, "QUIT")) {
+        RemovePerson(IrcTextToAnsi(parsed.Sender()));
+    } else if (SameName(command, "PART")) {
+        if (SameName(parsed.Param(0), CurrentRoom))
+            RemovePerson(IrcTextToAnsi(parsed.Sender()));
+    }
+    if (!notice.empty())
+        ShowSaid(Sitename, notice);
+}
+
+bool TAmbroRoom::Say(const std::string& text)
+{
+    const std::string safe = IrcSafeText(text);
+    if (!SiteMode || Trim(safe).empty())
+        return false;
+    Send("PRIVMSG " + CurrentRoom + " :" + AnsiToIrcText(safe));
+    ShowSaid(Nick, safe);
+    return true;
+}
+
+bool TAmbroRoom::Whisper(const std::string& person, const std::string& text)
+{
+    std::string target = NickWord(person);
+    if (!target.empty() && target[0] == '@')
+        target.erase(0, 1);
+    if (target.empty())
+        return false;
+    const std::string safe = IrcSafeText(text);
+    if (SiteMode && !Trim(safe).empty())
+        Send("PRIVMSG " + target + " :" + AnsiToIrcText(safe));
+    return true;
+}
+
+void TAmbroRoom::ChangeRoom(const std::string& room)
+{
+    const std::string next = NickWord(room);
+    if (next.empty())
+        return;
+    m_persons.clear();
+    m_transcript.clear();
+    ++m_clears;
+    ++m_personsRevision;
+    Send("PART " + CurrentRoom);
+    CurrentRoom = next;
+    Send("JOIN " + CurrentRoom);
+    Changed();
+}
+
+void TAmbroRoom::ConnectFailed()
+{
+    SiteMode = false;
+    Caption = "Korvo Ambro\xAE - closed";
+    Append(Entry(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted"));
+}
+
+void TAmbroRoom::LineTooLong()
+{
+    SiteMode = false;
+    Status = "Disconnected";
+    Append(Entry(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed"));
+    if (OnDisconnect)
+        OnDisconnect();
+}

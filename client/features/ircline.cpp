@@ -1,0 +1,165 @@
+#include "client/features/ircline.h"
+
+#include "platform/rtl/codepage.h"
+
+namespace {
+
+bool ValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int more = 0;
+        char32_t least = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((c & 0xE0) == 0xC0) {
+            more = 1;
+            least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2;
+            least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(more) >= text.size())
+            return false;
+        char32_t code = c & (0x3F >> more);
+        for (int k = 1; k <= more; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += static_cast<std::size_t>(more) + 1;
+    }
+    return true;
+}
+
+bool AllAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string TIrcLine::Sender() const
+{
+    const std::size_t bang = prefix.find('!');
+    return bang == std::string::npos ? prefix : prefix.substr(0, bang);
+}
+
+std::string TIrcLine::Trailing() const
+{
+    return params.empty() ? std::string() : params.back();
+}
+
+bool ParseIrcLine(std::string_view line, TIrcLineView& parsed)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    parsed = TIrcLineView();
+    std::size_t at = 0;
+    auto skipBlanks = [&] {
+        while (at < line.size() && line[at] == ' ')
+            ++at;
+    };
+    skipBlanks();
+    if (at < line.size() && line[at] == ':') {
+        const std::size_t end = line.find(' ', at);
+        if (end == std::string_view::npos)
+            return false;
+        parsed.prefix = line.substr(at + 1, end - at - 1);
+        at = end;
+        skipBlanks();
+    }
+    const std::size_t commandEnd = std::min(line.find(' ', at), line.size());
+    parsed.command = line.substr(at, commandEnd - at);
+    if (parsed.command.empty())
+        return false;
+    at = commandEnd;
+    while (true) {
+        skipBlanks();
+        if (at >= line.size())
+            break;
+        if (line[at] == ':' || parsed.count + 1 == TIrcLineView::kMaxParams) {
+            parsed.params[parsed.count++] = line.substr(line[at] == ':' ? at + 1 : at);
+            break;
+        }
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        parsed.params[parsed.count++] = line.substr(at, end - at);
+        at = end;
+    }
+    return true;
+}
+
+std::optional<TIrcLine> ParseIrcLine(std::string_view line)
+{
+    TIrcLineView view;
+    if (!ParseIrcLine(line, view))
+        return std::nullopt;
+    TIrcLine parsed;
+    parsed.prefix = std::string(view.prefix);
+    parsed.command = std::string(view.command);
+    for (std::size_t i = 0; i < view.count; ++i)
+        parsed.params.emplace_back(view.params[i]);
+    return parsed;
+}
+
+bool SameIrcName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size() || a.empty())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string IrcSafeText(std::string_view text)
+{
+    std::string safe(text);
+    for (char& c : safe) {
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    }
+    return safe;
+}
+
+std::string IrcTextToAnsi(std::string_view text)
+{
+    if (AllAscii(text) || !ValidUtf8(text))
+        return std::string(text);
+    return codepage::FromUtf8(text);
+}
+
+std::string_view IrcTextToAnsi(std::string_view text, std::string& storage)
+{
+    if (AllAscii(text) || !ValidUtf8(text))
+        return text;
+    storage = codepage::FromUtf8(text);
+    return storage;
+}
+
+std::string AnsiToIrcText(std::string_view text)
+{
+    return AllAscii(text) ? std::string(text) : codepage::ToUtf8(text);
+}

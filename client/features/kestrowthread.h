@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/rtl/thread.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// After the first log-on of a session the client brings its advertisement
+// pictures up to date from the advertisement host and learns from the same
+// index whether a newer client exists, starting the updater when it does.
+
+// The advertisement host: larkspire.ini [MAIN] AdsServer, else the account host.
+std::string AdsServer();
+
+// The picture names of the host's listing page: each line after the first that
+// holds NAME= gives the text between the first two double quotes after it; only
+// bare names ending in ".gif" (any case) are kept, each once, at most kMaxAdPictures.
+inline constexpr std::size_t kMaxAdPictures = 1000;
+std::vector<std::string> ParseAdListing(std::string_view listing);
+
+// A version text as a number: the whole trimmed text must read as a decimal
+// number in the C locale ("1.5"); anything else ("1.2.3", "Unknown", "") has none.
+std::optional<double> ParseVersion(std::string_view text);
+
+// Deletes every ads/*.gif of the program folder.
+void DeleteAdImages();
+
+// Fetches ads.idx from host; when its [Index] UpdateCode differs from the one
+// recorded, replaces the pictures with those of the listing and records the code.
+void RefreshAds(const std::string& host);
+
+// True when ads.idx announces a version newer than [MAIN] Version. Then the main
+// bar's channel caption becomes "UPDATE" and, while online, "kestrow.exe -si" runs.
+bool CheckLiveUpdate();
+
+// RefreshAds then CheckLiveUpdate, on a thread of its own that frees itself.
+class TKestrowThread1 final : public TThread {
+public:
+    explicit TKestrowThread1(std::string host);
+
+protected:
+    void Execute() override;
+
+private:
+    const std::string m_host;
+};
+
+// Starts one TKestrowThread1 for the advertisement host (main thread).
+void StartKestrowThread();

@@ -1,0 +1,160 @@
+#include "client/features/searchform.h"
+
+#include "client/core/featurehooks.h"
+#include "client/core/mainbar.h"
+#include "client/core/session.h"
+#include "client/features/favourites.h"
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/eventloop.h"
+#include "platform/rtl/inifile.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/testing/scratch.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class SearchStrip : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        record = dirs.root() + "/opened.txt";
+        setenv("KORVO_NO_BROWSER", record.c_str(), 1);
+        dirs.write("app/engines/Quickseek.inf",
+                   "[Engine]\r\nname=Quick\r\ndisplayname=QuickSeek\r\nexample=red car\r\nPost=http://quick/find?q=%1&in=%2\r\n");
+        dirs.write("app/engines/other.inf", "[Engine]\r\nname=Other\r\ndisplayname=OtherSeek\r\nPost=http://other/?q=%1\r\nProcess=0\r\n");
+    }
+    void TearDown() override { setenv("KORVO_NO_BROWSER", "1", 1); }
+    // Waits for the browser to have been asked for that address.
+    bool opened(const std::string& url)
+    {
+        return Application::ProcessMessagesUntil([&] { return dirs.read("opened.txt").find(url + "\r\n") != std::string::npos; }, 10000);
+    }
+    TSearchform* open()
+    {
+        StartSearchBar();
+        return SearchBar();
+    }
+    void type(TSearchform* bar, const std::string& query) { bar->ComboBox1->setEditText(codepage::ToUnicode(query)); }
+
+    ScratchDirs dirs;
+    std::string record;
+};
+
+}  // namespace
+
+TEST_F(SearchStrip, SpansTheScreenAboveTheWorkAreasBottom)
+{
+    TSearchform* bar = open();
+    EXPECT_EQ(bar->Height(), 33);
+    EXPECT_EQ(bar->Width(), Screen::Width() + 1);
+    EXPECT_EQ(bar->Top() + bar->Height(), Screen::WorkAreaRect().bottom() + 1);
+    EXPECT_EQ(bar->ComboBox2->count(), 2);
+    EXPECT_EQ(bar->Label4->text(), "QuickSeek");
+    EXPECT_EQ(bar->Label4->toolTip(), "Click to make QuickSeek your default search engine");
+    EXPECT_EQ(bar->MakeDefault1->text(), "Make QuickSeek My &Default");
+    bar->Close();
+}
+
+TEST_F(SearchStrip, GoOpensTheEnginesAddressAndRemembersTheEngine)
+{
+    TSearchform* bar = open();
+    type(bar, "red car, paris");
+    bar->GoClick();
+    EXPECT_TRUE(opened("http://quick/find?q=red+car&in=paris"));
+    EXPECT_EQ(TIniFile(dirs.appDir() + "/engines/research.txt").ReadString("Research", "red car, paris", ""),
+              dirs.appDir() + "/engines/Quickseek.inf");
+    type(bar, "   ");
+    bar->GoClick();
+    EXPECT_EQ(bar->History().size(), 1u);
+    bar->Close();
+    EXPECT_EQ(dirs.read("app/engines/queries.txt"), "red car, paris\r\n");
+}
+
+TEST_F(SearchStrip, ThirtyQueriesLeaveTwentySix)
+{
+    TSearchform* bar = open();
+    for (int i = 1; i <= 30; ++i) {
+        type(bar, "query " + std::to_string(i));
+        bar->GoClick();
+    }
+    EXPECT_EQ(bar->ComboBox1->count(), 26);
+    bar->Close();
+    bar = open();
+    EXPECT_EQ(bar->History().size(), 26u);
+    EXPECT_EQ(bar->History().front(), "query 30");
+    bar->Close();
+}
+
+TEST_F(SearchStrip, AQueryUsedBeforeSwitchesToItsEngine)
+{
+    TSearchform* bar = open();
+    bar->EngineChosen(1);
+    type(bar, "owls");
+    bar->GoClick();
+    EXPECT_TRUE(opened("http://other/?q=owls"));
+    bar->SelectEngine(dirs.appDir() + "/engines/Quickseek.inf");
+    type(bar, "hawks");
+    type(bar, "owls");
+    EXPECT_EQ(bar->Label4->text(), "OtherSeek");
+    bar->Close();
+}
+
+TEST_F(SearchStrip, TheSixthBlinkMakesTheEngineTheDefault)
+{
+    TSearchform* bar = open();
+    bar->SelectEngine(dirs.appDir() + "/engines/other.inf");
+    bar->StartDefaultBlink();
+    EXPECT_EQ(TIniFile("larkspire.ini").ReadString("Main", "Default search engine", ""), "");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !bar->Timer1->isActive(); }, 5000));
+    EXPECT_EQ(TIniFile("larkspire.ini").ReadString("Main", "Default search engine", ""), dirs.appDir() + "/engines/other.inf");
+    EXPECT_EQ(bar->Label4->text(), "OtherSeek");
+    bar->Close();
+}
+
+TEST_F(SearchStrip, ClearingTheHistoryDeletesBothFiles)
+{
+    TSearchform* bar = open();
+    type(bar, "owls");
+    bar->GoClick();
+    bar->Close();
+    bar = open();
+    ASSERT_TRUE(FileExists(dirs.appDir() + "/engines/queries.txt"));
+    ASSERT_TRUE(FileExists(dirs.appDir() + "/engines/research.txt"));
+    bar->ClearHistoryClick();
+    EXPECT_FALSE(FileExists(dirs.appDir() + "/engines/queries.txt"));
+    EXPECT_FALSE(FileExists(dirs.appDir() + "/engines/research.txt"));
+    EXPECT_EQ(bar->ComboBox1->count(), 0);
+    bar->Close();
+}
+
+TEST_F(SearchStrip, AKeywordInTheMainBarOpensItsChannelAndAnUnknownWordSearches)
+{
+    Session() = TSession();
+    Session().userId = "me";
+    dirs.write("windows/my friends/me/user.dat", "[user]\r\n");
+    const std::string path = ShortcutPath(dirs.windowsDir(), "Bird News");
+    ASSERT_TRUE(WriteUrlShortcut(path, "birds", "http://birds.org/"));
+    RegisterKeyword("birds", path);
+    FeatureHooks().OpenChannel = OpenChannel;
+    FeatureHooks().SearchWeb = SearchWeb;
+    auto bar = std::make_unique<TForm1>();
+    bar->filter->setText("birds");
+    char enter = '\r';
+    bar->FilterKeyPress(enter);
+    EXPECT_TRUE(opened("http://birds.org/"));
+    EXPECT_EQ(bar->ChnName->text(), "BIRD NEWS");
+    EXPECT_EQ(bar->filter->text(), "");
+    bar->filter->setText("C++ owls");
+    enter = '\r';
+    bar->FilterKeyPress(enter);
+    EXPECT_TRUE(opened("http://quick/find?q=C%2B%2B owls&in=%2"));
+    FeatureHooks() = TFeatureHooks();
+}

@@ -1,0 +1,180 @@
+#include "larkspire_process.h"
+#include "platform/testing/loopback.h"
+#include "platform/testing/scratch.h"
+#include "platform/testing/serviceprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One user's machine on its own loopback address, with the notes service in servers.ini.
+struct NoteHost {
+    NoteHost(const std::string& user, int host, const std::string& service)
+        : user(user)
+        , address(LoopbackHost(host))
+    {
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
+        dirs.write("windows/my friends/" + user + "/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
+        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nNotesServer=" + service
+                                                + "\r\nAwayMessage=at lunch\r\n");
+        dirs.write("app/servers.ini", "[servers]\r\n0=" + service + "\r\n");
+    }
+    void lists(const std::string& buddy)
+    {
+        dirs.write("windows/my friends/" + user + "/" + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n");
+    }
+    bool seesOnline(const std::string& buddy, bool online)
+    {
+        const std::string wanted = online ? "online=1" : "online=0";
+        return Application::ProcessMessagesUntil(
+            [&] { return dirs.read("windows/my friends/" + user + "/" + buddy + ".cnt").find(wanted) != std::string::npos; },
+            15000);
+    }
+    void start() { process = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock", address); }
+    std::string command(const std::string& line) { return process->command(line); }
+    bool waitFor(const std::string& line, const std::string& reply)
+    {
+        return Application::ProcessMessagesUntil([&] { return command(line) == reply; }, 15000);
+    }
+    // The stored notes' texts, in name order.
+    std::vector<std::string> notes() const
+    {
+        std::vector<std::string> texts;
+        const QString folder = QString::fromStdString(dirs.windowsDir() + "/my friends/" + user + "/messages");
+        for (const QString& name : QDir(folder).entryList({ "*.txt" }, QDir::Files, QDir::Name))
+            texts.push_back(dirs.read("windows/my friends/" + user + "/messages/" + name.toStdString()));
+        return texts;
+    }
+    // Shows the buddy panel instead of the channels.
+    void showBuddies()
+    {
+        if (command("text\tForm1\tActiveButton1").find("BUDDIES") != std::string::npos)
+            command("drag\tForm1\tActiveButton1\t5,5\t5,5");
+    }
+    // Pixels of the bar's buddy list in a name colour: lime online, yellow away.
+    int barPixels(QRgb colour)
+    {
+        const std::string file = dirs.root() + "/bar.png";
+        if (command("grab\tForm1\t" + file).rfind("ok", 0) != 0)
+            return -1;
+        const QImage image(QString::fromStdString(file));
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        return count;
+    }
+
+    std::string user;
+    std::string address;
+    ScratchDirs dirs;
+    std::unique_ptr<LarkspireProcess> process;
+};
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(NivletFlow, NotesReachOnlineAndOfflineBuddiesAndAwayIsShown)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    // bob left alice a note while she was away: it waits at the service.
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=alice&From=bob&message=call%20me&Link=x%B6" "1%2F2%2F2026").body,
+              "success\r\n");
+    NoteHost alice("alice", 2, service.hostPort());
+    NoteHost bob("bob", 3, service.hostPort());
+    alice.lists("bob");
+    bob.lists("alice");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(alice.seesOnline("bob", true));
+    ASSERT_TRUE(bob.seesOnline("alice", true));
+    ASSERT_TRUE(alice.waitFor("text\tFrom: bob\tMemo1", "ok call me"));
+    ASSERT_EQ(alice.notes().size(), 1u);
+
+    // Online: her reply goes straight over the peer line into bob's messages folder and a note window.
+    EXPECT_EQ(alice.command("click\tFrom: bob\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: bob\tLabel1", "ok To: bob"));
+    EXPECT_EQ(alice.command("set\tTo: bob\tMemo1\tit's \"live\""), "ok");
+    EXPECT_EQ(alice.command("click\tTo: bob\tSpeedButton1"), "ok");
+    ASSERT_TRUE(bob.waitFor("text\tFrom: alice\tMemo1", "ok it's \"live\""));
+    ASSERT_EQ(bob.notes().size(), 1u);
+    EXPECT_TRUE(Contains(bob.notes()[0], "message=it\xEEs \xBFlive\xBF")) << bob.notes()[0];
+
+    // Offline: kept by the service until bob signs on again.
+    EXPECT_EQ(bob.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.seesOnline("bob", false));
+    EXPECT_EQ(alice.command("click\tFrom: bob\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: bob\tLabel1", "ok To: bob"));
+    EXPECT_EQ(alice.command("set\tTo: bob\tMemo1\t#1 & more"), "ok");
+    EXPECT_EQ(alice.command("click\tTo: bob\tSpeedButton1"), "ok");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Contains(alice.command("boxes"), "delivered the next time BOB is online."); }, 15000));
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.notes().size() == 2; }, 15000));
+    EXPECT_TRUE(Contains(bob.notes()[0] + bob.notes()[1], "message=#1 & more"));
+    ASSERT_TRUE(bob.seesOnline("alice", true));
+
+    // Away: alice's name turns from lime to yellow in bob's list, and back.
+    bob.showBuddies();
+    const QRgb lime = qRgb(0, 255, 0);
+    const QRgb yellow = qRgb(255, 255, 0);
+    const int onlineLime = bob.barPixels(lime);
+    const int onlineYellow = bob.barPixels(yellow);
+    ASSERT_GT(onlineLime, 0);
+    EXPECT_EQ(alice.command("click\tForm1\tQORExplorerButton17"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tAway Message\tMemo1", "ok at lunch"));
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return bob.barPixels(lime) < onlineLime && bob.barPixels(yellow) > onlineYellow; }, 15000));
+    EXPECT_EQ(alice.command("click\tAway Message\tButton5"), "ok");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return bob.barPixels(lime) == onlineLime && bob.barPixels(yellow) == onlineYellow; }, 15000));
+}
+
+TEST(NivletFlow, HostileNoteFramesStayInTheMessagesFolder)
+{
+    NoteHost bob("bob", 5, "127.0.0.1:1");
+    bob.lists("alice");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+
+    // alice's side as socat: accepted as a buddy, then notes no client of ours would send.
+    QProcess alice;
+    alice.start("socat", { "-", QString::fromStdString("TCP:" + bob.address + ":8096,bind=" + LoopbackHost(4)) });
+    ASSERT_TRUE(alice.waitForStarted());
+    const auto line = [&](const std::string& text) { alice.write(QByteArray::fromStdString(text + "\r\n")); };
+    line("\xFBinf,alice,\"alice@example.org\",\"bob\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return alice.readAllStandardOutput().contains('\xFC'); }, 10000));
+    line("\xFBnote,../../evil,\"x\xB6" "1/2/2026\",\"one\"");
+    line("\xFBnote,alice,\"http://example.org/\",\"two\"");
+    line("\xFBnote,a/b,\"x\",\"three\"");
+    line(std::string("\xFBnote,alice,\"x\",\"n\0ul\"", 22));
+    line("\xFBnote,alice,\"x\xB6\",\"" + std::string(3000, 'z') + "\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.notes().size() >= 2; }, 10000));
+    alice.closeWriteChannel();
+    alice.waitForFinished(5000);
+
+    std::string all;
+    for (const std::string& note : bob.notes())
+        all += note;
+    // Frames that claim another sender are not the accepted buddy's: dropped.
+    EXPECT_FALSE(Contains(all, "one")) << all;
+    EXPECT_FALSE(Contains(all, "three")) << all;
+    EXPECT_TRUE(Contains(all, "Link=http://example.org/\r\n")) << all;
+    EXPECT_TRUE(Contains(all, "message=nul\r\n")) << all;
+    EXPECT_FALSE(bob.dirs.exists("windows/evil"));
+    EXPECT_FALSE(bob.dirs.exists("windows/my friends/evil"));
+    for (const QString& entry : QDir(QString::fromStdString(bob.dirs.windowsDir() + "/my friends/bob"))
+                                    .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        EXPECT_TRUE(!entry.contains("evil") && entry != "a") << entry.toStdString();
+    EXPECT_TRUE(bob.process->running());
+}
+
+}  // namespace
