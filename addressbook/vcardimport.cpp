@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <random>
+#include <unordered_set>
 
 namespace {
 
@@ -71,11 +72,17 @@ bool CreateNewFile(const std::string& path, const std::string& bytes)
 VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, const std::string& folder)
 {
     VCardImportResult result;
+    // The folder's names, read once: a case-blind lookup per card would read the
+    // whole folder again for each of thousands of cards.
+    std::unordered_set<std::string> present;
+    for (const TSearchRec& entry : ListDirectory(IncludeTrailingPathDelimiter(folder) + "*", faAnyFile))
+        present.insert(LowerCase(entry.Name));
     for (const VCardContact& card : contacts) {
         std::string path = ContactFileName(folder, card.FirstName, card.MiddleName, card.LastName);
         if (path.empty())
             path = IncludeTrailingPathDelimiter(folder) + RandomCardName() + ".zkt";
-        if (!FileExists(path)) {
+        const std::string name = LowerCase(ExtractFileName(path));
+        if (present.insert(name).second) {
             if (CreateNewFile(path, NewContactBytes(card)))
                 ++result.Written;
             else

@@ -13,10 +13,116 @@ namespace {
 constexpr std::uint16_t kBackgroundDrawFlags = 0x1020;
 } // namespace
 
+TQORBaseControl::TQORBaseControl(QWidget* parent) : QWidget(parent)
+{
+    m_link.OnChange = [this](TQORBaseContainer*) { ImageListChanged(); };
+    m_link.OnFree = [this](TQORBaseContainer*) {
+        // The list is half destroyed: only forget it.
+        m_imageList = nullptr;
+        ImageListChanged();
+    };
+}
+
+TQORBaseControl::~TQORBaseControl()
+{
+    m_link.OnChange = nullptr;
+    m_link.OnFree = nullptr;
+}
+
+void TQORBaseControl::SetImageList(TQORCustomImageList* value)
+{
+    if (m_imageList == value)
+        return;
+    if (m_imageList)
+        m_imageList->UnRegisterChanges(&m_link);
+    m_imageList = value;
+    if (m_imageList)
+        m_imageList->RegisterChanges(&m_link);
+    ImageListChanged();
+}
+
+void TQORBaseControl::SetImageIndex(int value)
+{
+    if (value < 0 || value == m_imageIndex)
+        return;
+    m_imageIndex = value;
+    if (m_imageList)
+        ImageListChanged();
+}
+
+void TQORBaseControl::SetListIndex(int value)
+{
+    if (value < 0 || value == m_listIndex)
+        return;
+    m_listIndex = value;
+    if (m_imageList)
+        ImageListChanged();
+}
+
+void TQORBaseControl::SetBounds(int left, int top, int width, int height)
+{
+    const QRect before = geometry();
+    setGeometry(left, top, width, height);
+    int flags = 0;
+    if (before.topLeft() != geometry().topLeft())
+        flags |= kBoundsMoved;
+    if (before.size() != geometry().size())
+        flags |= kBoundsSized;
+    if (flags != 0)
+        BoundsChange(flags);
+}
+
+QRect TQORBaseControl::ClientRectToScreen(const QRect& rect) const
+{
+    return QRect(mapToGlobal(rect.topLeft()), mapToGlobal(rect.bottomRight()));
+}
+
+void TQORBaseControl::BoundsChange(int flags)
+{
+    if (OnBoundsChange)
+        OnBoundsChange(this, flags);
+}
+
+void TQORBaseControl::DoMouseEnter()
+{
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
+void TQORBaseControl::DoMouseExit()
+{
+    if (OnMouseExit)
+        OnMouseExit(this);
+}
+
+void TQORBaseControl::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    DoMouseEnter();
+}
+
+void TQORBaseControl::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    DoMouseExit();
+}
+
 TQORCustomControl::TQORCustomControl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 40);
+    m_link.OnChange = [this](TQORBaseContainer*) { ImageListChanged(); };
+    m_link.OnFree = [this](TQORBaseContainer*) {
+        // The list is half destroyed: only forget it.
+        m_imageList = nullptr;
+        ImageListChanged();
+    };
+}
+
+TQORCustomControl::~TQORCustomControl()
+{
+    m_link.OnChange = nullptr;
+    m_link.OnFree = nullptr;
 }
 
 void TQORCustomControl::SetColor(TColor value)
@@ -39,7 +145,11 @@ void TQORCustomControl::SetImageList(TQORCustomImageList* value)
 {
     if (m_imageList == value)
         return;
+    if (m_imageList)
+        m_imageList->UnRegisterChanges(&m_link);
     m_imageList = value;
+    if (m_imageList)
+        m_imageList->RegisterChanges(&m_link);
     ImageListChanged();
 }
 

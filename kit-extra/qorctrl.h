@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit-extra/qorbevel.h"
+#include "kit/qorchangelink.h"
 #include "platform/ui/graphics.h"
 
 #include <QImage>
@@ -12,11 +13,60 @@
 
 class TQORCustomImageList;
 
+// Bounds-change flags.
+inline constexpr int kBoundsSized = 1;
+inline constexpr int kBoundsMoved = 2;
+
+// Base of the kit's windowless controls (the graphic buttons): an image from a
+// kit image list, enter and exit events, and a bounds event.
+class TQORBaseControl : public QWidget {
+public:
+    using TNotifyEvent = std::function<void(TQORBaseControl* Sender)>;
+
+    explicit TQORBaseControl(QWidget* parent = nullptr);
+    ~TQORBaseControl() override;
+
+    TQORCustomImageList* ImageList() const { return m_imageList; }
+    // Follows the list's changes; set back to nullptr when the list is destroyed.
+    void SetImageList(TQORCustomImageList* value);
+    int ImageIndex() const { return m_imageIndex; }
+    // Negative and unchanged values are ignored.
+    void SetImageIndex(int value);
+    int ListIndex() const { return m_listIndex; }
+    void SetListIndex(int value);
+
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseExit;
+    // Flags: kBoundsSized, kBoundsMoved.
+    std::function<void(TQORBaseControl* Sender, int flags)> OnBoundsChange;
+
+    // Moves and sizes; a real change reaches BoundsChange.
+    void SetBounds(int left, int top, int width, int height);
+    QRect ClientRectToScreen(const QRect& rect) const;
+
+    virtual void BoundsChange(int flags);
+    virtual void Changed() { update(); }
+    virtual void ImageListChanged() { Changed(); }
+    virtual void DoMouseEnter();
+    virtual void DoMouseExit();
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    TQORCustomImageList* m_imageList { nullptr };
+    int m_imageIndex { 0 };
+    int m_listIndex { 0 };
+    TQORChangeLink m_link;
+};
+
 // Base of the kit's windowed controls. A see-through control shows its parent kit
 // panel's background bitmap behind itself instead of filling with its colour.
 class TQORCustomControl : public QWidget {
 public:
     explicit TQORCustomControl(QWidget* parent = nullptr);
+    ~TQORCustomControl() override;
 
     TColor Color() const { return m_color; }
     void SetColor(TColor value);
@@ -24,7 +74,7 @@ public:
     virtual void SetTransparent(bool value);
 
     TQORCustomImageList* ImageList() const { return m_imageList; }
-    // The list must outlive the control or be set back to nullptr first.
+    // Follows the list's changes; set back to nullptr when the list is destroyed.
     void SetImageList(TQORCustomImageList* value);
     int ImageIndex() const { return m_imageIndex; }
     // Negative and unchanged values are ignored.
@@ -62,6 +112,7 @@ private:
     TQORCustomImageList* m_imageList { nullptr };
     int m_imageIndex { 0 };
     int m_listIndex { 0 };
+    TQORChangeLink m_link;
 };
 
 // A container with a resize event.

@@ -1,15 +1,47 @@
 #include "kit-extra/qorspeedbutton.h"
 
 #include "kit-extra/drawedge.h"
+#include "kit-extra/qorbuttonface.h"
 #include "kit/qorapplication.h"
+#include "kit/qorcont.h"
+#include "kit/qorutils.h"
+#include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
-#include "platform/rtl/codepage.h"
+#include "platform/ui/form.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcutEvent>
 
-TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : QWidget(parent)
+namespace {
+
+constexpr int kHoverInterval = 100;
+
+bool IsPressedLook(int state) { return state == 3 || state == 4 || state == 6; }
+
+// The character after the caption's single '&', upper case; 0 when there is none.
+char AcceleratorOf(const std::string& caption)
+{
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const char c = caption[i + 1];
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : TQORBaseControl(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -22,6 +54,7 @@ TQORBaseGraphicButton::~TQORBaseGraphicButton()
 {
     // No callback may reach a button half way through its destruction.
     stopRepeat();
+    stopHoverWatch();
     m_glyph.OnChange = nullptr;
     m_layout.OnChange = nullptr;
 }
@@ -30,9 +63,61 @@ void TQORBaseGraphicButton::SetState(int state)
 {
     if (state == m_state)
         return;
+    // A plain face looks the same up and hot, and few glyph cells look the same hot and latched.
+    const auto between = [&](int a, int b) { return (m_state == a && state == b) || (m_state == b && state == a); };
+    const bool plain = m_glyph.Style() == 0 && !HasOwnHotLook() && m_glyph.NumGlyphs() <= 2
+        && !(EnterColorChange && AllowMouseOver);
+    const bool paintNow = !((plain && between(0, 2)) || (m_glyph.NumGlyphs() < 3 && between(2, 3)));
+    if (AllowMouseOver && m_state == 2)
+        stopHoverWatch();
     m_previousState = (state == 2 && m_state != 3) ? 0 : m_state;
     m_state = state;
-    update();
+    if (AllowMouseOver && state == 2 && !m_pressed)
+        startHoverWatch();
+    if (paintNow)
+        repaint();
+}
+
+void TQORBaseGraphicButton::mouseState(int state, bool forcedHot)
+{
+    // A button on a form in the background does not light up under the mouse.
+    auto* form = dynamic_cast<TForm*>(window());
+    if (form && !form->isActiveWindow()) {
+        if (forcedHot)
+            SetState(0);
+        return;
+    }
+    SetState(state);
+}
+
+void TQORBaseGraphicButton::startHoverWatch()
+{
+    TQORApplication* application = QORApplication();
+    if (!application || m_hoverTimer != 0)
+        return;
+    m_hoverTimer = application->AddTimer(kHoverInterval, [this](TQORTimerPool*) { HoverCheck(); }, nullptr);
+    if (m_hoverTimer == 0)
+        throw EOutOfResources("Not enough timers available");
+}
+
+void TQORBaseGraphicButton::stopHoverWatch()
+{
+    if (m_hoverTimer != 0 && QORApplication())
+        QORApplication()->RemoveTimer(m_hoverTimer);
+    m_hoverTimer = 0;
+}
+
+void TQORBaseGraphicButton::HoverCheck()
+{
+    if (!inside(mapFromGlobal(QCursor::pos())) && isEnabled())
+        SetState(0);
+}
+
+bool TQORBaseGraphicButton::HitTest(int x, int y) const { return x >= 0 && y >= 0 && x <= width() && y <= height(); }
+
+bool TQORBaseGraphicButton::inside(QPoint point) const
+{
+    return AllowTransparency ? HitTest(point.x(), point.y()) : rect().contains(point);
 }
 
 void TQORBaseGraphicButton::SetColor(TColor value)
@@ -107,12 +192,40 @@ void TQORBaseGraphicButton::stopRepeat()
     m_repeatTimer = 0;
 }
 
+void TQORBaseGraphicButton::openMenu()
+{
+    if (!DropDownMenu || m_state == 6)
+        return;
+    SetState(6);
+    const QPoint at = DropDownRight ? mapToGlobal(QPoint(width(), DropDownIndent))
+                                    : mapToGlobal(QPoint(DropDownIndent, height()));
+    QPointer<TQORBaseGraphicButton> self(this);
+    DropDownMenu->exec(at);
+    if (!self)
+        return;
+    // The press that closed the menu belongs to the menu, not to this button.
+    m_held = false;
+    SetState(2);
+}
+
 void TQORBaseGraphicButton::mousePressEvent(QMouseEvent* event)
 {
+    const QPoint at = event->position().toPoint();
+    if (AllowTransparency && !HitTest(at.x(), at.y()))
+        return;
     if (!isEnabled() || event->button() != Qt::LeftButton)
         return;
-    // A refused repeat timer is the application's to report, not Qt's to unwind through.
-    Application::Guarded([this] { press(); });
+    // A refused timer is the application's to report, not Qt's to unwind through.
+    Application::Guarded([this] {
+        if (DropDownMenu) {
+            if (m_state == 6)
+                SetState(2);
+            else
+                openMenu();
+            return;
+        }
+        press();
+    });
 }
 
 void TQORBaseGraphicButton::press()
@@ -120,7 +233,7 @@ void TQORBaseGraphicButton::press()
     m_held = true;
     m_inside = true;
     if (m_previousState == 3 && m_state == 2 && m_groupIndex != 0) {
-        SetState(3);
+        mouseState(3);
         return;
     }
     if (!m_pressed && RepeatedClick) {
@@ -136,63 +249,152 @@ void TQORBaseGraphicButton::press()
         if (m_repeatTimer == 0)
             throw EOutOfResources("Not enough timers available");
     }
-    SetState(4);
+    mouseState(4);
 }
 
 void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!isEnabled())
+    if (m_state == 6 || !isEnabled())
         return;
-    const bool inside = rect().contains(event->position().toPoint());
-    m_inside = inside;
+    const bool isInside = inside(event->position().toPoint());
+    const bool entering = isInside && !m_inside;
+    const bool leaving = !isInside && m_inside;
+    m_inside = isInside;
+    int state = m_state;
+    if (AllowTransparency) {
+        if (isInside && AllowMouseOver && (m_groupIndex == 0 || m_state != 3) && !m_held)
+            state = 2;
+        else if (!isInside && m_state == 2)
+            state = m_previousState;
+    }
     // A hovered button that was never pressed on stays hot, even outside a group.
-    if (m_held && (inside || m_groupIndex == 0 || m_state == 4))
-        SetState(inside ? (m_pressed ? 3 : 4) : (m_pressed ? 3 : 0));
-    else if (!m_held && inside && AllowMouseOver && m_state == 0)
-        SetState(2);
+    if (m_held && (isInside || m_groupIndex == 0 || m_state == 4))
+        state = isInside ? (m_pressed ? 3 : 4) : (m_pressed ? 3 : 0);
+    Application::Guarded([this, state] { mouseState(state); });
+    if (AllowTransparency && entering) {
+        TQORBaseControl::DoMouseEnter();
+        if (m_state == 0 && AllowMouseOver)
+            Application::Guarded([this] { mouseState(2); });
+    } else if (AllowTransparency && leaving) {
+        TQORBaseControl::DoMouseExit();
+    }
 }
 
 void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!m_held || event->button() != Qt::LeftButton)
+    if (m_state == 6 || !m_held || event->button() != Qt::LeftButton)
         return;
     m_held = false;
     stopRepeat();
-    const bool inside = rect().contains(event->position().toPoint());
-    m_inside = inside;
-    if (!inside) {
-        SetState(m_pressed ? 3 : 0);
+    const bool isInside = inside(event->position().toPoint());
+    m_inside = isInside;
+    if (!isInside) {
+        mouseState(m_pressed ? 3 : 0);
         return;
     }
     if (m_groupIndex != 0) {
         if (m_pressed && !m_allowAllUp) {
-            SetState(3);
+            mouseState(3);
             return;
         }
         m_state = m_pressed ? 3 : 0;  // the press look ends; Pressed decides what follows
         SetPressed(!m_pressed);
         update();
     } else {
-        SetState(AllowMouseOver ? 2 : 0);
+        Application::Guarded([this] { mouseState(AllowMouseOver ? 2 : 0); });
     }
     if (!RepeatedClick)
         click();
 }
 
-void TQORBaseGraphicButton::enterEvent(QEnterEvent*)
+void TQORBaseGraphicButton::DoMouseEnter()
 {
-    if (OnMouseEnter)
-        OnMouseEnter(this);
+    // See-through buttons enter by their shape, in the mouse move.
+    if (AllowTransparency)
+        return;
+    TQORBaseControl::DoMouseEnter();
+    m_inside = true;
     if (AllowMouseOver && isEnabled() && m_state == 0)
-        SetState(2);
+        Application::Guarded([this] { mouseState(2); });
 }
 
-void TQORBaseGraphicButton::leaveEvent(QEvent*)
+void TQORBaseGraphicButton::DoMouseExit()
 {
-    if (OnMouseExit)
-        OnMouseExit(this);
+    TQORBaseControl::DoMouseExit();
+    m_inside = false;
     if (m_state == 2)
-        SetState(m_previousState);
+        mouseState(m_previousState);
+}
+
+void TQORBaseGraphicButton::ImageListChanged()
+{
+    if (!ImageList() || !ImageList()->IsValidIndex(ListIndex(), ImageIndex())) {
+        m_glyph.SetBitmap(QImage());
+        return;
+    }
+    QImage bitmap;
+    ImageList()->GetBitmap(ListIndex(), ImageIndex(), &bitmap);
+    m_glyph.SetBitmap(bitmap);
+}
+
+bool TQORBaseGraphicButton::DialogChar(char key)
+{
+    const char accelerator = AcceleratorOf(Caption);
+    const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
+    if (accelerator == 0 || upper != accelerator || !isEnabled() || !isVisible())
+        return false;
+    Application::Guarded([this] {
+        if (DropDownMenu) {
+            if (m_state == 6)
+                SetState(2);
+            else
+                openMenu();
+            return;
+        }
+        if (m_groupIndex != 0) {
+            if (!m_allowAllUp && m_state == 3)
+                return;
+            const bool wasPressed = m_pressed;
+            SetPressed(!m_pressed);
+            if (AllowMouseOver && m_pressed && !wasPressed)
+                click();
+            return;
+        }
+        m_inside = true;
+        repaint();
+        click();
+        repaint();
+        if (!inside(mapFromGlobal(QCursor::pos()))) {
+            m_inside = false;
+            repaint();
+        }
+    });
+    return true;
+}
+
+void TQORBaseGraphicButton::syncAccelerator()
+{
+    if (Caption == m_shortcutCaption)
+        return;
+    m_shortcutCaption = Caption;
+    if (m_shortcut != 0)
+        releaseShortcut(m_shortcut);
+    m_shortcut = 0;
+    const char accelerator = AcceleratorOf(Caption);
+    if (accelerator != 0)
+        m_shortcut = grabShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(accelerator)), Qt::WindowShortcut);
+}
+
+bool TQORBaseGraphicButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut) {
+        auto* shortcut = static_cast<QShortcutEvent*>(event);
+        if (shortcut->shortcutId() == m_shortcut && m_shortcut != 0) {
+            DialogChar(AcceleratorOf(Caption));
+            return true;
+        }
+    }
+    return TQORBaseControl::event(event);
 }
 
 void TQORBaseGraphicButton::changeEvent(QEvent* event)
@@ -205,10 +407,25 @@ void TQORBaseGraphicButton::changeEvent(QEvent* event)
 
 void TQORBaseGraphicButton::paintEvent(QPaintEvent*)
 {
+    syncAccelerator();
     QImage canvas(size(), QImage::Format_RGB32);
     Paint(canvas);
     QPainter painter(this);
     painter.drawImage(0, 0, canvas);
+}
+
+void TQORBaseGraphicButton::PaintSeeThrough(QImage& canvas) const
+{
+    const auto* parent = dynamic_cast<const TQORCustomControl*>(parentWidget());
+    const QImage* back = parent ? parent->BackBitmap() : nullptr;
+    if (!back) {
+        const TColor color = parent ? parent->Color() : clBtnFace;
+        canvas.fill(ToQColor(color));
+        return;
+    }
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), *back, QRect(parent->BackOffset(pos()), canvas.size()));
 }
 
 void TQORBaseGraphicButton::PaintContent(QImage& canvas, const QRect& rect)
@@ -225,18 +442,21 @@ void TQORBaseGraphicButton::PaintContent(QImage& canvas, const QRect& rect)
         painter.setFont(ToQFont(Font));
         painter.setClipRect(rect);
         if (enabled) {
-            painter.setPen(ToQColor(Font.Color));
-            painter.drawText(places.text, Qt::TextExpandTabs, text);
+            const bool entered = EnterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
+            painter.setPen(ToQColor(entered ? EnterColor : Font.Color));
+            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
         } else {
             painter.setPen(ToQColor(clBtnHighlight));
-            painter.drawText(places.text.translated(1, 1), Qt::TextExpandTabs, text);
+            painter.drawText(places.text.translated(1, 1), Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
             painter.setPen(ToQColor(clGrayText));
-            painter.drawText(places.text, Qt::TextExpandTabs, text);
+            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
         }
     }
     if (!places.glyph.isNull())
         m_glyph.Draw(canvas, places.glyph.topLeft(), m_state);
 }
+
+bool TQORCustomSpeedButton::SystemOldLook = false;
 
 TQORCustomSpeedButton::TQORCustomSpeedButton(QWidget* parent) : TQORBaseGraphicButton(parent)
 {
@@ -245,57 +465,142 @@ TQORCustomSpeedButton::TQORCustomSpeedButton(QWidget* parent) : TQORBaseGraphicB
 
 void TQORCustomSpeedButton::Paint(QImage& canvas)
 {
-    const QRgb face = ToQColor(Color()).rgb();
-    if (State() == 3 && !underMouse()) {
-        // The latched look: a checker of the face colour and white.
-        for (int y = 0; y < canvas.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
-            for (int x = 0; x < canvas.width(); ++x)
-                line[x] = ((x + y) & 1) ? face : qRgb(255, 255, 255);
-        }
-    } else {
-        canvas.fill(face);
-    }
-    qorprocs::TRect r { 0, 0, canvas.width(), canvas.height() };
-    if (DownLook()) {
-        DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-        DrawEdge(canvas, r, BDR_SUNKENINNER, BF_LEFT | BF_TOP | BF_ADJUST);
-    } else {
-        DrawEdge(canvas, r, BDR_RAISEDOUTER, BF_RECT | BF_ADJUST);
-        DrawEdge(canvas, r, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM | BF_ADJUST);
-    }
+    const int style = FaceStyle != 0 ? FaceStyle : (SystemOldLook ? fsOldLook : fsNewLook);
+    DrawButtonFace(canvas, canvas.rect(), style, State(), Color(), MouseInside());
     const bool down = State() >= 3;
-    const int l = down ? 2 : 1;
-    const int rb = 2;
-    PaintContent(canvas, QRect(l, l, canvas.width() - l - rb, canvas.height() - l - rb));
+    int l = 1, r = 2;
+    if (style == fsOldLook)
+        l = down ? 2 : 3, r = down ? 1 : 3;
+    else if (style == fsNewLook)
+        l = down ? 2 : 1, r = 2;
+    else if (style == fsFramed)
+        l = down ? 2 : 1, r = down ? 1 : 2;
+    QRect content(l, l, canvas.width() - l - r, canvas.height() - l - r);
+    if (style == fsOldLook && IsPressedLook(State()))
+        content.translate(1, 1);
+    PaintContent(canvas, content);
 }
 
 TQOROfficeButton::TQOROfficeButton(QWidget* parent) : TQORBaseGraphicButton(parent)
 {
     AllowMouseOver = true;
+    AllowTransparency = false;
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     resize(23, 22);
 }
 
 void TQOROfficeButton::Paint(QImage& canvas)
 {
-    const QRgb face = ToQColor(Color()).rgb();
-    if (State() == 3 && !underMouse()) {
-        for (int y = 0; y < canvas.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
-            for (int x = 0; x < canvas.width(); ++x)
-                line[x] = ((x + y) & 1) ? face : qRgb(255, 255, 255);
-        }
-    } else {
-        canvas.fill(face);
-    }
-    qorprocs::TRect r { 0, 0, canvas.width(), canvas.height() };
-    if (DownLook())
-        DrawEdge(canvas, r, BDR_SUNKENOUTER, BF_RECT);
-    else if (State() == 2)
-        DrawEdge(canvas, r, BDR_RAISEDINNER, BF_RECT);
-    const bool shifted = State() == 3 || State() == 4 || State() == 6;
+    DrawButtonFace(canvas, canvas.rect(), fsFlat, State(), Color(), MouseInside());
     QRect content(3, 3, canvas.width() - 6, canvas.height() - 6);
-    if (shifted)
+    if (IsPressedLook(State()))
         content.translate(1, 1);
+    PaintContent(canvas, content);
+}
+
+TQORExplorerButton::TQORExplorerButton(QWidget* parent) : TQORBaseGraphicButton(parent)
+{
+    AllowMouseOver = true;
+    AllowTransparency = false;
+    Transparent = true;
+    Glyph().SetStyle(1);
+    resize(54, 40);
+}
+
+void TQORExplorerButton::SetUnColorMain(bool value)
+{
+    Glyph().SetStyle(value ? 1 : 0);
+    update();
+}
+
+void TQORExplorerButton::Paint(QImage& canvas)
+{
+    PaintSeeThrough(canvas);
+    QRect content(3, 3, canvas.width() - 6, canvas.height() - 6);
+    if (IsPressedLook(State()))
+        content.translate(1, 1);
+    PaintContent(canvas, content);
+    DrawButtonFace(canvas, canvas.rect(), fsFlatNoFill, State(), Color(), MouseInside());
+}
+
+TQORCustomMMButton::TQORCustomMMButton(QWidget* parent) : TQORBaseGraphicButton(parent)
+{
+    m_faceLink.OnChange = [this](TQORBaseContainer*) { update(); };
+    m_faceLink.OnFree = [this](TQORBaseContainer*) {
+        m_faces = nullptr;
+        update();
+    };
+}
+
+TQORCustomMMButton::~TQORCustomMMButton()
+{
+    m_faceLink.OnChange = nullptr;
+    m_faceLink.OnFree = nullptr;
+}
+
+void TQORCustomMMButton::SetButtonFaceImageList(TQORCustomImageList* value)
+{
+    if (m_faces == value)
+        return;
+    if (m_faces)
+        m_faces->UnRegisterChanges(&m_faceLink);
+    m_faces = value;
+    if (m_faces)
+        m_faces->RegisterChanges(&m_faceLink);
+    update();
+}
+
+bool TQORCustomMMButton::validFace(int entry) const
+{
+    const TFaceEntry& face = FaceEntries[static_cast<std::size_t>(entry)];
+    return m_faces && m_faces->IsValidIndex(face.ListIndex, face.ImageIndex);
+}
+
+int TQORCustomMMButton::FaceFor(int state) const
+{
+    if (state < 0 || state > 7)
+        return -1;
+    if (validFace(state))
+        return state;
+    if (state == 1 || state == 2 || state == 5)
+        return validFace(0) ? 0 : -1;
+    if (state == 3 || state == 4 || state == 6 || state == 7)
+        return validFace(4) ? 4 : -1;
+    return -1;
+}
+
+bool TQORCustomMMButton::HitTest(int x, int y) const
+{
+    const int entry = FaceFor(State());
+    if (entry < 0 || x < 0 || y < 0 || x >= width() || y >= height())
+        return false;
+    const TFaceEntry& face = FaceEntries[static_cast<std::size_t>(entry)];
+    const int faceWidth = m_faces->GetItemDimension(face.ListIndex, 0);
+    const int faceHeight = m_faces->GetItemDimension(face.ListIndex, 1);
+    if (faceWidth <= 0 || faceHeight <= 0)
+        return false;
+    // The face is stretched over the button.
+    const QPoint at(x * faceWidth / width(), y * faceHeight / height());
+    return m_faces->GetPixelColor(at, face.ListIndex, face.ImageIndex) != FaceTransparentColor;
+}
+
+void TQORCustomMMButton::Paint(QImage& canvas)
+{
+    if (Transparent)
+        PaintSeeThrough(canvas);
+    else
+        canvas.fill(ToQColor(Color()));
+    const int entry = FaceFor(State());
+    if (entry < 0)
+        return;
+    const TFaceEntry& face = FaceEntries[static_cast<std::size_t>(entry)];
+    {
+        QPainter painter(&canvas);
+        m_faces->DrawInRect(painter, { 0, 0, canvas.width(), canvas.height() }, face.ListIndex, face.ImageIndex,
+            static_cast<std::uint16_t>(dbStretch | (Transparent ? dbTransparentColor : 0)));
+    }
+    QRect content(0, 0, canvas.width(), canvas.height());
+    if (IsPressedLook(State()))
+        content.translate(CaptionDown, CaptionDown);
     PaintContent(canvas, content);
 }

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "kit-extra/qorbtn.h"
+#include "kit-extra/qorctrl.h"
 #include "kit-extra/qorlayout.h"
 #include "platform/ui/graphics.h"
 
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
+
+#include <array>
 
 #include <functional>
 #include <memory>
@@ -13,7 +18,7 @@
 
 // A kit button in eight states (up, disabled, hot, latched, held, menu, disabled
 // while latched), with groups of buttons of which one stays pressed.
-class TQORBaseGraphicButton : public QWidget {
+class TQORBaseGraphicButton : public TQORBaseControl {
 public:
     using TNotifyEvent = std::function<void(TQORBaseGraphicButton* Sender)>;
 
@@ -21,8 +26,6 @@ public:
     ~TQORBaseGraphicButton() override;
 
     TNotifyEvent OnClick;
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseExit;
 
     int State() const { return m_state; }
     // Every change of state goes through here; an unchanged state repaints nothing.
@@ -33,11 +36,23 @@ public:
     TColor Color() const { return m_color; }
     void SetColor(TColor value);
     bool AllowMouseOver { false };
+    // Enter, leave and presses follow HitTest instead of the whole rectangle.
+    bool AllowTransparency { true };
+    // Shows what lies under the button instead of filling with Color.
+    bool Transparent { false };
+    // Caption colour in states 2 to 6 with EnterColorChange and AllowMouseOver.
+    TColor EnterColor { clCaptionText };
+    bool EnterColorChange { false };
+    // Opened under the button (or right of it with DropDownRight) by a press or the accelerator.
+    QPointer<QMenu> DropDownMenu;
+    int DropDownIndent { 0 };
+    bool DropDownRight { false };
     // Clicks repeat every RepeatingInterval ms (a multiple of 50) while held inside.
     bool RepeatedClick { false };
     int RepeatingInterval { 100 };
 
     TQORGlyph& Glyph() { return m_glyph; }
+    const TQORGlyph& Glyph() const { return m_glyph; }
     TQORButtonLayout& ButtonLayout() { return m_layout; }
 
     int GroupIndex() const { return m_groupIndex; }
@@ -51,17 +66,31 @@ public:
     // Draws the whole button into canvas, the button's size.
     virtual void Paint(QImage& canvas) = 0;
 
+    // Whether a point of the button belongs to it.
+    virtual bool HitTest(int x, int y) const;
+    // The hover watch's tick: a hot button the cursor has left goes up.
+    virtual void HoverCheck();
+    // The caption's accelerator was typed; true when the button took it.
+    bool DialogChar(char key);
+    void ImageListChanged() override;
+    void DoMouseEnter() override;
+    void DoMouseExit() override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
     // Glyph, caption and arrow inside rect for the current state.
     void PaintContent(QImage& canvas, const QRect& rect);
+    // The background of a see-through button: its parent kit panel's bitmap at its place, else the parent's colour.
+    void PaintSeeThrough(QImage& canvas) const;
+    bool MouseInside() const { return m_inside; }
+    // Office, explorer and image-face buttons show hot differently from up.
+    virtual bool HasOwnHotLook() const { return false; }
     bool DownLook() const { return m_state == 3 || m_state == 4 || m_state == 6 || m_state == 7; }
 
 private:
@@ -70,6 +99,13 @@ private:
     void click();
     void press();
     void stopRepeat();
+    bool inside(QPoint point) const;
+    // A state change the mouse asked for: an inactive form takes only a forced hot, as up.
+    void mouseState(int state, bool forcedHot = false);
+    void startHoverWatch();
+    void stopHoverWatch();
+    void openMenu();
+    void syncAccelerator();
 
     TQORGlyph m_glyph;
     TQORButtonLayout m_layout;
@@ -82,12 +118,20 @@ private:
     bool m_pressed { false };
     bool m_inside { false };
     std::uint16_t m_repeatTimer { 0 };
+    std::uint16_t m_hoverTimer { 0 };
+    int m_shortcut { 0 };
+    std::string m_shortcutCaption;
 };
 
-// The three-dimensional speed button of the desktop's newer look.
+// The three-dimensional speed button in the old, new, framed or flat look.
 class TQORCustomSpeedButton final : public TQORBaseGraphicButton {
 public:
     explicit TQORCustomSpeedButton(QWidget* parent = nullptr);
+
+    // 0 the system's look, else a face style (old, new, framed, flat).
+    int FaceStyle { 0 };
+    // The kit-wide look the automatic style follows: the old look when set.
+    static bool SystemOldLook;
 
     void Paint(QImage& canvas) override;
 };
@@ -96,6 +140,52 @@ public:
 class TQOROfficeButton final : public TQORBaseGraphicButton {
 public:
     explicit TQOROfficeButton(QWidget* parent = nullptr);
+    bool HasOwnHotLook() const override { return true; }
 
     void Paint(QImage& canvas) override;
+};
+
+// A large flat see-through button whose glyph is grey until the mouse comes.
+class TQORExplorerButton final : public TQORBaseGraphicButton {
+public:
+    explicit TQORExplorerButton(QWidget* parent = nullptr);
+    bool HasOwnHotLook() const override { return true; }
+
+    bool UnColorMain() const { return Glyph().Style() == 1; }
+    void SetUnColorMain(bool value);
+
+    void Paint(QImage& canvas) override;
+};
+
+// One face image per state from a kit image list; the face's transparent pixels
+// are not part of the button.
+class TQORCustomMMButton final : public TQORBaseGraphicButton {
+public:
+    struct TFaceEntry {
+        int ListIndex { 0 };
+        int ImageIndex { 0 };
+    };
+
+    explicit TQORCustomMMButton(QWidget* parent = nullptr);
+    ~TQORCustomMMButton() override;
+    bool HasOwnHotLook() const override { return true; }
+
+    TQORCustomImageList* ButtonFaceImageList() const { return m_faces; }
+    void SetButtonFaceImageList(TQORCustomImageList* value);
+    // The face of each state 0..7.
+    std::array<TFaceEntry, 8> FaceEntries;
+    // Caption shift in the pressed states.
+    int CaptionDown { 1 };
+    TColor FaceTransparentColor { 0xFFFFFF };
+
+    // The entry a state draws: its own, else 0 (states 1, 2, 5) or 4 (3, 4, 6, 7); -1 for none.
+    int FaceFor(int state) const;
+    bool HitTest(int x, int y) const override;
+    void Paint(QImage& canvas) override;
+
+private:
+    bool validFace(int entry) const;
+
+    TQORCustomImageList* m_faces { nullptr };
+    TQORChangeLink m_faceLink;
 };

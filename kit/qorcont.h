@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/qorchangelink.h"
 #include "kit/qorimageitem.h"
 #include "kit/qorlistitem.h"
 #include "kit/qorobject.h"
@@ -24,7 +25,18 @@ enum : std::uint8_t { lkImageList = 0, lkBitmapList = 1, lkWaveList = 2, lkStrin
 // Base of every kit container: its changes reach the controls linked to it.
 class TQORBaseContainer : public TQORComponent {
 public:
-    // TODO: change links of the kit's controls notified before the inherited change
+    ~TQORBaseContainer() override;
+
+    // Sets link.Sender to this container and appends it to the links told of changes.
+    void RegisterChanges(TQORChangeLink* link);
+    void UnRegisterChanges(TQORChangeLink* link);
+    // The linked controls hear of the change first.
+    void Change() override;
+    // Tells the linked controls that the contents changed (an item's own change).
+    void NotifyLinks();
+
+private:
+    std::vector<TQORChangeLink*> m_links;
 };
 
 // A list owning its items in order, written to streams and list files.

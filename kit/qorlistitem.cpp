@@ -56,6 +56,8 @@ namespace {
 void TQORListItem::Change()
 {
     TQORComponent::Change();
+    if (m_owner)
+        m_owner->NotifyLinks();
     if (m_owner && m_owner->OnChange)
         m_owner->OnChange(this);
 }

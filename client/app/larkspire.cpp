@@ -11,7 +11,9 @@
 #include "client/features/kestrowthread.h"
 #include "client/features/mailcheck.h"
 #include "client/features/newbuddyform.h"
+#include "client/features/newsbar.h"
 #include "client/features/notefeatures.h"
+#include "client/features/peerwindows.h"
 #include "client/features/searchform.h"
 #include "client/features/setup.h"
 #include "kit/qorapplication.h"
@@ -46,6 +48,7 @@ int main(int argc, char** argv)
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
     MailCheckCanceller() = CancelMailCheck;
+    InstallPeerWindows();
     FeatureWindows().ShowSetup = ShowSetup;
     FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
     FeatureWindows().ShowAbout = ShowAbout;
@@ -59,6 +62,7 @@ int main(int argc, char** argv)
     FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
     FeatureHooks().ToggleGuide = ToggleChannelGuide;
     FeatureHooks().LoadGuide = CreateChannelGuide;
+    InstallNewsFeature();
     int result = 0;
     try {
         TForm10 owner;

@@ -25,16 +25,26 @@ void TellPersons(const TChatRoom& room, const std::string& body)
         SendChatCommand("conferencehost", person, body);
 }
 
+// A member leaving is named; the host leaving ends the conference for everyone here.
 void RemovePerson(TChatRoom& room, const std::string& name)
 {
-    std::erase_if(room.persons, [&](const std::string& person) { return SameText(person, name); });
+    if (name.find("(Host)") != std::string::npos) {
+        std::string host = name.substr(0, name.find(" (Host)"));
+        peerhooks::Notice(room.key, peerhooks::cnHostClosed, host);
+        room.persons.clear();
+    } else {
+        peerhooks::Notice(room.key, peerhooks::cnLeft, name);
+        std::erase_if(room.persons, [&](const std::string& person) { return SameText(person, name); });
+    }
     peerhooks::Persons(room.key, room.persons);
 }
 
-bool AddPerson(TChatRoom& room, const std::string& name)
+bool ListPerson(TChatRoom& room, const std::string& name, bool announce)
 {
     if (room.HasPerson(name) || room.persons.size() >= TPeerLists::kMaxPersons)
         return false;
+    if (announce)
+        peerhooks::Notice(room.key, peerhooks::cnJoined, name);
     room.persons.push_back(name);
     peerhooks::Persons(room.key, room.persons);
     return true;
@@ -75,7 +85,7 @@ void HandleChatLine(const std::string& key, const std::string& body)
     const std::string name = body.substr(1);
     switch (body[0]) {
     case kMember:
-        AddPerson(*room, name);
+        ListPerson(*room, name, false);
         return;
     case kLeft:
         if (!room->HasPerson(name)) {
@@ -115,7 +125,7 @@ void HandleChatLine(const std::string& key, const std::string& body)
     }
     case kJoined:
         peerhooks::Notice(room->key, peerhooks::cnStatusClear, name);
-        AddPerson(*room, name);
+        ListPerson(*room, name, true);
         if (room->IsHost()) {
             TellPersons(*room, std::string(1, kJoined) + name);
             peerhooks::MemberList(room->key, name);
@@ -129,6 +139,21 @@ void HandleChatLine(const std::string& key, const std::string& body)
     peerhooks::AppendChat(room->key, body);
     if (room->IsHost())
         RelayText(*room, body);
+}
+
+void AddChatPerson(const std::string& key, const std::string& name)
+{
+    if (TChatRoom* room = PeerLists().FindChat(key))
+        ListPerson(*room, name, true);
+}
+
+void CloseChatWindow(const std::string& key)
+{
+    if (!PeerLists().FindChat(key))
+        return;
+    const char* command = key == "Conference*" ? "conferenceclose" : key.ends_with('*') ? "conferenceleave" : "chatclose";
+    SendBuddyCommand(command, key);
+    PeerLists().RemoveChat(key);
 }
 
 void BroadcastToChats(const std::string& line)

@@ -9,6 +9,10 @@
 void OpenChatWindow(const std::string& key, const std::string& firstLine);
 // One line for the window of a key: a control byte with a name, or RTF text.
 void HandleChatLine(const std::string& key, const std::string& body);
+// The window's own entry (the host's "me (Host)"), announced like a joined person.
+void AddChatPerson(const std::string& key, const std::string& name);
+// The window of a key closes: its buddies are told and the key leaves the list.
+void CloseChatWindow(const std::string& key);
 // The same line for every open window, while the session is online.
 void BroadcastToChats(const std::string& line);
 // Who said a conference line: the text after "b\cf0 " up to the first ':', or "".

@@ -12,6 +12,8 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
+#include "client/core/newshooks.h"
+#include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
@@ -117,7 +119,8 @@ TForm1::TForm1() : TForm("Form1")
     OnResize = [this] { FormResize(); };
     OnShow = [this] {
         PaintBackground();
-        // TODO: TrimOldNews
+        if (News().trimOldNews)
+            News().trimOldNews();
     };
     OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) { FormMouseDown(button, shift, x, y); };
     OnClose = [this](TCloseAction& action) {
@@ -184,15 +187,9 @@ void TForm1::CreateComponents()
     Time->setStyleSheet("color: #00ff00; background: #008000;");
     PaintBox1 = new QWidget(Panel1);
     PaintBox1->setObjectName("PaintBox1");
-    // TODO: TNewsTicker (PaintBox1's paint and mouse)
+    // The news ticker paints PaintBox1 and takes its mouse and the arrows Panel8 and Panel11.
     Panel11 = new TPanel(Panel1, "Panel11", clBlack);
     Panel11->SetGlyph(QString(QChar(0x25BC)), clLime);
-    Panel8->OnMouseDown = [](TMouseButton, TShiftState, int, int) {
-        // TODO: TNewsTicker step up
-    };
-    Panel11->OnMouseDown = [](TMouseButton, TShiftState, int, int) {
-        // TODO: TNewsTicker step down
-    };
 
     Panel2 = new TPanel(ClientArea, "Panel2", clBlack);
     Panel2->setGeometry(kPanelLeft, kPanelTop, kPanelWidth, 220);
@@ -335,7 +332,9 @@ void TForm1::CreateCommandButtons()
             FeatureHooks().StartAmbro();
     };
     ExplorerButton17->OnClick = [] {
-        // TODO: OpenChatWindow ("Conference*")
+        // One hosted conference at a time.
+        if (!PeerLists().FindChat("Conference*"))
+            OpenChatWindow("Conference*", "");
     };
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };

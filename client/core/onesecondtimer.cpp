@@ -2,6 +2,7 @@
 
 #include "client/core/connectionmonitor.h"
 #include "client/core/mainbar.h"
+#include "client/core/newshooks.h"
 #include "client/core/peersend.h"
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
@@ -197,5 +198,6 @@ void Timer2Timer(const QDateTime& now)
     Refresh(s);
     RelogOn(s);
     Redock();
-    // TODO: news fetch in the first three seconds of each hour or when the news is stale (StartNewsThread)
+    if (News().timerDuty)
+        News().timerDuty(now);
 }

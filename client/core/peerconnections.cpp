@@ -112,6 +112,14 @@ TPeerConnection* TPeerNetwork::ConnectionOf(TLineSocketBase* socket)
     return slot.get();
 }
 
+TPeerConnection* TPeerNetwork::Live(const TBuddySocket* socket) const
+{
+    for (const auto& [serial, connection] : m_connections)
+        if (connection.get() == socket)
+            return connection->Line() ? connection.get() : nullptr;
+    return nullptr;
+}
+
 void TPeerNetwork::ForgetDeadConnections()
 {
     for (auto it = m_connections.begin(); it != m_connections.end();) {

@@ -61,6 +61,8 @@ public:
     TPeerConnection* ConnectionOf(TLineSocketBase* socket);
     // Connections whose socket is gone and that no buddy holds any more.
     void ForgetDeadConnections();
+    // The connection when it is still one of ours: windows that outlive a line check before writing.
+    TPeerConnection* Live(const TBuddySocket* socket) const;
 
 private:
     void ServerLine(TLineSocketBase* socket, const std::string& line);

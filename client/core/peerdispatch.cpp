@@ -182,7 +182,8 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         return;
     }
     if (f1 == "conferenceleave") {
-        if (PeerLists().FindChat("Conference*"))
+        // Leaving goes to every buddy; only a leave from this user's own conference removes anyone.
+        if (PeerLists().FindChat("Conference*") && SameText(frame.f4, Session().userId + "*"))
             HandleChatLine("Conference*", "\xFD" + f2);
         return;
     }

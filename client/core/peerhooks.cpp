@@ -113,7 +113,7 @@ void InviteItems(const std::string& key, const std::vector<std::string>& hints)
 
 void Notice(const std::string& key, ChatNotice notice, const std::string& name)
 {
-    static const char* const names[] = { "closed", "offline", "statusclear" };
+    static const char* const names[] = { "closed", "offline", "statusclear", "joined", "left", "hostclosed" };
     Record("ChatNotice", { key, names[notice], name });
     Run("ChatNotice", Hooks().ChatNoticeShown, key, notice, name);
 }

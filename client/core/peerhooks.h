@@ -49,6 +49,9 @@ enum ChatNotice : std::uint8_t {
     cnClosed,       // ShowChatClosed
     cnOffline,      // ShowBuddyOffline
     cnStatusClear,  // the first status panel cleared
+    cnJoined,       // the person joined: shown before the name is listed
+    cnLeft,         // the person left the conference
+    cnHostClosed,   // the host closed the conference: the list is emptied
 };
 
 struct THooks {

@@ -56,6 +56,11 @@ TChatRoom& TPeerLists::AddChat(const std::string& key, const std::string& firstL
     return *m_chats.back();
 }
 
+void TPeerLists::RemoveChat(std::string_view key)
+{
+    std::erase_if(m_chats, [&](const std::unique_ptr<TChatRoom>& room) { return SameText(room->key, key); });
+}
+
 std::vector<std::string> TPeerLists::ChatKeys() const
 {
     std::vector<std::string> keys;

@@ -37,6 +37,7 @@ public:
     TChatRoom* FindChat(std::string_view key) const;
     TChatRoom& AddChat(const std::string& key, const std::string& firstLine);
     std::vector<std::string> ChatKeys() const;
+    void RemoveChat(std::string_view key);
 
     // Keys of the local plug-ins' sockets.
     bool HasPluginSocket(std::string_view pidKey) const;

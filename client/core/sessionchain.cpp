@@ -8,6 +8,7 @@
 #include "client/core/helpers.h"
 #include "client/core/connectionmonitor.h"
 #include "client/core/mainbar.h"
+#include "client/core/newshooks.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerlists.h"
 #include "client/core/session.h"
@@ -113,7 +114,8 @@ void LoadGuideNotesRemindersNews()
         FeatureHooks().LoadGuide();
     CallNoteHook(NoteHooks().LoadNivlets);
     CallNoteHook(NoteHooks().LoadReminders);
-    // TODO: FillNewsTree
+    if (News().fillNewsTree)
+        News().fillNewsTree();
 }
 
 void StartOneSecondTimer()
@@ -124,7 +126,8 @@ void StartOneSecondTimer()
 
 void StartNewsTicker()
 {
-    // TODO: news ticker created and filled
+    if (News().startTicker)
+        News().startTicker();
 }
 
 void ConnectToService()
@@ -176,7 +179,8 @@ void CloseAwayWindowAndTicker()
 {
     // The away window goes with the session's notes, note threads and reminders.
     CallNoteHook(NoteHooks().SessionClosed);
-    // TODO: news ticker freed
+    if (News().freeTicker)
+        News().freeTicker();
 }
 
 void FreeBuddies()
@@ -190,10 +194,12 @@ void WaitForSessionThreads()
     // A log-on thread is never waited for: it may be stalled on the network, and
     // whatever it would still do to this session is dropped.
     AbandonLogOn();
+    // A news fetch is cut short rather than waited out: its download may be stalled.
+    if (News().stopNewsThread)
+        News().stopNewsThread();
     // Nor is a mail check: it is cancelled, ends on its own and reports nothing.
     if (MailCheckCanceller())
         MailCheckCanceller()();
-    // TODO: news thread waited for
 }
 
 void CloseSessionWindows()

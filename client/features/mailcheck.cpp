@@ -6,6 +6,7 @@
 #include "client/core/scrambler.h"
 #include "client/core/session.h"
 #include "client/features/mailauthenticateform.h"
+#include "client/features/newsalert.h"
 #include "net/nmpop3.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
@@ -59,7 +60,8 @@ void ResultStep(TMailCheck& check)
             Form1->SpeedButton10->SetGlyph(QImage(QString::fromStdString(codepage::ToUtf8(AppPath() + "assets/tool_email2.bmp"))));
             if (check.PlaySound())
                 PlayAppSound(16, true);
-            // TODO: ShowMailAlert when headers are shown
+            if (check.ShowHeaders())
+                ShowMailAlert();
         } else {
             if (check.Manual())
                 Form1->ChnName->setText("NO MAIL");

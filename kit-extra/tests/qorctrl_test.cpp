@@ -5,6 +5,9 @@
 #include "screenshot.h"
 
 #include <QPainter>
+
+#include <memory>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -152,4 +155,50 @@ TEST(BevelPanel, SettingTheBevelCopiesIt)
     bevel.SetMode(bmCustom);
     EXPECT_EQ(panel.Bevel().Mode(), bmEdge);
     EXPECT_EQ(panel.Bevel().TotalWidth(), 2);
+}
+
+TEST(BaseControl, SetBoundsReportsMovesAndSizes)
+{
+    TQORBaseControl control;
+    control.setGeometry(0, 0, 10, 10);
+    std::vector<int> flags;
+    control.OnBoundsChange = [&](TQORBaseControl*, int f) { flags.push_back(f); };
+    control.SetBounds(5, 0, 10, 10);
+    control.SetBounds(5, 0, 20, 10);
+    control.SetBounds(1, 1, 2, 2);
+    control.SetBounds(1, 1, 2, 2);
+    EXPECT_EQ(flags, (std::vector<int> { kBoundsMoved, kBoundsSized, kBoundsMoved | kBoundsSized }));
+}
+
+TEST(BaseControl, FollowsItsImageListAndForgetsADestroyedOne)
+{
+    auto list = std::make_unique<TQORBitmapList>();
+    TQORBaseControl control;
+    control.SetImageList(list.get());
+    control.SetImageIndex(-1);
+    EXPECT_EQ(control.ImageIndex(), 0);
+    list.reset();
+    EXPECT_EQ(control.ImageList(), nullptr);
+}
+
+TEST(BackPanel, RepaintsItsImageWhenTheListChanges)
+{
+    Scene scene;
+    scene.list.Bitmaps(0)->SetBitmap(Picture(200, 100).mirrored(true, false));
+    const QImage image = Render(scene.back);
+    EXPECT_EQ(image.pixel(50, 50), qRgb(149, 50, (149 * 7 + 50 * 3) & 0xFF));
+}
+
+TEST(BackPanel, DestroyedListLeavesAnEmptyPanel)
+{
+    auto list = std::make_unique<TQORBitmapList>();
+    list->AddItem();
+    list->Bitmaps(0)->SetBitmap(Picture(50, 50));
+    TQORBackPanel back;
+    back.resize(50, 50);
+    back.SetImageList(list.get());
+    ASSERT_TRUE(back.ShowsImage());
+    list.reset();
+    EXPECT_EQ(back.ImageList(), nullptr);
+    EXPECT_FALSE(back.ShowsImage());
 }

@@ -1,5 +1,9 @@
 #include "kit-extra/qorspeedbutton.h"
 
+#include "kit-extra/qorbuttonface.h"
+#include "kit/qorcont.h"
+#include "platform/ui/form.h"
+
 #include "kit/qorapplication.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
@@ -7,6 +11,9 @@
 #include "screenshot.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -222,13 +229,13 @@ TEST(SpeedButton, RepeatIntervalOffTheTimerStepIsRefused)
     EXPECT_EQ(reported, "Interval does'nt fit to given MinInterval!");
 }
 
-TEST(SpeedButton, EnterAndLeaveFireTheirEventsAndLeaveEndsHot)
+TEST(OfficeButton, EnterAndLeaveFireTheirEventsAndLeaveEndsHot)
 {
-    TQORCustomSpeedButton button;
+    TQOROfficeButton button;
     int enters = 0;
     int exits = 0;
-    button.OnMouseEnter = [&](TQORBaseGraphicButton*) { ++enters; };
-    button.OnMouseExit = [&](TQORBaseGraphicButton*) { ++exits; };
+    button.OnMouseEnter = [&](TQORBaseControl*) { ++enters; };
+    button.OnMouseExit = [&](TQORBaseControl*) { ++exits; };
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(&button, &enter);
     EXPECT_EQ(button.State(), 2);
@@ -273,4 +280,274 @@ TEST(OfficeButton, EveryStatePaintsItsScreenshot)
         }
         SaveKitScreenshot(image, QString("officebutton-flat-%1").arg(s.name));
     }
+}
+
+namespace {
+
+const struct {
+    int state;
+    const char* name;
+} kStates[] = { { 0, "up" }, { 1, "disabled" }, { 2, "hot" }, { 3, "latched" }, { 4, "held" }, { 6, "menu" },
+    { 7, "disabled-latched" } };
+
+// A 25 x 25 face: a black square from 5 to 19 on white, the face's transparent colour.
+QImage Face(QRgb inner)
+{
+    QImage image(25, 25, QImage::Format_RGB32);
+    image.fill(qRgb(255, 255, 255));
+    for (int y = 5; y < 20; ++y)
+        for (int x = 5; x < 20; ++x)
+            image.setPixel(x, y, inner);
+    return image;
+}
+
+}  // namespace
+
+TEST(SpeedButton, HotButtonLeftWithoutAMoveGoesUpOnTheHoverWatch)
+{
+    ScratchDirs dirs;
+    KitRunning kit;
+    TQORCustomSpeedButton button;
+    Mouse(button, QEvent::MouseMove, { 5, 5 });
+    ASSERT_EQ(button.State(), 2);
+    QCursor::setPos(button.mapToGlobal(QPoint(5, 5)));
+    QORApplication()->TimerPool().TimerTick();
+    QORApplication()->TimerPool().TimerTick();
+    EXPECT_EQ(button.State(), 2);
+    QCursor::setPos(button.mapToGlobal(QPoint(500, 500)));
+    QORApplication()->TimerPool().TimerTick();
+    QORApplication()->TimerPool().TimerTick();
+    EXPECT_EQ(button.State(), 0);
+}
+
+TEST(SpeedButton, DropDownMenuOpensUnderTheButtonAndLeavesItHotWithoutAClick)
+{
+    QWidget parent;
+    parent.resize(200, 200);
+    TQORCustomSpeedButton button(&parent);
+    button.move(20, 30);
+    parent.show();
+    QMenu menu;
+    menu.addAction("Item");
+    button.DropDownMenu = &menu;
+    button.DropDownIndent = 4;
+    int clicks = 0;
+    button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    QPoint shownAt;
+    int stateWhileOpen = -1;
+    QTimer::singleShot(0, &menu, [&] {
+        shownAt = menu.pos();
+        stateWhileOpen = button.State();
+        menu.close();
+    });
+    Mouse(button, QEvent::MouseButtonPress, { 5, 5 });
+    EXPECT_EQ(shownAt, button.mapToGlobal(QPoint(4, 25)));
+    EXPECT_EQ(stateWhileOpen, 6);
+    Mouse(button, QEvent::MouseButtonRelease, { 5, 5 });
+    EXPECT_EQ(button.State(), 2);
+    EXPECT_EQ(clicks, 0);
+
+    button.DropDownRight = true;
+    QTimer::singleShot(0, &menu, [&] {
+        shownAt = menu.pos();
+        menu.close();
+    });
+    Mouse(button, QEvent::MouseButtonPress, { 5, 5 });
+    EXPECT_EQ(shownAt, button.mapToGlobal(QPoint(25, 4)));
+}
+
+TEST(SpeedButton, AcceleratorClicksAndGroupedAcceleratorToggles)
+{
+    QWidget parent;
+    TQORCustomSpeedButton plain(&parent);
+    TQORCustomSpeedButton grouped(&parent);
+    parent.show();
+    plain.Caption = "&Go";
+    grouped.Caption = "Ne&xt";
+    grouped.SetGroupIndex(1);
+    grouped.SetAllowAllUp(true);
+    int clicks = 0;
+    plain.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    EXPECT_FALSE(plain.DialogChar('x'));
+    EXPECT_TRUE(plain.DialogChar('g'));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(grouped.DialogChar('X'));
+    EXPECT_TRUE(grouped.Pressed());
+    EXPECT_EQ(grouped.State(), 3);
+    EXPECT_TRUE(grouped.DialogChar('x'));
+    EXPECT_FALSE(grouped.Pressed());
+    plain.setEnabled(false);
+    EXPECT_FALSE(plain.DialogChar('g'));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(SpeedButton, ABackgroundFormKeepsItsButtonsFromLightingUpButNotFromDisabling)
+{
+    TForm form("Inactive");
+    TQORCustomSpeedButton button(&form);
+    Mouse(button, QEvent::MouseMove, { 5, 5 });
+    EXPECT_EQ(button.State(), 0);
+    button.setEnabled(false);
+    EXPECT_EQ(button.State(), 1);
+}
+
+TEST(SpeedButton, OldFramedAndFlatLooksPaintTheirFaces)
+{
+    TQORCustomSpeedButton button;
+    button.SetColor(clBtnFace);
+    button.Glyph().SetBitmap(Arrow16());
+    button.FaceStyle = fsOldLook;
+    button.SetColor(clYellow);
+    EXPECT_EQ(Render(button).pixel(0, 0), Rgb(clBtnFace));      // rounded corner
+    EXPECT_EQ(Render(button).pixel(24, 24), Rgb(clBtnFace));
+    button.FaceStyle = fsFramed;
+    EXPECT_EQ(Render(button).pixel(10, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(Render(button).pixel(0, 10), qRgb(0, 0, 0));
+    button.SetState(4);
+    EXPECT_EQ(Render(button).pixel(10, 1), qRgb(128, 128, 128));
+    EXPECT_EQ(Render(button).pixel(1, 10), qRgb(128, 128, 128));
+    button.FaceStyle = fsFlat;
+    button.SetState(0);
+    EXPECT_EQ(Render(button).pixel(10, 0), Rgb(clYellow));
+    button.SetColor(clBtnFace);
+    for (const auto& [style, look] : { std::pair { fsOldLook, "old" }, { fsFramed, "framed" }, { fsFlat, "flat" } }) {
+        button.FaceStyle = style;
+        for (const auto& s : kStates) {
+            button.SetState(s.state);
+            SaveKitScreenshot(Render(button), QString("speedbutton-%1-%2").arg(look, s.name));
+        }
+    }
+}
+
+TEST(ExplorerButton, LargeSeeThroughAndGreyAtRest)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    QImage back(200, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            back.setPixel(x, y, qRgb(x, y, 90));
+    list.Bitmaps(0)->SetBitmap(back);
+    TQORBackPanel panel;
+    panel.resize(200, 100);
+    panel.SetImageList(&list);
+    TQORExplorerButton button(&panel);
+    button.move(30, 20);
+    EXPECT_EQ(button.size(), QSize(54, 40));
+    EXPECT_TRUE(button.UnColorMain());
+    EXPECT_TRUE(button.Transparent);
+    button.Glyph().SetBitmap(Arrow16());
+    button.Caption = "Back";
+    for (const auto& s : kStates) {
+        button.SetState(s.state);
+        const QImage image = Render(button);
+        EXPECT_EQ(image.pixel(2, 20), qRgb(32, 40, 90)) << s.name;  // the panel's picture at the button's place
+        SaveKitScreenshot(image, QString("explorerbutton-seethrough-%1").arg(s.name));
+    }
+    button.SetState(0);
+    EXPECT_EQ(Render(button).pixel(10, 0), qRgb(40, 20, 90));  // no border at rest
+    button.SetState(2);
+    EXPECT_EQ(Render(button).pixel(10, 0), Rgb(clBtnHighlight));
+    button.SetUnColorMain(false);
+    EXPECT_EQ(button.Glyph().Style(), 0);
+}
+
+TEST(MMButton, FaceOfEachStateWithFallbacks)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 0)));
+    TQORCustomMMButton button;
+    EXPECT_EQ(button.FaceFor(0), -1);
+    button.SetButtonFaceImageList(&faces);
+    EXPECT_EQ(button.FaceFor(0), 0);
+    EXPECT_EQ(button.FaceFor(2), 2);
+    button.FaceEntries[4] = { 7, 0 };
+    button.FaceEntries[2] = { 3, 0 };
+    EXPECT_EQ(button.FaceFor(2), 0);
+    EXPECT_EQ(button.FaceFor(3), 3);
+    EXPECT_EQ(button.FaceFor(4), -1);
+    button.FaceEntries[6] = { 9, 9 };
+    EXPECT_EQ(button.FaceFor(6), -1);
+}
+
+TEST(MMButton, ReleaseOverATransparentPixelOfTheFaceCountsAsOutside)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 0)));
+    TQORCustomMMButton button;
+    button.SetButtonFaceImageList(&faces);
+    int clicks = 0;
+    button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    EXPECT_TRUE(button.HitTest(12, 12));
+    EXPECT_FALSE(button.HitTest(1, 1));
+    Mouse(button, QEvent::MouseButtonPress, { 1, 1 });
+    EXPECT_EQ(button.State(), 0);  // a press on the transparent corner is not the button's
+    Mouse(button, QEvent::MouseButtonPress, { 12, 12 });
+    EXPECT_EQ(button.State(), 4);
+    Mouse(button, QEvent::MouseButtonRelease, { 2, 2 });
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(button.State(), 0);
+    ClickAt(button, { 12, 12 });
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(MMButton, EveryStatePaintsItsFace)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    faces.Bitmaps(1)->SetBitmap(Face(qRgb(160, 0, 0)));
+    TQORCustomMMButton button;
+    button.SetColor(clBtnFace);
+    button.SetButtonFaceImageList(&faces);
+    button.FaceEntries[4] = { 1, 0 };
+    for (const int down : { 3, 6, 7 })
+        button.FaceEntries[static_cast<std::size_t>(down)] = { 9, 0 };
+    for (const auto& s : kStates) {
+        button.SetState(s.state);
+        const QImage image = Render(button);
+        const bool down = s.state == 3 || s.state == 4 || s.state == 6 || s.state == 7;
+        EXPECT_EQ(image.pixel(12, 12), down ? qRgb(160, 0, 0) : qRgb(0, 0, 160)) << s.name;
+        SaveKitScreenshot(image, QString("mmbutton-face-%1").arg(s.name));
+    }
+}
+
+namespace {
+
+// Counts the paints a widget gets.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints { 0 };
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(SpeedButton, PlainFaceIsNotRepaintedBetweenUpAndHotButAnOfficeFaceIs)
+{
+    QWidget parent;
+    TQORCustomSpeedButton speed(&parent);
+    TQOROfficeButton office(&parent);
+    office.move(30, 0);
+    parent.show();
+    QCoreApplication::processEvents();
+    PaintCounter speedPaints(speed);
+    PaintCounter officePaints(office);
+    speed.SetState(2);
+    office.SetState(2);
+    EXPECT_EQ(speedPaints.paints, 0);
+    EXPECT_EQ(officePaints.paints, 1);
+    speed.SetState(4);
+    EXPECT_EQ(speedPaints.paints, 1);
 }

@@ -210,6 +210,20 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     return line ? std::string(unquote(line->value)) : defaultValue;
 }
 
+std::vector<std::optional<std::string>> TIniFile::ReadValues(
+    const std::vector<std::pair<std::string, std::string>>& keys) const
+{
+    const std::string bytes = readFile();
+    const std::vector<Line> lines = parse(bytes);
+    std::vector<std::optional<std::string>> values;
+    values.reserve(keys.size());
+    for (const auto& [section, key] : keys) {
+        const Line* line = findKey(lines, section, key);
+        values.push_back(line ? std::optional<std::string>(unquote(line->value)) : std::nullopt);
+    }
+    return values;
+}
+
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
 {
     return StrToIntDef(ReadString(section, key, std::string()), defaultValue);

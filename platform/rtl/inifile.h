@@ -2,7 +2,10 @@
 
 #include "platform/rtl/exceptions.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TStringList;
 
@@ -24,6 +27,10 @@ public:
     const std::string& FileName() const { return m_fileName; }
 
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    // Several section and key pairs from one reading of the file: each value as
+    // ReadString gives it, nothing for a missing key.
+    std::vector<std::optional<std::string>> ReadValues(
+        const std::vector<std::pair<std::string, std::string>>& keys) const;
     // Decimal, or hex written "0x.." or "$.."; anything else gives the default.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     // True when the value reads as a non-zero integer.

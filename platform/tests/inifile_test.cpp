@@ -285,3 +285,17 @@ TEST(IniFile, WritersTakingTurnsLoseNoKeys)
         EXPECT_EQ(keys.Count(), 40) << section;
     }
 }
+
+TEST(IniFile, SeveralValuesReadAsSingleReadsWouldGiveThem)
+{
+    ScratchDirs dirs;
+    dirs.write("windows/m.ini", "[General]\nFirstName= \"Ada\" \nfirstname=second\n[HOME]\nPhone=555\n");
+    const TIniFile ini("m.ini");
+    const auto values = ini.ReadValues({ { "general", "FIRSTNAME" }, { "Home", "phone" }, { "Home", "Fax" },
+        { "Nowhere", "Phone" } });
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(values[0], std::optional<std::string>("Ada"));
+    EXPECT_EQ(values[1], std::optional<std::string>("555"));
+    EXPECT_FALSE(values[2].has_value());
+    EXPECT_FALSE(values[3].has_value());
+}

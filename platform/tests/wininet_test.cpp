@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 using namespace wininet;
 
@@ -23,12 +26,16 @@ struct Download {
     std::string body;
 };
 
-Download Fetch(const std::string& url, DWORD receiveTimeoutMs = kDefaultReceiveTimeoutMs)
+Download Fetch(const std::string& url, DWORD receiveTimeoutMs = kDefaultReceiveTimeoutMs, DWORD totalTimeoutMs = 0,
+               const std::atomic<bool>* cancel = nullptr)
 {
     Download result;
     HINTERNET session = InternetOpen("KORVO", INTERNET_OPEN_TYPE_PRECONFIG);
     EXPECT_NE(session, nullptr);
     InternetSetOption(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveTimeoutMs, sizeof receiveTimeoutMs);
+    InternetSetOption(session, INTERNET_OPTION_KORVO_TOTAL_TIMEOUT, &totalTimeoutMs, sizeof totalTimeoutMs);
+    if (cancel)
+        InternetSetOption(session, INTERNET_OPTION_KORVO_CANCEL_FLAG, &cancel, sizeof cancel);
     HINTERNET file = InternetOpenUrl(session, url, "",
                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE);
     if (!file) {
@@ -157,6 +164,47 @@ TEST_F(StalledServer, AnAnswerStalledMidwayEndsInATimeOutAfterWhatCame)
     EXPECT_FALSE(download.completed);
     EXPECT_EQ(download.body, "partial");
     EXPECT_EQ(download.error, ERROR_INTERNET_TIMEOUT);
+}
+
+TEST_F(StalledServer, ATricklingAnswerEndsAtTheTotalLimit)
+{
+    start("printf 'HTTP/1.0 200 OK\\r\\n\\r\\n'; while true; do printf x; sleep 1; done");
+    const Download download = Fetch("http://" + host + "/news.htm", 5000, 2500);
+    EXPECT_TRUE(download.opened);
+    EXPECT_FALSE(download.completed);
+    EXPECT_EQ(download.error, ERROR_INTERNET_TIMEOUT);
+}
+
+TEST_F(StalledServer, ACancelFlagEndsAStalledOpen)
+{
+    start("");
+    std::atomic<bool> cancel { false };
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        cancel = true;
+    });
+    // The receive limit alone would hold the open for half a minute.
+    const Download download = Fetch("http://" + host + "/news.htm", 30000, 0, &cancel);
+    canceller.join();
+    EXPECT_FALSE(download.opened);
+    EXPECT_EQ(download.error, ERROR_INTERNET_OPERATION_CANCELLED);
+}
+
+TEST_F(WinInetService, TheContentTypeHeaderCanBeAskedFor)
+{
+    HINTERNET session = InternetOpen("KORVO", INTERNET_OPEN_TYPE_PRECONFIG);
+    HINTERNET file = InternetOpenUrl(session, "http://" + service->hostPort() + "/missing.htm");
+    ASSERT_NE(file, nullptr);
+    char small[4];
+    DWORD length = sizeof small;
+    EXPECT_FALSE(HttpQueryInfo(file, HTTP_QUERY_CONTENT_TYPE, small, &length));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    std::string type(length, '\0');
+    ASSERT_TRUE(HttpQueryInfo(file, HTTP_QUERY_CONTENT_TYPE, type.data(), &length));
+    type.resize(length);
+    EXPECT_EQ(type, "text/plain; charset=windows-1252");
+    InternetCloseHandle(file);
+    InternetCloseHandle(session);
 }
 
 TEST(WinInet, CanonicalisingEncodesSpacesOnly)

@@ -446,7 +446,8 @@ private:
         TForm* form = findForm(f[1]);
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
-            || command == "checked" || command == "key" || command == "drag" || command == "drop";
+            || command == "checked" || command == "key" || command == "drag" || command == "drop"
+            || command == "rclick";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -569,6 +570,22 @@ private:
             later([widget, from = *from, to = *to] {
                 if (widget)
                     dragWidget(widget, from, to);
+            });
+            return ok();
+        }
+        if (command == "rclick") {
+            const auto at = need(3) ? pointOf(f[3]) : std::nullopt;
+            if (!at)
+                return error("rclick needs a point x,y");
+            later([widget, at = *at] {
+                if (!widget)
+                    return;
+                QPointer<QWidget> alive(widget);
+                sendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+                if (alive)
+                    sendMouse(widget, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+                if (alive)
+                    sendMouse(widget, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
             });
             return ok();
         }

@@ -22,6 +22,8 @@ struct Session final : InternetHandle {
     std::string proxyBypass;
     DWORD connectTimeoutMs { kDefaultConnectTimeoutMs };
     DWORD receiveTimeoutMs { kDefaultReceiveTimeoutMs };
+    DWORD totalTimeoutMs { 0 };
+    const std::atomic<bool>* cancel { nullptr };
 };
 
 // One transfer driven by curl's multi interface in the caller's thread, so the
@@ -39,6 +41,7 @@ struct UrlFile final : InternetHandle {
     bool headersDone { false };
     bool done { false };
     CURLcode result { CURLE_OK };
+    const std::atomic<bool>* cancel { nullptr };
 
     ~UrlFile() override
     {
@@ -56,6 +59,11 @@ struct UrlFile final : InternetHandle {
     // One round of curl's work, waiting at most a second for the socket.
     void pump()
     {
+        if (cancel && cancel->load()) {
+            done = true;
+            result = CURLE_ABORTED_BY_CALLBACK;
+            return;
+        }
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
             done = true;
@@ -72,9 +80,10 @@ struct UrlFile final : InternetHandle {
         if (!done && running == 0)
             done = true;
         // Data waiting to be read, or a transfer paused because of it, needs no
-        // wait: a paused transfer is not watched, so the wait would run out.
+        // wait: a paused transfer is not watched, so the wait would run out. A
+        // cancel flag is looked at often enough that cancelling feels immediate.
         if (!done && !paused && available() == 0)
-            curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+            curl_multi_poll(multi, nullptr, 0, cancel ? 100 : 1000, nullptr);
     }
 };
 
@@ -127,6 +136,8 @@ DWORD ErrorFor(CURLcode code)
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
         return ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return ERROR_INTERNET_OPERATION_CANCELLED;
     case CURLE_WEIRD_SERVER_REPLY:
         return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     default:
@@ -166,14 +177,24 @@ BOOL InternetSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD
         SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
         return 0;
     }
+    if (option == INTERNET_OPTION_KORVO_CANCEL_FLAG && buffer && length >= sizeof(const std::atomic<bool>*)) {
+        std::memcpy(&session->cancel, buffer, sizeof session->cancel);
+        return 1;
+    }
     if (!buffer || length < sizeof(DWORD)
-        || (option != INTERNET_OPTION_CONNECT_TIMEOUT && option != INTERNET_OPTION_RECEIVE_TIMEOUT)) {
+        || (option != INTERNET_OPTION_CONNECT_TIMEOUT && option != INTERNET_OPTION_RECEIVE_TIMEOUT
+            && option != INTERNET_OPTION_KORVO_TOTAL_TIMEOUT)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     DWORD value = 0;
     std::memcpy(&value, buffer, sizeof value);
-    (option == INTERNET_OPTION_CONNECT_TIMEOUT ? session->connectTimeoutMs : session->receiveTimeoutMs) = value;
+    if (option == INTERNET_OPTION_CONNECT_TIMEOUT)
+        session->connectTimeoutMs = value;
+    else if (option == INTERNET_OPTION_RECEIVE_TIMEOUT)
+        session->receiveTimeoutMs = value;
+    else
+        session->totalTimeoutMs = value;
     return 1;
 }
 
@@ -226,6 +247,8 @@ HINTERNET InternetOpenUrl(HINTERNET handle, const std::string& url, const std::s
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(session->connectTimeoutMs));
     // Curl counts the stall in whole seconds.
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(session->totalTimeoutMs));
+    file->cancel = session->cancel;
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
                      std::max(1L, static_cast<long>((session->receiveTimeoutMs + 999) / 1000)));
     if (session->accessType == INTERNET_OPEN_TYPE_DIRECT) {
@@ -287,6 +310,33 @@ BOOL InternetReadFile(HINTERNET handle, void* buffer, DWORD toRead, DWORD* read)
     std::memcpy(buffer, file->held.data() + file->readOffset, count);
     file->readOffset += count;
     *read = static_cast<DWORD>(count);
+    return 1;
+}
+
+BOOL HttpQueryInfo(HINTERNET handle, DWORD infoLevel, char* buffer, DWORD* length)
+{
+    auto* file = dynamic_cast<UrlFile*>(handle);
+    if (!file) {
+        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+        return 0;
+    }
+    if (infoLevel != HTTP_QUERY_CONTENT_TYPE || !buffer || !length) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const char* type = nullptr;
+    if (curl_easy_getinfo(file->easy, CURLINFO_CONTENT_TYPE, &type) != CURLE_OK || !type) {
+        SetLastError(ERROR_HTTP_HEADER_NOT_FOUND);
+        return 0;
+    }
+    const std::size_t size = std::strlen(type);
+    if (size + 1 > *length) {
+        *length = static_cast<DWORD>(size + 1);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::memcpy(buffer, type, size + 1);
+    *length = static_cast<DWORD>(size);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/win/wintypes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,6 +28,14 @@ inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000u;
 inline constexpr DWORD INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
 inline constexpr DWORD INTERNET_FLAG_KEEP_CONNECTION = 0x00400000u;
 
+// This stand-in's own session options, beside WinInet's: a limit on the whole
+// transfer in milliseconds (a DWORD, 0 for none), and a cancel flag (a pointer to a
+// const std::atomic<bool>, or null) that ends a running open or read within 100 ms.
+inline constexpr DWORD INTERNET_OPTION_KORVO_TOTAL_TIMEOUT = 0x10001;
+inline constexpr DWORD INTERNET_OPTION_KORVO_CANCEL_FLAG = 0x10002;
+
+inline constexpr DWORD HTTP_QUERY_CONTENT_TYPE = 1;
+
 inline constexpr DWORD ICU_ENCODE_SPACES_ONLY = 0x04000000u;
 
 inline constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
@@ -34,9 +43,11 @@ inline constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
 inline constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
 inline constexpr DWORD ERROR_INTERNET_UNRECOGNIZED_SCHEME = 12006;
 inline constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+inline constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
 inline constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
 inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
 inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+inline constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
 inline constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 
 inline constexpr DWORD kDefaultConnectTimeoutMs = 30000;
@@ -47,7 +58,8 @@ inline constexpr DWORD kDefaultReceiveTimeoutMs = 30000;
 HINTERNET InternetOpen(const std::string& agent, DWORD accessType, const std::string& proxy = "",
                        const std::string& proxyBypass = "", DWORD flags = 0);
 
-// Sets a session's connect or receive time-out from a DWORD of milliseconds.
+// Sets a session's connect, receive or total time-out from a DWORD of
+// milliseconds, or its cancel flag; URLs opened afterwards use them.
 BOOL InternetSetOption(HINTERNET session, DWORD option, const void* buffer, DWORD length);
 
 // Copies url into buffer (room for *length characters with the NUL), spaces as
@@ -65,6 +77,11 @@ HINTERNET InternetOpenUrl(HINTERNET session, const std::string& url, const std::
 // Reads up to toRead bytes of the answer's body; *read = 0 with TRUE at its end,
 // FALSE (GetLastError set) when the transfer fails or stalls.
 BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD toRead, DWORD* read);
+
+// The answer's Content-Type header (HTTP_QUERY_CONTENT_TYPE only) into buffer with
+// its NUL; *length as for InternetCanonicalizeUrl. FALSE with ERROR_HTTP_HEADER_NOT_FOUND
+// when the answer has none.
+BOOL HttpQueryInfo(HINTERNET file, DWORD infoLevel, char* buffer, DWORD* length);
 
 // Closes a session or URL handle; a session's open URLs stay usable.
 BOOL InternetCloseHandle(HINTERNET handle);

@@ -8,18 +8,21 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <string>
 
-// One larkspire started for a scenario, on the offscreen platform, with the
-// Windows directory given and an automation socket of its own.
+// One larkspire (or another of the programs, with its arguments) started for a
+// scenario, on the offscreen platform, with the Windows directory given and an
+// automation socket of its own.
 class LarkspireProcess {
 public:
     // The program is a simulated host at localAddress, or else at an address of its own
     // in the test's block, so its listening port never meets another test's.
     LarkspireProcess(const std::string& windowsDir, const std::string& appDir, const std::string& socketPath,
-                     const std::string& localAddress = "")
+                     const std::string& localAddress = "", const QString& program = "larkspire",
+                     const QStringList& arguments = {})
         : m_socketPath(QString::fromStdString(socketPath))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -35,7 +38,7 @@ public:
         m_process.setProcessEnvironment(env);
         QObject::connect(&m_process, &QProcess::readyReadStandardError,
                          [this] { m_stderr += m_process.readAllStandardError(); });
-        m_process.start(QString(KORVO_BIN_DIR) + "/larkspire", {});
+        m_process.start(QString(KORVO_BIN_DIR) + "/" + program, arguments);
     }
 
     ~LarkspireProcess()

@@ -47,4 +47,37 @@ TEST(DownloadNowhere, AServerThatCannotBeReachedLeavesAnEmptyFileNotTheOldReply)
     EXPECT_EQ(dirs.read("app/reply.htm"), "");
 }
 
+TEST_F(Download, APageIsCutAtTheSizeCapAndCountsAsComplete)
+{
+    dirs.write("files/huge.htm", std::string(3 * 1024 * 1024 + 17, 'a'));
+    DownloadLimits limits;
+    limits.maxBytes = 1024 * 1024 + 5;
+    const DownloadResult result = DownloadToFile("http://" + service->hostPort() + "/huge.htm", dirs.appDir() + "/huge.htm", limits);
+    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(dirs.read("app/huge.htm").size(), 1024u * 1024u + 5u);
+}
+
+TEST_F(Download, TheAnswersContentTypeIsReported)
+{
+    const DownloadResult result = DownloadToFile("http://" + service->hostPort() + "/login.asp", dirs.appDir() + "/r.htm",
+                                                 DownloadLimits {});
+    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(result.contentType, "text/plain; charset=windows-1252");
+}
+
+TEST_F(Download, ACancelledTransferFails)
+{
+    const std::atomic<bool> cancelled { true };
+    DownloadLimits limits;
+    limits.cancel = &cancelled;
+    const DownloadResult result = DownloadToFile("http://" + service->hostPort() + "/page.htm", dirs.appDir() + "/r.htm", limits);
+    EXPECT_FALSE(result.complete);
+}
+
+TEST(DownloadNowhere, AnUnreachableServerIsAnIncompleteTransfer)
+{
+    ScratchDirs dirs;
+    EXPECT_FALSE(DownloadToFile("http://" + LoopbackHost(9) + ":9/x.htm", dirs.appDir() + "/x.htm", DownloadLimits {}).complete);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "client/core/onesecondtimer.h"
 
+#include "client/core/newshooks.h"
 #include "client/core/peerconnections.h"
 #include "client/core/settings.h"
 #include "client/core/servicelogon.h"
@@ -20,6 +21,7 @@ protected:
     {
         dialogs::SetResponder({});
         MailCheckStarter() = {};
+        News().timerDuty = {};
         PeerSessionTest::TearDown();
     }
     void Tick(int times)
@@ -172,4 +174,15 @@ TEST(InternetTime, SummerTimeUsesTheOffsetInForce)
     EXPECT_EQ(ClockText(summer), "2:00pm @541");
     const QDateTime winter(QDate(2026, 1, 15), QTime(13, 0, 0), QTimeZone("Europe/Berlin"));
     EXPECT_EQ(ClockText(winter), "1:00pm @541");
+}
+
+TEST_F(OneSecondTimer, EveryTickAsksTheNewsWhetherAFetchIsDue)
+{
+    std::vector<QDateTime> asked;
+    News().timerDuty = [&](const QDateTime& now) { asked.push_back(now); };
+    const QDateTime fullHour(QDate(2026, 3, 10), QTime(14, 0, 1));
+    Timer2Timer(fullHour);
+    Tick(2);
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0], fullHour);
 }

@@ -243,11 +243,12 @@ TEST_F(PeerDispatch, ChatCloseAndConferenceLinesReachTheirWindows)
     peer.sendLine(Frame("chatclose", "bob"));
     peer.sendLine(Frame("conferencehost", "bob", "alice", "\xFA" "carol"));
     peer.sendLine(Frame("conferenceclose", "bob"));
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Calls().size() >= 4; }, 5000));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Calls().size() >= 5; }, 5000));
     EXPECT_EQ(Calls()[0], "ChatNotice|bob|closed|bob");
     EXPECT_EQ(Calls()[1], "ChatNotice|bob*|statusclear|carol");
-    EXPECT_EQ(Calls()[2], "ChatPersons|bob*|carol");
-    EXPECT_EQ(Calls()[3], "ChatNotice|bob*|closed|bob (Host)");
+    EXPECT_EQ(Calls()[2], "ChatNotice|bob*|joined|carol");
+    EXPECT_EQ(Calls()[3], "ChatPersons|bob*|carol");
+    EXPECT_EQ(Calls()[4], "ChatNotice|bob*|closed|bob (Host)");
 }
 
 TEST_F(PeerDispatch, RequestToSendFilePromptsKind1)

@@ -155,6 +155,15 @@ ScriptedListener::ScriptedListener(const std::string& host, std::uint16_t port)
     ::fcntl(m_fd, F_SETFL, O_NONBLOCK);
 }
 
+std::uint16_t ScriptedListener::port() const
+{
+    sockaddr_in bound {};
+    socklen_t length = sizeof bound;
+    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&bound), &length) != 0)
+        return 0;
+    return ntohs(bound.sin_port);
+}
+
 ScriptedListener::~ScriptedListener()
 {
     if (m_fd >= 0)

@@ -45,6 +45,8 @@ public:
     ScriptedListener(const ScriptedListener&) = delete;
     ScriptedListener& operator=(const ScriptedListener&) = delete;
     bool valid() const { return m_fd >= 0; }
+    // The port bound: the system's choice when 0 was asked for.
+    std::uint16_t port() const;
     ScriptedPeer accept(int timeoutMs = 5000);
 
 private:

@@ -1,0 +1,575 @@
+#include "addressbook/contacteditor.h"
+
+#include "addressbook/contactstore.h"
+#include "addressbook/tivramain.h"
+#include "client/core/servicequery.h"
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/eventloop.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
+#include "platform/win/shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tivra {
+
+namespace {
+
+QString Q(const std::string& text) { return codepage::ToUnicode(text); }
+std::string A(const QString& text) { return codepage::FromUnicode(text); }
+
+std::string TextOf(const QLineEdit* edit) { return A(edit->text()); }
+std::string TrimmedOf(const QLineEdit* edit) { return Trim(A(edit->text())); }
+
+std::vector<std::string> LinesOf(const QPlainTextEdit* edit)
+{
+    std::vector<std::string> lines;
+    const QString text = edit->toPlainText();
+    if (text.isEmpty())
+        return lines;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        lines.push_back(A(line));
+    return lines;
+}
+
+void SetLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
+{
+    QStringList text;
+    for (const std::string& line : lines)
+        text << Q(line);
+    edit->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+QDate ToQDate(TDateTime date)
+{
+    int year = 0, month = 0, day = 0;
+    DecodeDate(date, year, month, day);
+    return QDate(year, month, day);
+}
+
+TDateTime FromQDate(const QDate& date) { return EncodeDate(date.year(), date.month(), date.day()); }
+
+bool HasDefaultMark(const std::string& entry)
+{
+    const std::string mark = kDefaultMark;
+    return entry.size() >= mark.size() && entry.compare(entry.size() - mark.size(), mark.size(), mark) == 0;
+}
+
+std::string WithoutDefaultMark(std::string entry)
+{
+    const auto at = entry.find(kDefaultMark);
+    if (at != std::string::npos)
+        entry.erase(at, std::char_traits<char>::length(kDefaultMark));
+    return entry;
+}
+
+// One tab: its opening line, then label and field pairs in a grid.
+class Page {
+public:
+    Page(QTabWidget* tabs, const char* title, const char* opening)
+        : m_page(new QWidget)
+        , m_grid(new QGridLayout)
+    {
+        auto* layout = new QVBoxLayout(m_page);
+        auto* line = new QLabel(Q(opening), m_page);
+        layout->addWidget(line);
+        layout->addLayout(m_grid);
+        layout->addStretch(1);
+        tabs->addTab(m_page, Q(title));
+    }
+
+    QWidget* widget() const { return m_page; }
+    QLabel* lastLabel() const { return m_lastLabel; }
+
+    template <typename Field>
+    Field* add(const char* label, const char* name, Field* field, int column = 0)
+    {
+        field->setObjectName(name);
+        auto* caption = new QLabel(Q(label), m_page);
+        caption->setBuddy(field);
+        m_lastLabel = caption;
+        const int row = m_rows[column]++;
+        m_grid->addWidget(caption, row, column * 2);
+        m_grid->addWidget(field, row, column * 2 + 1);
+        return field;
+    }
+
+    QLineEdit* edit(const char* label, const char* name, int column = 0)
+    {
+        return add(label, name, new QLineEdit(m_page), column);
+    }
+
+    void place(QWidget* widget, int column = 0)
+    {
+        const int row = m_rows[column]++;
+        m_grid->addWidget(widget, row, column * 2, 1, 2);
+    }
+
+private:
+    QWidget* m_page;
+    QGridLayout* m_grid;
+    QLabel* m_lastLabel { nullptr };
+    int m_rows[2] { 0, 0 };
+};
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = new QPushButton(Q(caption), parent);
+    button->setObjectName(name);
+    return button;
+}
+
+}  // namespace
+
+TForm2::TForm2(TForm1* mainWindow)
+    : TForm("Form2")
+    , m_mainWindow(mainWindow)
+{
+    SetCaption("Properties");
+    SetBorderStyle(bsDialog);
+    SetBorderIcons(biSystemMenu | biHelp);
+    SetPosition(poScreenCenter);
+    SetClientWidth(503);
+    SetClientHeight(399);
+
+    auto* outer = new QVBoxLayout(this);
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName("PageControl1");
+    outer->addWidget(tabs, 1);
+    const auto guarded = [](auto handler) { return [handler] { Application::Guarded(handler); }; };
+
+    Page contact(tabs, "Contact", "Enter general information about this contact here.");
+    FirstName = contact.edit("&First:", "FirstName");
+    MiddleName = contact.edit("&Middle:", "MiddleName", 1);
+    LastName = contact.edit("&Last:", "LastName");
+    BuddyName = contact.edit("&Buddy name:", "BuddyName", 1);
+    auto* addresses = new QGroupBox(Q("E-&Mail Addresses"), contact.widget());
+    auto* addressLayout = new QGridLayout(addresses);
+    auto* newLabel = new QLabel(Q("Add &New"), addresses);
+    addressLayout->addWidget(newLabel, 0, 0);
+    NewEmail = new QLineEdit(addresses);
+    NewEmail->setObjectName("NewEmail");
+    newLabel->setBuddy(NewEmail);
+    addressLayout->addWidget(NewEmail, 0, 1);
+    EmailList = new QListWidget(addresses);
+    EmailList->setObjectName("EmailList");
+    addressLayout->addWidget(EmailList, 1, 0, 4, 2);
+    AddEmail = Button(addresses, "AddEmail", "&Add");
+    EditEmail = Button(addresses, "EditEmail", "&Edit");
+    RemoveEmail = Button(addresses, "RemoveEmail", "&Remove");
+    DefaultEmail = Button(addresses, "DefaultEmail", "&Set as Default");
+    addressLayout->addWidget(AddEmail, 0, 2);
+    addressLayout->addWidget(EditEmail, 1, 2);
+    addressLayout->addWidget(RemoveEmail, 2, 2);
+    addressLayout->addWidget(DefaultEmail, 3, 2);
+    for (QPushButton* button : { AddEmail, EditEmail, RemoveEmail, DefaultEmail })
+        button->setEnabled(false);
+    contact.place(addresses);
+    OnBuddyList = new QCheckBox(Q("Add to my Buddy List"), contact.widget());
+    OnBuddyList->setObjectName("OnBuddyList");
+    OnBuddyList->setEnabled(false);
+    contact.place(OnBuddyList);
+
+    Page home(tabs, "Home", "Enter home-related information about this contact here.");
+    HomePhone = home.edit("&Home Phone:", "HomePhone", 1);
+    HomeFax = home.edit("Fax:", "HomeFax", 1);
+    HomeCellular = home.edit("Cellular:", "HomeCellular", 1);
+    HomeOffice = home.edit("Home Office:", "HomeOffice", 1);
+    HomeStreet = home.add("Street Address:", "HomeStreet", new QPlainTextEdit(home.widget()));
+    HomeCity = home.edit("City:", "HomeCity");
+    HomeState = home.edit("State/Province:", "HomeState");
+    HomeState->setMaxLength(2);
+    HomeZip = home.edit("Zip Code:", "HomeZip");
+    HomeCountry = home.edit("Country:", "HomeCountry");
+    HomeIP = home.edit("IP Address:", "HomeIP", 1);
+    HomeWebPage = home.edit("Personal Web Page:", "HomeWebPage", 1);
+    HomeWebPage->setText("http://");
+    home.place(Button(home.widget(), "HomeGo", "Go >>"), 1);
+    auto* homeMap = Button(home.widget(), "HomeMap", "&Find on Map (US only)");
+    home.place(homeMap);
+
+    Page business(tabs, "Business", "Enter business-related information about this contact here.");
+    Company = business.edit("Company:", "Company");
+    JobTitle = business.edit("&Job Title:", "JobTitle");
+    Department = business.edit("&Department:", "Department");
+    BusinessStreet = business.add("Street Address:", "BusinessStreet", new QPlainTextEdit(business.widget()));
+    BusinessCity = business.edit("City:", "BusinessCity");
+    BusinessState = business.edit("State/Province:", "BusinessState");
+    BusinessState->setMaxLength(2);
+    BusinessZip = business.edit("Zip Code:", "BusinessZip");
+    BusinessCountry = business.edit("Country:", "BusinessCountry");
+    BusinessPhone = business.edit("&Phone:", "BusinessPhone", 1);
+    BusinessFax = business.edit("Fax:", "BusinessFax", 1);
+    BusinessCellular = business.edit("Cellular:", "BusinessCellular", 1);
+    Pager = business.edit("Pager:", "Pager", 1);
+    Assistant = business.edit("Assistant:", "Assistant", 1);
+    BusinessWebPage = business.edit("Business Web Page:", "BusinessWebPage", 1);
+    BusinessWebPage->setText("http://");
+    business.place(Button(business.widget(), "BusinessGo", "Go >>"), 1);
+    auto* businessMap = Button(business.widget(), "BusinessMap", "&Find on Map (US only)");
+    business.place(businessMap);
+
+    Page personal(tabs, "Personal", "Enter personal information about this contact here.");
+    Spouse = personal.edit("Spouse Name:", "Spouse");
+    Children = personal.add("Children (0):", "Children", new QPlainTextEdit(personal.widget()));
+    ChildrenLabel = personal.lastLabel();
+    ChildrenLabel->setObjectName("ChildrenLabel");
+    const auto datePicker = [&personal](const char* label, const char* name) {
+        auto* picker = personal.add(label, name, new QDateEdit(personal.widget()), 1);
+        picker->setDisplayFormat("M/d/yyyy");
+        picker->setCalendarPopup(true);
+        picker->setDate(QDate(1998, 9, 25));
+        return picker;
+    };
+    Birthday = datePicker("Birthday:", "Birthday");
+    Anniversary = datePicker("Anniversary:", "Anniversary");
+    Sport = personal.edit("Favorite Sport:", "Sport", 1);
+    Food = personal.edit("Favorite Food:", "Food", 1);
+    Hobby = personal.edit("Hobby:", "Hobby", 1);
+    Gender = personal.add("Gender:", "Gender", new QComboBox(personal.widget()));
+    Gender->addItems({ "Unspecified", "Male", "Female" });
+    auto* reminders = new QGroupBox(Q("Reminders"), personal.widget());
+    auto* reminderLayout = new QVBoxLayout(reminders);
+    BirthdayAlert = new QCheckBox(Q("Remind me of this contact's birthday"), reminders);
+    BirthdayAlert->setObjectName("BirthdayAlert");
+    AnniversaryAlert = new QCheckBox(Q("Remind me of this contact's anniversary"), reminders);
+    AnniversaryAlert->setObjectName("AnniversaryAlert");
+    BirthdayAlert->setEnabled(false);
+    AnniversaryAlert->setEnabled(false);
+    reminderLayout->addWidget(BirthdayAlert);
+    reminderLayout->addWidget(AnniversaryAlert);
+    personal.place(reminders);
+
+    auto* other = new QWidget;
+    auto* otherLayout = new QVBoxLayout(other);
+    otherLayout->addWidget(new QLabel(Q("Enter additional notes about this contact here."), other));
+    auto* notesBox = new QGroupBox(Q("Notes"), other);
+    auto* notesLayout = new QVBoxLayout(notesBox);
+    Notes = new QPlainTextEdit(notesBox);
+    Notes->setObjectName("Notes");
+    notesLayout->addWidget(Notes);
+    otherLayout->addWidget(notesBox, 1);
+    tabs->addTab(other, Q("Other"));
+
+    auto* buttons = new QHBoxLayout;
+    AddToBookButton = Button(this, "AddToBookButton", "Add &to Address Book");
+    AddToBookButton->setVisible(false);
+    buttons->addWidget(AddToBookButton);
+    buttons->addStretch(1);
+    CancelButton = Button(this, "CancelButton", "&Cancel");
+    OkButton = Button(this, "OkButton", "Ok");
+    buttons->addWidget(CancelButton);
+    buttons->addWidget(OkButton);
+    outer->addLayout(buttons);
+
+    for (QLineEdit* name : { FirstName, MiddleName, LastName })
+        QObject::connect(name, &QLineEdit::textChanged, this, [this] { updateCaption(); });
+    QObject::connect(Children, &QPlainTextEdit::textChanged, this, [this] { updateChildrenLabel(); });
+    QObject::connect(BuddyName, &QLineEdit::textChanged, this,
+        [this] { OnBuddyList->setEnabled(!TrimmedOf(BuddyName).empty()); });
+    QObject::connect(NewEmail, &QLineEdit::textChanged, this, [this] { AddEmail->setEnabled(!NewEmail->text().isEmpty()); });
+    const auto listClick = [this] { updateEmailButtons(!EmailList->selectedItems().isEmpty()); };
+    QObject::connect(EmailList, &QListWidget::itemSelectionChanged, this, listClick);
+    QObject::connect(EmailList, &QListWidget::itemClicked, this, listClick);
+    QObject::connect(AddEmail, &QPushButton::clicked, this, guarded([this] { AddEmailClick(); }));
+    QObject::connect(EditEmail, &QPushButton::clicked, this, guarded([this] { EditEmailClick(); }));
+    QObject::connect(RemoveEmail, &QPushButton::clicked, this, guarded([this] { RemoveEmailClick(); }));
+    QObject::connect(DefaultEmail, &QPushButton::clicked, this, guarded([this] { SetDefaultEmailClick(); }));
+    QObject::connect(homeMap, &QPushButton::clicked, this, guarded([this] { FindOnMapClick(false); }));
+    QObject::connect(businessMap, &QPushButton::clicked, this, guarded([this] { FindOnMapClick(true); }));
+    QObject::connect(OkButton, &QPushButton::clicked, this, guarded([this] { OkClick(); }));
+    QObject::connect(CancelButton, &QPushButton::clicked, this, guarded([this] { Close(); }));
+    QObject::connect(AddToBookButton, &QPushButton::clicked, this, guarded([this] { AddToAddressBookClick(); }));
+    OnShow = [this] { FormShow(); };
+    Loaded();
+}
+
+TForm2::~TForm2()
+{
+    // The fields outlive this part of the window: their last changes must not reach it.
+    for (QWidget* field : findChildren<QWidget*>())
+        field->blockSignals(true);
+}
+
+void TForm2::FormShow()
+{
+    m_root = AddressBookRoot();
+    // Started alone, the editor may be the first to write into the address book.
+    CreateAddressBookRoot(m_root);
+    FirstName->setFocus();
+    Gender->setCurrentIndex(0);
+    if (Mode == "Edit") {
+        LoadContact();
+    } else if (Mode == "View") {
+        LoadContact();
+        OkButton->setVisible(false);
+        AddToBookButton->setVisible(true);
+        AddToBookButton->setFocus();
+    }
+}
+
+void TForm2::LoadContact()
+{
+    const TContact c = ReadContact(Path);
+    FirstName->setText(Q(c.FirstName));
+    MiddleName->setText(Q(c.MiddleName));
+    LastName->setText(Q(c.LastName));
+    BuddyName->setText(Q(c.Nickname));
+    OnBuddyList->setChecked(c.OnBuddyList);
+    HomeCity->setText(Q(c.HomeCity));
+    HomeState->setText(Q(c.HomeState));
+    HomeZip->setText(Q(c.HomeZip));
+    HomeCountry->setText(Q(c.HomeCountry));
+    HomePhone->setText(Q(c.HomePhone));
+    HomeFax->setText(Q(c.HomeFax));
+    HomeCellular->setText(Q(c.HomeCellular));
+    HomeOffice->setText(Q(c.HomeOffice));
+    HomeIP->setText(Q(c.HomeIP));
+    HomeWebPage->setText(Q(c.HomeWebPage));
+    Gender->setCurrentIndex(Gender->findText(Q(c.Gender)));
+    Company->setText(Q(c.Company));
+    BusinessCity->setText(Q(c.BusinessCity));
+    BusinessState->setText(Q(c.BusinessState));
+    BusinessZip->setText(Q(c.BusinessZip));
+    BusinessCountry->setText(Q(c.BusinessCountry));
+    JobTitle->setText(Q(c.JobTitle));
+    Department->setText(Q(c.Department));
+    BusinessPhone->setText(Q(c.BusinessPhone));
+    BusinessFax->setText(Q(c.BusinessFax));
+    BusinessCellular->setText(Q(c.BusinessCellular));
+    Pager->setText(Q(c.Pager));
+    Assistant->setText(Q(c.Assistant));
+    BusinessWebPage->setText(Q(c.BusinessWebPage));
+    Spouse->setText(Q(c.Spouse));
+    Birthday->setDate(ToQDate(c.Birthday));
+    Anniversary->setDate(ToQDate(c.Anniversary));
+    Sport->setText(Q(c.Sport));
+    Food->setText(Q(c.Food));
+    Hobby->setText(Q(c.Hobby));
+    AnniversaryAlert->setChecked(c.AnniversaryAlert);
+    BirthdayAlert->setChecked(c.BirthdayAlert);
+    SetLines(Notes, c.Notes);
+    SetLines(HomeStreet, c.HomeAddress);
+    SetLines(BusinessStreet, c.BusinessAddress);
+    SetLines(Children, c.Children);
+    EmailList->clear();
+    for (const std::string& entry : c.MailAccounts)
+        EmailList->addItem(Q(entry));
+    if (!m_mainWindow)
+        Application::SetTitle(Trim(c.FirstName + " " + c.MiddleName) + " " + Trim(c.LastName) + " Properties");
+}
+
+void TForm2::updateCaption()
+{
+    SetCaption(Trim(Trim(TextOf(FirstName)) + " " + Trim(TextOf(MiddleName))) + " " + Trim(TextOf(LastName))
+        + " Properties");
+}
+
+void TForm2::updateChildrenLabel()
+{
+    int count = 0;
+    for (const std::string& line : LinesOf(Children)) {
+        if (!Trim(line).empty())
+            ++count;
+    }
+    ChildrenLabel->setText(Q("Children (" + IntToStr(count) + ")"));
+}
+
+void TForm2::updateEmailButtons(bool selected)
+{
+    EditEmail->setEnabled(selected);
+    RemoveEmail->setEnabled(selected);
+    DefaultEmail->setEnabled(selected);
+}
+
+void TForm2::AddEmailClick()
+{
+    std::string text = TextOf(NewEmail);
+    const bool at = text.find('@') != std::string::npos;
+    if (!at || text.find('.') == std::string::npos) {
+        NewEmail->setFocus();
+        return;
+    }
+    if (Trim(text).empty())
+        return;
+    if (EmailList->count() == 0)
+        text += kDefaultMark;
+    EmailList->addItem(Q(Trim(text)));
+    NewEmail->clear();
+    NewEmail->setFocus();
+}
+
+void TForm2::EditEmailClick()
+{
+    QListWidgetItem* item = EmailList->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    NewEmail->setText(Q(WithoutDefaultMark(A(item->text()))));
+    delete item;
+    updateEmailButtons(false);
+    NewEmail->setFocus();
+}
+
+void TForm2::RemoveEmailClick()
+{
+    QListWidgetItem* item = EmailList->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    delete item;
+    updateEmailButtons(false);
+}
+
+void TForm2::SetDefaultEmailClick()
+{
+    QListWidgetItem* chosen = EmailList->currentItem();
+    if (!chosen || !chosen->isSelected())
+        return;
+    // One default: the marks of the others go, so the one shown is the one saved.
+    for (int i = 0; i < EmailList->count(); ++i) {
+        QListWidgetItem* item = EmailList->item(i);
+        if (item != chosen && HasDefaultMark(A(item->text())))
+            item->setText(Q(WithoutDefaultMark(A(item->text()))));
+    }
+    chosen->setText(Q(WithoutDefaultMark(A(chosen->text())) + kDefaultMark));
+    chosen->setSelected(true);
+}
+
+bool TForm2::SaveContact()
+{
+    const std::string first = TrimmedOf(FirstName), middle = TrimmedOf(MiddleName), last = TrimmedOf(LastName);
+    const std::string name = ContactBaseName(first, middle, last);
+    if (name.empty())
+        return false;
+    if (Mode == "New")
+        Path = m_root + "/";
+    const auto slash = Path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
+    const std::string target = folder + name + ".zkt";
+    const bool exists = FileExists(target);
+    // Another contact's file is never replaced unasked.
+    const bool sameFile = (Mode == "Edit" || Mode == "View") && SameText(target, Path);
+    if (exists && !sameFile
+        && MessageDlg("\rA contact named '" + Trim(Trim(first + " " + middle) + " " + last)
+                + "' already exists. Replace it?",
+               mtConfirmation, mbYes | mbNo, 0)
+            != mrYes)
+        return false;
+    Path = target;
+
+    TContact c;
+    c.FirstName = first;
+    c.MiddleName = middle;
+    c.LastName = last;
+    c.Nickname = TrimmedOf(BuddyName);
+    c.OnBuddyList = OnBuddyList->isChecked();
+    c.HomeCity = TextOf(HomeCity);
+    c.HomeState = TextOf(HomeState);
+    c.HomeZip = TextOf(HomeZip);
+    c.HomeCountry = TextOf(HomeCountry);
+    c.HomePhone = TextOf(HomePhone);
+    c.HomeFax = TextOf(HomeFax);
+    c.HomeCellular = TextOf(HomeCellular);
+    c.HomeOffice = TextOf(HomeOffice);
+    c.HomeIP = TextOf(HomeIP);
+    c.HomeWebPage = TextOf(HomeWebPage);
+    c.Gender = A(Gender->currentText());
+    c.Company = TextOf(Company);
+    c.BusinessCity = TextOf(BusinessCity);
+    c.BusinessState = TextOf(BusinessState);
+    c.BusinessZip = TextOf(BusinessZip);
+    c.BusinessCountry = TextOf(BusinessCountry);
+    c.JobTitle = TextOf(JobTitle);
+    c.Department = TextOf(Department);
+    c.BusinessPhone = TextOf(BusinessPhone);
+    c.BusinessFax = TextOf(BusinessFax);
+    c.BusinessCellular = TextOf(BusinessCellular);
+    c.Pager = TextOf(Pager);
+    c.Assistant = TextOf(Assistant);
+    c.BusinessWebPage = TextOf(BusinessWebPage);
+    c.Spouse = TextOf(Spouse);
+    c.Birthday = FromQDate(Birthday->date());
+    c.Anniversary = FromQDate(Anniversary->date());
+    c.Sport = TextOf(Sport);
+    c.Food = TextOf(Food);
+    c.Hobby = TextOf(Hobby);
+    c.AnniversaryAlert = AnniversaryAlert->isChecked();
+    c.BirthdayAlert = BirthdayAlert->isChecked();
+    c.Notes = LinesOf(Notes);
+    c.HomeAddress = LinesOf(HomeStreet);
+    c.BusinessAddress = LinesOf(BusinessStreet);
+    c.Children = LinesOf(Children);
+    for (int i = 0; i < EmailList->count(); ++i)
+        c.MailAccounts.push_back(A(EmailList->item(i)->text()));
+
+    const std::string display = Trim(Trim(first + " " + middle) + " " + last);
+    const std::string email = DefaultAddress(c.MailAccounts);
+    if (m_mainWindow) {
+        if (exists && Row)
+            m_mainWindow->AddContactItem(Row, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
+                middle, first);
+        else if (!exists && Mode != "View" && Mode != "New")
+            m_mainWindow->AddContactItem(nullptr, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
+                middle, first);
+    }
+    WriteContact(Path, c);
+    return true;
+}
+
+void TForm2::OkClick()
+{
+    const bool blank = ContactBaseName(TrimmedOf(FirstName), TrimmedOf(MiddleName), TrimmedOf(LastName)).empty();
+    if (SaveContact() || blank)
+        Close();
+}
+
+void TForm2::AddToAddressBookClick()
+{
+    // Written first; the viewed file goes only once the contact is safe elsewhere.
+    const std::string viewed = Path;
+    Path = m_root + "/" + ExtractFileName(viewed);
+    if (SaveContact() && !SameText(Path, viewed))
+        DeleteFile(viewed);
+    Close();
+}
+
+std::string TForm2::MapUrl(const std::string& street, const std::string& city, const std::string& zip,
+    const std::string& state)
+{
+    return std::string("http://") + kMapHost + "/py/maps.py?Pyt=Tmap&addr=" + EncodeServiceValue(street)
+        + "&csz=" + EncodeServiceValue(city) + "%2C+" + EncodeServiceValue(state) + "+" + EncodeServiceValue(zip)
+        + "&Get+Map=Get+Map";
+}
+
+void TForm2::OpenMap(const std::string& street, const std::string& city, const std::string& zip,
+    const std::string& state)
+{
+    ShellOpen(MapUrl(street, city, zip, state));
+}
+
+void TForm2::FindOnMapClick(bool business)
+{
+    const std::string street = Trim(A((business ? BusinessStreet : HomeStreet)->toPlainText()));
+    const std::string city = TrimmedOf(business ? BusinessCity : HomeCity);
+    const std::string state = TrimmedOf(business ? BusinessState : HomeState);
+    const std::string zip = TrimmedOf(business ? BusinessZip : HomeZip);
+    if (street.empty() || city.empty() || state.empty() || zip.empty()) {
+        MessageBox(this, "\rPlease enter the ADDRESS, CITY, STATE and ZIP information.", Application::Title(),
+            MB_OK | MB_ICONWARNING);
+        return;
+    }
+    OpenMap(street, city, zip, state);
+}
+
+}  // namespace tivra

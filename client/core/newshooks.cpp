@@ -1,0 +1,7 @@
+#include "client/core/newshooks.h"
+
+NewsHooks& News()
+{
+    static NewsHooks hooks;
+    return hooks;
+}

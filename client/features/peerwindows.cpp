@@ -1,0 +1,82 @@
+#include "client/features/peerwindows.h"
+
+#include "client/core/peerhooks.h"
+#include "client/core/peerlists.h"
+#include "client/features/chatwindow.h"
+#include "client/features/requestwindow.h"
+#include "client/features/transferwindow.h"
+#include "platform/rtl/sysutils.h"
+
+#include <QPointer>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <vector>
+
+namespace {
+
+std::vector<QPointer<TForm14>>& ChatWindows()
+{
+    static std::vector<QPointer<TForm14>> windows;
+    return windows;
+}
+
+template<typename Call>
+void WithWindow(const std::string& key, Call call)
+{
+    if (TForm14* window = FindChatWindow(key))
+        call(*window);
+}
+
+}  // namespace
+
+TForm14* FindChatWindow(const std::string& key)
+{
+    std::erase_if(ChatWindows(), [](const QPointer<TForm14>& window) { return window.isNull(); });
+    for (const QPointer<TForm14>& window : ChatWindows())
+        if (SameText(window->Key(), key))
+            return window.data();
+    return nullptr;
+}
+
+void InstallPeerWindows()
+{
+    peerhooks::THooks& hooks = peerhooks::Hooks();
+    hooks.RequestPrompt = [](const peerhooks::TRequest& request) {
+        auto* window = new TForm7(request);
+        window->ShowRequest();
+    };
+    hooks.SendFileWindow = [](const peerhooks::TFileSend& send) { OpenSendWindow(send); };
+    hooks.CreateChatWindow = [](const std::string& key, const std::string&, const std::string& firstLine) {
+        auto* window = new TForm14(key, firstLine);
+        ChatWindows().emplace_back(window);
+        window->ShowChat();
+        // The first line is appended after this; a window just opened does not flash for it.
+        QTimer::singleShot(0, window, [window] {
+            window->StopFlashing();
+            window->memo3->setFocus();
+        });
+    };
+    hooks.RaiseChatWindow = [](const std::string& key) {
+        WithWindow(key, [](TForm14& window) {
+            if (window.WindowState() == wsMinimized)
+                window.SetWindowState(wsNormal);
+            window.Activate();
+        });
+    };
+    hooks.AppendChatText = [](const std::string& key, const std::string& rtf) {
+        WithWindow(key, [&](TForm14& window) { window.AppendRichText(rtf, window.Memo2); });
+    };
+    hooks.ChatPersons = [](const std::string& key, const std::vector<std::string>& persons) {
+        WithWindow(key, [&](TForm14& window) { window.SetPersons(persons); });
+    };
+    hooks.ChatInviteItems = [](const std::string& key, const std::vector<std::string>& hints) {
+        WithWindow(key, [&](TForm14& window) { window.SetInviteItems(hints); });
+    };
+    hooks.ChatNoticeShown = [](const std::string& key, peerhooks::ChatNotice notice, const std::string& name) {
+        WithWindow(key, [&](TForm14& window) { window.ShowNotice(notice, name); });
+    };
+    hooks.SendMemberList = [](const std::string& key, const std::string& newcomer) {
+        WithWindow(key, [&](TForm14& window) { window.SendMemberList(newcomer); });
+    };
+}

@@ -1,0 +1,241 @@
+#include "peerwindowtest.h"
+
+#include "platform/rtl/codepage.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+
+namespace {
+
+class ChatWindow : public PeerWindowTest {
+protected:
+    TForm14* Open(const std::string& key)
+    {
+        OpenChatWindow(key, "");
+        return FindChatWindow(key);
+    }
+    static void Type(TForm14* window, const std::string& text)
+    {
+        window->memo3->setPlainText(codepage::ToUnicode(text));
+        window->SendInput();
+    }
+    static std::string Transcript(TForm14* window) { return codepage::FromUnicode(window->Memo2->toPlainText()); }
+    // The f4 of a frame line as the dispatcher splits it.
+    static std::string Body(const std::string& line) { return SplitPeerFrame(line).f4; }
+};
+
+TEST_F(ChatWindow, ALineGoesOutWithTheSpeakerAndItsQuotesEscaped)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    ASSERT_NE(window, nullptr);
+    Type(window, Ansi("say \"hi\" to Zoë"));
+    const std::string line = bob.readLine();
+    ASSERT_EQ(SplitPeerFrame(line).f1, "chat");
+    EXPECT_EQ(SplitPeerFrame(line).f3, "bob");
+    const std::string body = Body(line);
+    EXPECT_EQ(body.find('"'), std::string::npos) << "quotes travel as 0xEF";
+    EXPECT_EQ(ExtractSpeaker(body), "alice");
+    EXPECT_TRUE(Contains(Transcript(window), Ansi("alice: say \"hi\" to Zoë")));
+    EXPECT_TRUE(window->memo3->toPlainText().isEmpty());
+}
+
+TEST_F(ChatWindow, AReceivedLineShowsItsQuotesAndSpeaker)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    std::string body = WithSpeaker(richtext::Header() + "\\deflang1033\\pard \\plain \\f2 \\fs20 \\cf0 \xEFquoted\xEF caf\\'e9\\par }", "bob");
+    bob.sendLine(Frame("chat", "bob", "alice", body));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Contains(Transcript(window), "bob:"); }, 5000));
+    EXPECT_TRUE(Contains(Transcript(window), Ansi("bob: \"quoted\" café")));
+}
+
+TEST_F(ChatWindow, ABodyThatIsNotRichTextIsNotShown)
+{
+    TForm14* window = Open("bob");
+    window->AppendRichText("plain words", window->Memo2);
+    EXPECT_EQ(Transcript(window), "");
+}
+
+TEST_F(ChatWindow, AJoinedConferenceWithNoMembersSendsAndShowsNothing)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob*");
+    EXPECT_EQ(Body(bob.readLine()), "\xFA" "alice") << "the host learns that we came";
+    Type(window, "anyone?");
+    EXPECT_EQ(bob.drain(100), "");
+    EXPECT_EQ(Transcript(window), "");
+    EXPECT_EQ(window->memo3->toPlainText(), "anyone?") << "the input is kept";
+}
+
+TEST_F(ChatWindow, TheHostAloneShowsItsLineAndSendsItToNobody)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("Conference*");
+    EXPECT_EQ(window->ListBox1->count(), 1);
+    EXPECT_EQ(window->Panel2->text(), "Persons (1)");
+    Type(window, "hello room");
+    EXPECT_TRUE(Contains(Transcript(window), "alice: hello room"));
+    EXPECT_EQ(bob.drain(100), "");
+}
+
+TEST_F(ChatWindow, TheHostOffersOnlineBuddiesOnceWhateverTheirCase)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("Conference*");
+    HandleChatLine("Conference*", "\xF8" "BOB");
+    const QList<QAction*> items = window->Invite1->actions();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0]->text(), "&bob");
+    items[0]->trigger();
+    const std::string line = bob.readLine();
+    EXPECT_EQ(SplitPeerFrame(line).f1, "conferenceopen");
+    EXPECT_EQ(Body(line), InvitationText("alice"));
+    EXPECT_EQ(window->StatusPanel0->text(), "Inviting bob, Waiting for reply...");
+}
+
+TEST_F(ChatWindow, TheHostRelaysAGuestsLineToTheOthersAndTellsNewcomersWhoIsThere)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    ScriptedPeer carol = Online("carol", 3);
+    TForm14* window = Open("Conference*");
+    bob.sendLine(Frame("conference", "bob", "alice", "\xFA" "bob"));
+    EXPECT_EQ(Body(bob.readLine()), "\xFA" "bob");
+    EXPECT_EQ(Body(bob.readLine()), "\xFC" "alice (Host)");
+    EXPECT_EQ(Body(bob.readLine()), "\xFC" "bob");
+    carol.sendLine(Frame("conference", "carol", "alice", "\xFA" "carol"));
+    EXPECT_EQ(Body(bob.readLine()), "\xFA" "carol");
+    EXPECT_EQ(Body(carol.readLine()), "\xFA" "carol");
+    EXPECT_EQ(Body(carol.readLine()), "\xFC" "alice (Host)");
+    EXPECT_EQ(Body(carol.readLine()), "\xFC" "bob");
+    EXPECT_EQ(Body(carol.readLine()), "\xFC" "carol");
+    EXPECT_EQ(window->Panel2->text(), "Persons (3)");
+    EXPECT_TRUE(Contains(Transcript(window), "carol has joined this conference"));
+
+    const std::string said = WithSpeaker(richtext::Header() + "\\deflang1033\\pard \\plain hi all\\par }", "carol");
+    carol.sendLine(Frame("conference", "carol", "alice", said));
+    EXPECT_EQ(Body(bob.readLine()), said);
+    EXPECT_EQ(carol.drain(200), "") << "nobody hears their own line back";
+}
+
+TEST_F(ChatWindow, LeaveFromAnotherConferenceDoesNotRemoveAMember)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("Conference*");
+    bob.sendLine(Frame("conference", "bob", "alice", "\xFA" "bob"));
+    bob.drain(200);
+    ASSERT_EQ(window->ListBox1->count(), 2);
+    bob.sendLine(Frame("conferenceleave", "bob", "bob@example.org", "carol*"));
+    Settle();
+    EXPECT_EQ(window->ListBox1->count(), 2);
+    bob.sendLine(Frame("conferenceleave", "bob", "bob@example.org", "alice*"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return window->ListBox1->count() == 1; }, 5000));
+    EXPECT_TRUE(Contains(Transcript(window), "bob has left this conference"));
+}
+
+TEST_F(ChatWindow, TheHostClosingEmptiesAGuestsListAndKeepsItsWindow)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob*");
+    bob.readLine();
+    bob.sendLine(Frame("conferencehost", "bob", "alice", "\xFC" "bob (Host)"));
+    bob.sendLine(Frame("conferencehost", "bob", "alice", "\xFC" "alice"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return window->ListBox1->count() == 2; }, 5000));
+    bob.sendLine(Frame("conferenceclose", "bob", "bob@example.org", "Conference*"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return window->ListBox1->count() == 0; }, 5000));
+    EXPECT_TRUE(Contains(Transcript(window), "Conference hosted by bob has been closed."));
+    EXPECT_EQ(window->Panel2->text(), "Persons (0)");
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(ChatWindow, ClosedAndGoneNoticesNameTheBuddyInCapitals)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    HandleChatLine("bob", "\xFD" "bob");
+    HandleChatLine("bob", "\xF9" "bob");
+    EXPECT_TRUE(Contains(Transcript(window), "BOB'S chat window is closed."));
+    EXPECT_TRUE(Contains(Transcript(window), "BOB is no longer online."));
+}
+
+TEST_F(ChatWindow, ClosingAGuestWindowTellsEveryBuddy)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    ScriptedPeer carol = Online("carol", 3);
+    TForm14* window = Open("bob*");
+    bob.readLine();
+    window->Close();
+    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "conferenceleave");
+    EXPECT_EQ(SplitPeerFrame(carol.readLine()).f1, "conferenceleave");
+    EXPECT_EQ(PeerLists().FindChat("bob*"), nullptr);
+}
+
+TEST_F(ChatWindow, ALineTooLongForAFrameIsKeptAndTheUserTold)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    // Every high byte takes four on the wire.
+    Type(window, std::string(400, '\xE9'));
+    EXPECT_EQ(bob.drain(100), "");
+    EXPECT_EQ(window->StatusPanel0->text(), "Your message is too long to send. Please shorten it.");
+    EXPECT_FALSE(window->memo3->toPlainText().isEmpty());
+    EXPECT_EQ(Transcript(window), "");
+}
+
+TEST_F(ChatWindow, TheInputHoldsAtMost500Characters)
+{
+    TForm14* window = Open("bob");
+    window->memo3->setPlainText(QString(600, 'x'));
+    EXPECT_EQ(window->memo3->toPlainText().size(), TForm14::kMaxInput);
+}
+
+TEST_F(ChatWindow, RepeatTextPutsTheLastLineBackInTheInput)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    Type(window, "once more");
+    bob.readLine();
+    window->RepeatText();
+    EXPECT_EQ(window->memo3->toPlainText(), "once more");
+}
+
+TEST_F(ChatWindow, SavedTranscriptFollowsEveryChange)
+{
+    TForm14* window = Open("bob");
+    window->AppendRichText(JoinedNotice("first"), window->Memo2);
+    const std::string path = dirs.root() + "/talk.rtf";
+    ASSERT_TRUE(window->SaveTo(path));
+    window->AppendRichText(JoinedNotice("second"), window->Memo2);
+    QTextDocument saved;
+    ASSERT_TRUE(richtext::Load(saved, dirs.read("talk.rtf")));
+    EXPECT_TRUE(saved.toPlainText().contains("first has joined"));
+    EXPECT_TRUE(saved.toPlainText().contains("second has joined"));
+}
+
+TEST_F(ChatWindow, SoundAndFontSizeAreKeptInTheSettings)
+{
+    dirs.write("app/Channels.ini", "[Settings]\r\nChatFontSize=14\r\nChatSound=0\r\n");
+    TForm14* window = Open("bob");
+    EXPECT_FALSE(window->Sound1->isChecked());
+    EXPECT_EQ(window->ComboBox1->currentText(), "14");
+    window->Sound1->trigger();
+    EXPECT_TRUE(Contains(dirs.read("app/Channels.ini"), "ChatSound=1"));
+    EXPECT_TRUE(PeerLists().FindChat("bob")->sound);
+}
+
+TEST_F(ChatWindow, FlashingStartsForALineInTheBackgroundAndStopsOnAKey)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    window->StopFlashing();
+    HandleChatLine("bob", WithSpeaker(richtext::Header() + "\\pard hi\\par }", "bob"));
+    if (window->isActiveWindow())
+        GTEST_SKIP() << "the window is active here: nothing flashes";
+    EXPECT_TRUE(window->Flashing());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
+    QCoreApplication::sendEvent(window->memo3, &release);
+    EXPECT_FALSE(window->Flashing());
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "peerwindowtest.h"
+
+#include "platform/rtl/codepage.h"
+#include "platform/win/sound.h"
+
+#include <QLabel>
+
+namespace {
+
+class RequestWindow : public PeerWindowTest {
+protected:
+    // bob asks for a chat; his prompt is open.
+    TForm7* ChatRequest(ScriptedPeer& bob)
+    {
+        bob.sendLine(Frame("chat", "bob", "alice", richtext::Header() + "\\pard hi\\par }"));
+        return WaitForWindow<TForm7>();
+    }
+    static void Ring(TForm7* window, int ticks)
+    {
+        for (int i = 0; i < ticks && window; ++i)
+            window->Timer1Timer();
+    }
+};
+
+TEST_F(RequestWindow, AChatRequestRingsNineTimesAndIsRefusedOnTheTenthTick)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm7* window = ChatRequest(bob);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\rBOB is requesting to chat with you.\rDo you want to accept? (y/n)");
+    Ring(window, 9);
+    EXPECT_EQ(window->Rings(), 9);
+    EXPECT_EQ(bob.drain(100), "") << "nothing is answered while it rings";
+    window->Timer1Timer();
+    EXPECT_EQ(bob.readLine(), Frame("chat", "alice", "bob", RefusalText("alice")));
+    EXPECT_FALSE(Buddy("bob").ChatRequested) << "a new request may come";
+}
+
+TEST_F(RequestWindow, ABuddyListRequestNeverRunsOut)
+{
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Kind(), peerhooks::rkBuddy);
+    Ring(window, 50);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(dave.drain(100), "");
+    window->Button2->click();
+    EXPECT_EQ(dave.readLine(), Frame("decline", "alice", "", ""));
+    EXPECT_FALSE(PeerLists().IsPending("dave"));
+}
+
+TEST_F(RequestWindow, EachRingPlaysTheRequestSoundWhateverTheSoundSetting)
+{
+    std::vector<std::string> sounds;
+    sound::SetObserver([&](const std::string& file, unsigned) { sounds.push_back(file); });
+    ScriptedPeer bob = Online("bob", 2);
+    sounds.clear();
+    TForm7* window = ChatRequest(bob);
+    ASSERT_NE(window, nullptr);
+    Ring(window, 2);
+    sound::SetObserver(nullptr);
+    ASSERT_EQ(sounds.size(), 3u);
+    for (const std::string& file : sounds)
+        EXPECT_TRUE(file.ends_with("filein.wav")) << file;
+}
+
+TEST_F(RequestWindow, ARefusedFileAnswersRejected)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("requesttosendfile", "bob", "C:\\docs\\report.pdf", "1234567"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()),
+              "\rbob is requesting to send you a file.\rDo you want to accept?\r\rreport.pdf  (1,234,567 bytes)");
+    window->Button2->click();
+    EXPECT_EQ(bob.readLine(), Frame("rejected", "alice", "file", ""));
+}
+
+TEST_F(RequestWindow, AFileWithAnUnusableNameOrSizeIsRefusedUnasked)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("requesttosendfile", "bob", "C:\\docs\\..", "12"));
+    EXPECT_EQ(bob.readLine(), Frame("rejected", "alice", "file", ""));
+    bob.sendLine(Frame("requesttosendfile", "bob", "C:\\docs\\a.txt", "-12"));
+    EXPECT_EQ(bob.readLine(), Frame("rejected", "alice", "file", ""));
+    EXPECT_TRUE(Windows<TForm7>().empty());
+}
+
+TEST_F(RequestWindow, ARefusedConferenceAnswersWithTheRefusalText)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("conferenceopen", "bob", "alice", InvitationText("bob")));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    Ring(window, 10);
+    EXPECT_EQ(bob.readLine(), Frame("conference", "alice", "bob", RefusalText("alice")));
+    EXPECT_FALSE(Buddy("bob").ConferenceRequested);
+}
+
+TEST_F(RequestWindow, ARefusedPluginGameTellsTheBuddysPlugin)
+{
+    dirs.write("app/plugins/chess/plugin.inf",
+               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nstartup=chess\r\nPIDkey={927971f5-1}\r\n");
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\r\rbob wants to play chess.");
+    window->Button2->click();
+    EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+}
+
+TEST_F(RequestWindow, AutoRejectAnswersAtOnceWithoutAPrompt)
+{
+    dirs.write("windows/my friends/alice/bob.cnt", "[Friend]\r\nUserID=bob\r\nAUTOREJECT=1\r\n");
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("chat", "bob", "alice", richtext::Header() + "\\pard hi\\par }"));
+    EXPECT_EQ(bob.readLine(), Frame("chat", "alice", "bob", RefusalText("alice")));
+    EXPECT_TRUE(Windows<TForm7>().empty());
+}
+
+TEST_F(RequestWindow, AutoAnswerOpensTheChatWithItsFirstLine)
+{
+    dirs.write("windows/my friends/alice/bob.cnt", "[Friend]\r\nUserID=bob\r\nAUTOANS=1\r\n");
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("chat", "bob", "alice", richtext::Header() + "\\pard\\plain\\f2\\fs20\\b\\cf0 bob: \\plain hi there\\par }"));
+    TForm14* chat = WaitForWindow<TForm14>();
+    ASSERT_NE(chat, nullptr);
+    EXPECT_EQ(chat->Key(), "bob");
+    EXPECT_TRUE(chat->Memo2->toPlainText().contains("bob: hi there"));
+    EXPECT_TRUE(Windows<TForm7>().empty());
+}
+
+TEST_F(RequestWindow, AutoAnswerIsReadOnlyForListedBuddies)
+{
+    // A contact file that appeared after sign-on names nobody on the list: its caller is asked.
+    dirs.write("windows/my friends/alice/dave.cnt", "[Friend]\r\nUserID=dave\r\nAUTOANS=1\r\n");
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(dave.drain(100), "");
+}
+
+TEST_F(RequestWindow, AcceptingABuddyListRequestListsTheCaller)
+{
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    window->Button1->click();
+    EXPECT_EQ(dave.readLine(), "\xFC");
+    ASSERT_NE(bar->FindBuddy("dave"), nullptr);
+    EXPECT_TRUE(bar->FindBuddy("dave")->Online);
+    EXPECT_TRUE(Contains(Cnt("dave"), "email=dave@example.org"));
+}
+
+}  // namespace

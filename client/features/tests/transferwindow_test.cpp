@@ -1,0 +1,183 @@
+#include "peerwindowtest.h"
+
+#include "platform/rtl/codepage.h"
+#include "platform/win/registry.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+
+#include <random>
+
+namespace {
+
+std::string RandomBytes(std::size_t size)
+{
+    std::mt19937 random(7);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+class FileTransfer : public PeerWindowTest {
+protected:
+    void SetUp() override
+    {
+        PeerWindowTest::SetUp();
+        desktop = dirs.root() + "/Desktop";
+        QDir().mkpath(QString::fromStdString(desktop));
+        TRegistry registry(HKEY_CURRENT_USER);
+        ASSERT_TRUE(registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+        registry.WriteString("Desktop", desktop);
+    }
+
+    // bob offers a file, alice accepts; the port alice listens on, or 0.
+    std::uint16_t Offered(ScriptedPeer& bob, const std::string& path, std::size_t size)
+    {
+        bob.sendLine(Frame("requesttosendfile", "bob", path, std::to_string(size)));
+        TForm7* prompt = WaitForWindow<TForm7>();
+        if (!prompt)
+            return 0;
+        prompt->Button1->click();
+        const TPeerFrame line = SplitPeerFrame(bob.readLine());
+        if (line.f1 != "startsendfile" || line.f3 != path)
+            return 0;
+        return static_cast<std::uint16_t>(std::stoi(line.f4));
+    }
+    ScriptedPeer ConnectFrom(int host, std::uint16_t port) { return ScriptedPeer::Connect(LoopbackHost(host), LoopbackHost(1), port); }
+    bool Boxed(const std::string& part) const
+    {
+        for (const auto& record : dialogs::History())
+            if (Contains(record.request.text, part))
+                return true;
+        return false;
+    }
+    std::string Desktop(const std::string& name) const { return dirs.read("Desktop/" + name); }
+    std::size_t DesktopFiles() const
+    {
+        return static_cast<std::size_t>(QDir(QString::fromStdString(desktop)).entryList(QDir::Files | QDir::Hidden).size());
+    }
+
+    std::string desktop;
+};
+
+TEST_F(FileTransfer, AnAcceptedFileArrivesWholeUnderItsOwnName)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::string bytes = RandomBytes(300000);
+    const std::uint16_t port = Offered(bob, "C:\\Users\\bob\\photo, large.jpeg", bytes.size());
+    ASSERT_NE(port, 0);
+    TForm4* window = WaitForWindow<TForm4>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "Receiving photo, large.jpeg...\rfrom bob");
+    ScriptedPeer data = ConnectFrom(2, port);
+    ASSERT_TRUE(data.send(bytes));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Desktop("photo, large.jpeg").size() == bytes.size(); }, 20000));
+    EXPECT_TRUE(Desktop("photo, large.jpeg") == bytes);
+    EXPECT_EQ(bar->ChnName->text(), "FILE TRANSFER COMPLETED.");
+    EXPECT_EQ(DesktopFiles(), 1u) << "no temporary file is left";
+}
+
+TEST_F(FileTransfer, AnExistingFileIsKeptAndTheNewOneNumbered)
+{
+    dirs.write("Desktop/photo.jpeg", "mine");
+    ScriptedPeer bob = Online("bob", 2);
+    const std::uint16_t port = Offered(bob, "/home/bob/photo.jpeg", 5);
+    ASSERT_NE(port, 0);
+    ScriptedPeer data = ConnectFrom(2, port);
+    data.send("fresh");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Desktop("photo(1).jpeg") == "fresh"; }, 10000));
+    EXPECT_EQ(Desktop("photo.jpeg"), "mine");
+}
+
+TEST_F(FileTransfer, OnlyTheBuddyMayConnectAndOnlyOnce)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::string bytes = RandomBytes(1000);
+    const std::uint16_t port = Offered(bob, "C:\\a.bin", bytes.size());
+    ASSERT_NE(port, 0);
+    ScriptedPeer stranger = ConnectFrom(4, port);
+    EXPECT_TRUE(stranger.waitClosed()) << "another address is turned away";
+    ScriptedPeer data = ConnectFrom(2, port);
+    data.send(bytes.substr(0, 500));
+    RunLoopFor(200);
+    ScriptedPeer second = ConnectFrom(2, port);
+    if (second.valid()) {
+        second.send(std::string(1000, 'X'));
+        EXPECT_TRUE(second.waitClosed());
+    }
+    data.send(bytes.substr(500));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Desktop("a.bin").size() == bytes.size(); }, 10000));
+    EXPECT_TRUE(Desktop("a.bin") == bytes);
+}
+
+TEST_F(FileTransfer, ATransferCutHalfWayLeavesNoFileAndSaysSo)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::uint16_t port = Offered(bob, "C:\\half.bin", 100000);
+    ASSERT_NE(port, 0);
+    {
+        ScriptedPeer data = ConnectFrom(2, port);
+        data.send(std::string(50000, 'h'));
+        RunLoopFor(200);
+    }
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("was not received completely"); }, 10000));
+    RunLoopFor(100);
+    EXPECT_EQ(DesktopFiles(), 0u);
+}
+
+TEST_F(FileTransfer, CancelRemovesWhatArrived)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::uint16_t port = Offered(bob, "C:\\big.bin", 100000);
+    ASSERT_NE(port, 0);
+    ScriptedPeer data = ConnectFrom(2, port);
+    data.send(std::string(1000, 'c'));
+    RunLoopFor(200);
+    TForm4* window = WaitForWindow<TForm4>();
+    ASSERT_NE(window, nullptr);
+    window->Button1->click();
+    RunLoopFor(100);
+    EXPECT_EQ(bar->ChnName->text(), "CANCELLED");
+    EXPECT_EQ(DesktopFiles(), 0u);
+    EXPECT_TRUE(data.waitClosed());
+}
+
+TEST_F(FileTransfer, AnOfferedFileIsSentToTheBuddysPort)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::string bytes = RandomBytes(200000);
+    dirs.write("out/report.pdf", bytes);
+    SendFileTo("bob", dirs.root() + "/out/report.pdf");
+    const TPeerFrame offer = SplitPeerFrame(bob.readLine());
+    ASSERT_EQ(offer.f1, "requesttosendfile");
+    EXPECT_EQ(offer.f4, std::to_string(bytes.size()));
+    ScriptedListener listener(LoopbackHost(2), 0);
+    ASSERT_TRUE(listener.valid());
+    const std::uint16_t port = listener.port();
+    bob.sendLine(Frame("startsendfile", "bob", offer.f3, std::to_string(port)));
+    ScriptedPeer incoming = listener.accept();
+    ASSERT_TRUE(incoming.valid());
+    std::string got;
+    Application::ProcessMessagesUntil([&] {
+        got = incoming.drain(10);
+        return got.size() >= bytes.size();
+    }, 20000);
+    EXPECT_TRUE(got == bytes);
+    // The offer is used up: asking again opens nothing.
+    bob.sendLine(Frame("startsendfile", "bob", offer.f3, std::to_string(port)));
+    EXPECT_FALSE(listener.accept(500).valid());
+}
+
+TEST_F(FileTransfer, AFileNeverOfferedIsNeverSent)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    dirs.write("secret.txt", "private");
+    ScriptedListener listener(LoopbackHost(2), 0);
+    bob.sendLine(Frame("startsendfile", "bob", dirs.root() + "/secret.txt", std::to_string(listener.port())));
+    EXPECT_FALSE(listener.accept(1000).valid());
+    EXPECT_TRUE(Windows<TForm4>().empty());
+}
+
+}  // namespace

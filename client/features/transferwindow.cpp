@@ -1,0 +1,277 @@
+#include "client/features/transferwindow.h"
+
+#include "client/core/helpers.h"
+#include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
+#include "client/core/peerframe.h"
+#include "client/core/session.h"
+#include "client/features/receivedfile.h"
+#include "platform/rtl/codepage.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void SetChannelLabel(const std::string& text)
+{
+    if (Form1 && Form1->ChnName)
+        Form1->ChnName->setText(codepage::ToUnicode(text));
+}
+
+TBufferedSocket* Buffered(TSocketBase* socket) { return dynamic_cast<TBufferedSocket*>(socket); }
+
+// Puts the finished file under a free name without ever replacing one that appeared meanwhile.
+std::string MoveIntoPlace(const std::string& partial, const std::string& folder, const std::string& name)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::string target = FreeTargetPath(folder, name);
+        if (target.empty())
+            return {};
+        if (::link(FileSystemName(partial).c_str(), FileSystemName(target).c_str()) == 0) {
+            DeleteFile(partial);
+            return target;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& path, std::int64_t size)
+    : TForm("Form4")
+    , m_mode(mode)
+    , m_buddy(buddy)
+    , m_path(path)
+    , m_size(size)
+{
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetClientWidth(360);
+    SetClientHeight(140);
+    // Its own taskbar button: no owner.
+    setWindowFlag(Qt::Tool, false);
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(10, 8, 340, 36);
+    Label2 = new QLabel(this);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(10, 48, 340, 18);
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setGeometry(10, 72, 340, 18);
+    Button1 = new QPushButton(codepage::ToUnicode("&Cancel"), this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(142, 104, 75, 25);
+    QObject::connect(Button1, &QPushButton::clicked, this, [this] { Application::Guarded([this] { CancelClick(); }); });
+    OnClose = [this](TCloseAction& action) {
+        Ended();
+        action = caFree;
+    };
+
+    FileSender.SetTimeOut(kSendTimeOut);
+    FileSender.ReadBufferSize = kBufferSize;
+    FileSender.WriteBufferSize = kBufferSize;
+    FileSender.RecordSize = 16;
+    FileReceiveServer.ReadBufferSize = kBufferSize;
+    FileReceiveServer.WriteBufferSize = kBufferSize;
+    FileReceiveServer.RecordSize = 16;
+    // One connection, and only from the buddy (set when listening).
+    FileReceiveServer.MaxConnections = 1;
+    FileReceiveServer.Restriction = hrAccept;
+}
+
+TForm4::~TForm4() { Ended(); }
+
+bool TForm4::StartReceiving(TPeerConnection* connection)
+{
+    SetCaption("Receiving...");
+    const std::string desktop = ExcludeTrailingBackslash(ReadRegString(HKEY_CURRENT_USER, kShellFolders, "Desktop"));
+    const std::string name = ReceivedFileName(m_path);
+    const std::string me = Session().userId;
+    m_target = desktop.empty() || !DirectoryExists(desktop) || name.empty() ? std::string() : FreeTargetPath(desktop, name);
+    m_partial = m_target.empty() ? std::string() : FreeTargetPath(desktop, name + ".part");
+    if (m_target.empty() || m_partial.empty() || m_size < 0) {
+        connection->Write(BuildPeerFrame("rejected", me, "file", ""));
+        Failed("\rThe file " + name + " could not be stored on your desktop.");
+        return false;
+    }
+    Label1->setText(codepage::ToUnicode("Receiving " + ExtractFileName(m_target) + "..." + "\r" + "from " + m_buddy));
+    const std::string buddyAddress = connection->PeerAddress();
+    FileReceiveServer.SetRestrictedHosts({ buddyAddress });
+    FileReceiveServer.SetAddress("0.0.0.0");
+    FileReceiveServer.OnAccept = [this](TSockCtrl*, TSocketBase* socket) {
+        if (m_accepted) {
+            socket->Close();
+            return;
+        }
+        m_accepted = true;
+        Buffered(socket)->ReceiveFile(m_partial, m_size);
+        // Nobody else may connect once the buddy has.
+        QTimer::singleShot(0, this, [this] { StopListening(); });
+    };
+    FileReceiveServer.OnRead = [this](TSockCtrl*, TSocketBase* socket) {
+        if (TBufferedSocket* buffered = Buffered(socket); buffered && buffered->Receiving())
+            Progress(buffered->ReceiveStreamPosition());
+    };
+    FileReceiveServer.OnFileReceived = [this](TBufferedSocketBase* socket) { Received(socket); };
+    FileReceiveServer.OnDisconnect = [this](TSockCtrl*, TSocketBase*) {
+        if (!m_finished)
+            Failed("\rThe file " + ExtractFileName(m_target) + " from " + m_buddy + " was not received completely.");
+    };
+    bool listening = false;
+    for (int attempt = 0; attempt < kListenTries && !listening; ++attempt) {
+        try {
+            FileReceiveServer.SetPort("0");
+            FileReceiveServer.Listen();
+            listening = true;
+        } catch (const Exception&) {
+        }
+    }
+    if (!listening) {
+        connection->Write(BuildPeerFrame("rejected", me, "file", ""));
+        Failed("\rLarkspire could not listen for the file " + name + ".");
+        return false;
+    }
+    connection->Write(BuildPeerFrame("startsendfile", me, m_path, FileReceiveServer.Port()));
+    Show();
+    return true;
+}
+
+void TForm4::StopListening()
+{
+    if (TSocketBase* listening = FileReceiveServer.GetSocket())
+        listening->Close();
+}
+
+void TForm4::StartSending(const std::string& address, const std::string& port)
+{
+    SetCaption("Sending...");
+    Label1->setText(codepage::ToUnicode("Sending " + ExtractFileName(m_path) + "..." + "\r" + "to " + m_buddy));
+    FileSender.SetAddress(address);
+    FileSender.SetPort(port);
+    FileSender.OnConnect = [this](TSockCtrl*, TSocketBase* socket) {
+        if (socket->Connected())
+            Buffered(socket)->SendFile(m_path);
+    };
+    FileSender.OnWrite = [this](TSockCtrl*, TSocketBase* socket) {
+        if (TBufferedSocket* buffered = Buffered(socket); buffered && buffered->Sending())
+            Progress(buffered->SendStreamPosition());
+    };
+    FileSender.OnFileSent = [this](TBufferedSocketBase*) {
+        m_finished = true;
+        Progress(m_size);
+        SetChannelLabel("FILE TRANSFER COMPLETED.");
+    };
+    FileSender.OnDisconnect = [this](TSockCtrl*, TSocketBase*) {
+        if (!m_finished) {
+            Failed("\rThe file " + ExtractFileName(m_path) + " was not received completely by " + m_buddy + ".");
+            return;
+        }
+        QTimer::singleShot(0, this, [this] { Close(); });
+    };
+    FileSender.OnTimeOut = [this](TSockCtrl*, TSocketBase*) {
+        m_finished = true;
+        Failed("Larkspire was unable to send this file to " + m_buddy + ".");
+    };
+    Show();
+    try {
+        FileSender.Open();
+    } catch (const Exception&) {
+        m_finished = true;
+        Failed("Larkspire was unable to send this file to " + m_buddy + ".");
+    }
+}
+
+void TForm4::Progress(std::int64_t done)
+{
+    m_done = done;
+    const int percent = m_size > 0 ? static_cast<int>((done * 100 + m_size / 2) / m_size) : 100;
+    // A repaint per percent is all a person can see.
+    if (percent == m_percent)
+        return;
+    m_percent = percent;
+    ProgressBar->setValue(percent);
+    const bool receiving = m_mode == tmReceive;
+    Label2->setText(QString::fromStdString((receiving ? "Receiving " : "Sending ") + std::to_string(done) + " of "
+                                           + std::to_string(m_size) + " bytes"));
+    SetCaption((receiving ? "Receiving " : "Sending ") + std::to_string(percent) + "%");
+}
+
+void TForm4::Received(TBufferedSocketBase* socket)
+{
+    m_finished = true;
+    Progress(m_size);
+    socket->Close();
+    const std::string folder = ExtractFileDir(m_target);
+    const std::string placed = MoveIntoPlace(m_partial, folder, ExtractFileName(m_target));
+    if (placed.empty()) {
+        DeleteFile(m_partial);
+        MessageDlg("\rThe file " + ExtractFileName(m_target) + " could not be stored on your desktop.", mtInformation, mbOK, 0);
+    } else {
+        m_target = placed;
+        SetChannelLabel("FILE TRANSFER COMPLETED.");
+    }
+    m_partial.clear();
+    QTimer::singleShot(0, this, [this] { Close(); });
+}
+
+void TForm4::Failed(const std::string& text)
+{
+    if (m_finished && m_mode == tmReceive)
+        return;
+    m_finished = true;
+    Ended();
+    MessageDlg(text, mtInformation, mbOK, 0);
+    QTimer::singleShot(0, this, [this] { Close(); });
+}
+
+void TForm4::CancelClick()
+{
+    SetChannelLabel("CANCELLED");
+    m_finished = true;
+    Close();
+}
+
+void TForm4::Ended()
+{
+    FileSender.Close();
+    std::vector<TSocketBase*> accepted;
+    for (int i = 0; i < FileReceiveServer.Sockets().Count(); ++i)
+        accepted.push_back(FileReceiveServer.Sockets()[i]);
+    for (TSocketBase* socket : accepted)
+        socket->Close();
+    StopListening();
+    // Whatever did not arrive whole never shows on the desktop.
+    if (!m_partial.empty()) {
+        DeleteFile(m_partial);
+        m_partial.clear();
+    }
+}
+
+void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, TPeerConnection* connection)
+{
+    auto* window = new TForm4(TForm4::tmReceive, buddy, path, size);
+    window->StartReceiving(connection);
+}
+
+void OpenSendWindow(const peerhooks::TFileSend& send)
+{
+    TBuddySocket* socket = FindBuddySocket(send.buddy);
+    if (!socket)
+        return;
+    auto* window = new TForm4(TForm4::tmSend, send.buddy, send.path, send.size);
+    window->StartSending(socket->PeerAddress(), send.port);
+}

@@ -1,0 +1,335 @@
+#include "peer_host.h"
+
+#include <QDir>
+
+#include <fcntl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+
+namespace {
+
+bool Eventually(const std::function<bool()>& condition, int timeoutMs = 15000)
+{
+    return Application::ProcessMessagesUntil(condition, timeoutMs);
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A window of the program is shown under that caption.
+bool Shows(LarkspireProcess& process, const std::string& caption)
+{
+    return Eventually([&] { return process.command("find\t" + caption).rfind("ok Form", 0) == 0 && Has(process.command("find\t" + caption), "\t1\t"); });
+}
+
+// What a control shows, without the reply's "ok ".
+std::string TextOf(LarkspireProcess& process, const std::string& window, const std::string& control)
+{
+    const std::string reply = process.command("text\t" + window + "\t" + control);
+    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : std::string();
+}
+
+bool ShowsText(LarkspireProcess& process, const std::string& window, const std::string& control, const std::string& part)
+{
+    return Eventually([&] { return Has(TextOf(process, window, control), part); });
+}
+
+// Opens the first buddy's pop-up menu in the main bar's list and picks an item, as a user's mouse does.
+bool BuddyMenu(LarkspireProcess& process, const std::string& item)
+{
+    std::string reply = process.command("rclick\tForm1\tfrCanvas1\t40,8");
+    if (reply != "ok") {
+        // The buddy list shows in place of the channels once the button is pressed.
+        process.command("drag\tForm1\tActiveButton1\t5,5\t5,5");
+        Eventually([&] { return (reply = process.command("rclick\tForm1\tfrCanvas1\t40,8")) == "ok"; }, 5000);
+    }
+    std::string menu;
+    const bool picked = Eventually([&] { return (menu = process.command("menu\tForm1\t" + item)) == "ok"; }, 5000);
+    if (!picked)
+        std::fprintf(stderr, "rclick: %s; menu: %s\n", reply.c_str(), menu.c_str());
+    return picked;
+}
+
+// Types a line into a chat window's input and presses Enter.
+bool Say(LarkspireProcess& process, const std::string& window, const std::string& line)
+{
+    return process.command("set\t" + window + "\tmemo3\t" + line) == "ok"
+        && process.command("key\t" + window + "\tmemo3\tReturn") == "ok";
+}
+
+// Two (or three) users who list each other with fixed addresses, signed on and online.
+struct Buddies {
+    explicit Buddies(std::vector<std::pair<std::string, int>> users)
+    {
+        for (const auto& [name, host] : users)
+            hosts.push_back(std::make_unique<Host>(name, host));
+        for (auto& host : hosts)
+            for (auto& other : hosts)
+                if (host != other)
+                    host->lists(other->user, "DirectConnect=" + other->address + "\r\n");
+    }
+    bool signOn()
+    {
+        for (auto& host : hosts) {
+            host->start();
+            if (!host->process->signOn())
+                return false;
+        }
+        for (auto& host : hosts)
+            for (auto& other : hosts)
+                if (host != other && !host->seesOnline(other->user, true))
+                    return false;
+        return true;
+    }
+    Host& operator[](std::size_t i) { return *hosts[i]; }
+    std::vector<std::unique_ptr<Host>> hosts;
+};
+
+std::string RandomBytes(std::size_t size)
+{
+    std::mt19937_64 random(13);
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i + 8 <= size; i += 8) {
+        const std::uint64_t value = random();
+        std::memcpy(&bytes[i], &value, 8);
+    }
+    return bytes;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+// A raw TCP connection from a loopback address of the test's own to a port.
+class RawSender {
+public:
+    RawSender(const std::string& from, const std::string& to, std::uint16_t port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in local {};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        sockaddr_in remote {};
+        remote.sin_family = AF_INET;
+        remote.sin_port = htons(port);
+        ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
+    }
+    ~RawSender() { ::close(m_fd); }
+    bool connected() const { return m_connected; }
+    bool send(const std::string& bytes)
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    // True once the other side has closed (waits at most 10 s).
+    bool closedByPeer()
+    {
+        timeval wait { 10, 0 };
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char byte;
+        return ::recv(m_fd, &byte, 1, 0) <= 0;
+    }
+
+private:
+    int m_fd { -1 };
+    bool m_connected { false };
+};
+
+}  // namespace
+
+TEST(ChatTransfer, TwoBuddiesChatBothWays)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+
+    ASSERT_TRUE(BuddyMenu(alice, "Chat"));
+    ASSERT_TRUE(Shows(alice, "bob - Korvo"));
+    ASSERT_TRUE(Say(alice, "bob - Korvo", "hi \"bob\" from Zoë"));
+    EXPECT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "alice: hi \"bob\" from Zoë"));
+
+    // bob is asked first, then his window opens with alice's line.
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    EXPECT_TRUE(Has(TextOf(bob, "Incoming Request...", "Label1"), "ALICE is requesting to chat with you."));
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(Shows(bob, "alice - Korvo"));
+    EXPECT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: hi \"bob\" from Zoë"));
+
+    ASSERT_TRUE(Say(bob, "alice - Korvo", "hello \"alice\", ça va?"));
+    EXPECT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "bob: hello \"alice\", ça va?"));
+
+    // bob closes: alice is told.
+    ASSERT_EQ(bob.command("close\talice - Korvo"), "ok");
+    EXPECT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "BOB'S chat window is closed."));
+}
+
+TEST(ChatTransfer, AHostRelaysAConferenceOfThree)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 }, { "carol", 4 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+    LarkspireProcess& carol = *users[2].process;
+    const std::string host = "Conference* - Korvo";
+
+    ASSERT_EQ(alice.command("click\tForm1\tExplorerButton17"), "ok");
+    ASSERT_TRUE(Shows(alice, host));
+    EXPECT_TRUE(ShowsText(alice, host, "Panel2", "Persons (1)"));
+    for (auto* guest : { &bob, &carol }) {
+        const std::string name = guest == &bob ? "bob" : "carol";
+        ASSERT_EQ(alice.command("menu\t" + host + "\t" + name), "ok");
+        ASSERT_TRUE(Shows(*guest, "Incoming Request..."));
+        EXPECT_TRUE(Has(TextOf(*guest, "Incoming Request...", "Label1"), "ALICE is requesting you join a chat conference."));
+        ASSERT_EQ(guest->command("click\tIncoming Request...\tButton1"), "ok");
+        ASSERT_TRUE(Shows(*guest, "alice* - Korvo"));
+    }
+    EXPECT_TRUE(ShowsText(alice, host, "Panel2", "Persons (3)"));
+    EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Panel2", "Persons (3)"));
+    EXPECT_TRUE(ShowsText(carol, "alice* - Korvo", "Panel2", "Persons (3)"));
+    EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Memo2", "carol has joined this conference"));
+
+    ASSERT_TRUE(Say(bob, "alice* - Korvo", "hello \"everyone\""));
+    EXPECT_TRUE(ShowsText(alice, host, "Memo2", "bob: hello \"everyone\""));
+    EXPECT_TRUE(ShowsText(carol, "alice* - Korvo", "Memo2", "bob: hello \"everyone\""));
+
+    // carol leaves: the host and bob see it.
+    ASSERT_EQ(carol.command("close\talice* - Korvo"), "ok");
+    EXPECT_TRUE(ShowsText(alice, host, "Memo2", "carol has left this conference"));
+    EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Memo2", "carol has left this conference"));
+    EXPECT_TRUE(ShowsText(alice, host, "Panel2", "Persons (2)"));
+
+    // The host closes: bob's window says so and stays open with nobody listed.
+    ASSERT_EQ(alice.command("close\t" + host), "ok");
+    EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Memo2", "Conference hosted by alice has been closed."));
+    EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Panel2", "Persons (0)"));
+}
+
+// bob's larkspire receives from a program playing alice on the peer line.
+class FileReception : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bob.lists("alice");
+        bob.start();
+        ASSERT_TRUE(bob.process->signOn());
+        alice = std::make_unique<HostilePeer>(LoopbackHost(2), bob.address);
+        ASSERT_TRUE(alice->connected());
+        alice->line(Frame("inf", "alice", "alice@example.org", "bob"));
+        ASSERT_EQ(alice->readLine(), "\xFC");
+    }
+    // alice offers a file; bob accepts; the port bob listens on.
+    std::uint16_t Accepted(const std::string& path, std::size_t size)
+    {
+        alice->line(Frame("requesttosendfile", "alice", path, std::to_string(size)));
+        if (!Shows(*bob.process, "Incoming Request...") || bob.process->command("click\tIncoming Request...\tButton1") != "ok")
+            return 0;
+        for (std::string line = alice->readLine(); !line.empty(); line = alice->readLine()) {
+            const std::string prefix = "\xFB" "startsendfile,bob,\"" + path + "\",\"";
+            if (line.rfind(prefix, 0) == 0)
+                return static_cast<std::uint16_t>(std::stoi(line.substr(prefix.size())));
+        }
+        return 0;
+    }
+    std::string Received(const std::string& name) { return ReadAll(bob.desktop() + "/" + name); }
+    bool Boxed(const std::string& part) { return Eventually([&] { return Has(bob.process->command("boxes"), part); }); }
+    std::size_t DesktopFiles() const
+    {
+        return static_cast<std::size_t>(QDir(QString::fromStdString(bob.desktop())).entryList(QDir::Files | QDir::Hidden).size());
+    }
+
+    Host bob { "bob", 3 };
+    std::unique_ptr<HostilePeer> alice;
+};
+
+TEST_F(FileReception, A7MiBFileArrivesByteForByte)
+{
+    const std::string bytes = RandomBytes(7u << 20);
+    const std::uint16_t port = Accepted("C:\\Users\\alice\\holiday.mov", bytes.size());
+    ASSERT_NE(port, 0);
+    RawSender data(LoopbackHost(2), bob.address, port);
+    ASSERT_TRUE(data.connected());
+    ASSERT_TRUE(data.send(bytes));
+    ASSERT_TRUE(Eventually([&] { return Received("holiday.mov").size() == bytes.size(); }, 60000));
+    EXPECT_TRUE(Received("holiday.mov") == bytes);
+    EXPECT_TRUE(ShowsText(*bob.process, "Form1", "ChnName", "FILE TRANSFER COMPLETED."));
+}
+
+TEST_F(FileReception, ARefusedRequestTellsTheSenderAndWritesNothing)
+{
+    alice->line(Frame("requesttosendfile", "alice", "/home/alice/notes.txt", "100"));
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton2"), "ok");
+    EXPECT_EQ(alice->readLine(), Frame("rejected", "bob", "file", ""));
+    EXPECT_EQ(DesktopFiles(), 1u) << "only the desktop's own file";
+}
+
+TEST_F(FileReception, ATransferCutHalfWayLeavesNoFileAndIsReported)
+{
+    const std::uint16_t port = Accepted("C:\\half.bin", 1000000);
+    ASSERT_NE(port, 0);
+    {
+        RawSender data(LoopbackHost(2), bob.address, port);
+        ASSERT_TRUE(data.send(std::string(400000, 'h')));
+    }
+    EXPECT_TRUE(Boxed("was not received completely"));
+    EXPECT_EQ(Received("half.bin"), "");
+    EXPECT_EQ(DesktopFiles(), 1u);
+}
+
+TEST_F(FileReception, ASecondConnectionIsRefusedAndTheFileKeptIntact)
+{
+    const std::string bytes = RandomBytes(100000);
+    const std::uint16_t port = Accepted("C:\\one.bin", bytes.size());
+    ASSERT_NE(port, 0);
+    RawSender data(LoopbackHost(2), bob.address, port);
+    ASSERT_TRUE(data.send(bytes.substr(0, 1000)));
+    RawSender intruder(LoopbackHost(2), bob.address, port);
+    if (intruder.connected()) {
+        intruder.send(std::string(5000, 'X'));
+        EXPECT_TRUE(intruder.closedByPeer());
+    }
+    ASSERT_TRUE(data.send(bytes.substr(1000)));
+    ASSERT_TRUE(Eventually([&] { return Received("one.bin").size() == bytes.size(); }));
+    EXPECT_TRUE(Received("one.bin") == bytes);
+}
+
+TEST_F(FileReception, AHostileStartSendFileForAFileNeverOfferedConnectsNowhere)
+{
+    bob.dirs.write("secret.txt", "bob's own");
+    // A listener where alice would receive: nothing may arrive.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, LoopbackHost(2).c_str(), &address.sin_addr);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    alice->line(Frame("startsendfile", "alice", bob.dirs.root() + "/secret.txt", std::to_string(ntohs(address.sin_port))));
+    // Lines are handled in order: once the next request shows, the hostile one has been dealt with.
+    alice->line(Frame("requesttosendfile", "alice", "C:\\after.txt", "1"));
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    EXPECT_NE(bob.process->command("find\tSending...").rfind("ok Form4", 0), 0u) << "no send window opened";
+    ::fcntl(listener, F_SETFL, O_NONBLOCK);
+    const int accepted = ::accept(listener, nullptr, nullptr);
+    EXPECT_LT(accepted, 0) << "nothing connected";
+    if (accepted >= 0)
+        ::close(accepted);
+    ::close(listener);
+}
