@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
     MailCheckStarter() = StartMailCheck;
+    MailCheckCanceller() = CancelMailCheck;
     InstallPeerWindows();
     FeatureWindows().ShowSetup = ShowSetup;
     FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;

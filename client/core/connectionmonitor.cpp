@@ -6,6 +6,7 @@
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
+#include "client/core/quicktips.h"
 #include "platform/rtl/inifile.h"
 #include "platform/win/ras.h"
 #include "platform/win/winsock.h"
@@ -114,7 +115,7 @@ void ConnectionTick()
         return;
     PlayAppSound(5, false);
     LoginToService("");
-    // TODO: ShowQuickTip ("") (the first-timer tip)
+    ShowQuickTip("");
 }
 
 void GoOffline()

@@ -17,6 +17,7 @@
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
+#include "client/core/quicktips.h"
 #include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
@@ -84,7 +85,7 @@ protected:
                 return c == 0;
             }
         } else if (event->type() == QEvent::MouseButtonPress) {
-            // TODO: ShowQuickTip ("qtip1001")
+            ShowQuickTip("qtip1001");
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             m_bar->filter->clear();
             return true;
@@ -261,6 +262,12 @@ std::function<void(bool manual)>& MailCheckStarter()
     return starter;
 }
 
+std::function<void()>& MailCheckCanceller()
+{
+    static std::function<void()> canceller;
+    return canceller;
+}
+
 TSpeedButton* TForm1::MakeToolButton(const char* name, const char* hint, int x)
 {
     auto* button = new TSpeedButton(ClientArea, name);
@@ -382,7 +389,7 @@ void TForm1::CreateBuddyMenu()
     add("&Properties", [this] { AddBuddyDialog(); }, false);
     PopupMenu2->addSeparator();
     add("&New Buddy...", [this] {
-        // TODO: ShowQuickTip ("qtip1003")
+        ShowQuickTip("qtip1003");
         TIniFile(AppPath() + "Channels.ini").WriteString("settings", "Iselected", "");
         AddBuddyDialog();
     }, true);
@@ -538,7 +545,7 @@ void TForm1::SpeedButton3Click()
             Application::ProcessMessages();
         }
     }
-    // TODO: ShowQuickTip ("qtip1008")
+    ShowQuickTip("qtip1008");
 }
 
 void TForm1::FormMouseDown(TMouseButton button, TShiftState, int, int)
@@ -675,7 +682,7 @@ void TForm1::ActiveButton1MouseDown()
 {
     PlayAppSound(9, true);
     if (ActiveButton1->Caption() == CommandCaption(kBuddiesCaption)) {
-        // TODO: ShowQuickTip ("qtip1000")
+        ShowQuickTip("qtip1000");
         ActiveButton1->SetCaption(CommandCaption(kWebCaption));
     } else {
         ActiveButton1->SetCaption(CommandCaption(kBuddiesCaption));

@@ -201,6 +201,8 @@ extern TForm1* Form1;
 // The mail check of the client features, given the manual flag; CHECK and the
 // one-second timer start it through here.
 std::function<void(bool manual)>& MailCheckStarter();
+// Cancels the running mail check at sign-off.
+std::function<void()>& MailCheckCanceller();
 
 // --- the buddies of the session (they act on the main bar's store) ---------------
 

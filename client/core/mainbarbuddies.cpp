@@ -11,6 +11,7 @@
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "client/core/quicktips.h"
 #include "client/core/notehooks.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
@@ -90,7 +91,7 @@ void TForm1::frCanvas1MouseMove(TShiftState, int x, int y)
 {
     if (FriendsListBox.Empty())
         return;
-    // TODO: ShowQuickTip ("qtip1006")
+    ShowQuickTip("qtip1006");
     const TBuddyCanvas::MoveResult result = BuddyCanvas.MouseMove(FriendsListBox, x, y, BuddyBoxHeight());
     if (result.scrollSound)
         PlayAppSound(2, false);

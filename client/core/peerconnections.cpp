@@ -4,6 +4,7 @@
 #include "client/core/peerdispatch.h"
 #include "client/core/peerframe.h"
 #include "client/core/peersend.h"
+#include "client/core/pluginserver.h"
 #include "client/core/session.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/sysutils.h"
@@ -246,8 +247,8 @@ TPeerNetwork* PeerNetwork() { return g_network; }
 
 void StartPeerNetwork()
 {
-    // TODO: PluginServer started first (the local plug-in server)
     StopPeerNetwork();
+    StartPluginServer();
     g_network = new TPeerNetwork();
     // The server and the clients are the main bar's: they go with it however it goes.
     if (Form1)
@@ -264,6 +265,7 @@ void StopPeerNetwork()
 {
     delete g_network;
     g_network = nullptr;
+    StopPluginServer();
 }
 
 TPeerConnection* AsPeerConnection(TBuddySocket* socket) { return dynamic_cast<TPeerConnection*>(socket); }

@@ -9,6 +9,7 @@
 #include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
+#include "client/core/plugins.h"
 #include "client/core/session.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
@@ -25,23 +26,6 @@ std::string FileValue(const std::string& text)
         if (static_cast<unsigned char>(c) >= 32)
             clean += c;
     return clean;
-}
-
-// The plug-in folder a peer asks for: one existing folder right under the plug-ins folder.
-std::string PluginFolder(const std::string& name)
-{
-    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos
-        || std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }))
-        return {};
-    for (const TSearchRec& plugins : ListDirectory(AppPath() + "*", faDirectory)) {
-        if ((plugins.Attr & faDirectory) == 0 || !SameText(plugins.Name, "plugins"))
-            continue;
-        const std::string root = AppPath() + plugins.Name + "/";
-        for (const TSearchRec& folder : ListDirectory(root + "*", faDirectory))
-            if ((folder.Attr & faDirectory) != 0 && SameText(folder.Name, name))
-                return root + folder.Name;
-    }
-    return {};
 }
 
 bool ValidPort(const std::string& text)
@@ -241,8 +225,9 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         return;
     }
     if (f1 == "pluginrequest") {
-        const std::string folder = PluginFolder(frame.f4);
-        if (folder.empty())
+        // Only a listed buddy may invite, and only to a plug-in installed here.
+        const std::string folder = InstalledPluginFolder(frame.f4);
+        if (folder.empty() || !Form1->FindBuddy(f2))
             return;
         peerhooks::TRequest request;
         request.kind = peerhooks::rkPlugin;

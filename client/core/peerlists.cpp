@@ -80,6 +80,11 @@ void TPeerLists::AddPluginSocket(const std::string& pidKey)
         m_pluginSockets.push_back(pidKey);
 }
 
+void TPeerLists::RemovePluginSocket(std::string_view pidKey)
+{
+    std::erase_if(m_pluginSockets, ByName(pidKey));
+}
+
 void TPeerLists::OfferFile(const std::string& buddy, const std::string& path)
 {
     m_offers.emplace_back(buddy, path);

@@ -42,6 +42,7 @@ public:
     // Keys of the local plug-ins' sockets.
     bool HasPluginSocket(std::string_view pidKey) const;
     void AddPluginSocket(const std::string& pidKey);
+    void RemovePluginSocket(std::string_view pidKey);
 
     // Files this user offered a buddy with "requesttosendfile"; each may be fetched once.
     void OfferFile(const std::string& buddy, const std::string& path);

@@ -14,6 +14,7 @@
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
+#include "client/core/pluginmenu.h"
 #include "client/core/notehooks.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
@@ -96,7 +97,7 @@ void LoadSessionSettings()
 
 void LoadMenusAndAds()
 {
-    // TODO: LoadPluginMenu
+    LoadPluginMenu();
     LoadAdIndex();
 }
 
@@ -196,7 +197,9 @@ void WaitForSessionThreads()
     // A news fetch is cut short rather than waited out: its download may be stalled.
     if (News().stopNewsThread)
         News().stopNewsThread();
-    // TODO: mail-check thread waited for
+    // Nor is a mail check: it is cancelled, ends on its own and reports nothing.
+    if (MailCheckCanceller())
+        MailCheckCanceller()();
 }
 
 void CloseSessionWindows()

@@ -21,6 +21,9 @@
 namespace {
 
 bool g_running = false;
+// The running check, cleared when its result step runs or it is cancelled.
+TMailCheck* g_check = nullptr;
+constexpr UINT kCancelMessage = WM_USER + 1;
 
 TMailCheck::LogonPrompt& logonPrompt()
 {
@@ -43,6 +46,11 @@ bool Clean(const std::string& text) { return text.find_first_of(std::string("\r\
 
 void ResultStep(TMailCheck& check)
 {
+    if (g_check == &check)
+        g_check = nullptr;
+    // A check of a session that ended tells nobody anything.
+    if (check.Cancelled())
+        return;
     g_running = false;
     // The bar may have closed while the check ran.
     if (Form1) {
@@ -82,6 +90,21 @@ TMailCheck::~TMailCheck()
 
 void TMailCheck::SetLogonPrompt(LogonPrompt prompt) { logonPrompt() = std::move(prompt); }
 
+void TMailCheck::Cancel()
+{
+    std::lock_guard lock(m_cancelLock);
+    m_cancelled = true;
+    Terminate();
+    if (m_cancelWindow)
+        PostMessage(m_cancelWindow, kCancelMessage, 0, 0);
+}
+
+bool TMailCheck::Cancelled() const
+{
+    std::lock_guard lock(m_cancelLock);
+    return m_cancelled;
+}
+
 std::string TMailCheck::MailFolder(const std::string& user)
 {
     if (!IsSafeFileName(user))
@@ -118,11 +141,25 @@ void TMailCheck::Execute()
     TIniFile(m_folder + "mail.inf").ReadSections(m_accounts);
     m_accountCount = m_accounts.Count();
     psock::TNMPOP3 client;
+    {
+        std::lock_guard lock(m_cancelLock);
+        m_cancelWindow = AllocateHWnd([&client](TMessage& message) {
+            if (message.Msg == kCancelMessage)
+                client.Abort();
+        });
+    }
     for (int i = 0; i < m_accounts.Count() && !Terminated(); ++i) {
         // A refused login is asked for again until the user cancels: a loop, never a nesting.
         while (checkAccount(i, client) && !Terminated()) {
         }
     }
+    {
+        std::lock_guard lock(m_cancelLock);
+        DeallocateHWnd(m_cancelWindow);
+        m_cancelWindow = 0;
+    }
+    if (Terminated())
+        return;
     std::string text;
     for (int i = 0; i < m_headers.Count(); ++i)
         text += m_headers[i] + "\r\n";
@@ -134,7 +171,11 @@ bool TMailCheck::prompt(int index, const std::string& host, const std::string& l
     std::string user = login;
     std::string password;
     bool ok = false;
-    Synchronize([&] { ok = logonPrompt()("Message " + Trim(status), host, user, password); });
+    Synchronize([&] {
+        // No prompt for a check the user's sign-off already ended.
+        if (!Terminated())
+            ok = logonPrompt()("Message " + Trim(status), host, user, password);
+    });
     user = Trim(user);
     password = Trim(password);
     if (!ok || !Clean(user) || !Clean(password))
@@ -158,6 +199,8 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
     } catch (const std::exception&) {
         // A damaged password is asked for again.
     }
+    if (Terminated())
+        return false;
     if (Trim(password).empty() || Trim(login).empty())
         return prompt(index, host, login, client.Status());
 
@@ -176,7 +219,7 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
     client.Password = password;
     if (m_manual) {
         Synchronize([&] {
-            if (Form1)
+            if (Form1 && !Terminated())
                 Form1->ChnName->setText(codepage::ToUnicode(UpperCase("CHECKING \r" + login)));
         });
     }
@@ -215,7 +258,16 @@ void StartMailCheck(bool manual)
     check->FreeOnTerminate = true;
     check->OnTerminate = [](TThread* sender) { ResultStep(*static_cast<TMailCheck*>(sender)); };
     g_running = true;
+    g_check = check;
     check->Start();
 }
 
 bool MailCheckRunning() { return g_running; }
+
+void CancelMailCheck()
+{
+    if (g_check)
+        g_check->Cancel();
+    g_check = nullptr;
+    g_running = false;
+}

@@ -2,9 +2,11 @@
 
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/thread.h"
+#include "platform/win/messages.h"
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace psock {
@@ -36,6 +38,11 @@ public:
         std::string& password)>;
     static void SetLogonPrompt(LogonPrompt prompt);
 
+    // From the main thread: ends the check as soon as its wait ends, which this
+    // also ends; a cancelled check reports nothing.
+    void Cancel();
+    bool Cancelled() const;
+
 protected:
     void Execute() override;
 
@@ -44,6 +51,10 @@ private:
     bool checkAccount(int index, psock::TNMPOP3& client);
     bool prompt(int index, const std::string& host, const std::string& login, const std::string& status);
 
+    mutable std::mutex m_cancelLock;
+    bool m_cancelled { false };
+    // The worker's own message target: a cancel is delivered to it inside the client's waits.
+    HWND m_cancelWindow { 0 };
     bool m_manual { false };
     bool m_gotMail { false };
     bool m_showHeaders { false };
@@ -57,3 +68,5 @@ private:
 // The main bar's CHECK (manual) and the timer's duty: one check at a time, only online.
 void StartMailCheck(bool manual);
 bool MailCheckRunning();
+// Sign-off: the running check is cancelled and nothing of it reaches the next session.
+void CancelMailCheck();

@@ -163,6 +163,14 @@ HINSTANCE ShellExecute(HWND, const std::string& operation, const std::string& fi
 
 namespace process {
 
+bool StartProgram(const std::string& name, const std::vector<std::string>& arguments, int showCmd)
+{
+    Launch launch = launchOf(name, GetProgramDir(), arguments);
+    launch.showCmd = showCmd;
+    const bool started = start(launch);
+    return launch.found && started;
+}
+
 void SetObserver(std::function<void(const Launch&)> see, bool alsoStart)
 {
     observer() = Observer { std::move(see), alsoStart };

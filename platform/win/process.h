@@ -31,6 +31,11 @@ HINSTANCE ShellExecute(HWND hwnd, const std::string& operation, const std::strin
 
 namespace process {
 
+// Starts the program folder's `name` (".exe" optional) with these arguments as
+// they stand: nothing is split or quoted. False when there is no such program
+// or it could not be started.
+bool StartProgram(const std::string& name, const std::vector<std::string>& arguments, int showCmd);
+
 struct Launch {
     // The program's full path (as found, or as it would be when missing).
     std::string program;

@@ -2,6 +2,8 @@
 
 #include "peersessiontest.h"
 
+#include <filesystem>
+
 namespace {
 
 class PeerDispatch : public PeerSessionTest {};
@@ -306,14 +308,28 @@ TEST_F(PeerDispatch, RejectedTellsTheUserOnlyAboutAnOfferedFile)
 TEST_F(PeerDispatch, PluginRequestNamesOnlyAnExistingPluginFolder)
 {
     dirs.write("app/Plugins/chess/plugin.inf", "[plugin]\r\n");
+    dirs.write("outside/plugin.inf", "[plugin]\r\n");
+    std::filesystem::create_directory_symlink(dirs.root() + "/outside", dirs.appDir() + "/Plugins/linked");
     ScriptedPeer bob = Online("bob", 2);
-    for (const std::string folder : { "..", "../../windows", "chess/../..", "nothere", "/etc" })
+    for (const std::string folder : { "..", "..\\..\\x", "../../windows", "chess/../..", "nothere", "/etc", "linked",
+                                      "chess\\\\" })
         bob.sendLine(Frame("pluginrequest", "bob", "", folder));
     Settle();
     EXPECT_TRUE(Calls().empty());
-    bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS"));
+    bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS\\"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
     EXPECT_EQ(Calls()[0], "RequestPrompt|2|bob|" + dirs.appDir() + "/Plugins/chess");
+}
+
+TEST_F(PeerDispatch, PluginRequestFromAStrangerStartsNothing)
+{
+    dirs.write("app/plugins/chess/plugin.inf", "[plugin]\r\n");
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "", "alice"));
+    dave.sendLine(Frame("pluginrequest", "dave", "", "chess\\"));
+    Settle();
+    for (const std::string& call : Calls())
+        EXPECT_EQ(call.find("RequestPrompt|2"), std::string::npos) << call;
 }
 
 TEST_F(PeerDispatch, PluginPayloadGoesOnlyToARegisteredPlugin)

@@ -1,5 +1,6 @@
 #include "client/core/scrambler.h"
 #include "client/core/session.h"
+#include "client/core/mainbar.h"
 #include "client/features/mailcheck.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/dovecot.h"
@@ -13,6 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -51,6 +54,50 @@ public:
 private:
     int m_fd { -1 };
     int m_port { 0 };
+    std::thread m_thread;
+};
+
+// A server that takes the connection and never says a word, until the client hangs up.
+class SilentPeer {
+public:
+    SilentPeer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 1);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int peer = ::accept(m_fd, nullptr, nullptr);
+            if (peer < 0)
+                return;
+            m_connected = true;
+            char byte = 0;
+            while (::read(peer, &byte, 1) > 0) {
+            }
+            ::close(peer);
+            m_hungUp = true;
+        });
+    }
+    ~SilentPeer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+    }
+    int port() const { return m_port; }
+    bool connected() const { return m_connected; }
+    bool hungUp() const { return m_hungUp; }
+
+private:
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::atomic<bool> m_connected { false };
+    std::atomic<bool> m_hungUp { false };
     std::thread m_thread;
 };
 
@@ -169,6 +216,47 @@ TEST_F(MailCheck, OfflineStartsNothing)
     Session().online = false;
     StartMailCheck(true);
     EXPECT_FALSE(MailCheckRunning());
+}
+
+TEST_F(MailCheck, SignOffCancelsARunningCheckThatThenShowsNothing)
+{
+    scratch.write("windows/my friends/ann/user.dat", "[user]\r\n");
+    auto bar = std::make_unique<TForm1>();
+    bar->ChnName->setText("WELCOME!");
+    SilentPeer server;
+    seed(account("Slow", server.port(), "ann", "secret"));
+    scratch.write("windows/my friends/ann/mail/headers.inf", "old;list\r\n");
+    dialogs::ClearHistory();
+    StartMailCheck(true);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return server.connected(); }, 20000));
+
+    CancelMailCheck();
+    EXPECT_FALSE(MailCheckRunning()) << "the next session may check at once";
+    // The bar goes with the session while the check is still winding down.
+    bar.reset();
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return server.hungUp(); }, 20000)) << "the cancel ends the wait";
+    Application::ProcessMessagesUntil([] { return false; }, 300);
+    EXPECT_TRUE(dialogs::History().empty());
+    EXPECT_FALSE(scratch.exists("windows/my friends/ann/mail/headers.inf"));
+    EXPECT_EQ(file("status.inf"), "");
+}
+
+TEST_F(MailCheck, ACancelledCheckAsksForNoLogin)
+{
+    SilentPeer server;
+    seed("[Blank]\r\nlogin=\r\nPOP=127.0.0.1\r\n" + account("Slow", server.port(), "ann", "secret"));
+    int asked = 0;
+    TMailCheck::SetLogonPrompt([&](const std::string&, const std::string&, std::string&, std::string&) {
+        ++asked;
+        return false;
+    });
+    TMailCheck check(false);
+    check.Cancel();
+    check.Start();
+    check.WaitFor();
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(server.connected());
+    EXPECT_FALSE(check.GotMail());
 }
 
 TEST(MailCheckRules, SenderIsTheDisplayNameAlone)

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// The buddy menu's "Pl&ugins" items, one for each installed plug-in with a
+// caption, built once at sign-on.
+void LoadPluginMenu();
+
+// An item's click: the plug-in of that plugin.inf starts as the inviting side.
+void StartPluginAsHost(const std::string& pluginInf);
+
+// Tag of the plug-in items.
+inline constexpr int kPluginItemTag = 55000;

@@ -1,0 +1,201 @@
+#include "larkspire_process.h"
+
+#include "platform/testing/dovecot.h"
+#include "platform/testing/scratch.h"
+
+#include <QFile>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+// "secret" as mail.inf keeps a password, scrambled.
+const char* const kScrambledSecret = "115-19-231-157-31-111-";
+
+std::string Message(const std::string& from, const std::string& subject)
+{
+    return "From: " + from + "\nSubject: " + subject + "\nTo: ann@x\n\nbody\n";
+}
+
+// A POP3 port that takes connections and never greets.
+class MuteServer {
+public:
+    MuteServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 4);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~MuteServer() { ::close(m_fd); }
+    int port() const { return m_port; }
+
+private:
+    int m_fd { -1 };
+    int m_port { 0 };
+};
+
+// A POP3 port that greets and hangs up on every connection.
+class HangUpServer {
+public:
+    HangUpServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 4);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            for (;;) {
+                const int peer = ::accept(m_fd, nullptr, nullptr);
+                if (peer < 0)
+                    return;
+                const char greeting[] = "+OK ready\r\n";
+                (void)!::write(peer, greeting, sizeof greeting - 1);
+                ::close(peer);
+            }
+        });
+    }
+    ~HangUpServer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::thread m_thread;
+};
+
+// ann signed on in larkspire with her mail accounts seeded; the CHECK button drives the check.
+class MailCheckFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!DovecotServer::Available())
+            GTEST_SKIP() << "dovecot is not installed";
+        QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
+        dirs.write("windows/my friends/ann/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
+        dirs.write("windows/my friends/ann/mail/.keep", "");
+        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=ann\r\n[Mail]\r\n3=1\r\n4=0\r\n");
+        server.addUser("ann", "secret");
+    }
+
+    static std::string Account(const std::string& name, int port)
+    {
+        return "[" + name + "]\r\nlogin=ann\r\nPOP=127.0.0.1\r\nPOPPort=" + std::to_string(port) + "\r\nPassword="
+            + kScrambledSecret + "\r\n";
+    }
+    void seed(const std::string& mailInf) { dirs.write("windows/my friends/ann/mail/mail.inf", mailInf); }
+    std::string file(const std::string& name) { return dirs.read("windows/my friends/ann/mail/" + name); }
+    void start()
+    {
+        larkspire = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock");
+        ASSERT_TRUE(larkspire->signOn());
+    }
+    std::string channel() { return larkspire->command("text\tForm1\tChnName"); }
+    // Clicks CHECK and waits for the channel label the check ends with.
+    bool check(const std::string& ending)
+    {
+        larkspire->command("click\tForm1\tQORExplorerButton16");
+        return Application::ProcessMessagesUntil([&] { return channel() == "ok " + ending; }, 30000);
+    }
+
+    ScratchDirs dirs;
+    DovecotServer server;
+    std::unique_ptr<LarkspireProcess> larkspire;
+};
+
+}  // namespace
+
+TEST_F(MailCheckFlow, CheckAnnouncesMailOnlyWhenMoreMessagesWait)
+{
+    server.deliver("ann", Message("\"Ann Lee\" <a@x>", "Lunch"));
+    server.deliver("ann", Message("bob@x", ""));
+    server.deliver("ann", Message("Carol <c@x>", "Plans"));
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(Account("Work", server.port()));
+    start();
+
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=3\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\n");
+
+    ASSERT_TRUE(check("NO MAIL")) << channel();
+    EXPECT_EQ(file("headers.inf"), "");
+
+    server.deliver("ann", Message("dan@x", "Four"));
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=4\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\ndan@x;Four\r\n");
+    EXPECT_EQ(larkspire->command("boxes"), "ok");
+}
+
+TEST_F(MailCheckFlow, NoAccountsAndCheckGivesTheWarning)
+{
+    start();
+    larkspire->command("click\tForm1\tQORExplorerButton16");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] {
+            return larkspire->command("boxes").find("Your mail account is not configured. Click Setup to configure your mail account.")
+                != std::string::npos;
+        },
+        30000));
+}
+
+TEST_F(MailCheckFlow, SigningOffDuringACheckEndsItAndTheNextSessionChecksAtOnce)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    MuteServer mute;
+    seed(Account("Mute", mute.port()));
+    start();
+    larkspire->command("click\tForm1\tQORExplorerButton16");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel().rfind("ok CHECKING", 0) == 0; }, 30000)) << channel();
+    EXPECT_EQ(larkspire->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(larkspire->waitForSignOn());
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return larkspire->command("find\tSign On").find("\t1\t") != std::string::npos; }, 20000));
+
+    seed(Account("Work", server.port()));
+    EXPECT_EQ(larkspire->command("set\tSign On\tEdit1\tpw"), "ok");
+    EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return larkspire->command("find\tForm1").rfind("ok Form1\t1", 0) == 0; },
+                                                  20000));
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
+    EXPECT_EQ(larkspire->command("boxes"), "ok");
+    EXPECT_TRUE(larkspire->running());
+}
+
+TEST_F(MailCheckFlow, AnAccountWhoseServerHangsUpIsSkippedAndTheNextOneChecked)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    HangUpServer broken;
+    seed(Account("Broken", broken.port()) + Account("Work", server.port()));
+    start();
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
+    EXPECT_EQ(file("headers.inf"), "a@x;one\r\n");
+}
