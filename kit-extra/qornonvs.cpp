@@ -7,6 +7,7 @@
 #include "platform/ui/form.h"
 #include "platform/win/windowlist.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -56,7 +57,10 @@ void TQOROneInstance::Loaded()
         break;
     }
     Application::Terminate();
-    std::exit(0);
+    // Ends here and now: the owner is still being built on its caller's stack and is
+    // never unwound, so no exit handler may walk what it holds.
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 void ActivatePrevInstance()

@@ -17,6 +17,7 @@
 #include "client/features/searchform.h"
 #include "client/features/setup.h"
 #include "kit/qorapplication.h"
+#include "platform/rtl/thread.h"
 #include "platform/ui/applicationforms.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/dialogs.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
     }
     // The session's windows (bar, toast, away hint, sign-on) go with the application.
     Application::FreeForms();
+    TThread::FreeAbandoned();
     QORFinalize();
     return result;
 }

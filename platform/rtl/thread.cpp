@@ -10,6 +10,7 @@
 #include <climits>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 
 struct TThread::State {
     std::mutex lock;
@@ -23,8 +24,24 @@ struct TThread::State {
     int returnValue { 0 };
 };
 
+namespace {
+
+// Every thread object alive, so the program's end can free those nobody else will.
+std::mutex g_liveLock;
+std::set<TThread*>& LiveThreads()
+{
+    static std::set<TThread*> live;
+    return live;
+}
+
+}  // namespace
+
 TThread::TThread(bool createSuspended) : m_state(std::make_shared<State>())
 {
+    {
+        std::lock_guard guard(g_liveLock);
+        LiveThreads().insert(this);
+    }
     m_state->owner = this;
     if (createSuspended)
         return;
@@ -71,6 +88,37 @@ TThread::~TThread()
         else
             m_thread.join();
     }
+    std::lock_guard guard(g_liveLock);
+    LiveThreads().erase(this);
+}
+
+namespace {
+
+TThread* AnAbandonedThread()
+{
+    std::lock_guard guard(g_liveLock);
+    for (TThread* thread : LiveThreads())
+        if (thread->FreeOnTerminate)
+            return thread;
+    return nullptr;
+}
+
+}  // namespace
+
+void TThread::FreeAbandoned()
+{
+    {
+        std::lock_guard guard(g_liveLock);
+        for (TThread* thread : LiveThreads())
+            if (thread->FreeOnTerminate)
+                thread->Terminate();
+    }
+    // Most have finished and wait only for the loop to free them; the rest get a while.
+    if (QCoreApplication::instance() && IsMainThread())
+        Application::ProcessMessagesUntil([] { return AnAbandonedThread() == nullptr; }, 10000);
+    // One at a time: ending one runs the loop, which may free others meanwhile.
+    while (TThread* abandoned = AnAbandonedThread())
+        delete abandoned;
 }
 
 void TThread::launch(const std::shared_ptr<State>& state, TThread* owner)

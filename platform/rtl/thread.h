@@ -48,6 +48,9 @@ public:
     // application's handler.
     static void Queue(std::function<void()> call);
     static bool IsMainThread();
+    // At the program's end: frees the threads left to free themselves that are still
+    // alive (running, or finished with their freeing still queued), each ended first.
+    static void FreeAbandoned();
 
     // Read on the main thread once Execute has returned.
     bool FreeOnTerminate { false };

@@ -1,3 +1,4 @@
+#include "platform/rtl/thread.h"
 #include "platform/ui/applicationforms.h"
 #include "platform/win/messages.h"
 
@@ -20,5 +21,6 @@ int main(int argc, char** argv)
     const int result = RUN_ALL_TESTS();
     // Windows a test left open belong to the application, as in the programs.
     Application::FreeForms();
+    TThread::FreeAbandoned();
     return result;
 }

@@ -104,6 +104,27 @@ TEST(Thread, FreeOnTerminateDeletesTheObjectAfterOnTerminate)
     EXPECT_EQ(record->terminations, 1);
 }
 
+TEST(Thread, AtTheEndThreadsLeftToFreeThemselvesAreEndedAndFreed)
+{
+    // One still running, one never started: both outlive the loop's last turn.
+    auto running = std::make_shared<Record>();
+    auto* loop = new WorkThread(true, WorkThread::Mode::LoopUntilTerminated, running);
+    loop->FreeOnTerminate = true;
+    loop->Start();
+    auto pending = std::make_shared<Record>();
+    auto* late = new WorkThread(false, WorkThread::Mode::Return, pending);
+    late->FreeOnTerminate = true;
+    auto kept = std::make_shared<Record>();
+    WorkThread owned(true, WorkThread::Mode::Return, kept);
+
+    TThread::FreeAbandoned();
+
+    EXPECT_TRUE(running->destroyed);
+    EXPECT_TRUE(running->sawTerminate);
+    EXPECT_TRUE(pending->destroyed);
+    EXPECT_FALSE(kept->destroyed) << "a thread its owner frees is left to its owner";
+}
+
 TEST(Thread, SynchronizeFromTheWorkerRunsWhileTheMainThreadWaits)
 {
     auto record = std::make_shared<Record>();

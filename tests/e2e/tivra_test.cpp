@@ -40,7 +40,7 @@ TEST(Tivra, SecondStartRaisesTheRunningWindowAndEnds)
     ASSERT_TRUE(WaitForWindow(*first, "Korvo - Address Book"));
     auto second = StartTivra(dirs, "b");
     ASSERT_TRUE(second->waitForEnd());
-    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(second->exitCode(), 0) << second->errors();
     EXPECT_EQ(second->errors().find("[message box]"), std::string::npos);
     EXPECT_TRUE(first->running());
     EXPECT_EQ(first->command("text\tKorvo - Address Book\tStatusPanel2"), "ok 0 contact(s)");
