@@ -6,6 +6,8 @@
 //    127.x address answered here, beside a plain connect-and-handshake loop to the same listeners.
 // Addresses come from 127.251-254.x.y, a range the tests' blocks never use.
 
+#include "bench/rawpeer.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -50,45 +52,6 @@ std::string LarkspireHost() { return "127.252." + Block() + ".1"; }
 std::string SenderHost() { return "127.252." + Block() + ".2"; }
 std::string BuddyHost(int i) { return i < 255 ? "127.253." + Block() + "." + std::to_string(i + 1) : "127.254." + Block() + ".1"; }
 std::string BuddyName(int i) { return "b" + std::to_string(i); }
-
-std::string Frame(const std::string& f1, const std::string& f2, const std::string& f3, const std::string& f4)
-{
-    return "\xFB" + f1 + "," + f2 + ",\"" + f3 + "\",\"" + f4 + "\"\r\n";
-}
-
-sockaddr_in Address(const std::string& host, std::uint16_t port)
-{
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    ::inet_pton(AF_INET, host.c_str(), &a.sin_addr);
-    return a;
-}
-
-int ConnectFrom(const std::string& from, const std::string& host, std::uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in local = Address(from, 0);
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-    const sockaddr_in remote = Address(host, port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool SendAll(int fd, const std::string& bytes)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Reads until the bytes read end with `ending` or the stream ends.
 bool ReadUntil(int fd, const std::string& ending, std::size_t atLeast = 0)

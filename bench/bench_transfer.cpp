@@ -6,6 +6,8 @@
 // 2. Chat lines per second from this process's peer line into the chat window's transcript.
 // Addresses come from 127.250.x.y, a range the tests' blocks never use.
 
+#include "bench/rawpeer.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,45 +42,6 @@ double SecondsSince(Clock::time_point start) { return std::chrono::duration<doub
 std::string Block() { return std::to_string(getpid() % 256); }
 std::string LarkspireHost() { return "127.250." + Block() + ".1"; }
 std::string SenderHost() { return "127.250." + Block() + ".2"; }
-
-std::string Frame(const std::string& f1, const std::string& f2, const std::string& f3, const std::string& f4)
-{
-    return "\xFB" + f1 + "," + f2 + ",\"" + f3 + "\",\"" + f4 + "\"\r\n";
-}
-
-sockaddr_in Address(const std::string& host, std::uint16_t port)
-{
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    ::inet_pton(AF_INET, host.c_str(), &a.sin_addr);
-    return a;
-}
-
-int ConnectFrom(const std::string& from, const std::string& host, std::uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in local = Address(from, 0);
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-    const sockaddr_in remote = Address(host, port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool SendAll(int fd, const std::string& bytes)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // One line from the peer connection, without its CR LF; "" at its end.
 std::string ReadLine(int fd, std::string& pending)
