@@ -1,5 +1,7 @@
 #include "platform/testing/dovecot.h"
 
+#include "platform/testing/loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -19,21 +21,6 @@
 namespace {
 
 constexpr const char* kDovecot = "/usr/sbin/dovecot";
-
-int FreePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 bool Listening(int port)
 {
@@ -102,7 +89,7 @@ bool DovecotServer::start()
         return false;
     }
     for (int attempt = 0; attempt < 5; ++attempt) {
-        m_port = FreePort();
+        m_port = FreeLoopbackPort();
         std::ostringstream conf;
         conf << "protocols = pop3\nlisten = 127.0.0.1\n"
              << "base_dir = " << path("run") << "\nstate_dir = " << path("state") << "\n"

@@ -1,5 +1,7 @@
 #include "platform/testing/ircserver.h"
 
+#include "platform/testing/loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -17,21 +19,6 @@
 namespace {
 
 constexpr const char* kNgircd = "/usr/sbin/ngircd";
-
-int FreePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 int Connect(int port)
 {
@@ -73,7 +60,7 @@ bool IrcServer::start()
 {
     const std::string dir = m_dir.path().toStdString();
     for (int attempt = 0; attempt < 5 && m_port == 0; ++attempt) {
-        const int port = FreePort();
+        const int port = FreeLoopbackPort();
         {
             std::ofstream conf(dir + "/ngircd.conf", std::ios::trunc);
             conf << "[Global]\nName = irc.korvo.test\nInfo = Korvo test server\nListen = 127.0.0.1\nPorts = " << port

@@ -1,5 +1,8 @@
 #include "platform/testing/loopback.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 std::string LoopbackHost(int n)
@@ -9,4 +12,19 @@ std::string LoopbackHost(int n)
     const unsigned high = 1 + (pid / 256) % 250;
     const unsigned low = pid % 256;
     return "127." + std::to_string(high) + "." + std::to_string(low) + "." + std::to_string(n & 0xff);
+}
+
+int FreeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
 }

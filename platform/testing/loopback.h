@@ -6,3 +6,6 @@
 // each test process takes a block of its own (from its process id): tests run
 // side by side (ctest -j, several checkouts) and never meet on port 8096.
 std::string LoopbackHost(int n);
+
+// A port free on 127.0.0.1 at the time of asking, for servers that cannot be told port 0.
+int FreeLoopbackPort();
