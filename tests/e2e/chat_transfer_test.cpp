@@ -228,6 +228,8 @@ protected:
         bob.lists("alice");
         bob.start();
         ASSERT_TRUE(bob.process->signOn());
+        // The log-on outcome goes to the same label a finished transfer writes: let it land first.
+        ASSERT_TRUE(ShowsText(*bob.process, "Form1", "ChnName", "NO SERVICE"));
         alice = std::make_unique<HostilePeer>(LoopbackHost(2), bob.address);
         ASSERT_TRUE(alice->connected());
         alice->line(Frame("inf", "alice", "alice@example.org", "bob"));
