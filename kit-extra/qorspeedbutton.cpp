@@ -2,12 +2,17 @@
 
 #include "kit-extra/drawedge.h"
 #include "kit-extra/qorbuttonface.h"
+#include "kit-extra/qorfontcheck.h"
 #include "kit/qorapplication.h"
+#include "kit/qorblob.h"
 #include "kit/qorcont.h"
+#include "kit/qordrawex.h"
 #include "kit/qorutils.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
+#include "platform/ui/drawtext.h"
 #include "platform/ui/form.h"
 
 #include <QApplication>
@@ -16,6 +21,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
+
+#include <cstring>
 
 namespace {
 
@@ -39,6 +46,12 @@ char AcceleratorOf(const std::string& caption)
     return 0;
 }
 
+// Text format by alignment for a multi-line caption.
+constexpr unsigned kAlignFormat[] = { 0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_VCENTER | DT_CENTER,
+    DT_VCENTER | DT_RIGHT, DT_BOTTOM, DT_BOTTOM | DT_CENTER, DT_BOTTOM | DT_RIGHT };
+
+qorprocs::TRect ToTRect(const QRect& rect) { return { rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1 }; }
+
 }  // namespace
 
 TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : TQORBaseControl(parent)
@@ -46,8 +59,13 @@ TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : TQORBaseControl(
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(25, 25);
-    m_glyph.OnChange = [this] { update(); };
-    m_layout.OnChange = [this](TQORObject*) { update(); };
+    m_glyph.OnChange = [this] { Invalidate(); };
+    m_layout.OnChange = [this](TQORObject*) { Invalidate(); };
+    m_fontFx.OnChange = [this](TQORObject*) {
+        fontCheck(false);
+        Invalidate();
+    };
+    followParentFont();
 }
 
 TQORBaseGraphicButton::~TQORBaseGraphicButton()
@@ -57,6 +75,7 @@ TQORBaseGraphicButton::~TQORBaseGraphicButton()
     stopHoverWatch();
     m_glyph.OnChange = nullptr;
     m_layout.OnChange = nullptr;
+    m_fontFx.OnChange = nullptr;
 }
 
 void TQORBaseGraphicButton::SetState(int state)
@@ -74,7 +93,8 @@ void TQORBaseGraphicButton::SetState(int state)
     m_state = state;
     if (AllowMouseOver && state == 2 && !m_pressed)
         startHoverWatch();
-    if (paintNow)
+    // A pending capture has its paint queued already.
+    if (paintNow && !m_capturePending)
         repaint();
 }
 
@@ -125,7 +145,136 @@ void TQORBaseGraphicButton::SetColor(TColor value)
     if (m_color == value)
         return;
     m_color = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetMultiLine(bool value)
+{
+    if (m_multiLine == value)
+        return;
+    m_multiLine = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetCaption(const std::string& value)
+{
+    if (m_caption == value)
+        return;
+    m_caption = value;
+    syncAccelerator();
+    if (m_transparent)
+        repaint();
+    else
+        Invalidate();
+}
+
+void TQORBaseGraphicButton::SetFont(const TFontSpec& value)
+{
+    m_parentFont = false;
+    if (m_font == value)
+        return;
+    m_font = value;
+    if (m_transparent)
+        repaint();
+    else
+        Invalidate();
+    fontCheck(true);
+}
+
+void TQORBaseGraphicButton::SetParentFont(bool value)
+{
+    if (m_parentFont == value)
+        return;
+    m_parentFont = value;
+    followParentFont();
+}
+
+void TQORBaseGraphicButton::followParentFont()
+{
+    const auto* form = dynamic_cast<const TForm*>(window());
+    if (!m_parentFont || !form || form->Font() == m_font)
+        return;
+    m_font = form->Font();
+    Invalidate();
+    fontCheck(true);
+}
+
+void TQORBaseGraphicButton::fontCheck(bool fromFont)
+{
+    if (m_fontFx.Angle() == 0 || IsTrueTypeFont(m_font))
+        return;
+    if (fromFont) {
+        m_fontFx.SetAngle(0);
+        return;
+    }
+    TFontSpec outline = m_font;
+    outline.Name = "Arial";
+    SetFont(outline);
+}
+
+void TQORBaseGraphicButton::SetTransparent(bool value)
+{
+    if (m_transparent == value)
+        return;
+    m_transparent = value;
+    setAttribute(Qt::WA_OpaquePaintEvent, !value);
+    if (!value) {
+        m_capture = QImage();
+        m_capturePending = false;
+    }
+    Invalidate();
+}
+
+bool TQORBaseGraphicButton::overImagePanel() const
+{
+    const auto* parent = dynamic_cast<const TQORCustomControl*>(parentWidget());
+    return parent && parent->BackBitmap();
+}
+
+void TQORBaseGraphicButton::Invalidate()
+{
+    if (m_transparent && !overImagePanel())
+        m_capturePending = true;
     update();
+}
+
+void TQORBaseGraphicButton::capture()
+{
+    m_capturePending = false;
+    m_capturedAt = pos();
+    m_capture = QImage(size(), QImage::Format_RGB32);
+    QWidget* parent = parentWidget();
+    if (!parent) {
+        m_capture.fill(ToQColor(clBtnFace));
+        return;
+    }
+    // What the parent shows under the button: its own face, then the siblings stacked below this one.
+    QPainter painter(&m_capture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (auto* control = dynamic_cast<TQORCustomControl*>(parent)) {
+        QImage face(parent->size(), QImage::Format_RGB32);
+        control->Paint(face);
+        painter.drawImage(QPoint(0, 0), face, geometry());
+    } else if (const auto* form = dynamic_cast<const TForm*>(parent)) {
+        m_capture.fill(ToQColor(form->Color()));
+    } else {
+        m_capture.fill(parent->palette().color(parent->backgroundRole()));
+    }
+    for (QObject* child : parent->children()) {
+        if (child == this)
+            break;
+        auto* sibling = qobject_cast<QWidget*>(child);
+        if (!sibling || sibling->isHidden() || sibling->isWindow() || !sibling->geometry().intersects(geometry()))
+            continue;
+        QImage below(sibling->size(), QImage::Format_RGB32);
+        if (auto* control = dynamic_cast<TQORCustomControl*>(sibling))
+            control->Paint(below);
+        else if (auto* button = dynamic_cast<TQORBaseGraphicButton*>(sibling))
+            button->Paint(below);
+        else
+            sibling->render(&below);
+        painter.drawImage(sibling->pos() - pos(), below);
+    }
 }
 
 void TQORBaseGraphicButton::SetGroupIndex(int value)
@@ -339,7 +488,7 @@ void TQORBaseGraphicButton::ImageListChanged()
 
 bool TQORBaseGraphicButton::DialogChar(char key)
 {
-    const char accelerator = AcceleratorOf(Caption);
+    const char accelerator = AcceleratorOf(m_caption);
     const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
     if (accelerator == 0 || upper != accelerator || !isEnabled() || !isVisible())
         return false;
@@ -374,13 +523,13 @@ bool TQORBaseGraphicButton::DialogChar(char key)
 
 void TQORBaseGraphicButton::syncAccelerator()
 {
-    if (Caption == m_shortcutCaption)
+    if (m_caption == m_shortcutCaption)
         return;
-    m_shortcutCaption = Caption;
+    m_shortcutCaption = m_caption;
     if (m_shortcut != 0)
         releaseShortcut(m_shortcut);
     m_shortcut = 0;
-    const char accelerator = AcceleratorOf(Caption);
+    const char accelerator = AcceleratorOf(m_caption);
     if (accelerator != 0)
         m_shortcut = grabShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(accelerator)), Qt::WindowShortcut);
 }
@@ -390,7 +539,7 @@ bool TQORBaseGraphicButton::event(QEvent* event)
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
         if (shortcut->shortcutId() == m_shortcut && m_shortcut != 0) {
-            DialogChar(AcceleratorOf(Caption));
+            DialogChar(AcceleratorOf(m_caption));
             return true;
         }
     }
@@ -403,57 +552,74 @@ void TQORBaseGraphicButton::changeEvent(QEvent* event)
     // Not a mouse change: it applies whether or not the form is active.
     if (event->type() == QEvent::EnabledChange)
         SetState(isEnabled() ? (m_pressed ? 3 : 0) : (m_pressed ? 7 : 1));
+    else if (event->type() == QEvent::FontChange || event->type() == QEvent::ParentChange)
+        followParentFont();
 }
 
 void TQORBaseGraphicButton::paintEvent(QPaintEvent*)
 {
-    syncAccelerator();
     QImage canvas(size(), QImage::Format_RGB32);
     Paint(canvas);
     QPainter painter(this);
     painter.drawImage(0, 0, canvas);
 }
 
-void TQORBaseGraphicButton::PaintSeeThrough(QImage& canvas) const
+void TQORBaseGraphicButton::PaintSeeThrough(QImage& canvas)
 {
     const auto* parent = dynamic_cast<const TQORCustomControl*>(parentWidget());
     const QImage* back = parent ? parent->BackBitmap() : nullptr;
-    if (!back) {
-        const TColor color = parent ? parent->Color() : clBtnFace;
-        canvas.fill(ToQColor(color));
-        return;
-    }
     QPainter painter(&canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), *back, QRect(parent->BackOffset(pos()), canvas.size()));
+    if (back) {
+        painter.drawImage(QPoint(0, 0), *back, QRect(parent->BackOffset(pos()), canvas.size()));
+        return;
+    }
+    // A capture taken at another place or size is stale as well: Qt moves and
+    // sizes hidden widgets without telling them.
+    if (m_capturePending || m_capture.size() != canvas.size() || m_capturedAt != pos())
+        capture();
+    painter.drawImage(QPoint(0, 0), m_capture);
 }
 
 void TQORBaseGraphicButton::PaintContent(QImage& canvas, const QRect& rect)
 {
     const QSize glyph = m_glyph.CellSize();
-    const QString text = codepage::ToUnicode(Caption);
     QSize textSize;
-    if (!Caption.empty())
-        textSize = QSize(TextWidth(Font, Caption), TextHeight(Font));
+    if (!m_caption.empty()) {
+        QRect measured(0, 0, rect.width(), 0);
+        MeasureCaption(m_caption, &m_fontFx, measured, -1, true, m_multiLine, m_font);
+        textSize = measured.size();
+    }
     const TQORButtonPlaces places = LayoutButton(m_layout, glyph, textSize, rect);
     const bool enabled = m_state != 1 && m_state != 7;
+    const bool besideGlyph = m_layout.ArrowPosition() == apRightGlyph || m_layout.ArrowPosition() == apLeftGlyph;
+    const auto arrow = [&] {
+        if (places.arrow.isNull())
+            return;
+        const int size = m_layout.ArrowSize();
+        if (enabled) {
+            DrawDropDownArrow(canvas, places.arrow.left(), places.arrow.top(), size, m_layout.ArrowColor());
+        } else {
+            DrawDropDownArrow(canvas, places.arrow.left() + 1, places.arrow.top() + 1, size, clHighlightText);
+            DrawDropDownArrow(canvas, places.arrow.left(), places.arrow.top(), size, clGrayText);
+        }
+    };
     if (!places.text.isNull()) {
         QPainter painter(&canvas);
-        painter.setFont(ToQFont(Font));
-        painter.setClipRect(rect);
-        if (enabled) {
-            const bool entered = EnterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
-            painter.setPen(ToQColor(entered ? EnterColor : Font.Color));
-            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-        } else {
-            painter.setPen(ToQColor(clBtnHighlight));
-            painter.drawText(places.text.translated(1, 1), Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-            painter.setPen(ToQColor(clGrayText));
-            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-        }
+        painter.setFont(ToQFont(m_font));
+        const bool entered = EnterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
+        painter.setPen(ToQColor(entered ? EnterColor : m_font.Color));
+        unsigned format = DT_WORDBREAK | DT_EXPANDTABS;
+        if (m_multiLine)
+            format |= kAlignFormat[m_layout.Alignment()];
+        DrawCaptionText(painter, m_caption, &m_fontFx, nullptr, enabled ? dcEnabled : 0, format, ToTRect(places.text));
     }
+    if (!besideGlyph)
+        arrow();
     if (!places.glyph.isNull())
         m_glyph.Draw(canvas, places.glyph.topLeft(), m_state);
+    if (besideGlyph)
+        arrow();
 }
 
 bool TQORCustomSpeedButton::SystemOldLook = false;
@@ -502,7 +668,7 @@ TQORExplorerButton::TQORExplorerButton(QWidget* parent) : TQORBaseGraphicButton(
 {
     AllowMouseOver = true;
     AllowTransparency = false;
-    Transparent = true;
+    SetTransparent(true);
     Glyph().SetStyle(1);
     resize(54, 40);
 }
@@ -510,7 +676,7 @@ TQORExplorerButton::TQORExplorerButton(QWidget* parent) : TQORBaseGraphicButton(
 void TQORExplorerButton::SetUnColorMain(bool value)
 {
     Glyph().SetStyle(value ? 1 : 0);
-    update();
+    Invalidate();
 }
 
 void TQORExplorerButton::Paint(QImage& canvas)
@@ -525,10 +691,10 @@ void TQORExplorerButton::Paint(QImage& canvas)
 
 TQORCustomMMButton::TQORCustomMMButton(QWidget* parent) : TQORBaseGraphicButton(parent)
 {
-    m_faceLink.OnChange = [this](TQORBaseContainer*) { update(); };
+    m_faceLink.OnChange = [this](TQORBaseContainer*) { Invalidate(); };
     m_faceLink.OnFree = [this](TQORBaseContainer*) {
         m_faces = nullptr;
-        update();
+        Invalidate();
     };
 }
 
@@ -547,7 +713,7 @@ void TQORCustomMMButton::SetButtonFaceImageList(TQORCustomImageList* value)
     m_faces = value;
     if (m_faces)
         m_faces->RegisterChanges(&m_faceLink);
-    update();
+    Invalidate();
 }
 
 bool TQORCustomMMButton::validFace(int entry) const
@@ -586,7 +752,7 @@ bool TQORCustomMMButton::HitTest(int x, int y) const
 
 void TQORCustomMMButton::Paint(QImage& canvas)
 {
-    if (Transparent)
+    if (Transparent())
         PaintSeeThrough(canvas);
     else
         canvas.fill(ToQColor(Color()));
@@ -597,10 +763,52 @@ void TQORCustomMMButton::Paint(QImage& canvas)
     {
         QPainter painter(&canvas);
         m_faces->DrawInRect(painter, { 0, 0, canvas.width(), canvas.height() }, face.ListIndex, face.ImageIndex,
-            static_cast<std::uint16_t>(dbStretch | (Transparent ? dbTransparentColor : 0)));
+            static_cast<std::uint16_t>(dbStretch | (Transparent() ? dbTransparentColor : 0)));
     }
     QRect content(0, 0, canvas.width(), canvas.height());
     if (IsPressedLook(State()))
         content.translate(CaptionDown, CaptionDown);
     PaintContent(canvas, content);
+}
+
+bool TQORCustomMMButton::ButtonFaceStored() const { return !StdImageListName(m_faces).empty(); }
+
+std::string TQORCustomMMButton::WriteButtonFace() const { return StdImageListName(m_faces); }
+
+void TQORCustomMMButton::ReadButtonFace(const std::string& name) { SetButtonFaceImageList(StdImageListNamed(name)); }
+
+void TQORCustomMMButton::WriteFaceIndices(TStream& stream) const
+{
+    for (std::size_t i = 0; i < 7; ++i) {
+        WriteInteger(stream, FaceEntries[i].ListIndex);
+        WriteInteger(stream, FaceEntries[i].ImageIndex);
+    }
+}
+
+void TQORCustomMMButton::ReadFaceIndices(TStream& stream)
+{
+    // All 56 bytes or none: a cut stream leaves the faces as they were.
+    unsigned char bytes[56];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    const auto at = [&](std::size_t offset) {
+        return static_cast<int>(static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8
+            | static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+    };
+    for (std::size_t i = 0; i < 7; ++i)
+        FaceEntries[i] = { at(i * 8), at(i * 8 + 4) };
+    Invalidate();
+}
+
+void TQORCustomMMButton::WriteFaceTransparentColor(TStream& stream) const
+{
+    WriteInteger(stream, static_cast<std::int32_t>(FaceTransparentColor));
+}
+
+void TQORCustomMMButton::ReadFaceTransparentColor(TStream& stream)
+{
+    unsigned char bytes[4];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    FaceTransparentColor = static_cast<TColor>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+    Invalidate();
 }
