@@ -241,3 +241,19 @@ TEST(BackPanel, ReadingTheInternalNameShowsTheContainersImage)
     }
     QORFreeContainer();
 }
+
+TEST(BackPanel, TextFreeSceneMatchesItsStoredPicture)
+{
+    Scene scene;
+    const TQORBevelStyle styles[] = { bvLowered, bvRaised, bvFrameLowered, bvNone };
+    std::vector<std::unique_ptr<TQORSimplePanel>> children;
+    for (int i = 0; i < 4; ++i) {
+        children.push_back(std::make_unique<TQORSimplePanel>(&scene.back));
+        children.back()->setGeometry(10 + i * 45, 30, 40, 40);
+        children.back()->SetTransparent(i != 3);
+        children.back()->SetColor(clTeal);
+        children.back()->Bevel().SetStyleOuter(styles[i]);
+        children.back()->Bevel().SetWidthOuter(2);
+    }
+    ExpectStoredPicture(Render(scene.back), "backpanel-fourchildren-up");
+}

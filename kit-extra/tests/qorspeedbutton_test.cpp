@@ -749,3 +749,67 @@ TEST(MMButton, AStandardFaceListIsStoredByName)
     button.SetButtonFaceImageList(nullptr);
     QORFreeContainer();
 }
+
+TEST(SpeedButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORCustomSpeedButton speed;
+    speed.SetColor(clBtnFace);
+    speed.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(speed), "speedbutton-new-up");
+    speed.SetState(4);
+    ExpectStoredPicture(Render(speed), "speedbutton-new-held");
+    speed.SetState(1);
+    ExpectStoredPicture(Render(speed), "speedbutton-new-disabled");
+    speed.FaceStyle = fsOldLook;
+    speed.SetState(3);
+    ExpectStoredPicture(Render(speed), "speedbutton-old-latched");
+
+    TQOROfficeButton office;
+    office.SetColor(clBtnFace);
+    office.Glyph().SetBitmap(Arrow16());
+    office.SetState(2);
+    ExpectStoredPicture(Render(office), "officebutton-flat-hot");
+}
+
+TEST(ExplorerButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    QImage back(200, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            back.setPixel(x, y, qRgb(x, y, 90));
+    list.Bitmaps(0)->SetBitmap(back);
+    TQORBackPanel panel;
+    panel.resize(200, 100);
+    panel.SetImageList(&list);
+    TQORExplorerButton button(&panel);
+    button.move(30, 20);
+    button.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-up");
+    button.SetState(2);
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-hot");
+    button.SetState(4);
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-held");
+}
+
+TEST(MMButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    faces.Bitmaps(1)->SetBitmap(Face(qRgb(160, 0, 0)));
+    TQORSimplePanel panel;
+    panel.resize(60, 60);
+    panel.SetColor(clYellow);
+    TQORCustomMMButton button(&panel);
+    button.move(10, 10);
+    button.SetTransparent(true);
+    button.SetButtonFaceImageList(&faces);
+    button.FaceEntries[4] = { 1, 0 };
+    button.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(button), "mmbutton-seethrough-up");
+    button.SetState(4);
+    ExpectStoredPicture(Render(button), "mmbutton-seethrough-held");
+}
