@@ -30,6 +30,11 @@ constexpr int kHoverInterval = 100;
 
 bool IsPressedLook(int state) { return state == 3 || state == 4 || state == 6; }
 
+TMouseButton ButtonOf(Qt::MouseButton button)
+{
+    return button == Qt::RightButton ? mbRight : button == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
 // The character after the caption's single '&', upper case; 0 when there is none.
 char AcceleratorOf(const std::string& caption)
 {
@@ -85,7 +90,7 @@ void TQORBaseGraphicButton::SetState(int state)
     // A plain face looks the same up and hot, and few glyph cells look the same hot and latched.
     const auto between = [&](int a, int b) { return (m_state == a && state == b) || (m_state == b && state == a); };
     const bool plain = m_glyph.Style() == 0 && !HasOwnHotLook() && m_glyph.NumGlyphs() <= 2
-        && !(EnterColorChange && AllowMouseOver);
+        && !(m_enterColorChange && AllowMouseOver);
     const bool paintNow = !((plain && between(0, 2)) || (m_glyph.NumGlyphs() < 3 && between(2, 3)));
     if (AllowMouseOver && m_state == 2)
         stopHoverWatch();
@@ -145,6 +150,45 @@ void TQORBaseGraphicButton::SetColor(TColor value)
     if (m_color == value)
         return;
     m_color = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetEnterColor(TColor value)
+{
+    if (m_enterColor == value)
+        return;
+    m_enterColor = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetEnterColorChange(bool value)
+{
+    if (m_enterColorChange == value)
+        return;
+    m_enterColorChange = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetDropDownIndent(int value)
+{
+    if (m_dropDownIndent == value)
+        return;
+    m_dropDownIndent = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetDropDownRight(bool value)
+{
+    if (m_dropDownRight == value)
+        return;
+    m_dropDownRight = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetGlyph(const QImage& bitmap)
+{
+    SetImageList(nullptr);
+    m_glyph.SetBitmap(bitmap);
     Invalidate();
 }
 
@@ -346,8 +390,8 @@ void TQORBaseGraphicButton::openMenu()
     if (!DropDownMenu || m_state == 6)
         return;
     SetState(6);
-    const QPoint at = DropDownRight ? mapToGlobal(QPoint(width(), DropDownIndent))
-                                    : mapToGlobal(QPoint(DropDownIndent, height()));
+    const QPoint at = m_dropDownRight ? mapToGlobal(QPoint(width(), m_dropDownIndent))
+                                      : mapToGlobal(QPoint(m_dropDownIndent, height()));
     QPointer<TQORBaseGraphicButton> self(this);
     DropDownMenu->exec(at);
     if (!self)
@@ -360,6 +404,14 @@ void TQORBaseGraphicButton::openMenu()
 void TQORBaseGraphicButton::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (OnMouseDown) {
+        const QPointer<TQORBaseGraphicButton> self(this);
+        Application::Guarded([&] {
+            OnMouseDown(this, ButtonOf(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y());
+        });
+        if (!self)
+            return;
+    }
     if (AllowTransparency && !HitTest(at.x(), at.y()))
         return;
     if (!isEnabled() || event->button() != Qt::LeftButton)
@@ -403,6 +455,13 @@ void TQORBaseGraphicButton::press()
 
 void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
 {
+    if (OnMouseMove) {
+        const QPointer<TQORBaseGraphicButton> self(this);
+        const QPoint at = event->position().toPoint();
+        Application::Guarded([&] { OnMouseMove(this, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+        if (!self)
+            return;
+    }
     if (m_state == 6 || !isEnabled())
         return;
     const bool isInside = inside(event->position().toPoint());
@@ -431,6 +490,15 @@ void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
 
 void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
 {
+    const QPointer<TQORBaseGraphicButton> self(this);
+    if (OnMouseUp) {
+        const QPoint at = event->position().toPoint();
+        Application::Guarded([&] {
+            OnMouseUp(this, ButtonOf(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y());
+        });
+        if (!self)
+            return;
+    }
     if (m_state == 6 || !m_held || event->button() != Qt::LeftButton)
         return;
     m_held = false;
@@ -441,6 +509,7 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
         mouseState(m_pressed ? 3 : 0);
         return;
     }
+    int state = AllowMouseOver ? 2 : 0;
     if (m_groupIndex != 0) {
         if (m_pressed && !m_allowAllUp) {
             mouseState(3);
@@ -449,11 +518,36 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
         m_state = m_pressed ? 3 : 0;  // the press look ends; Pressed decides what follows
         SetPressed(!m_pressed);
         update();
-    } else {
-        Application::Guarded([this] { mouseState(AllowMouseOver ? 2 : 0); });
+        state = m_pressed ? 3 : 0;
     }
-    if (!RepeatedClick)
-        click();
+    // Buttons with a hot look of their own show, after the click, where the cursor is then.
+    const bool ownHot = m_glyph.NumGlyphs() > 2 || m_glyph.Style() == 1;
+    if (!ownHot)
+        Application::Guarded([this, state] { mouseState(state); });
+    const auto settle = [this, state, ownHot, &self] {
+        if (!self || !ownHot)
+            return;
+        const bool hot = inside(mapFromGlobal(QCursor::pos())) && isEnabled();
+        Application::Guarded([&] { mouseState(hot ? 2 : state, hot); });
+    };
+    if (!RepeatedClick) {
+        try {
+            click();
+        } catch (...) {
+            settle();
+            throw;
+        }
+    }
+    settle();
+}
+
+void TQORBaseGraphicButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press like any other.
+    const QPointer<TQORBaseGraphicButton> self(this);
+    mousePressEvent(event);
+    if (self && m_pressed && OnDblClick)
+        OnDblClick(this);
 }
 
 void TQORBaseGraphicButton::DoMouseEnter()
@@ -607,8 +701,8 @@ void TQORBaseGraphicButton::PaintContent(QImage& canvas, const QRect& rect)
     if (!places.text.isNull()) {
         QPainter painter(&canvas);
         painter.setFont(ToQFont(m_font));
-        const bool entered = EnterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
-        painter.setPen(ToQColor(entered ? EnterColor : m_font.Color));
+        const bool entered = m_enterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
+        painter.setPen(ToQColor(entered ? m_enterColor : m_font.Color));
         unsigned format = DT_WORDBREAK | DT_EXPANDTABS;
         if (m_multiLine)
             format |= kAlignFormat[m_layout.Alignment()];

@@ -4,6 +4,7 @@
 #include "kit-extra/qorctrl.h"
 #include "kit-extra/qorlayout.h"
 #include "kit/qorgraph.h"
+#include "platform/ui/form.h"
 #include "platform/ui/graphics.h"
 
 #include <QImage>
@@ -28,7 +29,16 @@ public:
     explicit TQORBaseGraphicButton(QWidget* parent = nullptr);
     ~TQORBaseGraphicButton() override;
 
+    using TMouseEvent = std::function<void(TQORBaseGraphicButton* Sender, TMouseButton button, TShiftState shift,
+        int x, int y)>;
+
     TNotifyEvent OnClick;
+    // Only while Pressed.
+    TNotifyEvent OnDblClick;
+    // Every press, move and release over the button, before the button handles it.
+    TMouseEvent OnMouseDown;
+    std::function<void(TQORBaseGraphicButton* Sender, TShiftState shift, int x, int y)> OnMouseMove;
+    TMouseEvent OnMouseUp;
 
     int State() const { return m_state; }
     // Every change of state goes through here; an unchanged state repaints nothing.
@@ -55,12 +65,16 @@ public:
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value);
     // Caption colour in states 2 to 6 with EnterColorChange and AllowMouseOver.
-    TColor EnterColor { clCaptionText };
-    bool EnterColorChange { false };
+    TColor EnterColor() const { return m_enterColor; }
+    void SetEnterColor(TColor value);
+    bool EnterColorChange() const { return m_enterColorChange; }
+    void SetEnterColorChange(bool value);
     // Opened under the button (or right of it with DropDownRight) by a press or the accelerator.
     QPointer<QMenu> DropDownMenu;
-    int DropDownIndent { 0 };
-    bool DropDownRight { false };
+    int DropDownIndent() const { return m_dropDownIndent; }
+    void SetDropDownIndent(int value);
+    bool DropDownRight() const { return m_dropDownRight; }
+    void SetDropDownRight(bool value);
     // Word-wrapped caption placed by the layout's alignment.
     bool MultiLine() const { return m_multiLine; }
     void SetMultiLine(bool value);
@@ -69,6 +83,10 @@ public:
     int RepeatingInterval { 100 };
 
     TQORGlyph& Glyph() { return m_glyph; }
+    // The button's own bitmap instead of its image list's image.
+    void SetGlyph(const QImage& bitmap);
+    // A glyph taken from an image list is not stored with the button.
+    bool IsGlyphStored() const { return ImageList() == nullptr; }
     const TQORGlyph& Glyph() const { return m_glyph; }
     TQORButtonLayout& ButtonLayout() { return m_layout; }
 
@@ -101,6 +119,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -140,6 +159,10 @@ private:
     TFontSpec m_font { "MS Sans Serif", 8, 0, clBtnText };
     bool m_parentFont { true };
     bool m_multiLine { false };
+    TColor m_enterColor { clCaptionText };
+    bool m_enterColorChange { false };
+    int m_dropDownIndent { 0 };
+    bool m_dropDownRight { false };
     bool m_transparent { false };
     // What lay under a see-through button when it was last invalidated, moved or sized.
     QImage m_capture;

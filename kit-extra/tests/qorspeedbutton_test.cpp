@@ -331,7 +331,7 @@ TEST(SpeedButton, DropDownMenuOpensUnderTheButtonAndLeavesItHotWithoutAClick)
     QMenu menu;
     menu.addAction("Item");
     button.DropDownMenu = &menu;
-    button.DropDownIndent = 4;
+    button.SetDropDownIndent(4);
     int clicks = 0;
     button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
     QPoint shownAt;
@@ -348,7 +348,7 @@ TEST(SpeedButton, DropDownMenuOpensUnderTheButtonAndLeavesItHotWithoutAClick)
     EXPECT_EQ(button.State(), 2);
     EXPECT_EQ(clicks, 0);
 
-    button.DropDownRight = true;
+    button.SetDropDownRight(true);
     QTimer::singleShot(0, &menu, [&] {
         shownAt = menu.pos();
         menu.close();
@@ -812,4 +812,95 @@ TEST(MMButton, TextFreeScenesMatchTheirStoredPictures)
     ExpectStoredPicture(Render(button), "mmbutton-seethrough-up");
     button.SetState(4);
     ExpectStoredPicture(Render(button), "mmbutton-seethrough-held");
+}
+
+TEST(ExplorerButton, AfterAClickTheCursorDecidesBetweenHotAndLatched)
+{
+    QWidget parent;
+    parent.resize(200, 100);
+    TQORExplorerButton button(&parent);
+    button.move(10, 10);
+    button.SetGroupIndex(1);
+    button.SetAllowAllUp(true);
+    int clicks = 0;
+    button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    QCursor::setPos(button.mapToGlobal(QPoint(5, 5)));
+    ClickAt(button, { 5, 5 });
+    EXPECT_TRUE(button.Pressed());
+    EXPECT_EQ(button.State(), 2);  // still under the cursor: hot
+    ClickAt(button, { 5, 5 });
+    EXPECT_FALSE(button.Pressed());
+    QCursor::setPos(button.mapToGlobal(QPoint(500, 500)));
+    ClickAt(button, { 5, 5 });
+    EXPECT_TRUE(button.Pressed());
+    EXPECT_EQ(button.State(), 3);  // the cursor went away meanwhile: latched
+    EXPECT_EQ(clicks, 3);
+
+    // A plain button shows what the release decided, wherever the cursor is.
+    TQORCustomSpeedButton plain(&parent);
+    plain.SetGroupIndex(2);
+    QCursor::setPos(plain.mapToGlobal(QPoint(5, 5)));
+    ClickAt(plain, { 5, 5 });
+    EXPECT_EQ(plain.State(), 3);
+}
+
+TEST(SpeedButton, DoubleClickReachesOnDblClickOnlyWhilePressed)
+{
+    QWidget parent;
+    TQORCustomSpeedButton grouped(&parent);
+    grouped.SetGroupIndex(1);
+    grouped.SetAllowAllUp(true);
+    TQORCustomSpeedButton plain(&parent);
+    int doubles = 0;
+    grouped.OnDblClick = [&](TQORBaseGraphicButton*) { ++doubles; };
+    plain.OnDblClick = [&](TQORBaseGraphicButton*) { ++doubles; };
+    // What a double click sends: press, release, double-click press, release.
+    const auto doubleClick = [](QWidget& w) {
+        ClickAt(w, { 5, 5 });
+        Mouse(w, QEvent::MouseButtonDblClick, { 5, 5 });
+        Mouse(w, QEvent::MouseButtonRelease, { 5, 5 });
+    };
+    doubleClick(plain);
+    EXPECT_EQ(doubles, 0);
+    doubleClick(grouped);  // the first click pressed it
+    EXPECT_EQ(doubles, 1);
+    EXPECT_FALSE(grouped.Pressed());  // the second released it
+}
+
+TEST(SpeedButton, MouseEventsReachTheirHandlersEvenOffTheShape)
+{
+    TQORCustomMMButton button;
+    std::vector<std::string> seen;
+    button.OnMouseDown = [&](TQORBaseGraphicButton*, TMouseButton b, TShiftState, int x, int y) {
+        seen.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    button.OnMouseMove = [&](TQORBaseGraphicButton*, TShiftState, int x, int y) {
+        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    };
+    button.OnMouseUp = [&](TQORBaseGraphicButton*, TMouseButton, TShiftState, int x, int y) {
+        seen.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    };
+    Mouse(button, QEvent::MouseButtonPress, { 3, 4 });
+    Mouse(button, QEvent::MouseMove, { 6, 7 });
+    Mouse(button, QEvent::MouseButtonRelease, { 8, 9 });
+    EXPECT_EQ(seen, (std::vector<std::string> { "down 0 3,4", "move 6,7", "up 8,9" }));
+    EXPECT_EQ(button.State(), 0);  // no face: nothing of the button was hit
+}
+
+TEST(SpeedButton, AnOwnGlyphDropsTheImageList)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(qRgb(200, 0, 0));
+    red.setPixel(0, 15, qRgb(255, 0, 255));
+    list.Bitmaps(0)->SetBitmap(red);
+    TQORCustomSpeedButton button;
+    button.SetImageList(&list);
+    EXPECT_FALSE(button.IsGlyphStored());
+    EXPECT_EQ(Render(button).pixel(12, 12), qRgb(200, 0, 0));
+    button.SetGlyph(Arrow16());
+    EXPECT_EQ(button.ImageList(), nullptr);
+    EXPECT_TRUE(button.IsGlyphStored());
+    EXPECT_EQ(Render(button).pixel(7, 7), qRgb(0, 0, 160));  // the arrow's first pixel, glyph centred
 }
