@@ -596,6 +596,7 @@ TEST(SpeedButton, TurnedCaptionIsPaintedUpright)
     ASSERT_FALSE(level.isEmpty());
     EXPECT_GT(level.width(), level.height());
     button.FontFx().SetAngle(90);
+    SaveKitScreenshot(Render(button), "speedbutton-turned-up");
     const QRect turned = ink();
     ASSERT_FALSE(turned.isEmpty());
     EXPECT_GT(turned.height(), turned.width());
