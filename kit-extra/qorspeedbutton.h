@@ -83,11 +83,11 @@ public:
     int RepeatingInterval { 100 };
 
     TQORGlyph& Glyph() { return m_glyph; }
+    const TQORGlyph& Glyph() const { return m_glyph; }
     // The button's own bitmap instead of its image list's image.
     void SetGlyph(const QImage& bitmap);
     // A glyph taken from an image list is not stored with the button.
     bool IsGlyphStored() const { return ImageList() == nullptr; }
-    const TQORGlyph& Glyph() const { return m_glyph; }
     TQORButtonLayout& ButtonLayout() { return m_layout; }
 
     int GroupIndex() const { return m_groupIndex; }

@@ -905,3 +905,59 @@ TEST(SpeedButton, AnOwnGlyphDropsTheImageList)
     EXPECT_TRUE(button.IsGlyphStored());
     EXPECT_EQ(Render(button).pixel(7, 7), qRgb(0, 0, 160));  // the arrow's first pixel, glyph centred
 }
+
+namespace {
+
+// The rows and columns holding pixels of colour inside the face.
+QRect InkOf(const QImage& image, QRgb colour)
+{
+    QRect box;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (image.pixel(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Text is smoothed: its darker pixels.
+QRect DarkInkOf(const QImage& image)
+{
+    QRect box;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+}  // namespace
+
+TEST(SpeedButton, MultiLineCaptionWrapsToTheFaceWidth)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 80);
+    button.SetColor(clBtnFace);
+    button.SetCaption("ab cd ef gh");
+    const QRect single = DarkInkOf(Render(button));
+    button.SetMultiLine(true);
+    const QRect wrapped = DarkInkOf(Render(button));
+    SaveKitScreenshot(Render(button), "speedbutton-multiline-up");
+    ASSERT_FALSE(single.isEmpty());
+    ASSERT_FALSE(wrapped.isEmpty());
+    EXPECT_GT(wrapped.height(), 2 * single.height());
+}
+
+TEST(SpeedButton, EnterColourShowsOnlyUnderTheMouse)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 25);
+    button.SetColor(clBtnFace);
+    button.SetCaption("WW");
+    button.SetEnterColor(clRed);
+    button.SetEnterColorChange(true);
+    EXPECT_TRUE(InkOf(Render(button), Rgb(clRed)).isEmpty());
+    button.SetState(2);
+    EXPECT_FALSE(InkOf(Render(button), Rgb(clRed)).isEmpty());
+    button.SetEnterColorChange(false);
+    EXPECT_TRUE(InkOf(Render(button), Rgb(clRed)).isEmpty());
+}
