@@ -8,7 +8,6 @@
 #include "kit/qorcont.h"
 #include "kit/qordrawex.h"
 #include "kit/qorutils.h"
-#include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
@@ -21,8 +20,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
-
-#include <cstring>
 
 namespace {
 
@@ -54,6 +51,12 @@ char AcceleratorOf(const std::string& caption)
 // Text format by alignment for a multi-line caption.
 constexpr unsigned kAlignFormat[] = { 0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_VCENTER | DT_CENTER,
     DT_VCENTER | DT_RIGHT, DT_BOTTOM, DT_BOTTOM | DT_CENTER, DT_BOTTOM | DT_RIGHT };
+
+std::int32_t LittleEndian32(const unsigned char* bytes)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
 
 qorprocs::TRect ToTRect(const QRect& rect) { return { rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1 }; }
 
@@ -884,12 +887,8 @@ void TQORCustomMMButton::ReadFaceIndices(TStream& stream)
     // All 56 bytes or none: a cut stream leaves the faces as they were.
     unsigned char bytes[56];
     stream.ReadBuffer(bytes, sizeof bytes);
-    const auto at = [&](std::size_t offset) {
-        return static_cast<int>(static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8
-            | static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
-    };
     for (std::size_t i = 0; i < 7; ++i)
-        FaceEntries[i] = { at(i * 8), at(i * 8 + 4) };
+        FaceEntries[i] = { LittleEndian32(bytes + i * 8), LittleEndian32(bytes + i * 8 + 4) };
     Invalidate();
 }
 
@@ -902,7 +901,6 @@ void TQORCustomMMButton::ReadFaceTransparentColor(TStream& stream)
 {
     unsigned char bytes[4];
     stream.ReadBuffer(bytes, sizeof bytes);
-    FaceTransparentColor = static_cast<TColor>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
-        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+    FaceTransparentColor = LittleEndian32(bytes);
     Invalidate();
 }

@@ -730,6 +730,31 @@ TEST(MMButton, ACutFaceStreamIsRefusedAndKeepsTheFaces)
     EXPECT_EQ(button.FaceTransparentColor, 0xFFFFFF);
 }
 
+TEST(MMButton, StoredFacesOutOfRangeShowNoFace)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    TQORCustomMMButton button;
+    button.SetColor(clAqua);
+    button.SetButtonFaceImageList(&faces);
+    button.FaceEntries[7] = { 5, 5 };  // not among the stored seven
+    TMemoryStream stream;
+    for (const std::int32_t value : { -1, 0, 0x7FFFFFFF, -0x7FFFFFFF - 1 })
+        stream.WriteBuffer(&value, 4);
+    stream.WriteString(std::string(40, '\xFF'));
+    stream.SetPosition(0);
+    button.ReadFaceIndices(stream);
+    EXPECT_EQ(button.FaceEntries[0].ListIndex, -1);
+    EXPECT_EQ(button.FaceEntries[1].ListIndex, 0x7FFFFFFF);
+    for (const auto& s : kStates) {
+        button.SetState(s.state);
+        EXPECT_EQ(button.FaceFor(s.state), -1) << s.name;
+        EXPECT_EQ(Render(button).pixel(12, 12), Rgb(clAqua)) << s.name;
+        EXPECT_FALSE(button.HitTest(12, 12)) << s.name;
+    }
+}
+
 TEST(MMButton, AStandardFaceListIsStoredByName)
 {
     QORCreateContainer();
