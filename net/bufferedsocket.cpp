@@ -356,6 +356,7 @@ void TBufferedSocketBase::Close()
     m_readCount = 0;
     m_aheadStart = 0;
     m_aheadCount = 0;
+    std::vector<char>().swap(m_ahead);
     m_readPosted = false;
     m_writeCount = 0;
     m_fullRaised = false;
@@ -423,11 +424,15 @@ void TBufferedSocketBase::Feed()
 int TBufferedSocketBase::Take(char* into, int count, int budget)
 {
     if (m_aheadCount == 0) {
-        if (!m_readAhead)
-            return TStreamSocket::Receive(into, count);
+        if (!m_readAhead || m_ahead.empty()) {
+            const int got = TStreamSocket::Receive(into, count);
+            // A receive that fills all the room offered means more is coming: only such a
+            // connection gets the memory to read ahead.
+            if (m_readAhead && got == count)
+                m_ahead.resize(kBytesPerNotification);
+            return got;
+        }
         // No more than the notification may move, so a notification empties what it read.
-        if (m_ahead.empty())
-            m_ahead.resize(kBytesPerNotification);
         const int got = TStreamSocket::Receive(m_ahead.data(), std::min(static_cast<int>(m_ahead.size()), std::max(budget, count)));
         if (got <= 0)
             return got;
