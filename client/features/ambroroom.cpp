@@ -275,8 +275,11 @@ void TAmbroRoom::HandleLine(const std::string& line)
         std::string senderStorage;
         std::string textStorage;
         if (SameName(target, Nick)) {
-            std::string from = "<PRIVATE MESSAGE from ";
-            from += IrcTextToAnsi(parsed.Sender(), senderStorage);
+            const std::string_view sender = IrcTextToAnsi(parsed.Sender(), senderStorage);
+            std::string from;
+            from.reserve(sender.size() + 23);
+            from += "<PRIVATE MESSAGE from ";
+            from += sender;
             from += '>';
             ShowSaid(from, IrcTextToAnsi(parsed.Trailing(), textStorage));
             if (OnMessage)
