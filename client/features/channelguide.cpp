@@ -62,7 +62,7 @@ void CreateChannelGuide()
     };
     NoteTree().OnChange = [] {
         if (g_guide)
-            g_guide->FillNoteBranches();
+            g_guide->NoteBranchesChanged();
     };
 }
 
@@ -236,6 +236,20 @@ void TForm5::FillNewsBranch()
         AddNode(m_news, source, giNews, "");
 }
 
+void TForm5::NoteBranchesChanged()
+{
+    if (m_notesPending)
+        return;
+    m_notesPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_notesPending = false;
+            FillNoteBranches();
+        },
+        Qt::QueuedConnection);
+}
+
 void TForm5::FillNoteBranches()
 {
     // The selection survives a redraw when its note or reminder is still listed.
@@ -248,9 +262,11 @@ void TForm5::FillNoteBranches()
             return;
         for (QTreeWidgetItem* child : branch->takeChildren())
             delete child;
-        std::function<void(QTreeWidgetItem*, const TNoteNode&)> add = [&](QTreeWidgetItem* parent, const TNoteNode& node) {
+        std::function<void(QTreeWidgetItem*, const TNoteNode&)> add;
+        add = [&](QTreeWidgetItem* parent, const TNoteNode& node) {
             QTreeWidgetItem* item = AddNode(parent, node.text, node.image, node.data);
-            if ((node.image == giNivlet || node.image == giPralto) && node.image == currentImage && node.data == currentPath)
+            const bool leaf = node.image == giNivlet || node.image == giPralto;
+            if (leaf && node.image == currentImage && node.data == currentPath)
                 reselect = item;
             for (const TNoteNode& child : node.children)
                 add(item, child);

@@ -37,6 +37,8 @@ public:
     void FillNewsBranch();
     // The Nivlets and Praltos branches show the stored notes and the reminders.
     void FillNoteBranches();
+    // After the current event: a run of changes (every note at sign-on) redraws once.
+    void NoteBranchesChanged();
     void ArrangeBrowsers(int mode);
 
     void ShowGuide();
@@ -81,6 +83,7 @@ private:
     QTreeWidgetItem* m_praltos { nullptr };
     std::array<QTreeWidgetItem*, kMaxCategories> m_categories {};
     int m_categoryCount { 0 };
+    bool m_notesPending { false };
     int m_resizeFrom { -1 };
     int m_resizeRight { 0 };
 };

@@ -31,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -108,6 +109,8 @@ protected:
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(guide->TreeView1, &down);
     }
+    // The note branches redraw after the event that changed them.
+    static bool Settles(const std::function<bool()>& done) { return Application::ProcessMessagesUntil(done, 10000); }
     template <class Form>
     static std::vector<Form*> Windows()
     {
@@ -305,6 +308,7 @@ TEST_F(Guide, StoredNotesAreListedBySenderOpenOnClickAndDelDeletesThem)
     noteGuide();
     LoadNivlets();
     QTreeWidgetItem* nivlets = guide->Nivlets();
+    ASSERT_TRUE(Settles([&] { return nivlets->childCount() == 1 && nivlets->child(0)->childCount() == 2; }));
     ASSERT_EQ(Captions(nivlets), (std::vector<std::string> { "bob" }));
     QTreeWidgetItem* bob = nivlets->child(0);
     ASSERT_EQ(bob->childCount(), 2);
@@ -326,7 +330,7 @@ TEST_F(Guide, StoredNotesAreListedBySenderOpenOnClickAndDelDeletesThem)
     press(Qt::Key_Delete);
     EXPECT_FALSE(FileExists(first));
     EXPECT_TRUE(FileExists(second));
-    ASSERT_EQ(guide->Nivlets()->child(0)->childCount(), 1);
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->child(0)->childCount() == 1; }));
     EXPECT_EQ(TForm5::PathOf(guide->Nivlets()->child(0)->child(0)), second);
     // Deleting a note asks nothing.
     EXPECT_TRUE(dialogs::History().empty());
@@ -338,6 +342,7 @@ TEST_F(Guide, AReminderOpensForEditingAndDelRemovesItOnlyAfterYes)
     ForceDirectories(Tasks().Folder);
     noteGuide();
     Tasks().AddReminder("r1", "12/24/2026", "6:30 PM", "1/1/1900 12:00:00 PM", true, false, "gifts", 0);
+    ASSERT_TRUE(Settles([&] { return guide->Praltos()->childCount() == 1; }));
     ASSERT_EQ(Captions(guide->Praltos()), (std::vector<std::string> { "12/24/2026 6:30 PM - gifts" }));
     guide->Praltos()->setExpanded(true);
     QTreeWidgetItem* reminder = guide->Praltos()->child(0);
@@ -358,7 +363,7 @@ TEST_F(Guide, AReminderOpensForEditingAndDelRemovesItOnlyAfterYes)
     dialogs::SetResponder([](const dialogs::DialogRequest&) { return IDYES; });
     guide->TreeView1->setCurrentItem(guide->Praltos()->child(0));
     press(Qt::Key_Delete);
-    EXPECT_EQ(guide->Praltos()->childCount(), 0);
+    EXPECT_TRUE(Settles([&] { return guide->Praltos()->childCount() == 0; }));
     EXPECT_FALSE(FileExists(TaskFileName(Tasks().Folder, "r1")));
     EXPECT_EQ(Tasks().Find("r1"), nullptr);
 }
@@ -370,6 +375,7 @@ TEST_F(Guide, PointingAtANoteSelectsItAndANewNoteKeepsTheSelection)
     const std::string first = nivlet::WriteStoredNote(folder, { "bob", "one", "x\xB6" "12/9/2026" }, Now(), 1);
     noteGuide();
     LoadNivlets();
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 1; }));
     QTreeWidgetItem* note = guide->Nivlets()->child(0)->child(0);
     // Pointing selects only once something is selected.
     guide->TreeView1->setCurrentItem(guide->Nivlets());
@@ -380,6 +386,7 @@ TEST_F(Guide, PointingAtANoteSelectsItAndANewNoteKeepsTheSelection)
     EXPECT_EQ(guide->TreeView1->currentItem(), note);
 
     NoteTree().AddNivlet("carol", "two", "12/9/2026", folder + "other.txt");
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 2; }));
     EXPECT_EQ(Captions(guide->Nivlets()), (std::vector<std::string> { "bob", "carol" }));
     EXPECT_EQ(TForm5::PathOf(guide->TreeView1->currentItem()), first);
 }
