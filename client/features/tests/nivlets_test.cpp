@@ -156,6 +156,9 @@ TEST_F(Nivlets, ANoteWithAWebLinkBecomesAFavouriteUnderItsSender)
     SaveNivlet("dave", "http://x.org/\xB6" "12/9/2026 8:00:00 PM", "#tip http://x.org/");
     EXPECT_FALSE(DirectoryExists(from + "carol"));
     EXPECT_FALSE(DirectoryExists(from + "dave"));
+    // A title too long for a file name makes no favourite; the note itself is kept.
+    SaveNivlet("erin", "http://e.org/\xB6" "12/9/2026 8:00:00 PM", std::string(400, 'e'));
+    EXPECT_EQ(storedNotes().size(), 4u);
     // A deleted favourite comes back when the note is listed again at sign-on.
     DeleteFile(shortcut);
     LoadNivlets();
