@@ -65,7 +65,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Both sides make the same 202 requests, eight at a time over connections they
+    // Both sides make the same 202 requests, as many at a time over connections they
     // keep, and write what they get to files. With the same parallelism a busy
     // machine slows both alike; a one-at-a-time curl waits out every scheduling
     // delay in turn and its time swings with the load.
@@ -100,6 +100,9 @@ int main(int argc, char** argv)
             return QFile::exists(client.filePath(QString::fromStdString("app/ads/" + names.back())));
         };
         const auto runCurl = [&] {
+            // The refresh writes new files where it deleted the old set; curl does too.
+            for (const QString& output : QDir(files.path()).entryList({ "curl-*" }, QDir::Files))
+                QFile::remove(files.filePath(output));
             const auto start = Clock::now();
             const bool fetched = QProcess::execute("curl", args) == 0;
             curl = Ms(Clock::now() - start);
