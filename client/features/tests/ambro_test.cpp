@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -133,6 +134,7 @@ TEST(Ambro, AFloodingServerIsBoundedAndAnOverlongLineEndsTheChat)
         << Shown(window->StatusPanel0);
     EXPECT_EQ(server.registration(), "PASS ann@example.org\r\nNICK ann\r\nUSER ann X Y: ann\r\n");
     EXPECT_EQ(window->Room().Transcript().size(), TAmbroRoom::kMaxTranscript);
+    EXPECT_LE(window->Memo2->document()->blockCount(), static_cast<int>(TAmbroRoom::kMaxTranscript));
     const std::string shown = Shown(window->Memo2);
     EXPECT_NE(shown.find("x says \"from six\""), std::string::npos);
     EXPECT_NE(shown.find("KICKer says \"hi\""), std::string::npos);
