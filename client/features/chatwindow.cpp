@@ -695,7 +695,8 @@ void TForm14::ShowSite()
     QPalette info = Memo2->palette();
     info.setColor(QPalette::Base, ToQColor(clInfoBk));
     Memo2->setPalette(info);
-    // The transcript holds as many lines as the room keeps.
+    // The transcript holds as many lines as the room keeps, and no undo history of them.
+    Memo2->setUndoRedoEnabled(false);
     Memo2->document()->setMaximumBlockCount(static_cast<int>(TAmbroRoom::kMaxTranscript));
     IRCRooms->menuAction()->setVisible(true);
     Panel5->hide();
@@ -802,8 +803,11 @@ void TForm14::ShowRoom()
     if (fresh > 0) {
         QTextCursor cursor(Memo2->document());
         cursor.movePosition(QTextCursor::End);
+        // One edit for the lot: the transcript is laid out once, not per line.
+        cursor.beginEditBlock();
         for (std::size_t i = transcript.size() - fresh; i < transcript.size(); ++i)
             richtext::Insert(cursor, transcript[i].Rtf());
+        cursor.endEditBlock();
         Memo2->setTextCursor(cursor);
         Memo2->ensureCursorVisible();
     }
