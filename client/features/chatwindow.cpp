@@ -120,7 +120,8 @@ std::string WithSpeaker(const std::string& rtf, const std::string& me)
 }
 
 TForm14::TForm14(const std::string& key, const std::string& firstLine)
-    : TForm("TForm14")
+    // Scripts tell a site's room from the conversations by the form's name.
+    : TForm(firstLine == kSiteMarker ? "TForm14" : "Form14")
     , m_key(key)
     , m_firstLine(firstLine)
     , m_siteWindow(firstLine == kSiteMarker)
