@@ -4,15 +4,25 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/features/ambrosite.h"
-#include "client/features/ambrowindow.h"
+#include "client/features/chatwindow.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/graphics.h"
 
+#include <QPointer>
+
+#include <vector>
+
 namespace {
 
 bool g_running = false;
+
+std::vector<QPointer<TForm14>>& SiteWindows()
+{
+    static std::vector<QPointer<TForm14>> windows;
+    return windows;
+}
 
 void AmbroFinished(TAmbro& run)
 {
@@ -73,6 +83,28 @@ void TAmbro::Execute()
 }
 
 bool AmbroRunning() { return g_running; }
+
+TForm14* FindSiteWindow(const std::string& sitename)
+{
+    std::erase_if(SiteWindows(), [](const QPointer<TForm14>& window) { return window.isNull(); });
+    for (const QPointer<TForm14>& window : SiteWindows())
+        if (SameText(window->Key(), sitename))
+            return window.data();
+    return nullptr;
+}
+
+void OpenSiteWindow(const std::string& sitename)
+{
+    if (TForm14* open = FindSiteWindow(sitename)) {
+        if (open->WindowState() == wsMinimized)
+            open->SetWindowState(wsNormal);
+        open->Activate();
+        return;
+    }
+    auto* window = new TForm14(sitename, kSiteMarker);
+    SiteWindows().emplace_back(window);
+    window->ShowChat();
+}
 
 void StartAmbro()
 {

@@ -249,7 +249,10 @@ void TAmbroRoom::HandleLine(const std::string& line)
             return;
         }
         Nick = m_baseNick + std::to_string(RandomSuffix ? RandomSuffix() : m_collisions);
-        Register();
+        // The server kept PASS and USER from the first try and refuses them
+        // again (462), some with seconds of penalty: the new nick is enough.
+        Send("NICK " + Nick);
+        RegisteredNick = Nick;
     } else if (command == "353") {
         const std::string trailing = IrcTextToAnsi(parsed.Trailing());
         std::size_t at = 0;

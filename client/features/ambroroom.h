@@ -55,7 +55,7 @@ public:
     // The number after a colliding nick, 1..100.
     std::function<int()> RandomSuffix;
 
-    // The connection is up: PASS, NICK, USER.
+    // The connection is up: PASS, NICK, USER. A nick collision later sends only the new NICK.
     void Register();
     // One received line, ending stripped.
     void HandleLine(const std::string& line);

@@ -49,6 +49,9 @@ TAmbroSite ReadAmbroSite(const std::string& infPath)
     }
     site.Port = digits && number >= 1 && number <= 65535 ? number : 0;
     site.DefaultRoom = FromHash(ini.ReadString("Rooms", "0", "#lobby"));
+    // A default room of several words would join other rooms, or one with a key.
+    if (!UsableRoom(site.DefaultRoom) || site.DefaultRoom[0] != '#')
+        site.DefaultRoom = "#lobby";
     for (int i = 0; site.Rooms.size() < kMaxAmbroRooms; ++i) {
         const std::string value = ini.ReadString("Rooms", std::to_string(i), "");
         if (value.empty())

@@ -11,6 +11,8 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/richtext.h"
 
 #include <QAction>
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTextEdit>
@@ -35,6 +38,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <random>
 
 namespace {
 
@@ -66,6 +70,10 @@ std::string Escaped(const std::string& text)
 }
 
 QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
+
+// The site's line socket.
+constexpr int kSiteBufferSize = 5024;
+constexpr int kSiteTimeOutSeconds = 15;
 
 }  // namespace
 
@@ -112,9 +120,11 @@ std::string WithSpeaker(const std::string& rtf, const std::string& me)
 }
 
 TForm14::TForm14(const std::string& key, const std::string& firstLine)
-    : TForm("Form14")
+    // Scripts tell a site's room from the conversations by the form's name.
+    : TForm(firstLine == kSiteMarker ? "TForm14" : "Form14")
     , m_key(key)
     , m_firstLine(firstLine)
+    , m_siteWindow(firstLine == kSiteMarker)
 {
     setToolTip(Text(key));
     SetCaption(key + " - Korvo");
@@ -144,6 +154,15 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     ListBox1->setObjectName("ListBox1");
     ListBox1->setSortingEnabled(true);
     listLayout->addWidget(ListBox1);
+    WhisperPanel = new QWidget(ListPanel);
+    WhisperPanel->setObjectName("WhisperPanel");
+    auto* whisperLayout = new QHBoxLayout(WhisperPanel);
+    whisperLayout->setContentsMargins(0, 0, 0, 0);
+    Whisper = new QPushButton("Whisper", WhisperPanel);
+    Whisper->setObjectName("Whisper");
+    whisperLayout->addWidget(Whisper);
+    listLayout->addWidget(WhisperPanel);
+    WhisperPanel->hide();
     ListPanel->hide();
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
@@ -198,14 +217,29 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdatePaste(); });
     QObject::connect(Memo2->document(), &QTextDocument::contentsChanged, this, [this] { SaveIfNamed(); });
 
+    QObject::connect(Whisper, &QPushButton::clicked, this, [this] { Application::Guarded([this] { WhisperClick(); }); });
+
     OnCloseQuery = [this](bool& canClose) {
-        CloseChatWindow(m_key);
+        // A site is no buddy: its window tells no one it closed, and sends no QUIT.
+        if (!m_siteWindow)
+            CloseChatWindow(m_key);
         canClose = true;
     };
-    OnClose = [](TCloseAction& action) { action = caFree; };
+    OnClose = [this](TCloseAction& action) {
+        m_room.SiteMode = false;
+        TextClient1.Close();
+        action = caFree;
+    };
 }
 
-TForm14::~TForm14() = default;
+TForm14::~TForm14()
+{
+    m_room.OnChange = nullptr;
+    m_room.OnDisconnect = nullptr;
+    m_room.SiteMode = false;
+    TextClient1.OnLineReceived = nullptr;
+    TextClient1.Close();
+}
 
 void TForm14::BuildMenus(QWidget* bar)
 {
@@ -256,9 +290,9 @@ void TForm14::BuildMenus(QWidget* bar)
     Invite1->setObjectName("Invite1");
     InviteMenu = Invite1->menuAction();
     InviteMenu->setVisible(false);
-    QMenu* rooms = menuBar->addMenu(Text("&Rooms"));
-    rooms->setObjectName("IRCRooms");
-    rooms->menuAction()->setVisible(false);
+    IRCRooms = menuBar->addMenu(Text("&Rooms"));
+    IRCRooms->setObjectName("IRCRooms");
+    IRCRooms->menuAction()->setVisible(false);
 
     // The input's own pop-up menu.
     auto* popup = new QMenu(this);
@@ -355,6 +389,10 @@ void TForm14::ShowChat()
     m_fontSize = std::clamp(settings.ReadInteger("Settings", "ChatFontSize", 11), 6, 72);
     SetSound(settings.ReadInteger("Settings", "ChatSound", 1) != 0);
     ApplyFontSize(m_fontSize);
+    if (m_siteWindow) {
+        ShowSite();
+        return;
+    }
     if (m_key.find('*') == std::string::npos)
         return;
     ListPanel->show();
@@ -399,7 +437,7 @@ void TForm14::ApplyFontSize(int size)
 void TForm14::SetSound(bool on)
 {
     Sound1->setChecked(on);
-    if (TChatRoom* room = PeerLists().FindChat(m_key))
+    if (TChatRoom* room = m_siteWindow ? nullptr : PeerLists().FindChat(m_key))
         room->sound = on;
     try {
         TIniFile(Settings()).WriteInteger("Settings", "ChatSound", on ? 1 : 0);
@@ -440,6 +478,10 @@ void TForm14::SendInput()
     StopFlashing();
     if (memo3->toPlainText().trimmed().isEmpty())
         return;
+    if (m_siteWindow) {
+        SendSiteInput();
+        return;
+    }
     const std::string& me = Session().userId;
     const std::string rtf = Trim(richtext::Write(*memo3->document()));
     m_lastSent = rtf;
@@ -640,4 +682,185 @@ void TForm14::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         StopFlashing();
     TForm::changeEvent(event);
+}
+
+void TForm14::ShowSite()
+{
+    StatusPanel0->setText("One Moment, Connecting...");
+    m_room.SiteMode = true;
+    const TIniFile user(WindowsDir() + "/my friends/" + Session().userId + "/user.dat");
+    m_room.Nick = user.ReadString("user", "alias", "korvo_user");
+    m_room.RegisteredNick = m_room.Nick;
+    m_room.Email = Session().userEmail;
+
+    QPalette info = Memo2->palette();
+    info.setColor(QPalette::Base, ToQColor(clInfoBk));
+    Memo2->setPalette(info);
+    // The transcript holds as many lines as the room keeps, and no undo history of them.
+    Memo2->setUndoRedoEnabled(false);
+    Memo2->document()->setMaximumBlockCount(static_cast<int>(TAmbroRoom::kMaxTranscript));
+    IRCRooms->menuAction()->setVisible(true);
+    Panel5->hide();
+    memo3->setFixedHeight(40);
+    const TAmbroSite site = ReadAmbroSite(AppPath() + "ambro.inf");
+    IRCRooms->clear();
+    for (const TAmbroRoomItem& item : site.Rooms) {
+        QAction* action = IRCRooms->addAction(Text("&" + item.caption));
+        action->setToolTip(Text(item.room));
+        const std::string room = item.room;
+        QObject::connect(action, &QAction::triggered, this, [this, room] { Application::Guarded([this, room] { RoomClick(room); }); });
+    }
+    WhisperPanel->show();
+    ListPanel->show();
+    resize(474, 380);
+
+    m_room.Sitename = site.Sitename.empty() ? m_key : site.Sitename;
+    m_room.DefaultRoom = site.DefaultRoom;
+    m_room.CurrentRoom = site.DefaultRoom;
+    m_room.Caption = "Korvo Ambro\xAE";
+    SetCaption(m_room.Caption);
+    m_room.SendLine = [this](const std::string& line) {
+        // Send errors are ignored: a dead connection shows when it closes.
+        try {
+            if (TSocketBase* socket = TextClient1.GetSocket(); socket && socket->Connected())
+                static_cast<TLineSocketBase*>(socket)->WriteLine(line);
+        } catch (const std::exception&) {
+        }
+    };
+    // One fill of the socket hands on many lines: the window shows them once.
+    m_room.OnChange = [this] {
+        if (m_showPending)
+            return;
+        m_showPending = true;
+        QTimer::singleShot(0, this, [this] { ShowRoom(); });
+    };
+    m_room.OnMessage = [this] {
+        if (isMinimized() && !Timer1->isActive())
+            Timer1->start();
+        if (Sound1->isChecked())
+            PlayAppSound(14, false);
+    };
+    m_room.OnDisconnect = [this] {
+        QTimer::singleShot(0, this, [this] {
+            TextClient1.Close();
+            ShowRoom();
+        });
+    };
+    m_room.RandomSuffix = [] {
+        static std::mt19937 random(std::random_device {}());
+        return std::uniform_int_distribution<int>(1, 100)(random);
+    };
+    ConnectSite(site);
+    ShowRoom();
+    memo3->setFocus();
+}
+
+void TForm14::ConnectSite(const TAmbroSite& site)
+{
+    TextClient1.ReadBufferSize = kSiteBufferSize;
+    TextClient1.WriteBufferSize = kSiteBufferSize;
+    TextClient1.LineType = lstCRLF;
+    TextClient1.SetTimeOut(kSiteTimeOutSeconds);
+    TextClient1.OnConnect = [this](TSockCtrl*, TSocketBase* socket) {
+        if (socket && socket->Connected())
+            m_room.Register();
+        else
+            Application::Guarded([this] {
+                m_room.ConnectFailed();
+                ShowRoom();
+            });
+    };
+    TextClient1.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool) { m_room.HandleLine(line); };
+    TextClient1.OnReadBufferFull = [this](TBufferedSocketBase* socket) {
+        // A line longer than the buffer is no server's line: this chat ends.
+        m_room.LineTooLong();
+        socket->Close();
+    };
+    bool opened = site.Port != 0 && !Trim(site.Server).empty();
+    if (opened) {
+        try {
+            TextClient1.SetAddress(Trim(site.Server));
+            TextClient1.SetPort(std::to_string(site.Port));
+            TextClient1.Open(SocketClassOf<TLineSocket>());
+        } catch (const std::exception&) {
+            opened = false;
+        }
+    }
+    if (!opened)
+        m_room.ConnectFailed();
+}
+
+void TForm14::ShowRoom()
+{
+    m_showPending = false;
+    const auto& transcript = m_room.Transcript();
+    if (m_room.Clears() != m_shownClears) {
+        Memo2->clear();
+        m_shownClears = m_room.Clears();
+        m_shownLines = m_room.Appended() - transcript.size();
+    }
+    // Only what came since the last showing, and no more than the room still holds.
+    const std::size_t fresh = std::min(m_room.Appended() - m_shownLines, transcript.size());
+    if (fresh > 0) {
+        QTextCursor cursor(Memo2->document());
+        cursor.movePosition(QTextCursor::End);
+        // One edit for the lot: the transcript is laid out once, not per line.
+        cursor.beginEditBlock();
+        for (std::size_t i = transcript.size() - fresh; i < transcript.size(); ++i)
+            richtext::Insert(cursor, transcript[i].Rtf());
+        cursor.endEditBlock();
+        Memo2->setTextCursor(cursor);
+        Memo2->ensureCursorVisible();
+    }
+    m_shownLines = m_room.Appended();
+
+    if (m_room.PersonsRevision() != m_shownPersons) {
+        m_shownPersons = m_room.PersonsRevision();
+        SetPersons(m_room.Persons());
+    }
+    if (!m_room.Status.empty())
+        StatusPanel0->setText(Text(m_room.Status));
+    SetCaption(m_room.Caption);
+    if (memo3->isEnabled() && !m_room.InputEnabled) {
+        memo3->setEnabled(false);
+        QPalette face = memo3->palette();
+        face.setColor(QPalette::Base, ToQColor(clBtnFace));
+        memo3->setPalette(face);
+    }
+}
+
+void TForm14::SendSiteInput()
+{
+    // Without the site flag the text would go the chat way, to a site that is
+    // no buddy: it only beeps.
+    if (!m_room.SiteMode) {
+        QApplication::beep();
+        return;
+    }
+    const std::string rtf = Trim(richtext::Write(*memo3->document()));
+    if (!m_room.Say(codepage::FromUnicode(memo3->toPlainText())))
+        return;
+    m_lastSent = rtf;
+    memo3->clear();
+    memo3->setFocus();
+}
+
+void TForm14::ShowSaid(const std::string& name, const std::string& text) { m_room.ShowSaid(name, text); }
+
+void TForm14::WhisperClick()
+{
+    QListWidgetItem* selected = ListBox1->currentItem();
+    if (!selected || !selected->isSelected()) {
+        MessageDlg("\rYou must first select the person to whom you want to whisper.", mtInformation, mbOK, 0);
+        return;
+    }
+    m_room.Whisper(codepage::FromUnicode(selected->text()), codepage::FromUnicode(memo3->toPlainText()));
+    memo3->clear();
+    memo3->setFocus();
+}
+
+void TForm14::RoomClick(const std::string& room)
+{
+    if (m_room.SiteMode)
+        m_room.ChangeRoom(room);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "client/core/peerhooks.h"
+#include "client/features/ambroroom.h"
+#include "client/features/ambrosite.h"
+#include "net/bufferedcomponents.h"
 #include "platform/ui/form.h"
 
 #include <string>
@@ -11,14 +14,20 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QPushButton;
 class QTextEdit;
 class QTimer;
 class QToolButton;
 class QWidget;
 
+// The first line that opens a window in site mode.
+inline constexpr const char* kSiteMarker = "\xB6" "ambro";
+
 // One conversation: a chat with a buddy (keyed by its name), the conference
-// this user hosts ("Conference*") or one joined ("host*"). Lines travel as rich
-// text; the peer protocol keeps who is in the window, this shows it.
+// this user hosts ("Conference*") or one joined ("host*"), or, opened with the
+// site marker, a room of a site's IRC server. Peer lines travel as rich text
+// and the peer protocol keeps who is in the window; a site's lines are the
+// room's (TAmbroRoom), and this window shows them and owns their socket.
 class TForm14 final : public TForm {
 public:
     static constexpr int kMaxInput = 500;
@@ -28,8 +37,11 @@ public:
     ~TForm14() override;
 
     const std::string& Key() const { return m_key; }
+    // Opened for a site: it never speaks the peer protocol, whatever its key.
+    bool SiteWindow() const { return m_siteWindow; }
 
-    // The window's first showing: settings, person list, and telling the host we came.
+    // The window's first showing: settings, then the person list and telling the
+    // host we came, or in site mode the site's rooms and the connection.
     void ShowChat();
     // Rich text into the transcript or the input, replacing the input's selection.
     void AppendRichText(const std::string& text, QTextEdit* target);
@@ -47,6 +59,12 @@ public:
     void RepeatText();
     void SetSound(bool on);
 
+    // Site mode.
+    void ShowSaid(const std::string& name, const std::string& text);
+    void WhisperClick();
+    void RoomClick(const std::string& room);
+    TAmbroRoom& Room() { return m_room; }
+
     QTextEdit* Memo2 { nullptr };  // the transcript
     QTextEdit* memo3 { nullptr };  // the input
     QListWidget* ListBox1 { nullptr };
@@ -63,6 +81,9 @@ public:
     QLabel* StatusPanel0 { nullptr };
     QTimer* Timer1 { nullptr };
     QMenu* Invite1 { nullptr };
+    QMenu* IRCRooms { nullptr };
+    QWidget* WhisperPanel { nullptr };
+    QPushButton* Whisper { nullptr };
     QAction* InviteMenu { nullptr };
     QAction* Sound1 { nullptr };
     QAction* Cut1 { nullptr };
@@ -71,6 +92,7 @@ public:
     QAction* PopupCut { nullptr };
     QAction* PopupCopy { nullptr };
     QAction* PopupPaste { nullptr };
+    TTextClient TextClient1;  // site mode only
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +107,10 @@ private:
     void ApplyFontSize(int size);
     void KeepInputShort();
     void SaveIfNamed();
+    void ShowSite();
+    void ConnectSite(const TAmbroSite& site);
+    void SendSiteInput();
+    void ShowRoom();
 
     std::string m_key;
     std::string m_firstLine;
@@ -93,6 +119,13 @@ private:
     int m_fontSize { 11 };
     bool m_flashPhase { false };
     bool m_trimming { false };
+    bool m_siteWindow { false };
+    TAmbroRoom m_room;
+    // What of the room the window already shows.
+    std::size_t m_shownLines { 0 };
+    std::size_t m_shownClears { 0 };
+    std::size_t m_shownPersons { 0 };
+    bool m_showPending { false };
 };
 
 // Every notice a window composes: the header, then its body with the name.

@@ -45,4 +45,5 @@ TEST(Ambro, DefaultsAndBadPortsAndRooms)
     const TAmbroSite many = ReadAmbroSite(dirs.root() + "/c.inf");
     EXPECT_EQ(many.Rooms.size(), kMaxAmbroRooms);
     EXPECT_EQ(many.Rooms[0].room, "#r2");
+    EXPECT_EQ(many.DefaultRoom, "#lobby") << "the first room holds a blank";
 }

@@ -1,5 +1,7 @@
 #include "peerwindowtest.h"
 
+#include "client/features/ambro.h"
+
 #include "platform/rtl/codepage.h"
 
 #include <QAction>
@@ -169,6 +171,27 @@ TEST_F(ChatWindow, ClosingAGuestWindowTellsEveryBuddy)
     EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "conferenceleave");
     EXPECT_EQ(SplitPeerFrame(carol.readLine()).f1, "conferenceleave");
     EXPECT_EQ(PeerLists().FindChat("bob*"), nullptr);
+}
+
+TEST_F(ChatWindow, ASiteNamedLikeABuddyKeepsItsLinesToItself)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    OpenSiteWindow("bob");
+    TForm14* site = FindSiteWindow("bob");
+    ASSERT_NE(site, nullptr);
+    EXPECT_NE(Transcript(site).find("*** Unable to successfully connect to bob Connection aborted"), std::string::npos);
+    TForm14* chat = Open("bob");
+    ASSERT_NE(chat, nullptr);
+    EXPECT_NE(chat, site) << "the buddy gets a window of his own";
+    Type(site, "to the site");
+    EXPECT_EQ(site->memo3->toPlainText(), "to the site") << "a closed site keeps what was typed";
+    site->Close();
+    Type(chat, "to bob");
+    // The buddy's first line is the chat: neither the site's text nor its closing reached him.
+    const TPeerFrame first = SplitPeerFrame(bob.readLine());
+    EXPECT_EQ(first.f1, "chat");
+    EXPECT_EQ(ExtractSpeaker(first.f4), "alice");
+    EXPECT_NE(PeerLists().FindChat("bob"), nullptr);
 }
 
 TEST_F(ChatWindow, ALineTooLongForAFrameIsKeptAndTheUserTold)
