@@ -1,11 +1,22 @@
 #include "peerwindowtest.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/win/process.h"
 #include "platform/win/sound.h"
 
 #include <QLabel>
 
 namespace {
+
+// Sees what would be started, and starts nothing.
+struct LaunchRecorder {
+    LaunchRecorder()
+    {
+        process::SetObserver([this](const process::Launch& launch) { launches.push_back(launch); });
+    }
+    ~LaunchRecorder() { process::SetObserver(nullptr); }
+    std::vector<process::Launch> launches;
+};
 
 class RequestWindow : public PeerWindowTest {
 protected:
@@ -110,6 +121,35 @@ TEST_F(RequestWindow, ARefusedPluginGameTellsTheBuddysPlugin)
     EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\r\rbob wants to play chess.");
     window->Button2->click();
     EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+}
+
+TEST_F(RequestWindow, AnAcceptedPluginGameStartsTheGuestWithTheInvitersNameAsOneArgument)
+{
+    dirs.write("app/plugins/chess/plugin.inf",
+               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nStartup=chess.exe\r\nPIDkey={927971f5-1}\r\n");
+    LaunchRecorder recorder;
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS\\"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(recorder.launches.empty()) << "nothing starts before the user answers";
+    window->Button1->click();
+    ASSERT_EQ(recorder.launches.size(), 1u);
+    EXPECT_EQ(recorder.launches[0].program, dirs.appDir() + "/plugins/chess/chess");
+    EXPECT_EQ(recorder.launches[0].arguments, (std::vector<std::string> { "/ext", "/c", "bob" }));
+}
+
+TEST_F(RequestWindow, APluginWhoseStartupLeavesItsFolderStartsNothingWhenAccepted)
+{
+    dirs.write("app/plugins/chess/plugin.inf",
+               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nstartup=../../bin/sh\r\nPIDkey={927971f5-1}\r\n");
+    LaunchRecorder recorder;
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    window->Button1->click();
+    EXPECT_TRUE(recorder.launches.empty());
 }
 
 TEST_F(RequestWindow, AutoRejectAnswersAtOnceWithoutAPrompt)
