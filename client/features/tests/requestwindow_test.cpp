@@ -26,6 +26,15 @@ protected:
         bob.sendLine(Frame("chat", "bob", "alice", richtext::Header() + "\\pard hi\\par }"));
         return WaitForWindow<TForm7>();
     }
+    // bob invites alice to the game of the chess folder, whose plugin.inf has this startup line, naming
+    // the folder as given; her prompt is open.
+    TForm7* PluginInvitation(ScriptedPeer& bob, const std::string& startup, const std::string& folder = "chess")
+    {
+        dirs.write("app/plugins/chess/plugin.inf",
+                   "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\n" + startup + "\r\nPIDkey={927971f5-1}\r\n");
+        bob.sendLine(Frame("pluginrequest", "bob", "", folder));
+        return WaitForWindow<TForm7>();
+    }
     static void Ring(TForm7* window, int ticks)
     {
         for (int i = 0; i < ticks && window; ++i)
@@ -112,11 +121,8 @@ TEST_F(RequestWindow, ARefusedConferenceAnswersWithTheRefusalText)
 
 TEST_F(RequestWindow, ARefusedPluginGameTellsTheBuddysPlugin)
 {
-    dirs.write("app/plugins/chess/plugin.inf",
-               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nstartup=chess\r\nPIDkey={927971f5-1}\r\n");
     ScriptedPeer bob = Online("bob", 2);
-    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
-    TForm7* window = WaitForWindow<TForm7>();
+    TForm7* window = PluginInvitation(bob, "startup=chess");
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\r\rbob wants to play chess.");
     window->Button2->click();
@@ -125,12 +131,9 @@ TEST_F(RequestWindow, ARefusedPluginGameTellsTheBuddysPlugin)
 
 TEST_F(RequestWindow, AnAcceptedPluginGameStartsTheGuestWithTheInvitersNameAsOneArgument)
 {
-    dirs.write("app/plugins/chess/plugin.inf",
-               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nStartup=chess.exe\r\nPIDkey={927971f5-1}\r\n");
     LaunchRecorder recorder;
     ScriptedPeer bob = Online("bob", 2);
-    bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS\\"));
-    TForm7* window = WaitForWindow<TForm7>();
+    TForm7* window = PluginInvitation(bob, "Startup=chess.exe", "CHESS\\");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(recorder.launches.empty()) << "nothing starts before the user answers";
     window->Button1->click();
@@ -141,12 +144,9 @@ TEST_F(RequestWindow, AnAcceptedPluginGameStartsTheGuestWithTheInvitersNameAsOne
 
 TEST_F(RequestWindow, APluginWhoseStartupLeavesItsFolderStartsNothingWhenAccepted)
 {
-    dirs.write("app/plugins/chess/plugin.inf",
-               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nstartup=../../bin/sh\r\nPIDkey={927971f5-1}\r\n");
     LaunchRecorder recorder;
     ScriptedPeer bob = Online("bob", 2);
-    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
-    TForm7* window = WaitForWindow<TForm7>();
+    TForm7* window = PluginInvitation(bob, "startup=../../bin/sh");
     ASSERT_NE(window, nullptr);
     window->Button1->click();
     EXPECT_TRUE(recorder.launches.empty());
