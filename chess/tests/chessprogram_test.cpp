@@ -1,17 +1,17 @@
+#include "chess/tests/boardsquares.h"
 #include "platform/rtl/inifile.h"
+#include "platform/testing/automationclient.h"
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
 #include "platform/win/messages.h"
 
 #include <QDir>
 #include <QHostAddress>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,6 +85,7 @@ class ChessProcess {
 public:
     ChessProcess(const ScratchDirs& dirs, const QStringList& arguments)
         : m_socketPath(QString::fromStdString(dirs.root() + "/a.sock"))
+        , m_automation(dirs.root() + "/a.sock.chess")
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -115,46 +116,18 @@ public:
     }
 
     // One automation command; the reply without its line end.
-    std::string command(const std::string& line)
-    {
-        if (!m_socket) {
-            m_socket = std::make_unique<QLocalSocket>();
-            const bool connected = Application::ProcessMessagesUntil(
-                [this] {
-                    m_socket->connectToServer(m_socketPath + ".chess");
-                    return m_socket->waitForConnected(200);
-                },
-                15000);
-            if (!connected)
-                return "error not connected";
-        }
-        m_socket->write(QByteArray::fromStdString(line + "\n"));
-        m_socket->flush();
-        QByteArray reply;
-        Application::ProcessMessagesUntil(
-            [&] {
-                reply += m_socket->readAll();
-                return reply.contains('\n');
-            },
-            10000);
-        return reply.left(reply.indexOf('\n')).toStdString();
-    }
-
-    // A command's reply fields after "ok ".
-    std::string text(const std::string& control) { return strip(command("text\tForm1\t" + control)); }
-
+    std::string command(const std::string& line) { return m_automation.command(line); }
+    std::string text(const std::string& control) { return m_automation.text("Form1", control); }
     bool waitForText(const std::string& control, const std::string& wanted)
     {
-        return Application::ProcessMessagesUntil([&] { return text(control) == wanted; }, 10000);
+        return m_automation.waitForText("Form1", control, wanted, 10000);
     }
 
 private:
-    static std::string strip(const std::string& reply) { return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply; }
-
     QString m_socketPath;
     QProcess m_process;
     QByteArray m_stderr;
-    std::unique_ptr<QLocalSocket> m_socket;
+    AutomationClient m_automation;
 };
 
 // A scratch Windows directory whose larkspire.ini names the user and the simulated host.
@@ -170,18 +143,6 @@ struct Desk {
 };
 
 const std::string kStart = "rnbqkbnrpppppppp" + std::string(32, ' ') + "PPPPPPPPRNBQKBNR";
-
-// Centre of a square in the board's pixels, White at the bottom.
-std::string At(const char* square, bool turned = false)
-{
-    int column = square[0] - 'a';
-    int row = 8 - (square[1] - '0');
-    if (turned) {
-        column = 7 - column;
-        row = 7 - row;
-    }
-    return std::to_string(24 + column * 40 + 20) + "," + std::to_string(24 + row * 40 + 20);
-}
 
 std::string Relay(const std::string& own, const std::string& opponent, const std::string& payload)
 {
@@ -212,16 +173,16 @@ TEST(ChessProgram, HostRegistersInvitesAndSendsItsMovesByteForByte)
     EXPECT_EQ(chess.command("menu\tForm1\tbob"), "ok");
     EXPECT_EQ(desk.port.line(), "\xFBpluginrequest,alice,bob,\"chess\\\"");
     EXPECT_EQ(chess.text("Panel2"), "Inviting bob, Waiting for reply...");
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("e2") + "\t" + At("e4")), "error control disabled or hidden ChessBrd1")
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "error control disabled or hidden ChessBrd1")
         << "no move before the guest has joined";
 
     desk.port.send("\xFA" "bob");
     ASSERT_TRUE(chess.waitForText("Panel2", "Connected. alice moves first."));
     EXPECT_EQ(chess.text("Panel1"), "bob (b)");
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("e2") + "\t" + At("e4")), "ok");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
     EXPECT_EQ(chess.text("Panel2"), "Waiting for bob to move...");
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("d2") + "\t" + At("d4")), "error control disabled or hidden ChessBrd1");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("d2") + "\t" + SquareCentre("d4")), "error control disabled or hidden ChessBrd1");
     QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
     EXPECT_EQ(chess.command("grab\tForm1\t" KORVO_BUILD_DIR "/screenshots/chess_window.png").rfind("ok ", 0), 0u);
 
@@ -235,7 +196,7 @@ TEST(ChessProgram, HostRegistersInvitesAndSendsItsMovesByteForByte)
     after[28] = 'p';
     ASSERT_TRUE(chess.waitForText("ChessBrd1", after));
     EXPECT_EQ(chess.text("Panel2"), "Your move...");
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("g1") + "\t" + At("f3")), "ok");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("g1") + "\t" + SquareCentre("f3")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "63,46")) << "the next line is our own move, no echo before it";
 
     EXPECT_EQ(chess.command("menu\tForm1\tNew Game"), "ok");
@@ -254,18 +215,18 @@ TEST(ChessProgram, GuestSendsJoinedBeforeRegisteringAndMovesOnlyOnItsTurn)
     EXPECT_EQ(chess.text("Panel0"), "alice (w)");
     EXPECT_EQ(chess.text("Panel1"), "bob (b)");
     EXPECT_EQ(chess.text("Panel2"), "alice moves first.");
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("e7", true) + "\t" + At("e5", true)),
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e7", true) + "\t" + SquareCentre("e5", true)),
         "error control disabled or hidden ChessBrd1");
 
     desk.port.send("\xFB" "53,37");
     ASSERT_TRUE(chess.waitForText("Panel2", "Your move..."));
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("e7", true) + "\t" + At("e5", true)), "ok");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e7", true) + "\t" + SquareCentre("e5", true)), "ok");
     EXPECT_EQ(desk.port.line(), Relay("bob", "alice", "\xFB" "13,29"));
 
     // White's move played out of turn is refused and leaves the board disabled for Black.
     desk.port.send("\xFB" "13,21");
     ASSERT_TRUE(chess.waitForText("Panel2", "Your move..."));
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("d7", true) + "\t" + At("d5", true)),
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("d7", true) + "\t" + SquareCentre("d5", true)),
         "error control disabled or hidden ChessBrd1");
 
     desk.port.send("newgame");
@@ -329,11 +290,11 @@ TEST(ChessProgram, AMateAgainstTheHostIsAnnouncedAndStartsANewGame)
     desk.port.line();
     desk.port.send("\xFA" "bob");
     ASSERT_TRUE(chess.waitForText("Panel2", "Connected. alice moves first."));
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("f2") + "\t" + At("f3")), "ok");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("f2") + "\t" + SquareCentre("f3")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "54,46"));
     desk.port.send("\xFB" "13,29");
     ASSERT_TRUE(chess.waitForText("Panel2", "Your move..."));
-    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + At("g2") + "\t" + At("g4")), "ok");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("g2") + "\t" + SquareCentre("g4")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "55,39"));
     desk.port.send("\xFB" "4,40");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "newgame")) << "the host starts the next game";

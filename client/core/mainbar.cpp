@@ -728,6 +728,12 @@ void TForm1::SpeedButton7MouseUp(TMouseButton button)
     QApplication::restoreOverrideCursor();
 }
 
+void SetChannelLabel(const std::string& text)
+{
+    if (Form1 && Form1->ChnName)
+        Form1->ChnName->setText(codepage::ToUnicode(text));
+}
+
 void TForm1::SpeedButton10Click()
 {
     ChnName->setText("WELCOME!");

@@ -198,6 +198,9 @@ private:
 // The one main bar of the session, or nullptr between sessions.
 extern TForm1* Form1;
 
+// Shows a text in the main bar's channel label; nothing happens between sessions.
+void SetChannelLabel(const std::string& text);
+
 // The mail check of the client features, given the manual flag; CHECK and the
 // one-second timer start it through here.
 std::function<void(bool manual)>& MailCheckStarter();

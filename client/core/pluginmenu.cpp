@@ -38,12 +38,19 @@ void LoadPluginMenu()
     }
 }
 
-void StartPluginAsHost(const std::string& pluginInf)
+std::string PluginProgram(const std::string& pluginInf)
 {
     const std::string startup = TIniFile(pluginInf).ReadString("Larkspire.Plugin", "Startup", "");
     // The program lies in the plug-in's own folder, never elsewhere.
-    if (startup.empty() || startup == ".." || startup.find_first_of("/\\:\"") != std::string::npos)
-        return;
+    if (startup.empty() || startup == "." || startup == ".." || startup.find_first_of("/\\:\"") != std::string::npos)
+        return {};
+    return ExtractFilePath(pluginInf) + startup;
+}
+
+void StartPluginAsHost(const std::string& pluginInf)
+{
+    const std::string program = PluginProgram(pluginInf);
     // The folder and program go in quotes: a program folder may hold blanks.
-    RunProgram("\"" + ExtractFilePath(pluginInf) + startup + "\" /ext /s", SW_SHOWNORMAL);
+    if (!program.empty())
+        RunProgram("\"" + program + "\" /ext /s", SW_SHOWNORMAL);
 }

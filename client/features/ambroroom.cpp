@@ -1,37 +1,13 @@
 #include "client/features/ambroroom.h"
 
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/richtext.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace {
-
-const char* const kNoticeHeader = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
-                                  "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss Arial;}"
-                                  "{\\f3\\fswiss Arial;}}{\\colortbl\\red0\\green0\\blue0;}";
-
-std::string RtfEscape(std::string_view text)
-{
-    static const char* const kHex = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\' || c == '{' || c == '}') {
-            out += '\\';
-            out += c;
-        } else if (byte >= 0x80) {
-            out += "\\'";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 // Control bytes show as nothing and never reach the transcript. The text
 // between them is copied in runs: most lines hold none.
@@ -92,14 +68,14 @@ TAmbroRoom::TSaid Entry(TAmbroRoom::TSaid::Kind kind, std::string_view name, std
 
 std::string TAmbroRoom::TSaid::Rtf() const
 {
-    std::string rtf = kNoticeHeader;
+    std::string rtf = richtext::Header();
     rtf += "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1";
     switch (kind) {
-    case Kind::Said: rtf += "\\b " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + " \\par }"; break;
+    case Kind::Said: rtf += "\\b " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + richtext::Escape(words) + " \\par }"; break;
     case Kind::Joined:
-    case Kind::Left: rtf += "\\b    " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + Words() + "\\par }"; break;
-    case Kind::Alert: rtf += "\\b *** " + RtfEscape(name) + " \\plain\\f2\\fs20\\cf1 " + RtfEscape(words) + "\\par }"; break;
-    case Kind::Line: rtf += " " + RtfEscape(words) + "\\par }"; break;
+    case Kind::Left: rtf += "\\b    " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + Words() + "\\par }"; break;
+    case Kind::Alert: rtf += "\\b *** " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + richtext::Escape(words) + "\\par }"; break;
+    case Kind::Line: rtf += " " + richtext::Escape(words) + "\\par }"; break;
     }
     return rtf;
 }

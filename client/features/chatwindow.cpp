@@ -48,27 +48,6 @@ std::string Settings() { return AppPath() + "Channels.ini"; }
 
 std::string Notice(const std::string& body) { return richtext::Header() + "\\deflang1033\\pard\\plain\\f2\\fs20" + body; }
 
-// A name inside rich text: escaped like any other text, so no raw high byte is sent.
-std::string Escaped(const std::string& text)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\' || c == '{' || c == '}') {
-            out += '\\';
-            out += c;
-        } else if (byte >= 0x80) {
-            out += "\\'";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else if (byte >= 0x20) {
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
 
 // The site's line socket.
@@ -79,32 +58,32 @@ constexpr int kSiteTimeOutSeconds = 15;
 
 std::string JoinedNotice(const std::string& name)
 {
-    return Notice("\\cf0\\b    " + Escaped(name) + " " + "\\plain\\f2\\fs20\\cf0 has joined this conference\\par }}");
+    return Notice("\\cf0\\b    " + richtext::Escape(name) + " " + "\\plain\\f2\\fs20\\cf0 has joined this conference\\par }}");
 }
 
 std::string LeftNotice(const std::string& name)
 {
-    return Notice("\\cf1\\b    " + Escaped(name) + " " + "\\plain\\f2\\fs20\\cf1 has left this conference\\par }");
+    return Notice("\\cf1\\b    " + richtext::Escape(name) + " " + "\\plain\\f2\\fs20\\cf1 has left this conference\\par }");
 }
 
 std::string HostClosedNotice(const std::string& name)
 {
-    return Notice("\\cf1\\b    Conference hosted by " + Escaped(name) + " " + "\\plain\\f2\\fs20\\cf1 has been closed.\\par }");
+    return Notice("\\cf1\\b    Conference hosted by " + richtext::Escape(name) + " " + "\\plain\\f2\\fs20\\cf1 has been closed.\\par }");
 }
 
 std::string BuddyGoneNotice(const std::string& name)
 {
-    return Notice("\\cf1\\b    " + Escaped(UpperCase(name)) + " " + "\\plain\\f2\\fs20\\cf1 is no longer online.\\par }");
+    return Notice("\\cf1\\b    " + richtext::Escape(UpperCase(name)) + " " + "\\plain\\f2\\fs20\\cf1 is no longer online.\\par }");
 }
 
 std::string WindowClosedNotice(const std::string& name)
 {
-    return Notice("\\cf1\\b " + Escaped(UpperCase(name)) + "'S " + "\\plain\\f2\\fs20\\cf1 chat window is closed.\\par }");
+    return Notice("\\cf1\\b " + richtext::Escape(UpperCase(name)) + "'S " + "\\plain\\f2\\fs20\\cf1 chat window is closed.\\par }");
 }
 
 std::string InvitationText(const std::string& me)
 {
-    return Notice("\\cf0\\b " + Escaped(me) + " " + "\\plain\\f2\\fs20\\cf0 invites you to join this conference\\par }");
+    return Notice("\\cf0\\b " + richtext::Escape(me) + " " + "\\plain\\f2\\fs20\\cf0 invites you to join this conference\\par }");
 }
 
 std::string WithSpeaker(const std::string& rtf, const std::string& me)
@@ -116,7 +95,7 @@ std::string WithSpeaker(const std::string& rtf, const std::string& me)
     // The space that ends "\pard" would otherwise start the spoken text.
     if (rest < rtf.size() && rtf[rest] == ' ')
         ++rest;
-    return rtf.substr(0, p + 5) + "\\plain\\f2\\fs20\\b\\cf0 " + Escaped(me) + ": " + rtf.substr(rest);
+    return rtf.substr(0, p + 5) + "\\plain\\f2\\fs20\\b\\cf0 " + richtext::Escape(me) + ": " + rtf.substr(rest);
 }
 
 TForm14::TForm14(const std::string& key, const std::string& firstLine)

@@ -155,13 +155,18 @@ void TForm9::FormShow()
     restartTimeout();
 }
 
+void TForm9::showHeading(const std::string& caption, const char* heading, const std::string& icon)
+{
+    SetCaption(caption);
+    Label1->setText(heading);
+    const std::string file = NewsFile(icon);
+    if (FileExists(file))
+        Image1->setPixmap(QPixmap(QString::fromStdString(FileSystemName(file))).scaled(32, 32));
+}
+
 void TForm9::fillNews()
 {
-    SetCaption("News Alert");
-    Label1->setText("News Alert!");
-    const std::string icon = NewsFile("assets/news.ico");
-    if (FileExists(icon))
-        Image1->setPixmap(QPixmap(QString::fromStdString(FileSystemName(icon))).scaled(32, 32));
+    showHeading("News Alert", "News Alert!", "assets/news.ico");
     ListBox1->setHeaderLabels({ "Breaking Headlines" });
     for (const std::string& line : m_alertLines) {
         if (ListBox1->topLevelItemCount() >= kMaxRows)
@@ -176,11 +181,7 @@ void TForm9::fillNews()
 
 void TForm9::fillMail()
 {
-    SetCaption("Mail Alert");
-    Label1->setText("You Have Mail!");
-    const std::string icon = NewsFile("assets/mail.ico");
-    if (FileExists(icon))
-        Image1->setPixmap(QPixmap(QString::fromStdString(FileSystemName(icon))).scaled(32, 32));
+    showHeading("Mail Alert", "You Have Mail!", "assets/mail.ico");
     DetailsButton->setText("Read Mail");
     ListBox1->setHeaderLabels({ "From", "Subject" });
     std::vector<std::pair<std::string, std::string>> rows;

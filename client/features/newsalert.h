@@ -58,6 +58,8 @@ public:
     static std::function<std::int64_t()>& Clock();
 
 private:
+    // The window's caption, its heading and the program folder's icon of this mode.
+    void showHeading(const std::string& caption, const char* heading, const std::string& icon);
     void fillNews();
     void fillMail();
     void fitColumns();

@@ -7,12 +7,9 @@
 #include "client/core/settings.h"
 #include "client/features/newsalert.h"
 #include "client/features/newskeywords.h"
-#include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
-
-#include <QLabel>
 
 namespace {
 
@@ -20,10 +17,7 @@ TNewsThread1* g_thread = nullptr;
 
 void SetChannelCaption(const std::string& text)
 {
-    TThread::Synchronize([&] {
-        if (Form1)
-            Form1->ChnName->setText(codepage::ToUnicode(text));
-    });
+    TThread::Synchronize([&] { SetChannelLabel(text); });
 }
 
 void Finished(TNewsThread1& thread)

@@ -8,6 +8,7 @@
 #include "client/core/peerframe.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
+#include "client/core/pluginmenu.h"
 #include "client/core/session.h"
 #include "client/features/receivedfile.h"
 #include "client/features/transferwindow.h"
@@ -50,12 +51,6 @@ void ClearPendingMark(const std::string& sender, peerhooks::RequestKind kind)
 }
 
 std::string Thousands(std::int64_t value) { return codepage::FromUnicode(QLocale(QLocale::English).toString(static_cast<qlonglong>(value))); }
-
-void SetChannelLabel(const std::string& text)
-{
-    if (Form1 && Form1->ChnName)
-        Form1->ChnName->setText(codepage::ToUnicode(text));
-}
 
 }  // namespace
 
@@ -134,10 +129,9 @@ void TForm7::ShowRequest()
     case peerhooks::rkPlugin: {
         const TIniFile inf(m_request.folder + "/plugin.inf");
         const std::string request = inf.ReadString("Larkspire.Plugin", "Request", "Unknown");
-        const std::string startup = inf.ReadString("Larkspire.Plugin", "startup", "");
         m_pidKey = inf.ReadString("Larkspire.Plugin", "PIDkey", "");
         LoadIcon(m_request.folder + "/icon.bmp");
-        m_commandLine = m_request.folder + "/" + startup + " /ext /c " + sender;
+        m_program = PluginProgram(m_request.folder + "/plugin.inf");
         m_prompt = "\r\r" + sender + " " + request;
         break;
     }
@@ -209,7 +203,9 @@ void TForm7::Accept()
         break;
     }
     case peerhooks::rkPlugin:
-        WinExec(m_commandLine, SW_SHOWNORMAL);
+        // The inviter's name stays one argument, whatever it holds.
+        if (!m_program.empty())
+            process::StartProgram(m_program, { "/ext", "/c", sender }, SW_SHOWNORMAL);
         break;
     case peerhooks::rkChat:
     case peerhooks::rkConference:

@@ -47,7 +47,7 @@ private:
 
     peerhooks::TRequest m_request;
     std::string m_prompt;
-    std::string m_commandLine;  // plug-in
+    std::string m_program;      // plug-in
     std::string m_pidKey;       // plug-in
     int m_rings { 0 };
     bool m_answered { false };

@@ -24,12 +24,6 @@ namespace {
 
 constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-void SetChannelLabel(const std::string& text)
-{
-    if (Form1 && Form1->ChnName)
-        Form1->ChnName->setText(codepage::ToUnicode(text));
-}
-
 TBufferedSocket* Buffered(TSocketBase* socket) { return dynamic_cast<TBufferedSocket*>(socket); }
 
 // Puts the finished file under a free name without ever replacing one that appeared meanwhile.

@@ -47,6 +47,19 @@ TEST(RichText, JoinedNoticeShowsTheNameInBoldAtTenPoints)
     EXPECT_FALSE(LookAt(document, 10).bold);
 }
 
+TEST(RichText, EscapedTextReadsBackAsWrittenWithoutItsControlBytes)
+{
+    const std::string name = "{Zo" + Ansi("ë") + "}\\\x01\t" + "x";
+    const std::string escaped = richtext::Escape(name);
+    for (char c : escaped) {
+        const auto byte = static_cast<unsigned char>(c);
+        ASSERT_TRUE(byte >= 0x20 && byte < 0x80) << "no raw control or high byte goes out";
+    }
+    QTextDocument document;
+    ASSERT_TRUE(richtext::Load(document, richtext::Header() + "\\pard " + escaped + "\\par }"));
+    EXPECT_EQ(Text(document), QString::fromUtf8("{Zoë}\\x\n"));
+}
+
 TEST(RichText, RefusalNoticeUsesElevenPointsAndTheWindowsOwnColour)
 {
     QTextDocument document;

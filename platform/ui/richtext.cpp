@@ -453,6 +453,27 @@ std::string Header()
            "{\\f3\\fswiss Arial;}}{\\colortbl\\red0\\green0\\blue0;}";
 }
 
+std::string Escape(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += c;
+        } else if (byte >= 0x80) {
+            out += "\\'";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else if (byte >= 0x20) {
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool Insert(QTextCursor& cursor, std::string_view rtf)
 {
     Reader reader(rtf);

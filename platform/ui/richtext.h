@@ -22,6 +22,10 @@ inline constexpr std::size_t kMaxWritten = 1024 * 1024;  // bytes written for on
 // The header every document this system composes starts with: fonts and one colour.
 std::string Header();
 
+// Code-page text to be placed inside a document: '\' '{' '}' escaped, bytes
+// >= 0x80 as \'hh, control bytes left out.
+std::string Escape(std::string_view text);
+
 // Streams a document in at the cursor, replacing its selection. False when it
 // was not well-formed rich text: its bytes were inserted as plain text instead.
 bool Insert(QTextCursor& cursor, std::string_view rtf);

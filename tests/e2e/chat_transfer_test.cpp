@@ -60,34 +60,6 @@ bool Say(LarkspireProcess& process, const std::string& window, const std::string
         && process.command("key\t" + window + "\tmemo3\tReturn") == "ok";
 }
 
-// Two (or three) users who list each other with fixed addresses, signed on and online.
-struct Buddies {
-    explicit Buddies(std::vector<std::pair<std::string, int>> users)
-    {
-        for (const auto& [name, host] : users)
-            hosts.push_back(std::make_unique<Host>(name, host));
-        for (auto& host : hosts)
-            for (auto& other : hosts)
-                if (host != other)
-                    host->lists(other->user, "DirectConnect=" + other->address + "\r\n");
-    }
-    bool signOn()
-    {
-        for (auto& host : hosts) {
-            host->start();
-            if (!host->process->signOn())
-                return false;
-        }
-        for (auto& host : hosts)
-            for (auto& other : hosts)
-                if (host != other && !host->seesOnline(other->user, true))
-                    return false;
-        return true;
-    }
-    Host& operator[](std::size_t i) { return *hosts[i]; }
-    std::vector<std::unique_ptr<Host>> hosts;
-};
-
 std::string RandomBytes(std::size_t size)
 {
     std::mt19937_64 random(13);
@@ -106,49 +78,6 @@ std::string ReadAll(const std::string& path)
         return {};
     return file.readAll().toStdString();
 }
-
-// A raw TCP connection from a loopback address of the test's own to a port.
-class RawSender {
-public:
-    RawSender(const std::string& from, const std::string& to, std::uint16_t port)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in local {};
-        local.sin_family = AF_INET;
-        ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        sockaddr_in remote {};
-        remote.sin_family = AF_INET;
-        remote.sin_port = htons(port);
-        ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
-        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
-    }
-    ~RawSender() { ::close(m_fd); }
-    bool connected() const { return m_connected; }
-    bool send(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    // True once the other side has closed (waits at most 10 s).
-    bool closedByPeer()
-    {
-        timeval wait { 10, 0 };
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        char byte;
-        return ::recv(m_fd, &byte, 1, 0) <= 0;
-    }
-
-private:
-    int m_fd { -1 };
-    bool m_connected { false };
-};
 
 }  // namespace
 
@@ -264,7 +193,7 @@ TEST_F(FileReception, A7MiBFileArrivesByteForByte)
     const std::string bytes = RandomBytes(7u << 20);
     const std::uint16_t port = Accepted("C:\\Users\\alice\\holiday.mov", bytes.size());
     ASSERT_NE(port, 0);
-    RawSender data(LoopbackHost(2), bob.address, port);
+    HostilePeer data(LoopbackHost(2), bob.address, port);
     ASSERT_TRUE(data.connected());
     ASSERT_TRUE(data.send(bytes));
     ASSERT_TRUE(Eventually([&] { return Received("holiday.mov").size() == bytes.size(); }, 60000));
@@ -286,7 +215,7 @@ TEST_F(FileReception, ATransferCutHalfWayLeavesNoFileAndIsReported)
     const std::uint16_t port = Accepted("C:\\half.bin", 1000000);
     ASSERT_NE(port, 0);
     {
-        RawSender data(LoopbackHost(2), bob.address, port);
+        HostilePeer data(LoopbackHost(2), bob.address, port);
         ASSERT_TRUE(data.send(std::string(400000, 'h')));
     }
     EXPECT_TRUE(Boxed("was not received completely"));
@@ -299,12 +228,12 @@ TEST_F(FileReception, ASecondConnectionIsRefusedAndTheFileKeptIntact)
     const std::string bytes = RandomBytes(100000);
     const std::uint16_t port = Accepted("C:\\one.bin", bytes.size());
     ASSERT_NE(port, 0);
-    RawSender data(LoopbackHost(2), bob.address, port);
+    HostilePeer data(LoopbackHost(2), bob.address, port);
     ASSERT_TRUE(data.send(bytes.substr(0, 1000)));
-    RawSender intruder(LoopbackHost(2), bob.address, port);
+    HostilePeer intruder(LoopbackHost(2), bob.address, port);
     if (intruder.connected()) {
         intruder.send(std::string(5000, 'X'));
-        EXPECT_TRUE(intruder.closedByPeer());
+        EXPECT_TRUE(intruder.closedUnanswered());
     }
     ASSERT_TRUE(data.send(bytes.substr(1000)));
     ASSERT_TRUE(Eventually([&] { return Received("one.bin").size() == bytes.size(); }));

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "platform/testing/automationclient.h"
 #include "platform/testing/loopback.h"
 #include "platform/win/messages.h"
 
 #include <QByteArray>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <string>
 
 // One larkspire (or another of the programs, with its arguments) started for a
@@ -24,6 +23,7 @@ public:
                      const std::string& localAddress = "", const QString& program = "larkspire",
                      const QStringList& arguments = {})
         : m_socketPath(QString::fromStdString(socketPath))
+        , m_automation(socketPath)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -79,29 +79,12 @@ public:
     }
 
     // One automation command (fields joined by tabs); the reply line without its end.
-    std::string command(const std::string& line)
-    {
-        if (!m_socket) {
-            m_socket = std::make_unique<QLocalSocket>();
-            m_socket->connectToServer(m_socketPath);
-            if (!m_socket->waitForConnected(5000))
-                return "error not connected";
-        }
-        m_socket->write(QByteArray::fromStdString(line + "\n"));
-        m_socket->flush();
-        QByteArray reply;
-        Application::ProcessMessagesUntil(
-            [&] {
-                reply += m_socket->readAll();
-                return reply.contains('\n') || m_socket->state() != QLocalSocket::ConnectedState;
-            },
-            10000);
-        return reply.left(reply.indexOf('\n')).toStdString();
-    }
+    std::string command(const std::string& line) { return m_automation.command(line); }
+    AutomationClient& automation() { return m_automation; }
 
 private:
     QString m_socketPath;
     QProcess m_process;
     QByteArray m_stderr;
-    std::unique_ptr<QLocalSocket> m_socket;
+    AutomationClient m_automation;
 };

@@ -1,19 +1,15 @@
 #include "larkspire_process.h"
 
 #include "platform/testing/dovecot.h"
+#include "platform/testing/pop3stubs.h"
 #include "platform/testing/scratch.h"
 
 #include <QFile>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -24,68 +20,6 @@ std::string Message(const std::string& from, const std::string& subject)
 {
     return "From: " + from + "\nSubject: " + subject + "\nTo: ann@x\n\nbody\n";
 }
-
-// A POP3 port that takes connections and never greets.
-class MuteServer {
-public:
-    MuteServer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd, 4);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-    }
-    ~MuteServer() { ::close(m_fd); }
-    int port() const { return m_port; }
-
-private:
-    int m_fd { -1 };
-    int m_port { 0 };
-};
-
-// A POP3 port that greets and hangs up on every connection.
-class HangUpServer {
-public:
-    HangUpServer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd, 4);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            for (;;) {
-                const int peer = ::accept(m_fd, nullptr, nullptr);
-                if (peer < 0)
-                    return;
-                const char greeting[] = "+OK ready\r\n";
-                (void)!::write(peer, greeting, sizeof greeting - 1);
-                ::close(peer);
-            }
-        });
-    }
-    ~HangUpServer()
-    {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_fd);
-    }
-    int port() const { return m_port; }
-
-private:
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::thread m_thread;
-};
 
 // ann signed on in larkspire with her mail accounts seeded; the CHECK button drives the check.
 class MailCheckFlow : public ::testing::Test {
@@ -167,7 +101,7 @@ TEST_F(MailCheckFlow, SigningOffDuringACheckEndsItAndTheNextSessionChecksAtOnce)
 {
     server.deliver("ann", Message("a@x", "one"));
     ASSERT_TRUE(server.start()) << server.error();
-    MuteServer mute;
+    SilentServer mute;
     seed(Account("Mute", mute.port()));
     start();
     larkspire->command("click\tForm1\tQORExplorerButton16");

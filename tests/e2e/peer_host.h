@@ -1,10 +1,12 @@
 #pragma once
 
 #include "larkspire_process.h"
+#include "started_programs.h"
 
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <arpa/inet.h>
@@ -13,11 +15,15 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-// A user's machine for the peer scenarios, and a raw program that speaks the
-// peer protocol to a client's port 8096 with whatever bytes a test chooses.
+// A user's machine for the peer scenarios, and a raw program that speaks to a
+// client's port with whatever bytes a test chooses.
 
 // One user's machine: its own Windows directory and program folder at its own loopback address.
 struct Host {
@@ -27,12 +33,18 @@ struct Host {
     {
         QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
         dirs.write("windows/my friends/" + user + "/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
-        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nuserEmail=" + user + "@example.org\r\n");
+        // The address the client itself records once online, there before any plug-in reads it.
+        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nuserEmail=" + user
+                                                + "@example.org\r\nlocalAddress=" + address + "\r\n");
         // Received files land on this machine's own desktop.
         dirs.write("desktop/.keep", "");
         dirs.write("windows/registry.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n\"Desktop\"=\"" + desktop() + "\"\r\n");
     }
+    // The plug-ins its client started end with the machine.
+    ~Host() { KillProcessesWith("chess", "KORVO_WINDIR=" + dirs.windowsDir()); }
+
     std::string desktop() const { return dirs.root() + "/desktop"; }
+    std::string socket() const { return dirs.root() + "/l.sock"; }
     void lists(const std::string& buddy, const std::string& extra = "")
     {
         dirs.write("windows/my friends/" + user + "/" + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n" + extra);
@@ -43,9 +55,21 @@ struct Host {
         const std::string wanted = online ? "online=1" : "online=0";
         return Application::ProcessMessagesUntil([&] { return cnt(buddy).find(wanted) != std::string::npos; }, 15000);
     }
-    void start()
+    // The built chess program as a plug-in in this machine's program folder.
+    void installChess()
     {
-        process = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock", address);
+        const QString from = QString(KORVO_BIN_DIR) + "/plugins/chess/";
+        const QString to = QString::fromStdString(dirs.appDir() + "/plugins/chess/");
+        QDir().mkpath(to);
+        for (const char* file : { "chess", "plugin.inf", "icon.bmp" })
+            QFile::copy(from + file, to + file);
+    }
+    void start() { process = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), socket(), address); }
+    // The client's peer dispatcher has handed a window this call (the `peerhooks` record).
+    bool peerHookSeen(const std::string& call)
+    {
+        return Application::ProcessMessagesUntil([&] { return process->command("peerhooks").find(call) != std::string::npos; },
+                                                 10000);
     }
 
     std::string user;
@@ -54,29 +78,67 @@ struct Host {
     std::unique_ptr<LarkspireProcess> process;
 };
 
-// A program on another loopback address that says whatever it likes to a client's port 8096.
+// Two (or three) users who list each other with fixed addresses, signed on and online.
+struct Buddies {
+    explicit Buddies(std::vector<std::pair<std::string, int>> users)
+    {
+        for (const auto& [name, host] : users)
+            hosts.push_back(std::make_unique<Host>(name, host));
+        for (auto& host : hosts)
+            for (auto& other : hosts)
+                if (host != other)
+                    host->lists(other->user, "DirectConnect=" + other->address + "\r\n");
+    }
+    bool signOn()
+    {
+        for (auto& host : hosts) {
+            host->start();
+            if (!host->process->signOn())
+                return false;
+        }
+        for (auto& host : hosts)
+            for (auto& other : hosts)
+                if (host != other && !host->seesOnline(other->user, true))
+                    return false;
+        return true;
+    }
+    Host& operator[](std::size_t i) { return *hosts[i]; }
+    std::vector<std::unique_ptr<Host>> hosts;
+};
+
+// A program on another loopback address that says whatever it likes to a client's port.
 class HostilePeer {
 public:
-    HostilePeer(const std::string& from, const std::string& to)
+    HostilePeer(const std::string& from, const std::string& to, std::uint16_t port = 8096)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in local {};
         local.sin_family = AF_INET;
         ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
         ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
         sockaddr_in remote {};
         remote.sin_family = AF_INET;
-        remote.sin_port = htons(8096);
+        remote.sin_port = htons(port);
         ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
         m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
     }
     ~HostilePeer() { ::close(m_fd); }
+    HostilePeer(const HostilePeer&) = delete;
+    HostilePeer& operator=(const HostilePeer&) = delete;
     bool connected() const { return m_connected; }
-    void line(const std::string& text)
+    // All of the bytes, or false once the other side stops taking them.
+    bool send(const std::string& bytes)
     {
-        const std::string bytes = text + "\r\n";
-        ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
     }
+    void line(const std::string& text) { send(text + "\r\n"); }
     // The next line without its CR LF, waiting at most 10 s; "" when none came.
     std::string readLine()
     {
@@ -95,6 +157,16 @@ public:
             m_input.append(buffer, static_cast<std::size_t>(n));
         }
     }
+    // True when the other side closed without sending a byte, within 10 s.
+    bool closedUnanswered()
+    {
+        timeval wait { 10, 0 };
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char byte = 0;
+        const ssize_t n = ::recv(m_fd, &byte, 1, 0);
+        // Bytes sent after the close may have drawn a reset instead of the end.
+        return n == 0 || (n < 0 && errno == ECONNRESET);
+    }
 
 private:
     int m_fd { -1 };
@@ -106,4 +178,3 @@ inline std::string Frame(const std::string& f1, const std::string& f2, const std
 {
     return "\xFB" + f1 + "," + f2 + ",\"" + f3 + "\",\"" + f4 + "\"";
 }
-

@@ -1,86 +1,22 @@
+#include "started_programs.h"
+
 #include "platform/rtl/eventloop.h"
+#include "platform/testing/automationclient.h"
 #include "platform/testing/scratch.h"
 #include "platform/testing/serviceprocess.h"
 
-#include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-// One automation connection to a program's socket.
-class Driver {
-public:
-    explicit Driver(std::string path) : m_path(std::move(path)) {}
-
-    bool connect(int timeoutMs = 20000)
-    {
-        return Application::ProcessMessagesUntil(
-            [this] {
-                m_socket = std::make_unique<QLocalSocket>();
-                m_socket->connectToServer(QString::fromStdString(m_path));
-                return m_socket->waitForConnected(200);
-            },
-            timeoutMs);
-    }
-
-    std::string command(const std::string& line)
-    {
-        if (!m_socket || m_socket->state() != QLocalSocket::ConnectedState)
-            return "error not connected";
-        m_socket->write(QByteArray::fromStdString(line + "\n"));
-        m_socket->flush();
-        QByteArray reply;
-        Application::ProcessMessagesUntil(
-            [&] {
-                reply += m_socket->readAll();
-                return reply.contains('\n') || m_socket->state() != QLocalSocket::ConnectedState;
-            },
-            60000);
-        return reply.left(reply.indexOf('\n')).toStdString();
-    }
-
-    // Asks until the reply is `expected`.
-    bool waitFor(const std::string& line, const std::string& expected, int timeoutMs = 60000)
-    {
-        return Application::ProcessMessagesUntil([&] { return command(line) == expected; }, timeoutMs);
-    }
-
-private:
-    std::string m_path;
-    std::unique_ptr<QLocalSocket> m_socket;
-};
-
-// The pids of the programs named `program` whose environment holds `marker`.
-std::vector<int> processesWith(const std::string& program, const std::string& marker)
-{
-    std::vector<int> pids;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream environ(entry.path() / "environ", std::ios::binary);
-        const std::string env((std::istreambuf_iterator<char>(environ)), {});
-        std::error_code error;
-        const auto exe = std::filesystem::read_symlink(entry.path() / "exe", error);
-        if (!error && exe.filename() == program && env.find(marker) != std::string::npos)
-            pids.push_back(std::stoi(name));
-    }
-    return pids;
-}
 
 class SignupFlow : public ::testing::Test {
 protected:
@@ -99,8 +35,7 @@ protected:
     void TearDown() override
     {
         // The client velmarin started is ours to end.
-        for (const int pid : processesWith("larkspire", "KORVO_AUTOMATION=" + socket))
-            ::kill(pid, SIGKILL);
+        KillProcessesWith("larkspire", "KORVO_AUTOMATION=" + socket);
         if (velmarin.state() != QProcess::NotRunning) {
             velmarin.kill();
             velmarin.waitForFinished(5000);
@@ -123,7 +58,7 @@ protected:
         velmarin.setStandardErrorFile(QString::fromStdString(dirs.root() + "/velmarin.err"));
         velmarin.start(QString(KORVO_BIN_DIR) + "/velmarin", {});
         ASSERT_TRUE(velmarin.waitForStarted(10000));
-        wizard = std::make_unique<Driver>(socket);
+        wizard = std::make_unique<AutomationClient>(socket);
         ASSERT_TRUE(wizard->connect());
     }
 
@@ -146,7 +81,7 @@ protected:
     std::unique_ptr<ServiceProcess> service;
     std::string socket;
     QProcess velmarin;
-    std::unique_ptr<Driver> wizard;
+    std::unique_ptr<AutomationClient> wizard;
 };
 
 }  // namespace
@@ -155,16 +90,16 @@ TEST_F(SignupFlow, ANewUserRegistersAndTheStartedClientSignsThatUserOn)
 {
     startVelmarin();
     typeNewAccount("ada", "Secret");
-    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Successful"));
+    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Successful", 60000));
     EXPECT_EQ(wizard->command("check\tForm1\tStartCheck\t1"), "ok");
     EXPECT_EQ(wizard->command("click\tForm1\tOkButton"), "ok");
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return velmarin.state() == QProcess::NotRunning; }, 20000))
         << wizard->command("boxes");
 
     // The client velmarin started listens beside its parent's socket, never on it.
-    Driver client(socket + ".larkspire");
+    AutomationClient client(socket + ".larkspire");
     ASSERT_TRUE(client.connect()) << dirs.read("velmarin.err");
-    ASSERT_TRUE(client.waitFor("text\tSign On\tComboBox1", "ok ada")) << client.command("boxes");
+    ASSERT_TRUE(client.waitFor("text\tSign On\tComboBox1", "ok ada", 60000)) << client.command("boxes");
     EXPECT_EQ(client.command("set\tSign On\tEdit1\tSecret"), "ok");
     EXPECT_EQ(client.command("click\tSign On\tSpeedButton1"), "ok");
     ASSERT_TRUE(Application::ProcessMessagesUntil(
@@ -186,7 +121,7 @@ TEST_F(SignupFlow, TheSameNameAgainIsADuplicate)
               "success\r\n");
     startVelmarin();
     typeNewAccount("ada", "pw");
-    ASSERT_TRUE(wizard->waitFor("lastbox", "ok 1\tSign Up!\t\\rThe user name 'ada' already exists. Please choose another"));
+    ASSERT_TRUE(wizard->waitFor("lastbox", "ok 1\tSign Up!\t\\rThe user name 'ada' already exists. Please choose another", 60000));
     EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
     EXPECT_EQ(wizard->command("checked\tForm1\tStartCheck"), "ok 0");
 }
@@ -196,7 +131,7 @@ TEST_F(SignupFlow, AServiceKilledMidRunIsARegistrationErrorAndNoFolder)
     startVelmarin();
     service->kill();
     typeNewAccount("ada", "pw");
-    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Error"));
+    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Error", 60000));
     EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
     EXPECT_FALSE(dirs.exists("windows/larkspire.ini"));
 }

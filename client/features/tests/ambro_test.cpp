@@ -5,6 +5,7 @@
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/ircserver.h"
+#include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
 
@@ -18,8 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -36,15 +35,7 @@ class RawServer {
 public:
     explicit RawServer(std::function<std::string()> script) : m_script(std::move(script))
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd, 1);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        m_fd = ListenOnLoopback(1, m_port);
         m_thread = std::thread([this] {
             const int peer = ::accept(m_fd, nullptr, nullptr);
             if (peer < 0)

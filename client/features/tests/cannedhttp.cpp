@@ -1,22 +1,14 @@
 #include "client/features/tests/cannedhttp.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "platform/testing/loopback.h"
+
 #include <sys/socket.h>
 #include <unistd.h>
 
 CannedHttp::CannedHttp(std::map<std::string, std::string> pages)
     : m_pages(std::move(pages))
 {
-    m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_fd, 16);
-    ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_fd = ListenOnLoopback(16, m_port);
     m_thread = std::thread([this] {
         for (;;) {
             const int client = ::accept(m_fd, nullptr, nullptr);

@@ -4,102 +4,15 @@
 #include "client/features/mailcheck.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/dovecot.h"
+#include "platform/testing/pop3stubs.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <memory>
-#include <thread>
 
 namespace {
-
-// A server that greets and hangs up at once, for one connection.
-class HangUpPeer {
-public:
-    HangUpPeer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd, 1);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            const int peer = ::accept(m_fd, nullptr, nullptr);
-            if (peer < 0)
-                return;
-            const char greeting[] = "+OK ready\r\n";
-            (void)!::write(peer, greeting, sizeof greeting - 1);
-            ::close(peer);
-        });
-    }
-    ~HangUpPeer()
-    {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_fd);
-    }
-    int port() const { return m_port; }
-
-private:
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::thread m_thread;
-};
-
-// A server that takes the connection and never says a word, until the client hangs up.
-class SilentPeer {
-public:
-    SilentPeer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd, 1);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            const int peer = ::accept(m_fd, nullptr, nullptr);
-            if (peer < 0)
-                return;
-            m_connected = true;
-            char byte = 0;
-            while (::read(peer, &byte, 1) > 0) {
-            }
-            ::close(peer);
-            m_hungUp = true;
-        });
-    }
-    ~SilentPeer()
-    {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_fd);
-    }
-    int port() const { return m_port; }
-    bool connected() const { return m_connected; }
-    bool hungUp() const { return m_hungUp; }
-
-private:
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::atomic<bool> m_connected { false };
-    std::atomic<bool> m_hungUp { false };
-    std::thread m_thread;
-};
 
 std::string Message(const std::string& from, const std::string& subject)
 {
@@ -171,7 +84,7 @@ TEST_F(MailCheck, ASecondAccountIsCheckedAfterTheFirstServerHungUp)
     server.addUser("ann", "secret");
     server.deliver("ann", Message("a@x", "one"));
     ASSERT_TRUE(server.start()) << server.error();
-    HangUpPeer broken;
+    HangUpServer broken;
     seed(account("Broken", broken.port(), "bob", "pw") + account("Work", server.port(), "ann", "secret"));
     EXPECT_TRUE(run());
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
@@ -223,7 +136,7 @@ TEST_F(MailCheck, SignOffCancelsARunningCheckThatThenShowsNothing)
     scratch.write("windows/my friends/ann/user.dat", "[user]\r\n");
     auto bar = std::make_unique<TForm1>();
     bar->ChnName->setText("WELCOME!");
-    SilentPeer server;
+    SilentServer server;
     seed(account("Slow", server.port(), "ann", "secret"));
     scratch.write("windows/my friends/ann/mail/headers.inf", "old;list\r\n");
     dialogs::ClearHistory();
@@ -243,7 +156,7 @@ TEST_F(MailCheck, SignOffCancelsARunningCheckThatThenShowsNothing)
 
 TEST_F(MailCheck, ACancelledCheckAsksForNoLogin)
 {
-    SilentPeer server;
+    SilentServer server;
     seed("[Blank]\r\nlogin=\r\nPOP=127.0.0.1\r\n" + account("Slow", server.port(), "ann", "secret"));
     int asked = 0;
     TMailCheck::SetLogonPrompt([&](const std::string&, const std::string&, std::string&, std::string&) {

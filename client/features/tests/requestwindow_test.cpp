@@ -1,11 +1,22 @@
 #include "peerwindowtest.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/win/process.h"
 #include "platform/win/sound.h"
 
 #include <QLabel>
 
 namespace {
+
+// Sees what would be started, and starts nothing.
+struct LaunchRecorder {
+    LaunchRecorder()
+    {
+        process::SetObserver([this](const process::Launch& launch) { launches.push_back(launch); });
+    }
+    ~LaunchRecorder() { process::SetObserver(nullptr); }
+    std::vector<process::Launch> launches;
+};
 
 class RequestWindow : public PeerWindowTest {
 protected:
@@ -13,6 +24,15 @@ protected:
     TForm7* ChatRequest(ScriptedPeer& bob)
     {
         bob.sendLine(Frame("chat", "bob", "alice", richtext::Header() + "\\pard hi\\par }"));
+        return WaitForWindow<TForm7>();
+    }
+    // bob invites alice to the game of the chess folder, whose plugin.inf has this startup line, naming
+    // the folder as given; her prompt is open.
+    TForm7* PluginInvitation(ScriptedPeer& bob, const std::string& startup, const std::string& folder = "chess")
+    {
+        dirs.write("app/plugins/chess/plugin.inf",
+                   "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\n" + startup + "\r\nPIDkey={927971f5-1}\r\n");
+        bob.sendLine(Frame("pluginrequest", "bob", "", folder));
         return WaitForWindow<TForm7>();
     }
     static void Ring(TForm7* window, int ticks)
@@ -101,15 +121,35 @@ TEST_F(RequestWindow, ARefusedConferenceAnswersWithTheRefusalText)
 
 TEST_F(RequestWindow, ARefusedPluginGameTellsTheBuddysPlugin)
 {
-    dirs.write("app/plugins/chess/plugin.inf",
-               "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\nstartup=chess\r\nPIDkey={927971f5-1}\r\n");
     ScriptedPeer bob = Online("bob", 2);
-    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
-    TForm7* window = WaitForWindow<TForm7>();
+    TForm7* window = PluginInvitation(bob, "startup=chess");
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\r\rbob wants to play chess.");
     window->Button2->click();
     EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+}
+
+TEST_F(RequestWindow, AnAcceptedPluginGameStartsTheGuestWithTheInvitersNameAsOneArgument)
+{
+    LaunchRecorder recorder;
+    ScriptedPeer bob = Online("bob", 2);
+    TForm7* window = PluginInvitation(bob, "Startup=chess.exe", "CHESS\\");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(recorder.launches.empty()) << "nothing starts before the user answers";
+    window->Button1->click();
+    ASSERT_EQ(recorder.launches.size(), 1u);
+    EXPECT_EQ(recorder.launches[0].program, dirs.appDir() + "/plugins/chess/chess");
+    EXPECT_EQ(recorder.launches[0].arguments, (std::vector<std::string> { "/ext", "/c", "bob" }));
+}
+
+TEST_F(RequestWindow, APluginWhoseStartupLeavesItsFolderStartsNothingWhenAccepted)
+{
+    LaunchRecorder recorder;
+    ScriptedPeer bob = Online("bob", 2);
+    TForm7* window = PluginInvitation(bob, "startup=../../bin/sh");
+    ASSERT_NE(window, nullptr);
+    window->Button1->click();
+    EXPECT_TRUE(recorder.launches.empty());
 }
 
 TEST_F(RequestWindow, AutoRejectAnswersAtOnceWithoutAPrompt)
