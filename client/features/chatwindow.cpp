@@ -11,6 +11,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
+#include "kit/qorforma.h"
 #include "platform/ui/richtext.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -119,8 +119,9 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     setToolTip(Text(key));
     SetCaption(key + " - Korvo");
     SetPosition(poDefault);
-    setMinimumSize(326, 270);
     resize(460, 380);
+    SaveDialog1.Filter = "Rich Text Document (*.rtf)|*.rtf";
+    SaveDialog1.DefaultExt = ".txt";
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -203,6 +204,14 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
         canClose = true;
     };
     OnClose = [](TCloseAction& action) { action = caFree; };
+
+    // Window events and size limits only: the placement is not kept between runs.
+    QORForm1 = std::make_unique<TQORForm>(this);
+    QORForm1->SetIniKey("Form14");
+    QORForm1->SetIniUse(ioNone);
+    QORForm1->SetTrackMinWidth(326);
+    QORForm1->SetTrackMinHeight(270);
+    QORForm1->Loaded();
 }
 
 TForm14::~TForm14() = default;
@@ -223,14 +232,14 @@ void TForm14::BuildMenus(QWidget* bar)
     add(file, "&Save", "Save1", [this] {
         if (!m_savePath.empty())
             return;
-        const QString chosen = QFileDialog::getSaveFileName(this, QString(), "*.rtf", "Rich Text Document (*.rtf)");
-        if (!chosen.isEmpty())
-            SaveTo(codepage::FromUnicode(chosen));
+        SaveDialog1.FileName = "*.rtf";
+        if (SaveDialog1.Execute(this))
+            SaveTo(SaveDialog1.FileName);
     }, QKeySequence(Qt::Key_F2));
     add(file, "&Save As....", "SaveAs1", [this] {
-        const QString chosen = QFileDialog::getSaveFileName(this, QString(), Text(m_savePath), "Rich Text Document (*.rtf)");
-        if (!chosen.isEmpty())
-            SaveTo(codepage::FromUnicode(chosen));
+        SaveDialog1.FileName = m_savePath;
+        if (SaveDialog1.Execute(this))
+            SaveTo(SaveDialog1.FileName);
     });
     add(file, "&Clear", "Clear1", [this] { Memo2->clear(); });
     add(file, "E&xit", "Exit1", [this] { Close(); });

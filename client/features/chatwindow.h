@@ -1,8 +1,10 @@
 #pragma once
 
 #include "client/core/peerhooks.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QWidget;
+class TQORForm;
 
 // One conversation: a chat with a buddy (keyed by its name), the conference
 // this user hosts ("Conference*") or one joined ("host*"). Lines travel as rich
@@ -71,6 +74,8 @@ public:
     QAction* PopupCut { nullptr };
     QAction* PopupCopy { nullptr };
     QAction* PopupPaste { nullptr };
+    TSaveDialog SaveDialog1;
+    std::unique_ptr<TQORForm> QORForm1;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

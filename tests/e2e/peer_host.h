@@ -28,6 +28,8 @@ struct Host {
         QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
         dirs.write("windows/my friends/" + user + "/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
         dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nuserEmail=" + user + "@example.org\r\n");
+        // No news run: its outcome goes to the main bar's label, which these scenarios read.
+        dirs.write("app/Channels.ini", "[Push News]\r\nmanual=0\r\n");
         // Received files land on this machine's own desktop.
         dirs.write("desktop/.keep", "");
         dirs.write("windows/registry.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n\"Desktop\"=\"" + desktop() + "\"\r\n");
