@@ -81,6 +81,43 @@ int main(int argc, char** argv)
         std::printf("speedbutton %s: %.2f us per paint (fillRect: %.2f us)\n", s.name, paint, buttonFill);
     }
 
+    // A see-through explorer button over the back panel's picture.
+    TQORExplorerButton explorer(&back);
+    explorer.move(70, 30);
+    explorer.Glyph().SetBitmap(glyph);
+    QImage explorerFace(explorer.size(), QImage::Format_RGB32);
+    const double explorerFill = FillRectMicroseconds(explorer.size());
+    for (const auto& s : states) {
+        explorer.SetState(s.state);
+        const double paint = MicrosecondsPer([&] { explorer.Paint(explorerFace); });
+        std::printf("explorerbutton %s: %.2f us per paint (fillRect: %.2f us)\n", s.name, paint, explorerFill);
+    }
+    explorer.hide();
+
+    // An image-face button: one face for the up looks, another for the down looks.
+    QImage upFace(25, 25, QImage::Format_RGB32);
+    upFace.fill(qRgb(255, 255, 255));
+    QImage downFace = upFace;
+    for (int y = 3; y < 22; ++y)
+        for (int x = 3; x < 22; ++x) {
+            upFace.setPixel(x, y, qRgb(0, 0, 160));
+            downFace.setPixel(x, y, qRgb(160, 0, 0));
+        }
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(upFace);
+    faces.Bitmaps(1)->SetBitmap(downFace);
+    TQORCustomMMButton mm;
+    mm.SetButtonFaceImageList(&faces);
+    mm.FaceEntries[4] = { 1, 0 };
+    QImage mmFace(mm.size(), QImage::Format_RGB32);
+    for (const auto& s : states) {
+        mm.SetState(s.state);
+        const double paint = MicrosecondsPer([&] { mm.Paint(mmFace); });
+        std::printf("mmbutton %s: %.2f us per paint (fillRect: %.2f us)\n", s.name, paint, buttonFill);
+    }
+
     QImage target(back.size(), QImage::Format_RGB32);
     // What the paint events do: each control paints its face and the window gets it.
     QImage childFace(children[0].size(), QImage::Format_RGB32);

@@ -348,3 +348,27 @@ void TQORBackPanel::Paint(QImage& canvas)
         rebuildBackground();
     canvas = m_background.copy();
 }
+
+std::string StdImageListName(const TQORCustomImageList* list)
+{
+    TQORContainer* container = QORContainer();
+    if (!list || !container)
+        return {};
+    if (list == &container->BitmapList())
+        return "QORBML30";
+    if (list == &container->ImageList())
+        return "QORIML30";
+    return {};
+}
+
+TQORCustomImageList* StdImageListNamed(const std::string& name)
+{
+    TQORContainer* container = QORContainer();
+    if (!container)
+        return nullptr;
+    if (name == "QORBML30")
+        return &container->BitmapList();
+    if (name == "QORIML30")
+        return &container->ImageList();
+    return nullptr;
+}

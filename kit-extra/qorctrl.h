@@ -10,8 +10,17 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class TQORCustomImageList;
+
+// Form files keep a reference to one of the kit container's own image lists as
+// the list's name under this property instead of a link to a component.
+inline constexpr const char* kInternalProperty = "Internal";
+// "QORBML30" for the container's bitmap list, "QORIML30" for its image list, "" for any other.
+std::string StdImageListName(const TQORCustomImageList* list);
+// The container's list of that name; nullptr for any other text.
+TQORCustomImageList* StdImageListNamed(const std::string& name);
 
 // Bounds-change flags.
 inline constexpr int kBoundsSized = 1;
@@ -34,6 +43,12 @@ public:
     void SetImageIndex(int value);
     int ListIndex() const { return m_listIndex; }
     void SetListIndex(int value);
+    bool IsStdImageList() const { return !StdImageListName(m_imageList).empty(); }
+    // ImageList is stored as a link only for a list that is not the container's.
+    bool ImageListStored() const { return m_imageList && !IsStdImageList(); }
+    // Written only when IsStdImageList().
+    std::string WriteInternal() const { return StdImageListName(m_imageList); }
+    void ReadInternal(const std::string& name) { SetImageList(StdImageListNamed(name)); }
 
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseExit;
@@ -81,6 +96,12 @@ public:
     void SetImageIndex(int value);
     int ListIndex() const { return m_listIndex; }
     void SetListIndex(int value);
+    bool IsStdImageList() const { return !StdImageListName(m_imageList).empty(); }
+    // ImageList is stored as a link only for a list that is not the container's.
+    bool ImageListStored() const { return m_imageList && !IsStdImageList(); }
+    // Written only when IsStdImageList().
+    std::string WriteInternal() const { return StdImageListName(m_imageList); }
+    void ReadInternal(const std::string& name) { SetImageList(StdImageListNamed(name)); }
 
     virtual void Changed(TQORObject* sender);
     // Nothing is drawn at the edge.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/qordrawex.h"
 #include "kit/qorobject.h"
 #include "platform/ui/graphics.h"
 
@@ -7,17 +8,6 @@
 #include <QRect>
 #include <QSize>
 
-enum TQORAlignment {
-    agTopLeft,
-    agTopCenter,
-    agTopRight,
-    agCenterLeft,
-    agCenter,
-    agCenterRight,
-    agBottomLeft,
-    agBottomCenter,
-    agBottomRight
-};
 enum TQORTextArrange { taLeft, taRight, taTop, taBottom };
 enum TQORArrowPosition { apRightText, apLeftText, apRightGlyph, apLeftGlyph };
 

@@ -2,12 +2,16 @@
 
 #include "kit-extra/drawedge.h"
 #include "kit-extra/qorbuttonface.h"
+#include "kit-extra/qorfontcheck.h"
 #include "kit/qorapplication.h"
+#include "kit/qorblob.h"
 #include "kit/qorcont.h"
+#include "kit/qordrawex.h"
 #include "kit/qorutils.h"
-#include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
+#include "platform/ui/drawtext.h"
 #include "platform/ui/form.h"
 
 #include <QApplication>
@@ -22,6 +26,11 @@ namespace {
 constexpr int kHoverInterval = 100;
 
 bool IsPressedLook(int state) { return state == 3 || state == 4 || state == 6; }
+
+TMouseButton ButtonOf(Qt::MouseButton button)
+{
+    return button == Qt::RightButton ? mbRight : button == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
 
 // The character after the caption's single '&', upper case; 0 when there is none.
 char AcceleratorOf(const std::string& caption)
@@ -39,6 +48,18 @@ char AcceleratorOf(const std::string& caption)
     return 0;
 }
 
+// Text format by alignment for a multi-line caption.
+constexpr unsigned kAlignFormat[] = { 0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_VCENTER | DT_CENTER,
+    DT_VCENTER | DT_RIGHT, DT_BOTTOM, DT_BOTTOM | DT_CENTER, DT_BOTTOM | DT_RIGHT };
+
+std::int32_t LittleEndian32(const unsigned char* bytes)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+qorprocs::TRect ToTRect(const QRect& rect) { return { rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1 }; }
+
 }  // namespace
 
 TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : TQORBaseControl(parent)
@@ -46,8 +67,13 @@ TQORBaseGraphicButton::TQORBaseGraphicButton(QWidget* parent) : TQORBaseControl(
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(25, 25);
-    m_glyph.OnChange = [this] { update(); };
-    m_layout.OnChange = [this](TQORObject*) { update(); };
+    m_glyph.OnChange = [this] { Invalidate(); };
+    m_layout.OnChange = [this](TQORObject*) { Invalidate(); };
+    m_fontFx.OnChange = [this](TQORObject*) {
+        fontCheck(false);
+        Invalidate();
+    };
+    followParentFont();
 }
 
 TQORBaseGraphicButton::~TQORBaseGraphicButton()
@@ -57,6 +83,7 @@ TQORBaseGraphicButton::~TQORBaseGraphicButton()
     stopHoverWatch();
     m_glyph.OnChange = nullptr;
     m_layout.OnChange = nullptr;
+    m_fontFx.OnChange = nullptr;
 }
 
 void TQORBaseGraphicButton::SetState(int state)
@@ -66,7 +93,7 @@ void TQORBaseGraphicButton::SetState(int state)
     // A plain face looks the same up and hot, and few glyph cells look the same hot and latched.
     const auto between = [&](int a, int b) { return (m_state == a && state == b) || (m_state == b && state == a); };
     const bool plain = m_glyph.Style() == 0 && !HasOwnHotLook() && m_glyph.NumGlyphs() <= 2
-        && !(EnterColorChange && AllowMouseOver);
+        && !(m_enterColorChange && AllowMouseOver);
     const bool paintNow = !((plain && between(0, 2)) || (m_glyph.NumGlyphs() < 3 && between(2, 3)));
     if (AllowMouseOver && m_state == 2)
         stopHoverWatch();
@@ -74,7 +101,8 @@ void TQORBaseGraphicButton::SetState(int state)
     m_state = state;
     if (AllowMouseOver && state == 2 && !m_pressed)
         startHoverWatch();
-    if (paintNow)
+    // A pending capture has its paint queued already.
+    if (paintNow && !m_capturePending)
         repaint();
 }
 
@@ -125,7 +153,175 @@ void TQORBaseGraphicButton::SetColor(TColor value)
     if (m_color == value)
         return;
     m_color = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetEnterColor(TColor value)
+{
+    if (m_enterColor == value)
+        return;
+    m_enterColor = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetEnterColorChange(bool value)
+{
+    if (m_enterColorChange == value)
+        return;
+    m_enterColorChange = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetDropDownIndent(int value)
+{
+    if (m_dropDownIndent == value)
+        return;
+    m_dropDownIndent = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetDropDownRight(bool value)
+{
+    if (m_dropDownRight == value)
+        return;
+    m_dropDownRight = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetGlyph(const QImage& bitmap)
+{
+    SetImageList(nullptr);
+    m_glyph.SetBitmap(bitmap);
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetMultiLine(bool value)
+{
+    if (m_multiLine == value)
+        return;
+    m_multiLine = value;
+    Invalidate();
+}
+
+void TQORBaseGraphicButton::SetCaption(const std::string& value)
+{
+    if (m_caption == value)
+        return;
+    m_caption = value;
+    syncAccelerator();
+    if (m_transparent)
+        repaint();
+    else
+        Invalidate();
+}
+
+void TQORBaseGraphicButton::SetFont(const TFontSpec& value)
+{
+    m_parentFont = false;
+    if (m_font == value)
+        return;
+    m_font = value;
+    if (m_transparent)
+        repaint();
+    else
+        Invalidate();
+    fontCheck(true);
+}
+
+void TQORBaseGraphicButton::SetParentFont(bool value)
+{
+    if (m_parentFont == value)
+        return;
+    m_parentFont = value;
+    followParentFont();
+}
+
+void TQORBaseGraphicButton::followParentFont()
+{
+    const auto* form = dynamic_cast<const TForm*>(window());
+    if (!m_parentFont || !form || form->Font() == m_font)
+        return;
+    m_font = form->Font();
+    Invalidate();
+    fontCheck(true);
+}
+
+void TQORBaseGraphicButton::fontCheck(bool fromFont)
+{
+    if (m_fontFx.Angle() == 0 || IsTrueTypeFont(m_font))
+        return;
+    if (fromFont) {
+        m_fontFx.SetAngle(0);
+        return;
+    }
+    TFontSpec outline = m_font;
+    outline.Name = "Arial";
+    SetFont(outline);
+}
+
+void TQORBaseGraphicButton::SetTransparent(bool value)
+{
+    if (m_transparent == value)
+        return;
+    m_transparent = value;
+    setAttribute(Qt::WA_OpaquePaintEvent, !value);
+    if (!value) {
+        m_capture = QImage();
+        m_capturePending = false;
+    }
+    Invalidate();
+}
+
+bool TQORBaseGraphicButton::overImagePanel() const
+{
+    const auto* parent = dynamic_cast<const TQORCustomControl*>(parentWidget());
+    return parent && parent->BackBitmap();
+}
+
+void TQORBaseGraphicButton::Invalidate()
+{
+    if (m_transparent && !overImagePanel())
+        m_capturePending = true;
     update();
+}
+
+void TQORBaseGraphicButton::capture()
+{
+    m_capturePending = false;
+    m_capturedAt = pos();
+    m_capture = QImage(size(), QImage::Format_RGB32);
+    QWidget* parent = parentWidget();
+    if (!parent) {
+        m_capture.fill(ToQColor(clBtnFace));
+        return;
+    }
+    // What the parent shows under the button: its own face, then the siblings stacked below this one.
+    QPainter painter(&m_capture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (auto* control = dynamic_cast<TQORCustomControl*>(parent)) {
+        QImage face(parent->size(), QImage::Format_RGB32);
+        control->Paint(face);
+        painter.drawImage(QPoint(0, 0), face, geometry());
+    } else if (const auto* form = dynamic_cast<const TForm*>(parent)) {
+        m_capture.fill(ToQColor(form->Color()));
+    } else {
+        m_capture.fill(parent->palette().color(parent->backgroundRole()));
+    }
+    for (QObject* child : parent->children()) {
+        if (child == this)
+            break;
+        auto* sibling = qobject_cast<QWidget*>(child);
+        if (!sibling || sibling->isHidden() || sibling->isWindow() || !sibling->geometry().intersects(geometry()))
+            continue;
+        QImage below(sibling->size(), QImage::Format_RGB32);
+        if (auto* control = dynamic_cast<TQORCustomControl*>(sibling))
+            control->Paint(below);
+        else if (auto* button = dynamic_cast<TQORBaseGraphicButton*>(sibling))
+            button->Paint(below);
+        else
+            sibling->render(&below);
+        painter.drawImage(sibling->pos() - pos(), below);
+    }
 }
 
 void TQORBaseGraphicButton::SetGroupIndex(int value)
@@ -197,8 +393,8 @@ void TQORBaseGraphicButton::openMenu()
     if (!DropDownMenu || m_state == 6)
         return;
     SetState(6);
-    const QPoint at = DropDownRight ? mapToGlobal(QPoint(width(), DropDownIndent))
-                                    : mapToGlobal(QPoint(DropDownIndent, height()));
+    const QPoint at = m_dropDownRight ? mapToGlobal(QPoint(width(), m_dropDownIndent))
+                                      : mapToGlobal(QPoint(m_dropDownIndent, height()));
     QPointer<TQORBaseGraphicButton> self(this);
     DropDownMenu->exec(at);
     if (!self)
@@ -211,6 +407,14 @@ void TQORBaseGraphicButton::openMenu()
 void TQORBaseGraphicButton::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (OnMouseDown) {
+        const QPointer<TQORBaseGraphicButton> self(this);
+        Application::Guarded([&] {
+            OnMouseDown(this, ButtonOf(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y());
+        });
+        if (!self)
+            return;
+    }
     if (AllowTransparency && !HitTest(at.x(), at.y()))
         return;
     if (!isEnabled() || event->button() != Qt::LeftButton)
@@ -254,6 +458,13 @@ void TQORBaseGraphicButton::press()
 
 void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
 {
+    if (OnMouseMove) {
+        const QPointer<TQORBaseGraphicButton> self(this);
+        const QPoint at = event->position().toPoint();
+        Application::Guarded([&] { OnMouseMove(this, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+        if (!self)
+            return;
+    }
     if (m_state == 6 || !isEnabled())
         return;
     const bool isInside = inside(event->position().toPoint());
@@ -282,6 +493,15 @@ void TQORBaseGraphicButton::mouseMoveEvent(QMouseEvent* event)
 
 void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
 {
+    const QPointer<TQORBaseGraphicButton> self(this);
+    if (OnMouseUp) {
+        const QPoint at = event->position().toPoint();
+        Application::Guarded([&] {
+            OnMouseUp(this, ButtonOf(event->button()), ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y());
+        });
+        if (!self)
+            return;
+    }
     if (m_state == 6 || !m_held || event->button() != Qt::LeftButton)
         return;
     m_held = false;
@@ -292,6 +512,7 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
         mouseState(m_pressed ? 3 : 0);
         return;
     }
+    int state = AllowMouseOver ? 2 : 0;
     if (m_groupIndex != 0) {
         if (m_pressed && !m_allowAllUp) {
             mouseState(3);
@@ -300,11 +521,36 @@ void TQORBaseGraphicButton::mouseReleaseEvent(QMouseEvent* event)
         m_state = m_pressed ? 3 : 0;  // the press look ends; Pressed decides what follows
         SetPressed(!m_pressed);
         update();
-    } else {
-        Application::Guarded([this] { mouseState(AllowMouseOver ? 2 : 0); });
+        state = m_pressed ? 3 : 0;
     }
-    if (!RepeatedClick)
-        click();
+    // Buttons with a hot look of their own show, after the click, where the cursor is then.
+    const bool ownHot = m_glyph.NumGlyphs() > 2 || m_glyph.Style() == 1;
+    if (!ownHot)
+        Application::Guarded([this, state] { mouseState(state); });
+    const auto settle = [this, state, ownHot, &self] {
+        if (!self || !ownHot)
+            return;
+        const bool hot = inside(mapFromGlobal(QCursor::pos())) && isEnabled();
+        Application::Guarded([&] { mouseState(hot ? 2 : state, hot); });
+    };
+    if (!RepeatedClick) {
+        try {
+            click();
+        } catch (...) {
+            settle();
+            throw;
+        }
+    }
+    settle();
+}
+
+void TQORBaseGraphicButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press like any other.
+    const QPointer<TQORBaseGraphicButton> self(this);
+    mousePressEvent(event);
+    if (self && m_pressed && OnDblClick)
+        OnDblClick(this);
 }
 
 void TQORBaseGraphicButton::DoMouseEnter()
@@ -339,7 +585,7 @@ void TQORBaseGraphicButton::ImageListChanged()
 
 bool TQORBaseGraphicButton::DialogChar(char key)
 {
-    const char accelerator = AcceleratorOf(Caption);
+    const char accelerator = AcceleratorOf(m_caption);
     const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
     if (accelerator == 0 || upper != accelerator || !isEnabled() || !isVisible())
         return false;
@@ -374,13 +620,13 @@ bool TQORBaseGraphicButton::DialogChar(char key)
 
 void TQORBaseGraphicButton::syncAccelerator()
 {
-    if (Caption == m_shortcutCaption)
+    if (m_caption == m_shortcutCaption)
         return;
-    m_shortcutCaption = Caption;
+    m_shortcutCaption = m_caption;
     if (m_shortcut != 0)
         releaseShortcut(m_shortcut);
     m_shortcut = 0;
-    const char accelerator = AcceleratorOf(Caption);
+    const char accelerator = AcceleratorOf(m_caption);
     if (accelerator != 0)
         m_shortcut = grabShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(accelerator)), Qt::WindowShortcut);
 }
@@ -390,7 +636,7 @@ bool TQORBaseGraphicButton::event(QEvent* event)
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
         if (shortcut->shortcutId() == m_shortcut && m_shortcut != 0) {
-            DialogChar(AcceleratorOf(Caption));
+            DialogChar(AcceleratorOf(m_caption));
             return true;
         }
     }
@@ -403,57 +649,74 @@ void TQORBaseGraphicButton::changeEvent(QEvent* event)
     // Not a mouse change: it applies whether or not the form is active.
     if (event->type() == QEvent::EnabledChange)
         SetState(isEnabled() ? (m_pressed ? 3 : 0) : (m_pressed ? 7 : 1));
+    else if (event->type() == QEvent::FontChange || event->type() == QEvent::ParentChange)
+        followParentFont();
 }
 
 void TQORBaseGraphicButton::paintEvent(QPaintEvent*)
 {
-    syncAccelerator();
     QImage canvas(size(), QImage::Format_RGB32);
     Paint(canvas);
     QPainter painter(this);
     painter.drawImage(0, 0, canvas);
 }
 
-void TQORBaseGraphicButton::PaintSeeThrough(QImage& canvas) const
+void TQORBaseGraphicButton::PaintSeeThrough(QImage& canvas)
 {
     const auto* parent = dynamic_cast<const TQORCustomControl*>(parentWidget());
     const QImage* back = parent ? parent->BackBitmap() : nullptr;
-    if (!back) {
-        const TColor color = parent ? parent->Color() : clBtnFace;
-        canvas.fill(ToQColor(color));
-        return;
-    }
     QPainter painter(&canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), *back, QRect(parent->BackOffset(pos()), canvas.size()));
+    if (back) {
+        painter.drawImage(QPoint(0, 0), *back, QRect(parent->BackOffset(pos()), canvas.size()));
+        return;
+    }
+    // A capture taken at another place or size is stale as well: Qt moves and
+    // sizes hidden widgets without telling them.
+    if (m_capturePending || m_capture.size() != canvas.size() || m_capturedAt != pos())
+        capture();
+    painter.drawImage(QPoint(0, 0), m_capture);
 }
 
 void TQORBaseGraphicButton::PaintContent(QImage& canvas, const QRect& rect)
 {
     const QSize glyph = m_glyph.CellSize();
-    const QString text = codepage::ToUnicode(Caption);
     QSize textSize;
-    if (!Caption.empty())
-        textSize = QSize(TextWidth(Font, Caption), TextHeight(Font));
+    if (!m_caption.empty()) {
+        QRect measured(0, 0, rect.width(), 0);
+        MeasureCaption(m_caption, &m_fontFx, measured, -1, true, m_multiLine, m_font);
+        textSize = measured.size();
+    }
     const TQORButtonPlaces places = LayoutButton(m_layout, glyph, textSize, rect);
     const bool enabled = m_state != 1 && m_state != 7;
+    const bool besideGlyph = m_layout.ArrowPosition() == apRightGlyph || m_layout.ArrowPosition() == apLeftGlyph;
+    const auto arrow = [&] {
+        if (places.arrow.isNull())
+            return;
+        const int size = m_layout.ArrowSize();
+        if (enabled) {
+            DrawDropDownArrow(canvas, places.arrow.left(), places.arrow.top(), size, m_layout.ArrowColor());
+        } else {
+            DrawDropDownArrow(canvas, places.arrow.left() + 1, places.arrow.top() + 1, size, clHighlightText);
+            DrawDropDownArrow(canvas, places.arrow.left(), places.arrow.top(), size, clGrayText);
+        }
+    };
     if (!places.text.isNull()) {
         QPainter painter(&canvas);
-        painter.setFont(ToQFont(Font));
-        painter.setClipRect(rect);
-        if (enabled) {
-            const bool entered = EnterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
-            painter.setPen(ToQColor(entered ? EnterColor : Font.Color));
-            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-        } else {
-            painter.setPen(ToQColor(clBtnHighlight));
-            painter.drawText(places.text.translated(1, 1), Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-            painter.setPen(ToQColor(clGrayText));
-            painter.drawText(places.text, Qt::TextExpandTabs | Qt::TextShowMnemonic, text);
-        }
+        painter.setFont(ToQFont(m_font));
+        const bool entered = m_enterColorChange && AllowMouseOver && m_state >= 2 && m_state <= 6;
+        painter.setPen(ToQColor(entered ? m_enterColor : m_font.Color));
+        unsigned format = DT_WORDBREAK | DT_EXPANDTABS;
+        if (m_multiLine)
+            format |= kAlignFormat[m_layout.Alignment()];
+        DrawCaptionText(painter, m_caption, &m_fontFx, nullptr, enabled ? dcEnabled : 0, format, ToTRect(places.text));
     }
+    if (!besideGlyph)
+        arrow();
     if (!places.glyph.isNull())
         m_glyph.Draw(canvas, places.glyph.topLeft(), m_state);
+    if (besideGlyph)
+        arrow();
 }
 
 bool TQORCustomSpeedButton::SystemOldLook = false;
@@ -502,7 +765,7 @@ TQORExplorerButton::TQORExplorerButton(QWidget* parent) : TQORBaseGraphicButton(
 {
     AllowMouseOver = true;
     AllowTransparency = false;
-    Transparent = true;
+    SetTransparent(true);
     Glyph().SetStyle(1);
     resize(54, 40);
 }
@@ -510,7 +773,7 @@ TQORExplorerButton::TQORExplorerButton(QWidget* parent) : TQORBaseGraphicButton(
 void TQORExplorerButton::SetUnColorMain(bool value)
 {
     Glyph().SetStyle(value ? 1 : 0);
-    update();
+    Invalidate();
 }
 
 void TQORExplorerButton::Paint(QImage& canvas)
@@ -525,10 +788,10 @@ void TQORExplorerButton::Paint(QImage& canvas)
 
 TQORCustomMMButton::TQORCustomMMButton(QWidget* parent) : TQORBaseGraphicButton(parent)
 {
-    m_faceLink.OnChange = [this](TQORBaseContainer*) { update(); };
+    m_faceLink.OnChange = [this](TQORBaseContainer*) { Invalidate(); };
     m_faceLink.OnFree = [this](TQORBaseContainer*) {
         m_faces = nullptr;
-        update();
+        Invalidate();
     };
 }
 
@@ -547,7 +810,7 @@ void TQORCustomMMButton::SetButtonFaceImageList(TQORCustomImageList* value)
     m_faces = value;
     if (m_faces)
         m_faces->RegisterChanges(&m_faceLink);
-    update();
+    Invalidate();
 }
 
 bool TQORCustomMMButton::validFace(int entry) const
@@ -586,7 +849,7 @@ bool TQORCustomMMButton::HitTest(int x, int y) const
 
 void TQORCustomMMButton::Paint(QImage& canvas)
 {
-    if (Transparent)
+    if (Transparent())
         PaintSeeThrough(canvas);
     else
         canvas.fill(ToQColor(Color()));
@@ -597,10 +860,47 @@ void TQORCustomMMButton::Paint(QImage& canvas)
     {
         QPainter painter(&canvas);
         m_faces->DrawInRect(painter, { 0, 0, canvas.width(), canvas.height() }, face.ListIndex, face.ImageIndex,
-            static_cast<std::uint16_t>(dbStretch | (Transparent ? dbTransparentColor : 0)));
+            static_cast<std::uint16_t>(dbStretch | (Transparent() ? dbTransparentColor : 0)));
     }
     QRect content(0, 0, canvas.width(), canvas.height());
     if (IsPressedLook(State()))
         content.translate(CaptionDown, CaptionDown);
     PaintContent(canvas, content);
+}
+
+bool TQORCustomMMButton::ButtonFaceStored() const { return !StdImageListName(m_faces).empty(); }
+
+std::string TQORCustomMMButton::WriteButtonFace() const { return StdImageListName(m_faces); }
+
+void TQORCustomMMButton::ReadButtonFace(const std::string& name) { SetButtonFaceImageList(StdImageListNamed(name)); }
+
+void TQORCustomMMButton::WriteFaceIndices(TStream& stream) const
+{
+    for (std::size_t i = 0; i < 7; ++i) {
+        WriteInteger(stream, FaceEntries[i].ListIndex);
+        WriteInteger(stream, FaceEntries[i].ImageIndex);
+    }
+}
+
+void TQORCustomMMButton::ReadFaceIndices(TStream& stream)
+{
+    // All 56 bytes or none: a cut stream leaves the faces as they were.
+    unsigned char bytes[56];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    for (std::size_t i = 0; i < 7; ++i)
+        FaceEntries[i] = { LittleEndian32(bytes + i * 8), LittleEndian32(bytes + i * 8 + 4) };
+    Invalidate();
+}
+
+void TQORCustomMMButton::WriteFaceTransparentColor(TStream& stream) const
+{
+    WriteInteger(stream, static_cast<std::int32_t>(FaceTransparentColor));
+}
+
+void TQORCustomMMButton::ReadFaceTransparentColor(TStream& stream)
+{
+    unsigned char bytes[4];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    FaceTransparentColor = LittleEndian32(bytes);
+    Invalidate();
 }

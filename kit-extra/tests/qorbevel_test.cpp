@@ -2,7 +2,6 @@
 
 #include "screenshot.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,13 +11,6 @@ constexpr int kH = 30;
 const QRgb kBack = QColor(Qt::magenta).rgb();
 
 QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
-
-// A look approved once and kept beside the tests, compared pixel for pixel.
-QImage Stored(const QString& name)
-{
-    const QString dir = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/data/";
-    return QImage(dir + name + ".png").convertToFormat(QImage::Format_RGB32);
-}
 
 QImage Paint(const TQORBevel& bevel, qorprocs::TRect* inner = nullptr, bool noFill = false)
 {
@@ -272,15 +264,15 @@ TEST(Bevel, TextFreeScenesMatchTheirStoredPictures)
     TQORBevel bump;
     bump.SetMode(bmEdge);
     bump.SetEdgeStyle(etBump);
-    EXPECT_EQ(Paint(bump), Stored("bevel-edge-bump"));
+    ExpectStoredPicture(Paint(bump), "bevel-edge-bump");
     TQORBevel border;
     border.SetMode(bmStandard);
     border.SetStandardStyle(lsWindowBorder);
-    EXPECT_EQ(Paint(border), Stored("bevel-standard-windowborder"));
+    ExpectStoredPicture(Paint(border), "bevel-standard-windowborder");
     TQORBevel frame;
     frame.SetStyleOuter(bvFrameRaised);
     frame.SetWidthOuter(2);
     frame.SetStyleInner(bvFrameRaised);
     frame.SetBorderWidth(2);
-    EXPECT_EQ(Paint(frame), Stored("bevel-custom-frameraised"));
+    ExpectStoredPicture(Paint(frame), "bevel-custom-frameraised");
 }

@@ -202,3 +202,58 @@ TEST(BackPanel, DestroyedListLeavesAnEmptyPanel)
     EXPECT_EQ(back.ImageList(), nullptr);
     EXPECT_FALSE(back.ShowsImage());
 }
+
+TEST(BaseControl, TheContainersListsAreStoredByNameAndOthersAsALink)
+{
+    QORCreateContainer();
+    TQORBitmapList own;
+    TQORBaseControl control;
+    control.SetImageList(&QORContainer()->BitmapList());
+    EXPECT_TRUE(control.IsStdImageList());
+    EXPECT_FALSE(control.ImageListStored());
+    EXPECT_EQ(control.WriteInternal(), "QORBML30");
+    control.SetImageList(&own);
+    EXPECT_FALSE(control.IsStdImageList());
+    EXPECT_TRUE(control.ImageListStored());
+    EXPECT_EQ(control.WriteInternal(), "");
+    control.ReadInternal("QORIML30");
+    EXPECT_EQ(control.ImageList(), &QORContainer()->ImageList());
+    control.ReadInternal("QORWVL30");
+    EXPECT_EQ(control.ImageList(), nullptr);
+    QORFreeContainer();
+}
+
+TEST(BackPanel, ReadingTheInternalNameShowsTheContainersImage)
+{
+    QORCreateContainer();
+    {
+        TQORBitmapList& list = QORContainer()->BitmapList();
+        list.AddItem();
+        list.Bitmaps(0)->SetBitmap(Picture(60, 40));
+        TQORBackPanel panel;
+        panel.resize(60, 40);
+        panel.ReadInternal("QORBML30");
+        EXPECT_TRUE(panel.ShowsImage());
+        EXPECT_EQ(panel.WriteInternal(), "QORBML30");
+        EXPECT_EQ(Render(panel).pixel(30, 20), Picture(60, 40).pixel(30, 20));
+        panel.ReadInternal("anything else");
+        EXPECT_FALSE(panel.ShowsImage());
+    }
+    QORFreeContainer();
+}
+
+TEST(BackPanel, TextFreeSceneMatchesItsStoredPicture)
+{
+    Scene scene;
+    const TQORBevelStyle styles[] = { bvLowered, bvRaised, bvFrameLowered, bvNone };
+    std::vector<std::unique_ptr<TQORSimplePanel>> children;
+    for (int i = 0; i < 4; ++i) {
+        children.push_back(std::make_unique<TQORSimplePanel>(&scene.back));
+        children.back()->setGeometry(10 + i * 45, 30, 40, 40);
+        children.back()->SetTransparent(i != 3);
+        children.back()->SetColor(clTeal);
+        children.back()->Bevel().SetStyleOuter(styles[i]);
+        children.back()->Bevel().SetWidthOuter(2);
+    }
+    ExpectStoredPicture(Render(scene.back), "backpanel-fourchildren-up");
+}

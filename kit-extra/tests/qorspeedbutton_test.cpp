@@ -7,6 +7,7 @@
 #include "kit/qorapplication.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
 #include "platform/testing/scratch.h"
 #include "screenshot.h"
 
@@ -163,7 +164,7 @@ TEST(SpeedButton, EveryStatePaintsItsScreenshot)
     button.resize(60, 25);
     button.SetColor(clBtnFace);
     button.Glyph().SetBitmap(Arrow16());
-    button.Caption = "Go";
+    button.SetCaption("Go");
     for (const auto& s : states) {
         button.SetState(s.state);
         const QImage image = Render(button);
@@ -181,7 +182,7 @@ TEST(SpeedButton, EveryStatePaintsItsScreenshot)
 TEST(SpeedButton, AHundredKilobyteCaptionIsDrawn)
 {
     TQORCustomSpeedButton button;
-    button.Caption = std::string(100 * 1024, 'W');
+    button.SetCaption(std::string(100 * 1024, 'W'));
     const QImage image = Render(button);
     EXPECT_EQ(image.size(), QSize(25, 25));
 }
@@ -330,7 +331,7 @@ TEST(SpeedButton, DropDownMenuOpensUnderTheButtonAndLeavesItHotWithoutAClick)
     QMenu menu;
     menu.addAction("Item");
     button.DropDownMenu = &menu;
-    button.DropDownIndent = 4;
+    button.SetDropDownIndent(4);
     int clicks = 0;
     button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
     QPoint shownAt;
@@ -347,7 +348,7 @@ TEST(SpeedButton, DropDownMenuOpensUnderTheButtonAndLeavesItHotWithoutAClick)
     EXPECT_EQ(button.State(), 2);
     EXPECT_EQ(clicks, 0);
 
-    button.DropDownRight = true;
+    button.SetDropDownRight(true);
     QTimer::singleShot(0, &menu, [&] {
         shownAt = menu.pos();
         menu.close();
@@ -362,8 +363,8 @@ TEST(SpeedButton, AcceleratorClicksAndGroupedAcceleratorToggles)
     TQORCustomSpeedButton plain(&parent);
     TQORCustomSpeedButton grouped(&parent);
     parent.show();
-    plain.Caption = "&Go";
-    grouped.Caption = "Ne&xt";
+    plain.SetCaption("&Go");
+    grouped.SetCaption("Ne&xt");
     grouped.SetGroupIndex(1);
     grouped.SetAllowAllUp(true);
     int clicks = 0;
@@ -435,9 +436,9 @@ TEST(ExplorerButton, LargeSeeThroughAndGreyAtRest)
     button.move(30, 20);
     EXPECT_EQ(button.size(), QSize(54, 40));
     EXPECT_TRUE(button.UnColorMain());
-    EXPECT_TRUE(button.Transparent);
+    EXPECT_TRUE(button.Transparent());
     button.Glyph().SetBitmap(Arrow16());
-    button.Caption = "Back";
+    button.SetCaption("Back");
     for (const auto& s : kStates) {
         button.SetState(s.state);
         const QImage image = Render(button);
@@ -550,4 +551,438 @@ TEST(SpeedButton, PlainFaceIsNotRepaintedBetweenUpAndHotButAnOfficeFaceIs)
     EXPECT_EQ(officePaints.paints, 1);
     speed.SetState(4);
     EXPECT_EQ(speedPaints.paints, 1);
+}
+
+TEST(SpeedButton, TurningTheCaptionOfARasterFontTakesArial)
+{
+    TQORCustomSpeedButton button;
+    ASSERT_EQ(button.Font().Name, "MS Sans Serif");
+    button.FontFx().SetAngle(90);
+    EXPECT_EQ(button.FontFx().Angle(), 90);
+    EXPECT_EQ(button.Font().Name, "Arial");
+    EXPECT_EQ(button.Font().Size(), 8);
+    EXPECT_FALSE(button.ParentFont());
+}
+
+TEST(SpeedButton, ARasterFontGivenToATurnedCaptionStraightensIt)
+{
+    TQORCustomSpeedButton button;
+    button.SetFont(TFontSpec("Tahoma", 10));
+    button.FontFx().SetAngle(45);
+    EXPECT_EQ(button.Font().Name, "Tahoma");
+    EXPECT_EQ(button.FontFx().Angle(), 45);
+    button.SetFont(TFontSpec("MS Sans Serif", 10));
+    EXPECT_EQ(button.FontFx().Angle(), 0);
+    EXPECT_EQ(button.Font().Name, "MS Sans Serif");
+}
+
+TEST(SpeedButton, TurnedCaptionIsPaintedUpright)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 90);
+    button.SetColor(clBtnFace);
+    button.SetCaption("WWWW");
+    // The ink's extent inside the face: wide when level, tall when turned.
+    const auto ink = [&] {
+        const QImage image = Render(button);
+        QRect box;
+        for (int y = 3; y < image.height() - 3; ++y)
+            for (int x = 3; x < image.width() - 3; ++x)
+                if (image.pixel(x, y) == qRgb(0, 0, 0))
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    const QRect level = ink();
+    ASSERT_FALSE(level.isEmpty());
+    EXPECT_GT(level.width(), level.height());
+    button.FontFx().SetAngle(90);
+    SaveKitScreenshot(Render(button), "speedbutton-turned-up");
+    const QRect turned = ink();
+    ASSERT_FALSE(turned.isEmpty());
+    EXPECT_GT(turned.height(), turned.width());
+}
+
+TEST(SpeedButton, ParentFontFollowsTheFormUntilAFontOfItsOwnIsSet)
+{
+    TForm form("Fonts");
+    form.SetFont(TFontSpec("Tahoma", 12));
+    TQORCustomSpeedButton button(&form);
+    EXPECT_TRUE(button.ParentFont());
+    EXPECT_EQ(button.Font().Name, "Tahoma");
+    form.SetFont(TFontSpec("Verdana", 9));
+    EXPECT_EQ(button.Font().Name, "Verdana");
+    button.SetFont(TFontSpec("Arial", 8));
+    EXPECT_FALSE(button.ParentFont());
+    form.SetFont(TFontSpec("Tahoma", 12));
+    EXPECT_EQ(button.Font().Name, "Arial");
+    button.SetParentFont(true);
+    EXPECT_EQ(button.Font().Name, "Tahoma");
+}
+
+TEST(SpeedButton, DropDownArrowStandsBesideTheGlyphAndIsEmbossedWhenDisabled)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 25);
+    button.SetColor(clBtnFace);
+    button.Glyph().SetBitmap(Arrow16());
+    button.ButtonLayout().SetArrow(true);
+    button.ButtonLayout().SetArrowPosition(apRightGlyph);
+    button.ButtonLayout().SetArrowColor(clRed);
+    const auto columns = [](const QImage& image, QRgb colour, int from = 3) {
+        int left = image.width();
+        int right = -1;
+        for (int y = 3; y < image.height() - 3; ++y)
+            for (int x = from; x < image.width() - 3; ++x)
+                if (image.pixel(x, y) == colour)
+                    left = std::min(left, x), right = std::max(right, x);
+        return std::pair { left, right };
+    };
+    const auto [glyphLeft, glyphRight] = columns(Render(button), qRgb(0, 0, 160));
+    const auto [arrowLeft, arrowRight] = columns(Render(button), Rgb(clRed));
+    ASSERT_LE(glyphLeft, glyphRight);
+    ASSERT_LE(arrowLeft, arrowRight);
+    EXPECT_GT(arrowLeft, glyphRight);
+    EXPECT_EQ(arrowRight - arrowLeft + 1, 2 * 3 - 1);  // size 3 is five pixels wide
+    button.setEnabled(false);
+    const QImage disabled = Render(button);
+    EXPECT_EQ(columns(disabled, Rgb(clRed)).second, -1);
+    EXPECT_EQ(columns(disabled, Rgb(clGrayText), glyphRight + 1).first, arrowLeft);
+    EXPECT_EQ(columns(disabled, Rgb(clHighlightText), glyphRight + 1).second, arrowRight + 1);
+}
+
+TEST(ExplorerButton, OffAnImagePanelShowsWhatLayUnderItWhenLastInvalidated)
+{
+    TQORSimplePanel panel;
+    panel.resize(200, 100);
+    panel.SetColor(clYellow);
+    TQORSimplePanel below(&panel);
+    below.setGeometry(20, 10, 40, 40);
+    below.SetColor(clRed);
+    TQORExplorerButton button(&panel);
+    button.move(30, 20);
+    EXPECT_EQ(Render(button).pixel(2, 20), Rgb(clRed));
+    EXPECT_EQ(Render(button).pixel(40, 20), Rgb(clYellow));
+    below.SetColor(clBlue);
+    EXPECT_EQ(Render(button).pixel(2, 20), Rgb(clRed));  // the capture is kept until the button is invalidated
+    button.Invalidate();
+    EXPECT_EQ(Render(button).pixel(2, 20), Rgb(clBlue));
+    button.move(100, 20);
+    EXPECT_EQ(Render(button).pixel(2, 20), Rgb(clYellow));
+}
+
+TEST(MMButton, SeeThroughShowsItsParentAndOpaqueFillsWithItsColour)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    TQORSimplePanel panel;
+    panel.resize(100, 100);
+    panel.SetColor(clYellow);
+    TQORCustomMMButton button(&panel);
+    button.SetColor(clAqua);
+    EXPECT_EQ(Render(button).pixel(1, 1), Rgb(clAqua));  // no face: the colour alone
+    button.SetButtonFaceImageList(&faces);
+    EXPECT_EQ(Render(button).pixel(1, 1), qRgb(255, 255, 255));  // an opaque face is drawn whole
+    button.SetTransparent(true);
+    EXPECT_EQ(Render(button).pixel(1, 1), Rgb(clYellow));
+    EXPECT_EQ(Render(button).pixel(12, 12), qRgb(0, 0, 160));
+    button.SetTransparent(false);
+    EXPECT_EQ(Render(button).pixel(1, 1), qRgb(255, 255, 255));
+}
+
+TEST(MMButton, FaceEntriesAndTransparentColourRoundTripThroughAStream)
+{
+    TQORCustomMMButton button;
+    for (int i = 0; i < 8; ++i)
+        button.FaceEntries[static_cast<std::size_t>(i)] = { i + 1, 10 * i };
+    button.FaceTransparentColor = 0x00FF00;
+    TMemoryStream stream;
+    button.WriteFaceIndices(stream);
+    EXPECT_EQ(stream.Size(), 56);
+    button.WriteFaceTransparentColor(stream);
+    EXPECT_EQ(stream.Size(), 60);
+    stream.SetPosition(0);
+    TQORCustomMMButton copy;
+    copy.ReadFaceIndices(stream);
+    copy.ReadFaceTransparentColor(stream);
+    for (std::size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(copy.FaceEntries[i].ListIndex, button.FaceEntries[i].ListIndex);
+        EXPECT_EQ(copy.FaceEntries[i].ImageIndex, button.FaceEntries[i].ImageIndex);
+    }
+    EXPECT_EQ(copy.FaceEntries[7].ListIndex, 0);  // the eighth entry is not stored
+    EXPECT_EQ(copy.FaceTransparentColor, 0x00FF00);
+}
+
+TEST(MMButton, ACutFaceStreamIsRefusedAndKeepsTheFaces)
+{
+    TQORCustomMMButton button;
+    button.FaceEntries[0] = { 2, 3 };
+    TMemoryStream stream;
+    stream.WriteString(std::string(55, '\x01'));
+    stream.SetPosition(0);
+    EXPECT_THROW(button.ReadFaceIndices(stream), EReadError);
+    EXPECT_EQ(button.FaceEntries[0].ListIndex, 2);
+    EXPECT_EQ(button.FaceEntries[0].ImageIndex, 3);
+    TMemoryStream colour;
+    colour.WriteString("ab");
+    colour.SetPosition(0);
+    EXPECT_THROW(button.ReadFaceTransparentColor(colour), EReadError);
+    EXPECT_EQ(button.FaceTransparentColor, 0xFFFFFF);
+}
+
+TEST(MMButton, StoredFacesOutOfRangeShowNoFace)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    TQORCustomMMButton button;
+    button.SetColor(clAqua);
+    button.SetButtonFaceImageList(&faces);
+    button.FaceEntries[7] = { 5, 5 };  // not among the stored seven
+    TMemoryStream stream;
+    for (const std::int32_t value : { -1, 0, 0x7FFFFFFF, -0x7FFFFFFF - 1 })
+        stream.WriteBuffer(&value, 4);
+    stream.WriteString(std::string(40, '\xFF'));
+    stream.SetPosition(0);
+    button.ReadFaceIndices(stream);
+    EXPECT_EQ(button.FaceEntries[0].ListIndex, -1);
+    EXPECT_EQ(button.FaceEntries[1].ListIndex, 0x7FFFFFFF);
+    for (const auto& s : kStates) {
+        button.SetState(s.state);
+        EXPECT_EQ(button.FaceFor(s.state), -1) << s.name;
+        EXPECT_EQ(Render(button).pixel(12, 12), Rgb(clAqua)) << s.name;
+        EXPECT_FALSE(button.HitTest(12, 12)) << s.name;
+    }
+}
+
+TEST(MMButton, AStandardFaceListIsStoredByName)
+{
+    QORCreateContainer();
+    TQORCustomMMButton button;
+    EXPECT_FALSE(button.ButtonFaceStored());
+    button.SetButtonFaceImageList(&QORContainer()->ImageList());
+    EXPECT_TRUE(button.ButtonFaceStored());
+    EXPECT_EQ(button.WriteButtonFace(), "QORIML30");
+    TQORCustomMMButton copy;
+    copy.ReadButtonFace("QORBML30");
+    EXPECT_EQ(copy.ButtonFaceImageList(), &QORContainer()->BitmapList());
+    copy.ReadButtonFace("../QORIML30");
+    EXPECT_EQ(copy.ButtonFaceImageList(), nullptr);
+    TQORBitmapList own;
+    copy.SetButtonFaceImageList(&own);
+    EXPECT_FALSE(copy.ButtonFaceStored());
+    copy.SetButtonFaceImageList(nullptr);
+    button.SetButtonFaceImageList(nullptr);
+    QORFreeContainer();
+}
+
+TEST(SpeedButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORCustomSpeedButton speed;
+    speed.SetColor(clBtnFace);
+    speed.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(speed), "speedbutton-new-up");
+    speed.SetState(4);
+    ExpectStoredPicture(Render(speed), "speedbutton-new-held");
+    speed.SetState(1);
+    ExpectStoredPicture(Render(speed), "speedbutton-new-disabled");
+    speed.FaceStyle = fsOldLook;
+    speed.SetState(3);
+    ExpectStoredPicture(Render(speed), "speedbutton-old-latched");
+
+    TQOROfficeButton office;
+    office.SetColor(clBtnFace);
+    office.Glyph().SetBitmap(Arrow16());
+    office.SetState(2);
+    ExpectStoredPicture(Render(office), "officebutton-flat-hot");
+}
+
+TEST(ExplorerButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    QImage back(200, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            back.setPixel(x, y, qRgb(x, y, 90));
+    list.Bitmaps(0)->SetBitmap(back);
+    TQORBackPanel panel;
+    panel.resize(200, 100);
+    panel.SetImageList(&list);
+    TQORExplorerButton button(&panel);
+    button.move(30, 20);
+    button.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-up");
+    button.SetState(2);
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-hot");
+    button.SetState(4);
+    ExpectStoredPicture(Render(button), "explorerbutton-seethrough-held");
+}
+
+TEST(MMButton, TextFreeScenesMatchTheirStoredPictures)
+{
+    TQORBitmapList faces;
+    faces.AddItem();
+    faces.AddItem();
+    faces.Bitmaps(0)->SetBitmap(Face(qRgb(0, 0, 160)));
+    faces.Bitmaps(1)->SetBitmap(Face(qRgb(160, 0, 0)));
+    TQORSimplePanel panel;
+    panel.resize(60, 60);
+    panel.SetColor(clYellow);
+    TQORCustomMMButton button(&panel);
+    button.move(10, 10);
+    button.SetTransparent(true);
+    button.SetButtonFaceImageList(&faces);
+    button.FaceEntries[4] = { 1, 0 };
+    button.Glyph().SetBitmap(Arrow16());
+    ExpectStoredPicture(Render(button), "mmbutton-seethrough-up");
+    button.SetState(4);
+    ExpectStoredPicture(Render(button), "mmbutton-seethrough-held");
+}
+
+TEST(ExplorerButton, AfterAClickTheCursorDecidesBetweenHotAndLatched)
+{
+    QWidget parent;
+    parent.resize(200, 100);
+    TQORExplorerButton button(&parent);
+    button.move(10, 10);
+    button.SetGroupIndex(1);
+    button.SetAllowAllUp(true);
+    int clicks = 0;
+    button.OnClick = [&](TQORBaseGraphicButton*) { ++clicks; };
+    QCursor::setPos(button.mapToGlobal(QPoint(5, 5)));
+    ClickAt(button, { 5, 5 });
+    EXPECT_TRUE(button.Pressed());
+    EXPECT_EQ(button.State(), 2);  // still under the cursor: hot
+    ClickAt(button, { 5, 5 });
+    EXPECT_FALSE(button.Pressed());
+    QCursor::setPos(button.mapToGlobal(QPoint(500, 500)));
+    ClickAt(button, { 5, 5 });
+    EXPECT_TRUE(button.Pressed());
+    EXPECT_EQ(button.State(), 3);  // the cursor went away meanwhile: latched
+    EXPECT_EQ(clicks, 3);
+
+    // A plain button shows what the release decided, wherever the cursor is.
+    TQORCustomSpeedButton plain(&parent);
+    plain.SetGroupIndex(2);
+    QCursor::setPos(plain.mapToGlobal(QPoint(5, 5)));
+    ClickAt(plain, { 5, 5 });
+    EXPECT_EQ(plain.State(), 3);
+}
+
+TEST(SpeedButton, DoubleClickReachesOnDblClickOnlyWhilePressed)
+{
+    QWidget parent;
+    TQORCustomSpeedButton grouped(&parent);
+    grouped.SetGroupIndex(1);
+    grouped.SetAllowAllUp(true);
+    TQORCustomSpeedButton plain(&parent);
+    int doubles = 0;
+    grouped.OnDblClick = [&](TQORBaseGraphicButton*) { ++doubles; };
+    plain.OnDblClick = [&](TQORBaseGraphicButton*) { ++doubles; };
+    // What a double click sends: press, release, double-click press, release.
+    const auto doubleClick = [](QWidget& w) {
+        ClickAt(w, { 5, 5 });
+        Mouse(w, QEvent::MouseButtonDblClick, { 5, 5 });
+        Mouse(w, QEvent::MouseButtonRelease, { 5, 5 });
+    };
+    doubleClick(plain);
+    EXPECT_EQ(doubles, 0);
+    doubleClick(grouped);  // the first click pressed it
+    EXPECT_EQ(doubles, 1);
+    EXPECT_FALSE(grouped.Pressed());  // the second released it
+}
+
+TEST(SpeedButton, MouseEventsReachTheirHandlersEvenOffTheShape)
+{
+    TQORCustomMMButton button;
+    std::vector<std::string> seen;
+    button.OnMouseDown = [&](TQORBaseGraphicButton*, TMouseButton b, TShiftState, int x, int y) {
+        seen.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    button.OnMouseMove = [&](TQORBaseGraphicButton*, TShiftState, int x, int y) {
+        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    };
+    button.OnMouseUp = [&](TQORBaseGraphicButton*, TMouseButton, TShiftState, int x, int y) {
+        seen.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    };
+    Mouse(button, QEvent::MouseButtonPress, { 3, 4 });
+    Mouse(button, QEvent::MouseMove, { 6, 7 });
+    Mouse(button, QEvent::MouseButtonRelease, { 8, 9 });
+    EXPECT_EQ(seen, (std::vector<std::string> { "down 0 3,4", "move 6,7", "up 8,9" }));
+    EXPECT_EQ(button.State(), 0);  // no face: nothing of the button was hit
+}
+
+TEST(SpeedButton, AnOwnGlyphDropsTheImageList)
+{
+    TQORBitmapList list;
+    list.AddItem();
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(qRgb(200, 0, 0));
+    red.setPixel(0, 15, qRgb(255, 0, 255));
+    list.Bitmaps(0)->SetBitmap(red);
+    TQORCustomSpeedButton button;
+    button.SetImageList(&list);
+    EXPECT_FALSE(button.IsGlyphStored());
+    EXPECT_EQ(Render(button).pixel(12, 12), qRgb(200, 0, 0));
+    button.SetGlyph(Arrow16());
+    EXPECT_EQ(button.ImageList(), nullptr);
+    EXPECT_TRUE(button.IsGlyphStored());
+    EXPECT_EQ(Render(button).pixel(7, 7), qRgb(0, 0, 160));  // the arrow's first pixel, glyph centred
+}
+
+namespace {
+
+// The rows and columns holding pixels of colour inside the face.
+QRect InkOf(const QImage& image, QRgb colour)
+{
+    QRect box;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (image.pixel(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Text is smoothed: its darker pixels.
+QRect DarkInkOf(const QImage& image)
+{
+    QRect box;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+}  // namespace
+
+TEST(SpeedButton, MultiLineCaptionWrapsToTheFaceWidth)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 80);
+    button.SetColor(clBtnFace);
+    button.SetCaption("ab cd ef gh");
+    const QRect single = DarkInkOf(Render(button));
+    button.SetMultiLine(true);
+    const QRect wrapped = DarkInkOf(Render(button));
+    SaveKitScreenshot(Render(button), "speedbutton-multiline-up");
+    ASSERT_FALSE(single.isEmpty());
+    ASSERT_FALSE(wrapped.isEmpty());
+    EXPECT_GT(wrapped.height(), 2 * single.height());
+}
+
+TEST(SpeedButton, EnterColourShowsOnlyUnderTheMouse)
+{
+    TQORCustomSpeedButton button;
+    button.resize(40, 25);
+    button.SetColor(clBtnFace);
+    button.SetCaption("WW");
+    button.SetEnterColor(clRed);
+    button.SetEnterColorChange(true);
+    EXPECT_TRUE(InkOf(Render(button), Rgb(clRed)).isEmpty());
+    button.SetState(2);
+    EXPECT_FALSE(InkOf(Render(button), Rgb(clRed)).isEmpty());
+    button.SetEnterColorChange(false);
+    EXPECT_TRUE(InkOf(Render(button), Rgb(clRed)).isEmpty());
 }
