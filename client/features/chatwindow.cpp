@@ -7,11 +7,11 @@
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
-#include "kit/qorforma.h"
 #include "platform/ui/richtext.h"
 
 #include <QAction>
