@@ -252,6 +252,21 @@ TEST(ChatTransfer, AFileSentFromTheBuddyMenuArrivesWhole)
     EXPECT_TRUE(Eventually([&] { return bob.command("find\tForm4").rfind("error", 0) == 0; }));
 }
 
+TEST(ChatTransfer, AFileRefusedAtThePromptTellsTheSenderAndLeavesNothing)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+    users[0].dirs.write("outbox/notes.txt", "not for bob");
+    ASSERT_EQ(alice.command("file\t" + users[0].dirs.root() + "/outbox/notes.txt"), "ok");
+    ASSERT_TRUE(BuddyMenu(alice, "Send File"));
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton2"), "ok");
+    EXPECT_TRUE(Eventually([&] { return Has(alice.command("boxes"), "Your request to transfer a file was rejected by the recepient."); }));
+    EXPECT_EQ(QDir(QString::fromStdString(users[1].desktop())).entryList(QDir::Files).size(), 0) << "nothing reached bob's desktop";
+}
+
 // bob's larkspire receives from a program playing alice on the peer line.
 class FileReception : public ::testing::Test {
 protected:
