@@ -42,6 +42,7 @@ int TBufferedSocketBase::Receive(void*, int) { throw EBufferedSocketException(kN
 void TBufferedSocketBase::DoRead()
 {
     auto keep = weak_from_this().lock();
+    m_readPosted = false;
     FillReadBuffer();
     TStreamSocket::DoRead();
 }
@@ -136,7 +137,9 @@ void TBufferedSocketBase::PullUpRead(int count)
         // A full buffer stopped taking bytes in, and so stopped the read notifications:
         // receiving (even nothing) arms them again.
         m_stalled = false;
-        if (m_handle != winsock::INVALID_SOCKET && Connected())
+        if (m_aheadCount > 0)
+            ContinueReadLater();
+        else if (m_handle != winsock::INVALID_SOCKET && Connected())
             WinsockAPI().recv(m_handle, m_readBuffer.data(), 0, 0);
     }
     if (m_readCount == 0)
@@ -332,7 +335,7 @@ void TBufferedSocketBase::FillReadBuffer()
             CompactRead();
             const int room = std::min(ReadBufferSize() - m_readCount, budget);
             if (room > 0)
-                got = TStreamSocket::Receive(m_readBuffer.data() + m_readCount, room);
+                got = Take(m_readBuffer.data() + m_readCount, room, budget);
             if (got > 0) {
                 budget -= got;
                 m_readCount += got;
@@ -342,6 +345,9 @@ void TBufferedSocketBase::FillReadBuffer()
                     DoReadBufferFull();
             }
         } while (got > 0 && budget > 0 && Connected() && m_component);
+        // Bytes taken off the network no longer raise a notification of their own.
+        if (m_aheadCount > 0 && !m_stalled && Connected() && m_component)
+            ContinueReadLater();
     } catch (const ESockError&) {
         if (m_lastError != winsock::WSAECONNRESET)
             throw;
@@ -359,6 +365,10 @@ void TBufferedSocketBase::Close()
     // Nothing of this connection may lead the next one.
     m_readStart = 0;
     m_readCount = 0;
+    m_aheadStart = 0;
+    m_aheadCount = 0;
+    std::vector<char>().swap(m_ahead);
+    m_readPosted = false;
     m_writeStart = 0;
     m_writeCount = 0;
     m_fullRaised = false;
@@ -423,6 +433,38 @@ void TBufferedSocketBase::Feed()
         EndReceiving();
         DoFileReceived();
     }
+}
+
+int TBufferedSocketBase::Take(char* into, int count, int budget)
+{
+    if (m_aheadCount == 0) {
+        if (!m_readAhead || m_ahead.empty()) {
+            const int got = TStreamSocket::Receive(into, count);
+            // A receive that fills all the room offered means more is coming: only such a
+            // connection gets the memory to read ahead.
+            if (m_readAhead && got == count)
+                m_ahead.resize(kBytesPerNotification);
+            return got;
+        }
+        // No more than the notification may move, so a notification empties what it read.
+        const int got = TStreamSocket::Receive(m_ahead.data(), std::min(static_cast<int>(m_ahead.size()), std::max(budget, count)));
+        if (got <= 0)
+            return got;
+        m_aheadStart = 0;
+        m_aheadCount = got;
+    }
+    const int n = std::min(count, m_aheadCount);
+    std::memcpy(into, m_ahead.data() + m_aheadStart, static_cast<std::size_t>(n));
+    m_aheadStart += n;
+    m_aheadCount -= n;
+    return n;
+}
+
+void TBufferedSocketBase::ContinueReadLater()
+{
+    if (m_readPosted || !OwnerWindow() || m_handle == winsock::INVALID_SOCKET)
+        return;
+    m_readPosted = PostMessage(OwnerWindow(), WM_SOCKET_SELECT, m_handle, winsock::WSAMAKESELECTREPLY(winsock::FD_READ, 0));
 }
 
 void TBufferedSocketBase::EndSending()

@@ -95,6 +95,9 @@ protected:
     // The bytes one notification may move: a buffer's worth at least, so a flood leaves
     // the event loop time for timers, painting and other connections.
     static constexpr int kBytesPerNotification = 64 * 1024;
+    // Takes up to a notification's worth off the network in one receive and hands it to
+    // the read buffer from memory: the buffer's size still bounds what it holds.
+    void EnableReadAhead() { m_readAhead = true; }
     // Set by ReceiveFile: a reception the peer ends early removes it.
     std::string m_receiveFileName;
 
@@ -109,6 +112,10 @@ private:
     void Appended();
     void Refill();
     void Feed();
+    // The next bytes for the read buffer: what was read ahead first, then the network.
+    int Take(char* into, int count, int budget);
+    // Another read notification, for bytes read ahead that the buffer had no room for.
+    void ContinueReadLater();
     void EndSending();
     void EndReceiving();
     void AbandonReceivedFile();
@@ -118,6 +125,12 @@ private:
 
     std::vector<char> m_readBuffer;
     std::vector<char> m_writeBuffer;
+    // Received but not yet in the read buffer: m_aheadCount bytes from m_aheadStart on.
+    std::vector<char> m_ahead;
+    int m_aheadStart { 0 };
+    int m_aheadCount { 0 };
+    bool m_readAhead { false };
+    bool m_readPosted { false };
     // Held bytes are m_readCount from m_readStart on: taking a line moves the start,
     // not the bytes behind it.
     int m_readStart { 0 };

@@ -10,6 +10,13 @@ std::string LineTerminator(TLineSocketType type)
     return "\r\n";
 }
 
+TLineSocketBase::TLineSocketBase(TSockCtrl* component)
+    : TBufferedSocketBase(component)
+{
+    // Lines are short and come many to a packet: one receive a notification, not one a buffer.
+    EnableReadAhead();
+}
+
 void TLineSocketBase::DoLineReceived(const std::string& line, bool complete)
 {
     if (OnLineReceived)

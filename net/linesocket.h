@@ -24,7 +24,7 @@ std::string LineTerminator(TLineSocketType type);
 class TLineSocketBase : public TBufferedSocketBase {
 public:
     static constexpr const char* ClassName = "TLineSocketBase";
-    using TBufferedSocketBase::TBufferedSocketBase;
+    explicit TLineSocketBase(TSockCtrl* component);
 
     void DoReadBufferFull() override;
     bool WriteString(const std::string& text, const std::string& terminator) override;

@@ -62,7 +62,9 @@ int main(int argc, char** argv)
     FeatureHooks().AddPageAsChannel = AddPageAsChannel;
     FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
     FeatureHooks().ToggleGuide = ToggleChannelGuide;
-    FeatureHooks().LoadGuide = CreateChannelGuide;
+    FeatureHooks().CreateGuide = CreateChannelGuide;
+    FeatureHooks().LoadGuide = LoadChannelGuide;
+    FeatureHooks().FreeGuide = FreeChannelGuide;
     InstallNewsFeature();
     int result = 0;
     try {

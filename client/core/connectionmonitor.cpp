@@ -3,6 +3,7 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
+#include "client/core/peerlists.h"
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
@@ -146,6 +147,7 @@ void GoOffline()
     Form1->filter->clear();
     s.away = false;
     Form1->PeerSockets.Clear();
-    // TODO: the list of open chat windows emptied
+    for (const std::string& key : PeerLists().ChatKeys())
+        PeerLists().RemoveChat(key);
     Form1->UpdateStatusBar();
 }

@@ -20,8 +20,11 @@ struct TFeatureHooks {
     std::function<void(const std::string& path, const std::string& name)> AddDroppedShortcut;
     // The channel guide button: shows the guide, or closes it when it is shown.
     std::function<void()> ToggleGuide;
-    // Sign-on: the guide's categories are built once.
+    // Sign-on: the guide is made with the main bar; its categories are built once.
+    std::function<void()> CreateGuide;
     std::function<void()> LoadGuide;
+    // Sign-off: the guide is closed and freed.
+    std::function<void()> FreeGuide;
 };
 
 TFeatureHooks& FeatureHooks();

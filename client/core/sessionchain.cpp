@@ -61,7 +61,8 @@ void CreateSessionWindows()
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
     bar->OnClosed = MainBarClosed;
-    // TODO: TForm5 owned by the main bar
+    if (FeatureHooks().CreateGuide)
+        FeatureHooks().CreateGuide();
 }
 
 void LoadAwayPresets()
@@ -206,7 +207,8 @@ void CloseSessionWindows()
 {
     if (AwayMessageHint)
         AwayMessageHint->Free();
-    // TODO: TForm5 closed and freed
+    if (FeatureHooks().FreeGuide)
+        FeatureHooks().FreeGuide();
     if (Form13)
         Form13->Hide();
 }

@@ -3,6 +3,8 @@
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -31,13 +33,29 @@ std::string RtfEscape(std::string_view text)
     return out;
 }
 
-// Control bytes show as nothing and never reach the transcript.
+// Control bytes show as nothing and never reach the transcript. The text
+// between them is copied in runs: most lines hold none.
 void AppendPrintable(std::string& out, std::string_view text)
 {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x20)
-            out += c;
+    std::size_t from = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (i + 8 <= text.size()) {
+            // Eight bytes at once; a word with no byte below 0x20 is skipped whole.
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (((word - 0x2020202020202020ULL) & ~word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[i]) < 0x20) {
+            out.append(text.substr(from, i - from));
+            from = i + 1;
+        }
+        ++i;
     }
+    out.append(text.substr(from));
 }
 
 std::string Printable(std::string_view text)
@@ -257,8 +275,13 @@ void TAmbroRoom::HandleLine(const std::string& line)
         std::string senderStorage;
         std::string textStorage;
         if (SameName(target, Nick)) {
-            ShowSaid("<PRIVATE MESSAGE from " + std::string(IrcTextToAnsi(parsed.Sender(), senderStorage)) + ">",
-                     IrcTextToAnsi(parsed.Trailing(), textStorage));
+            const std::string_view sender = IrcTextToAnsi(parsed.Sender(), senderStorage);
+            std::string from;
+            from.reserve(sender.size() + 23);
+            from += "<PRIVATE MESSAGE from ";
+            from += sender;
+            from += '>';
+            ShowSaid(from, IrcTextToAnsi(parsed.Trailing(), textStorage));
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {

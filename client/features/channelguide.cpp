@@ -6,6 +6,12 @@
 #include "client/core/session.h"
 #include "client/features/addchannel.h"
 #include "client/features/favourites.h"
+#include "client/features/newsthread.h"
+#include "client/features/nivletcore.h"
+#include "client/features/noteform.h"
+#include "client/features/notetree.h"
+#include "client/features/reminderform.h"
+#include "client/features/reminders.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
@@ -20,6 +26,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <functional>
 
 namespace {
 
@@ -47,7 +55,32 @@ void CreateChannelGuide()
 {
     delete g_guide;
     g_guide = new TForm5();
+    // The lists outlive any one guide: they reach the session's guide, never a freed one.
+    NewsTree().OnFilled = [] {
+        if (g_guide)
+            g_guide->FillNewsBranch();
+    };
+    NoteTree().OnChange = [] {
+        if (g_guide)
+            g_guide->NoteBranchesChanged();
+    };
+}
+
+void LoadChannelGuide()
+{
+    if (!g_guide)
+        CreateChannelGuide();
     g_guide->LoadCategories();
+}
+
+void FreeChannelGuide()
+{
+    if (!g_guide)
+        return;
+    // Closed first, so the browsers get the whole screen back.
+    if (g_guide->isVisible())
+        g_guide->Close();
+    delete g_guide;
 }
 
 void ToggleChannelGuide()
@@ -189,7 +222,66 @@ void TForm5::LoadCategories()
     }
     TreeView1->sortItems(0, Qt::AscendingOrder);
     TreeView1->setSortingEnabled(false);
-    // TODO: FillNewsTree adds the news sources under the News Headlines branch
+    FillNewsBranch();
+    FillNoteBranches();
+}
+
+void TForm5::FillNewsBranch()
+{
+    if (!m_news)
+        return;
+    for (QTreeWidgetItem* child : m_news->takeChildren())
+        delete child;
+    for (const std::string& source : NewsTree().sources)
+        AddNode(m_news, source, giNews, "");
+}
+
+void TForm5::NoteBranchesChanged()
+{
+    if (m_notesPending)
+        return;
+    m_notesPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_notesPending = false;
+            FillNoteBranches();
+        },
+        Qt::QueuedConnection);
+}
+
+void TForm5::FillNoteBranches()
+{
+    // The selection survives a redraw when its note or reminder is still listed.
+    QTreeWidgetItem* current = TreeView1->currentItem();
+    const int currentImage = ImageOf(current);
+    const std::string currentPath = PathOf(current);
+    QTreeWidgetItem* reselect = nullptr;
+    auto fill = [&](QTreeWidgetItem* branch, const TNoteNode& list) {
+        if (!branch)
+            return;
+        for (QTreeWidgetItem* child : branch->takeChildren())
+            delete child;
+        std::function<void(QTreeWidgetItem*, const TNoteNode&)> add;
+        add = [&](QTreeWidgetItem* parent, const TNoteNode& node) {
+            QTreeWidgetItem* item = AddNode(parent, node.text, node.image, node.data);
+            const bool leaf = node.image == giNivlet || node.image == giPralto;
+            if (leaf && node.image == currentImage && node.data == currentPath)
+                reselect = item;
+            for (const TNoteNode& child : node.children)
+                add(item, child);
+            if (node.expanded)
+                item->setExpanded(true);
+        };
+        for (const TNoteNode& node : list.children)
+            add(branch, node);
+        if (list.expanded)
+            branch->setExpanded(true);
+    };
+    fill(m_nivlets, NoteTree().Nivlets);
+    fill(m_praltos, NoteTree().Praltos);
+    if (reselect)
+        TreeView1->setCurrentItem(reselect);
 }
 
 void TForm5::LoadFavoritesFolder(QTreeWidgetItem* node, const std::string& folder)
@@ -273,7 +365,15 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
         NavigateTo(link);
         return;
     }
-    // TODO: image 4 shows the Nivlet, image 9 the Pralto task (notes and reminders)
+    if (image == giNivlet) {
+        const nivlet::TStoredNote note = nivlet::ReadStoredNote(PathOf(node));
+        ShowNoteWindow(note.from, note.link, note.message, TForm8::nkNote);
+        return;
+    }
+    if (image == giPralto) {
+        EditReminder(PathOf(node));
+        return;
+    }
     if (node->childCount() > 0)
         node->setExpanded(!node->isExpanded());
 }
@@ -298,8 +398,16 @@ void TForm5::TreeKeyDown(WORD key)
             PlayAppSound(6, true);
             if (MessageDlg(DeleteQuestion(node), mtConfirmation, mbYes | mbNo, 0) == mrYes && image == giLink)
                 DeleteLinkNode(node);
+        } else if (image == giNivlet) {
+            PlayAppSound(6, false);
+            const std::string file = PathOf(node);
+            DeleteFile(file);
+            // The note list redraws the branch without the node.
+            NoteTree().RemoveNivlet(file);
+        } else if (image == giPralto) {
+            // Asked first: a key press alone never loses a reminder.
+            Tasks().DeleteReminder(PathOf(node), true);
         }
-        // TODO: image 4 deletes the Nivlet, image 9 removes the Pralto task (notes and reminders)
     } else if (key == kVkF4) {
         PlayAppSound(6, true);
         AddPageAsChannel(2);

@@ -33,6 +33,12 @@ public:
     // A child of image and path under parent (or a root without one).
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const std::string& caption, int image, const std::string& path);
     void DeleteLinkNode(QTreeWidgetItem* node);
+    // The News Headlines branch lists the news sources the news code holds.
+    void FillNewsBranch();
+    // The Nivlets and Praltos branches show the stored notes and the reminders.
+    void FillNoteBranches();
+    // After the current event: a run of changes (every note at sign-on) redraws once.
+    void NoteBranchesChanged();
     void ArrangeBrowsers(int mode);
 
     void ShowGuide();
@@ -77,12 +83,16 @@ private:
     QTreeWidgetItem* m_praltos { nullptr };
     std::array<QTreeWidgetItem*, kMaxCategories> m_categories {};
     int m_categoryCount { 0 };
+    bool m_notesPending { false };
     int m_resizeFrom { -1 };
     int m_resizeRight { 0 };
 };
 
 // The session's guide, nullptr before sign-on.
 TForm5* ChannelGuide();
-// Made at sign-on with its categories.
+// Sign-on: made hidden with the main bar, its categories loaded later in the chain.
 void CreateChannelGuide();
+void LoadChannelGuide();
+// Sign-off: closed and freed.
+void FreeChannelGuide();
 void ToggleChannelGuide();

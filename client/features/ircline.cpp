@@ -2,6 +2,9 @@
 
 #include "platform/rtl/codepage.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 bool ValidUtf8(std::string_view text)
@@ -45,8 +48,16 @@ bool ValidUtf8(std::string_view text)
 
 bool AllAscii(std::string_view text)
 {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes a step: nearly every received line is plain ASCII.
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
             return false;
     }
     return true;
@@ -69,36 +80,47 @@ bool ParseIrcLine(std::string_view line, TIrcLineView& parsed)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    parsed = TIrcLineView();
+    parsed.prefix = {};
+    parsed.command = {};
+    parsed.count = 0;
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    // Words are short: a plain scan costs less than a library search per word.
+    auto wordEnd = [&](std::size_t from) {
+        while (from < size && data[from] != ' ')
+            ++from;
+        return from;
+    };
     std::size_t at = 0;
     auto skipBlanks = [&] {
-        while (at < line.size() && line[at] == ' ')
+        while (at < size && data[at] == ' ')
             ++at;
     };
     skipBlanks();
-    if (at < line.size() && line[at] == ':') {
-        const std::size_t end = line.find(' ', at);
-        if (end == std::string_view::npos)
+    if (at < size && data[at] == ':') {
+        const std::size_t end = wordEnd(at);
+        if (end == size)
             return false;
-        parsed.prefix = line.substr(at + 1, end - at - 1);
+        parsed.prefix = std::string_view(data + at + 1, end - at - 1);
         at = end;
         skipBlanks();
     }
-    const std::size_t commandEnd = std::min(line.find(' ', at), line.size());
-    parsed.command = line.substr(at, commandEnd - at);
+    const std::size_t commandEnd = wordEnd(at);
+    parsed.command = std::string_view(data + at, commandEnd - at);
     if (parsed.command.empty())
         return false;
     at = commandEnd;
     while (true) {
         skipBlanks();
-        if (at >= line.size())
+        if (at >= size)
             break;
-        if (line[at] == ':' || parsed.count + 1 == TIrcLineView::kMaxParams) {
-            parsed.params[parsed.count++] = line.substr(line[at] == ':' ? at + 1 : at);
+        if (data[at] == ':' || parsed.count + 1 == TIrcLineView::kMaxParams) {
+            const std::size_t from = data[at] == ':' ? at + 1 : at;
+            parsed.Add(std::string_view(data + from, size - from));
             break;
         }
-        const std::size_t end = std::min(line.find(' ', at), line.size());
-        parsed.params[parsed.count++] = line.substr(at, end - at);
+        const std::size_t end = wordEnd(at);
+        parsed.Add(std::string_view(data + at, end - at));
         at = end;
     }
     return true;
@@ -113,25 +135,8 @@ std::optional<TIrcLine> ParseIrcLine(std::string_view line)
     parsed.prefix = std::string(view.prefix);
     parsed.command = std::string(view.command);
     for (std::size_t i = 0; i < view.count; ++i)
-        parsed.params.emplace_back(view.params[i]);
+        parsed.params.emplace_back(view.Param(i));
     return parsed;
-}
-
-bool SameIrcName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size() || a.empty())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 std::string IrcSafeText(std::string_view text)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,12 +26,27 @@ struct TIrcLineView {
     static constexpr std::size_t kMaxParams = 15;
     std::string_view prefix;
     std::string_view command;
-    std::array<std::string_view, kMaxParams> params {};
     std::size_t count { 0 };
 
     std::string_view Sender() const { return prefix.substr(0, prefix.find('!')); }
-    std::string_view Trailing() const { return count ? params[count - 1] : std::string_view(); }
-    std::string_view Param(std::size_t index) const { return index < count ? params[index] : std::string_view(); }
+    std::string_view Trailing() const { return count ? Param(count - 1) : std::string_view(); }
+    std::string_view Param(std::size_t index) const
+    {
+        return index < count ? std::string_view(m_at[index], m_length[index]) : std::string_view();
+    }
+    // The parser's: one more parameter, while fewer than kMaxParams are held.
+    void Add(std::string_view param)
+    {
+        m_at[count] = param.data();
+        m_length[count] = param.size();
+        ++count;
+    }
+
+private:
+    // Only the first count slots are written or read. Left unset, they cost
+    // nothing per line; clearing them cost more than the whole split.
+    const char* m_at[kMaxParams];
+    std::size_t m_length[kMaxParams];
 };
 
 // The line without its ending; false for an empty line, a lone prefix or no command.
@@ -40,8 +54,22 @@ bool ParseIrcLine(std::string_view line, TIrcLineView& parsed);
 // The same, owning its parts; nullopt for what is no line.
 std::optional<TIrcLine> ParseIrcLine(std::string_view line);
 
-// Case-blind equality of ASCII names (nicks, rooms, commands).
-bool SameIrcName(std::string_view a, std::string_view b);
+// Case-blind equality of ASCII names (nicks, rooms, commands). Inline: every
+// received line asks it several times, mostly against a constant.
+inline bool SameIrcName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size() || a.empty())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        // Only letters differ by case alone.
+        const char x = static_cast<char>(a[i] | 0x20);
+        if (x != static_cast<char>(b[i] | 0x20) || x < 'a' || x > 'z')
+            return false;
+    }
+    return true;
+}
 
 // Text for one IRC parameter: CR, LF and NUL become blanks, so typed or pasted
 // text can never start a second command.

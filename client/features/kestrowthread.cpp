@@ -26,7 +26,6 @@ namespace {
 
 // The listing is read no further than this: a page that never ends cannot fill memory.
 constexpr std::int64_t kListingBound = 1024 * 1024;
-constexpr std::size_t kParallelFetches = 8;
 
 std::string IndexFile() { return AdsFolder() + PathDelim + "ads.idx"; }
 
@@ -140,7 +139,7 @@ void RefreshAds(const std::string& host)
         }
     };
     std::vector<std::thread> workers;
-    for (std::size_t i = 0; i < std::min(kParallelFetches, names.size()); ++i)
+    for (std::size_t i = 0; i < std::min(kParallelAdFetches, names.size()); ++i)
         workers.emplace_back(fetch);
     for (std::thread& worker : workers)
         worker.join();

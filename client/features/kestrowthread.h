@@ -28,7 +28,9 @@ std::optional<double> ParseVersion(std::string_view text);
 void DeleteAdImages();
 
 // Fetches ads.idx from host; when its [Index] UpdateCode differs from the one
-// recorded, replaces the pictures with those of the listing and records the code.
+// recorded, replaces the pictures with those of the listing, kParallelAdFetches at
+// a time, and records the code.
+inline constexpr std::size_t kParallelAdFetches = 8;
 void RefreshAds(const std::string& host);
 
 // True when ads.idx announces a version newer than [MAIN] Version. Then the main

@@ -210,6 +210,8 @@ void FillNewsTree()
     tree.sources = NewsSources(false);
     tree.currentSource = tree.sources.empty() ? std::string() : tree.sources.front();
     tree.headlineIndex = 0;
+    if (tree.OnFilled)
+        tree.OnFilled();
 }
 
 std::function<void()>& NewsRunFinished()

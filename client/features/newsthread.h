@@ -77,6 +77,8 @@ struct NewsTreeState {
     std::vector<std::string> sources;
     std::string currentSource;
     int headlineIndex { 0 };
+    // Called after each fill, so a shown guide lists the sources anew.
+    std::function<void()> OnFilled;
 };
 NewsTreeState& NewsTree();
 void FillNewsTree();

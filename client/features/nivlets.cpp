@@ -4,6 +4,7 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "client/features/addchannel.h"
 #include "client/features/nivletcore.h"
 #include "client/features/notetree.h"
 #include "platform/rtl/streams.h"
@@ -30,6 +31,20 @@ std::string NotesInFile() { return AppPath() + "notesin.dat"; }
 
 bool SessionOpen() { return Form1 != nullptr && QCoreApplication::instance() != nullptr; }
 
+// A note with a web link is also kept as a favourite, under its sender in
+// "From Korvo®"; a note that cannot be kept so is still listed.
+void AddNoteFavourite(const std::string& from, const std::string& text, const std::string& linkField)
+{
+    const std::string favorites = Session().favoritesFolder;
+    if (favorites.empty() || text.empty() || text[0] == '#' || !nivlet::HasWebLink(linkField))
+        return;
+    const std::string folder = IncludeTrailingPathDelimiter(favorites) + "From Korvo\xAE" + PathDelim
+        + nivlet::SafeSenderName(from);
+    if (!ForceDirectories(folder))
+        return;
+    CreateUrlShortcut(nullptr, Trim(text.substr(0, text.find('['))), folder, "", nivlet::LinkPart(linkField));
+}
+
 }  // namespace
 
 std::function<void(const std::string&, const std::string&, const std::string&)>& NoteAlertShower()
@@ -46,7 +61,7 @@ void SaveNivlet(const std::string& from, const std::string& linkField, const std
     const TDateTime received = Now();
     const std::string file
         = nivlet::WriteStoredNote(folder, nivlet::TReceivedNote { from, text, linkField }, received, RandomBelow1000());
-    // TODO: the Internet shortcut under Favorites "From Korvo®" for a note with a web link
+    AddNoteFavourite(from, text, linkField);
     NoteTree().AddNivlet(from, text, DateTimeToStr(received), file);
     if (NoteAlertShower())
         NoteAlertShower()(from, linkField, text);
@@ -58,12 +73,14 @@ void LoadNivlets()
     NoteTree().Nivlets.children.clear();
     if (folder.empty())
         return;
+    // Set first, so the guide shows the branch open as the notes arrive in it.
+    NoteTree().Nivlets.expanded = true;
     for (const TSearchRec& entry : ListDirectory(folder + "*.txt", 0)) {
         const std::string file = folder + entry.Name;
         const nivlet::TStoredNote note = nivlet::ReadStoredNote(file);
+        AddNoteFavourite(note.from, note.message, note.link);
         NoteTree().AddNivlet(note.from, note.message, note.date, file);
     }
-    NoteTree().Nivlets.expanded = true;
 }
 
 TNivletOutThread1::TNivletOutThread1(std::string url, std::string addressee)

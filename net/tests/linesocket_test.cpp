@@ -244,6 +244,30 @@ TEST(LineSocket, CompleteLinesBeforeAnOverlongOneStillArrive)
     EXPECT_EQ(l.lines(), (std::vector<std::string> { "first" }));
 }
 
+TEST(LineSocket, ABurstOfLinesArrivesInOrderUpToAnOverlongOne)
+{
+    // Far more than one buffer's worth in one send: short lines, a line that just fits,
+    // a line past the buffer, and lines behind it that must never arrive.
+    CapturedExceptions captured;
+    Lines l;
+    std::vector<std::string> expected;
+    std::string burst;
+    for (int i = 0; i < 5000; ++i) {
+        expected.push_back("ping " + std::to_string(i));
+        burst += expected.back() + "\r\n";
+    }
+    expected.push_back(std::string(1022, 'f'));
+    burst += expected.back() + "\r\n";
+    burst += std::string(1023, 'z') + "\r\n";
+    for (int i = 0; i < 100; ++i)
+        burst += "behind " + std::to_string(i) + "\r\n";
+    l.peer.sendAll(burst);
+    ASSERT_TRUE(WaitFor([&] { return l.disconnects == 1; }));
+    EXPECT_TRUE(l.peer.waitClosed(5000));
+    EXPECT_EQ(l.lines(), expected);
+    EXPECT_TRUE(captured.messages.empty());
+}
+
 TEST(LineSocket, WriteLineSendsWhatFitsAndRefusesTheRest)
 {
     Lines l;

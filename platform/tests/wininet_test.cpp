@@ -1,18 +1,29 @@
 #include "platform/win/wininet.h"
 
+#include "platform/rtl/eventloop.h"
 #include "platform/testing/loopback.h"
 #include "platform/testing/serviceprocess.h"
 
+#include <QAbstractHttpServer>
 #include <QDir>
 #include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QPointer>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace wininet;
 
@@ -205,6 +216,285 @@ TEST_F(WinInetService, TheContentTypeHeaderCanBeAskedFor)
     EXPECT_EQ(type, "text/plain; charset=windows-1252");
     InternetCloseHandle(file);
     InternetCloseHandle(session);
+}
+
+// A web server in the test's own thread that tells its connections apart and
+// can hang up on them: after every answer, when a connection brings a second
+// request, or whenever the test says.
+class CountingServer final : public QAbstractHttpServer {
+public:
+    enum class HangUp { Never, AfterEachAnswer, OnASecondRequest };
+
+    CountingServer()
+    {
+        port = listen(QHostAddress::LocalHost, 0);
+        for (int i = 0; i < 200000; ++i)
+            large += static_cast<char>('A' + i % 23);
+    }
+
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port) + path; }
+
+    // The page served at path: its name repeated, or `large` for /large.
+    std::string page(const std::string& path) const
+    {
+        if (path == "/large")
+            return large;
+        std::string body;
+        for (int i = 0; i < 50; ++i)
+            body += path;
+        return body;
+    }
+
+    void dropConnections()
+    {
+        for (const QPointer<QTcpSocket>& socket : sockets)
+            if (socket)
+                socket->abort();
+    }
+
+    HangUp hangUp { HangUp::Never };
+    quint16 port { 0 };
+    std::string large;
+    std::vector<QPointer<QTcpSocket>> sockets;
+    int connections { 0 };
+    int requests { 0 };
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override
+    {
+        ++requests;
+        // Counted on the socket itself: a freed socket's address may come back.
+        const int earlier = socket->property("requests").toInt();
+        socket->setProperty("requests", earlier + 1);
+        if (earlier == 0) {
+            ++connections;
+            sockets.emplace_back(socket);
+        } else if (hangUp == HangUp::OnASecondRequest) {
+            // As a server does that timed the connection out just as the request came.
+            socket->abort();
+            return true;
+        }
+        const std::string body = page(request.url().path().toStdString());
+        {
+            QHttpServerResponder responder = makeResponder(request, socket);
+            responder.write(QByteArray(body.data(), static_cast<qsizetype>(body.size())), "text/plain");
+        }
+        if (hangUp == HangUp::AfterEachAnswer)
+            socket->disconnectFromHost();
+        return true;
+    }
+
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override
+    {
+        makeResponder(request, socket).write(QHttpServerResponder::StatusCode::NotFound);
+    }
+};
+
+// A thread that runs what it is given while this one serves the test server, and
+// lives from one job to the next as the program's worker threads do.
+class FetchThread {
+public:
+    FetchThread()
+        : m_thread([this] { loop(); })
+    {
+    }
+
+    ~FetchThread()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    void run(std::function<void()> job)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_job = std::move(job);
+            m_done = false;
+        }
+        m_wake.notify_all();
+        ASSERT_TRUE(Application::ProcessMessagesUntil(
+            [this] {
+                const std::lock_guard lock(m_mutex);
+                return m_done;
+            },
+            60000));
+    }
+
+    Download fetch(const std::string& url)
+    {
+        Download result;
+        run([&] { result = Fetch(url); });
+        return result;
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || m_job; });
+            if (m_stop)
+                return;
+            auto job = std::move(*m_job);
+            m_job.reset();
+            lock.unlock();
+            job();
+            lock.lock();
+            m_done = true;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<std::function<void()>> m_job;
+    bool m_done { false };
+    bool m_stop { false };
+    std::thread m_thread;
+};
+
+TEST(KeptConnection, FetchesOfOneThreadGoOverOneConnection)
+{
+    CountingServer server;
+    ASSERT_NE(server.port, 0);
+    FetchThread thread;
+    for (const std::string path : { "/a.htm", "/b.htm", "/c.htm" }) {
+        const Download download = thread.fetch(server.url(path));
+        EXPECT_TRUE(download.completed);
+        EXPECT_EQ(download.body, server.page(path));
+    }
+    EXPECT_EQ(server.requests, 3);
+    EXPECT_EQ(server.connections, 1);
+}
+
+TEST(KeptConnection, AServerThatHangsUpAfterEachAnswerIsConnectedToAgain)
+{
+    CountingServer server;
+    server.hangUp = CountingServer::HangUp::AfterEachAnswer;
+    FetchThread thread;
+    for (const std::string path : { "/a.htm", "/b.htm", "/c.htm" }) {
+        const Download download = thread.fetch(server.url(path));
+        EXPECT_TRUE(download.completed) << download.error;
+        EXPECT_EQ(download.body, server.page(path));
+    }
+    EXPECT_EQ(server.connections, 3);
+}
+
+TEST(KeptConnection, AKeptConnectionTheServerDroppedIsReplaced)
+{
+    CountingServer server;
+    FetchThread thread;
+    EXPECT_TRUE(thread.fetch(server.url("/a.htm")).completed);
+    server.dropConnections();
+    const Download download = thread.fetch(server.url("/b.htm"));
+    EXPECT_TRUE(download.completed) << download.error;
+    EXPECT_EQ(download.body, server.page("/b.htm"));
+    EXPECT_EQ(server.connections, 2);
+}
+
+TEST(KeptConnection, ARequestOnAConnectionThatDiesUnderItIsSentAgain)
+{
+    CountingServer server;
+    server.hangUp = CountingServer::HangUp::OnASecondRequest;
+    FetchThread thread;
+    EXPECT_TRUE(thread.fetch(server.url("/a.htm")).completed);
+    const Download download = thread.fetch(server.url("/b.htm"));
+    EXPECT_TRUE(download.completed) << download.error;
+    EXPECT_EQ(download.body, server.page("/b.htm"));
+    EXPECT_EQ(server.connections, 2);
+    EXPECT_EQ(server.requests, 3);
+}
+
+TEST(KeptConnection, AProgramStartedMeanwhileDoesNotHoldTheConnectionOpen)
+{
+    CountingServer server;
+    QProcess child;
+    {
+        FetchThread thread;
+        EXPECT_TRUE(thread.fetch(server.url("/a.htm")).completed);
+        child.start(QStringLiteral("sleep"), { QStringLiteral("30") });
+        ASSERT_TRUE(child.waitForStarted(5000));
+    }
+    // The thread has ended and its connections with it, whatever the child inherited.
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return !server.sockets.at(0) || server.sockets.at(0)->state() != QAbstractSocket::ConnectedState; },
+        10000));
+    child.kill();
+    child.waitForFinished(5000);
+}
+
+TEST(KeptConnection, AnAnswerClosedUnreadLeavesNothingForTheNextFetch)
+{
+    CountingServer server;
+    FetchThread thread;
+    Download next;
+    thread.run([&] {
+        HINTERNET session = InternetOpen("KORVO", INTERNET_OPEN_TYPE_PRECONFIG);
+        HINTERNET file = InternetOpenUrl(session, server.url("/large"));
+        char buffer[1024];
+        DWORD read = 0;
+        EXPECT_TRUE(InternetReadFile(file, buffer, sizeof buffer, &read));
+        InternetCloseHandle(file);
+        InternetCloseHandle(session);
+        next = Fetch(server.url("/a.htm"));
+    });
+    EXPECT_TRUE(next.completed);
+    EXPECT_EQ(next.body, server.page("/a.htm"));
+}
+
+TEST(KeptConnection, TwoAnswersOpenAtOnceInOneThreadStayApart)
+{
+    CountingServer server;
+    FetchThread thread;
+    std::string first;
+    std::string second;
+    thread.run([&] {
+        HINTERNET session = InternetOpen("KORVO", INTERNET_OPEN_TYPE_PRECONFIG);
+        HINTERNET a = InternetOpenUrl(session, server.url("/large"));
+        HINTERNET b = InternetOpenUrl(session, server.url("/b.htm"));
+        char buffer[1024];
+        DWORD read = 0;
+        while (InternetReadFile(b, buffer, sizeof buffer, &read) && read > 0)
+            second.append(buffer, read);
+        while (InternetReadFile(a, buffer, sizeof buffer, &read) && read > 0)
+            first.append(buffer, read);
+        InternetCloseHandle(a);
+        InternetCloseHandle(b);
+        InternetCloseHandle(session);
+    });
+    EXPECT_EQ(first, server.large);
+    EXPECT_EQ(second, server.page("/b.htm"));
+}
+
+TEST(KeptConnection, SeveralThreadsFetchAtOnceEachOverItsOwnConnection)
+{
+    constexpr int kThreads = 6;
+    constexpr int kFetches = 15;
+    CountingServer server;
+    std::atomic<int> whole { 0 };
+    std::atomic<int> running { kThreads };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kFetches; ++i) {
+                const std::string path = "/" + std::to_string(t) + "-" + std::to_string(i) + ".htm";
+                const Download download = Fetch(server.url(path));
+                if (download.completed && download.body == server.page(path))
+                    ++whole;
+            }
+            --running;
+        });
+    }
+    const bool finished = Application::ProcessMessagesUntil([&] { return running == 0; }, 120000);
+    for (std::thread& thread : threads)
+        thread.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(whole, kThreads * kFetches);
+    EXPECT_LE(server.connections, kThreads);
 }
 
 TEST(WinInet, CanonicalisingEncodesSpacesOnly)

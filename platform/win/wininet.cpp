@@ -2,10 +2,13 @@
 
 #include <curl/curl.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace wininet {
 
@@ -25,6 +28,54 @@ struct Session final : InternetHandle {
     DWORD totalTimeoutMs { 0 };
     const std::atomic<bool>* cancel { nullptr };
 };
+
+// Idle connections a thread keeps for its next opens, at most.
+constexpr long kKeptConnections = 4;
+
+// Curl keeps finished transfers' connections in the multi handle that ran them,
+// and a multi handle must never be driven by two threads at once. So each thread
+// keeps one idle multi handle: an open takes it (or makes its own while another
+// open of the thread holds it), and the close hands it to the closing thread.
+// Curl checks a kept connection before reusing it and retries a request that a
+// server hung up on, so a stale one costs a reconnect, never an error.
+struct KeptConnections {
+    CURLM* idle { nullptr };
+
+    ~KeptConnections()
+    {
+        if (idle)
+            curl_multi_cleanup(idle);
+    }
+};
+
+thread_local KeptConnections t_kept;
+
+CURLM* TakeMulti()
+{
+    if (t_kept.idle)
+        return std::exchange(t_kept.idle, nullptr);
+    CURLM* multi = curl_multi_init();
+    if (multi)
+        curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, kKeptConnections);
+    return multi;
+}
+
+void GiveBackMulti(CURLM* multi)
+{
+    if (!t_kept.idle)
+        t_kept.idle = multi;
+    else
+        curl_multi_cleanup(multi);
+}
+
+// A kept connection must not live on in the programs this one starts.
+int CloseOnExec(void*, curl_socket_t socket, curlsocktype)
+{
+    const int flags = fcntl(socket, F_GETFD);
+    if (flags < 0 || fcntl(socket, F_SETFD, flags | FD_CLOEXEC) < 0)
+        return CURL_SOCKOPT_ERROR;
+    return CURL_SOCKOPT_OK;
+}
 
 // One transfer driven by curl's multi interface in the caller's thread, so the
 // body can be handed out as it arrives.
@@ -49,8 +100,10 @@ struct UrlFile final : InternetHandle {
             curl_multi_remove_handle(multi, easy);
         if (easy)
             curl_easy_cleanup(easy);
+        // A finished transfer's connection stays in the multi handle for reuse; an
+        // unfinished one was closed when its transfer was taken out.
         if (multi)
-            curl_multi_cleanup(multi);
+            GiveBackMulti(multi);
         curl_slist_free_all(headers);
     }
 
@@ -230,7 +283,7 @@ HINTERNET InternetOpenUrl(HINTERNET handle, const std::string& url, const std::s
         return nullptr;
     }
     auto file = std::make_unique<UrlFile>();
-    file->multi = curl_multi_init();
+    file->multi = TakeMulti();
     file->easy = curl_easy_init();
     if (!file->multi || !file->easy) {
         SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
@@ -243,6 +296,7 @@ HINTERNET InternetOpenUrl(HINTERNET handle, const std::string& url, const std::s
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, CloseOnExec);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, session->agent.c_str());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(session->connectTimeoutMs));
     // Curl counts the stall in whole seconds.

@@ -11,7 +11,8 @@
 // agent text, time-outs and proxy settings, and a URL read in the calling thread.
 // A stalled server ends in ERROR_INTERNET_TIMEOUT, never a hang: besides the
 // connect time-out, a transfer slower than one byte a second for the receive
-// time-out (30 s unless set) fails. There is no cache, so every open fetches.
+// time-out (30 s unless set) fails. There is no cache, so every open fetches; a
+// connection whose answer was read to its end is kept for the thread's next opens.
 namespace wininet {
 
 struct InternetHandle;

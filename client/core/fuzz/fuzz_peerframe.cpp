@@ -1,5 +1,6 @@
 // Any line a peer sends goes through the frame splitter first.
 #include "client/core/peerframe.h"
+#include "net/tokens.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string line(reinterpret_cast<const char*>(data), size);
     const TPeerFrame frame = SplitPeerFrame(line);
+    // However a line is cut, the fields are the ones the field rules give.
+    std::string rest = line.empty() ? line : line.substr(1);
+    TPeerFrame rules;
+    NextToken(",", rest, rules.f1);
+    NextToken(",", rest, rules.f2);
+    NextTokenQuoted(",", "\"\"", rest, rules.f3);
+    NextTokenQuoted(",", "\"\"", rest, rules.f4);
+    if (frame.f1 != rules.f1 || frame.f2 != rules.f2 || frame.f3 != rules.f3 || frame.f4 != rules.f4)
+        std::abort();
     // No field can hold more than the line did.
     if (frame.f1.size() + frame.f2.size() + frame.f3.size() + frame.f4.size() > line.size())
         std::abort();

@@ -75,3 +75,16 @@ TEST(PeerFrame, AFrameOf1022CharactersFitsAnd1023DoesNot)
     EXPECT_FALSE(FrameFits(over));
     EXPECT_EQ(SplitPeerFrame(fits).f4, std::string(1022 - head.size(), 'x'));
 }
+
+TEST(PeerFrame, LinesNotShapedAsTheBuilderWritesThemFollowTheSameRules)
+{
+    // A comma at a quoted field's end is trimmed as a delimiter.
+    EXPECT_EQ(SplitPeerFrame("\xFB" "away,bob,\"e\",\",x,\"").f4, "x");
+    EXPECT_EQ(SplitPeerFrame("\xFB" "away,bob,\",e\",\"x\"").f3, "e");
+    // A quote inside the last field ends it.
+    EXPECT_EQ(SplitPeerFrame("\xFB" "away,bob,\"e\",\"say \"hi\"\"").f4, "say ");
+    // Bytes after the last quoted field are not part of it.
+    const TPeerFrame extra = SplitPeerFrame("\xFB" "ping,bob,\"e\",\"f\",extra");
+    EXPECT_EQ(extra.f3, "e");
+    EXPECT_EQ(extra.f4, "f");
+}

@@ -210,6 +210,7 @@ TEST_F(ServiceLogOn, GoingOfflineTakesEveryBuddyOfflineAndHangsUpCalls)
     Session().loggedOn = true;
     Session().away = true;
     bar->filter->setText("bo");
+    PeerLists().AddChat("bob", "hello");
     GoOffline();
     EXPECT_FALSE(Session().online);
     EXPECT_FALSE(Session().loggedOn);
@@ -221,6 +222,7 @@ TEST_F(ServiceLogOn, GoingOfflineTakesEveryBuddyOfflineAndHangsUpCalls)
     EXPECT_FALSE(Buddy("carol").Connecting);
     EXPECT_TRUE(bar->filter->text().isEmpty());
     EXPECT_EQ(bar->StatusText(), "offline");
+    EXPECT_EQ(PeerLists().FindChat("bob"), nullptr) << "no chat is left open";
     EXPECT_TRUE(bob.waitClosed());
     EXPECT_TRUE(carol.waitClosed());
 }

@@ -2,6 +2,14 @@
 
 #include "client/core/session.h"
 #include "client/features/addchannel.h"
+#include "client/features/newsthread.h"
+#include "client/features/nivletcore.h"
+#include "client/features/nivlets.h"
+#include "client/features/noteform.h"
+#include "client/features/notetree.h"
+#include "client/features/reminderform.h"
+#include "client/features/reminders.h"
+#include "client/features/task.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/sysutils.h"
@@ -11,13 +19,19 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -36,11 +50,21 @@ protected:
         dirs.write("app/Channels.ini", "[Categories]\r\n0=General\r\n1=Favorites\r\n2=News Headlines\r\n4=Programs\r\n");
         dirs.write("app/News.ini", "[World]\r\n0=Rain\xB6http://w/1\r\n1=No News\xB6\r\n2=Late\xB6http://w/3\r\n");
         dialogs::ClearHistory();
+        NewsTree().sources.clear();
+        NoteTree().Clear();
+        Tasks().Clear();
         CreateChannelGuide();
+        LoadChannelGuide();
         guide = ChannelGuide();
     }
     void TearDown() override
     {
+        for (TForm* form : Screen::Forms())
+            if (dynamic_cast<TForm8*>(form) || dynamic_cast<TForm15*>(form))
+                form->Free();
+        Tasks().Clear();
+        NoteTree().Clear();
+        NewsTree().sources.clear();
         dialogs::SetResponder(nullptr);
         dde::SetResponder(nullptr);
         delete guide;
@@ -58,6 +82,52 @@ protected:
     {
         return Application::ProcessMessagesUntil([&] { return dirs.read("opened.txt").find(url + "\r\n") != std::string::npos; }, 10000);
     }
+    // A guide of the note categories, shown with every branch open.
+    void noteGuide()
+    {
+        dirs.write("app/Channels.ini", "[Categories]\r\n0=Nivlets\r\n1=Praltos\r\n");
+        CreateChannelGuide();
+        LoadChannelGuide();
+        guide = ChannelGuide();
+        guide->ShowGuide();
+    }
+    // The user clicks an item of the tree, as the mouse does it.
+    void click(QTreeWidgetItem* item)
+    {
+        guide->TreeView1->scrollToItem(item);
+        const QPoint at = guide->TreeView1->visualItemRect(item).center();
+        QWidget* viewport = guide->TreeView1->viewport();
+        QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &release);
+    }
+    void press(Qt::Key key)
+    {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(guide->TreeView1, &down);
+    }
+    // The note branches redraw after the event that changed them.
+    static bool Settles(const std::function<bool()>& done) { return Application::ProcessMessagesUntil(done, 10000); }
+    template <class Form>
+    static std::vector<Form*> Windows()
+    {
+        std::vector<Form*> found;
+        for (TForm* form : Screen::Forms())
+            if (auto* window = dynamic_cast<Form*>(form))
+                found.push_back(window);
+        return found;
+    }
+    static std::vector<std::string> Captions(const QTreeWidgetItem* node)
+    {
+        std::vector<std::string> captions;
+        for (int i = 0; node && i < node->childCount(); ++i)
+            captions.push_back(TForm5::CaptionOf(node->child(i)));
+        return captions;
+    }
+
     void browserShows(const std::string& url, const std::string& title)
     {
         dde::SetResponder([=](const std::string&, const std::string&, const std::string&) { return "\"" + url + "\",\"" + title + "\""; });
@@ -203,4 +273,139 @@ TEST_F(Guide, StandsAtTheRightEdgeAndIsPictured)
     EXPECT_EQ(guide->Top(), 0);
     QDir().mkpath(QString(KORVO_BUILD_DIR) + "/screenshots");
     EXPECT_TRUE(guide->grab().save(QString(KORVO_BUILD_DIR) + "/screenshots/guide.png"));
+}
+
+TEST_F(Guide, TheNewsBranchListsTheSourcesToFetchAndAClickShowsTheirHeadlines)
+{
+    dirs.write("app/News.inf", "[World]\r\nGet=1\r\n[Sport]\r\nGet=0\r\n[Tech]\r\n[Local]\r\nGet=1\r\n");
+    FillNewsTree();
+    EXPECT_EQ(Captions(guide->NewsHeadlines()), (std::vector<std::string> { "World", "Local" }));
+    EXPECT_EQ(TForm5::ImageOf(guide->NewsHeadlines()->child(0)), giNews);
+
+    guide->ShowGuide();
+    guide->NewsHeadlines()->setExpanded(true);
+    click(guide->NewsHeadlines()->child(0));
+    EXPECT_EQ(Captions(guide->NewsHeadlines()->child(0)), (std::vector<std::string> { "Rain" }));
+    click(guide->NewsHeadlines()->child(0)->child(0));
+    EXPECT_TRUE(opened("http://w/1"));
+
+    // A later fetch lists the sources anew; a guide made after it lists them too.
+    dirs.write("app/News.inf", "[Tech]\r\nGet=1\r\n");
+    FillNewsTree();
+    EXPECT_EQ(Captions(guide->NewsHeadlines()), (std::vector<std::string> { "Tech" }));
+    CreateChannelGuide();
+    LoadChannelGuide();
+    guide = ChannelGuide();
+    EXPECT_EQ(Captions(guide->NewsHeadlines()), (std::vector<std::string> { "Tech" }));
+}
+
+TEST_F(Guide, StoredNotesAreListedBySenderOpenOnClickAndDelDeletesThem)
+{
+    const std::string folder = nivlet::MessagesFolder("me");
+    ForceDirectories(folder);
+    const std::string first = nivlet::WriteStoredNote(folder, { "bob", "see you at noon", "x\xB6" "12/9/2026" }, Now(), 1);
+    const std::string second = nivlet::WriteStoredNote(folder, { "bob", "bring the map", "x\xB6" "12/9/2026" }, Now(), 2);
+    noteGuide();
+    LoadNivlets();
+    QTreeWidgetItem* nivlets = guide->Nivlets();
+    ASSERT_TRUE(Settles([&] { return nivlets->childCount() == 1 && nivlets->child(0)->childCount() == 2; }));
+    ASSERT_EQ(Captions(nivlets), (std::vector<std::string> { "bob" }));
+    QTreeWidgetItem* bob = nivlets->child(0);
+    ASSERT_EQ(bob->childCount(), 2);
+    EXPECT_TRUE(nivlets->isExpanded());
+    EXPECT_TRUE(bob->isExpanded());
+
+    QTreeWidgetItem* note = nullptr;
+    for (int i = 0; i < bob->childCount(); ++i)
+        if (TForm5::PathOf(bob->child(i)) == first)
+            note = bob->child(i);
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(TForm5::CaptionOf(note).starts_with("see you at noon  "));
+    click(note);
+    ASSERT_EQ(Windows<TForm8>().size(), 1u);
+    EXPECT_EQ(Windows<TForm8>()[0]->Memo1->toPlainText(), "see you at noon");
+    EXPECT_EQ(Windows<TForm8>()[0]->Label1->text(), "From: bob");
+
+    guide->TreeView1->setCurrentItem(note);
+    press(Qt::Key_Delete);
+    EXPECT_FALSE(FileExists(first));
+    EXPECT_TRUE(FileExists(second));
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->child(0)->childCount() == 1; }));
+    EXPECT_EQ(TForm5::PathOf(guide->Nivlets()->child(0)->child(0)), second);
+    // Deleting a note asks nothing.
+    EXPECT_TRUE(dialogs::History().empty());
+}
+
+TEST_F(Guide, AReminderOpensForEditingAndDelRemovesItOnlyAfterYes)
+{
+    Tasks().Folder = TasksFolder("me");
+    ForceDirectories(Tasks().Folder);
+    noteGuide();
+    Tasks().AddReminder("r1", "12/24/2026", "6:30 PM", "1/1/1900 12:00:00 PM", true, false, "gifts", 0);
+    ASSERT_TRUE(Settles([&] { return guide->Praltos()->childCount() == 1; }));
+    ASSERT_EQ(Captions(guide->Praltos()), (std::vector<std::string> { "12/24/2026 6:30 PM - gifts" }));
+    guide->Praltos()->setExpanded(true);
+    QTreeWidgetItem* reminder = guide->Praltos()->child(0);
+    EXPECT_EQ(TForm5::ImageOf(reminder), giPralto);
+
+    click(reminder);
+    ASSERT_EQ(Windows<TForm15>().size(), 1u);
+    EXPECT_EQ(Windows<TForm15>()[0]->Memo1->toPlainText(), "gifts");
+
+    dialogs::SetResponder([](const dialogs::DialogRequest&) { return IDNO; });
+    guide->TreeView1->setCurrentItem(reminder);
+    press(Qt::Key_Delete);
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text, "\rDelete this Reminder permanently. Are you sure (y/n)?");
+    EXPECT_EQ(guide->Praltos()->childCount(), 1);
+    EXPECT_TRUE(FileExists(TaskFileName(Tasks().Folder, "r1")));
+
+    dialogs::SetResponder([](const dialogs::DialogRequest&) { return IDYES; });
+    guide->TreeView1->setCurrentItem(guide->Praltos()->child(0));
+    press(Qt::Key_Delete);
+    EXPECT_TRUE(Settles([&] { return guide->Praltos()->childCount() == 0; }));
+    EXPECT_FALSE(FileExists(TaskFileName(Tasks().Folder, "r1")));
+    EXPECT_EQ(Tasks().Find("r1"), nullptr);
+}
+
+TEST_F(Guide, PointingAtANoteSelectsItAndANewNoteKeepsTheSelection)
+{
+    const std::string folder = nivlet::MessagesFolder("me");
+    ForceDirectories(folder);
+    const std::string first = nivlet::WriteStoredNote(folder, { "bob", "one", "x\xB6" "12/9/2026" }, Now(), 1);
+    noteGuide();
+    LoadNivlets();
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 1; }));
+    QTreeWidgetItem* note = guide->Nivlets()->child(0)->child(0);
+    // Pointing selects only once something is selected.
+    guide->TreeView1->setCurrentItem(guide->Nivlets());
+    const QPoint at = guide->TreeView1->visualItemRect(note).center();
+    QMouseEvent move(QEvent::MouseMove, at, guide->TreeView1->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(guide->TreeView1->viewport(), &move);
+    EXPECT_EQ(guide->TreeView1->currentItem(), note);
+
+    NoteTree().AddNivlet("carol", "two", "12/9/2026", folder + "other.txt");
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 2; }));
+    EXPECT_EQ(Captions(guide->Nivlets()), (std::vector<std::string> { "bob", "carol" }));
+    EXPECT_EQ(TForm5::PathOf(guide->TreeView1->currentItem()), first);
+}
+
+TEST_F(Guide, SignOffClosesAndFreesTheGuideAndLaterListsReachNoFreedOne)
+{
+    guide->ShowGuide();
+    FreeChannelGuide();
+    guide = nullptr;
+    EXPECT_EQ(ChannelGuide(), nullptr);
+    dirs.write("app/News.inf", "[World]\r\nGet=1\r\n");
+    FillNewsTree();
+    NoteTree().AddNivlet("bob", "late", "12/9/2026", "late.txt");
+    EXPECT_EQ(NewsTree().sources, (std::vector<std::string> { "World" }));
+    // The next sign-on's guide shows what was listed meanwhile.
+    dirs.write("app/Channels.ini", "[Categories]\r\n0=Nivlets\r\n1=News Headlines\r\n");
+    CreateChannelGuide();
+    LoadChannelGuide();
+    guide = ChannelGuide();
+    EXPECT_EQ(Captions(guide->NewsHeadlines()), (std::vector<std::string> { "World" }));
+    EXPECT_EQ(Captions(guide->Nivlets()), (std::vector<std::string> { "bob" }));
 }

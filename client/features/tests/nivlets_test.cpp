@@ -141,3 +141,26 @@ TEST_F(Nivlets, StoredNotesAreListedAtSignOn)
 }
 
 }  // namespace
+
+TEST_F(Nivlets, ANoteWithAWebLinkBecomesAFavouriteUnderItsSender)
+{
+    Session().favoritesFolder = dirs.root() + "/Fav";
+    ForceDirectories(Session().favoritesFolder);
+    const std::string from = dirs.root() + "/Fav/From Korvo\xAE/";
+    SaveNivlet("../bob", "http://birds.org/hawks\xB6" "12/9/2026 8:00:00 PM", "Hawks: today [http://birds.org/hawks]");
+    // The sender's name never leaves the folder; the title's colon becomes a dash.
+    const std::string shortcut = from + "___bob/Hawks- today.URL";
+    ASSERT_TRUE(FileExists(shortcut));
+    EXPECT_EQ(TIniFile(shortcut).ReadString("InternetShortcut", "URL", ""), "http://birds.org/hawks");
+    SaveNivlet("carol", "x\xB6" "12/9/2026 8:00:00 PM", "no link here");
+    SaveNivlet("dave", "http://x.org/\xB6" "12/9/2026 8:00:00 PM", "#tip http://x.org/");
+    EXPECT_FALSE(DirectoryExists(from + "carol"));
+    EXPECT_FALSE(DirectoryExists(from + "dave"));
+    // A title too long for a file name makes no favourite; the note itself is kept.
+    SaveNivlet("erin", "http://e.org/\xB6" "12/9/2026 8:00:00 PM", std::string(400, 'e'));
+    EXPECT_EQ(storedNotes().size(), 4u);
+    // A deleted favourite comes back when the note is listed again at sign-on.
+    DeleteFile(shortcut);
+    LoadNivlets();
+    EXPECT_TRUE(FileExists(shortcut));
+}
