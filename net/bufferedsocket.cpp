@@ -160,10 +160,18 @@ void TBufferedSocketBase::PullUpWrite(int count)
         throw EBufferedSocketException(kPullUp);
     if (count <= 0)
         return;
-    std::memmove(m_writeBuffer.data(), m_writeBuffer.data() + count, static_cast<std::size_t>(m_writeCount - count));
     m_writeCount -= count;
+    m_writeStart = m_writeCount == 0 ? 0 : m_writeStart + count;
     if (m_writeCount == 0)
         DoWriteBufferEmpty();
+}
+
+void TBufferedSocketBase::CompactWrite(int needed)
+{
+    if (m_writeStart == 0 || WriteBufferSize() - m_writeStart - m_writeCount >= needed)
+        return;
+    std::memmove(m_writeBuffer.data(), m_writeBuffer.data() + m_writeStart, static_cast<std::size_t>(m_writeCount));
+    m_writeStart = 0;
 }
 
 void TBufferedSocketBase::Appended()
@@ -208,7 +216,8 @@ int TBufferedSocketBase::Write(const void* buffer, int count)
     const int n = std::clamp(count, 0, WriteBufferSize() - m_writeCount);
     if (n == 0)
         return 0;
-    std::memcpy(m_writeBuffer.data() + m_writeCount, buffer, static_cast<std::size_t>(n));
+    CompactWrite(n);
+    std::memcpy(WriteEnd(), buffer, static_cast<std::size_t>(n));
     m_writeCount += n;
     Appended();
     return n;
@@ -221,7 +230,8 @@ int TBufferedSocketBase::WriteFromStream(TStream& stream, int count)
     const int n = std::clamp(count, 0, WriteBufferSize() - m_writeCount);
     if (n == 0)
         return 0;
-    const auto got = static_cast<int>(stream.Read(m_writeBuffer.data() + m_writeCount, n));
+    CompactWrite(n);
+    const auto got = static_cast<int>(stream.Read(WriteEnd(), n));
     if (got <= 0)
         return 0;
     m_writeCount += got;
@@ -235,7 +245,8 @@ bool TBufferedSocketBase::WriteBlock(const void* buffer, int count)
         throw EBufferedSocketException(kBlockTooLarge);
     if (count <= 0)
         return true;
-    std::memcpy(m_writeBuffer.data() + m_writeCount, buffer, static_cast<std::size_t>(count));
+    CompactWrite(count);
+    std::memcpy(WriteEnd(), buffer, static_cast<std::size_t>(count));
     m_writeCount += count;
     Appended();
     return true;
@@ -293,7 +304,7 @@ void TBufferedSocketBase::FlushWriteBuffer()
         int budget = std::max(WriteBufferSize(), kBytesPerNotification);
         int sent = 0;
         do {
-            sent = TStreamSocket::Send(m_writeBuffer.data(), m_writeCount);
+            sent = TStreamSocket::Send(m_writeBuffer.data() + m_writeStart, m_writeCount);
             if (sent > 0) {
                 budget -= sent;
                 PullUpWrite(sent);
@@ -358,6 +369,7 @@ void TBufferedSocketBase::Close()
     m_aheadCount = 0;
     std::vector<char>().swap(m_ahead);
     m_readPosted = false;
+    m_writeStart = 0;
     m_writeCount = 0;
     m_fullRaised = false;
     m_stalled = false;
@@ -385,6 +397,7 @@ void TBufferedSocketBase::SetWriteBufferSize(int size)
 {
     if (size == WriteBufferSize())
         return;
+    CompactWrite(WriteBufferSize());
     m_writeBuffer = Resized(m_writeBuffer, m_writeCount, size);
 }
 
@@ -402,7 +415,8 @@ void TBufferedSocketBase::Refill()
     if (!m_sending || !m_sendStream)
         return;
     const std::int64_t left = m_sendStream->Size() - m_sendStream->Position();
-    const int room = WriteBufferSize() - m_writeCount;
+    // Only the room behind the held bytes: topping up never moves what waits to go out.
+    const int room = WriteBufferSize() - m_writeStart - m_writeCount;
     const int n = static_cast<int>(std::min<std::int64_t>(left, room));
     if (n > 0)
         WriteFromStream(*m_sendStream, n);

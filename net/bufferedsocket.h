@@ -106,6 +106,9 @@ private:
     // Moves what is held to the buffer's start, so the network can fill the rest.
     void CompactRead();
     void PullUpWrite(int count);
+    // Moves what is held to the buffer's start unless needed bytes fit behind it.
+    void CompactWrite(int needed);
+    char* WriteEnd() { return m_writeBuffer.data() + m_writeStart + m_writeCount; }
     void Appended();
     void Refill();
     void Feed();
@@ -132,6 +135,8 @@ private:
     // not the bytes behind it.
     int m_readStart { 0 };
     int m_readCount { 0 };
+    // Held bytes to send are m_writeCount from m_writeStart on, like the read side's.
+    int m_writeStart { 0 };
     int m_writeCount { 0 };
     int m_recordSize { 16 };
     bool m_ownsSendStream { false };

@@ -23,6 +23,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/win/dde.h"
 #include "platform/win/shell.h"
 
@@ -31,7 +32,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -381,9 +381,9 @@ void TForm1::CreateBuddyMenu()
         if (!buddy)
             return;
         const std::string name = buddy->Name;
-        const QString chosen = QFileDialog::getOpenFileName(this);
-        if (!chosen.isEmpty())
-            SendFileTo(name, codepage::FromUnicode(chosen));
+        TOpenDialog dialog;
+        if (dialog.Execute(this))
+            SendFileTo(name, dialog.FileName);
     }, false);
     add("C&all...", nullptr, false);
     add("&Properties", [this] { AddBuddyDialog(); }, false);

@@ -7,6 +7,7 @@
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
@@ -21,7 +22,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -108,8 +108,9 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     setToolTip(Text(key));
     SetCaption(key + " - Korvo");
     SetPosition(poDefault);
-    setMinimumSize(326, 270);
     resize(460, 380);
+    SaveDialog1.Filter = "Rich Text Document (*.rtf)|*.rtf";
+    SaveDialog1.DefaultExt = ".txt";
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -209,6 +210,14 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
         TextClient1.Close();
         action = caFree;
     };
+
+    // Window events and size limits only: the placement is not kept between runs.
+    QORForm1 = std::make_unique<TQORForm>(this);
+    QORForm1->SetIniKey("Form14");
+    QORForm1->SetIniUse(ioNone);
+    QORForm1->SetTrackMinWidth(326);
+    QORForm1->SetTrackMinHeight(270);
+    QORForm1->Loaded();
 }
 
 TForm14::~TForm14()
@@ -236,14 +245,14 @@ void TForm14::BuildMenus(QWidget* bar)
     add(file, "&Save", "Save1", [this] {
         if (!m_savePath.empty())
             return;
-        const QString chosen = QFileDialog::getSaveFileName(this, QString(), "*.rtf", "Rich Text Document (*.rtf)");
-        if (!chosen.isEmpty())
-            SaveTo(codepage::FromUnicode(chosen));
+        SaveDialog1.FileName = "*.rtf";
+        if (SaveDialog1.Execute(this))
+            SaveTo(SaveDialog1.FileName);
     }, QKeySequence(Qt::Key_F2));
     add(file, "&Save As....", "SaveAs1", [this] {
-        const QString chosen = QFileDialog::getSaveFileName(this, QString(), Text(m_savePath), "Rich Text Document (*.rtf)");
-        if (!chosen.isEmpty())
-            SaveTo(codepage::FromUnicode(chosen));
+        SaveDialog1.FileName = m_savePath;
+        if (SaveDialog1.Execute(this))
+            SaveTo(SaveDialog1.FileName);
     });
     add(file, "&Clear", "Clear1", [this] { Memo2->clear(); });
     add(file, "E&xit", "Exit1", [this] { Close(); });

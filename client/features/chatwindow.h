@@ -4,8 +4,10 @@
 #include "client/features/ambroroom.h"
 #include "client/features/ambrosite.h"
 #include "net/bufferedcomponents.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QWidget;
+class TQORForm;
 
 // The first line that opens a window in site mode.
 inline constexpr const char* kSiteMarker = "\xB6" "ambro";
@@ -93,6 +96,8 @@ public:
     QAction* PopupCopy { nullptr };
     QAction* PopupPaste { nullptr };
     TTextClient TextClient1;  // site mode only
+    TSaveDialog SaveDialog1;
+    std::unique_ptr<TQORForm> QORForm1;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

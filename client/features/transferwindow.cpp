@@ -193,9 +193,11 @@ void TForm4::Progress(std::int64_t done)
 {
     m_done = done;
     const int percent = m_size > 0 ? static_cast<int>((done * 100 + m_size / 2) / m_size) : 100;
-    // A repaint per percent is all a person can see.
-    if (percent == m_percent)
+    // A person sees a percent at most, and no faster than a few times a second: a fast
+    // transfer would otherwise spend its time repainting the bar and renaming the window.
+    if (percent == m_percent || (percent < 100 && m_shown.isValid() && m_shown.elapsed() < kProgressInterval))
         return;
+    m_shown.start();
     m_percent = percent;
     ProgressBar->setValue(percent);
     const bool receiving = m_mode == tmReceive;

@@ -4,6 +4,8 @@
 #include "net/bufferedcomponents.h"
 #include "platform/ui/form.h"
 
+#include <QElapsedTimer>
+
 #include <cstdint>
 #include <string>
 
@@ -43,6 +45,8 @@ public:
     static constexpr int kSendTimeOut = 10;
     static constexpr int kBufferSize = 1 << 20;
     static constexpr int kListenTries = 10;
+    // Milliseconds between two progress updates.
+    static constexpr int kProgressInterval = 100;
 
 private:
     void Progress(std::int64_t done);
@@ -57,6 +61,7 @@ private:
     std::int64_t m_size;
     std::int64_t m_done { 0 };
     int m_percent { -1 };
+    QElapsedTimer m_shown;
     std::string m_target;
     std::string m_partial;
     bool m_accepted { false };

@@ -1,7 +1,9 @@
 #include "platform/ui/automation.h"
 
 #include "platform/testing/scratch.h"
+#include "platform/rtl/codepage.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 #include "platform/win/messages.h"
 
@@ -206,6 +208,20 @@ TEST_F(Automation, AnswersTheNextMessageBoxAndReportsItsText)
     EXPECT_EQ(ask("clearboxes"), "ok");
     EXPECT_EQ(ask("lastbox"), "error no message box");
     EXPECT_EQ(ask("answer\tmaybe"), "error answer needs a button id");
+}
+
+TEST_F(Automation, AnswersTheNextFileDialogWithAPath)
+{
+    std::string chosen = "none";
+    form->onButton = [&] {
+        TOpenDialog dialog;
+        chosen = dialog.Execute(form) ? dialog.FileName : "cancelled";
+    };
+    EXPECT_EQ(ask("file\t/home/alice/Zo\u00eb's notes.txt"), "ok");
+    EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return chosen != "none"; }, 5000));
+    EXPECT_EQ(chosen, codepage::FromUtf8("/home/alice/Zo\u00eb's notes.txt"));
+    EXPECT_EQ(ask("file"), "error file needs a path");
 }
 
 TEST_F(Automation, ChoosesMenuItemsByTheirText)

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/codepage.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 #include "platform/ui/gifimage.h"
 
@@ -415,6 +416,12 @@ private:
             if (!need(1))
                 return error("input needs a text");
             dialogs::QueueInput(codepage::FromUtf8(f[1]));
+            return ok();
+        }
+        if (command == "file") {
+            if (!need(1) || f[1].empty())
+                return error("file needs a path");
+            dialogs::QueueFileName(codepage::FromUtf8(f[1]));
             return ok();
         }
         if (command == "boxes") {

@@ -34,13 +34,17 @@ State& state()
     return instance;
 }
 
-bool headless()
+}  // namespace
+
+bool Headless()
 {
     if (!qApp)
         return true;
     const QString name = QGuiApplication::platformName();
     return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
 }
+
+namespace {
 
 bool offers(const DialogRequest& request, int answer)
 {
@@ -102,7 +106,7 @@ int answer(const DialogRequest& request, const std::function<int()>& show)
         Responder responder = s.responder;
         result = responder(request);
         how = "responder";
-    } else if (headless()) {
+    } else if (Headless()) {
         result = request.defaultButton;
         how = "default";
     } else {

@@ -114,6 +114,9 @@ void QueueInput(const std::string& text);
 const std::vector<DialogRecord>& History();
 void ClearHistory();
 
+// No person can answer a window here (Qt's offscreen or minimal platform, or no application).
+bool Headless();
+
 // The box the user would see for a request; its buttons carry their IDxxx in the "korvoButtonId" property.
 std::unique_ptr<QMessageBox> MakeBox(QWidget* owner, const DialogRequest& request, bool topmost);
 

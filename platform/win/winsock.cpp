@@ -1100,6 +1100,13 @@ int recv(SOCKET s, char* buf, int len, int flags)
         // reads were enabled already. A reading loop then costs no wake-up a receive.
         wake = !e->readEnabled && e->readsQueued.load() == 0;
         e->readEnabled = true;
+        // Re-enabling with data still waiting reports it at once, as Winsock does: a
+        // steady stream then never waits for the watcher's turn on a busy machine.
+        if (wake && n > 0 && e->wnd && (e->events & FD_READ) && e->connected && !e->closePosted && PendingBytes(e->fd) > 0) {
+            PostRead(e);
+            // Only a post that failed leaves the socket to the watcher.
+            wake = e->readsQueued.load() == 0;
+        }
     }
     if (wake)
         table().Wake();

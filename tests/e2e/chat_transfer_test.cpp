@@ -1,6 +1,7 @@
 #include "peer_host.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <fcntl.h>
 
@@ -149,6 +150,52 @@ TEST(ChatTransfer, AHostRelaysAConferenceOfThree)
     EXPECT_TRUE(ShowsText(bob, "alice* - Korvo", "Panel2", "Persons (0)"));
 }
 
+TEST(ChatTransfer, AFileSentFromTheBuddyMenuArrivesWhole)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+    // The log-on outcome goes to the label a finished transfer writes: let it land first on both sides.
+    ASSERT_TRUE(ShowsText(alice, "Form1", "ChnName", "NO SERVICE")) << TextOf(alice, "Form1", "ChnName");
+    ASSERT_TRUE(ShowsText(bob, "Form1", "ChnName", "NO SERVICE")) << TextOf(bob, "Form1", "ChnName");
+
+    const std::string bytes = RandomBytes(3u << 20);
+    users[0].dirs.write("outbox/report, final.pdf", bytes);
+    ASSERT_EQ(alice.command("file\t" + users[0].dirs.root() + "/outbox/report, final.pdf"), "ok");
+    ASSERT_TRUE(BuddyMenu(alice, "Send File"));
+
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    const std::string prompt = TextOf(bob, "Incoming Request...", "Label1");
+    EXPECT_TRUE(Has(prompt, "alice is requesting to send you a file.")) << prompt;
+    EXPECT_TRUE(Has(prompt, "report, final.pdf  (3,145,728 bytes)")) << prompt;
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton1"), "ok");
+
+    const std::string arrived = users[1].desktop() + "/report, final.pdf";
+    ASSERT_TRUE(Eventually([&] { return QFileInfo(QString::fromStdString(arrived)).size() == static_cast<qint64>(bytes.size()); }, 60000));
+    EXPECT_TRUE(ReadAll(arrived) == bytes);
+    EXPECT_TRUE(ShowsText(bob, "Form1", "ChnName", "FILE TRANSFER COMPLETED."));
+    EXPECT_TRUE(ShowsText(alice, "Form1", "ChnName", "FILE TRANSFER COMPLETED."));
+    // Both transfer windows close once it is done.
+    EXPECT_TRUE(Eventually([&] { return alice.command("find\tForm4").rfind("error", 0) == 0; }));
+    EXPECT_TRUE(Eventually([&] { return bob.command("find\tForm4").rfind("error", 0) == 0; }));
+}
+
+TEST(ChatTransfer, AFileRefusedAtThePromptTellsTheSenderAndLeavesNothing)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+    users[0].dirs.write("outbox/notes.txt", "not for bob");
+    ASSERT_EQ(alice.command("file\t" + users[0].dirs.root() + "/outbox/notes.txt"), "ok");
+    ASSERT_TRUE(BuddyMenu(alice, "Send File"));
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton2"), "ok");
+    EXPECT_TRUE(Eventually([&] { return Has(alice.command("boxes"), "Your request to transfer a file was rejected by the recepient."); }));
+    EXPECT_EQ(QDir(QString::fromStdString(users[1].desktop())).entryList(QDir::Files).size(), 0) << "nothing reached bob's desktop";
+}
+
 // bob's larkspire receives from a program playing alice on the peer line.
 class FileReception : public ::testing::Test {
 protected:
@@ -198,7 +245,7 @@ TEST_F(FileReception, A7MiBFileArrivesByteForByte)
     ASSERT_TRUE(data.send(bytes));
     ASSERT_TRUE(Eventually([&] { return Received("holiday.mov").size() == bytes.size(); }, 60000));
     EXPECT_TRUE(Received("holiday.mov") == bytes);
-    EXPECT_TRUE(ShowsText(*bob.process, "Form1", "ChnName", "FILE TRANSFER COMPLETED."));
+    EXPECT_TRUE(ShowsText(*bob.process, "Form1", "ChnName", "FILE TRANSFER COMPLETED.")) << TextOf(*bob.process, "Form1", "ChnName");
 }
 
 TEST_F(FileReception, ARefusedRequestTellsTheSenderAndWritesNothing)

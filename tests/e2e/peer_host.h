@@ -36,6 +36,8 @@ struct Host {
         // The address the client itself records once online, there before any plug-in reads it.
         dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nuserEmail=" + user
                                                 + "@example.org\r\nlocalAddress=" + address + "\r\n");
+        // No news run: its outcome goes to the main bar's label, which these scenarios read.
+        dirs.write("app/Channels.ini", "[Push News]\r\nmanual=0\r\n");
         // Received files land on this machine's own desktop.
         dirs.write("desktop/.keep", "");
         dirs.write("windows/registry.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n\"Desktop\"=\"" + desktop() + "\"\r\n");

@@ -141,13 +141,13 @@ std::string ScriptedPeer::drain(int ms)
     return m_input;
 }
 
-ScriptedListener::ScriptedListener(const std::string& host, std::uint16_t port)
+ScriptedListener::ScriptedListener(const std::string& host, std::uint16_t port, int backlog)
 {
     m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     const sockaddr_in address = AddressOf(host, port);
-    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(m_fd, 16) != 0) {
+    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(m_fd, backlog) != 0) {
         ::close(m_fd);
         m_fd = -1;
         return;

@@ -40,7 +40,8 @@ private:
 // A listening socket at host:port (SO_REUSEADDR), accepting while the loop runs.
 class ScriptedListener {
 public:
-    ScriptedListener(const std::string& host, std::uint16_t port);
+    // backlog 0 with one connection waiting leaves every later connect hanging.
+    ScriptedListener(const std::string& host, std::uint16_t port, int backlog = 16);
     ~ScriptedListener();
     ScriptedListener(const ScriptedListener&) = delete;
     ScriptedListener& operator=(const ScriptedListener&) = delete;

@@ -126,8 +126,7 @@ TEST_F(ChatWindow, LeaveFromAnotherConferenceDoesNotRemoveAMember)
     ScriptedPeer bob = Online("bob", 2);
     TForm14* window = Open("Conference*");
     bob.sendLine(Frame("conference", "bob", "alice", "\xFA" "bob"));
-    bob.drain(200);
-    ASSERT_EQ(window->ListBox1->count(), 2);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return window->ListBox1->count() == 2; }, 5000));
     bob.sendLine(Frame("conferenceleave", "bob", "bob@example.org", "carol*"));
     Settle();
     EXPECT_EQ(window->ListBox1->count(), 2);
@@ -234,6 +233,32 @@ TEST_F(ChatWindow, SavedTranscriptFollowsEveryChange)
     ASSERT_TRUE(richtext::Load(saved, dirs.read("talk.rtf")));
     EXPECT_TRUE(saved.toPlainText().contains("first has joined"));
     EXPECT_TRUE(saved.toPlainText().contains("second has joined"));
+}
+
+TEST_F(ChatWindow, SaveAsksForANameOnceAndAddsTheDefaultExtension)
+{
+    TForm14* window = Open("bob");
+    window->AppendRichText(JoinedNotice("carol"), window->Memo2);
+    dialogs::QueueFileName(dirs.root() + "/talk");
+    window->findChild<QAction*>("Save1")->trigger();
+    EXPECT_TRUE(Contains(dirs.read("talk.txt"), "carol")) << "the dialog's default extension is .txt";
+    // Saved once, every later change follows without asking again.
+    dialogs::QueueFileName(dirs.root() + "/other.rtf");
+    window->findChild<QAction*>("Save1")->trigger();
+    window->AppendRichText(JoinedNotice("dave"), window->Memo2);
+    EXPECT_TRUE(Contains(dirs.read("talk.txt"), "dave"));
+    EXPECT_EQ(dirs.read("other.rtf"), "");
+    // The name no dialog asked for is not left to the next test.
+    TOpenDialog unused;
+    EXPECT_TRUE(unused.Execute());
+}
+
+TEST_F(ChatWindow, TheWindowKeepsItsLeastSize)
+{
+    TForm14* window = Open("bob");
+    window->resize(100, 80);
+    EXPECT_GE(window->width(), 326);
+    EXPECT_GE(window->height(), 270);
 }
 
 TEST_F(ChatWindow, SoundAndFontSizeAreKeptInTheSettings)

@@ -180,4 +180,22 @@ TEST_F(FileTransfer, AFileNeverOfferedIsNeverSent)
     EXPECT_TRUE(Windows<TForm4>().empty());
 }
 
+TEST_F(FileTransfer, ASenderThatCannotConnectGivesUpWithAMessage)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    dirs.write("out/late.txt", "late");
+    SendFileTo("bob", dirs.root() + "/out/late.txt");
+    const TPeerFrame offer = SplitPeerFrame(bob.readLine());
+    ASSERT_EQ(offer.f1, "requesttosendfile");
+    // bob's port takes no more connections: the connect neither completes nor fails.
+    ScriptedListener full(LoopbackHost(2), 0, 0);
+    ASSERT_TRUE(full.valid());
+    ScriptedPeer waiting = ScriptedPeer::Connect(LoopbackHost(3), LoopbackHost(2), full.port());
+    ASSERT_TRUE(waiting.valid());
+    bob.sendLine(Frame("startsendfile", "bob", offer.f3, std::to_string(full.port())));
+    ASSERT_NE(WaitForWindow<TForm4>(), nullptr);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("Larkspire was unable to send this file to bob."); }, 30000));
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return Windows<TForm4>().empty(); }, 5000)) << "the window closed";
+}
+
 }  // namespace

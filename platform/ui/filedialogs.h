@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+// The open-file and save-file dialogs. Where no person can answer (the offscreen
+// platform), a file name queued for them answers the next one as if chosen there;
+// without one the dialog is cancelled, so a scripted run never hangs.
+class TOpenDialog {
+public:
+    enum class TKind { Open, Save };
+
+    TOpenDialog() = default;
+    virtual ~TOpenDialog() = default;
+
+    // True when a file was chosen; FileName then holds its full name (code page).
+    bool Execute(QWidget* owner = nullptr);
+
+    // "Description|pattern;pattern|Description|pattern" pairs.
+    std::string Filter;
+    // Saving: added to a chosen name without an extension ("txt" or ".txt").
+    std::string DefaultExt;
+    // The name the dialog starts with, and the one chosen.
+    std::string FileName;
+    std::string Title;
+
+protected:
+    explicit TOpenDialog(TKind kind)
+        : m_kind(kind)
+    {
+    }
+
+private:
+    TKind m_kind { TKind::Open };
+};
+
+class TSaveDialog final : public TOpenDialog {
+public:
+    TSaveDialog()
+        : TOpenDialog(TKind::Save)
+    {
+    }
+};
+
+namespace dialogs {
+
+// The next open-file or save-file dialog is answered with this name (code page); several queue up in order.
+void QueueFileName(const std::string& path);
+// A dialog's filter in Qt's form: "Text files (*.txt *.log);;All (*.*)".
+std::string QtFilter(const std::string& filter);
+
+}  // namespace dialogs
