@@ -7,13 +7,13 @@
 // Addresses come from 127.251-254.x.y, a range the tests' blocks never use.
 
 #include "bench/rawpeer.h"
+#include "platform/testing/automationclient.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -128,20 +128,7 @@ public:
         }
         return false;
     }
-    std::string Command(const std::string& line)
-    {
-        if (m_socket.state() != QLocalSocket::ConnectedState) {
-            m_socket.connectToServer(m_socketPath);
-            if (!m_socket.waitForConnected(5000))
-                return "error";
-        }
-        m_socket.write(QByteArray::fromStdString(line + "\n"));
-        m_socket.flush();
-        QByteArray reply;
-        while (!reply.contains('\n') && m_socket.waitForReadyRead(10000))
-            reply += m_socket.readAll();
-        return reply.left(reply.indexOf('\n')).toStdString();
-    }
+    std::string Command(const std::string& line) { return m_automation.command(line); }
     void TypePassword() { Command("set\tSign On\tEdit1\tpw"); }
     void ClickSignOn() { Command("click\tSign On\tSpeedButton1"); }
     bool WaitForMainBar()
@@ -158,7 +145,7 @@ private:
     QString m_socketPath;
     std::string m_root;
     QProcess m_process;
-    QLocalSocket m_socket;
+    AutomationClient m_automation { m_socketPath.toStdString() };
 };
 
 // Buddies' hosts: a listener per address; each "inf" is answered 0xFC.

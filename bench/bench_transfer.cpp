@@ -7,13 +7,13 @@
 // Addresses come from 127.250.x.y, a range the tests' blocks never use.
 
 #include "bench/rawpeer.h"
+#include "platform/testing/automationclient.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -113,20 +113,7 @@ public:
         Command("click\tSign On\tSpeedButton1");
         return Until([&] { return Command("find\tForm1").rfind("ok Form1\t1", 0) == 0; });
     }
-    std::string Command(const std::string& line)
-    {
-        if (m_socket.state() != QLocalSocket::ConnectedState) {
-            m_socket.connectToServer(m_socketPath);
-            if (!m_socket.waitForConnected(5000))
-                return "error";
-        }
-        m_socket.write(QByteArray::fromStdString(line + "\n"));
-        m_socket.flush();
-        QByteArray reply;
-        while (!reply.contains('\n') && m_socket.waitForReadyRead(10000))
-            reply += m_socket.readAll();
-        return reply.left(reply.indexOf('\n')).toStdString();
-    }
+    std::string Command(const std::string& line) { return m_automation.command(line); }
     // Clicks a button of a window once it shows.
     bool Click(const std::string& window, const std::string& button)
     {
@@ -154,7 +141,7 @@ private:
     QString m_socketPath;
     std::string m_desktop;
     QProcess m_process;
-    QLocalSocket m_socket;
+    AutomationClient m_automation { m_socketPath.toStdString() };
 };
 
 std::string RandomBytes(std::size_t size)
