@@ -11,6 +11,28 @@
 namespace {
 // The image tiled over the whole panel, with its list's palette.
 constexpr std::uint16_t kBackgroundDrawFlags = 0x1020;
+
+// Both control bases hold an image list the same way: registered for its changes while held.
+bool Rebind(TQORCustomImageList*& held, TQORCustomImageList* value, TQORChangeLink* link)
+{
+    if (held == value)
+        return false;
+    if (held)
+        held->UnRegisterChanges(link);
+    held = value;
+    if (held)
+        held->RegisterChanges(link);
+    return true;
+}
+
+// A negative index is refused; true when it changed.
+bool SetIndex(int& held, int value)
+{
+    if (value < 0 || value == held)
+        return false;
+    held = value;
+    return true;
+}
 } // namespace
 
 TQORBaseControl::TQORBaseControl(QWidget* parent) : QWidget(parent)
@@ -31,31 +53,19 @@ TQORBaseControl::~TQORBaseControl()
 
 void TQORBaseControl::SetImageList(TQORCustomImageList* value)
 {
-    if (m_imageList == value)
-        return;
-    if (m_imageList)
-        m_imageList->UnRegisterChanges(&m_link);
-    m_imageList = value;
-    if (m_imageList)
-        m_imageList->RegisterChanges(&m_link);
-    ImageListChanged();
+    if (Rebind(m_imageList, value, &m_link))
+        ImageListChanged();
 }
 
 void TQORBaseControl::SetImageIndex(int value)
 {
-    if (value < 0 || value == m_imageIndex)
-        return;
-    m_imageIndex = value;
-    if (m_imageList)
+    if (SetIndex(m_imageIndex, value) && m_imageList)
         ImageListChanged();
 }
 
 void TQORBaseControl::SetListIndex(int value)
 {
-    if (value < 0 || value == m_listIndex)
-        return;
-    m_listIndex = value;
-    if (m_imageList)
+    if (SetIndex(m_listIndex, value) && m_imageList)
         ImageListChanged();
 }
 
@@ -143,31 +153,19 @@ void TQORCustomControl::SetTransparent(bool value)
 
 void TQORCustomControl::SetImageList(TQORCustomImageList* value)
 {
-    if (m_imageList == value)
-        return;
-    if (m_imageList)
-        m_imageList->UnRegisterChanges(&m_link);
-    m_imageList = value;
-    if (m_imageList)
-        m_imageList->RegisterChanges(&m_link);
-    ImageListChanged();
+    if (Rebind(m_imageList, value, &m_link))
+        ImageListChanged();
 }
 
 void TQORCustomControl::SetImageIndex(int value)
 {
-    if (value < 0 || value == m_imageIndex)
-        return;
-    m_imageIndex = value;
-    if (m_imageList)
+    if (SetIndex(m_imageIndex, value) && m_imageList)
         ImageListChanged();
 }
 
 void TQORCustomControl::SetListIndex(int value)
 {
-    if (value < 0 || value == m_listIndex)
-        return;
-    m_listIndex = value;
-    if (m_imageList)
+    if (SetIndex(m_listIndex, value) && m_imageList)
         ImageListChanged();
 }
 
