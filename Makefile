@@ -25,6 +25,10 @@ SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan-system.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
+# Tests never see the user's own home: each run gets a fresh one under its build folder.
+TEST_HOME = rm -rf $(1)/test-home && mkdir -p $(1)/test-home/config && \
+	export HOME=$(abspath $(1))/test-home XDG_CONFIG_HOME=$(abspath $(1))/test-home/config
+
 .PHONY: deps configure build test test-asan test-fuzz run bench clean
 
 deps:
@@ -44,20 +48,20 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	$(call TEST_HOME,$(BUILD)) && cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-fuzz
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) -DKORVO_SANITIZE=ON
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	$(call TEST_HOME,$(ASAN_BUILD)) && cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 test-fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) \
 	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_LIBFUZZER=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
-	cd $(FUZZ_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest -L fuzz --output-on-failure -j $(JOBS) --timeout 300
+	$(call TEST_HOME,$(FUZZ_BUILD)) && cd $(FUZZ_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest -L fuzz --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
 	tools/run-demo.sh $(BUILD)
