@@ -59,7 +59,7 @@ const char* const kWebCaption = "WEB     ";
 
 QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
-// Line edits hand Enter, Esc and the arrow keys to the bar as the Parts' key events.
+// Line edits hand Enter, Esc and the arrow keys to the bar as the key events it handles.
 class FilterKeys final : public QObject {
 public:
     explicit FilterKeys(TForm1* bar) : QObject(bar), m_bar(bar) {}

@@ -9,7 +9,7 @@ class QMessageBox;
 class QWidget;
 class TForm;
 
-// Message box flags and answers as the Parts use them.
+// Message box flags and answers as the classic message box numbers them.
 inline constexpr unsigned MB_OK = 0x00000000;
 inline constexpr unsigned MB_OKCANCEL = 0x00000001;
 inline constexpr unsigned MB_ABORTRETRYIGNORE = 0x00000002;

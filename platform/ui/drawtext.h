@@ -6,7 +6,7 @@
 
 class QPainter;
 
-// Text output as the Parts call it: text in the code page, in the painter's font
+// Text output as the classic drawing calls make it: text in the code page, in the painter's font
 // and pen colour, placed by the top-left corner of its cell.
 
 inline constexpr unsigned DT_TOP = 0x0000;

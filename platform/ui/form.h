@@ -39,7 +39,7 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShift : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TShiftState = unsigned;
 
-// Virtual-key codes as the Parts test them; letters and digits are their upper-case ASCII.
+// Virtual-key codes as the classic key messages carry them; letters and digits are their upper-case ASCII.
 using WORD = std::uint16_t;
 inline constexpr WORD VK_BACK = 0x08;
 inline constexpr WORD VK_TAB = 0x09;
@@ -87,7 +87,7 @@ public:
     HWND Handle() const { return m_handle; }
 
     // Position of the frame; the size is the window's own pixels, whatever frame the
-    // window system adds, so the Parts' geometry holds on every platform.
+    // window system adds, so the forms' pixel geometry holds on every platform.
     int Left() const;
     int Top() const;
     int Width() const;

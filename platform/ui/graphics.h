@@ -10,7 +10,7 @@
 
 class QPainter;
 
-// Colours as the Parts give them: 0x00BBGGRR, or a system colour (high bit set,
+// Colours in the classic form: 0x00BBGGRR, or a system colour (high bit set,
 // low byte the system colour index) resolved from the classic desktop scheme.
 using TColor = std::int32_t;
 
@@ -79,13 +79,13 @@ TColor ColorToRGB(TColor color);
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
 
-// The palette of a window in the classic scheme, so Qt's widgets look as the Parts expect.
+// The palette of a window in the classic scheme, so Qt's widgets look as the forms were drawn for.
 QPalette ClassicPalette();
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 
-// A font as the Parts describe it. Size is in points at 96 DPI; Height in pixels
+// A font as the forms describe it. Size is in points at 96 DPI; Height in pixels
 // (negative: character height, positive: cell height), and setting one sets the other.
 class TFontSpec {
 public:
@@ -95,7 +95,7 @@ public:
     std::string Name { "MS Sans Serif" };
     TFontStyles Style { 0 };
     TColor Color { clWindowText };
-    int Charset { 1 };  // kept for the Parts' records; Qt chooses glyphs by Unicode
+    int Charset { 1 };  // kept as the forms set it; Qt chooses glyphs by Unicode
 
     int Size() const;
     void SetSize(int points);
@@ -124,7 +124,7 @@ int TextHeight(const TFontSpec& font);
 // i*W/n to (i+1)*W/n and each channel is from + i*(to - from)/(n - 1).
 void FillBands(QPainter& painter, const QRect& rect, TColor from, TColor to, int bands, bool vertical = true);
 
-// Screen cursors as the Parts number them.
+// Screen cursors in the classic numbering.
 using TCursor = int;
 inline constexpr TCursor crDefault = 0;
 inline constexpr TCursor crNone = -1;
