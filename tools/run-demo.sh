@@ -46,7 +46,7 @@ export KORVO_APPDIR=$BIN
 SERVICE_OUT=$BUILD/demo/service.out
 "$BIN/korvo-service" --port 0 --db "$BUILD/demo/service.db" --user demo:demo > "$SERVICE_OUT" &
 SERVICE_PID=$!
-trap 'kill "$SERVICE_PID" 2>/dev/null; wait "$SERVICE_PID" 2>/dev/null' EXIT
+trap 'kill "$SERVICE_PID" 2>/dev/null || true; wait "$SERVICE_PID" 2>/dev/null || true' EXIT
 PORT=
 for _ in $(seq 100); do
   PORT=$(sed -n '1s/^listening 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$SERVICE_OUT" 2>/dev/null)
