@@ -2,6 +2,7 @@
 
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
+#include "client/core/newstime.h"
 #include "client/core/session.h"
 #include "platform/rtl/dates.h"
 #include "platform/rtl/inifile.h"
@@ -51,7 +52,7 @@ void LoadSettings()
     s.background = channels.ReadBool("Settings", "Background", true);
     s.hideNewsAlerts = channels.ReadBool("Settings", "HideNewsAlerts", true);
     s.quickTips = channels.ReadBool("Settings", "QuickTips", true);
-    s.lastNewsUpdate = channels.ReadString("NEWS", "LastUpdated", DateTimeToStr(Now()));
+    s.lastNewsUpdate = channels.ReadString("NEWS", "LastUpdated", FormatNewsTime(Now()));
     s.connectionSpeed = ByteValue(channels.ReadInteger("Settings", "ConnectionSpeed", 1));
     s.favoritesFolder = ReadRegString(HKEY_CURRENT_USER, kShellFolders, "Favorites");
     s.programsFolder = ReadRegString(HKEY_CURRENT_USER, kShellFolders, "Programs");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/newstime.h"
 #include "client/features/newsparser.h"
 #include "platform/rtl/dates.h"
 
@@ -14,9 +15,6 @@ inline constexpr int kMaxNewsSources = 256;
 // The seen list is forgotten at start-up once its file is larger than this.
 inline constexpr std::int64_t kOldNewsTrimBytes = 8000;
 
-// "yyyy-mm-dd hh:nn:ss", the form [NEWS] LastUpdated is kept in.
-std::string FormatNewsTime(TDateTime when);
-bool ParseNewsTime(const std::string& text, TDateTime& when);
 // Stale when the last run was two hours or more before now, lies in the future
 // or cannot be read.
 bool NewsIsStale(const std::string& lastUpdated, TDateTime now);

@@ -1,4 +1,5 @@
 #include "client/core/session.h"
+#include "client/core/settings.h"
 #include "client/features/newsfiles.h"
 #include "client/features/newsthread.h"
 #include "platform/rtl/eventloop.h"
@@ -202,6 +203,15 @@ TEST(NewsTimer, DueWhenStaleOrInTheFirstThreeSecondsOfAnHour)
     EXPECT_TRUE(NewsDue(justNow, QDateTime(QDate(2026, 3, 10), QTime(15, 0, 1))));
     EXPECT_FALSE(NewsDue(justNow, QDateTime(QDate(2026, 3, 10), QTime(15, 0, 3))));
     EXPECT_TRUE(NewsDue("", fresh));
+}
+
+TEST(NewsTimer, AUserWithoutAStoredRunIsNotDueAtFirstLogOn)
+{
+    ScratchDirs dirs;
+    LoadSettings();
+    TDateTime when = 0;
+    EXPECT_TRUE(ParseNewsTime(Session().lastNewsUpdate, when)) << Session().lastNewsUpdate;
+    EXPECT_FALSE(NewsIsStale(Session().lastNewsUpdate, Now()));
 }
 
 TEST(NewsTimer, AutomaticFetchingOffOrOfflineStartsNothing)
