@@ -18,6 +18,8 @@ TQORTimerItem::TQORTimerItem(TQORTimerPool* pool) : m_pool(pool)
 {
     if (!pool)
         throw EInvalidOperation(qorprocs::ResText("TQORTimerItem: Invalid Owner or List"));
+    // The default interval in the pool's own ticks, so an unchanged interval stays true.
+    TickCount = std::max(Interval / pool->MinInterval(), 1);
 }
 
 TQORTimerItem::~TQORTimerItem() { OnTimer = nullptr; }

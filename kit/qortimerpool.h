@@ -27,7 +27,7 @@ public:
     std::uint16_t Ident { 0 };
     // Milliseconds, a multiple of the pool's minimum interval.
     int Interval { 1000 };
-    // Pool ticks between firings; 0 counts as 1.
+    // Pool ticks between firings (Interval over the pool's minimum); 0 counts as 1.
     int TickCount { 1 };
     TItemEvent OnTimer;
     void* Data { nullptr };

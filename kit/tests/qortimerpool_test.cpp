@@ -178,6 +178,15 @@ TEST_F(TimerFixture, AddedTimerFiresAtItsIntervalWithItsData)
     EXPECT_EQ(counters, (std::vector<int> { 1, 2 }));
 }
 
+TEST_F(TimerFixture, ATimerOfTheDefaultIntervalFiresOncePerSecond)
+{
+    int calls = 0;
+    pool.AddTimer(0xFD02, 1000, [&](TQORTimerPool*) { ++calls; }, nullptr);
+    EXPECT_EQ(pool.FindTimer(0xFD02)->TickCount, 20);
+    ticks(40);  // two seconds of 50 ms ticks
+    EXPECT_EQ(calls, 2);
+}
+
 TEST_F(TimerFixture, DuplicateIdentifierIsRefused)
 {
     pool.AddTimer(7, 50, nullptr, nullptr);
