@@ -99,8 +99,11 @@ WINDOWPLACEMENT GetWindowPlacement(const TForm& form)
     if (form.WindowState() == wsNormal) {
         placement.rcNormalPosition = { form.Left(), form.Top(), form.Left() + form.Width(), form.Top() + form.Height() };
     } else {
+        // Qt keeps the normal rectangle of the client area; the placement's left and top are the frame's.
         const QRect normal = form.normalGeometry();
-        placement.rcNormalPosition = { normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height() };
+        const int left = normal.left() - (form.geometry().x() - form.frameGeometry().x());
+        const int top = normal.top() - (form.geometry().y() - form.frameGeometry().y());
+        placement.rcNormalPosition = { left, top, left + normal.width(), top + normal.height() };
     }
     return placement;
 }
@@ -108,16 +111,20 @@ WINDOWPLACEMENT GetWindowPlacement(const TForm& form)
 void SetWindowPlacement(TForm& form, const WINDOWPLACEMENT& placement)
 {
     const TRect& r = placement.rcNormalPosition;
+    TWindowState state = form.WindowState();
     switch (placement.showCmd) {
     case 0: break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: form.SetWindowState(wsMinimized); break;
-    case SW_SHOWMAXIMIZED: form.SetWindowState(wsMaximized); break;
-    default: form.SetWindowState(wsNormal); break;
+    case SW_SHOWMINNOACTIVE: state = wsMinimized; break;
+    case SW_SHOWMAXIMIZED: state = wsMaximized; break;
+    default: state = wsNormal; break;
     }
-    if (form.WindowState() == wsNormal)
-        form.SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    // The normal rectangle is set while the window is normal, so it is the one a
+    // later restore returns to and the next save writes back.
+    form.SetWindowState(wsNormal);
+    form.SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    form.SetWindowState(state);
 }
 
 // The owner's window-system events, handed to the component as its messages.

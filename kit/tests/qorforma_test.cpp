@@ -153,6 +153,29 @@ TEST_F(QorFormA, OffScreenPlacementComesBack)
     EXPECT_EQ(form.Top(), 20);
 }
 
+TEST_F(QorFormA, AMaximisedPlacementKeepsItsNormalRectangle)
+{
+    Store("Form1", "200,0,3,100,50,500,350");
+    {
+        TForm& form = *new TForm;
+        auto component = Attach(form);
+        component->SetIniSaveOptions(soPos | soSize | soState);
+        component->SetOptions(foAutoShow);
+        component->Loaded();
+        form.Show();
+        EXPECT_EQ(form.WindowState(), wsMaximized);
+        form.SetWindowState(wsNormal);
+        EXPECT_EQ(form.Left(), 100);
+        EXPECT_EQ(form.Top(), 50);
+        EXPECT_EQ(form.Width(), 400);
+        EXPECT_EQ(form.Height(), 300);
+        form.SetWindowState(wsMaximized);
+        component->SaveValues();
+        form.Free();
+    }
+    EXPECT_EQ(Stored("Form1"), "200,0,3,100,50,500,350");
+}
+
 TEST_F(QorFormA, NegativePlacementIsClampedToTheScreen)
 {
     Store("Form1", "200,0,1,-50,-20,300,200");
