@@ -193,8 +193,8 @@ int TQORImageListItem::AddCell()
         tooMany();
     if (m_strip.width() < used) {
         // Grown a few cells at a time, but never past the limit a strip may have.
-        const int step = std::max(AllocBy, 1) * m_width;
-        WidenStrips(std::max(used, std::min(m_strip.width() + step, kMaxStripWidth)));
+        const std::int64_t step = static_cast<std::int64_t>(std::max(AllocBy, 1)) * m_width;
+        WidenStrips(std::max(used, static_cast<int>(std::min<std::int64_t>(m_strip.width() + step, kMaxStripWidth))));
     }
     m_entries.push_back(static_cast<std::uint32_t>(m_usedWidth) & 0xFFFF);
     m_usedWidth = used;
@@ -393,6 +393,9 @@ void TQORImageListItem::ReadContents(TStream& stream, std::uint8_t flags)
     const bool masked = ReadByte(stream) != 0;
     if (width < 1 || height < 1 || width > kMaxStripWidth || height > kMaxStripWidth)
         throw EReadError("Invalid image size");
+    // The growth step is cells of this width: more than a strip may hold is no step.
+    if (allocBy < 0 || allocBy > kMaxStripWidth / width)
+        throw EReadError("Growth step out of range");
     StripRead read = readStrip(stream, width, height, masked, (flags & kItemCompressed) != 0);
     PixelFormat = PixelFormatFromFlags(flags);
     m_height = height;

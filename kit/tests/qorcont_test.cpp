@@ -66,6 +66,20 @@ TEST(QorCont, EmptyImageItemWritesItsCellSizeAndNoImages)
     EXPECT_EQ(s.DataString(), std::string(1, '\0') + le32(16) + le32(16) + le32(4) + std::string(1, '\0') + le32(0));
 }
 
+TEST(QorCont, ImageItemWithAGrowthStepPastAnyStripIsRefused)
+{
+    for (std::int32_t allocBy : { 0x7fffffff, -1, 2049 }) {
+        TStringStream s(std::string(1, '\0') + le32(16) + le32(16) + le32(allocBy) + std::string(1, '\0') + le32(0));
+        TQORImageListItem item;
+        EXPECT_THROW(item.LoadFromStream(s), EReadError) << allocBy;
+        EXPECT_EQ(item.AllocBy, 4) << allocBy;
+    }
+    TStringStream largest(std::string(1, '\0') + le32(16) + le32(16) + le32(2048) + std::string(1, '\0') + le32(0));
+    TQORImageListItem item;
+    item.LoadFromStream(largest);
+    EXPECT_EQ(item.AddCell(), 0);
+}
+
 TEST(QorCont, EmptyWaveItemIsItsFlagsAndReadsBackEmpty)
 {
     TQORWaveList list;
