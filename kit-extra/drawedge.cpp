@@ -19,13 +19,14 @@ void fillSpan(QImage& image, int left, int top, int right, int bottom, TColor co
     }
 }
 
-// One ring: top and left in light, then bottom and right in dark over the corners they own.
+// One ring: top and left in light, then bottom and right in dark over the corners they own;
+// a corner whose dark side is not drawn stays the light side's.
 void drawRing(QImage& image, const qorprocs::TRect& r, unsigned flags, TColor light, TColor dark)
 {
     if (flags & BF_TOP)
-        fillSpan(image, r.Left, r.Top, r.Right - 1, r.Top + 1, light);
+        fillSpan(image, r.Left, r.Top, (flags & BF_RIGHT) ? r.Right - 1 : r.Right, r.Top + 1, light);
     if (flags & BF_LEFT)
-        fillSpan(image, r.Left, r.Top, r.Left + 1, r.Bottom - 1, light);
+        fillSpan(image, r.Left, r.Top, r.Left + 1, (flags & BF_BOTTOM) ? r.Bottom - 1 : r.Bottom, light);
     if (flags & BF_BOTTOM)
         fillSpan(image, r.Left, r.Bottom - 1, r.Right, r.Bottom, dark);
     if (flags & BF_RIGHT)
