@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 TForm1::TForm1(std::vector<std::string> arguments)
     : TForm("Form1")
     , m_arguments(std::move(arguments))
@@ -188,6 +190,7 @@ void TForm1::InviteItemClick(const std::string& buddy)
     ChessBrd1->RefreshSquares(" ");
     SetupSides();
     m_opponent = buddy;
+    m_guestJoined = false;
     SetPanel(2, "Inviting " + m_opponent + ", Waiting for reply...");
     SendLine(chess::InviteLine(m_ownName, m_opponent));
 }
@@ -217,11 +220,22 @@ void TForm1::EnableBoardForOwnTurn()
 
 void TForm1::PlayIncomingMove(int from, int to)
 {
-    SetPanel(2, "Your move...");
-    if (from != 0 && to != 0) {
-        ChessBrd1->setEnabled(false);
-        ChessBrd1->MakeMove(from, to);
+    // Only the opponent's colour, on its turn, by the rules: anything else would put the boards out of step.
+    const bool opponentIsWhite = IsGuest();
+    const char* refused = nullptr;
+    if (from == 0 || to == 0)
+        refused = "not a move";
+    else if (ChessBrd1->WhiteToMove() != opponentIsWhite)
+        refused = "not the opponent's turn";
+    else if (!ChessBrd1->IsLegalMove(from, to))
+        refused = "not a legal move";
+    if (refused) {
+        std::fprintf(stderr, "[chess] opponent's move %d,%d ignored: %s\n", from, to, refused);
+        return;
     }
+    SetPanel(2, "Your move...");
+    ChessBrd1->setEnabled(false);
+    ChessBrd1->MakeMove(from, to);
     EnableBoardForOwnTurn();
 }
 
@@ -235,6 +249,7 @@ void TForm1::ClientSocket1LineReceived(const std::string& line)
         break;
     case Kind::Joined:
         m_opponent = parsed.name;
+        m_guestJoined = true;
         SetPanel(1, parsed.name + " (b)");
         SetPanel(2, "Connected. " + m_ownName + " moves first.");
         EnableBoardForOwnTurn();
@@ -250,6 +265,9 @@ void TForm1::ClientSocket1LineReceived(const std::string& line)
         ChessBrd1->NewGame();
         ChessBrd1->RefreshSquares(" ");
         SetupSides();
+        // A guest's new game comes after its joined line: the host, White, moves first again.
+        if (!IsGuest() && m_guestJoined)
+            EnableBoardForOwnTurn();
         break;
     case Kind::Other:
         return;

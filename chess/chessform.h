@@ -71,6 +71,8 @@ private:
     std::string m_opponent;
     std::string m_pidKey;
     std::string m_version;
+    // The host's guest has joined since the invitation.
+    bool m_guestJoined { false };
     bool m_inactive { false };
     bool m_shown { false };
 };

@@ -204,6 +204,52 @@ TEST(ChessProgram, HostRegistersInvitesAndSendsItsMovesByteForByte)
     ASSERT_TRUE(chess.waitForText("ChessBrd1", kStart));
 }
 
+// alice hosts bob's game: invited, joined, her board waiting for her first move.
+void HostAfterTheGuestJoined(Desk& desk, ChessProcess& chess)
+{
+    ASSERT_TRUE(desk.port.waitForClient());
+    EXPECT_EQ(desk.port.line(), "\xFC" + PidKey());
+    desk.port.send("\xF8" "bob");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return chess.command("menu\tForm1\tbob") == "ok"; }, 10000));
+    EXPECT_EQ(desk.port.line(), "\xFBpluginrequest,alice,bob,\"chess\\\"");
+    desk.port.send("\xFA" "bob");
+    ASSERT_TRUE(chess.waitForText("Panel2", "Connected. alice moves first."));
+}
+
+TEST(ChessProgram, TheHostIgnoresAMoveOfItsOwnColourFromThePeer)
+{
+    Desk desk("alice");
+    ASSERT_TRUE(desk.port.listening());
+    ChessProcess chess(desk.dirs, { "/ext", "/s" });
+    HostAfterTheGuestJoined(desk, chess);
+
+    desk.port.send("\xFB" "52,36");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return chess.errors().find("opponent's move 52,36 ignored: not the opponent's turn") != std::string::npos; }, 10000))
+        << chess.errors();
+    EXPECT_EQ(chess.text("ChessBrd1"), kStart);
+    EXPECT_EQ(chess.text("Panel2"), "Connected. alice moves first.");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "ok");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
+}
+
+TEST(ChessProgram, AfterTheGuestsNewGameTheHostMovesFirst)
+{
+    Desk desk("alice");
+    ASSERT_TRUE(desk.port.listening());
+    ChessProcess chess(desk.dirs, { "/ext", "/s" });
+    HostAfterTheGuestJoined(desk, chess);
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "ok");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
+
+    // The guest's "&New Game": its joined line, then its new-game line.
+    desk.port.send("\xFA" "bob");
+    desk.port.send("newgame");
+    ASSERT_TRUE(chess.waitForText("ChessBrd1", kStart));
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("d2") + "\t" + SquareCentre("d4")), "ok");
+    EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "52,36"));
+}
+
 TEST(ChessProgram, GuestSendsJoinedBeforeRegisteringAndMovesOnlyOnItsTurn)
 {
     Desk desk("bob");
@@ -223,9 +269,12 @@ TEST(ChessProgram, GuestSendsJoinedBeforeRegisteringAndMovesOnlyOnItsTurn)
     EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e7", true) + "\t" + SquareCentre("e5", true)), "ok");
     EXPECT_EQ(desk.port.line(), Relay("bob", "alice", "\xFB" "13,29"));
 
-    // White's move played out of turn is refused and leaves the board disabled for Black.
+    // A move that is no legal move of White's is ignored and leaves the board disabled for Black.
     desk.port.send("\xFB" "13,21");
-    ASSERT_TRUE(chess.waitForText("Panel2", "Your move..."));
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return chess.errors().find("opponent's move 13,21 ignored: not a legal move") != std::string::npos; }, 10000))
+        << chess.errors();
+    EXPECT_EQ(chess.text("Panel2"), "Waiting for alice to move...");
     EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("d7", true) + "\t" + SquareCentre("d5", true)),
         "error control disabled or hidden ChessBrd1");
 
