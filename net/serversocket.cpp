@@ -127,13 +127,22 @@ void TCustomBasicServerSocket::SocketAccept(TSocketBase* listening)
     }
     socket->SetHandle(handle);
     socket->Address() = peer;
+    socket->SetState(ssConnected);
+    std::string address;
+    try {
+        address = socket->GetPeerAddress();
+    } catch (const ESockError&) {
+        // Reset while it waited to be accepted: no one has seen it, so no one hears of it.
+        WinsockAPI().closesocket(handle);
+        socket->SetHandle(winsock::INVALID_SOCKET);
+        FreeSocketObject(socket);
+        return;
+    }
     m_sockets.Add(socket);
     WinsockAPI().WSAAsyncSelect(handle, Window(), WM_SOCKET_SELECT, static_cast<long>(ClientOptions) | winsock::FD_CLOSE);
-    socket->SetState(ssConnected);
 
     const std::weak_ptr<void> alive = Alive();
     bool refused = m_sockets.Count() > MaxConnections;
-    const std::string address = socket->GetPeerAddress();
     if (!refused && AllowOnlyIfReverseDNS) {
         try {
             refused = ResolveAddressHostName(address).empty();

@@ -349,11 +349,11 @@ void TSockCtrl::DeliverSelect(TMessage& message)
 
 void TSockCtrl::PeerFailed(TSocketBase* socket, const std::exception& error, bool endConnection)
 {
-    std::string peer = "?";
-    try {
-        peer = socket->GetPeerAddress();
-    } catch (const std::exception&) {
-    }
+    // The address kept at connect or accept: a peer that reset is no longer there to ask.
+    const winsock::sockaddr_in& address = socket->Address();
+    const std::string peer = address.sin_family == winsock::WS_AF_INET && address.sin_addr.s_addr != 0
+        ? std::string(WinsockAPI().inet_ntoa(address.sin_addr))
+        : std::string("?");
     const bool keeps = dynamic_cast<const TKeepsConnection*>(&error) != nullptr;
     const bool ends = endConnection && !keeps && socket->Connected();
     std::fprintf(stderr, "[net] %s (%s): %s%s\n", socket->GetName().c_str(), peer.c_str(), error.what(),

@@ -238,3 +238,59 @@ TEST(ServerSocket, NotificationsOfOneConnectionSurviveAnotherClosing)
     ASSERT_TRUE(WaitFor([&] { return lines.size() == 1; }));
     EXPECT_EQ(lines[0], "from b");
 }
+
+TEST(ServerSocket, AConnectionResetBeforeItIsAcceptedIsDroppedUnseen)
+{
+    TTextServer server;
+    server.SetAddress("127.0.0.1");
+    server.SetPort("0");
+    std::vector<TSocketBase*> accepted;
+    std::vector<TSocketBase*> ended;
+    int rejects = 0;
+    server.OnAccept = [&](TSockCtrl*, TSocketBase* s) { accepted.push_back(s); };
+    server.OnReject = [&](TSockCtrl*, TSocketBase*) { ++rejects; };
+    server.OnDisconnect = [&](TSockCtrl*, TSocketBase* s) { ended.push_back(s); };
+    server.Listen();
+    // Reset while it still waits in the listen queue: no event has run yet.
+    RawPeer gone = RawPeer::ConnectTo(server.GetPortNumber());
+    gone.reset();
+    RawPeer kept = RawPeer::ConnectTo(server.GetPortNumber());
+    ASSERT_TRUE(WaitFor([&] { return accepted.size() == 1; }));
+    EXPECT_EQ(server.Sockets().Count(), 1) << "the reset connection is not kept";
+    kept.close();
+    ASSERT_TRUE(WaitFor([&] { return server.Sockets().Count() == 0; }));
+    EXPECT_EQ(rejects, 0);
+    EXPECT_EQ(accepted.size(), 1u) << "the reset connection is never announced";
+    EXPECT_EQ(ended, accepted) << "only the connection that was accepted ends";
+}
+
+TEST(ServerSocket, AFailureAfterThePeerResetNamesThePeersAddress)
+{
+    TTextServer server;
+    server.SetAddress("127.0.0.1");
+    server.SetPort("0");
+    RawPeer peer;
+    bool failed = false;
+    server.OnLineReceived = [&](TLineSocketBase* socket, const std::string&, bool) {
+        // The peer resets while its line is handled; the handler then fails.
+        peer.reset();
+        for (int i = 0; i < 500; ++i) {
+            try {
+                socket->GetPeerAddress();
+            } catch (const ESockError&) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        failed = true;
+        throw ESockError("the handler gave up");
+    };
+    server.Listen();
+    peer = RawPeer::ConnectTo(server.GetPortNumber());
+    ASSERT_TRUE(peer.sendAll("line\r\n"));
+    testing::internal::CaptureStderr();
+    const bool seen = WaitFor([&] { return failed; });
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(seen);
+    EXPECT_NE(log.find("(127.0.0.1): the handler gave up"), std::string::npos) << log;
+}
