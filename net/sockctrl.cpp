@@ -191,9 +191,13 @@ void TSockCtrl::SetAddress(const std::string& address)
 
 void TSockCtrl::SetPort(const std::string& port)
 {
-    m_port = port;
     if (tWinsockAPI::IsPortNumber(port)) {
-        m_portNumber = static_cast<std::uint16_t>(std::strtol(port.c_str(), nullptr, 10));
+        // A number no port has would wrap round to some other port.
+        const long number = std::strtol(port.c_str(), nullptr, 10);
+        if (number < 0 || number > 65535)
+            RaiseSocketError(winsock::WSAEINVAL, 0);
+        m_port = port;
+        m_portNumber = static_cast<std::uint16_t>(number);
         m_serviceName.clear();
         if (WinsockStarted()) {
             try {
@@ -203,6 +207,7 @@ void TSockCtrl::SetPort(const std::string& port)
             }
         }
     } else {
+        m_port = port;
         m_serviceName = port;
         m_portNumber = 0;
         if (WinsockStarted()) {

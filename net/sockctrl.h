@@ -29,6 +29,7 @@ public:
     const std::string& HostName() const { return m_hostName; }
     const std::string& DottedAddress() const { return m_dottedAddress; }
     const std::string& Port() const { return m_port; }
+    // A number outside 0..65535 raises ESockError "Invalid argument" and changes nothing.
     void SetPort(const std::string& port);
     const std::string& ServiceName() const { return m_serviceName; }
     std::uint16_t GetPortNumber() const { return m_portNumber; }

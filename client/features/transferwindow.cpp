@@ -155,7 +155,6 @@ void TForm4::StartSending(const std::string& address, const std::string& port)
     SetCaption("Sending...");
     Label1->setText(codepage::ToUnicode("Sending " + ExtractFileName(m_path) + "..." + "\r" + "to " + m_buddy));
     FileSender.SetAddress(address);
-    FileSender.SetPort(port);
     FileSender.OnConnect = [this](TSockCtrl*, TSocketBase* socket) {
         if (socket->Connected())
             Buffered(socket)->SendFile(m_path);
@@ -182,6 +181,7 @@ void TForm4::StartSending(const std::string& address, const std::string& port)
     };
     Show();
     try {
+        FileSender.SetPort(port);
         FileSender.Open();
     } catch (const Exception&) {
         m_finished = true;

@@ -62,6 +62,24 @@ private:
 
 }  // namespace
 
+TEST(SockCtrl, APortNumberNoPortHasIsRefused)
+{
+    TCustomClientSocket client;
+    client.SetPort("8096");
+    for (const char* bad : { "99999", "65536", "-5" }) {
+        try {
+            client.SetPort(bad);
+            ADD_FAILURE() << bad;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), "Invalid argument") << bad;
+        }
+        EXPECT_EQ(client.Port(), "8096") << bad;
+        EXPECT_EQ(client.GetPortNumber(), 8096) << bad;
+    }
+    client.SetPort("65535");
+    EXPECT_EQ(client.GetPortNumber(), 65535);
+}
+
 TEST(SockCtrl, LookupsResolveNamesAndAddresses)
 {
     TCustomClientSocket c;
