@@ -43,7 +43,17 @@ void TBufferedSocketBase::DoRead()
 {
     auto keep = weak_from_this().lock();
     m_readPosted = false;
-    FillReadBuffer();
+    try {
+        FillReadBuffer();
+    } catch (const EReadBufferFull&) {
+        // The bytes that filled the buffer are the reader's: it reads them first, and
+        // hears of the full buffer only when it left the buffer full.
+        TStreamSocket::DoRead();
+        if (m_readCount >= ReadBufferSize())
+            throw;
+        m_fullRaised = false;
+        return;
+    }
     TStreamSocket::DoRead();
 }
 

@@ -288,6 +288,26 @@ TEST(BufferedSocket, AReaderWhoseBufferFilledKeepsItsConnectionAndReadsOn)
     EXPECT_TRUE(captured.messages.empty()) << "the full buffer is logged, not shown";
 }
 
+TEST(BufferedSocket, BytesThatExactlyFillTheBufferAreReadAtOnce)
+{
+    CapturedExceptions captured;
+    Connected c;
+    std::string got;
+    c.client.OnRead = [&](TSockCtrl*, TSocketBase* s) {
+        char block[256];
+        for (int n; (n = Buffered(s)->Read(block, sizeof block)) > 0;)
+            got.append(block, static_cast<std::size_t>(n));
+    };
+    // Exactly one buffer's worth, and then the peer waits for an answer.
+    const std::string bytes = Pattern(1024);
+    c.peer.sendAll(bytes);
+    ASSERT_TRUE(WaitFor([&] { return got.size() == bytes.size(); })) << got.size() << " bytes read";
+    EXPECT_TRUE(got == bytes);
+    c.peer.sendAll(bytes);
+    ASSERT_TRUE(WaitFor([&] { return got.size() == 2 * bytes.size(); })) << "and again";
+    EXPECT_TRUE(captured.messages.empty()) << "a buffer the reader emptied is no failure";
+}
+
 TEST(BufferedSocket, ABufferNobodyEmptiesStillFiresOnReadAndTakesNothingIn)
 {
     Connected c;
