@@ -204,7 +204,8 @@ void TPeerNetwork::Accept(TLineSocketBase* socket)
         return;
     }
     const std::uint64_t serial = socket->Serial();
-    QTimer::singleShot(IntroductionMs(), &m_timers, [this, serial] { Application::Guarded([this, serial] { CloseIfStranger(serial); }); });
+    QTimer::singleShot(IntroductionMs(), &m_timers,
+                       [this, serial] { Application::Guarded([this, serial] { CloseIfStranger(serial); }); });
 }
 
 int TPeerNetwork::StrangersFrom(const std::string& address) const
