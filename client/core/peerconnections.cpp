@@ -6,11 +6,16 @@
 #include "client/core/peersend.h"
 #include "client/core/pluginserver.h"
 #include "client/core/session.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/win/winsock.h"
+
+#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -18,6 +23,25 @@ namespace {
 TPeerNetwork* g_network = nullptr;
 
 const char* const kPeerPort = "8096";
+
+// An address in one spelling, so two can be compared; "" for a host name or no address.
+std::string DottedAddress(const std::string& address)
+{
+    const std::string text = Trim(address);
+    winsock::in_addr parsed {};
+    parsed.s_addr = winsock::inet_addr(text.c_str());
+    if (text.empty() || parsed.s_addr == winsock::WS_INADDR_NONE)
+        return {};
+    return winsock::inet_ntoa(parsed);
+}
+
+// Tests shorten the wait with KORVO_INTRODUCTION_MS.
+int IntroductionMs()
+{
+    if (const char* text = std::getenv("KORVO_INTRODUCTION_MS"); text && std::atoi(text) > 0)
+        return std::atoi(text);
+    return TPeerNetwork::kIntroductionMs;
+}
 
 }  // namespace
 
@@ -74,10 +98,7 @@ TPeerNetwork::TPeerNetwork()
     m_pipeServer.LineOptions = kDefaultLineOptions;
     m_pipeServer.Restriction = hrDeny;
     m_pipeServer.SetRestrictedHosts({});
-    m_pipeServer.OnAccept = [this](TSockCtrl*, TSocketBase* socket) {
-        ForgetDeadConnections();
-        ConnectionOf(dynamic_cast<TLineSocketBase*>(socket));
-    };
+    m_pipeServer.OnAccept = [this](TSockCtrl*, TSocketBase* socket) { Accept(dynamic_cast<TLineSocketBase*>(socket)); };
     m_pipeServer.OnLineReceived = [this](TLineSocketBase* socket, const std::string& line, bool) { ServerLine(socket, line); };
     m_pipeServer.OnDisconnect = [this](TSockCtrl*, TSocketBase* socket) { ServerDisconnect(socket); };
     m_pipeServer.OnReadBufferFull = [this](TBufferedSocketBase* socket) { Overflow(socket); };
@@ -170,6 +191,42 @@ void TPeerNetwork::Hangup(const std::string& name)
         it->second->Close();
 }
 
+void TPeerNetwork::Accept(TLineSocketBase* socket)
+{
+    ForgetDeadConnections();
+    TPeerConnection* connection = ConnectionOf(socket);
+    if (!connection)
+        return;
+    connection->SetAccepted();
+    // Callers that never say who they are would hold every slot: few per address, and not for long.
+    if (StrangersFrom(connection->PeerAddress()) > kStrangersPerAddress) {
+        connection->Close();
+        return;
+    }
+    const std::uint64_t serial = socket->Serial();
+    QTimer::singleShot(IntroductionMs(), &m_timers,
+                       [this, serial] { Application::Guarded([this, serial] { CloseIfStranger(serial); }); });
+}
+
+int TPeerNetwork::StrangersFrom(const std::string& address) const
+{
+    int count = 0;
+    for (const auto& [serial, connection] : m_connections) {
+        const TLineSocketBase* line = connection->Line();
+        if (connection->Accepted() && !connection->Introduced() && line && line->Connected()
+            && connection->PeerAddress() == address)
+            ++count;
+    }
+    return count;
+}
+
+void TPeerNetwork::CloseIfStranger(std::uint64_t serial)
+{
+    const auto it = m_connections.find(serial);
+    if (it != m_connections.end() && !it->second->Introduced())
+        it->second->Close();
+}
+
 void TPeerNetwork::ServerLine(TLineSocketBase* socket, const std::string& line)
 {
     if (line.empty() || line[0] != kFrameStart)
@@ -200,6 +257,8 @@ void TPeerNetwork::ClientConnect(const std::string& name, TSocketBase* socket)
         return;
     connection->Bind(buddy->Name);
     buddy->Socket = connection;
+    // Where our own call reached the buddy is where the buddy is, also for a fixed host name.
+    buddy->KnownAddress = DottedAddress(connection->PeerAddress());
     SendInfo(*buddy, connection);
 }
 
@@ -276,6 +335,17 @@ void BindPeerConnection(TBuddySocket* socket, const std::string& name)
         connection->Bind(name);
 }
 
+bool MayIntroduceAs(const Tbuddy& buddy, TPeerConnection* connection)
+{
+    const std::string from = DottedAddress(connection->PeerAddress());
+    if (!buddy.KnownAddress.empty() && buddy.KnownAddress != from)
+        return false;
+    if (!buddy.Online || buddy.Socket == connection || !g_network)
+        return true;
+    const TPeerConnection* live = g_network->Live(buddy.Socket);
+    return !live || !live->Line()->Connected() || DottedAddress(live->PeerAddress()) == from;
+}
+
 void DropConnection(TPeerConnection* connection)
 {
     if (!connection)
@@ -293,7 +363,10 @@ void DropConnection(TPeerConnection* connection)
 void ConnectToBuddy(const std::string& name, const std::string& address)
 {
     Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
-    if (!buddy || buddy->Blocked || buddy->Online || buddy->Connecting || !g_network)
+    if (!buddy)
+        return;
+    buddy->KnownAddress = DottedAddress(address.substr(0, 255));
+    if (buddy->Blocked || buddy->Online || buddy->Connecting || !g_network)
         return;
     buddy->PeerAddress = address.substr(0, 255);
     buddy->KeepAlive = 30;

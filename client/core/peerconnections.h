@@ -3,6 +3,8 @@
 #include "client/core/buddy.h"
 #include "net/bufferedcomponents.h"
 
+#include <QObject>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -28,11 +30,19 @@ public:
     // The one name this connection introduced itself with.
     const std::string& InfName() const { return m_infName; }
     void SetInfName(const std::string& name) { m_infName = name; }
+    // Called in by a peer rather than by us.
+    bool Accepted() const { return m_accepted; }
+    void SetAccepted() { m_accepted = true; }
+    // Has said who it is: accepted as a buddy or put before the user.
+    bool Introduced() const { return m_introduced || Bound(); }
+    void SetIntroduced() { m_introduced = true; }
 
 private:
     TSocketRef<TLineSocketBase> m_socket;
     std::string m_boundName;
     std::string m_infName;
+    bool m_accepted { false };
+    bool m_introduced { false };
 };
 
 // The peer side of a session: the server buddies call on port 8096, one
@@ -42,6 +52,9 @@ public:
     static constexpr int kMaxConnections = 100;
     static constexpr int kBufferSize = 1024;
     static constexpr int kClientTimeOut = 30;
+    // A caller has this long to introduce itself, and one address may keep this many waiting.
+    static constexpr int kIntroductionMs = 10000;
+    static constexpr int kStrangersPerAddress = 4;
 
     TPeerNetwork();
     ~TPeerNetwork();
@@ -65,6 +78,9 @@ public:
     TPeerConnection* Live(const TBuddySocket* socket) const;
 
 private:
+    void Accept(TLineSocketBase* socket);
+    int StrangersFrom(const std::string& address) const;
+    void CloseIfStranger(std::uint64_t serial);
     void ServerLine(TLineSocketBase* socket, const std::string& line);
     void ServerDisconnect(TSocketBase* socket);
     void ClientLine(const std::string& name, TLineSocketBase* socket, const std::string& line);
@@ -77,6 +93,7 @@ private:
     bool m_listening { false };
     std::map<std::string, std::unique_ptr<TTextClient>> m_clients;  // by lower-cased name
     std::map<std::uint64_t, std::unique_ptr<TPeerConnection>> m_connections;  // by socket serial
+    QObject m_timers;  // the introduction waits end with the network
 };
 
 // The session's peer network, nullptr between sessions.
@@ -89,6 +106,9 @@ void StopPeerNetwork();
 TPeerConnection* AsPeerConnection(TBuddySocket* socket);
 // An accepted buddy speaks for itself on this connection from now on.
 void BindPeerConnection(TBuddySocket* socket, const std::string& name);
+// Whether an "inf" on this connection may make it the listed buddy's: only from where the buddy
+// is known to be, and never in place of its live connection from another address.
+bool MayIntroduceAs(const Tbuddy& buddy, TPeerConnection* connection);
 // Hangs up a connection: a buddy online on it goes offline first.
 void DropConnection(TPeerConnection* connection);
 

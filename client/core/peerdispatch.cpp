@@ -52,9 +52,17 @@ bool HandleInfo(TPeerConnection* connection, const TPeerFrame& frame)
         connection->Answer(answer);
         return false;
     }
-    if (!Form1->FindBuddy(name)) {
+    const Tbuddy* buddy = Form1->FindBuddy(name);
+    if (buddy && !MayIntroduceAs(*buddy, connection)) {
+        // Someone else claiming a buddy: hung up, the buddy's file and connection untouched.
+        connection->Answer(kAnswerRefused);
+        connection->Close();
+        return false;
+    }
+    if (!buddy) {
         if (PeerLists().IsPending(name) || !PeerLists().AddPending(name))
             return false;
+        connection->SetIntroduced();
         peerhooks::TRequest request;
         request.kind = peerhooks::rkBuddy;
         request.requester = name;

@@ -4,6 +4,47 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+namespace {
+
+bool Eventually(const std::function<bool()>& condition, int timeoutMs = 15000)
+{
+    return Application::ProcessMessagesUntil(condition, timeoutMs);
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A window of the program is shown under that caption.
+bool Shows(LarkspireProcess& process, const std::string& caption)
+{
+    return Eventually([&] { return Has(process.command("find\t" + caption), "\t1\t"); });
+}
+
+// bob opens a chat with his first buddy and says a line: it reaches that buddy's program, which asks its user.
+bool ChatReaches(LarkspireProcess& bob, LarkspireProcess& buddy, const std::string& window)
+{
+    if (bob.command("rclick\tForm1\tfrCanvas1\t40,8") != "ok") {
+        // The buddy list shows in place of the channels once the button is pressed.
+        bob.command("drag\tForm1\tActiveButton1\t5,5\t5,5");
+        if (!Eventually([&] { return bob.command("rclick\tForm1\tfrCanvas1\t40,8") == "ok"; }, 5000))
+            return false;
+    }
+    if (!Eventually([&] { return bob.command("menu\tForm1\tChat") == "ok"; }, 5000) || !Shows(bob, window)
+        || bob.command("set\t" + window + "\tmemo3\tare you there?") != "ok"
+        || bob.command("key\t" + window + "\tmemo3\tReturn") != "ok" || !Shows(buddy, "Incoming Request..."))
+        return false;
+    return Has(buddy.command("text\tIncoming Request...\tLabel1"), "BOB is requesting to chat with you.");
+}
+
+// A session that signed off signs on again from its sign-on window.
+bool SignOnAgain(LarkspireProcess& process)
+{
+    return Shows(process, "Sign On") && process.signOn();
+}
+
+}  // namespace
+
 TEST(BuddyPeer, TwoHostsFindEachOtherWithoutTheService)
 {
     Host bob("bob", 3);
@@ -153,4 +194,76 @@ TEST(BuddyPeer, AWrongPasswordAtTheServiceSaysSoAndShowsNoService)
         [&] { return alice.process->command("boxes").find(message) != std::string::npos; }, 15000))
         << alice.process->command("boxes");
     EXPECT_EQ(alice.process->command("text\tForm1\tChnName"), "ok NO SERVICE");
+}
+
+TEST(BuddyPeer, AnotherHostsInfForABuddyIsRefusedAndTheBuddiesTalkOn)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    bob.lists("alice");
+    for (Host* host : { &alice, &bob })
+        host->dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+    // alice first, so bob's lookup tells him where she is.
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    ASSERT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
+
+    const std::string before = bob.cnt("alice");
+    HostilePeer mallory(LoopbackHost(9), bob.address);
+    ASSERT_TRUE(mallory.connected());
+    mallory.line(Frame("inf", "alice", "x@evil", "bob"));
+    EXPECT_EQ(mallory.readLine(), "\xFE");
+    EXPECT_TRUE(mallory.closedUnanswered());
+    // Her name in other letters, with a decline behind it, fares no better.
+    HostilePeer again(LoopbackHost(9), bob.address);
+    again.send(Frame("inf", "ALICE", "x@evil", "bob") + "\r\n" + Frame("decline", "alice") + "\r\n");
+    EXPECT_EQ(again.readLine(), "\xFE");
+    EXPECT_TRUE(again.closedUnanswered());
+    EXPECT_EQ(bob.cnt("alice"), before);
+
+    // bob's frames still go to alice.
+    EXPECT_TRUE(ChatReaches(*bob.process, *alice.process, "alice - Korvo"));
+
+    // Offline, alice is still only herself at the address looked up.
+    EXPECT_EQ(alice.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", false)) << bob.cnt("alice");
+    const std::string offline = bob.cnt("alice");
+    HostilePeer later(LoopbackHost(9), bob.address);
+    later.send(Frame("inf", "alice", "x@evil", "bob") + "\r\n" + Frame("decline", "alice") + "\r\n");
+    EXPECT_EQ(later.readLine(), "\xFE");
+    EXPECT_TRUE(later.closedUnanswered());
+    EXPECT_EQ(bob.cnt("alice"), offline);
+    ASSERT_TRUE(SignOnAgain(*alice.process));
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+}
+
+TEST(BuddyPeer, CallersThatNeverIntroduceThemselvesLoseTheirSlots)
+{
+    setenv("KORVO_INTRODUCTION_MS", "1000", 1);
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    users[1].lists("carol");
+    const bool online = users.signOn();
+    unsetenv("KORVO_INTRODUCTION_MS");
+    ASSERT_TRUE(online);
+    Host& bob = users[1];
+
+    // Every slot taken by callers from many addresses that say nothing.
+    std::vector<std::unique_ptr<HostilePeer>> silent;
+    for (int i = 0; i < 100; ++i)
+        silent.push_back(std::make_unique<HostilePeer>(LoopbackHost(10 + i / 4), bob.address));
+    ASSERT_TRUE(silent.front()->closedUnanswered());
+    ASSERT_TRUE(silent.back()->closedUnanswered());
+
+    // carol, a buddy calling now, gets in; alice and bob talk on.
+    HostilePeer carol(LoopbackHost(4), bob.address);
+    carol.line(Frame("inf", "carol", "carol@example.org", "bob"));
+    EXPECT_EQ(carol.readLine(), "\xFC");
+    EXPECT_TRUE(ChatReaches(*bob.process, *users[0].process, "alice - Korvo"));
 }

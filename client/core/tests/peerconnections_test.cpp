@@ -6,6 +6,12 @@ namespace {
 
 class PeerConnections : public PeerSessionTest {};
 
+// The wait for a caller's introduction, for one test.
+struct IntroductionTime {
+    explicit IntroductionTime(const char* ms) { setenv("KORVO_INTRODUCTION_MS", ms, 1); }
+    ~IntroductionTime() { unsetenv("KORVO_INTRODUCTION_MS"); }
+};
+
 }  // namespace
 
 TEST_F(PeerConnections, ALinePastTheBufferClosesThatConnectionAndTheOthersLive)
@@ -22,13 +28,48 @@ TEST_F(PeerConnections, ALinePastTheBufferClosesThatConnectionAndTheOthersLive)
 TEST_F(PeerConnections, AnOlderConnectionClosingLeavesTheBuddyOnline)
 {
     ScriptedPeer first = Online("bob", 2);
-    ScriptedPeer second = Online("bob", 5);
+    ScriptedPeer second = Online("bob", 2);
     first = ScriptedPeer();
     Settle();
     EXPECT_TRUE(Buddy("bob").Online);
-    EXPECT_EQ(Buddy("bob").PeerAddress, LoopbackHost(5));
+    second.sendLine(Frame("away", "bob", "", "still here"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("bob").Away; }, 5000));
     second = ScriptedPeer();
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Buddy("bob").Online; }, 5000));
+}
+
+TEST_F(PeerConnections, ACallerThatNeverIntroducesItselfIsHungUp)
+{
+    IntroductionTime shortWait("1000");
+    ScriptedPeer silent = Call(4);
+    ScriptedPeer refused = Call(4);
+    refused.sendLine(Frame("inf", "mallory", "", "alice"));
+    EXPECT_EQ(refused.readLine(), "\xFE");
+    ScriptedPeer bob = Online("bob", 2);
+    EXPECT_TRUE(silent.waitClosed());
+    EXPECT_TRUE(refused.waitClosed());
+    // An introduced buddy stays.
+    bob.sendLine(Frame("away", "bob", "", "here"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("bob").Away; }, 5000));
+}
+
+TEST_F(PeerConnections, OneAddressKeepsAtMostFourCallersWaitingToIntroduceThemselves)
+{
+    std::vector<ScriptedPeer> waiting;
+    for (int i = 0; i < 4; ++i)
+        waiting.push_back(Call(4));
+    ScriptedPeer fifth = Call(4);
+    EXPECT_TRUE(fifth.waitClosed());
+    // The four are still heard, and another address is not held up.
+    waiting[3].sendLine(Frame("inf", "mallory", "", "alice"));
+    EXPECT_EQ(waiting[3].readLine(), "\xFE");
+    ScriptedPeer carol = Online("carol", 5);
+    // One that introduces itself makes room for the next.
+    waiting[0].sendLine(Frame("inf", "bob", "", "alice"));
+    EXPECT_EQ(waiting[0].readLine(), "\xFC");
+    ScriptedPeer next = Call(4);
+    next.sendLine(Frame("inf", "mallory", "", "alice"));
+    EXPECT_EQ(next.readLine(), "\xFE");
 }
 
 TEST_F(PeerConnections, CallingABuddySendsInfAndItsAnswerSetsThePresence)

@@ -146,6 +146,47 @@ TEST_F(PeerDispatch, AConnectionCannotSpeakForAnotherBuddy)
     EXPECT_TRUE(Buddy("bob").Online);
 }
 
+TEST_F(PeerDispatch, AnInfForABuddyFromElsewhereThanItsLookedUpAddressIsRefusedAndHungUp)
+{
+    // The lookup said bob is at host 2; nobody answers there yet.
+    ConnectToBuddy("bob", LoopbackHost(2));
+    const std::string before = Cnt("bob");
+    ScriptedPeer mallory = Call(4);
+    mallory.send(Frame("inf", "BOB", "x@evil", "alice") + "\r\n" + Frame("decline", "bob") + "\r\n");
+    EXPECT_EQ(mallory.readLine(), "\xFE");
+    EXPECT_TRUE(mallory.waitClosed());
+    Settle();
+    EXPECT_EQ(Cnt("bob"), before);
+    ASSERT_NE(bar->FindBuddy("bob"), nullptr);
+    EXPECT_FALSE(Buddy("bob").Online);
+    EXPECT_TRUE(Calls().empty());
+
+    // bob himself, from where the lookup said, is welcome and his e-mail kept.
+    ScriptedPeer bob = Call(2);
+    bob.sendLine(Frame("inf", "bob", "bob@example.org", "alice"));
+    EXPECT_EQ(bob.readLine(), "\xFC");
+    EXPECT_TRUE(Buddy("bob").Online);
+    EXPECT_TRUE(Contains(Cnt("bob"), "email=bob@example.org"));
+}
+
+TEST_F(PeerDispatch, AnInfCannotTakeOverABuddysLiveConnectionFromAnotherAddress)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    const std::string before = Cnt("bob");
+    ScriptedPeer mallory = Call(4);
+    mallory.sendLine(Frame("inf", "Bob", "x@evil", "alice"));
+    EXPECT_EQ(mallory.readLine(), "\xFE");
+    EXPECT_TRUE(mallory.waitClosed());
+    EXPECT_EQ(Cnt("bob"), before);
+
+    // bob's own connection still carries both ways.
+    ASSERT_TRUE(SendToBuddy("bob", "away", "back soon"));
+    EXPECT_EQ(bob.readLine(), Frame("away", "alice", "alice@example.org", "back soon"));
+    bob.sendLine(Frame("away", "bob", "", "lunch"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("bob").Away; }, 5000));
+    EXPECT_EQ(Buddy("bob").PeerAddress, LoopbackHost(2));
+}
+
 TEST_F(PeerDispatch, DeclineDeletesOnlyTheSendersOwnEntry)
 {
     ScriptedPeer peer = Online("bob", 2);
