@@ -102,7 +102,8 @@ PageCheck CheckUserNamePage(const SignupFields& fields)
     if (Trim(fields.password).empty())
         return refuse("\rYou must choose a Password before you can proceed.", SignupField::Password);
     // Each character scrambles to two to four: the stored form, not the typed one, has the limit.
-    if (Trim(fields.password).size() > kScrambleMaxLength || StoredPasswordOf(fields.password).size() > kMaxScrambledLength)
+    if (Trim(fields.password).size() > kScrambleMaxLength
+        || StoredPasswordOf(fields.password).size() > kMaxScrambledLength)
         return refuse(PasswordTooLongMessage(), SignupField::Password);
     if (fields.usePublicKey && Trim(fields.publicKey).empty())
         return refuse("\rPlease enter your Korvo public key.", SignupField::PublicKey);

@@ -147,7 +147,8 @@ TEST(SignupRules, AUserNameTheServiceCouldNotKeepIsRefused)
     EXPECT_EQ(CheckUserNamePage(f).focus, SignupField::UserName);
     for (const char* name : { "a\tb", "a\xB6" "b", "a\x7F" }) {
         f.userName = name;
-        EXPECT_EQ(CheckUserNamePage(f).message, "\rThe User Name holds characters that are not permitted. Please re-type.")
+        EXPECT_EQ(CheckUserNamePage(f).message,
+                  "\rThe User Name holds characters that are not permitted. Please re-type.")
             << name;
     }
 }
@@ -181,7 +182,8 @@ TEST(SignupRules, APublicKeyOverWhatASignUpKeepsIsRefusedTickedOrNot)
     f.publicKey = std::string(1024, 'k');
     EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Public Key may hold at most 255 characters. Please re-type.");
     f.publicKey = "k\nk";
-    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Public Key holds characters that are not permitted. Please re-type.");
+    EXPECT_EQ(CheckUserNamePage(f).message,
+              "\rThe Public Key holds characters that are not permitted. Please re-type.");
 }
 
 TEST(SignupRules, PasswordsDifferingInCaseStoreOneValue)

@@ -125,7 +125,8 @@ TEST_F(SignupFlow, ValuesTheServiceWouldRefuseAreRefusedOnTheirPageNamingTheFiel
     EXPECT_EQ(wizard->command("set\tForm1\tFirstNameEdit\tAda"), "ok");
     EXPECT_EQ(wizard->command("set\tForm1\tLastNameEdit\tLovelace"), "ok");
     EXPECT_EQ(wizard->command("set\tForm1\tEmailEdit\tada@example.org"), "ok");
-    refused("CityEdit", "San Jose" + std::string(248, 'x'), "The City may hold at most 255 characters. Please re-type.");
+    refused("CityEdit", "San Jose" + std::string(248, 'x'),
+            "The City may hold at most 255 characters. Please re-type.");
     refused("CityEdit", "San\\tJose", "The City holds characters that are not permitted. Please re-type.");
     EXPECT_EQ(wizard->command("set\tForm1\tCityEdit\tSan Jose"), "ok");
     EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
