@@ -6,6 +6,7 @@
 #include "addressbook/groupnamedialog.h"
 #include "addressbook/vcardimport.h"
 #include "addressbook/vcardreader.h"
+#include "client/core/helpers.h"
 #include "kit-extra/qornonvs.h"
 #include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
@@ -587,16 +588,13 @@ void TForm1::SendMailClick()
     if (rows.empty())
         return;
     if (rows.size() == 1) {
-        ShellOpen("mailto:" + A(rows.front()->text(colEmail)));
+        ShellOpen(MailtoUrl(A(rows.front()->text(colEmail))));
         return;
     }
-    std::string text;
-    for (QTreeWidgetItem* row : rows) {
-        const std::string address = Trim(A(row->text(colEmail)));
-        if (!address.empty())
-            text += address + "; ";
-    }
-    ShellOpen("mailto:" + text);
+    std::vector<std::string> addresses;
+    for (QTreeWidgetItem* row : rows)
+        addresses.push_back(A(row->text(colEmail)));
+    ShellOpen(MailtoUrl(addresses));
 }
 
 void TForm1::NameSearchChange()

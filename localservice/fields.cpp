@@ -6,8 +6,6 @@
 
 namespace {
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
-
 // Reads a decimal 0..255 at text[pos]; advances pos past it.
 bool ReadByteNumber(std::string_view text, std::size_t& pos)
 {
@@ -32,8 +30,7 @@ bool IsValidUserName(std::string_view name)
     if (name.empty() || name.size() > kMaxUserNameLength)
         return false;
     for (const char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (IsControl(c) || c == 0xB6 || c == '/' || c == '\\')
+        if (IsControlByte(ch) || ch == '\xB6' || ch == '/' || ch == '\\')
             return false;
     }
     return true;
@@ -63,12 +60,7 @@ bool IsScrambledText(std::string_view text)
 
 bool IsValidPublicKey(std::string_view key)
 {
-    if (key.size() > kMaxPublicKeyLength)
-        return false;
-    for (const char ch : key)
-        if (IsControl(static_cast<unsigned char>(ch)))
-            return false;
-    return true;
+    return key.size() <= kMaxPublicKeyLength && !HoldsControlByte(key);
 }
 
 namespace {

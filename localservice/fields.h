@@ -1,15 +1,13 @@
 #pragma once
 
+#include "client/core/accountlimits.h"
+
 #include <cstddef>
 #include <string_view>
 
 // What the pages accept in their parameters. Anything else is refused before the
-// store sees it, so no stored value can break a reply line.
-
-inline constexpr std::size_t kMaxUserNameLength = 64;
-inline constexpr std::size_t kMaxPublicKeyLength = 1024;
-// The sign-on keeps at most 255 characters of a scrambled password.
-inline constexpr std::size_t kMaxScrambledLength = 255;
+// store sees it, so no stored value can break a reply line. The account limits are
+// shared with the sign-up, which refuses such values on its own pages.
 
 inline constexpr std::size_t kMaxNoteMessageLength = 8 * 1024;
 inline constexpr std::size_t kMaxNoteLinkLength = 1024;
@@ -30,8 +28,6 @@ bool IsValidPublicKey(std::string_view key);
 bool IsValidNoteSender(std::string_view from);
 bool IsValidNoteMessage(std::string_view message);
 bool IsValidNoteLink(std::string_view link);
-
-inline constexpr std::size_t kMaxProfileFieldLength = 255;
 
 // A user name the sign-up takes: a valid user name without a blank or any of
 // \ & / : * ? " ' < > | = or a dot, and not "messages" in any letter case.

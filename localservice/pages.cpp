@@ -23,15 +23,17 @@ ServicePages::ServicePages(UserStore& users, NoteStore& notes)
 {
 }
 
-std::optional<PageReply> ServicePages::handle(std::string_view path, std::string_view rawQuery)
+std::optional<PageReply> ServicePages::handle(std::string_view path, std::string_view rawQuery, std::string_view from)
 {
+    if (SameText(path, "/refresh.asp")) {
+        const auto query = Query::Parse(rawQuery);
+        return query ? refresh(*query, from) : kBadRequest;
+    }
     PageReply (ServicePages::*page)(const Query&) = nullptr;
     if (SameText(path, "/login.asp"))
         page = &ServicePages::login;
     else if (SameText(path, "/lookup.asp"))
         page = &ServicePages::lookup;
-    else if (SameText(path, "/refresh.asp"))
-        page = &ServicePages::refresh;
     else if (SameText(path, "/notein.asp"))
         page = &ServicePages::noteIn;
     else if (SameText(path, "/getnotes.asp"))
@@ -85,14 +87,14 @@ PageReply ServicePages::lookup(const Query& query)
     return PageReply { 200, std::move(body) };
 }
 
-PageReply ServicePages::refresh(const Query& query)
+PageReply ServicePages::refresh(const Query& query, std::string_view from)
 {
     const auto name = query.single("login");
     const auto address = query.single("ipaddress");
     const auto key = query.single("publickey");
     if (!name || !address || !key || !IsValidUserName(*name) || !IsDottedIPv4(*address) || !IsValidPublicKey(*key))
         return kBadRequest;
-    return Word(m_store.refresh(*name, *address, now()) ? "ok" : "nil");
+    return Word(m_store.refresh(*name, *address, std::string(from), now()) ? "ok" : "nil");
 }
 
 PageReply ServicePages::noteIn(const Query& query)

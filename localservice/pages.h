@@ -26,9 +26,9 @@ public:
 
     ServicePages(UserStore& users, NoteStore& notes);
 
-    // The reply of the page at `path` (case-blind) for a raw query; none when
-    // `path` names no page.
-    std::optional<PageReply> handle(std::string_view path, std::string_view rawQuery);
+    // The reply of the page at `path` (case-blind) for a raw query from the dotted
+    // address `from`; none when `path` names no page.
+    std::optional<PageReply> handle(std::string_view path, std::string_view rawQuery, std::string_view from);
 
     // The clock pages stamp log-ons with, in seconds.
     std::function<std::int64_t()> now;
@@ -36,7 +36,7 @@ public:
 private:
     PageReply login(const Query& query);
     PageReply lookup(const Query& query);
-    PageReply refresh(const Query& query);
+    PageReply refresh(const Query& query, std::string_view from);
     PageReply noteIn(const Query& query);
     PageReply getNotes(const Query& query);
     PageReply registerUser(const Query& query);

@@ -3,6 +3,7 @@
 #include "localservice/staticfiles.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QUrl>
@@ -41,7 +42,11 @@ bool ServiceServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     const std::string path = url.path(QUrl::FullyDecoded).toStdString();
     const std::string query = url.query(QUrl::FullyEncoded).toStdString();
     try {
-        if (const auto reply = m_pages.handle(path, query)) {
+        // The address a request comes from, as a log-on records it (dotted, IPv4).
+        bool isIPv4 = false;
+        const quint32 ipv4 = request.remoteAddress().toIPv4Address(&isIPv4);
+        const std::string from = isIPv4 ? QHostAddress(ipv4).toString().toStdString() : std::string();
+        if (const auto reply = m_pages.handle(path, query, from)) {
             Reply(responder, reply->status, reply->body);
             return true;
         }

@@ -84,7 +84,9 @@ UserStore::UserStore(const std::string& driver, const std::string& databaseName)
     prepare(m_logIn,
             "UPDATE users SET address = ?, publickey = ?, logged_on = 1, seen = ?"
             " WHERE name_key = ? AND password = ?");
-    prepare(m_refresh, "UPDATE users SET address = ?, seen = ? WHERE name_key = ? AND logged_on = 1");
+    prepare(m_refresh,
+            "UPDATE users SET address = CASE WHEN address = ? THEN ? ELSE address END, seen = ?"
+            " WHERE name_key = ? AND logged_on = 1");
     prepare(m_address, "SELECT address FROM users WHERE name_key = ? AND logged_on = 1");
     prepare(m_password, "SELECT password FROM users WHERE name_key = ?");
     prepare(m_register,
@@ -180,13 +182,15 @@ bool UserStore::logIn(const std::string& name, const std::string& scrambledPassw
     return matched;
 }
 
-bool UserStore::refresh(const std::string& name, const std::string& address, std::int64_t now)
+bool UserStore::refresh(const std::string& name, const std::string& address, const std::string& from,
+                        std::int64_t now)
 {
     begin();
     try {
-        m_refresh->bindValue(0, Bytes(address));
-        m_refresh->bindValue(1, static_cast<qlonglong>(now));
-        m_refresh->bindValue(2, Bytes(UserKey(name)));
+        m_refresh->bindValue(0, Bytes(from));
+        m_refresh->bindValue(1, Bytes(address));
+        m_refresh->bindValue(2, static_cast<qlonglong>(now));
+        m_refresh->bindValue(3, Bytes(UserKey(name)));
         exec(*m_refresh);
     } catch (...) {
         m_db.rollback();

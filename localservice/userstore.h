@@ -61,8 +61,10 @@ public:
     bool logIn(const std::string& name, const std::string& scrambledPassword, const std::string& address,
                const std::string& publicKey, std::int64_t now);
 
-    // A logged-on user's new address and time; false for anyone else.
-    bool refresh(const std::string& name, const std::string& address, std::int64_t now);
+    // A logged-on user's time, and its new address when the request came from the
+    // address of its log-on (a move from elsewhere needs a log-on, with the password);
+    // false for anyone not logged on.
+    bool refresh(const std::string& name, const std::string& address, const std::string& from, std::int64_t now);
 
     // The address of a logged-on user.
     std::optional<std::string> addressOf(const std::string& name);

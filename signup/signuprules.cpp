@@ -1,5 +1,6 @@
 #include "signup/signuprules.h"
 
+#include "client/core/accountlimits.h"
 #include "client/core/scrambler.h"
 #include "client/core/servicequery.h"
 #include "client/core/userlist.h"
@@ -14,9 +15,32 @@ PageCheck refuse(std::string message, SignupField focus)
     return PageCheck { std::move(message), focus };
 }
 
+// The service keeps a value only within its limits; the value goes out trimmed.
+PageCheck checkServiceLimits(const std::string& value, const char* name, SignupField field, std::size_t limit)
+{
+    const std::string sent = Trim(value);
+    if (HoldsControlByte(sent))
+        return refuse(NotPermittedMessage(name), field);
+    if (sent.size() > limit)
+        return refuse(TooLongMessage(name, limit), field);
+    return {};
+}
+
 }  // namespace
 
 bool HoldsForbiddenCharacter(std::string_view text) { return text.find_first_of(kForbidden) != std::string_view::npos; }
+
+std::string TooLongMessage(const std::string& field, std::size_t limit)
+{
+    return "\rThe " + field + " may hold at most " + std::to_string(limit) + " characters. Please re-type.";
+}
+
+std::string NotPermittedMessage(const std::string& field)
+{
+    return "\rThe " + field + " holds characters that are not permitted. Please re-type.";
+}
+
+std::string PasswordTooLongMessage() { return "\rThe Password is too long. Please choose a shorter one."; }
 
 PageCheck CheckPersonalPage(const SignupFields& fields)
 {
@@ -35,6 +59,21 @@ PageCheck CheckPersonalPage(const SignupFields& fields)
             return check;
         }
     }
+    const struct {
+        const std::string& value;
+        const char* name;
+        SignupField field;
+    } limited[] = { { fields.firstName, "First Name", SignupField::FirstName },
+                    { fields.lastName, "Last Name", SignupField::LastName },
+                    { fields.email, "E-mail address", SignupField::Email },
+                    { fields.address, "Address", SignupField::Address },
+                    { fields.city, "City", SignupField::City },
+                    { fields.zip, "Zip", SignupField::Zip } };
+    for (const auto& field : limited) {
+        const PageCheck check = checkServiceLimits(field.value, field.name, field.field, kMaxProfileFieldLength);
+        if (!check.passed())
+            return check;
+    }
     return {};
 }
 
@@ -49,6 +88,12 @@ PageCheck CheckUserNamePage(const SignupFields& fields)
                       SignupField::UserName);
     if (user.empty())
         return refuse("\rYou must choose a Username before you can proceed.", SignupField::UserName);
+    // 0xB6 separates the name from the address in a lookup's reply.
+    if (user.find('\xB6') != std::string::npos)
+        return refuse(NotPermittedMessage("User Name"), SignupField::UserName);
+    if (const PageCheck check = checkServiceLimits(user, "User Name", SignupField::UserName, kMaxUserNameLength);
+        !check.passed())
+        return check;
     if (fields.password != fields.password2) {
         PageCheck check = refuse("\rThe passwords you typed are not identical. Please retype them.", SignupField::Password);
         check.clearPasswords = true;
@@ -56,9 +101,14 @@ PageCheck CheckUserNamePage(const SignupFields& fields)
     }
     if (Trim(fields.password).empty())
         return refuse("\rYou must choose a Password before you can proceed.", SignupField::Password);
+    // Each character scrambles to two to four: the stored form, not the typed one, has the limit.
+    if (Trim(fields.password).size() > kScrambleMaxLength
+        || StoredPasswordOf(fields.password).size() > kMaxScrambledLength)
+        return refuse(PasswordTooLongMessage(), SignupField::Password);
     if (fields.usePublicKey && Trim(fields.publicKey).empty())
         return refuse("\rPlease enter your Korvo public key.", SignupField::PublicKey);
-    return {};
+    // The key goes out ticked or not; at sign-up it is a field like the others.
+    return checkServiceLimits(fields.publicKey, "Public Key", SignupField::PublicKey, kMaxProfileFieldLength);
 }
 
 std::string StoredPasswordOf(const std::string& password) { return ScrambleText(LowerCase(Trim(password))); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,11 @@ struct PageCheck {
 
 // \ & / : * ? " ' < > | = anywhere in the text.
 bool HoldsForbiddenCharacter(std::string_view text);
+
+// The messages for a value the service would refuse, naming its field ("City").
+std::string TooLongMessage(const std::string& field, std::size_t limit);
+std::string NotPermittedMessage(const std::string& field);
+std::string PasswordTooLongMessage();
 
 PageCheck CheckPersonalPage(const SignupFields& fields);
 PageCheck CheckUserNamePage(const SignupFields& fields);

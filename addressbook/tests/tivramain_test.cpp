@@ -217,6 +217,20 @@ TEST_F(AddressBookWindow, MailGoesToOneAddressOrToEveryAddressGiven)
     EXPECT_EQ(opened, (std::vector<std::string> { "mailto:ada@example.org", "mailto:ada@example.org; cy@example.org; " }));
 }
 
+TEST_F(AddressBookWindow, AnAddressThatWouldAddHeadersGoesToNoMessage)
+{
+    dirs.write(book("Grant_Ada.zkt"), Contact("Ada", "", "Grant", "eve@x?bcc=spy@evil&subject=hi"));
+    dirs.write(book("Lee_Bo.zkt"), Contact("Bo", "", "Lee", "bo@example.org"));
+    dirs.write(book("Moe_Cy.zkt"), Contact("Cy", "", "Moe", "cy@x#top"));
+    open();
+    form->ListView1->topLevelItem(0)->setSelected(true);
+    form->SendMailClick();
+    form->ListView1->topLevelItem(1)->setSelected(true);
+    form->ListView1->topLevelItem(2)->setSelected(true);
+    form->SendMailClick();
+    EXPECT_EQ(opened, (std::vector<std::string> { "mailto:", "mailto:bo@example.org; " }));
+}
+
 TEST_F(AddressBookWindow, DroppedCardsAreStoredInTheListedGroup)
 {
     dirs.write(book("Friends/keep.txt"), "");

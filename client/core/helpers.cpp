@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <array>
 #include <set>
 
@@ -28,7 +29,44 @@ void ReportWriteFailure(const std::exception& error)
 
 void RunProgram(const std::string& commandLine, int showCommand) { WinExec(commandLine, showCommand); }
 
-void OpenWebLink(const std::string& url) { ShellOpen(url); }
+bool IsWebLink(const std::string& link)
+{
+    const std::string lower = LowerCase(Trim(link));
+    return lower.starts_with("http://") || lower.starts_with("https://");
+}
+
+void OpenWebLink(const std::string& url)
+{
+    if (IsWebLink(url))
+        ShellOpen(url);
+}
+
+void OpenDocument(const std::string& path) { ShellOpen(path); }
+
+bool IsPlainMailAddress(std::string_view address)
+{
+    return std::none_of(address.begin(), address.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c <= ' ' || c == 0x7F || c == '?' || c == '&' || c == '#' || c == '%';
+    });
+}
+
+std::string MailtoUrl(const std::string& address)
+{
+    const std::string trimmed = Trim(address);
+    return IsPlainMailAddress(trimmed) ? "mailto:" + trimmed : "mailto:";
+}
+
+std::string MailtoUrl(const std::vector<std::string>& addresses)
+{
+    std::string url = "mailto:";
+    for (const std::string& address : addresses) {
+        const std::string trimmed = Trim(address);
+        if (!trimmed.empty() && IsPlainMailAddress(trimmed))
+            url += trimmed + "; ";
+    }
+    return url;
+}
 
 std::string AppSoundFile(std::uint8_t number)
 {

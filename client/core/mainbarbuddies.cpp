@@ -312,7 +312,7 @@ void TForm1::AddBuddyDialog()
 void TForm1::MailBuddy(const std::string& name)
 {
     TIniFile(AppPath() + "Channels.ini").WriteString("Settings", "ccMail", "");
-    ShellExecute(Handle(), "open", "mailto:" + GetBuddyEmail(name), "", "", SW_SHOWNORMAL);
+    ShellExecute(Handle(), "open", MailtoUrl(GetBuddyEmail(name)), "", "", SW_SHOWNORMAL);
 }
 
 // --- the session's buddies -------------------------------------------------------

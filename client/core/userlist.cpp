@@ -44,6 +44,14 @@ std::string UserRoot(const std::string& user) { return ResolveFileName(FriendsDi
 
 std::string UserDatFile(const std::string& user) { return UserRoot(user) + "user.dat"; }
 
+std::string UserFolderName(const std::string& user)
+{
+    if (!IsLocalUserFolder(user))
+        return user;
+    const std::string root = ExcludeTrailingPathDelimiter(UserRoot(user));
+    return root.substr(root.rfind(PathDelim) + 1);
+}
+
 bool IsLocalUserFolder(const std::string& name)
 {
     return IsSafeFileName(name) && name.find('.') == std::string::npos && !SameText(name, "messages");

@@ -16,6 +16,9 @@ std::string FriendsDir();
 // whatever its letter case, a new one gets the spelling given.
 std::string UserRoot(const std::string& user);
 std::string UserDatFile(const std::string& user);
+// The name as its folder spells it ("alice" for the folder "Alice" gives "Alice");
+// the name itself when it has no folder yet.
+std::string UserFolderName(const std::string& user);
 
 // A folder that names a local user: no "." and not "messages", in any letter case;
 // never a path.

@@ -70,7 +70,7 @@ TAwayMessageFrm::TAwayMessageFrm()
     Refresh = Presets->addAction(codepage::ToUnicode("&Refresh"));
     Presets->addSeparator();
     QObject::connect(EditMessages, &QAction::triggered, this,
-                     [] { Application::Guarded([] { NavigateTo(AppPath() + "messages.inf"); }); });
+                     [] { Application::Guarded([] { OpenDocument(AppPath() + "messages.inf"); }); });
     QObject::connect(Refresh, &QAction::triggered, this, [this] { Application::Guarded([this] { LoadPresets(); }); });
     auto* label = new QLabel("Enter the message others will see while you are away, then click the Apply button.", this);
     label->setWordWrap(true);

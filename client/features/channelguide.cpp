@@ -336,8 +336,13 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
             Close();
         if (Form1)
             Form1->ChnName->setText(Text(caption));
-        if (!Trim(address).empty())
+        // A favourite's address comes from its file; a program is a shortcut of this machine.
+        if (Trim(address).empty())
+            return;
+        if (image == giLink)
             NavigateTo(Trim(address));
+        else
+            OpenDocument(Trim(address));
         return;
     }
     if (node->childCount() == 0) {

@@ -32,13 +32,6 @@ TForm9* g_latest = nullptr;
 
 QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
 
-// Links come from news pages: only web addresses may reach the shell.
-bool IsWebLink(const std::string& link)
-{
-    const std::string lower = LowerCase(Trim(link));
-    return lower.starts_with("http://") || lower.starts_with("https://");
-}
-
 }  // namespace
 
 TAlertList::TAlertList(QWidget* parent)

@@ -25,13 +25,6 @@ namespace {
 
 constexpr int kArrowRepeatMs = 10;
 
-// Links come from news pages: only web addresses reach the browser.
-bool IsWebLink(const std::string& link)
-{
-    const std::string lower = LowerCase(link);
-    return lower.starts_with("http://") || lower.starts_with("https://");
-}
-
 // Passes the paint box's paint and mouse to the ticker, and runs the held arrows.
 class TickerWiring final : public QObject {
 public:
@@ -151,10 +144,7 @@ void CreateNewsTicker()
         return;
     Ticker() = std::make_unique<TScroller>();
     TScroller& ticker = *Ticker();
-    ticker.OnOpenLink = [](const std::string& link) {
-        if (IsWebLink(Trim(link)))
-            NavigateTo(Trim(link));
-    };
+    ticker.OnOpenLink = [](const std::string& link) { NavigateTo(Trim(link)); };
     ticker.OnDragSound = [] { PlayAppSound(2, false); };
     ticker.Init(Form1->PaintBox1, Form1);
     auto* wiring = new TickerWiring(*Form1);

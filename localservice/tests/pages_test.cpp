@@ -1,11 +1,25 @@
 #include "client/core/scrambler.h"
 #include "localservice/tests/service_fixture.h"
+#include "platform/testing/loopback.h"
 
 #include <string>
 
 namespace {
 
 using Pages = ServiceTest;
+
+// The dump's lines, each without its last field.
+std::string WithoutLastFields(const std::string& dump)
+{
+    std::string result;
+    std::size_t start = 0;
+    for (std::size_t end = dump.find('\n'); end != std::string::npos; start = end + 1, end = dump.find('\n', start)) {
+        const std::string line = dump.substr(start, end - start);
+        const std::size_t cut = line.size() >= 2 ? line.rfind('|', line.size() - 2) : std::string::npos;
+        result += line.substr(0, cut == std::string::npos ? 0 : cut) + "\n";
+    }
+    return result;
+}
 
 TEST_F(Pages, LogOnWithTheScrambledPasswordSucceeds)
 {
@@ -74,11 +88,23 @@ TEST_F(Pages, LookupAnswersAtMost256Lines)
     EXPECT_TRUE(body.ends_with("alice\xB6" "127.0.0.5\r\n.\r\n"));
 }
 
-TEST_F(Pages, RefreshMovesALoggedOnUser)
+TEST_F(Pages, RefreshFromTheAddressOfTheLogOnMovesTheUser)
 {
-    logIn("alice", kAlicePassword, "127.0.0.5");
+    logIn("alice", kAlicePassword, "127.0.0.1");
     EXPECT_EQ(get("/refresh.asp?Login=alice&IPAddress=127.0.0.9&publickey=k1").body, "ok\r\n");
     EXPECT_EQ(get("/lookup.asp?buddy=alice").body, "alice\xB6" "127.0.0.9\r\n.\r\n");
+}
+
+TEST_F(Pages, RefreshFromAnotherAddressOnlyTellsTheUserIsStillThere)
+{
+    logIn("alice", kAlicePassword, "127.0.0.5");
+    const std::string before = dump();
+    const std::string other = LoopbackHost(9);
+    EXPECT_EQ(HttpGet(service->port(), "/refresh.asp?Login=alice&IPAddress=" + other + "&publickey=k1", other).body,
+              "ok\r\n");
+    EXPECT_EQ(get("/lookup.asp?buddy=alice").body, "alice\xB6" "127.0.0.5\r\n.\r\n");
+    // Only the time seen may change: every row is as it was up to its last field.
+    EXPECT_EQ(WithoutLastFields(dump()), WithoutLastFields(before));
 }
 
 TEST_F(Pages, RefreshOfAUserNotLoggedOnIsNil)

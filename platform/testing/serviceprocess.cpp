@@ -47,12 +47,21 @@ void ServiceProcess::kill()
     }
 }
 
-HttpAnswer HttpGet(int port, const std::string& target)
+HttpAnswer HttpGet(int port, const std::string& target, const std::string& from)
 {
     HttpAnswer answer;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
         return answer;
+    if (!from.empty()) {
+        sockaddr_in local {};
+        local.sin_family = AF_INET;
+        if (::inet_pton(AF_INET, from.c_str(), &local.sin_addr) != 1
+            || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            ::close(fd);
+            return answer;
+        }
+    }
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));

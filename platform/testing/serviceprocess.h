@@ -37,5 +37,6 @@ struct HttpAnswer {
     std::string body;
 };
 
-// GETs `target` (path and query, sent as given) from 127.0.0.1:`port`.
-HttpAnswer HttpGet(int port, const std::string& target);
+// GETs `target` (path and query, sent as given) from 127.0.0.1:`port`; the request
+// comes from the loopback address `from` when one is given.
+HttpAnswer HttpGet(int port, const std::string& target, const std::string& from = "");

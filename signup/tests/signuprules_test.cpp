@@ -116,6 +116,76 @@ TEST(SignupRules, ATickedPublicKeyNeedsAKey)
     EXPECT_TRUE(CheckUserNamePage(f).passed());
 }
 
+TEST(SignupRules, FieldsTheServiceCouldNotKeepAreRefusedNamingTheField)
+{
+    SignupFields f = goodFields();
+    f.address = "12 St James Square";
+    f.city = std::string(255, 'c');
+    EXPECT_TRUE(CheckPersonalPage(f).passed());
+    f.city += "c";
+    PageCheck check = CheckPersonalPage(f);
+    EXPECT_EQ(check.message, "\rThe City may hold at most 255 characters. Please re-type.");
+    EXPECT_EQ(check.focus, SignupField::City);
+    f = goodFields();
+    f.address = "12\x01St";
+    check = CheckPersonalPage(f);
+    EXPECT_EQ(check.message, "\rThe Address holds characters that are not permitted. Please re-type.");
+    EXPECT_EQ(check.focus, SignupField::Address);
+    // The value goes out trimmed: blanks around it count for nothing.
+    f.address = "12 St James Square";
+    f.zip = "  " + std::string(255, 'z') + "  ";
+    EXPECT_TRUE(CheckPersonalPage(f).passed());
+}
+
+TEST(SignupRules, AUserNameTheServiceCouldNotKeepIsRefused)
+{
+    SignupFields f = goodFields();
+    f.userName = std::string(64, 'a');
+    EXPECT_TRUE(CheckUserNamePage(f).passed());
+    f.userName += "a";
+    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe User Name may hold at most 64 characters. Please re-type.");
+    EXPECT_EQ(CheckUserNamePage(f).focus, SignupField::UserName);
+    for (const char* name : { "a\tb", "a\xB6" "b", "a\x7F" }) {
+        f.userName = name;
+        EXPECT_EQ(CheckUserNamePage(f).message,
+                  "\rThe User Name holds characters that are not permitted. Please re-type.")
+            << name;
+    }
+}
+
+TEST(SignupRules, APasswordIsTooLongWhenItsScrambledFormIsOver255)
+{
+    // Cut where the scrambled form passes 255 characters, wherever that falls.
+    std::string longest;
+    while (ScrambleText(longest + "a").size() <= 255)
+        longest += "a";
+    SignupFields f = goodFields();
+    f.password = f.password2 = longest;
+    EXPECT_TRUE(CheckUserNamePage(f).passed());
+    f.password = f.password2 = longest + "a";
+    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Password is too long. Please choose a shorter one.");
+    EXPECT_EQ(CheckUserNamePage(f).focus, SignupField::Password);
+    f.password = f.password2 = std::string(300, 'a');
+    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Password is too long. Please choose a shorter one.");
+}
+
+TEST(SignupRules, APublicKeyOverWhatASignUpKeepsIsRefusedTickedOrNot)
+{
+    SignupFields f = goodFields();
+    f.usePublicKey = true;
+    f.publicKey = std::string(255, 'k');
+    EXPECT_TRUE(CheckUserNamePage(f).passed());
+    f.publicKey = std::string(256, 'k');
+    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Public Key may hold at most 255 characters. Please re-type.");
+    EXPECT_EQ(CheckUserNamePage(f).focus, SignupField::PublicKey);
+    f.usePublicKey = false;
+    f.publicKey = std::string(1024, 'k');
+    EXPECT_EQ(CheckUserNamePage(f).message, "\rThe Public Key may hold at most 255 characters. Please re-type.");
+    f.publicKey = "k\nk";
+    EXPECT_EQ(CheckUserNamePage(f).message,
+              "\rThe Public Key holds characters that are not permitted. Please re-type.");
+}
+
 TEST(SignupRules, PasswordsDifferingInCaseStoreOneValue)
 {
     EXPECT_EQ(StoredPasswordOf("Secret"), StoredPasswordOf("secret"));

@@ -111,6 +111,49 @@ TEST_F(SignupFlow, ANewUserRegistersAndTheStartedClientSignsThatUserOn)
               "success\r\n");
 }
 
+TEST_F(SignupFlow, ValuesTheServiceWouldRefuseAreRefusedOnTheirPageNamingTheField)
+{
+    startVelmarin();
+    // Each refusal keeps the wizard on its page, so the value can be put right there.
+    const auto refused = [&](const std::string& control, const std::string& value, const std::string& message) {
+        EXPECT_EQ(wizard->command("set\tForm1\t" + control + "\t" + value), "ok");
+        EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
+        EXPECT_TRUE(wizard->waitFor("lastbox", "ok 1\tSign Up!\t\\r" + message, 10000))
+            << control << ": " << wizard->command("lastbox");
+    };
+    EXPECT_EQ(wizard->command("click\tForm1\tCreateButton"), "ok");
+    EXPECT_EQ(wizard->command("set\tForm1\tFirstNameEdit\tAda"), "ok");
+    EXPECT_EQ(wizard->command("set\tForm1\tLastNameEdit\tLovelace"), "ok");
+    EXPECT_EQ(wizard->command("set\tForm1\tEmailEdit\tada@example.org"), "ok");
+    refused("CityEdit", "San Jose" + std::string(248, 'x'),
+            "The City may hold at most 255 characters. Please re-type.");
+    refused("CityEdit", "San\\tJose", "The City holds characters that are not permitted. Please re-type.");
+    EXPECT_EQ(wizard->command("set\tForm1\tCityEdit\tSan Jose"), "ok");
+    EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
+
+    EXPECT_EQ(wizard->command("set\tForm1\tPasswordEdit\tSecret"), "ok");
+    EXPECT_EQ(wizard->command("set\tForm1\tPassword2Edit\tSecret"), "ok");
+    refused("UserNameEdit", std::string(65, 'a'), "The User Name may hold at most 64 characters. Please re-type.");
+    EXPECT_EQ(wizard->command("set\tForm1\tUserNameEdit\tada"), "ok");
+    // A hundred letters scramble to more than the 255 characters the service keeps.
+    EXPECT_EQ(wizard->command("set\tForm1\tPassword2Edit\t" + std::string(100, 'a')), "ok");
+    refused("PasswordEdit", std::string(100, 'a'), "The Password is too long. Please choose a shorter one.");
+    EXPECT_EQ(wizard->command("set\tForm1\tPasswordEdit\tSecret"), "ok");
+    EXPECT_EQ(wizard->command("set\tForm1\tPassword2Edit\tSecret"), "ok");
+    EXPECT_EQ(wizard->command("check\tForm1\tPublicKeyCheck\t1"), "ok");
+    refused("PublicKeyEdit", std::string(300, 'k'), "The Public Key may hold at most 255 characters. Please re-type.");
+    EXPECT_EQ(wizard->command("set\tForm1\tPublicKeyEdit\t" + std::string(255, 'k')), "ok");
+    EXPECT_EQ(wizard->command("click\tForm1\tNextButton"), "ok");
+
+    // What passes the pages, the service takes.
+    ASSERT_TRUE(wizard->waitFor("text\tForm1\tResultTitle", "ok Registration Successful", 60000))
+        << wizard->command("boxes");
+    EXPECT_EQ(HttpGet(service->port(), "/login.asp?Login=ada&Password=115-19-231-157-31-111-&IPAddress=127.0.0.1"
+                                       "&publickey=" + std::string(255, 'k'))
+                  .body,
+              "success\r\n");
+}
+
 TEST_F(SignupFlow, TheSameNameAgainIsADuplicate)
 {
     ASSERT_EQ(HttpGet(service->port(), "/register.asp?FirstName=A&LastName=B&Address=nil&City=nil&State=&Zip=nil"

@@ -3,6 +3,7 @@
 #include "client/core/session.h"
 #include "platform/testing/scratch.h"
 #include "platform/win/process.h"
+#include "platform/win/shell.h"
 #include "platform/win/sound.h"
 
 #include <gtest/gtest.h>
@@ -101,4 +102,48 @@ TEST_F(HelpersFixture, RunProgramStartsTheProgramFoldersProgram)
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].program, dirs.appDir() + "/mail");
     EXPECT_EQ(launches[0].arguments, (std::vector<std::string> { "/config" }));
+}
+
+TEST(WebLinks, OnlyHttpAndHttpsAddressesAreWebLinks)
+{
+    for (const char* link : { "http://example.org/", "HTTPS://example.org/a", "  http://x/  " })
+        EXPECT_TRUE(IsWebLink(link)) << link;
+    for (const char* link : { "file:///etc/passwd#news/", "javascript:alert(1)", "/etc/passwd", "www.example.org",
+                              "mailto:a@b.c", "http:/x", "", "ftp://x/" })
+        EXPECT_FALSE(IsWebLink(link)) << link;
+}
+
+TEST(WebLinks, OnlyAWebLinkIsOpened)
+{
+    std::vector<std::string> opened;
+    shell::SetOpenHook([&](const std::string& url) { opened.push_back(url); });
+    OpenWebLink("file:///etc/passwd");
+    OpenWebLink("https://example.org/");
+    OpenDocument("/tmp/messages.inf");
+    shell::SetOpenHook(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string> { "https://example.org/", "/tmp/messages.inf" }));
+}
+
+TEST(Mailto, APlainAddressGoesIntoTheMessageTrimmed)
+{
+    EXPECT_EQ(MailtoUrl("ada@example.org"), "mailto:ada@example.org");
+    EXPECT_EQ(MailtoUrl("  ada@example.org "), "mailto:ada@example.org");
+    EXPECT_EQ(MailtoUrl(""), "mailto:");
+}
+
+TEST(Mailto, AnAddressThatWouldAddHeadersOrABodyIsNoAddress)
+{
+    for (const char* address : { "eve@x?bcc=spy@evil&subject=hi", "a@b&c", "a@b#top", "a%40b@c", "a b@c", "a@b\r\nc",
+                                 "a@b\tc", "a@b\x7F" }) {
+        EXPECT_FALSE(IsPlainMailAddress(address)) << address;
+        EXPECT_EQ(MailtoUrl(address), "mailto:") << address;
+    }
+    EXPECT_TRUE(IsPlainMailAddress("o'hara+list@example.org"));
+}
+
+TEST(Mailto, SeveralAddressesAreJoinedAndTheRefusedOnesLeftOut)
+{
+    EXPECT_EQ(MailtoUrl(std::vector<std::string> { " ada@example.org ", "", "eve@x?bcc=spy@evil", "cy@example.org" }),
+              "mailto:ada@example.org; cy@example.org; ");
+    EXPECT_EQ(MailtoUrl(std::vector<std::string> {}), "mailto:");
 }

@@ -9,6 +9,7 @@
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
 #include "platform/win/dde.h"
+#include "platform/win/shell.h"
 #include "platform/win/sound.h"
 
 #include <gtest/gtest.h>
@@ -209,6 +210,27 @@ TEST_F(MainBar, BuddyMenuStartsWithOnlyNewHelpAndAboutEnabled)
     EXPECT_EQ(captions, (std::vector<std::string> { "&Chat", "Send &Nivlet", "Send &Link", "Send &Mail", "Send &File", "C&all...",
                                                     "&Properties", "-", "&New Buddy...", "-", "Bloc&k", "-", "&Delete", "-",
                                                     "Pl&ugins", "-", "&Help", "-", "Abo&ut..." }));
+}
+
+TEST_F(MainBar, SendMailCarriesOnlyAPlainAddressOfTheBuddy)
+{
+    Session().online = true;
+    dirs.write("windows/my friends/me/ann.cnt", "[Friend]\r\nUserID=ann\r\nemail=ann@example.org\r\n");
+    dirs.write("windows/my friends/me/eve.cnt", "[Friend]\r\nUserID=eve\r\nemail=eve@x?bcc=spy@evil&subject=hi\r\n");
+    AddBuddy(*bar, "ann", true);
+    AddBuddy(*bar, "eve", true);
+    std::vector<std::string> opened;
+    shell::SetOpenHook([&](const std::string& url) { opened.push_back(url); });
+    ShowBar();
+    bar->ActiveButton1MouseDown();
+    bar->PaintBuddyList();
+    for (const int y : { 8, 8 + 21 }) {
+        bar->frCanvas1MouseMove(0, 30, y);
+        bar->PopupMenu2Popup();
+        bar->BuddyMenuItem("Send &Mail")->trigger();
+    }
+    shell::SetOpenHook(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string> { "mailto:ann@example.org", "mailto:" }));
 }
 
 TEST_F(MainBar, MenuOverAnOnlineBuddyEnablesChatAndOverAnAwayOneDoesNot)

@@ -423,6 +423,9 @@ TEST_F(SignonFixture, AUserTypedInAnotherLetterCaseIsTheSameAccount)
     EXPECT_TRUE(boxTexts().empty());
     EXPECT_FALSE(dirs.exists("windows/my friends/alice"));
     EXPECT_TRUE(dirs.exists("windows/my friends/Alice/tasks"));
+    // The session goes by the folder's spelling.
+    EXPECT_EQ(Session().userId, "Alice");
+    EXPECT_NE(dirs.read("windows/larkspire.ini").find("userLoginName=Alice\r\n"), std::string::npos);
     if (Form1)
         Form1->Free();
 }

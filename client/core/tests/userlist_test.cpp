@@ -50,6 +50,15 @@ TEST_F(UserFixture, AUserFolderIsFoundWhateverTheLetterCase)
     EXPECT_FALSE(dirs.exists("windows/my friends/Alice"));
 }
 
+TEST_F(UserFixture, AUserIsNamedAsItsFolderIsSpelt)
+{
+    folder("Alice");
+    EXPECT_EQ(UserFolderName("alice"), "Alice");
+    EXPECT_EQ(UserFolderName("ALICE"), "Alice");
+    EXPECT_EQ(UserFolderName("bob"), "bob");
+    EXPECT_EQ(UserFolderName("a/b"), "a/b");
+}
+
 TEST_F(UserFixture, AFolderLinkedToOutsideIsNoUser)
 {
     dirs.write("outside/user.dat", "[user]\r\npassword=1-\r\nSave=1\r\n");

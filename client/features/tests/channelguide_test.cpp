@@ -1,5 +1,6 @@
 #include "client/features/channelguide.h"
 
+#include "client/core/servicelogon.h"
 #include "client/core/session.h"
 #include "client/features/addchannel.h"
 #include "client/features/newsthread.h"
@@ -186,6 +187,29 @@ TEST_F(Guide, HeadlinesEndAtNoNewsAndOpenTheirOwnLink)
     dirs.write("app/News.ini", "[World]\r\n0=Other\xB6http://w/9\r\n");
     guide->NodeClick(world->child(0));
     EXPECT_TRUE(opened("http://w/1"));
+}
+
+TEST_F(Guide, AHeadlineOrFavouriteOpensOnlyAWebAddress)
+{
+    dirs.write("app/News.ini", "[World]\r\n0=Passwords\xB6" "file:///etc/passwd#news/\r\n"
+                               "1=Script\xB6javascript:alert(1)\r\n2=Local\xB6/etc/passwd\r\n"
+                               "3=Rain\xB6http://w/1\r\n");
+    dirs.write("Fav/Site.url", "[InternetShortcut]\r\nURL=file:///etc/passwd\r\n");
+    guide->ShowGuide();
+    guide->CheckBox1->setChecked(true);
+    QTreeWidgetItem* world = guide->AddNode(guide->NewsHeadlines(), "World", giNews, "");
+    guide->NodeClick(world);
+    ASSERT_EQ(world->childCount(), 4);
+    for (int i = 0; i < 3; ++i)
+        guide->NodeClick(world->child(i));
+    guide->NodeClick(guide->Favorites());
+    guide->NodeClick(guide->Favorites()->child(1));
+    // At most four links open at once: what was let through is out before the good one.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return RunningUrlThreads() == 0; }, 10000));
+    guide->NodeClick(world->child(3));
+    ASSERT_TRUE(opened("http://w/1"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return RunningUrlThreads() == 0; }, 10000));
+    EXPECT_EQ(dirs.read("opened.txt"), "http://w/1\r\n");
 }
 
 TEST_F(Guide, APlainCategoryWalksNothingAndF4AddsNothingThere)

@@ -1,6 +1,7 @@
 #include "client/features/noteform.h"
 
 #include "client/core/helpers.h"
+#include "client/core/servicelogon.h"
 #include "client/features/nivletcore.h"
 #include "client/features/passworddlg.h"
 #include "client/features/tests/notesession.h"
@@ -131,6 +132,17 @@ TEST_F(NoteWindow, ALinkInAProtectedNoteIsNotOpened)
     window->Button1->click();
     Application::ProcessMessagesUntil([] { return false; }, 200);
     EXPECT_FALSE(FileExists(recorded));
+    unsetenv("KORVO_NO_BROWSER");
+}
+
+TEST_F(NoteWindow, AReceivedLinkThatIsNoWebAddressIsNotOpened)
+{
+    const std::string recorded = WindowsDirPath() + "/browser.txt";
+    setenv("KORVO_NO_BROWSER", recorded.c_str(), 1);
+    ShowNoteWindow("bob", "file:///etc/passwd\xB6" "1/2/2026", "look", 0)->Button1->click();
+    ShowNoteWindow("bob", "http://example.org/\xB6" "1/2/2026", "look", 0)->Button1->click();
+    EXPECT_TRUE(waitFor([&] { return FileExists(recorded) && RunningUrlThreads() == 0; }));
+    EXPECT_EQ(dirs.read("windows/browser.txt"), "http://example.org/\r\n");
     unsetenv("KORVO_NO_BROWSER");
 }
 
