@@ -149,3 +149,25 @@ TEST(AmbroChat, APageOfNoSiteTellsTheUser)
         [&] { return alice.process->command("boxes").find("does not appear to support this feature") != std::string::npos; }, 20000))
         << alice.process->command("boxes");
 }
+
+TEST(AmbroChat, AnAliasTheServerRefusesAsANickEndsTheChatWithTheServersWords)
+{
+    if (!IrcServer::Available())
+        GTEST_SKIP() << "ngircd is not installed";
+    IrcServer irc(kEmail);
+    ASSERT_TRUE(irc.start()) << irc.error();
+    ScratchDirs site;
+    site.write("files/birds.org/ambro/ambro.inf",
+               "[site]\r\nSitename=Birds\r\nServer=127.0.0.1\r\nPort=" + std::to_string(irc.port()) + "\r\n[Rooms]\r\n0=Lobby#lobby\r\n");
+    ServiceProcess service({ "--db", site.root() + "/service.db", "--files", site.root() + "/files" });
+    ASSERT_TRUE(service.started()) << service.error();
+    setenv("KORVO_BROWSER_PAGE", ("\"http://127.0.0.1:" + std::to_string(service.port()) + "/birds.org/owls.html\",\"Owls\"").c_str(), 1);
+    Visitor alice("alice", "bird:er", 5);
+    unsetenv("KORVO_BROWSER_PAGE");
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_EQ(alice.process->command("click\tForm1\tQORExplorerButton14"), "ok");
+    EXPECT_TRUE(alice.waitText("Memo2", "*** Unable to successfully connect to Birds Connection aborted")) << alice.text("Memo2");
+    EXPECT_TRUE(alice.waitText("Memo2", "Birds says \"Erroneous nickname\"")) << alice.text("Memo2");
+    EXPECT_TRUE(alice.waitText("StatusBar1", "Disconnected")) << alice.text("StatusBar1");
+    EXPECT_EQ(alice.caption(), "Korvo Ambro\xC2\xAE - closed");
+}
