@@ -583,6 +583,11 @@ void TForm14::SendMemberList(const std::string& newcomer)
 
 void TForm14::InviteClick(const std::string& name)
 {
+    if (!ChatRoom()) {
+        // A conference of an earlier session invites no one.
+        QApplication::beep();
+        return;
+    }
     StatusPanel0->setText(Text("Inviting " + name + ", Waiting for reply..."));
     InviteToConference(name);
     SendChatCommand("conferenceopen", name, InvitationText(Session().userId));
