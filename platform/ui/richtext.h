@@ -6,7 +6,6 @@
 #include <vector>
 
 class QColor;
-
 class QTextCursor;
 class QTextDocument;
 
