@@ -17,6 +17,13 @@ constexpr char kInviteCandidate = '\xF8';
 constexpr char kGone = '\xF9';
 constexpr char kJoined = '\xFA';
 
+constexpr const char* kHostKey = "Conference*";
+
+bool Invited(const TChatRoom& room, const std::string& name)
+{
+    return std::any_of(room.invited.begin(), room.invited.end(), [&](const std::string& invited) { return SameText(invited, name); });
+}
+
 void TellPersons(const TChatRoom& room, const std::string& body)
 {
     // A copy: sending may beep and let the loop run.
@@ -141,6 +148,39 @@ void HandleChatLine(const std::string& key, const std::string& body)
         RelayText(*room, body);
 }
 
+void HandleConferenceLine(const std::string& sender, const std::string& body)
+{
+    TChatRoom* room = PeerLists().FindChat(kHostKey);
+    if (!room || body.empty())
+        return;
+    switch (body[0]) {
+    case kJoined:
+    case kLeft:
+        if (!SameText(body.substr(1), sender) || !Invited(*room, sender) || sender.find("(Host)") != std::string::npos)
+            return;
+        break;
+    case kMember:
+    case kInviteCandidate:
+    case kGone:
+        // Only the host's own side says these.
+        return;
+    default:
+        break;
+    }
+    HandleChatLine(kHostKey, body);
+}
+
+void InviteToConference(const std::string& name)
+{
+    TChatRoom* room = PeerLists().FindChat(kHostKey);
+    if (!room || Invited(*room, name))
+        return;
+    // As many as could ever be listed; the oldest invitation lapses first.
+    if (room->invited.size() >= TPeerLists::kMaxPersons)
+        room->invited.erase(room->invited.begin());
+    room->invited.push_back(name);
+}
+
 void AddChatPerson(const std::string& key, const std::string& name)
 {
     if (TChatRoom* room = PeerLists().FindChat(key))
@@ -151,7 +191,7 @@ void CloseChatWindow(const std::string& key)
 {
     if (!PeerLists().FindChat(key))
         return;
-    const char* command = key == "Conference*" ? "conferenceclose" : key.ends_with('*') ? "conferenceleave" : "chatclose";
+    const char* command = key == kHostKey ? "conferenceclose" : key.ends_with('*') ? "conferenceleave" : "chatclose";
     SendBuddyCommand(command, key);
     PeerLists().RemoveChat(key);
 }

@@ -9,6 +9,11 @@
 void OpenChatWindow(const std::string& key, const std::string& firstLine);
 // One line for the window of a key: a control byte with a name, or RTF text.
 void HandleChatLine(const std::string& key, const std::string& body);
+// A guest's "conference" line for the conference this user hosts: a guest speaks
+// only for itself, joins only when invited, and tells no one else's coming or going.
+void HandleConferenceLine(const std::string& sender, const std::string& body);
+// The host invites a buddy to "Conference*"; only the invited may join it.
+void InviteToConference(const std::string& name);
 // The window's own entry (the host's "me (Host)"), announced like a joined person.
 void AddChatPerson(const std::string& key, const std::string& name);
 // The window of a key closes: its buddies are told and the key leaves the list.

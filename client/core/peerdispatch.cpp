@@ -203,8 +203,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
     if (f1 == "pluginclose")
         return;
     if (f1 == "conference") {
-        if (PeerLists().FindChat("Conference*"))
-            HandleChatLine("Conference*", frame.f4);
+        HandleConferenceLine(f2, frame.f4);
         return;
     }
     if (f1 == "conferencehost") {

@@ -45,6 +45,14 @@ TChatRoom* TPeerLists::FindChat(std::string_view key) const
     return nullptr;
 }
 
+TChatRoom* TPeerLists::FindChatSerial(std::uint64_t serial) const
+{
+    for (const auto& room : m_chats)
+        if (room->serial == serial)
+            return room.get();
+    return nullptr;
+}
+
 TChatRoom& TPeerLists::AddChat(const std::string& key, const std::string& firstLine)
 {
     if (TChatRoom* room = FindChat(key))
@@ -52,6 +60,7 @@ TChatRoom& TPeerLists::AddChat(const std::string& key, const std::string& firstL
     auto room = std::make_unique<TChatRoom>();
     room->key = key;
     room->firstLine = firstLine;
+    room->serial = ++m_lastSerial;
     m_chats.push_back(std::move(room));
     return *m_chats.back();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +14,11 @@ struct TChatRoom {
     std::string firstLine;
     std::vector<std::string> persons;
     std::vector<std::string> inviteHints;
+    // The host's: whom this conference invited; only they may join it.
+    std::vector<std::string> invited;
     bool sound { true };
+    // Never used twice in a run: a window tells its own room from a later one of the same key.
+    std::uint64_t serial { 0 };
 
     bool IsHost() const;
     bool HasPerson(std::string_view name) const;
@@ -35,6 +40,8 @@ public:
     void RemovePending(std::string_view name);
 
     TChatRoom* FindChat(std::string_view key) const;
+    // The room of that serial while the session still holds it, else nullptr.
+    TChatRoom* FindChatSerial(std::uint64_t serial) const;
     TChatRoom& AddChat(const std::string& key, const std::string& firstLine);
     std::vector<std::string> ChatKeys() const;
     void RemoveChat(std::string_view key);
@@ -58,6 +65,7 @@ private:
     std::vector<std::unique_ptr<TChatRoom>> m_chats;
     std::vector<std::string> m_pluginSockets;
     std::vector<std::pair<std::string, std::string>> m_offers;
+    std::uint64_t m_lastSerial { 0 };
 };
 
 // The one set of lists of the running session.

@@ -210,7 +210,8 @@ void TAmbroRoom::HandleLine(const std::string& line)
     } else if (command == "001") {
         m_collisions = 0;
     } else if (command == "332") {
-        notice = IrcTextToAnsi(parsed.Trailing());
+        // "332 nick #room :topic": a room without a topic names no topic.
+        notice = IrcTextToAnsi(parsed.Param(2));
     } else if (command == "366") {
         Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
         Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
@@ -229,6 +230,12 @@ void TAmbroRoom::HandleLine(const std::string& line)
         // again (462), some with seconds of penalty: the new nick is enough.
         Send("NICK " + Nick);
         RegisteredNick = Nick;
+    } else if (command == "431" || command == "432") {
+        // The server takes no nick of this alias: nothing would ever register the chat.
+        // "431 * :why", "432 * nick :why"
+        ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(command == "431" ? 1 : 2)));
+        Refused();
+        return;
     } else if (command == "353") {
         const std::string trailing = IrcTextToAnsi(parsed.Trailing());
         std::size_t at = 0;
@@ -245,12 +252,16 @@ void TAmbroRoom::HandleLine(const std::string& line)
         notice = IrcTextToAnsi(parsed.Trailing());
     } else if (SameName(command, "KICK")) {
         if (SameName(parsed.Param(1), Nick)) {
-            Kicked(IrcTextToAnsi(parsed.Trailing()));
+            Kicked(IrcTextToAnsi(parsed.Param(2)));
             return;
         }
         RemovePerson(IrcTextToAnsi(parsed.Param(1)));
     } else if (SameName(command, "PRIVMSG")) {
         const std::string_view target = parsed.Param(0);
+        // "PRIVMSG target :text"; a line with no text says nothing.
+        const std::string_view text = parsed.Param(1);
+        if (text.empty())
+            return;
         std::string senderStorage;
         std::string textStorage;
         if (SameName(target, Nick)) {
@@ -260,11 +271,11 @@ void TAmbroRoom::HandleLine(const std::string& line)
             from += "<PRIVATE MESSAGE from ";
             from += sender;
             from += '>';
-            ShowSaid(from, IrcTextToAnsi(parsed.Trailing(), textStorage));
+            ShowSaid(from, IrcTextToAnsi(text, textStorage));
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
-            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(parsed.Trailing(), textStorage));
+            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(text, textStorage));
             if (OnMessage)
                 OnMessage();
         }
@@ -327,6 +338,14 @@ void TAmbroRoom::ConnectFailed()
     SiteMode = false;
     Caption = "Korvo Ambro\xAE - closed";
     Append(Entry(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted"));
+}
+
+void TAmbroRoom::Refused()
+{
+    ConnectFailed();
+    Status = "Disconnected";
+    if (OnDisconnect)
+        OnDisconnect();
 }
 
 void TAmbroRoom::LineTooLong()

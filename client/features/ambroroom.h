@@ -89,6 +89,8 @@ private:
     void Changed();
     bool HasPerson(std::string_view name) const;
     void Kicked(const std::string& reason);
+    // The server refused to register us: as a failed opening, and the connection ends.
+    void Refused();
 
     std::deque<TSaid> m_transcript;
     std::vector<std::string> m_persons;

@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -29,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
@@ -38,7 +38,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <random>
 
 namespace {
 
@@ -49,10 +48,6 @@ std::string Settings() { return AppPath() + "Channels.ini"; }
 std::string Notice(const std::string& body) { return richtext::Header() + "\\deflang1033\\pard\\plain\\f2\\fs20" + body; }
 
 QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
-
-// The site's line socket.
-constexpr int kSiteBufferSize = 5024;
-constexpr int kSiteTimeOutSeconds = 15;
 
 }  // namespace
 
@@ -105,6 +100,9 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     , m_firstLine(firstLine)
     , m_siteWindow(firstLine == kSiteMarker)
 {
+    // The room the session has just made for this key is this window's, and no later one.
+    if (const TChatRoom* room = m_siteWindow ? nullptr : PeerLists().FindChat(key))
+        m_serial = room->serial;
     setToolTip(Text(key));
     SetCaption(key + " - Korvo");
     SetPosition(poDefault);
@@ -195,13 +193,12 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
         PopupCopy->setEnabled(Copy1->isEnabled());
     });
     QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdatePaste(); });
-    QObject::connect(Memo2->document(), &QTextDocument::contentsChanged, this, [this] { SaveIfNamed(); });
 
     QObject::connect(Whisper, &QPushButton::clicked, this, [this] { Application::Guarded([this] { WhisperClick(); }); });
 
     OnCloseQuery = [this](bool& canClose) {
         // A site is no buddy: its window tells no one it closed, and sends no QUIT.
-        if (!m_siteWindow)
+        if (ChatRoom())
             CloseChatWindow(m_key);
         canClose = true;
     };
@@ -219,6 +216,8 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     QORForm1->SetTrackMinHeight(270);
     QORForm1->Loaded();
 }
+
+TChatRoom* TForm14::ChatRoom() const { return m_serial ? PeerLists().FindChatSerial(m_serial) : nullptr; }
 
 TForm14::~TForm14()
 {
@@ -243,18 +242,21 @@ void TForm14::BuildMenus(QWidget* bar)
     };
     QMenu* file = menuBar->addMenu(Text("&File"));
     add(file, "&Save", "Save1", [this] {
-        if (!m_savePath.empty())
+        if (!m_transcriptFile.Path().empty())
             return;
         SaveDialog1.FileName = "*.rtf";
         if (SaveDialog1.Execute(this))
             SaveTo(SaveDialog1.FileName);
     }, QKeySequence(Qt::Key_F2));
     add(file, "&Save As....", "SaveAs1", [this] {
-        SaveDialog1.FileName = m_savePath;
+        SaveDialog1.FileName = m_transcriptFile.Path();
         if (SaveDialog1.Execute(this))
             SaveTo(SaveDialog1.FileName);
     });
-    add(file, "&Clear", "Clear1", [this] { Memo2->clear(); });
+    add(file, "&Clear", "Clear1", [this] {
+        Memo2->clear();
+        SaveChange();
+    });
     add(file, "E&xit", "Exit1", [this] { Close(); });
 
     QMenu* edit = menuBar->addMenu(Text("&Edit"));
@@ -324,9 +326,13 @@ void TForm14::BuildFormatBar()
     layout->addStretch(1);
 
     QObject::connect(SpeedButton1, &QToolButton::clicked, this, [this] {
-        const QColor color = QColorDialog::getColor(memo3->currentCharFormat().foreground().color(), this);
-        if (!color.isValid())
+        TColorDialog dialog;
+        dialog.Color = FromQColor(memo3->currentCharFormat().foreground().color());
+        // The dialog runs the loop: the window may be gone when it returns.
+        const QPointer<TForm14> self(this);
+        if (!dialog.Execute(this) || !self)
             return;
+        const QColor color = ToQColor(dialog.Color);
         ApplyFormat([&](QTextCharFormat& format) { format.setForeground(color); }, false);
         QPalette palette = SpeedButton1->palette();
         palette.setColor(QPalette::ButtonText, color);
@@ -425,7 +431,7 @@ void TForm14::ApplyFontSize(int size)
 void TForm14::SetSound(bool on)
 {
     Sound1->setChecked(on);
-    if (TChatRoom* room = m_siteWindow ? nullptr : PeerLists().FindChat(m_key))
+    if (TChatRoom* room = ChatRoom())
         room->sound = on;
     try {
         TIniFile(Settings()).WriteInteger("Settings", "ChatSound", on ? 1 : 0);
@@ -446,10 +452,13 @@ void TForm14::AppendRichText(const std::string& text, QTextEdit* target)
     if (target == Memo2) {
         QTextCursor cursor(Memo2->document());
         cursor.movePosition(QTextCursor::End);
+        QTextCursor mark = cursor;
+        mark.setKeepPositionOnInsert(true);
         richtext::Insert(cursor, shown);
         cursor.insertBlock();
         Memo2->setTextCursor(cursor);
         Memo2->ensureCursorVisible();
+        SaveGrowth(mark);
     } else {
         QTextCursor cursor = target->textCursor();
         richtext::Insert(cursor, shown);
@@ -470,14 +479,19 @@ void TForm14::SendInput()
         SendSiteInput();
         return;
     }
+    const TChatRoom* room = ChatRoom();
+    if (!room) {
+        // The session that had this conversation is gone: what was typed stays.
+        QApplication::beep();
+        return;
+    }
     const std::string& me = Session().userId;
     const std::string rtf = Trim(richtext::Write(*memo3->document()));
     m_lastSent = rtf;
     const std::string line = WithSpeaker(rtf, me);
     const bool conference = m_key.find('*') != std::string::npos;
     const bool host = m_key == "Conference*";
-    const TChatRoom* room = PeerLists().FindChat(m_key);
-    const std::vector<std::string> persons = room ? room->persons : std::vector<std::string>();
+    const std::vector<std::string> persons = room->persons;
     // A conference nobody is in yet has nobody to tell.
     if (conference && persons.empty())
         return;
@@ -559,7 +573,7 @@ void TForm14::ShowNotice(peerhooks::ChatNotice notice, const std::string& name)
 
 void TForm14::SendMemberList(const std::string& newcomer)
 {
-    const TChatRoom* room = PeerLists().FindChat(m_key);
+    const TChatRoom* room = ChatRoom();
     if (!room)
         return;
     const std::vector<std::string> persons = room->persons;
@@ -569,7 +583,13 @@ void TForm14::SendMemberList(const std::string& newcomer)
 
 void TForm14::InviteClick(const std::string& name)
 {
+    if (!ChatRoom()) {
+        // A conference of an earlier session invites no one.
+        QApplication::beep();
+        return;
+    }
     StatusPanel0->setText(Text("Inviting " + name + ", Waiting for reply..."));
+    InviteToConference(name);
     SendChatCommand("conferenceopen", name, InvitationText(Session().userId));
 }
 
@@ -583,14 +603,25 @@ bool TForm14::Flashing() const { return Timer1->isActive(); }
 
 bool TForm14::SaveTo(const std::string& path)
 {
-    m_savePath = path;
-    return WriteFileAtomically(path, richtext::Write(*Memo2->document()));
+    const bool ok = m_transcriptFile.SaveAs(path, *Memo2->document());
+    Saved(ok);
+    return ok;
 }
 
-void TForm14::SaveIfNamed()
+void TForm14::SaveGrowth(const QTextCursor& mark) { Saved(m_transcriptFile.Appended(*Memo2->document(), mark.position())); }
+
+void TForm14::SaveChange() { Saved(m_transcriptFile.Changed(*Memo2->document())); }
+
+void TForm14::Saved(bool ok)
 {
-    if (!m_savePath.empty())
-        WriteFileAtomically(m_savePath, richtext::Write(*Memo2->document()));
+    if (ok || m_saveFailed) {
+        m_saveFailed = !ok;
+        return;
+    }
+    m_saveFailed = true;
+    // Told from the loop: a line arriving from the network is not held by the box.
+    const std::string text = "\rThe chat could not be saved to " + m_transcriptFile.Path() + ".";
+    QTimer::singleShot(0, this, [text] { MessageDlg(text, mtError, mbOK, 0); });
 }
 
 void TForm14::RepeatText()
@@ -670,185 +701,4 @@ void TForm14::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         StopFlashing();
     TForm::changeEvent(event);
-}
-
-void TForm14::ShowSite()
-{
-    StatusPanel0->setText("One Moment, Connecting...");
-    m_room.SiteMode = true;
-    const TIniFile user(WindowsDir() + "/my friends/" + Session().userId + "/user.dat");
-    m_room.Nick = user.ReadString("user", "alias", "korvo_user");
-    m_room.RegisteredNick = m_room.Nick;
-    m_room.Email = Session().userEmail;
-
-    QPalette info = Memo2->palette();
-    info.setColor(QPalette::Base, ToQColor(clInfoBk));
-    Memo2->setPalette(info);
-    // The transcript holds as many lines as the room keeps, and no undo history of them.
-    Memo2->setUndoRedoEnabled(false);
-    Memo2->document()->setMaximumBlockCount(static_cast<int>(TAmbroRoom::kMaxTranscript));
-    IRCRooms->menuAction()->setVisible(true);
-    Panel5->hide();
-    memo3->setFixedHeight(40);
-    const TAmbroSite site = ReadAmbroSite(AppPath() + "ambro.inf");
-    IRCRooms->clear();
-    for (const TAmbroRoomItem& item : site.Rooms) {
-        QAction* action = IRCRooms->addAction(Text("&" + item.caption));
-        action->setToolTip(Text(item.room));
-        const std::string room = item.room;
-        QObject::connect(action, &QAction::triggered, this, [this, room] { Application::Guarded([this, room] { RoomClick(room); }); });
-    }
-    WhisperPanel->show();
-    ListPanel->show();
-    resize(474, 380);
-
-    m_room.Sitename = site.Sitename.empty() ? m_key : site.Sitename;
-    m_room.DefaultRoom = site.DefaultRoom;
-    m_room.CurrentRoom = site.DefaultRoom;
-    m_room.Caption = "Korvo Ambro\xAE";
-    SetCaption(m_room.Caption);
-    m_room.SendLine = [this](const std::string& line) {
-        // Send errors are ignored: a dead connection shows when it closes.
-        try {
-            if (TSocketBase* socket = TextClient1.GetSocket(); socket && socket->Connected())
-                static_cast<TLineSocketBase*>(socket)->WriteLine(line);
-        } catch (const std::exception&) {
-        }
-    };
-    // One fill of the socket hands on many lines: the window shows them once.
-    m_room.OnChange = [this] {
-        if (m_showPending)
-            return;
-        m_showPending = true;
-        QTimer::singleShot(0, this, [this] { ShowRoom(); });
-    };
-    m_room.OnMessage = [this] {
-        if (isMinimized() && !Timer1->isActive())
-            Timer1->start();
-        if (Sound1->isChecked())
-            PlayAppSound(14, false);
-    };
-    m_room.OnDisconnect = [this] {
-        QTimer::singleShot(0, this, [this] {
-            TextClient1.Close();
-            ShowRoom();
-        });
-    };
-    m_room.RandomSuffix = [] {
-        static std::mt19937 random(std::random_device {}());
-        return std::uniform_int_distribution<int>(1, 100)(random);
-    };
-    ConnectSite(site);
-    ShowRoom();
-    memo3->setFocus();
-}
-
-void TForm14::ConnectSite(const TAmbroSite& site)
-{
-    TextClient1.ReadBufferSize = kSiteBufferSize;
-    TextClient1.WriteBufferSize = kSiteBufferSize;
-    TextClient1.LineType = lstCRLF;
-    TextClient1.SetTimeOut(kSiteTimeOutSeconds);
-    TextClient1.OnConnect = [this](TSockCtrl*, TSocketBase* socket) {
-        if (socket && socket->Connected())
-            m_room.Register();
-        else
-            Application::Guarded([this] {
-                m_room.ConnectFailed();
-                ShowRoom();
-            });
-    };
-    TextClient1.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool) { m_room.HandleLine(line); };
-    TextClient1.OnReadBufferFull = [this](TBufferedSocketBase* socket) {
-        // A line longer than the buffer is no server's line: this chat ends.
-        m_room.LineTooLong();
-        socket->Close();
-    };
-    bool opened = site.Port != 0 && !Trim(site.Server).empty();
-    if (opened) {
-        try {
-            TextClient1.SetAddress(Trim(site.Server));
-            TextClient1.SetPort(std::to_string(site.Port));
-            TextClient1.Open(SocketClassOf<TLineSocket>());
-        } catch (const std::exception&) {
-            opened = false;
-        }
-    }
-    if (!opened)
-        m_room.ConnectFailed();
-}
-
-void TForm14::ShowRoom()
-{
-    m_showPending = false;
-    const auto& transcript = m_room.Transcript();
-    if (m_room.Clears() != m_shownClears) {
-        Memo2->clear();
-        m_shownClears = m_room.Clears();
-        m_shownLines = m_room.Appended() - transcript.size();
-    }
-    // Only what came since the last showing, and no more than the room still holds.
-    const std::size_t fresh = std::min(m_room.Appended() - m_shownLines, transcript.size());
-    if (fresh > 0) {
-        QTextCursor cursor(Memo2->document());
-        cursor.movePosition(QTextCursor::End);
-        // One edit for the lot: the transcript is laid out once, not per line.
-        cursor.beginEditBlock();
-        for (std::size_t i = transcript.size() - fresh; i < transcript.size(); ++i)
-            richtext::Insert(cursor, transcript[i].Rtf());
-        cursor.endEditBlock();
-        Memo2->setTextCursor(cursor);
-        Memo2->ensureCursorVisible();
-    }
-    m_shownLines = m_room.Appended();
-
-    if (m_room.PersonsRevision() != m_shownPersons) {
-        m_shownPersons = m_room.PersonsRevision();
-        SetPersons(m_room.Persons());
-    }
-    if (!m_room.Status.empty())
-        StatusPanel0->setText(Text(m_room.Status));
-    SetCaption(m_room.Caption);
-    if (memo3->isEnabled() && !m_room.InputEnabled) {
-        memo3->setEnabled(false);
-        QPalette face = memo3->palette();
-        face.setColor(QPalette::Base, ToQColor(clBtnFace));
-        memo3->setPalette(face);
-    }
-}
-
-void TForm14::SendSiteInput()
-{
-    // Without the site flag the text would go the chat way, to a site that is
-    // no buddy: it only beeps.
-    if (!m_room.SiteMode) {
-        QApplication::beep();
-        return;
-    }
-    const std::string rtf = Trim(richtext::Write(*memo3->document()));
-    if (!m_room.Say(codepage::FromUnicode(memo3->toPlainText())))
-        return;
-    m_lastSent = rtf;
-    memo3->clear();
-    memo3->setFocus();
-}
-
-void TForm14::ShowSaid(const std::string& name, const std::string& text) { m_room.ShowSaid(name, text); }
-
-void TForm14::WhisperClick()
-{
-    QListWidgetItem* selected = ListBox1->currentItem();
-    if (!selected || !selected->isSelected()) {
-        MessageDlg("\rYou must first select the person to whom you want to whisper.", mtInformation, mbOK, 0);
-        return;
-    }
-    m_room.Whisper(codepage::FromUnicode(selected->text()), codepage::FromUnicode(memo3->toPlainText()));
-    memo3->clear();
-    memo3->setFocus();
-}
-
-void TForm14::RoomClick(const std::string& room)
-{
-    if (m_room.SiteMode)
-        m_room.ChangeRoom(room);
 }

@@ -3,10 +3,12 @@
 #include "client/core/peerhooks.h"
 #include "client/features/ambroroom.h"
 #include "client/features/ambrosite.h"
+#include "client/features/transcriptfile.h"
 #include "net/bufferedcomponents.h"
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class TQORForm;
+struct TChatRoom;
 
 // The first line that opens a window in site mode.
 inline constexpr const char* kSiteMarker = "\xB6" "ambro";
@@ -40,6 +43,10 @@ public:
     ~TForm14() override;
 
     const std::string& Key() const { return m_key; }
+    // The session's room of this window; nullptr once the session forgot it
+    // (sign-off, going offline): the window then takes and sends nothing.
+    TChatRoom* ChatRoom() const;
+    std::uint64_t Serial() const { return m_serial; }
     // Opened for a site: it never speaks the peer protocol, whatever its key.
     bool SiteWindow() const { return m_siteWindow; }
 
@@ -57,7 +64,8 @@ public:
     void InviteClick(const std::string& name);
     void StopFlashing();
     bool Flashing() const;
-    // Saves the transcript there; from now on every change is saved to it.
+    // Saves the transcript there; from now on every change is saved to it. A
+    // failure is told once, until a save succeeds again.
     bool SaveTo(const std::string& path);
     void RepeatText();
     void SetSound(bool on);
@@ -111,16 +119,21 @@ private:
     void ApplyFormat(const std::function<void(class QTextCharFormat&)>& change, bool selectionOnly);
     void ApplyFontSize(int size);
     void KeepInputShort();
-    void SaveIfNamed();
+    // Keeps the saved file with the transcript: what was added from mark on, or all of it.
+    void SaveGrowth(const class QTextCursor& mark);
+    void SaveChange();
+    void Saved(bool ok);
     void ShowSite();
     void ConnectSite(const TAmbroSite& site);
     void SendSiteInput();
     void ShowRoom();
 
     std::string m_key;
+    std::uint64_t m_serial { 0 };
     std::string m_firstLine;
     std::string m_lastSent;
-    std::string m_savePath;
+    TTranscriptFile m_transcriptFile;
+    bool m_saveFailed { false };
     int m_fontSize { 11 };
     bool m_flashPhase { false };
     bool m_trimming { false };

@@ -33,8 +33,12 @@ void WithWindow(const std::string& key, Call call)
 TForm14* FindChatWindow(const std::string& key)
 {
     std::erase_if(ChatWindows(), [](const QPointer<TForm14>& window) { return window.isNull(); });
+    // Only the window of the session's room: one left from an earlier session keeps its key but takes nothing.
+    const TChatRoom* room = PeerLists().FindChat(key);
+    if (!room)
+        return nullptr;
     for (const QPointer<TForm14>& window : ChatWindows())
-        if (SameText(window->Key(), key))
+        if (window->Serial() == room->serial)
             return window.data();
     return nullptr;
 }

@@ -224,6 +224,24 @@ TEST_F(Automation, AnswersTheNextFileDialogWithAPath)
     EXPECT_EQ(ask("file"), "error file needs a path");
 }
 
+TEST_F(Automation, AnswersTheNextColourDialog)
+{
+    TColor chosen = clNone;
+    bool answered = false;
+    form->onButton = [&] {
+        TColorDialog dialog;
+        answered = dialog.Execute(form);
+        chosen = dialog.Color;
+    };
+    EXPECT_EQ(ask("color\t#ff8000"), "ok");
+    EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return chosen != clNone; }, 5000));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(chosen, RGB(255, 128, 0));
+    EXPECT_EQ(ask("color\tred"), "error color needs #rrggbb");
+    EXPECT_EQ(ask("color"), "error color needs #rrggbb");
+}
+
 TEST_F(Automation, ChoosesMenuItemsByTheirText)
 {
     EXPECT_EQ(ask("menu\tAutomation Test\tExit"), "ok");

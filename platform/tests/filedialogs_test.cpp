@@ -55,3 +55,14 @@ TEST(FileDialogs, FiltersShowTheirPatternsAsTheDialogExpects)
     EXPECT_EQ(dialogs::QtFilter("Pictures|*.gif;*.bmp|All files|*.*"), "Pictures (*.gif *.bmp);;All files (*.*)");
     EXPECT_EQ(dialogs::QtFilter(""), "");
 }
+
+TEST(FileDialogs, AQueuedColourAnswersTheColourDialogAndWithoutOneItIsCancelled)
+{
+    dialogs::QueueColor(RGB(255, 0, 0));
+    TColorDialog dialog;
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Color, RGB(255, 0, 0));
+    dialog.Color = clBlue;
+    EXPECT_FALSE(dialog.Execute()) << "no person answers on the offscreen platform";
+    EXPECT_EQ(dialog.Color, clBlue);
+}

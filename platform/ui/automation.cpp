@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
@@ -422,6 +423,13 @@ private:
             if (!need(1) || f[1].empty())
                 return error("file needs a path");
             dialogs::QueueFileName(codepage::FromUtf8(f[1]));
+            return ok();
+        }
+        if (command == "color") {
+            const QColor color(need(1) ? QString::fromStdString(f[1]) : QString());
+            if (!need(1) || f[1].size() != 7 || f[1][0] != '#' || !color.isValid())
+                return error("color needs #rrggbb");
+            dialogs::QueueColor(FromQColor(color));
             return ok();
         }
         if (command == "boxes") {

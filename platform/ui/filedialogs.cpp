@@ -4,10 +4,12 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 
 #include <cstdio>
 #include <deque>
+#include <optional>
 
 namespace {
 
@@ -15,6 +17,12 @@ std::deque<std::string>& queuedNames()
 {
     static std::deque<std::string> names;
     return names;
+}
+
+std::deque<TColor>& queuedColors()
+{
+    static std::deque<TColor> colors;
+    return colors;
 }
 
 std::string withDefaultExtension(const std::string& name, const std::string& extension)
@@ -32,6 +40,8 @@ std::string withDefaultExtension(const std::string& name, const std::string& ext
 namespace dialogs {
 
 void QueueFileName(const std::string& path) { queuedNames().push_back(path); }
+
+void QueueColor(TColor color) { queuedColors().push_back(color); }
 
 std::string QtFilter(const std::string& filter)
 {
@@ -84,5 +94,30 @@ bool TOpenDialog::Execute(QWidget* owner)
     if (chosen.empty())
         return false;
     FileName = save ? withDefaultExtension(chosen, DefaultExt) : chosen;
+    return true;
+}
+
+bool TColorDialog::Execute(QWidget* owner)
+{
+    std::optional<TColor> chosen;
+    const char* how = "";
+    if (!queuedColors().empty()) {
+        chosen = queuedColors().front();
+        queuedColors().pop_front();
+        how = "queued";
+    } else if (dialogs::Headless()) {
+        how = "cancelled";
+    } else {
+        const QColor picked = QColorDialog::getColor(ToQColor(Color), owner);
+        if (picked.isValid())
+            chosen = FromQColor(picked);
+    }
+    if (*how && chosen)
+        std::fprintf(stderr, "[color dialog] #%02x%02x%02x (%s)\n", GetRValue(*chosen), GetGValue(*chosen), GetBValue(*chosen), how);
+    else if (*how)
+        std::fprintf(stderr, "[color dialog] (%s)\n", how);
+    if (!chosen)
+        return false;
+    Color = *chosen;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/graphics.h"
+
 #include <string>
 
 class QWidget;
@@ -43,10 +45,21 @@ public:
     }
 };
 
+// The colour dialog, answered the same way: a queued colour, else (offscreen) cancelled.
+class TColorDialog {
+public:
+    // True when a colour was chosen; Color then holds it. It starts with Color.
+    bool Execute(QWidget* owner = nullptr);
+
+    TColor Color { clBlack };
+};
+
 namespace dialogs {
 
 // The next open-file or save-file dialog is answered with this name (code page); several queue up in order.
 void QueueFileName(const std::string& path);
+// The next colour dialog is answered with this colour; several queue up in order.
+void QueueColor(TColor color);
 // A dialog's filter in Qt's form: "Text files (*.txt *.log);;All (*.*)".
 std::string QtFilter(const std::string& filter);
 

@@ -13,6 +13,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -343,31 +344,27 @@ std::vector<Run> Runs(const QTextDocument& document, int from, int to)
 
 class Writer {
 public:
-    Writer(std::vector<Run> runs, double defaultPoints)
+    // The colours the runs use join colors (the document's table, black first).
+    Writer(std::vector<Run> runs, double defaultPoints, std::vector<QColor>& colors)
         : m_runs(std::move(runs))
         , m_defaultPoints(defaultPoints > 0 ? defaultPoints : 10)
+        , m_colors(colors)
     {
+        for (const Run& run : m_runs)
+            m_states.push_back(State(run.format));
     }
 
-    std::string Write()
+    // The runs after out while it stays below limit.
+    void Body(std::string& out, std::size_t limit) const
     {
-        std::vector<CharState> states;
-        for (const Run& run : m_runs)
-            states.push_back(State(run.format));
-        std::string out = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
-                          "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss Arial;}{\\f3\\fswiss Arial;}}{\\colortbl";
-        for (const QColor& color : m_colors)
-            out += "\\red" + std::to_string(color.red()) + "\\green" + std::to_string(color.green()) + "\\blue"
-                + std::to_string(color.blue()) + ";";
-        out += "}\\deflang1033\\pard ";
         std::optional<CharState> current;
-        for (std::size_t i = 0; i < m_runs.size() && out.size() < kMaxWritten - 64; ++i) {
+        for (std::size_t i = 0; i < m_runs.size() && out.size() < limit - 64; ++i) {
             if (m_runs[i].paragraph) {
                 out += "\\par ";
                 continue;
             }
-            if (!current || !(*current == states[i])) {
-                current = states[i];
+            if (!current || !(*current == m_states[i])) {
+                current = m_states[i];
                 out += "\\plain \\f2 \\fs" + std::to_string(current->halfPoints) + " \\cf" + std::to_string(current->color) + " ";
                 if (current->bold)
                     out += "\\b ";
@@ -376,8 +373,14 @@ public:
                 if (current->underline)
                     out += "\\ul ";
             }
-            Text(out, m_runs[i].text);
+            Text(out, m_runs[i].text, limit);
         }
+    }
+
+    std::string Write() const
+    {
+        std::string out = Opening(m_colors);
+        Body(out, kMaxWritten);
         out += "}";
         return out;
     }
@@ -404,10 +407,10 @@ private:
         return chars;
     }
 
-    static void Text(std::string& out, const QString& text)
+    static void Text(std::string& out, const QString& text, std::size_t limit)
     {
         static constexpr char kHex[] = "0123456789abcdef";
-        for (int i = 0; i < text.size() && out.size() < kMaxWritten - 64; ++i) {
+        for (int i = 0; i < text.size() && out.size() < limit - 64; ++i) {
             const QChar c = text[i];
             if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 ++i;
@@ -439,12 +442,23 @@ private:
     }
 
     std::vector<Run> m_runs;
+    std::vector<CharState> m_states;
     double m_defaultPoints;
-    // The first entry is the header's black, which \cf0 names.
-    std::vector<QColor> m_colors { QColor(0, 0, 0) };
+    std::vector<QColor>& m_colors;
 };
 
 }  // namespace
+
+std::string Opening(const std::vector<QColor>& colors)
+{
+    std::string out = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
+                      "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss Arial;}{\\f3\\fswiss Arial;}}{\\colortbl";
+    for (const QColor& color : colors)
+        out += "\\red" + std::to_string(color.red()) + "\\green" + std::to_string(color.green()) + "\\blue"
+            + std::to_string(color.blue()) + ";";
+    out += "}\\deflang1033\\pard ";
+    return out;
+}
 
 std::string Header()
 {
@@ -502,18 +516,32 @@ bool Load(QTextDocument& document, std::string_view rtf)
     return Insert(cursor, rtf);
 }
 
+// The first entry is the header's black, which \cf0 names.
+std::vector<QColor> FirstColors() { return { QColor(0, 0, 0) }; }
+
 std::string Write(const QTextDocument& document)
 {
     const int end = std::max(0, document.characterCount() - 1);
-    return Writer(Runs(document, 0, end), document.defaultFont().pointSizeF()).Write();
+    std::vector<QColor> colors = FirstColors();
+    return Writer(Runs(document, 0, end), document.defaultFont().pointSizeF(), colors).Write();
 }
 
 std::string WriteSelection(const QTextCursor& cursor)
 {
+    std::vector<QColor> colors = FirstColors();
     const QTextDocument* document = cursor.document();
     if (!document)
-        return Writer({}, 10).Write();
-    return Writer(Runs(*document, cursor.selectionStart(), cursor.selectionEnd()), document->defaultFont().pointSizeF()).Write();
+        return Writer({}, 10, colors).Write();
+    return Writer(Runs(*document, cursor.selectionStart(), cursor.selectionEnd()), document->defaultFont().pointSizeF(), colors).Write();
+}
+
+std::string WriteBody(const QTextDocument& document, int from, std::vector<QColor>& colors)
+{
+    const int end = std::max(0, document.characterCount() - 1);
+    std::string out;
+    Writer(Runs(document, std::min(from, end), end), document.defaultFont().pointSizeF(), colors)
+        .Body(out, std::numeric_limits<std::size_t>::max());
+    return out;
 }
 
 }  // namespace richtext

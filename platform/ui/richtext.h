@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+class QColor;
 class QTextCursor;
 class QTextDocument;
 
@@ -38,5 +40,14 @@ bool Load(QTextDocument& document, std::string_view rtf);
 // cut at a character boundary and the document still closes.
 std::string Write(const QTextDocument& document);
 std::string WriteSelection(const QTextCursor& cursor);
+
+// A document written a piece at a time (a transcript file that grows): the
+// opening with a colour table (black first), then the bodies of the pieces,
+// then "}". A body is the document from position from to its end, nothing cut;
+// the colours it uses that colors lacks are added to it, and the opening must
+// then be written again with the longer table.
+std::vector<QColor> FirstColors();
+std::string Opening(const std::vector<QColor>& colors);
+std::string WriteBody(const QTextDocument& document, int from, std::vector<QColor>& colors);
 
 }  // namespace richtext

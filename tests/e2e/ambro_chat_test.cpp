@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 
@@ -62,6 +68,64 @@ struct Visitor {
     std::string user;
     ScratchDirs dirs;
     std::unique_ptr<LarkspireProcess> process;
+};
+
+// An IRC server that says what a test tells it: one client, blocking lines.
+class ScriptedIrcServer {
+public:
+    ScriptedIrcServer()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 1);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~ScriptedIrcServer()
+    {
+        if (m_client >= 0)
+            ::close(m_client);
+        ::close(m_listener);
+    }
+    int port() const { return m_port; }
+    // The next line from the client holding part, waiting for the client first; "" after 15 s.
+    std::string waitFor(const std::string& part)
+    {
+        if (m_client < 0) {
+            if (!Readable(m_listener))
+                return {};
+            m_client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        }
+        for (;;) {
+            for (auto end = m_input.find("\r\n"); end != std::string::npos; end = m_input.find("\r\n")) {
+                const std::string line = m_input.substr(0, end);
+                m_input.erase(0, end + 2);
+                if (line.find(part) != std::string::npos)
+                    return line;
+            }
+            char buffer[1024];
+            const ssize_t n = Readable(m_client) ? ::recv(m_client, buffer, sizeof buffer, 0) : 0;
+            if (n <= 0)
+                return {};
+            m_input.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    void line(const std::string& text) { ::send(m_client, (text + "\r\n").data(), text.size() + 2, MSG_NOSIGNAL); }
+
+private:
+    static bool Readable(int fd)
+    {
+        pollfd wanted { fd, POLLIN, 0 };
+        return ::poll(&wanted, 1, 15000) == 1;
+    }
+    int m_listener { -1 };
+    int m_client { -1 };
+    int m_port { 0 };
+    std::string m_input;
 };
 
 }  // namespace
@@ -148,4 +212,57 @@ TEST(AmbroChat, APageOfNoSiteTellsTheUser)
     EXPECT_TRUE(Application::ProcessMessagesUntil(
         [&] { return alice.process->command("boxes").find("does not appear to support this feature") != std::string::npos; }, 20000))
         << alice.process->command("boxes");
+}
+
+TEST(AmbroChat, AnAliasTheServerRefusesAsANickEndsTheChatWithTheServersWords)
+{
+    if (!IrcServer::Available())
+        GTEST_SKIP() << "ngircd is not installed";
+    IrcServer irc(kEmail);
+    ASSERT_TRUE(irc.start()) << irc.error();
+    ScratchDirs site;
+    site.write("files/birds.org/ambro/ambro.inf",
+               "[site]\r\nSitename=Birds\r\nServer=127.0.0.1\r\nPort=" + std::to_string(irc.port()) + "\r\n[Rooms]\r\n0=Lobby#lobby\r\n");
+    ServiceProcess service({ "--db", site.root() + "/service.db", "--files", site.root() + "/files" });
+    ASSERT_TRUE(service.started()) << service.error();
+    setenv("KORVO_BROWSER_PAGE", ("\"http://127.0.0.1:" + std::to_string(service.port()) + "/birds.org/owls.html\",\"Owls\"").c_str(), 1);
+    Visitor alice("alice", "bird:er", 5);
+    unsetenv("KORVO_BROWSER_PAGE");
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_EQ(alice.process->command("click\tForm1\tQORExplorerButton14"), "ok");
+    EXPECT_TRUE(alice.waitText("Memo2", "*** Unable to successfully connect to Birds Connection aborted")) << alice.text("Memo2");
+    EXPECT_TRUE(alice.waitText("Memo2", "Birds says \"Erroneous nickname\"")) << alice.text("Memo2");
+    EXPECT_TRUE(alice.waitText("StatusBar1", "Disconnected")) << alice.text("StatusBar1");
+    EXPECT_EQ(alice.caption(), "Korvo Ambro\xC2\xAE - closed");
+}
+
+TEST(AmbroChat, AMessageWithoutTextShowsNothing)
+{
+    // No real server passes such a line on (it answers "No text to send"): a scripted one says it.
+    ScriptedIrcServer irc;
+    ScratchDirs site;
+    site.write("files/birds.org/ambro/ambro.inf",
+               "[site]\r\nSitename=Birds\r\nServer=127.0.0.1\r\nPort=" + std::to_string(irc.port()) + "\r\n[Rooms]\r\n0=Lobby#lobby\r\n");
+    ServiceProcess service({ "--db", site.root() + "/service.db", "--files", site.root() + "/files" });
+    ASSERT_TRUE(service.started()) << service.error();
+    setenv("KORVO_BROWSER_PAGE", ("\"http://127.0.0.1:" + std::to_string(service.port()) + "/birds.org/owls.html\",\"Owls\"").c_str(), 1);
+    Visitor alice("alice", "birder", 6);
+    unsetenv("KORVO_BROWSER_PAGE");
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_EQ(alice.process->command("click\tForm1\tQORExplorerButton14"), "ok");
+    ASSERT_NE(irc.waitFor("USER birder"), "");
+    irc.line(":irc.test 001 birder :Welcome");
+    irc.line(":irc.test 376 birder :End of MOTD");
+    ASSERT_NE(irc.waitFor("JOIN #lobby"), "");
+    irc.line(":birder!b@h JOIN :#lobby");
+    irc.line(":irc.test 353 birder = #lobby :birder p");
+    irc.line(":irc.test 366 birder #lobby :End of NAMES list");
+    irc.line(":p!q@r PRIVMSG #lobby");
+    irc.line(":p!q@r PRIVMSG birder");
+    irc.line(":p!q@r PRIVMSG #lobby :after the empty ones");
+    ASSERT_TRUE(alice.waitText("Memo2", "p says \"after the empty ones\"")) << alice.text("Memo2");
+    const std::string transcript = alice.text("Memo2");
+    EXPECT_EQ(transcript.find("#lobby"), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.find("birder\""), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.find("PRIVATE MESSAGE"), std::string::npos) << transcript;
 }

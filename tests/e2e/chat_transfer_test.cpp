@@ -80,6 +80,23 @@ std::string ReadAll(const std::string& path)
     return file.readAll().toStdString();
 }
 
+// How many shown windows have that caption.
+int WindowsCaptioned(LarkspireProcess& process, const std::string& caption)
+{
+    const std::string windows = process.command("windows");
+    int count = 0;
+    for (std::size_t at = windows.find(":" + caption); at != std::string::npos; at = windows.find(":" + caption, at + 1))
+        ++count;
+    return count;
+}
+
+// Signs on again once the sign-off has brought the sign-on window back.
+bool SignOnAgain(LarkspireProcess& process)
+{
+    return Eventually([&] { return Has(process.command("find\tSign On"), "\t1\t"); })
+        && process.signOn();
+}
+
 }  // namespace
 
 TEST(ChatTransfer, TwoBuddiesChatBothWays)
@@ -310,4 +327,129 @@ TEST_F(FileReception, AHostileStartSendFileForAFileNeverOfferedConnectsNowhere)
     if (accepted >= 0)
         ::close(accepted);
     ::close(listener);
+}
+
+TEST(ChatTransfer, AWindowLeftFromAnEarlierSessionTakesNothingAndSendsNothing)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    ASSERT_TRUE(users.signOn());
+    LarkspireProcess& alice = *users[0].process;
+    LarkspireProcess& bob = *users[1].process;
+    ASSERT_TRUE(BuddyMenu(alice, "Chat"));
+    ASSERT_TRUE(Shows(alice, "bob - Korvo"));
+    ASSERT_TRUE(Say(alice, "bob - Korvo", "first words"));
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: first words"));
+
+    // bob signs off: his window stays, but what he types there stays in its input.
+    ASSERT_EQ(bob.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(users[0].seesOnline("bob", false));
+    ASSERT_TRUE(Say(bob, "alice - Korvo", "into the void"));
+    EXPECT_EQ(TextOf(bob, "alice - Korvo", "memo3"), "into the void");
+    EXPECT_FALSE(Has(TextOf(bob, "alice - Korvo", "Memo2"), "into the void"));
+
+    // Signed on again, alice's next line opens a window of this session; the old one gets none of it.
+    ASSERT_TRUE(SignOnAgain(bob));
+    ASSERT_TRUE(users[0].seesOnline("bob", true));
+    ASSERT_TRUE(users[1].seesOnline("alice", true));
+    ASSERT_TRUE(Say(alice, "bob - Korvo", "are you back?"));
+    ASSERT_TRUE(Shows(bob, "Incoming Request..."));
+    ASSERT_EQ(bob.command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(Eventually([&] { return WindowsCaptioned(bob, "alice - Korvo") == 2; })) << bob.command("windows");
+    // The older window is the one the automation names first.
+    const std::string stale = TextOf(bob, "alice - Korvo", "Memo2");
+    EXPECT_TRUE(Has(stale, "first words")) << stale;
+    EXPECT_FALSE(Has(stale, "are you back?")) << stale;
+    ASSERT_TRUE(Say(bob, "alice - Korvo", "still lost"));
+    EXPECT_EQ(TextOf(bob, "alice - Korvo", "memo3"), "still lost");
+
+    // Closing the old window tells alice nothing; the new one goes on.
+    ASSERT_EQ(bob.command("close\talice - Korvo"), "ok");
+    ASSERT_TRUE(Eventually([&] { return WindowsCaptioned(bob, "alice - Korvo") == 1; }));
+    EXPECT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: are you back?"));
+    ASSERT_TRUE(Say(alice, "bob - Korvo", "good"));
+    EXPECT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: good"));
+    ASSERT_TRUE(Say(bob, "alice - Korvo", "yes, back"));
+    ASSERT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "bob: yes, back"));
+    EXPECT_FALSE(Has(TextOf(alice, "bob - Korvo", "Memo2"), "BOB'S chat window is closed."));
+}
+
+TEST_F(FileReception, ASavedTranscriptPastOneMebibyteHoldsEveryLine)
+{
+    const auto said = [](int i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "line %04d ", i);
+        return std::string(number) + std::string(700, 'w');
+    };
+    const auto frame = [&](int i) {
+        return Frame("chat", "alice", "bob", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\plain\\f0\\fs20\\b\\cf0 alice: "
+                                                 + said(i) + "\\par }");
+    };
+    alice->line(frame(1));
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(ShowsText(*bob.process, "alice - Korvo", "Memo2", "line 0001"));
+    const std::string path = bob.dirs.root() + "/talk.rtf";
+    ASSERT_EQ(bob.process->command("file\t" + path), "ok");
+    ASSERT_EQ(bob.process->command("menu\talice - Korvo\tSave1"), "ok");
+    ASSERT_TRUE(Eventually([&] { return Has(ReadAll(path), "line 0001"); }));
+
+    constexpr int kLines = 1500;
+    for (int i = 2; i <= kLines; ++i)
+        alice->line(frame(i));
+    ASSERT_TRUE(Eventually([&] { return Has(ReadAll(path), said(kLines)); }, 60000)) << ReadAll(path).size() << " bytes saved";
+    const std::string saved = ReadAll(path);
+    EXPECT_GT(saved.size(), 1u << 20);
+    for (int i = 1; i <= kLines; ++i)
+        ASSERT_TRUE(Has(saved, said(i))) << "line " << i << " missing";
+    EXPECT_EQ(saved.back(), '}') << "the file stays one document";
+}
+
+TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
+{
+    Host alice("alice", 2);
+    alice.lists("bob");
+    alice.lists("eve");
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    LarkspireProcess& host = *alice.process;
+    HostilePeer bob(LoopbackHost(3), alice.address);
+    HostilePeer eve(LoopbackHost(4), alice.address);
+    for (auto [peer, name] : { std::pair { &bob, "bob" }, std::pair { &eve, "eve" } }) {
+        ASSERT_TRUE(peer->connected());
+        peer->line(Frame("inf", name, std::string(name) + "@example.org", "alice"));
+        ASSERT_EQ(peer->readLine(), "\xFC");
+    }
+    ASSERT_TRUE(alice.seesOnline("eve", true));
+    const std::string window = "Conference* - Korvo";
+    ASSERT_EQ(host.command("click\tForm1\tExplorerButton17"), "ok");
+    ASSERT_TRUE(Shows(host, window));
+
+    // alice invites bob alone; bob joins.
+    ASSERT_TRUE(Eventually([&] { return host.command("menu\t" + window + "\tbob") == "ok"; }));
+    for (std::string line = bob.readLine(); !Has(line, "conferenceopen"); line = bob.readLine())
+        ASSERT_FALSE(line.empty()) << "no invitation";
+    bob.line(Frame("conference", "bob", "alice*", "\xFA" "bob"));
+    ASSERT_TRUE(ShowsText(host, window, "Panel2", "Persons (2)"));
+
+    // eve, never invited, joins herself and others; bob names others and the host.
+    eve.line(Frame("conference", "eve", "alice*", "\xFA" "eve"));
+    eve.line(Frame("conference", "eve", "alice*", "\xFA" "mallory"));
+    eve.line(Frame("conference", "eve", "alice*", "\xFC" "ghost"));
+    eve.line(Frame("conference", "eve", "alice*", "\xFD" "bob"));
+    bob.line(Frame("conference", "bob", "alice*", "\xFA" "zed"));
+    bob.line(Frame("conference", "bob", "alice*", "\xFA" "carol (Host)"));
+    bob.line(Frame("conference", "bob", "alice*", "\xFD" "alice (Host)"));
+    // Lines are handled in order: once these requests show, the forged lines have been dealt with.
+    eve.line(Frame("requesttosendfile", "eve", "C:\\after.txt", "1"));
+    bob.line(Frame("requesttosendfile", "bob", "C:\\after.txt", "1"));
+    ASSERT_TRUE(alice.peerHookSeen("RequestPrompt|1|eve"));
+    ASSERT_TRUE(alice.peerHookSeen("RequestPrompt|1|bob"));
+
+    EXPECT_EQ(TextOf(host, window, "Panel2"), "Persons (2)");
+    const std::string transcript = TextOf(host, window, "Memo2");
+    for (const char* forged : { "eve has joined", "mallory", "ghost", "zed", "carol", "bob has left", "has been closed" })
+        EXPECT_FALSE(Has(transcript, forged)) << forged << " in " << transcript;
+    EXPECT_TRUE(Shows(host, window)) << "the host's window lives on";
 }

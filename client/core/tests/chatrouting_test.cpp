@@ -34,3 +34,21 @@ TEST_F(ChatRouting, ExtractSpeakerFindsTheNameBeforeTheColon)
     EXPECT_EQ(ExtractSpeaker("a: {\\b\\cf0 bob hi}"), "");
     EXPECT_EQ(ExtractSpeaker("\\b\\cf0 " + std::string(300, 'n') + ": hi"), "");
 }
+
+TEST_F(ChatRouting, AGuestJoinsAndLeavesTheHostsConferenceOnlyAsItselfAndOnlyWhenInvited)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    OpenChatWindow("Conference*", "");
+    AddChatPerson("Conference*", "alice (Host)");
+    HandleConferenceLine("carol", "\xFA" "carol");
+    InviteToConference("bob");
+    HandleConferenceLine("bob", "\xFA" "zed");
+    HandleConferenceLine("bob", "\xFA" "alice (Host)");
+    HandleConferenceLine("bob", "\xFC" "ghost");
+    HandleConferenceLine("bob", "\xFD" "alice (Host)");
+    HandleConferenceLine("bob", "\xFA" "bob");
+    HandleConferenceLine("carol", "\xFD" "bob");
+    EXPECT_EQ(PeerLists().FindChat("Conference*")->persons, (std::vector<std::string> { "alice (Host)", "bob" }));
+    HandleConferenceLine("bob", "\xFD" "bob");
+    EXPECT_EQ(PeerLists().FindChat("Conference*")->persons, (std::vector<std::string> { "alice (Host)" }));
+}

@@ -142,6 +142,29 @@ TEST(Ambro, APrivateMessageNamesItsSender)
     EXPECT_EQ(t.lastShown(), "<PRIVATE MESSAGE from bob> says \"psst\"");
 }
 
+TEST(Ambro, AMessageWithoutTextShowsNothing)
+{
+    RoomUnderTest t;
+    t.room.HandleLine(":p!q@r PRIVMSG #lobby");
+    t.room.HandleLine(":p!q@r PRIVMSG ann");
+    t.room.HandleLine(":irc.example 332 ann #lobby");
+    EXPECT_TRUE(t.room.Transcript().empty()) << t.lastShown();
+    EXPECT_EQ(t.messages, 0);
+}
+
+TEST(Ambro, ANickTheServerRefusesEndsTheChatWithItsReason)
+{
+    RoomUnderTest t;
+    t.room.HandleLine(":irc.example 432 * bird:er :Erroneous nickname");
+    EXPECT_FALSE(t.room.SiteMode);
+    EXPECT_EQ(t.disconnects, 1);
+    EXPECT_EQ(t.room.Status, "Disconnected");
+    EXPECT_EQ(t.room.Caption, "Korvo Ambro\xAE - closed");
+    ASSERT_EQ(t.room.Transcript().size(), 2u);
+    EXPECT_EQ(t.room.Transcript()[0].Plain(), "Birds says \"Erroneous nickname\"");
+    EXPECT_EQ(t.lastShown(), "*** Unable to successfully connect to Birds Connection aborted");
+}
+
 TEST(Ambro, TheTopicIsShownAsTheSitesNotice)
 {
     RoomUnderTest t;

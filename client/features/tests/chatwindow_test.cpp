@@ -5,8 +5,11 @@
 #include "platform/rtl/codepage.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QToolButton>
 
 namespace {
 
@@ -102,6 +105,10 @@ TEST_F(ChatWindow, TheHostRelaysAGuestsLineToTheOthersAndTellsNewcomersWhoIsTher
     ScriptedPeer bob = Online("bob", 2);
     ScriptedPeer carol = Online("carol", 3);
     TForm14* window = Open("Conference*");
+    window->InviteClick("bob");
+    window->InviteClick("carol");
+    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "conferenceopen");
+    EXPECT_EQ(SplitPeerFrame(carol.readLine()).f1, "conferenceopen");
     bob.sendLine(Frame("conference", "bob", "alice", "\xFA" "bob"));
     EXPECT_EQ(Body(bob.readLine()), "\xFA" "bob");
     EXPECT_EQ(Body(bob.readLine()), "\xFC" "alice (Host)");
@@ -125,6 +132,7 @@ TEST_F(ChatWindow, LeaveFromAnotherConferenceDoesNotRemoveAMember)
 {
     ScriptedPeer bob = Online("bob", 2);
     TForm14* window = Open("Conference*");
+    window->InviteClick("bob");
     bob.sendLine(Frame("conference", "bob", "alice", "\xFA" "bob"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return window->ListBox1->count() == 2; }, 5000));
     bob.sendLine(Frame("conferenceleave", "bob", "bob@example.org", "carol*"));
@@ -251,6 +259,112 @@ TEST_F(ChatWindow, SaveAsksForANameOnceAndAddsTheDefaultExtension)
     // The name no dialog asked for is not left to the next test.
     TOpenDialog unused;
     EXPECT_TRUE(unused.Execute());
+}
+
+TEST_F(ChatWindow, ASavedTranscriptGrowsByAppendingAndKeepsEveryLine)
+{
+    TForm14* window = Open("bob");
+    const std::string path = dirs.root() + "/long.rtf";
+    ASSERT_TRUE(window->SaveTo(path));
+    const std::string words(900, 'w');
+    std::string before;
+    for (int i = 0; i < 1500; ++i) {
+        if (i == 1400)
+            before = dirs.read("long.rtf");
+        window->AppendRichText(JoinedNotice("p" + std::to_string(i) + words), window->Memo2);
+    }
+    const std::string saved = dirs.read("long.rtf");
+    ASSERT_GT(saved.size(), 1u << 20);
+    EXPECT_EQ(saved.compare(0, before.size() - 1, before, 0, before.size() - 1), 0) << "only the closing brace was rewritten";
+    EXPECT_EQ(saved.rfind("{\\rtf1", 0), 0u);
+    EXPECT_EQ(saved.back(), '}');
+    for (int i = 0; i < 1500; ++i)
+        ASSERT_TRUE(Contains(saved, " p" + std::to_string(i) + words)) << "line " << i;
+    EXPECT_EQ(QString::fromStdString(saved).count("has joined this conference"), 1500);
+}
+
+TEST_F(ChatWindow, AColourNewToTheSavedFileIsKeptAndClearingEmptiesTheFile)
+{
+    TForm14* window = Open("bob");
+    const std::string path = dirs.root() + "/talk.rtf";
+    ASSERT_TRUE(window->SaveTo(path));
+    window->AppendRichText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl\\red0\\green0\\blue0;\\red0\\green128\\blue0;}\\pard\\cf1 green words\\par }", window->Memo2);
+    window->AppendRichText(JoinedNotice("after"), window->Memo2);
+    EXPECT_TRUE(Contains(dirs.read("talk.rtf"), "\\red0\\green128\\blue0"));
+    EXPECT_TRUE(Contains(dirs.read("talk.rtf"), "green words"));
+    EXPECT_TRUE(Contains(dirs.read("talk.rtf"), " after ")) << dirs.read("talk.rtf");
+    EXPECT_TRUE(Contains(dirs.read("talk.rtf"), "has joined this conference"));
+    window->findChild<QAction*>("Clear1")->trigger();
+    EXPECT_FALSE(Contains(dirs.read("talk.rtf"), "green words"));
+}
+
+TEST_F(ChatWindow, ATranscriptThatCannotBeSavedIsToldOnce)
+{
+    TForm14* window = Open("bob");
+    dirs.write("chats/talk.rtf", "");
+    ASSERT_TRUE(window->SaveTo(dirs.root() + "/chats/talk.rtf"));
+    // The file becomes a folder: neither adding to it nor replacing it works.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(dirs.root() + "/chats/talk.rtf")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dirs.root() + "/chats/talk.rtf")));
+    for (const char* name : { "one", "two", "three" })
+        window->AppendRichText(JoinedNotice(name), window->Memo2);
+    // The box is shown from the loop; every failure above had the chance to ask for one.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return !dialogs::History().empty(); }, 5000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_TRUE(Contains(dialogs::History()[0].request.text, "could not be saved"));
+}
+
+TEST_F(ChatWindow, AWindowItsSessionForgotTakesNoLinesAndSendsNothing)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* old = Open("bob");
+    // What sign-off does to the session's lists.
+    PeerLists().Clear();
+    Type(old, "lost words");
+    EXPECT_EQ(old->memo3->toPlainText(), "lost words") << "what was typed stays";
+    EXPECT_EQ(Transcript(old), "");
+
+    const std::string said = WithSpeaker(richtext::Header() + "\\pard back again\\par }", "bob");
+    OpenChatWindow("bob", said);
+    TForm14* fresh = FindChatWindow("bob");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, old);
+    HandleChatLine("bob", WithSpeaker(richtext::Header() + "\\pard and more\\par }", "bob"));
+    EXPECT_TRUE(Contains(Transcript(fresh), "bob: back again"));
+    EXPECT_TRUE(Contains(Transcript(fresh), "bob: and more"));
+    EXPECT_EQ(Transcript(old), "");
+
+    old->Close();
+    EXPECT_NE(PeerLists().FindChat("bob"), nullptr) << "the new conversation goes on";
+    Type(fresh, "still here");
+    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "chat") << "bob hears of no closing first";
+}
+
+TEST_F(ChatWindow, AConferenceItsSessionForgotInvitesNoOne)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* old = Open("Conference*");
+    PeerLists().Clear();
+    old->InviteClick("bob");
+    Type(Open("bob"), "hello");
+    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "chat") << "no invitation went first";
+}
+
+TEST_F(ChatWindow, FontColorTakesTheColourTheDialogGives)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm14* window = Open("bob");
+    dialogs::QueueColor(RGB(255, 0, 0));
+    window->SpeedButton1->click();
+    window->memo3->insertPlainText("red words");
+    window->SendInput();
+    EXPECT_TRUE(Contains(Body(bob.readLine()), "\\red255\\green0\\blue0;")) << "the line carries the colour";
+    // Unanswered here, the dialog is cancelled and nothing changes.
+    window->SpeedButton1->click();
+    window->memo3->insertPlainText("still red");
+    window->SendInput();
+    EXPECT_TRUE(Contains(Body(bob.readLine()), "\\red255\\green0\\blue0;"));
 }
 
 TEST_F(ChatWindow, TheWindowKeepsItsLeastSize)
