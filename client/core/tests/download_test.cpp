@@ -52,6 +52,7 @@ TEST_F(Download, APageIsCutAtTheSizeCapAndCountsAsComplete)
     dirs.write("files/huge.htm", std::string(3 * 1024 * 1024 + 17, 'a'));
     DownloadLimits limits;
     limits.maxBytes = 1024 * 1024 + 5;
+    limits.cutAtMax = true;
     const DownloadResult result = DownloadToFile("http://" + service->hostPort() + "/huge.htm", dirs.appDir() + "/huge.htm", limits);
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(dirs.read("app/huge.htm").size(), 1024u * 1024u + 5u);
