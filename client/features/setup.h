@@ -98,7 +98,7 @@ public:
     void ApplyButtonClick();
     void CancelButtonClick();
 
-    // An update is on its way: the window stays open until its answer is shown.
+    // An update is on its way; closing the window abandons it.
     bool ModifyRunning() const { return m_modifyRunning; }
 
 private:
