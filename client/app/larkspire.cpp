@@ -1,3 +1,4 @@
+#include "client/core/download.h"
 #include "client/core/featurehooks.h"
 #include "client/core/featurewindows.h"
 #include "client/core/mainbar.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv)
         Application::MessageBox(std::string("\r") + error.what(), Application::Title(), MB_OK | MB_ICONERROR);
         result = 1;
     }
+    // Whatever a server does, no download holds the end of the program.
+    EndDownloads();
     // The session's windows (bar, toast, away hint, sign-on) go with the application.
     Application::FreeForms();
     TThread::FreeAbandoned();

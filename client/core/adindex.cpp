@@ -1,12 +1,16 @@
 #include "client/core/adindex.h"
 
+#include "client/core/download.h"
 #include "client/core/helpers.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <utility>
 
 namespace {
 constexpr int kMaxEntries = 255;
@@ -47,17 +51,30 @@ TAdLists& AdLists()
     return lists;
 }
 
-std::vector<std::string> ReadAdNames(const std::string& indexFile, const std::string& section)
+TAdNames ReadAdNames(const std::string& indexFile)
 {
-    std::vector<std::string> names;
-    const TIniFile index(indexFile);
-    for (int key = 0; key < kMaxEntries; ++key) {
-        const std::string value = index.ReadString(section, IntToStr(key), "");
-        if (value.empty())
-            break;
-        const std::string name = Trim(value);
-        if (IsAdPictureName(name))
-            names.push_back(name);
+    TAdNames names;
+    // No download brings a larger index: such a file is not worth reading.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(FileSystemName(ResolveFileName(indexFile)), error);
+    if (error || size > static_cast<std::uintmax_t>(kMaxReplyBytes))
+        return names;
+    // One reading of the file for both sections, never one a key.
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const char* section : { "Index", "nivlets" })
+        for (int key = 0; key < kMaxEntries; ++key)
+            keys.emplace_back(section, IntToStr(key));
+    const std::vector<std::optional<std::string>> values = TIniFile(indexFile).ReadValues(keys);
+    for (int list = 0; list < 2; ++list) {
+        std::vector<std::string>& into = list == 0 ? names.ads : names.nivlets;
+        for (int key = 0; key < kMaxEntries; ++key) {
+            const std::optional<std::string>& value = values[static_cast<std::size_t>(list * kMaxEntries + key)];
+            if (!value || value->empty())
+                break;
+            const std::string name = Trim(*value);
+            if (IsAdPictureName(name))
+                into.push_back(name);
+        }
     }
     return names;
 }
@@ -66,10 +83,10 @@ void LoadAdIndex()
 {
     TAdLists& lists = AdLists();
     lists = {};
-    const std::string index = AdsFolder() + PathDelim + "ads.idx";
-    for (const std::string& name : ReadAdNames(index, "Index"))
+    const TAdNames names = ReadAdNames(AdsFolder() + PathDelim + "ads.idx");
+    for (const std::string& name : names.ads)
         lists.ads.push_back(AdsFolder() + PathDelim + name);
-    for (const std::string& name : ReadAdNames(index, "nivlets"))
+    for (const std::string& name : names.nivlets)
         lists.nivlets.push_back(AdsFolder() + PathDelim + name);
 }
 

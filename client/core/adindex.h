@@ -32,9 +32,13 @@ struct TAdLists {
 };
 TAdLists& AdLists();
 
-// The names of a section's keys "0", "1", ... up to the first missing or empty
-// one (at most 255), blanks skipped, only picture names kept.
-std::vector<std::string> ReadAdNames(const std::string& indexFile, const std::string& section);
+// The names of [Index] and [nivlets] keys "0", "1", ... up to the first missing or
+// empty one (at most 255 each), blanks skipped, only picture names kept.
+struct TAdNames {
+    std::vector<std::string> ads;
+    std::vector<std::string> nivlets;
+};
+TAdNames ReadAdNames(const std::string& indexFile);
 
 // Fills AdLists from the program folder's ads.idx, both positions back at 0.
 void LoadAdIndex();

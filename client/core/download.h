@@ -4,33 +4,66 @@
 #include <cstdint>
 #include <string>
 
-// Every page of the service is read the same way: one GET of a URL into one
-// reply file of the program folder, which the caller then reads.
+// Every page the client fetches (the service's pages, advertisements, news, a
+// site's ambro.inf) is read the same way: one GET of a URL into one file, within
+// bounds no server can stretch: a byte limit checked while receiving, a low-speed
+// limit, a limit on the whole transfer, and sign-off and Exit, which end every
+// download under way.
 
 // The agent text the client sends; the sign-up sends its own.
 std::string ClientAgent();
 
-// Fetches url into fileName, deleting the file first. No HTTP status is checked:
-// an error page is saved like any answer. A server that cannot be reached leaves
-// an empty file; one that accepts and then stays silent ends after the receive
-// time-out with what came so far. A file that cannot be written raises EFCreateError
-// or EWriteError.
-void DownloadToFile(const std::string& url, const std::string& fileName, const std::string& agent = ClientAgent());
+// What a reply, an index or a picture may hold at most.
+inline constexpr std::int64_t kMaxReplyBytes = 1024 * 1024;
+// A transfer slower than this many bytes a second for kLowSpeedMs fails...
+inline constexpr std::uint32_t kLowSpeedBytesPerSecond = 100;
+inline constexpr std::uint32_t kLowSpeedMs = 15000;
+// ... and so does one that takes longer than this as a whole.
+inline constexpr std::uint32_t kDownloadTotalMs = 60000;
 
-// Bounds for a page fetched from anywhere (the news sources).
+// The numbers above, unless KORVO_DOWNLOAD_LOW_SPEED_BYTES, KORVO_DOWNLOAD_LOW_SPEED_MS
+// or KORVO_DOWNLOAD_TOTAL_MS give others (tests against slow servers).
+std::uint32_t DownloadLowSpeedBytes();
+std::uint32_t DownloadLowSpeedMs();
+std::uint32_t DownloadTotalMs();
+
+// Downloads belong to the session they were started for; sign-off moves on to the
+// next one.
+unsigned DownloadSession();
+// Sign-off: every download under way ends at once and fails, and so does every
+// later one made for the session that ended.
+void CancelDownloads();
+// Exit: as CancelDownloads, and no download starts any more.
+void EndDownloads();
+
 struct DownloadLimits {
-    std::int64_t maxBytes { 0 };     // the transfer stops there and what came is kept; 0: no cap
-    std::uint32_t receiveTimeoutMs { 30000 };  // without a byte for this long the transfer fails
-    std::uint32_t totalTimeoutMs { 0 };        // the whole transfer; 0: no limit
-    const std::atomic<bool>* cancel { nullptr };  // set: the transfer ends at once and fails
+    std::int64_t maxBytes { kMaxReplyBytes };
+    // Past maxBytes the transfer stops. Cut: the first maxBytes are kept and count as
+    // complete (a news page); otherwise the answer is refused and the file left empty.
+    bool cutAtMax { false };
+    std::uint32_t lowSpeedBytesPerSecond { DownloadLowSpeedBytes() };
+    std::uint32_t lowSpeedMs { DownloadLowSpeedMs() };
+    std::uint32_t totalMs { DownloadTotalMs() };  // 0: no limit
+    const std::atomic<bool>* cancel { nullptr };   // the caller's own: set, the transfer ends at once and fails
+    unsigned session { DownloadSession() };        // taken when the limits are made
 };
 
 struct DownloadResult {
-    bool complete { false };  // false: unreachable, stalled, too slow or cancelled
+    bool complete { false };  // false: unreachable, stalled, too slow, too large or cancelled
     std::string contentType;  // the answer's Content-Type header, "" when none
 };
 
-// As above, within the limits; the file holds what came, the caller decides
-// what an incomplete transfer is worth.
+// Fetches url into fileName within the limits, deleting the file first. The answer
+// is received into a temporary file of its own beside it, which then takes the
+// name, so readers never see half a file. No HTTP status is checked: an error page
+// is saved like any answer. A server that cannot be reached leaves an empty file;
+// a transfer that fails half-way leaves what came. A file that cannot be written
+// raises EFCreateError or EWriteError.
 DownloadResult DownloadToFile(const std::string& url, const std::string& fileName, const DownloadLimits& limits,
                               const std::string& agent = ClientAgent());
+void DownloadToFile(const std::string& url, const std::string& fileName, const std::string& agent = ClientAgent());
+
+// A reply page read the same way into a temporary file of its own in the program
+// folder, named after replyName: its bytes, then the file is gone. Fetches running
+// at once, even for sessions that ended, never share a file.
+std::string FetchReply(const std::string& url, const std::string& replyName, const DownloadLimits& limits = {});

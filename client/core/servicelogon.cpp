@@ -9,7 +9,6 @@
 #include "client/core/session.h"
 #include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
-#include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/rtl/thread.h"
 #include "platform/ui/dialogs.h"
@@ -21,12 +20,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <initializer_list>
 
 namespace {
 
-// Reply files are read no further than this: a page that never ends cannot
-// fill memory. A lookup cut short loses only its last, partial line.
-constexpr std::int64_t kReplyBound = 256 * 1024;
 constexpr int kMaxLookupEntries = 256;
 constexpr std::size_t kMaxBuddyName = 255;
 constexpr std::size_t kMaxAddress = 255;
@@ -36,18 +34,6 @@ constexpr int kMaxUrlThreads = 4;
 // on and touches nothing of the session that followed.
 std::atomic<unsigned> g_logOnSession { 0 };
 std::atomic<int> g_urlThreads { 0 };
-
-std::string ReplyFile(const char* name) { return AppPath() + name; }
-
-std::string ReadReply(const std::string& fileName)
-{
-    if (!FileExists(fileName))
-        return {};
-    TFileStream file(fileName, fmOpenRead);
-    std::string text(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, kReplyBound)), '\0');
-    text.resize(static_cast<std::size_t>(std::max<std::int64_t>(file.Read(text.data(), static_cast<std::int64_t>(text.size())), 0)));
-    return text;
-}
 
 std::string Value(const std::string& value) { return EncodeServiceValue(Trim(value)); }
 
@@ -72,6 +58,8 @@ public:
 
     const std::string BuddyName;
     std::string Reply;
+    // What the lookup found, applied by the completion on the main thread.
+    std::vector<BuddyLookupEntry> Found;
 
     bool Current() const { return m_session == g_logOnSession.load(); }
 
@@ -99,9 +87,8 @@ protected:
             }
             if (url.empty())
                 return;
-            const std::string logon = ReplyFile("logon.htm");
-            DownloadToFile(url, logon);
-            const std::string text = ReadReply(logon);
+            // Its own reply, so a log-on of an ended session can never answer this one.
+            const std::string text = FetchReply(url, "logon.htm", m_limits);
             if (!Trim(text).empty()) {
                 TStringList lines;
                 lines.SetText(text);
@@ -157,10 +144,12 @@ private:
             query = LookupQuery(BuddyName);
         });
         if (!query.empty())
-            LookupBuddies(host, query);
+            Found = ReadBuddyLookup(LookupBuddies(host, query, m_limits));
     }
 
     const unsigned m_session;
+    // Made with the thread, so sign-off ends its downloads.
+    const DownloadLimits m_limits;
 };
 
 void LogOnFinished(TThread* sender)
@@ -171,14 +160,15 @@ void LogOnFinished(TThread* sender)
         return;
     TSession& s = Session();
     // Each step on its own: one that fails must not leave the log-on marked running.
-    for (void (*step)() : { +[] {
-             if (Session().firstLogOn) {
-                 Session().firstLogOn = false;
-                 if (FeatureWindows().StartUpdateCheck)
-                     FeatureWindows().StartUpdateCheck();
-             }
-         },
-                            ConnectDirectBuddies, ApplyBuddyLookup }) {
+    for (const std::function<void()>& step : std::initializer_list<std::function<void()>> {
+             [] {
+                 if (Session().firstLogOn) {
+                     Session().firstLogOn = false;
+                     if (FeatureWindows().StartUpdateCheck)
+                         FeatureWindows().StartUpdateCheck();
+                 }
+             },
+             ConnectDirectBuddies, [thread] { ApplyBuddyLookup(thread->Found); } }) {
         try {
             step();
         } catch (const std::exception&) {
@@ -204,10 +194,12 @@ public:
     }
 
 protected:
-    void Execute() override { DownloadToFile(m_url, ReplyFile("refresh.htm")); }
+    // The reply is not read.
+    void Execute() override { FetchReply(m_url, "refresh.htm", m_limits); }
 
 private:
     const std::string m_url;
+    const DownloadLimits m_limits;
 };
 
 class TNavigate final : public TThread {
@@ -277,9 +269,9 @@ std::string LookupQuery(const std::string& buddyName)
     return query;
 }
 
-void LookupBuddies(const std::string& host, const std::string& query)
+std::string LookupBuddies(const std::string& host, const std::string& query, const DownloadLimits& limits)
 {
-    DownloadToFile("http://" + host + "/lookup.asp?" + query, ReplyFile("buddies.txt"));
+    return FetchReply("http://" + host + "/lookup.asp?" + query, "buddies.txt", limits);
 }
 
 std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply)
@@ -298,19 +290,10 @@ std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply)
     return entries;
 }
 
-void ApplyBuddyLookup()
+void ApplyBuddyLookup(const std::vector<BuddyLookupEntry>& entries)
 {
-    const std::string fileName = ReplyFile("buddies.txt");
-    std::vector<BuddyLookupEntry> entries;
-    try {
-        entries = ReadBuddyLookup(ReadReply(fileName));
-    } catch (const std::exception&) {
-        // An unreadable reply connects nobody; it goes all the same.
-    }
     for (const BuddyLookupEntry& entry : entries)
         ConnectToBuddy(entry.name, entry.address);
-    if (FileExists(fileName))
-        DeleteFile(fileName);
 }
 
 void AbandonLogOn()

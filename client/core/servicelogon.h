@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+struct DownloadLimits;
+
 // The log-on to the service, the buddy address lookup, the presence refresh and
 // opening pages in the browser. Replies are files of the program folder.
 
@@ -17,9 +19,9 @@ void LoginToService(const std::string& buddyName);
 // that is not connected, not connecting, not blocked and has no fixed address;
 // "" when there is nothing to ask. Built on the main thread from the buddy list.
 std::string LookupQuery(const std::string& buddyName);
-// Sends a query LookupQuery built to the directory host; the reply lands in
-// "buddies.txt". Runs on the log-on thread.
-void LookupBuddies(const std::string& host, const std::string& query);
+// Sends a query LookupQuery built to the directory host; the reply's bytes.
+// Runs on the log-on thread.
+std::string LookupBuddies(const std::string& host, const std::string& query, const DownloadLimits& limits);
 // One answer line of the lookup: a name and the address it was last seen at.
 struct BuddyLookupEntry {
     std::string name;
@@ -28,8 +30,8 @@ struct BuddyLookupEntry {
 // The entries of a lookup reply: every line but the last (the terminator), at most
 // 256, each cut at its 0xB6 mark; names and addresses bounded in length.
 std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply);
-// Connects each buddy "buddies.txt" names at its address, then deletes the file.
-void ApplyBuddyLookup();
+// Connects each buddy a lookup reply named at its address (main thread).
+void ApplyBuddyLookup(const std::vector<BuddyLookupEntry>& entries);
 
 // Sign-off: a log-on still running is left to end on its own, and what it
 // would have done on the main thread is dropped; the next log-on may start.

@@ -1,3 +1,4 @@
+#include "client/core/download.h"
 #include "client/core/featurehooks.h"
 #include "client/core/servicelogon.h"
 #include "client/core/adindex.h"
@@ -192,6 +193,8 @@ void FreeBuddies()
 
 void WaitForSessionThreads()
 {
+    // No page of this session is worth waiting for: every download under way ends now.
+    CancelDownloads();
     // A log-on thread is never waited for: it may be stalled on the network, and
     // whatever it would still do to this session is dropped.
     AbandonLogOn();

@@ -24,9 +24,6 @@
 
 namespace {
 
-// The listing is read no further than this: a page that never ends cannot fill memory.
-constexpr std::int64_t kListingBound = 1024 * 1024;
-
 std::string IndexFile() { return AdsFolder() + PathDelim + "ads.idx"; }
 
 std::string ReadBounded(const std::string& fileName)
@@ -35,7 +32,7 @@ std::string ReadBounded(const std::string& fileName)
     if (!FileExists(fileName))
         return bytes;
     TFileStream file(fileName, fmOpenRead);
-    bytes.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, kListingBound)));
+    bytes.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, kMaxReplyBytes)));
     bytes.resize(static_cast<std::size_t>(
         std::max<std::int64_t>(file.Read(bytes.data(), static_cast<std::int64_t>(bytes.size())), 0)));
     return bytes;
@@ -96,13 +93,15 @@ void DeleteAdImages()
         DeleteFile(AdsFolder() + PathDelim + entry.Name);
 }
 
-void RefreshAds(const std::string& host)
+void RefreshAds(const std::string& host, const DownloadLimits& limits)
 {
     if (host.empty())
         return;
     ForceDirectories(AdsFolder());
     const std::string base = "http://" + host + "/images";
-    DownloadToFile(base + "/ads.idx", IndexFile());
+    // An index that did not come whole is no index.
+    if (!DownloadToFile(base + "/ads.idx", IndexFile(), limits).complete)
+        DeleteFile(IndexFile());
     if (!FileExists(IndexFile()))
         return;
     TIniFile settings(kLarkspireIni);
@@ -117,7 +116,7 @@ void RefreshAds(const std::string& host)
         return;
 
     const std::string table = AppPath() + "adtable.tmp";
-    DownloadToFile(base, table);
+    DownloadToFile(base, table, limits);
     DeleteAdImages();
     const std::string listing = ReadBounded(table);
     if (listing.empty())
@@ -129,9 +128,9 @@ void RefreshAds(const std::string& host)
         for (std::size_t i = next++; i < names.size(); i = next++) {
             const std::string file = SafeJoin(AdsFolder(), names[i]);
             try {
-                DownloadToFile(base + "/" + names[i], file);
-                // A picture too large to show is not kept.
-                if (FileExists(file) && !AdPictureFits(file))
+                // A picture that failed, or was refused as too large while it came,
+                // is not kept; nor is one too large to show.
+                if (!DownloadToFile(base + "/" + names[i], file, limits).complete || !AdPictureFits(file))
                     DeleteFile(file);
             } catch (const std::exception&) {
                 // A picture that cannot be written is left out; the rest still come.
@@ -172,7 +171,7 @@ TKestrowThread1::TKestrowThread1(std::string host)
 
 void TKestrowThread1::Execute()
 {
-    RefreshAds(m_host);
+    RefreshAds(m_host, m_limits);
     CheckLiveUpdate();
 }
 

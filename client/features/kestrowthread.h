@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/download.h"
 #include "platform/rtl/thread.h"
 
 #include <optional>
@@ -29,9 +30,10 @@ void DeleteAdImages();
 
 // Fetches ads.idx from host; when its [Index] UpdateCode differs from the one
 // recorded, replaces the pictures with those of the listing, kParallelAdFetches at
-// a time, and records the code.
+// a time, and records the code. Every fetch is within limits; what does not come
+// whole within them is not kept.
 inline constexpr std::size_t kParallelAdFetches = 8;
-void RefreshAds(const std::string& host);
+void RefreshAds(const std::string& host, const DownloadLimits& limits = {});
 
 // True when ads.idx announces a version newer than [MAIN] Version. Then the main
 // bar's channel caption becomes "UPDATE" and, while online, "kestrow.exe -si" runs.
@@ -47,6 +49,8 @@ protected:
 
 private:
     const std::string m_host;
+    // Made with the thread, so sign-off and Exit end its downloads.
+    const DownloadLimits m_limits;
 };
 
 // Starts one TKestrowThread1 for the advertisement host (main thread).

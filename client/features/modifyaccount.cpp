@@ -1,17 +1,9 @@
 #include "client/features/modifyaccount.h"
 
-#include "client/core/download.h"
-#include "client/core/helpers.h"
 #include "client/core/servicequery.h"
-#include "platform/rtl/files.h"
-#include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
 
-#include <algorithm>
-
 namespace {
-
-constexpr std::int64_t kFirstLineBound = 4096;
 
 std::string Value(const std::string& text) { return EncodeServiceValue(Trim(text)); }
 
@@ -25,30 +17,23 @@ std::string ModifyAccountUrl(const std::string& host, const TAccountChange& chan
          + Value(change.newScrambledPassword) + "&mod_publickey=" + Value(change.publicKey);
 }
 
-std::string ModifyReplyFile() { return AppPath() + "Response.txt"; }
-
-bool ModifyAccountSucceeded()
+bool ModifyAccountSucceeded(const std::string& reply)
 {
-    const std::string file = ResolveFileName(ExcludeTrailingPathDelimiter(AppPath()), "response.txt");
-    if (!FileExists(file))
-        return false;
-    TFileStream stream(file, fmOpenRead);
-    std::string bytes(static_cast<std::size_t>(std::clamp<std::int64_t>(stream.Size(), 0, kFirstLineBound)), '\0');
-    bytes.resize(static_cast<std::size_t>(
-        std::max<std::int64_t>(stream.Read(bytes.data(), static_cast<std::int64_t>(bytes.size())), 0)));
-    return Trim(bytes.substr(0, bytes.find_first_of("\r\n"))) == "success";
+    return Trim(reply.substr(0, reply.find_first_of("\r\n"))) == "success";
 }
 
-TModifyAccount::TModifyAccount(std::function<std::string()> buildRequest)
+TModifyAccount::TModifyAccount(std::function<std::string()> buildRequest, std::shared_ptr<const std::atomic<bool>> cancel)
     : TThread(true)
     , m_buildRequest(std::move(buildRequest))
+    , m_cancel(std::move(cancel))
 {
     FreeOnTerminate = true;
+    m_limits.cancel = m_cancel.get();
 }
 
 void TModifyAccount::Execute()
 {
     std::string url;
     Synchronize([&] { url = m_buildRequest(); });
-    DownloadToFile(url, ModifyReplyFile());
+    Reply = FetchReply(url, "Response.txt", m_limits);
 }

@@ -113,8 +113,10 @@ void TNewsThread1::run()
     inf.ReadSections(names);
     DownloadLimits limits;
     limits.maxBytes = MaxPageBytes;
-    limits.receiveTimeoutMs = StallMs;
-    limits.totalTimeoutMs = TotalMs;
+    // A page past the cap is read as far as the cap.
+    limits.cutAtMax = true;
+    limits.lowSpeedMs = StallMs;
+    limits.totalMs = TotalMs;
     limits.cancel = &m_cancel;
     for (int i = 0; i < names.Count() && i < kMaxNewsSources && !Terminated(); ++i) {
         const std::string& source = names[i];

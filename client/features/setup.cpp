@@ -163,13 +163,22 @@ TSetup::TSetup()
     QObject::connect(AddressBook, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
 
     OnShow = [this] { FormShow(); };
-    OnCloseQuery = [this](bool& canClose) { canClose = !m_modifyRunning; };
+    OnClose = [this](TCloseAction&) { AbandonModify(); };
     m_styler = std::make_unique<TQORFormStyler>(this);
     m_styler->Loaded();
     Loaded();
 }
 
-TSetup::~TSetup() = default;
+// A request still on its way is abandoned with the window.
+TSetup::~TSetup() { AbandonModify(); }
+
+void TSetup::AbandonModify()
+{
+    if (m_modifyCancel)
+        m_modifyCancel->store(true);
+    m_modifyCancel.reset();
+    m_modifyRunning = false;
+}
 
 QWidget* TSetup::MakeSettingsPage()
 {
@@ -586,7 +595,8 @@ bool TSetup::ValidateAccountFields()
 
 void TSetup::LockButtons(bool locked)
 {
-    for (QPushButton* button : { ApplyButton, OKButton, CancelButton })
+    // Cancel stays: it abandons the request whatever the server does.
+    for (QPushButton* button : { ApplyButton, OKButton })
         button->setEnabled(!locked);
 }
 
@@ -598,6 +608,7 @@ void TSetup::ModifyAccountClick()
     ModifyAccount->setEnabled(false);
     ModifyAccount->setText(Text("&One moment..."));
     m_modifyRunning = true;
+    m_modifyCancel = std::make_shared<std::atomic<bool>>(false);
     QPointer<TSetup> alive(this);
     auto* thread = new TModifyAccount([alive] {
         if (!alive)
@@ -612,21 +623,24 @@ void TSetup::ModifyAccountClick()
         change.newScrambledPassword = SessionPassword(Bytes(alive->NewPassword));
         change.publicKey = Bytes(alive->PublicKey);
         return ModifyAccountUrl(s.regsServer, change);
-    });
-    thread->OnTerminate = [alive](TThread*) {
-        if (alive)
-            alive->ModifyAccountDone();
+    }, m_modifyCancel);
+    // Only the request still awaited answers; an abandoned one is dropped.
+    // The thread keeps its flag alive, so the address names this request alone.
+    thread->OnTerminate = [alive, flag = m_modifyCancel.get()](TThread* sender) {
+        if (alive && alive->m_modifyCancel.get() == flag)
+            alive->ModifyAccountDone(static_cast<TModifyAccount*>(sender)->Reply);
     };
     thread->Start();
     if (Form1)
         Form1->UpdateStatusBar();
 }
 
-void TSetup::ModifyAccountDone()
+void TSetup::ModifyAccountDone(const std::string& reply)
 {
     m_modifyRunning = false;
+    m_modifyCancel.reset();
     ModifyAccount->setText(Text("&Done"));
-    if (!ModifyAccountSucceeded()) {
+    if (!ModifyAccountSucceeded(reply)) {
         Application::MessageBox("\rUnable to access your account information. Please try again later.",
                                 Application::Title(), MB_OK | MB_ICONINFORMATION);
         ModifyAccount->setEnabled(true);
@@ -720,6 +734,7 @@ void TSetup::ApplyButtonClick()
 
 void TSetup::CancelButtonClick()
 {
+    AbandonModify();
     SetModalResult(mrCancel);
     Close();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ui/form.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,7 +89,7 @@ public:
     void MailClientChange();
     void CurrentPasswordChange();
     void ModifyAccountClick();
-    void ModifyAccountDone();
+    void ModifyAccountDone(const std::string& reply);
     void AddButtonClick();
     void RemoveButtonClick();
     void ResetButtonClick();
@@ -97,7 +98,7 @@ public:
     void ApplyButtonClick();
     void CancelButtonClick();
 
-    // An update is on its way: the window stays open until its answer is shown.
+    // An update is on its way; closing the window abandons it.
     bool ModifyRunning() const { return m_modifyRunning; }
 
 private:
@@ -110,12 +111,15 @@ private:
     void MakeSourceBoxes();
     void MoveBuddy(QListWidget* from, QListWidget* to, bool block, QPushButton* fromButton, QPushButton* toButton);
     void LockButtons(bool locked);
+    // The request on its way, if any, ends and will not answer.
+    void AbandonModify();
 
     std::unique_ptr<TQORFormStyler> m_styler;
     std::vector<std::string> m_webMail;  // netmail.inf's services
     std::string m_lastMailClient;
     bool m_loading { false };
     bool m_modifyRunning { false };
+    std::shared_ptr<std::atomic<bool>> m_modifyCancel;  // the request awaited
 };
 
 // The three refusals of the account fields, in the order they are checked.

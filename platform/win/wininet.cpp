@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace wininet {
 
@@ -26,7 +27,8 @@ struct Session final : InternetHandle {
     DWORD connectTimeoutMs { kDefaultConnectTimeoutMs };
     DWORD receiveTimeoutMs { kDefaultReceiveTimeoutMs };
     DWORD totalTimeoutMs { 0 };
-    const std::atomic<bool>* cancel { nullptr };
+    DWORD lowSpeedBytesPerSecond { 1 };
+    std::vector<const std::atomic<bool>*> cancels;
 };
 
 // Idle connections a thread keeps for its next opens, at most.
@@ -92,7 +94,7 @@ struct UrlFile final : InternetHandle {
     bool headersDone { false };
     bool done { false };
     CURLcode result { CURLE_OK };
-    const std::atomic<bool>* cancel { nullptr };
+    std::vector<const std::atomic<bool>*> cancels;
 
     ~UrlFile() override
     {
@@ -109,10 +111,15 @@ struct UrlFile final : InternetHandle {
 
     std::size_t available() const { return held.size() - readOffset; }
 
+    bool cancelled() const
+    {
+        return std::any_of(cancels.begin(), cancels.end(), [](const std::atomic<bool>* flag) { return flag->load(); });
+    }
+
     // One round of curl's work, waiting at most a second for the socket.
     void pump()
     {
-        if (cancel && cancel->load()) {
+        if (cancelled()) {
             done = true;
             result = CURLE_ABORTED_BY_CALLBACK;
             return;
@@ -136,7 +143,7 @@ struct UrlFile final : InternetHandle {
         // wait: a paused transfer is not watched, so the wait would run out. A
         // cancel flag is looked at often enough that cancelling feels immediate.
         if (!done && !paused && available() == 0)
-            curl_multi_poll(multi, nullptr, 0, cancel ? 100 : 1000, nullptr);
+            curl_multi_poll(multi, nullptr, 0, cancels.empty() ? 1000 : 100, nullptr);
     }
 };
 
@@ -231,12 +238,15 @@ BOOL InternetSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD
         return 0;
     }
     if (option == INTERNET_OPTION_KORVO_CANCEL_FLAG && buffer && length >= sizeof(const std::atomic<bool>*)) {
-        std::memcpy(&session->cancel, buffer, sizeof session->cancel);
+        const std::atomic<bool>* flag = nullptr;
+        std::memcpy(&flag, buffer, sizeof flag);
+        if (flag)
+            session->cancels.push_back(flag);
         return 1;
     }
     if (!buffer || length < sizeof(DWORD)
         || (option != INTERNET_OPTION_CONNECT_TIMEOUT && option != INTERNET_OPTION_RECEIVE_TIMEOUT
-            && option != INTERNET_OPTION_KORVO_TOTAL_TIMEOUT)) {
+            && option != INTERNET_OPTION_KORVO_TOTAL_TIMEOUT && option != INTERNET_OPTION_KORVO_LOW_SPEED_LIMIT)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -246,6 +256,8 @@ BOOL InternetSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD
         session->connectTimeoutMs = value;
     else if (option == INTERNET_OPTION_RECEIVE_TIMEOUT)
         session->receiveTimeoutMs = value;
+    else if (option == INTERNET_OPTION_KORVO_LOW_SPEED_LIMIT)
+        session->lowSpeedBytesPerSecond = std::max<DWORD>(value, 1);
     else
         session->totalTimeoutMs = value;
     return 1;
@@ -300,9 +312,9 @@ HINTERNET InternetOpenUrl(HINTERNET handle, const std::string& url, const std::s
     curl_easy_setopt(easy, CURLOPT_USERAGENT, session->agent.c_str());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(session->connectTimeoutMs));
     // Curl counts the stall in whole seconds.
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(session->lowSpeedBytesPerSecond));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(session->totalTimeoutMs));
-    file->cancel = session->cancel;
+    file->cancels = session->cancels;
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
                      std::max(1L, static_cast<long>((session->receiveTimeoutMs + 999) / 1000)));
     if (session->accessType == INTERNET_OPEN_TYPE_DIRECT) {

@@ -10,8 +10,8 @@
 // The internet client functions the programs fetch pages with: a session with an
 // agent text, time-outs and proxy settings, and a URL read in the calling thread.
 // A stalled server ends in ERROR_INTERNET_TIMEOUT, never a hang: besides the
-// connect time-out, a transfer slower than one byte a second for the receive
-// time-out (30 s unless set) fails. There is no cache, so every open fetches; a
+// connect time-out, a transfer slower than the low-speed limit (one byte a second
+// unless set) for the receive time-out (30 s unless set) fails. There is no cache, so every open fetches; a
 // connection whose answer was read to its end is kept for the thread's next opens.
 namespace wininet {
 
@@ -30,10 +30,13 @@ inline constexpr DWORD INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
 inline constexpr DWORD INTERNET_FLAG_KEEP_CONNECTION = 0x00400000u;
 
 // This stand-in's own session options, beside WinInet's: a limit on the whole
-// transfer in milliseconds (a DWORD, 0 for none), and a cancel flag (a pointer to a
-// const std::atomic<bool>, or null) that ends a running open or read within 100 ms.
+// transfer in milliseconds (a DWORD, 0 for none); a cancel flag (a pointer to a
+// const std::atomic<bool>) that ends a running open or read within 100 ms, each
+// flag given watched beside the earlier ones; and the low-speed limit in bytes a
+// second (a DWORD, at least 1) that the receive time-out measures against.
 inline constexpr DWORD INTERNET_OPTION_KORVO_TOTAL_TIMEOUT = 0x10001;
 inline constexpr DWORD INTERNET_OPTION_KORVO_CANCEL_FLAG = 0x10002;
+inline constexpr DWORD INTERNET_OPTION_KORVO_LOW_SPEED_LIMIT = 0x10003;
 
 inline constexpr DWORD HTTP_QUERY_CONTENT_TYPE = 1;
 
@@ -60,7 +63,8 @@ HINTERNET InternetOpen(const std::string& agent, DWORD accessType, const std::st
                        const std::string& proxyBypass = "", DWORD flags = 0);
 
 // Sets a session's connect, receive or total time-out from a DWORD of
-// milliseconds, or its cancel flag; URLs opened afterwards use them.
+// milliseconds, its low-speed limit, or adds a cancel flag; URLs opened afterwards
+// use them.
 BOOL InternetSetOption(HINTERNET session, DWORD option, const void* buffer, DWORD length);
 
 // Copies url into buffer (room for *length characters with the NUL), spaces as

@@ -11,9 +11,20 @@
 #include <QTime>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 namespace {
+
+// The files of folder whose names begin with prefix.
+std::vector<std::string> FilesNamed(const std::string& folder, const std::string& prefix)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
 
 const std::string kWrongPassword = "\rUnable to login to messaging service, your password may be incorrect.";
 
@@ -150,22 +161,18 @@ TEST_F(ServiceLogOn, NothingHappensOffline)
     EXPECT_TRUE(dialogs::History().empty());
 }
 
-TEST_F(ServiceLogOn, ALookupReplyOfOneLineConnectsNobodyAndIsDeleted)
+TEST_F(ServiceLogOn, ALookupReplyOfOneLineConnectsNobody)
 {
-    dirs.write("app/buddies.txt", "bob\xB6" + LoopbackHost(2) + "\r\n");
-    ApplyBuddyLookup();
+    ApplyBuddyLookup(ReadBuddyLookup("bob\xB6" + LoopbackHost(2) + "\r\n"));
     EXPECT_FALSE(Buddy("bob").Connecting);
-    EXPECT_FALSE(dirs.exists("app/buddies.txt"));
 }
 
 TEST_F(ServiceLogOn, LookupEntriesNamingNoListedBuddyConnectNobody)
 {
-    dirs.write("app/buddies.txt", "eve\xB6" + LoopbackHost(4) + "\r\n\xB6" + LoopbackHost(5) + "\r\nmallory\xB6" +
-                                      LoopbackHost(6) + "\r\n.\r\n");
-    ApplyBuddyLookup();
+    ApplyBuddyLookup(ReadBuddyLookup("eve\xB6" + LoopbackHost(4) + "\r\n\xB6" + LoopbackHost(5) + "\r\nmallory\xB6" +
+                                     LoopbackHost(6) + "\r\n.\r\n"));
     EXPECT_FALSE(Buddy("mallory").Connecting);
     EXPECT_EQ(bar->FindBuddy("eve"), nullptr);
-    EXPECT_FALSE(dirs.exists("app/buddies.txt"));
 }
 
 TEST_F(ServiceLogOn, TheLookupAsksForEligibleBuddiesInListOrder)
@@ -239,7 +246,8 @@ TEST_F(ServiceLogOn, ALogOnFromAnEarlierSessionChangesNothingWhenItEnds)
     AbandonLogOn();
     bar->ChnName->setText("CONNECTING...");
     request = ScriptedPeer();
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return dirs.exists("app/logon.htm"); }, 10000));
+    // The thread's own reply file goes once its download has ended.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return FilesNamed(dirs.appDir(), "logon.htm").empty(); }, 10000));
     RunLoopFor(300);
     EXPECT_EQ(Channel(), "CONNECTING...");
     EXPECT_FALSE(Session().logOnRunning);

@@ -5,6 +5,7 @@
 #include "client/features/tests/cannedhttp.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/scriptedhttp.h"
 #include "platform/testing/serviceprocess.h"
 
 #include <QDir>
@@ -160,6 +161,28 @@ TEST_F(AdRefresh, APictureTooLargeToShowIsNotKept)
     RefreshAds(host.hostPort());
     EXPECT_FALSE(dirs.exists("app/ads/wide.gif"));
     EXPECT_FALSE(dirs.exists("app/ads/big.gif"));
+}
+
+TEST_F(AdRefresh, AListedPictureOverTheLimitIsRefusedWhileItComes)
+{
+    constexpr std::size_t kSent = 64 * 1024 * 1024;
+    ScriptedHttp host({ { "/images/ads.idx", { ScriptedHttp::Page("[Index]\r\nUpdateCode=2\r\n") } },
+                        { "/images", { ScriptedHttp::Page("images\r\nNAME=\"huge.gif\"\r\nNAME=\"a.gif\"\r\n") } },
+                        { "/images/huge.gif", { ScriptedHttp::Huge(kSent) } },
+                        { "/images/a.gif", { ScriptedHttp::Page(Logo()) } } });
+    RefreshAds(host.hostPort());
+    EXPECT_FALSE(dirs.exists("app/ads/huge.gif"));
+    EXPECT_EQ(dirs.read("app/ads/a.gif"), Logo());
+    ASSERT_EQ(host.requests("/images/huge.gif").size(), 1u);
+    EXPECT_LT(host.requests("/images/huge.gif")[0].bodyBytesSent, kSent);
+}
+
+TEST_F(AdRefresh, AnIndexOverTheLimitIsNotKept)
+{
+    ScriptedHttp host({ { "/images/ads.idx", { ScriptedHttp::Huge(2 * 1024 * 1024) } } });
+    dirs.write("app/ads/ads.idx", "[Index]\r\nUpdateCode=7\r\n");
+    RefreshAds(host.hostPort());
+    EXPECT_FALSE(dirs.exists("app/ads/ads.idx"));
 }
 
 TEST_F(AdRefresh, AnOlderAnnouncedVersionStartsNothing)

@@ -1,7 +1,5 @@
 #include "client/features/modifyaccount.h"
 
-#include "platform/testing/scratch.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,18 +20,13 @@ TEST(ModifyAccountRequest, EveryValueIsTrimmedAndEscaped)
               "&mod_userpassword=1-2-&mod_publickey=k%2By%3D");
 }
 
-TEST(ModifyAccountReply, OnlyAFirstLineOfSuccessCountsWhateverTheFilesCase)
+TEST(ModifyAccountReply, OnlyAFirstLineOfSuccessCounts)
 {
-    ScratchDirs dirs;
-    EXPECT_FALSE(ModifyAccountSucceeded());
-    dirs.write("app/Response.txt", " success \r\nmore\r\n");
-    EXPECT_TRUE(ModifyAccountSucceeded());
-    dirs.write("app/Response.txt", "nil\r\nsuccess\r\n");
-    EXPECT_FALSE(ModifyAccountSucceeded());
-    dirs.write("app/Response.txt", "successful\r\n");
-    EXPECT_FALSE(ModifyAccountSucceeded());
-    dirs.write("app/Response.txt", "");
-    EXPECT_FALSE(ModifyAccountSucceeded());
+    EXPECT_TRUE(ModifyAccountSucceeded(" success \r\nmore\r\n"));
+    EXPECT_TRUE(ModifyAccountSucceeded("success"));
+    EXPECT_FALSE(ModifyAccountSucceeded("nil\r\nsuccess\r\n"));
+    EXPECT_FALSE(ModifyAccountSucceeded("successful\r\n"));
+    EXPECT_FALSE(ModifyAccountSucceeded(""));
 }
 
 }  // namespace

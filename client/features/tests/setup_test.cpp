@@ -5,6 +5,7 @@
 #include "client/features/form16.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/scriptedhttp.h"
 #include "platform/testing/serviceprocess.h"
 #include "platform/ui/dialogs.h"
 
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -301,6 +303,70 @@ protected:
     std::unique_ptr<ServiceProcess> service;
 };
 
+// A server that keeps an account update waiting, and a short time limit for it.
+class SlowAccountServer : public Setup {
+protected:
+    void SetUp() override
+    {
+        Setup::SetUp();
+        ::setenv("KORVO_DOWNLOAD_TOTAL_MS", "1000", 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("KORVO_DOWNLOAD_TOTAL_MS");
+        Setup::TearDown();
+    }
+    std::unique_ptr<TSetup> request(ScriptedHttp& server)
+    {
+        Session().regsServer = server.hostPort();
+        auto setup = open();
+        Type(setup->CurrentPassword, "pw");
+        Type(setup->NewPassword, "other");
+        Type(setup->ConfirmPassword, "other");
+        setup->ModifyAccount->click();
+        EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return server.requests("/modify.asp").size() == 1; }, 10000));
+        return setup;
+    }
+    static bool abandoned(const ScriptedHttp& server)
+    {
+        return Application::ProcessMessagesUntil(
+            [&] { return server.requests("/modify.asp").at(0).state == ScriptedHttp::State::Abandoned; }, 10000);
+    }
+};
+
+TEST_F(SlowAccountServer, ATricklingServerEndsInTheFailureMessage)
+{
+    ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Trickle("s", 20) } } });
+    const auto setup = request(server);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !setup->ModifyRunning(); }, 20000));
+    EXPECT_EQ(boxes(), (std::vector<std::string> { "\rUnable to access your account information. Please try again later." }));
+    EXPECT_TRUE(setup->OKButton->isEnabled());
+    EXPECT_TRUE(setup->CancelButton->isEnabled());
+    EXPECT_TRUE(setup->ModifyAccount->isEnabled());
+    EXPECT_EQ(setup->ModifyAccount->text(), "&Modify Account");
+}
+
+TEST_F(SlowAccountServer, CancelAbandonsTheRequestAtOnce)
+{
+    ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Stall() } } });
+    const auto setup = request(server);
+    ASSERT_TRUE(setup->CancelButton->isEnabled());
+    setup->CancelButton->click();
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_TRUE(abandoned(server));
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(SlowAccountServer, TheCloseBoxAbandonsTheRequest)
+{
+    ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Stall() } } });
+    const auto setup = request(server);
+    setup->Close();
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_TRUE(abandoned(server));
+    EXPECT_FALSE(dirs.exists("windows/larkspire.ini"));
+}
+
 TEST_F(AccountUpdate, ASuccessfulUpdateChangesTheServiceAndTheLocalFiles)
 {
     const auto setup = open();
@@ -311,7 +377,7 @@ TEST_F(AccountUpdate, ASuccessfulUpdateChangesTheServiceAndTheLocalFiles)
     Type(setup->PublicKey, "key+1");
     setup->ModifyAccount->click();
     EXPECT_FALSE(setup->OKButton->isEnabled());
-    EXPECT_FALSE(setup->CancelButton->isEnabled());
+    EXPECT_TRUE(setup->CancelButton->isEnabled());
     ASSERT_TRUE(finished(*setup));
     EXPECT_EQ(boxes(), (std::vector<std::string> { "\rYour account information was successfully updated." }));
     EXPECT_TRUE(setup->OKButton->isEnabled());
