@@ -144,7 +144,7 @@ void TMailAccounts::DeleteButtonClick()
         return;
     if (AccountList->topLevelItemCount() == 0)
         return;
-    TIniFile(iniFile()).EraseSection(name);
+    TIniFile(iniFile()).EraseFirstSection(name);
     delete item;
     AccountList->setFocus();
     updateButtons();

@@ -2,7 +2,9 @@
 
 #include "platform/rtl/sysutils.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <climits>
 
 namespace psock {
@@ -156,6 +158,10 @@ void TNMPOP3::GetSummary(int messageNumber)
         CheckConnected();
         if (OnRetrieveStart)
             OnRetrieveStart(this);
+        // Each line within the reply time-out is not enough: a server that never
+        // sends the closing "." would hold us for ever.
+        using Clock = std::chrono::steady_clock;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeOut);
         const std::string top = Transaction("TOP " + std::to_string(messageNumber) + " 0");
         if (!IsOk(top))
             throw Exception(top);
@@ -163,8 +169,15 @@ void TNMPOP3::GetSummary(int messageNumber)
         m_summary.Subject.clear();
         m_summary.From.clear();
         m_summary.MessageId.clear();
+        std::size_t replyBytes = top.size();
         for (;;) {
-            const std::string line = ReadLn();
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            const std::string line = ReadLn(static_cast<int>(std::max<long long>(left, 0)));
+            replyBytes += line.size();
+            if (replyBytes > MaxReplyBytes) {
+                DropConnection();
+                throw ESockError("Reply too long");
+            }
             const std::string bare = WithoutLineEnd(line);
             if (StartsCaseBlind(line, "Subject:"))
                 m_summary.Subject = bare.substr(8);

@@ -41,6 +41,8 @@ public:
 
     // Header lines kept per summary; more are read and dropped.
     static constexpr int MaxHeaderLines = 4096;
+    // Bytes a summary's reply may hold; it must also end within ReplyTimeOut.
+    static constexpr std::size_t MaxReplyBytes = 1024 * 1024;
 
 private:
     void login();

@@ -197,6 +197,13 @@ void TPowersock::ClearInput()
     m_inputPos = 0;
 }
 
+void TPowersock::DropConnection()
+{
+    if (m_connected)
+        closeSocket();
+    ClearInput();
+}
+
 // --- notifications ------------------------------------------------------------
 
 void TPowersock::wndProc(TMessage& message)
@@ -490,11 +497,15 @@ void TPowersock::SendBuffer(const char* buffer, int count)
         throw ESockError(SocketErrorText(m_lastError));
     if (!m_connected)
         throw ESockError("Connection closed");
-    if (!done)
+    if (!done) {
+        DropConnection();
         throw ESockError("Socket send timed out");
+    }
 }
 
-std::string TPowersock::ReadLn()
+std::string TPowersock::ReadLn() { return ReadLn(ReplyTimeOut); }
+
+std::string TPowersock::ReadLn(int timeoutMs)
 {
     StatusMessage(8, "ReadLn");
     std::size_t scanned = m_inputPos;
@@ -515,7 +526,7 @@ std::string TPowersock::ReadLn()
             readToStream();
         return lineReady();
     };
-    const bool done = waitFor([&] { return arrived() || overlong() || m_canceled || !m_connected; }, ReplyTimeOut);
+    const bool done = waitFor([&] { return arrived() || overlong() || m_canceled || !m_connected; }, std::max(timeoutMs, 0));
     if (lineEnd == std::string::npos) {
         if (m_canceled)
             throw EAbortError("Socket readln aborted");
@@ -523,8 +534,10 @@ std::string TPowersock::ReadLn()
             throw ESockError("Reply line too long");
         if (!m_connected)
             throw ESockError("Connection closed");
-        if (!done)
+        if (!done) {
+            DropConnection();
             throw ESockError("Socket readln timed out");
+        }
     }
     std::string line = m_input.substr(m_inputPos, lineEnd + 1 - m_inputPos);
     m_inputPos = lineEnd + 1;

@@ -33,7 +33,7 @@ public:
     // Milliseconds allowed for the host lookup and for the connect.
     int TimeOut { 0 };
     // Milliseconds a reply or a send may take once connected; a stalled server
-    // must not hold the caller for ever.
+    // must not hold the caller for ever. Past it the connection is dropped.
     int ReplyTimeOut { 60000 };
     // Status texts of this level or lower reach OnStatus.
     int ReportLevel { 0 };
@@ -61,8 +61,10 @@ public:
     void Writeln(const std::string& text);
     // count 0: up to the first NUL.
     void SendBuffer(const char* buffer, int count);
-    // The next line up to and with its LF.
+    // The next line up to and with its LF, within ReplyTimeOut.
     std::string ReadLn();
+    // The same within timeoutMs.
+    std::string ReadLn(int timeoutMs);
     // Sends command, reads the reply line and takes its leading number.
     std::string Transaction(const std::string& command);
     void StatusMessage(int level, const std::string& text);
@@ -85,6 +87,8 @@ public:
 protected:
     bool Destroying() const { return m_destroying; }
     void ClearInput();
+    // Closes without a word to the server: its dialogue is out of step.
+    void DropConnection();
 
 private:
     static constexpr int kPieceSize = 16383;

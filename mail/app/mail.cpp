@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc < 2 || LowerCase(argv[1]) != "/config")
         return 0;
-    automation::StartIfRequested();
+    automation::StartForThisProgram("mail");
     ui::InstallExceptionHandler();
     ReadMailUser();
     Application::SetTitle("Mail Accounts");

@@ -84,3 +84,21 @@ TEST(MailAccounts, ImportIsOfferedOnce)
     form.ImportButtonClick();
     EXPECT_FALSE(form.ImportButton->isEnabled());
 }
+
+TEST(MailAccounts, DeletingOneOfTwoSectionsDifferingInCaseRemovesThatOneAlone)
+{
+    MailScratch scratch;
+    scratch.seed("[Work]\r\nlogin=a\r\nPOP=pop.a\r\n[work]\r\nlogin=b\r\nPOP=pop.b\r\n");
+    TMailAccounts form;
+    form.FillList();
+    // Every reader finds the first of the two, so it is the one account the row shows.
+    ASSERT_EQ(form.AccountList->topLevelItemCount(), 1);
+    EXPECT_EQ(Login(form, 0), "a");
+    dialogs::QueueAnswer(IDYES);
+    form.DeleteButtonClick();
+    EXPECT_EQ(scratch.mailInf(), "[work]\r\nlogin=b\r\nPOP=pop.b\r\n");
+    EXPECT_EQ(form.AccountList->topLevelItemCount(), 0);
+    form.FillList();
+    ASSERT_EQ(form.AccountList->topLevelItemCount(), 1);
+    EXPECT_EQ(Login(form, 0), "b");
+}

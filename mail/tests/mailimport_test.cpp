@@ -69,6 +69,15 @@ TEST(MailImport, AnUnnamedAccountTakesItsKeyNameAndABadNameIsSkipped)
     EXPECT_EQ(rows[0].Name, "00000007");
 }
 
+TEST(MailImport, AValueHoldingANulEndsAtIt)
+{
+    MailScratch scratch;
+    SeedRegistry(scratch, Account("1", "\"Account Name\"=\"Work\"\r\n\"POP3 Server\"=\"pop.a\"\r\n\"POP3 User Name\"=\"u"
+                                           + std::string(1, '\0') + "v\"\r\n"));
+    EXPECT_EQ(ImportMailAccounts(MailIniFileName("ann")), 1);
+    EXPECT_EQ(scratch.mailInf(), "[Work]\r\nPOP=pop.a\r\nLogin=u\r\nname=\r\nSMTP=\r\nemail=\r\nPOPport=110\r\nSMTPport=25\r\n");
+}
+
 TEST(MailImport, NoKeyImportsNothing)
 {
     MailScratch scratch;

@@ -246,6 +246,95 @@ TEST(Pop3, ASilentServerEndsTheWait)
     EXPECT_FALSE(pop.Connected());
 }
 
+TEST(Pop3, ASilentServerAfterTheGreetingIsDroppedWithoutAQuit)
+{
+    // What the server got after the USER line, up to the client's hang-up.
+    std::string afterUser;
+    {
+        ScriptedPeer peer([&](RawPeer& p) {
+            p.sendAll("+OK ready\r\n");
+            Command(p);
+            for (std::string more = p.receiveSome(20000); !more.empty(); more = p.receiveSome(20000))
+                afterUser += more;
+        });
+        TNMPOP3 pop;
+        Point(pop, peer.port());
+        pop.ReplyTimeOut = 300;
+        EXPECT_EQ(ConnectError(pop), "Socket readln timed out");
+        EXPECT_FALSE(pop.Connected());
+        pop.Disconnect();
+    }
+    EXPECT_EQ(afterUser, "") << "a server that stopped answering is not asked to QUIT";
+}
+
+TEST(Pop3, EndlessHeaderLinesFailTheSummaryAsAHangUpDoes)
+{
+    bool hungUp = false;
+    {
+        ScriptedPeer peer([&](RawPeer& p) {
+            Login(p);
+            Command(p);
+            p.sendAll("+OK\r\n");
+            // Far more than any header, and never the closing ".".
+            const std::string lines = [] {
+                std::string text;
+                for (int i = 0; i < 1000; ++i)
+                    text += "X-Filler-" + std::to_string(i) + ": " + std::string(60, 'f') + "\r\n";
+                return text;
+            }();
+            for (int sent = 0; sent < 64 && p.sendAll(lines); ++sent) {
+            }
+            p.sendAll(".\r\n");
+            // A client that read it all asks for LIST next.
+            hungUp = Command(p).empty();
+            if (!hungUp)
+                p.sendAll("+OK 1 100\r\n");
+        });
+        TNMPOP3 pop;
+        Point(pop, peer.port());
+        pop.Connect();
+        try {
+            pop.GetSummary(1);
+            ADD_FAILURE() << "the summary was read";
+        } catch (const psock::ESockError& error) {
+            EXPECT_STREQ(error.what(), "Reply too long");
+        }
+        EXPECT_FALSE(pop.Connected());
+        EXPECT_EQ(pop.Summary().Header.Count(), TNMPOP3::MaxHeaderLines);
+    }
+    EXPECT_TRUE(hungUp);
+}
+
+TEST(Pop3, HeaderLinesTrickledPastTheReplyTimeOutFailTheSummary)
+{
+    ScriptedPeer peer([](RawPeer& p) {
+        Login(p);
+        Command(p);
+        p.sendAll("+OK\r\n");
+        // A line every 50 ms, each well within the reply time-out, until the client
+        // hangs up or ten seconds of them have gone by.
+        for (int i = 0; i < 200; ++i) {
+            if (!p.sendAll("X-Slow: " + std::to_string(i) + "\r\n") || p.waitClosed(50))
+                return;
+        }
+        p.sendAll(".\r\n");
+        Command(p);
+        p.sendAll("+OK 1 100\r\n");
+        p.waitClosed(20000);
+    });
+    TNMPOP3 pop;
+    Point(pop, peer.port());
+    pop.ReplyTimeOut = 1000;
+    pop.Connect();
+    try {
+        pop.GetSummary(1);
+        ADD_FAILURE() << "the summary was read";
+    } catch (const psock::ESockError& error) {
+        EXPECT_STREQ(error.what(), "Socket readln timed out");
+    }
+    EXPECT_FALSE(pop.Connected());
+}
+
 TEST(Pop3, ABusyGreetingIsTheError)
 {
     ScriptedPeer peer([](RawPeer& p) {

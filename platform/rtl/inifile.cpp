@@ -360,6 +360,23 @@ void TIniFile::EraseSection(const std::string& section)
         writeFile(join(out));
 }
 
+void TIniFile::EraseFirstSection(const std::string& section)
+{
+    const FolderLock lock(ExtractFileDir(m_fileName));
+    const std::string bytes = readFile();
+    const std::vector<Line> lines = parse(bytes);
+    std::size_t end = 0;
+    const int header = findSection(lines, section, end);
+    if (header < 0)
+        return;
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i < static_cast<std::size_t>(header) || i >= end)
+            out.emplace_back(lines[i].raw);
+    }
+    writeFile(join(out));
+}
+
 void TIniFile::DeleteKey(const std::string& section, const std::string& key)
 {
     const FolderLock lock(ExtractFileDir(m_fileName));

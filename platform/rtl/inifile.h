@@ -53,6 +53,8 @@ public:
     void ReadSectionValues(const std::string& section, TStringList& strings) const;
     // Removes every section of that name with all its lines.
     void EraseSection(const std::string& section);
+    // Removes only the first section of that name, the one every read finds.
+    void EraseFirstSection(const std::string& section);
     // Removes the key's lines from the section.
     void DeleteKey(const std::string& section, const std::string& key);
     // True when the section's header is in the file.

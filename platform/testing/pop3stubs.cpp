@@ -5,6 +5,44 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+#include <string_view>
+
+namespace {
+
+bool SendAll(int peer, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(peer, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+// One command line without its end; false when the client hung up.
+bool ReadCommand(int peer, std::string& pending, std::string& command)
+{
+    for (;;) {
+        const auto end = pending.find('\n');
+        if (end != std::string::npos) {
+            command = pending.substr(0, end);
+            if (!command.empty() && command.back() == '\r')
+                command.pop_back();
+            pending.erase(0, end + 1);
+            return true;
+        }
+        char buffer[512];
+        const ssize_t got = ::read(peer, buffer, sizeof buffer);
+        if (got <= 0)
+            return false;
+        pending.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+}  // namespace
+
 HangUpServer::HangUpServer()
 {
     m_fd = ListenOnLoopback(4, m_port);
@@ -27,10 +65,10 @@ HangUpServer::~HangUpServer()
     ::close(m_fd);
 }
 
-SilentServer::SilentServer()
+SilentServer::SilentServer(std::string greeting)
 {
     m_fd = ListenOnLoopback(4, m_port);
-    m_thread = std::thread([this] {
+    m_thread = std::thread([this, greeting = std::move(greeting)] {
         const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (peer < 0)
             return;
@@ -43,6 +81,7 @@ SilentServer::SilentServer()
             m_peer = peer;
         }
         m_connected = true;
+        SendAll(peer, greeting);
         char byte = 0;
         while (::read(peer, &byte, 1) > 0) {
         }
@@ -63,5 +102,64 @@ SilentServer::~SilentServer()
     m_thread.join();
     if (m_peer >= 0)
         ::close(m_peer);
+    ::close(m_fd);
+}
+
+EndlessHeaderServer::EndlessHeaderServer()
+{
+    m_fd = ListenOnLoopback(4, m_port);
+    m_thread = std::thread([this] {
+        for (;;) {
+            const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (peer < 0)
+                return;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_stopping) {
+                    ::close(peer);
+                    return;
+                }
+                m_peer = peer;
+            }
+            serve(peer);
+            std::lock_guard lock(m_mutex);
+            m_peer = -1;
+            ::close(peer);
+        }
+    });
+}
+
+void EndlessHeaderServer::serve(int peer)
+{
+    std::string pending;
+    std::string command;
+    if (!SendAll(peer, "+OK ready\r\n"))
+        return;
+    while (ReadCommand(peer, pending, command)) {
+        const std::string verb = command.substr(0, command.find(' '));
+        if (verb == "TOP") {
+            SendAll(peer, "+OK\r\n");
+            for (long line = 0; SendAll(peer, "X-Filler-" + std::to_string(line) + ": " + std::string(60, 'f') + "\r\n");
+                 ++line) {
+            }
+            m_cutOff = true;
+            return;
+        }
+        const char* reply = verb == "STAT" ? "+OK 1 100\r\n" : "+OK\r\n";
+        if (!SendAll(peer, reply) || verb == "QUIT")
+            return;
+    }
+}
+
+EndlessHeaderServer::~EndlessHeaderServer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        if (m_peer >= 0)
+            ::shutdown(m_peer, SHUT_RDWR);
+    }
+    ::shutdown(m_fd, SHUT_RDWR);
+    m_thread.join();
     ::close(m_fd);
 }

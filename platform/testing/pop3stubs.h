@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // POP3 ports on 127.0.0.1 that fail the way broken servers do, for the mail
@@ -22,10 +23,11 @@ private:
     std::thread m_thread;
 };
 
-// Takes one connection and never says a word, until the client hangs up.
+// Takes one connection and says nothing more than its greeting (none by default),
+// until the client hangs up.
 class SilentServer {
 public:
-    SilentServer();
+    explicit SilentServer(std::string greeting = "");
     ~SilentServer();
     SilentServer(const SilentServer&) = delete;
     SilentServer& operator=(const SilentServer&) = delete;
@@ -41,5 +43,29 @@ private:
     bool m_stopping { false };
     std::atomic<bool> m_connected { false };
     std::atomic<bool> m_hungUp { false };
+    std::thread m_thread;
+};
+
+// Logs any user in with one message waiting, and answers its TOP with header lines
+// that never end, until the client hangs up.
+class EndlessHeaderServer {
+public:
+    EndlessHeaderServer();
+    ~EndlessHeaderServer();
+    EndlessHeaderServer(const EndlessHeaderServer&) = delete;
+    EndlessHeaderServer& operator=(const EndlessHeaderServer&) = delete;
+    int port() const { return m_port; }
+    // A client hung up in the middle of the header lines.
+    bool cutOff() const { return m_cutOff; }
+
+private:
+    void serve(int peer);
+
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::mutex m_mutex;
+    int m_peer { -1 };
+    bool m_stopping { false };
+    std::atomic<bool> m_cutOff { false };
     std::thread m_thread;
 };

@@ -753,7 +753,8 @@ std::string TRegistry::ReadString(const std::string& name) const
     // The platform's own folders always exist; ours are made when first asked for.
     if (value->builtIn)
         ForceDirectories(value->bytes);
-    return value->bytes;
+    // Text ends at its first NUL, as every reader of a registry string takes it.
+    return value->bytes.substr(0, value->bytes.find('\0'));
 }
 
 int TRegistry::ReadInteger(const std::string& name) const

@@ -61,7 +61,8 @@ public:
     TRegDataType GetDataType(const std::string& name) const;
     bool DeleteValue(const std::string& name);
 
-    // "" when the value is missing; ERegistryException when it is not text.
+    // "" when the value is missing; ERegistryException when it is not text. The
+    // text ends before its first NUL.
     std::string ReadString(const std::string& name) const;
     // ERegistryException when the value is missing or not a number.
     int ReadInteger(const std::string& name) const;

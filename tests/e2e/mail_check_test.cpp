@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -37,10 +38,10 @@ protected:
         server.addUser("ann", "secret");
     }
 
-    static std::string Account(const std::string& name, int port)
+    static std::string Account(const std::string& name, int port, const std::string& login = "ann")
     {
-        return "[" + name + "]\r\nlogin=ann\r\nPOP=127.0.0.1\r\nPOPPort=" + std::to_string(port) + "\r\nPassword="
-            + kScrambledSecret + "\r\n";
+        return "[" + name + "]\r\nlogin=" + login + "\r\nPOP=127.0.0.1\r\nPOPPort=" + std::to_string(port)
+            + "\r\nPassword=" + kScrambledSecret + "\r\n";
     }
     void seed(const std::string& mailInf) { dirs.write("windows/my friends/ann/mail/mail.inf", mailInf); }
     std::string file(const std::string& name) { return dirs.read("windows/my friends/ann/mail/" + name); }
@@ -134,4 +135,54 @@ TEST_F(MailCheckFlow, AnAccountWhoseServerHangsUpIsSkippedAndTheNextOneChecked)
     ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
     EXPECT_EQ(file("headers.inf"), "a@x;one\r\n");
+}
+
+TEST_F(MailCheckFlow, AnAccountSendingEndlessHeadersIsSkippedAndTheNextOneChecked)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    EndlessHeaderServer endless;
+    seed(Account("Endless", endless.port(), "bob") + Account("Work", server.port()));
+    start();
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_TRUE(endless.cutOff());
+    EXPECT_EQ(file("status.inf"), "[status]\r\nbob.127.0.0.1=1\r\nann.127.0.0.1=1\r\n");
+    EXPECT_EQ(file("headers.inf"), "a@x;one\r\n");
+}
+
+TEST_F(MailCheckFlow, AServerSilentAfterItsGreetingHoldsTheCheckOnlyForTheAccountsTimeOut)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    SilentServer mute("+OK ready\r\n");
+    seed(Account("Mute", mute.port(), "bob") + Account("Work", server.port()));
+    // Three seconds in place of the shipped twenty; the check's wait below is far shorter
+    // than the two minutes a stalled server could hold it before.
+    setenv("KORVO_MAIL_TIMEOUT", "3000", 1);
+    start();
+    unsetenv("KORVO_MAIL_TIMEOUT");
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_TRUE(mute.hungUp());
+    EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
+}
+
+TEST_F(MailCheckFlow, TheLogonPromptNamesTheServersRefusal)
+{
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(Account("Work", server.port(), "nobody"));
+    start();
+    larkspire->command("click\tForm1\tQORExplorerButton16");
+    std::string windows;
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] {
+            windows = larkspire->command("windows");
+            return windows.find("MailAuthenticateForm:") != std::string::npos;
+        },
+        30000))
+        << windows;
+    EXPECT_NE(windows.find("MailAuthenticateForm:Message -ERR [AUTH] Authentication failed."), std::string::npos)
+        << windows;
+    EXPECT_EQ(larkspire->command("text\tMailAuthenticateForm\tEdit1"), "ok 127.0.0.1");
+    EXPECT_EQ(larkspire->command("click\tMailAuthenticateForm\tCancelButton"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel() == "ok NO MAIL"; }, 30000)) << channel();
 }

@@ -1,4 +1,5 @@
 #include "larkspire_process.h"
+#include "started_programs.h"
 
 #include "platform/testing/scratch.h"
 #include "platform/testing/serviceprocess.h"
@@ -166,4 +167,28 @@ TEST_F(SetupFlow, TheAboutBoxOpensFromTheMenuAndCloses)
     EXPECT_EQ(cmd("text\tAbout\tVersion"), "ok Version 1.0");
     EXPECT_EQ(cmd("click\tAbout\tOKButton"), "ok");
     EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return !visible("About"); }, 10000));
+}
+
+TEST_F(SetupFlow, TheAccountsButtonStartsMailOnItsOwnAutomationSocket)
+{
+    ASSERT_TRUE(QFile::copy(QString(KORVO_BIN_DIR) + "/mail", QString::fromStdString(dirs.appDir() + "/mail")));
+    ASSERT_EQ(cmd("click\tForm1\tSpeedButton1"), "ok");
+    ASSERT_TRUE(shown("Korvo Properties"));
+    nextPages(4);
+    ASSERT_EQ(cmd("click\tKorvo Properties\tAccountsButton"), "ok");
+    AutomationClient mail(dirs.root() + "/l.sock.mail");
+    const bool mailListens = mail.connect() && Application::ProcessMessagesUntil(
+        [&] { return mail.command("find\tMail Accounts").rfind("ok MailAccounts\t1\t", 0) == 0; }, 20000);
+    // A fresh connection to the client's own socket still reaches the client.
+    AutomationClient client(dirs.root() + "/l.sock");
+    const std::string bar = client.command("find\tForm1");
+    if (mailListens) {
+        EXPECT_EQ(mail.command("click\tMail Accounts\tCloseButton"), "ok");
+    }
+    const bool mailEnded = Application::ProcessMessagesUntil(
+        [&] { return ProcessesWith("mail", dirs.root() + "/l.sock").empty(); }, mailListens ? 20000 : 0);
+    KillProcessesWith("mail", dirs.root() + "/l.sock");
+    EXPECT_TRUE(mailListens) << mail.command("windows");
+    EXPECT_EQ(bar.rfind("ok Form1\t1\t", 0), 0u) << bar;
+    EXPECT_TRUE(mailEnded);
 }

@@ -113,6 +113,23 @@ TEST_F(MailCheck, ARefusedLoginAsksAgainAndCancelSkips)
     EXPECT_NE(file("mail.inf").find("Password=" + ScrambleText("secret")), std::string::npos);
 }
 
+TEST_F(MailCheck, TheLogonPromptNamesTheServersRefusal)
+{
+    if (!DovecotServer::Available())
+        GTEST_SKIP() << "dovecot is not installed";
+    DovecotServer server;
+    server.addUser("ann", "secret");
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(account("Work", server.port(), "ann", "wrong"));
+    std::string caption;
+    TMailCheck::SetLogonPrompt([&](const std::string& text, const std::string&, std::string&, std::string&) {
+        caption = text;
+        return false;
+    });
+    EXPECT_FALSE(run());
+    EXPECT_EQ(caption, "Message -ERR [AUTH] Authentication failed.");
+}
+
 TEST_F(MailCheck, NoAccountAndManualGivesTheWarning)
 {
     dialogs::ClearHistory();
