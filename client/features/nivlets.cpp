@@ -181,9 +181,8 @@ void StartFetch()
         // The service handed these notes over and keeps them no longer: they go to
         // their user's folder, listed at that user's next sign-on.
         const std::string path = NotesInFile();
-        const std::string reply = ReadReply(path, kReplyBound);
-        for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(reply))
-            if (!folder.empty())
+        if (!folder.empty())
+            for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(ReadReply(path, kReplyBound)))
                 nivlet::WriteStoredNote(folder, note, Now(), RandomBelow1000());
         DeleteFile(path);
         if (g_fetchWanted && SessionOpen()) {
