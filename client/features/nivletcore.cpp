@@ -2,12 +2,14 @@
 
 #include "client/core/helpers.h"
 #include "client/core/servicequery.h"
+#include "platform/rtl/codepage.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace nivlet {
 
@@ -22,6 +24,16 @@ std::string FileValue(std::string_view text)
 }
 
 std::string Cut(std::string_view text, std::size_t limit) { return FileValue(text.substr(0, limit)); }
+
+// Nothing stored is ever removed to make room: past the cap new notes are refused.
+bool RoomForNote(const std::string& folder, std::int64_t bytes)
+{
+    const std::vector<TSearchRec> stored = ListDirectory(folder + "*.txt", 0);
+    std::int64_t used = bytes;
+    for (const TSearchRec& entry : stored)
+        used += entry.Size;
+    return stored.size() < kMaxStoredNotes && used <= kMaxStoredNoteBytes;
+}
 
 }  // namespace
 
@@ -55,6 +67,14 @@ std::string StoredNoteFileName(std::string_view from, TDateTime received, int ra
 
 std::string WriteStoredNote(const std::string& folder, const TReceivedNote& note, TDateTime received, int random)
 {
+    // One write for the whole file: a fetch may bring hundreds of notes.
+    const std::string text = "[nivlet]\r\nfrom=" + FileValue(note.from) + "\r\nDate=" + DateTimeToStr(received)
+        + "\r\nmessage=" + FileValue(note.message) + "\r\nLink=" + FileValue(note.linkField) + "\r\n";
+    if (!RoomForNote(folder, static_cast<std::int64_t>(text.size()))) {
+        std::fprintf(stderr, "[larkspire] messages folder full: note from %s dropped\n",
+                     codepage::ToUtf8(SafeSenderName(note.from)).c_str());
+        return {};
+    }
     ForceDirectories(folder);
     const std::string base = ExcludeTrailingPathDelimiter(folder);
     const std::string name = StoredNoteFileName(note.from, received, random);
@@ -62,9 +82,6 @@ std::string WriteStoredNote(const std::string& folder, const TReceivedNote& note
     std::string path = SafeJoin(base, name);
     for (int extra = 1; FileExists(path); ++extra)
         path = SafeJoin(base, ChangeFileExt(name, "") + "_" + IntToStr(extra) + ".txt");
-    // One write for the whole file: a fetch may bring hundreds of notes.
-    const std::string text = "[nivlet]\r\nfrom=" + FileValue(note.from) + "\r\nDate=" + DateTimeToStr(received)
-        + "\r\nmessage=" + FileValue(note.message) + "\r\nLink=" + FileValue(note.linkField) + "\r\n";
     if (!WriteFileAtomically(path, text))
         throw EFCreateError("Cannot create file \"" + path + "\".");
     return path;
@@ -130,6 +147,11 @@ std::string GetNotesUrl(const std::string& host, std::string_view user, std::str
 {
     return "http://" + host + "/getnotes.asp?UserID=" + EncodeServiceValue(Trim(user))
         + "&Password=" + EncodeServiceValue(Trim(scrambledPassword));
+}
+
+bool NoteAccepted(std::string_view reply)
+{
+    return Trim(reply.substr(0, reply.find_first_of("\r\n"))) == "success";
 }
 
 std::vector<TReceivedNote> ReadNotesReply(std::string_view reply)

@@ -3,6 +3,7 @@
 #include "platform/rtl/dates.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ inline constexpr std::size_t kMaxNotesPerFetch = 256;
 inline constexpr std::size_t kMaxSenderLength = 64;
 inline constexpr std::size_t kMaxMessageLength = 8192;
 inline constexpr std::size_t kMaxLinkLength = 2048;
+
+// What one user's messages folder may hold; a note past either is not stored.
+inline constexpr std::size_t kMaxStoredNotes = 1000;
+inline constexpr std::int64_t kMaxStoredNoteBytes = 16 * 1024 * 1024;
 
 // A note as it arrives: from a buddy's "note" frame or from the notes server.
 struct TReceivedNote {
@@ -45,7 +50,8 @@ std::string MessagesFolder(const std::string& user);
 std::string SafeSenderName(std::string_view from);
 // from + "_" + the date-time text without '/', ' ', ':', 'A', 'P', 'M' + random + ".txt".
 std::string StoredNoteFileName(std::string_view from, TDateTime received, int random);
-// Writes a note's file into folder; the full path written.
+// Writes a note's file into folder; the full path written, or "" (and a line on
+// standard error) when the folder already holds its fill of notes.
 std::string WriteStoredNote(const std::string& folder, const TReceivedNote& note, TDateTime received, int random);
 // Reads a stored note; a missing Link gives the file's name.
 TStoredNote ReadStoredNote(const std::string& fileName);
@@ -68,6 +74,9 @@ bool HasWebLink(std::string_view linkField);
 std::string NoteInUrl(const std::string& host, std::string_view to, std::string_view from, std::string_view text,
                       std::string_view linkField);
 std::string GetNotesUrl(const std::string& host, std::string_view user, std::string_view scrambledPassword);
+
+// Whether the notes server's answer to notein.asp took the note ("success").
+bool NoteAccepted(std::string_view reply);
 
 // The notes server's reply: every line but the last is one note; empty senders skipped.
 std::vector<TReceivedNote> ReadNotesReply(std::string_view reply);

@@ -16,18 +16,46 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 
 // A notes reply is read no further than this; a longer one only loses notes past the bound.
 constexpr std::int64_t kReplyBound = 4 * 1024 * 1024;
+// notein.asp answers one word.
+constexpr std::int64_t kAnswerBound = 256;
 
 // Raised at every sign-off, so a thread of an earlier session touches nothing of the next.
 unsigned g_session = 0;
 
+// Fetches share notesin.dat, so one runs at a time across sessions: a fetch asked
+// for while an earlier session's is still out starts when that one ends.
+bool g_fetchOut = false;
+bool g_fetchWanted = false;
+
+// Sends share notesout.txt; each holds it from its request to reading the answer.
+std::mutex g_noteOutFile;
+
 int RandomBelow1000() { return static_cast<int>(QRandomGenerator::global()->bounded(1000)); }
 
 std::string NotesInFile() { return AppPath() + "notesin.dat"; }
+
+// A reply file's first bytes, "" when there is none.
+std::string ReadReply(const std::string& path, std::int64_t bound)
+{
+    std::string reply;
+    try {
+        if (!FileExists(path))
+            return reply;
+        TFileStream file(path, fmOpenRead);
+        reply.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, bound)));
+        reply.resize(static_cast<std::size_t>(
+            std::max<std::int64_t>(file.Read(reply.data(), static_cast<std::int64_t>(reply.size())), 0)));
+    } catch (const std::exception&) {
+        reply.clear();
+    }
+    return reply;
+}
 
 bool SessionOpen() { return Form1 != nullptr && QCoreApplication::instance() != nullptr; }
 
@@ -61,6 +89,8 @@ void SaveNivlet(const std::string& from, const std::string& linkField, const std
     const TDateTime received = Now();
     const std::string file
         = nivlet::WriteStoredNote(folder, nivlet::TReceivedNote { from, text, linkField }, received, RandomBelow1000());
+    if (file.empty())
+        return;
     AddNoteFavourite(from, text, linkField);
     NoteTree().AddNivlet(from, text, DateTimeToStr(received), file);
     if (NoteAlertShower())
@@ -91,7 +121,13 @@ TNivletOutThread1::TNivletOutThread1(std::string url, std::string addressee)
     FreeOnTerminate = true;
 }
 
-void TNivletOutThread1::Execute() { DownloadToFile(m_url, AppPath() + "notesout.txt"); }
+void TNivletOutThread1::Execute()
+{
+    const std::lock_guard lock(g_noteOutFile);
+    const std::string reply = AppPath() + "notesout.txt";
+    DownloadToFile(m_url, reply);
+    Accepted = nivlet::NoteAccepted(ReadReply(reply, kAnswerBound));
+}
 
 TNivletsReadThread1::TNivletsReadThread1(std::string url)
     : TThread(true)
@@ -102,21 +138,62 @@ TNivletsReadThread1::TNivletsReadThread1(std::string url)
 
 void TNivletsReadThread1::Execute() { DownloadToFile(m_url, NotesInFile()); }
 
-void SendNivlet(const std::string& to, const std::string& from, const std::string& text, const std::string& linkField)
+void SendNivlet(const std::string& to, const std::string& from, const std::string& text, const std::string& linkField,
+                std::function<void(bool accepted)> done)
 {
     const TSession& s = Session();
     auto* thread = new TNivletOutThread1(nivlet::NoteInUrl(s.notesServer, to, from, text, linkField), to);
     const unsigned session = g_session;
-    thread->OnTerminate = [session](TThread* sender) {
+    thread->OnTerminate = [session, done = std::move(done)](TThread* sender) {
         if (session != g_session || !SessionOpen())
             return;
         const auto* out = static_cast<TNivletOutThread1*>(sender);
-        Application::MessageBox("\rYour Nivlet was sent to be delivered the next time " + UpperCase(out->Addressee)
-                                    + " is online.",
-                                Application::Title(), MB_OK | MB_ICONINFORMATION);
+        const bool accepted = out->Accepted;
+        const std::string addressee = UpperCase(out->Addressee);
+        if (done)
+            done(accepted);
+        if (accepted)
+            Application::MessageBox("\rYour Nivlet was sent to be delivered the next time " + addressee + " is online.",
+                                    Application::Title(), MB_OK | MB_ICONINFORMATION);
+        else
+            Application::MessageBox("\rYour Nivlet to " + addressee
+                                        + " could not be delivered. It is kept in its window; please try again later.",
+                                    Application::Title(), MB_OK | MB_ICONWARNING);
     };
     thread->Start();
 }
+
+namespace {
+
+void StartFetch()
+{
+    const TSession& s = Session();
+    g_fetchOut = true;
+    auto* thread = new TNivletsReadThread1(nivlet::GetNotesUrl(s.notesServer, s.userId, s.scrambledPassword));
+    const unsigned session = g_session;
+    const std::string folder = nivlet::MessagesFolder(s.userId);
+    thread->OnTerminate = [session, folder](TThread*) {
+        g_fetchOut = false;
+        if (session == g_session && SessionOpen()) {
+            ReadNotesInFile();
+            return;
+        }
+        // The service handed these notes over and keeps them no longer: they go to
+        // their user's folder, listed at that user's next sign-on.
+        const std::string path = NotesInFile();
+        if (!folder.empty())
+            for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(ReadReply(path, kReplyBound)))
+                nivlet::WriteStoredNote(folder, note, Now(), RandomBelow1000());
+        DeleteFile(path);
+        if (g_fetchWanted && SessionOpen()) {
+            g_fetchWanted = false;
+            StartFetch();
+        }
+    };
+    thread->Start();
+}
+
+}  // namespace
 
 void StartNivletRead()
 {
@@ -124,42 +201,25 @@ void StartNivletRead()
     if (s.nivletReadRunning || !Form1)
         return;
     s.nivletReadRunning = true;
-    auto* thread = new TNivletsReadThread1(nivlet::GetNotesUrl(s.notesServer, s.userId, s.scrambledPassword));
-    const unsigned session = g_session;
-    thread->OnTerminate = [session](TThread*) {
-        if (session != g_session || !SessionOpen()) {
-            // The notes belong to a session that has ended; the next fetch asks again.
-            if (!Session().nivletReadRunning)
-                DeleteFile(NotesInFile());
-            return;
-        }
-        ReadNotesInFile();
-    };
-    thread->Start();
+    if (g_fetchOut)
+        g_fetchWanted = true;
+    else
+        StartFetch();
 }
 
 void ReadNotesInFile()
 {
     const std::string path = NotesInFile();
-    std::string reply;
-    try {
-        if (FileExists(path)) {
-            TFileStream file(path, fmOpenRead);
-            reply.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(file.Size(), 0, kReplyBound)));
-            reply.resize(static_cast<std::size_t>(
-                std::max<std::int64_t>(file.Read(reply.data(), static_cast<std::int64_t>(reply.size())), 0)));
-        }
-    } catch (const std::exception&) {
-        reply.clear();
-    }
-    DeleteFile(path);
+    const std::string reply = ReadReply(path, kReplyBound);
     Session().nivletReadRunning = false;
     for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(reply))
         SaveNivlet(note.from, note.linkField, note.message);
+    DeleteFile(path);
 }
 
 void AbandonNivletThreads()
 {
     ++g_session;
+    g_fetchWanted = false;
     Session().nivletReadRunning = false;
 }

@@ -12,8 +12,11 @@
 void SaveNivlet(const std::string& from, const std::string& linkField, const std::string& text);
 // At sign-on: every stored note of the user listed in the guide.
 void LoadNivlets();
-// To the notes server, for an addressee who is not connected.
-void SendNivlet(const std::string& to, const std::string& from, const std::string& text, const std::string& linkField);
+// To the notes server, for an addressee who is not connected. done hears, on the
+// main thread and while the session lasts, whether the service took the note;
+// the user is then told either way.
+void SendNivlet(const std::string& to, const std::string& from, const std::string& text, const std::string& linkField,
+                std::function<void(bool accepted)> done = nullptr);
 // Fetches the notes waiting at the notes server, one fetch at a time.
 void StartNivletRead();
 // Reads notesin.dat of the program folder: stores each note, deletes the file, clears the guard.
@@ -28,6 +31,8 @@ class TNivletOutThread1 final : public TThread {
 public:
     TNivletOutThread1(std::string url, std::string addressee);
     const std::string Addressee;
+    // The service's answer was "success".
+    bool Accepted { false };
 
 protected:
     void Execute() override;

@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
 
@@ -38,6 +39,7 @@ constexpr int kWidth = 154;
 constexpr int kHeight = 222;
 constexpr int kMaxMemoLength = 550;
 constexpr int kBottomMargin = 30;
+constexpr int kMaxArrivedNoteWindows = 10;
 
 int RandomUpTo(int limit) { return limit <= 0 ? 0 : static_cast<int>(QRandomGenerator::global()->bounded(limit + 1)); }
 
@@ -261,6 +263,8 @@ void TForm8::SpeedButton1Click()
         Close();
         return;
     }
+    if (m_sending)
+        return;
     std::string text;
     for (const char ch : MemoText())
         if (ch != '\n' && ch != '\r')
@@ -269,11 +273,24 @@ void TForm8::SpeedButton1Click()
         text = nivlet::ToWireText(text);
         PlayAppSound(12, false);
         Sender = Session().userId;
-        LinkField = LinkField + nivlet::kSeparator + DateTimeToStr(Now());
+        // The window's own link field stays as it was, for another try.
+        const std::string linkField = LinkField + nivlet::kSeparator + DateTimeToStr(Now());
         TPeerConnection* connection = AsPeerConnection(FindBuddySocket(Addressee));
         // A line the socket cannot take goes the way of an offline note.
-        if (!connection || !connection->Write(BuildPeerFrame("note", Session().userId, LinkField, Trim(text))))
-            SendNivlet(Addressee, Sender, text, LinkField);
+        if (!connection || !connection->Write(BuildPeerFrame("note", Session().userId, linkField, Trim(text)))) {
+            // The note stays here until the service has taken it.
+            m_sending = true;
+            SpeedButton1->setEnabled(false);
+            SendNivlet(Addressee, Sender, text, linkField, [window = QPointer<TForm8>(this)](bool accepted) {
+                if (!window)
+                    return;
+                window->m_sending = false;
+                window->SpeedButton1->setEnabled(true);
+                if (accepted)
+                    window->Close();
+            });
+            return;
+        }
     }
     Close();
 }
@@ -370,6 +387,13 @@ TForm8* ShowNoteWindow(const std::string& from, const std::string& linkField, co
 
 void ShowNoteAlert(const std::string& from, const std::string& linkField, const std::string& text)
 {
+    // A flood of notes is stored and listed in the guide; only so many pop up at once.
+    int open = 0;
+    for (TForm* form : Screen::Forms())
+        if (const auto* note = dynamic_cast<TForm8*>(form); note && note->OpenedOnArrival && !note->isHidden())
+            ++open;
+    if (open >= kMaxArrivedNoteWindows)
+        return;
     PlayAppSound(8, false);
-    ShowNoteWindow(from, linkField, text, TForm8::nkNote);
+    ShowNoteWindow(from, linkField, text, TForm8::nkNote)->OpenedOnArrival = true;
 }

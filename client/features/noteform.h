@@ -33,6 +33,8 @@ public:
     std::string Sender;
     std::string LinkField;
     TColor NoteColor { clYellow };
+    // Opened by a note's arrival rather than by the user.
+    bool OpenedOnArrival { false };
 
     // Fills the window for a received note, a tip or a reminder.
     void ShowNote(const std::string& from, const std::string& linkField, const std::string& text, TKind kind);
@@ -60,6 +62,7 @@ private:
 
     QWidget* m_lowerPanel { nullptr };
     bool m_composing { false };
+    bool m_sending { false };  // a note of this window is with the notes server
     bool m_dragging { false };
     QPoint m_dragFrom;
 };
@@ -68,5 +71,5 @@ private:
 void ComposeNivlet(const std::string& to, const std::string& link, const std::string& text);
 // A note window for a received note (0), a quick tip (1) or a reminder (2).
 TForm8* ShowNoteWindow(const std::string& from, const std::string& linkField, const std::string& text, int kind);
-// Sound 8, then the received note's window.
+// Sound 8, then the received note's window; neither while ten such windows are open.
 void ShowNoteAlert(const std::string& from, const std::string& linkField, const std::string& text);

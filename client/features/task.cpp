@@ -13,6 +13,9 @@ bool IsAM(TDateTime dateTime) { return TimeToStr(dateTime).find("AM") != std::st
 // A month count, so "a later month" also means a later year's same month.
 int MonthIndex(int year, int month) { return year * 12 + month; }
 
+// Ordered as the calendar's days are.
+int DayIndex(int year, int month, int day) { return MonthIndex(year, month) * 32 + day; }
+
 }  // namespace
 
 bool TTask::CheckDue(TDateTime now)
@@ -29,6 +32,10 @@ bool TTask::CheckDue(TDateTime now)
     DecodeTime(now, nowHour, nowMinute, second, msec);
     DecodeTime(due, dueHour, dueMinute, second, msec);
     const bool shownToday = DateToStr(now) == DateToStr(last);
+    // A repeating reminder starts on its day: the rules below look at weekday,
+    // day and hour only, and would show it weeks before.
+    if (Repeat != rpOnce && DayIndex(nowYear, nowMonth, nowDay) < DayIndex(dueYear, dueMonth, dueDay))
+        return false;
     switch (Repeat) {
     case rpOnce:
         // The timer looks only every minute or so, and the program may have been

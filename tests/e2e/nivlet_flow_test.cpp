@@ -3,10 +3,14 @@
 #include "platform/testing/scratch.h"
 #include "platform/testing/serviceprocess.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QTime>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -14,13 +18,14 @@ namespace {
 
 // One user's machine on its own loopback address, with the notes service in servers.ini.
 struct NoteHost {
-    NoteHost(const std::string& user, int host, const std::string& service)
+    NoteHost(const std::string& user, int host, const std::string& service, const std::string& notesServer = "")
         : user(user)
         , address(LoopbackHost(host))
     {
         QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(dirs.appDir() + "/sigonlogo.gif"));
         dirs.write("windows/my friends/" + user + "/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
-        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nNotesServer=" + service
+        dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=" + user + "\r\nNotesServer="
+                                                + (notesServer.empty() ? service : notesServer)
                                                 + "\r\nAwayMessage=at lunch\r\n");
         dirs.write("app/servers.ini", "[servers]\r\n0=" + service + "\r\n");
     }
@@ -50,6 +55,21 @@ struct NoteHost {
             texts.push_back(dirs.read("windows/my friends/" + user + "/messages/" + name.toStdString()));
         return texts;
     }
+    int noteCount() const
+    {
+        return static_cast<int>(QDir(QString::fromStdString(dirs.windowsDir() + "/my friends/" + user + "/messages"))
+                                    .entryList({ "*.txt" }, QDir::Files)
+                                    .size());
+    }
+    // How many shown windows have this caption.
+    int windowsCaptioned(const std::string& caption)
+    {
+        const QString reply = QString::fromStdString(command("windows")).remove(0, 3);
+        int count = 0;
+        for (const QString& field : reply.split('\t'))
+            count += field.section(':', 1) == QString::fromStdString(caption);
+        return count;
+    }
     // Shows the buddy panel instead of the channels.
     void showBuddies()
     {
@@ -77,6 +97,77 @@ struct NoteHost {
 };
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+int Occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Stands between a client and the service: each request is passed on at once,
+// and the service's answer is held back until released.
+class HeldReplies {
+public:
+    explicit HeldReplies(int servicePort)
+        : m_servicePort(servicePort)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* client = m_server.nextPendingConnection()) {
+                m_held.push_back(Held { client, {}, {} });
+                QObject::connect(client, &QTcpSocket::readyRead, [this, client] { read(client); });
+            }
+        });
+    }
+    std::string hostPort() const { return "127.0.0.1:" + std::to_string(m_server.serverPort()); }
+    int answered() const { return m_answered; }
+    void release()
+    {
+        m_released = true;
+        for (Held& held : m_held)
+            send(held);
+    }
+
+private:
+    struct Held {
+        QTcpSocket* client;
+        QByteArray request;
+        QByteArray answer;
+    };
+    void read(QTcpSocket* client)
+    {
+        for (Held& held : m_held) {
+            if (held.client != client || !held.answer.isEmpty())
+                continue;
+            held.request += client->readAll();
+            if (!held.request.contains("\r\n\r\n"))
+                return;
+            const QByteArray target = held.request.split(' ').value(1);
+            const HttpAnswer answer = HttpGet(m_servicePort, target.toStdString());
+            held.answer = "HTTP/1.1 " + QByteArray::number(answer.status) + " OK\r\nContent-Length: "
+                + QByteArray::number(static_cast<qint64>(answer.body.size())) + "\r\nConnection: close\r\n\r\n"
+                + QByteArray::fromStdString(answer.body);
+            ++m_answered;
+            if (m_released)
+                send(held);
+        }
+    }
+    static void send(Held& held)
+    {
+        if (held.answer.isEmpty() || held.client->state() != QAbstractSocket::ConnectedState)
+            return;
+        held.client->write(held.answer);
+        held.client->disconnectFromHost();
+    }
+
+    int m_servicePort;
+    QTcpServer m_server;
+    std::vector<Held> m_held;
+    int m_answered { 0 };
+    bool m_released { false };
+};
 
 TEST(NivletFlow, NotesReachOnlineAndOfflineBuddiesAndAwayIsShown)
 {
@@ -175,6 +266,120 @@ TEST(NivletFlow, HostileNoteFramesStayInTheMessagesFolder)
                                     .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
         EXPECT_TRUE(!entry.contains("evil") && entry != "a") << entry.toStdString();
     EXPECT_TRUE(bob.process->running());
+}
+
+TEST(NivletFlow, ANoteTheServiceRefusesOrNeverGetsStaysInItsWindow)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    // Notes waiting for alice: one from a name the service does not know, one from bob.
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=alice&From=GHOST&message=boo&Link=x").body, "success\r\n");
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=alice&From=bob&message=hi&Link=x").body, "success\r\n");
+    NoteHost alice("alice", 8, service.hostPort());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(alice.waitFor("text\tFrom: GHOST\tMemo1", "ok boo"));
+    ASSERT_TRUE(alice.waitFor("text\tFrom: bob\tMemo1", "ok hi"));
+
+    // The service refuses a note for a user it does not know.
+    EXPECT_EQ(alice.command("click\tFrom: GHOST\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: GHOST\tLabel1", "ok To: GHOST"));
+    EXPECT_EQ(alice.command("set\tTo: GHOST\tMemo1\tanyone there?"), "ok");
+    EXPECT_EQ(alice.command("click\tTo: GHOST\tSpeedButton1"), "ok");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Contains(alice.command("boxes"), "Your Nivlet to GHOST could not be delivered."); }, 15000));
+    EXPECT_EQ(alice.command("text\tTo: GHOST\tMemo1"), "ok anyone there?");
+    EXPECT_FALSE(Contains(alice.command("boxes"), "delivered the next time"));
+
+    // With the service gone, nothing answers: the note stays too.
+    EXPECT_EQ(alice.command("click\tFrom: bob\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: bob\tLabel1", "ok To: bob"));
+    EXPECT_EQ(alice.command("set\tTo: bob\tMemo1\tcall me"), "ok");
+    service.kill();
+    EXPECT_EQ(alice.command("click\tTo: bob\tSpeedButton1"), "ok");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Contains(alice.command("boxes"), "Your Nivlet to BOB could not be delivered."); }, 40000));
+    EXPECT_EQ(alice.command("text\tTo: bob\tMemo1"), "ok call me");
+    EXPECT_FALSE(Contains(alice.command("boxes"), "delivered the next time"));
+}
+
+TEST(NivletFlow, NotesHandedOverAsTheSessionEndsAreKeptForThatUser)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=bob&From=alice&message=kept&Link=x").body, "success\r\n");
+    HeldReplies notes(service.port());
+    NoteHost bob("bob", 9, service.hostPort(), notes.hostPort());
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    // The fetch of the sign-on has taken the note from the service; its answer is held.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return notes.answered() == 1; }, 15000));
+    EXPECT_EQ(bob.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return bob.command("find\tSign On").rfind("ok Signon\t1\t", 0) == 0; }, 15000));
+    notes.release();
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.noteCount() == 1; }, 15000));
+    EXPECT_TRUE(Contains(bob.notes()[0], "from=alice\r\n")) << bob.notes()[0];
+    EXPECT_TRUE(Contains(bob.notes()[0], "message=kept\r\n")) << bob.notes()[0];
+    EXPECT_FALSE(bob.dirs.exists("app/notesin.dat"));
+    EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, ".\r\n");
+    EXPECT_EQ(bob.windowsCaptioned("From: alice"), 0);
+}
+
+TEST(NivletFlow, AFloodOfNotesOpensTenWindowsAndStopsAtAThousandFiles)
+{
+    NoteHost bob("bob", 10, "127.0.0.1:1");
+    bob.lists("alice");
+    // Notes kept from before; room for twenty more.
+    for (int i = 0; i < 980; ++i)
+        bob.dirs.write("windows/my friends/bob/messages/old" + std::to_string(i) + ".txt", "[nivlet]\r\nfrom=carol\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    QProcess alice;
+    alice.start("socat", { "-", QString::fromStdString("TCP:" + bob.address + ":8096,bind=" + LoopbackHost(11)) });
+    ASSERT_TRUE(alice.waitForStarted());
+    const auto line = [&](const std::string& text) { alice.write(QByteArray::fromStdString(text + "\r\n")); };
+    line("\xFBinf,alice,\"alice@example.org\",\"bob\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return alice.readAllStandardOutput().contains('\xFC'); }, 10000));
+    for (int i = 0; i < 25; ++i)
+        line("\xFBnote,alice,\"x\xB6" "12/9/2026 8:00:00 PM\",\"note " + std::to_string(i) + "\"");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Occurrences(bob.process->errors(), "messages folder full: note from alice dropped") == 5; }, 20000));
+    EXPECT_EQ(bob.noteCount(), 1000);
+    EXPECT_EQ(bob.windowsCaptioned("From: alice"), 10);
+    EXPECT_TRUE(bob.dirs.exists("windows/my friends/bob/messages/old0.txt"));
+    alice.closeWriteChannel();
+    alice.waitForFinished(5000);
+    EXPECT_TRUE(bob.process->running());
+}
+
+TEST(NivletFlow, NoRepeatingReminderShowsBeforeItsDate)
+{
+    NoteHost bob("bob", 12, "127.0.0.1:1");
+    // No welcome tip: it would come from "Korvo" too.
+    bob.dirs.write("app/Channels.ini", "[Settings]\r\nfirsttimer=0\r\n");
+    const QDate today = QDate::currentDate();
+    const int hour = QTime::currentTime().hour();
+    const std::string thisHour = std::to_string(hour % 12 == 0 ? 12 : hour % 12) + (hour < 12 ? ":00 AM" : ":00 PM");
+    const auto task = [&](const std::string& id, const QDate& date, const std::string& time, int repeat,
+                          const std::string& text) {
+        bob.dirs.write("windows/my friends/bob/tasks/" + id + ".tsk",
+                       "[Task]\r\nTaskID=" + id + "\r\nDate=" + date.toString("M/d/yyyy").toStdString() + "\r\nTime="
+                           + time + "\r\nLastDisplayed=1/1/1900 12:00:00 PM\r\nRepeat=" + std::to_string(repeat)
+                           + "\r\nText=" + text + "\r\nCompleted=0\r\n");
+    };
+    // Three weeks ahead: the same weekday as today, and this very hour.
+    task("daily", today.addDays(21), thisHour, 4, "not yet daily");
+    task("weekly", today.addDays(21), thisHour, 1, "not yet weekly");
+    task("yearly", today.addYears(1), thisHour, 3, "not yet yearly");
+    // Missed yesterday: shown at sign-on, in the same check as the others.
+    task("once", today.addDays(-1), "9:00 AM", 0, "due");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(bob.waitFor("text\tFrom: Korvo\tMemo1", "ok due"));
+    EXPECT_EQ(bob.windowsCaptioned("From: Korvo"), 1);
 }
 
 }  // namespace

@@ -51,6 +51,38 @@ TEST(NivletCore, TwoNotesOfOneSecondAndNumberKeepBothFiles)
     EXPECT_EQ(ReadStoredNote(second).message, "two");
 }
 
+TEST(NivletCore, AFullMessagesFolderTakesNoMoreNotesAndKeepsWhatItHolds)
+{
+    ScratchDirs scratch;
+    const std::string folder = MessagesFolder("bob");
+    ForceDirectories(folder);
+    for (std::size_t i = 1; i < kMaxStoredNotes; ++i)
+        scratch.write("windows/my friends/bob/messages/n" + std::to_string(i) + ".txt", "[nivlet]\r\n");
+    const TReceivedNote note { "alice", "one more", "x" };
+    const std::string last = WriteStoredNote(folder, note, EveningOfTheNinth(), 1);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(ListDirectory(folder + "*.txt", 0).size(), kMaxStoredNotes);
+    EXPECT_EQ(WriteStoredNote(folder, note, EveningOfTheNinth(), 2), "");
+    EXPECT_EQ(ListDirectory(folder + "*.txt", 0).size(), kMaxStoredNotes);
+    EXPECT_EQ(ReadStoredNote(last).message, "one more");
+    EXPECT_TRUE(FileExists(folder + "n1.txt"));
+}
+
+TEST(NivletCore, AMessagesFolderHoldsSixteenMebibytesOfNotesAtMost)
+{
+    ScratchDirs scratch;
+    const std::string folder = MessagesFolder("bob");
+    const TReceivedNote note { "alice", "hi", "x" };
+    ASSERT_FALSE(WriteStoredNote(folder, note, EveningOfTheNinth(), 1).empty());
+    const auto noteBytes = static_cast<std::size_t>(ListDirectory(folder + "*.txt", 0).at(0).Size);
+    // Room for exactly one more note of this size, then none.
+    scratch.write("windows/my friends/bob/messages/big.txt",
+                  std::string(static_cast<std::size_t>(kMaxStoredNoteBytes) - 2 * noteBytes, 'b'));
+    EXPECT_FALSE(WriteStoredNote(folder, note, EveningOfTheNinth(), 2).empty());
+    EXPECT_EQ(WriteStoredNote(folder, note, EveningOfTheNinth(), 3), "");
+    EXPECT_EQ(ListDirectory(folder + "*.txt", 0).size(), 3u);
+}
+
 TEST(NivletCore, AStoredNoteWithoutLinkListsItsFileName)
 {
     ScratchDirs scratch;

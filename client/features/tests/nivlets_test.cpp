@@ -104,17 +104,51 @@ TEST_F(Nivlets, AFetchThatCannotReachTheServiceClearsItsGuard)
     EXPECT_TRUE(storedNotes().empty());
 }
 
-TEST_F(Nivlets, AFetchEndingAfterSignOffTouchesNothing)
+TEST_F(Nivlets, AFetchEndingAfterSignOffStoresItsNotesForThatUserAndShowsNothing)
 {
     startService();
     HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=late&Link=x");
     StartNivletRead();
     CallNoteHook(NoteHooks().SessionClosed);
     bar.reset();
-    Application::ProcessMessagesUntil([] { return false; }, 500);
-    EXPECT_TRUE(storedNotes().empty());
+    Session().userId = "carol";
+    // The service no longer holds the note: alice's folder does.
+    ASSERT_TRUE(waitFor([this] { return storedNotes().size() == 1; }));
+    EXPECT_EQ(stored("message"), "late");
+    EXPECT_FALSE(dirs.exists("app/notesin.dat"));
+    EXPECT_FALSE(dirs.exists("windows/my friends/carol"));
     EXPECT_TRUE(NoteWindows().empty());
+    EXPECT_TRUE(NoteTree().Nivlets.children.empty());
     EXPECT_TRUE(dialogs::History().empty());
+}
+
+TEST_F(Nivlets, AFetchAskedForWhileAnEarlierSessionsRunsFollowsIt)
+{
+    startService();
+    HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=first&Link=x");
+    StartNivletRead();
+    CallNoteHook(NoteHooks().SessionClosed);
+    // Signed on again at once: the next fetch waits for the one still out.
+    StartNivletRead();
+    EXPECT_TRUE(Session().nivletReadRunning);
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    ASSERT_EQ(storedNotes().size(), 1u);
+    EXPECT_EQ(stored("message"), "first");
+    HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=second&Link=x");
+    StartNivletRead();
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    EXPECT_EQ(storedNotes().size(), 2u);
+    EXPECT_EQ(NoteWindows().size(), 1u);
+}
+
+TEST_F(Nivlets, ANoteForAFullMessagesFolderIsDroppedUnlistedAndUnshown)
+{
+    for (std::size_t i = 0; i < nivlet::kMaxStoredNotes; ++i)
+        dirs.write("windows/my friends/alice/messages/n" + std::to_string(i) + ".txt", "[nivlet]\r\n");
+    SaveNivlet("bob", "x\xB6" "12/9/2026 8:00:00 PM", "no room");
+    EXPECT_EQ(storedNotes().size(), nivlet::kMaxStoredNotes);
+    EXPECT_TRUE(NoteTree().Nivlets.children.empty());
+    EXPECT_TRUE(NoteWindows().empty());
 }
 
 TEST_F(Nivlets, ASendEndingAfterSignOffShowsNothing)

@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 class NoteWindow : public NoteSessionTest {
@@ -75,6 +77,62 @@ TEST_F(NoteWindow, ANoteToAnOfflineBuddyGoesToTheServiceWithEveryByte)
     const std::string waiting = HttpGet(service->port(), std::string("/getnotes.asp?UserID=bob&Password=") + kAlicePassword).body;
     EXPECT_TRUE(waiting.starts_with("alice\xB6" "a\xEF" "b #1 + 50%\xB6x\xB6")) << waiting;
     EXPECT_TRUE(waiting.ends_with("\r\n.\r\n"));
+}
+
+TEST_F(NoteWindow, ANoteTheServiceRefusesStaysInItsWindow)
+{
+    startService();
+    TForm8* window = compose("ghost", "", "");
+    window->Memo1->setPlainText("anyone there?");
+    window->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([] { return !dialogs::History().empty(); }));
+    EXPECT_EQ(dialogs::History()[0].request.text,
+              "\rYour Nivlet to GHOST could not be delivered. It is kept in its window; please try again later.");
+    ASSERT_EQ(NoteWindows().size(), 1u);
+    EXPECT_EQ(NoteWindows()[0]->MemoText(), "anyone there?");
+    EXPECT_TRUE(NoteWindows()[0]->SpeedButton1->isEnabled());
+    EXPECT_EQ(NoteWindows()[0]->LinkField, "x");
+}
+
+TEST_F(NoteWindow, ANoteThatFindsNoServiceStaysInItsWindowForAnotherTry)
+{
+    Session().notesServer = "127.0.0.1:1";
+    TForm8* window = compose("bob", "", "");
+    window->Memo1->setPlainText("later");
+    window->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([] { return !dialogs::History().empty(); }));
+    EXPECT_EQ(dialogs::History()[0].request.text,
+              "\rYour Nivlet to BOB could not be delivered. It is kept in its window; please try again later.");
+    ASSERT_EQ(NoteWindows().size(), 1u);
+    // Sent again once the service is there: taken, and the window goes.
+    startService();
+    dialogs::ClearHistory();
+    NoteWindows()[0]->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([] { return NoteWindows().empty(); }));
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text, "\rYour Nivlet was sent to be delivered the next time BOB is online.");
+    const std::string waiting = HttpGet(service->port(), std::string("/getnotes.asp?UserID=bob&Password=") + kAlicePassword).body;
+    EXPECT_TRUE(waiting.starts_with("alice\xB6later\xB6x\xB6")) << waiting;
+    // The first try's send time is not in the link field twice.
+    EXPECT_EQ(std::count(waiting.begin(), waiting.end(), '\xB6'), 3) << waiting;
+}
+
+TEST_F(NoteWindow, TenArrivedNotesAreOpenAtMostAndTheRestOnlyListed)
+{
+    ScriptedPeer bob = bobOnline();
+    for (int i = 0; i < 15; ++i)
+        bob.sendLine(BuildPeerFrame("note", "bob", "x\xB6" "12/9/2026 8:00:00 PM", "note " + std::to_string(i)));
+    ASSERT_TRUE(waitFor([this] { return storedNotes().size() == 15; }));
+    ASSERT_EQ(NoteTree().Nivlets.children.size(), 1u);
+    EXPECT_EQ(NoteTree().Nivlets.children[0].children.size(), 15u);
+    EXPECT_EQ(NoteWindows().size(), 10u);
+    // A window the user opens is no arrival; one closed makes room for the next arrival.
+    ShowNoteWindow("bob", "x", "from the guide", TForm8::nkNote);
+    NoteWindows()[0]->Close();
+    bob.sendLine(BuildPeerFrame("note", "bob", "x\xB6" "12/9/2026 8:00:00 PM", "sixteen"));
+    ASSERT_TRUE(waitFor([this] { return storedNotes().size() == 16; }));
+    ASSERT_TRUE(waitFor([] { return NoteWindows().size() == 11; }));
+    EXPECT_EQ(NoteWindows().back()->MemoText(), "sixteen");
 }
 
 TEST_F(NoteWindow, EncryptingWhileComposingShiftsAndLocksTheText)

@@ -130,6 +130,30 @@ TEST_F(Reminders, AYearlyReminderShowsOnceOnItsDay)
     EXPECT_TRUE(checkAt(At(2027, 3, 14, 12, 0)));
 }
 
+TEST_F(Reminders, NoRepeatingReminderShowsBeforeItsDate)
+{
+    // Each starts on Thursday 12/31/2026: its weekday, day or month comes round
+    // earlier, but it waits for its date.
+    struct Case {
+        int repeat;
+        TDateTime earlier;
+    };
+    const Case cases[] = { { TTask::rpDaily, At(2026, 12, 20, 10, 30) },
+                           { TTask::rpWeekly, At(2026, 12, 24, 10, 30) },
+                           { TTask::rpMonthly, At(2026, 10, 31, 10, 30) },
+                           { TTask::rpYearly, At(2025, 12, 31, 10, 30) } };
+    for (const Case& c : cases) {
+        add("12/31/2026", "10:30 AM", c.repeat);
+        EXPECT_FALSE(checkAt(At(2026, 12, 10, 10, 30))) << c.repeat;
+        EXPECT_FALSE(checkAt(c.earlier)) << c.repeat;
+        EXPECT_FALSE(checkAt(At(2026, 12, 30, 10, 30))) << c.repeat;
+        EXPECT_TRUE(checkAt(At(2026, 12, 31, 10, 30))) << c.repeat;
+    }
+    // Once started, the rules of the repeat hold again.
+    add("12/31/2026", "10:30 AM", TTask::rpWeekly);
+    EXPECT_TRUE(checkAt(At(2027, 1, 7, 8, 0)));
+}
+
 TEST_F(Reminders, AMalformedTaskFileIsListedButNeverDue)
 {
     scratch.write("windows/my friends/bob/tasks/broken.tsk", "[Task]\r\nDate=soon\r\nTime=later\r\nRepeat=banana\r\n");
