@@ -37,6 +37,13 @@ std::string GroupNameProblem(std::string_view name)
     return {};
 }
 
+std::string UnableToDeleteMessage(const std::string& path) { return "\rUnable to delete " + path; }
+
+bool DeleteContactFile(const std::string& path)
+{
+    return DeleteFile(path) || (!FileExists(path) && !DirectoryExists(path));
+}
+
 bool CreateGroupFolder(const std::string& root, const std::string& name)
 {
     return GroupNameProblem(name).empty() && CreateDir(root + "/" + name);
@@ -52,7 +59,7 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
         if (entry.Attr & (faDirectory | faVolumeID))
             continue;
         if (!DeleteFile(dir + "/" + entry.Name) && report)
-            report("\rUnable to delete " + dir + "/" + entry.Name);
+            report(UnableToDeleteMessage(dir + "/" + entry.Name));
     }
     if (!RemoveDir(dir) && report)
         report("\rUnable to delete directory " + dir);

@@ -26,6 +26,10 @@ std::vector<std::string> ListGroups(const std::string& root);
 // "" when the name can be a group, else why not. A group is one folder directly
 // in the root, so separators, dots, blanks and "messages" are refused.
 std::string GroupNameProblem(std::string_view name);
+// The message for a file of the store that cannot be deleted.
+std::string UnableToDeleteMessage(const std::string& path);
+// Deletes a contact file; true when nothing is left at the path (also when it was gone already).
+bool DeleteContactFile(const std::string& path);
 // Creates root/name for a name GroupNameProblem accepts; false otherwise or on failure.
 bool CreateGroupFolder(const std::string& root, const std::string& name);
 // Deletes the files of root/group, then the folder; each failure is told to report.

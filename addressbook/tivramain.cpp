@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
@@ -81,6 +82,18 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* capti
     button->setAutoRaise(true);
     return button;
 }
+
+// A contact row: rows sort by caption without regard to letter case.
+class ContactRow final : public QTreeWidgetItem {
+public:
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : colCaption;
+        const int order = text(column).compare(other.text(column), Qt::CaseInsensitive);
+        // Captions equal but for case keep one order from rebuild to rebuild.
+        return order != 0 ? order < 0 : text(column) < other.text(column);
+    }
+};
 
 }  // namespace
 
@@ -393,7 +406,7 @@ QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string&
     const std::string& middle, const std::string& first)
 {
     if (!row) {
-        row = new QTreeWidgetItem;
+        row = new ContactRow;
         if (m_batching)
             m_batch.push_back(row);
         else
@@ -570,12 +583,21 @@ void TForm1::DeleteClick()
     const std::vector<QTreeWidgetItem*> rows = selectedRows();
     if (!ListView1->hasFocus() || rows.empty())
         return;
-    QTreeWidgetItem* row = rows.front();
-    if (MessageDlg("\rDelete '" + A(row->text(colCaption)) + "' permanently from your Address Book?", mtConfirmation,
-            mbYes | mbNo, 0)
+    const QString path = rows.front()->text(colPath);
+    if (MessageDlg("\rDelete '" + A(rows.front()->text(colCaption)) + "' permanently from your Address Book?",
+            mtConfirmation, mbYes | mbNo, 0)
         != mrYes)
         return;
-    DeleteFile(A(row->text(colPath)));
+    // The row stays while its file does, so the list never hides a contact that is still there.
+    if (!DeleteContactFile(A(path))) {
+        MessageBox(this, UnableToDeleteMessage(A(path)), Application::Title(), MB_OK | MB_ICONERROR);
+        return;
+    }
+    // The question let the list change: the row is found again by its file.
+    const auto found = ListView1->findItems(path, Qt::MatchExactly, colPath);
+    if (found.isEmpty())
+        return;
+    QTreeWidgetItem* row = found.first();
     if (row == m_markedRow)
         m_markedRow = nullptr;
     delete row;
@@ -623,30 +645,49 @@ void TForm1::NameSearchChange()
 
 void TForm1::WMDropFiles(const std::vector<std::string>& files)
 {
-    bool imported = false;
     for (const std::string& name : files) {
-        if (name.size() > kMaxDroppedName || name.find(".vcf") == std::string::npos)
-            continue;
-        ImportVCard(name);
-        imported = true;
+        if (name.size() <= kMaxDroppedName && name.find(".vcf") != std::string::npos)
+            m_pendingImports.push_back(name);
     }
+    // An import lets the window work between its batches: files dropped meanwhile wait their turn.
+    if (m_importing || m_pendingImports.empty())
+        return;
+    const QPointer<TForm1> alive(this);
+    m_importing = true;
+    while (!m_pendingImports.empty()) {
+        const std::string path = m_pendingImports.front();
+        m_pendingImports.pop_front();
+        ImportVCard(path);
+        if (!alive)
+            return;
+    }
+    m_importing = false;
     // One rebuild for the whole drop, however many cards it held.
-    if (imported)
-        ShowGroup(m_group == "\\" ? std::string() : m_group);
+    ShowGroup(m_group == "\\" ? std::string() : m_group);
 }
 
 void TForm1::ImportVCard(const std::string& path)
 {
     std::vector<VCardContact> cards;
+    VCardReadCounts counts;
     std::string error;
-    if (!ReadVCardFile(path, cards, error)) {
+    if (!ReadVCardFile(path, cards, error, &counts)) {
         MessageBox(this, "\r" + error, Application::Title(), MB_OK | MB_ICONWARNING);
         return;
     }
     const std::string folder = m_group.empty() || m_group == "\\" ? m_root : m_root + "/" + m_group;
-    const VCardImportResult result = StoreVCardContacts(cards, folder);
+    const QPointer<TForm1> alive(this);
+    const VCardImportResult result = StoreVCardContacts(cards, folder, [&alive] {
+        Application::ProcessMessages();
+        return !alive.isNull();
+    });
+    if (!alive)
+        return;
     if (!result.Failures.empty())
         MessageBox(this, "\r" + result.Failures.front(), Application::Title(), MB_OK | MB_ICONWARNING);
+    const std::string notice = VCardImportNotice(path, counts);
+    if (alive && !notice.empty())
+        MessageBox(this, "\r" + notice, Application::Title(), MB_OK | MB_ICONINFORMATION);
 }
 
 bool TForm1::listEvent(QObject*, QEvent* event)

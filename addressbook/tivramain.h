@@ -6,7 +6,7 @@
 #include <QPoint>
 
 #include <array>
-
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +46,8 @@ public:
         const std::string& homePhone, const std::string& businessPhone, const std::string& email,
         const std::string& last, const std::string& middle, const std::string& first);
     void SaveViewSettings();
-    // Stores the cards of one file in the listed group; the list is rebuilt by the caller.
+    // Stores the cards of one file in the listed group, letting the window work
+    // between batches; the list is rebuilt by the caller.
     void ImportVCard(const std::string& path);
     void WMDropFiles(const std::vector<std::string>& files);
     void DragSelectedContacts();
@@ -111,6 +112,8 @@ private:
     std::vector<QObject*> m_hooks;
     QPoint m_downPoint;
     bool m_dropTargetEnabled { true };
+    bool m_importing { false };
+    std::deque<std::string> m_pendingImports;
     std::unique_ptr<TDropFileSource> m_dragSource;
     TQORForm* m_formComponent { nullptr };
     TQOROneInstance* m_oneInstance { nullptr };
