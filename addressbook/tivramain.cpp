@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
@@ -38,6 +39,8 @@ namespace {
 
 constexpr int kRowHeightLarge = 32;
 constexpr int kRowHeightSmall = 16;
+constexpr int kLargeIconCell = 80;
+constexpr int kSmallIconSpacing = 2;
 constexpr int kDragThreshold = 10;
 constexpr std::size_t kMaxDroppedName = 255;
 
@@ -198,6 +201,19 @@ TForm1::TForm1()
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setDragEnabled(false);
     rightLayout->addWidget(ListView1, 1);
+    // The icon and list styles show the same rows and selection in a view that lays them out in a flow.
+    IconView1 = new QListView(right);
+    IconView1->setObjectName("IconView1");
+    IconView1->setModel(ListView1->model());
+    IconView1->setSelectionModel(ListView1->selectionModel());
+    IconView1->setModelColumn(colCaption);
+    IconView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    IconView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    IconView1->setDragEnabled(false);
+    IconView1->setResizeMode(QListView::Adjust);
+    // Thousands of rows are laid out a part at a time, so the window keeps working.
+    IconView1->setLayoutMode(QListView::Batched);
+    rightLayout->addWidget(IconView1, 1);
     splitter->addWidget(TreeView1);
     splitter->addWidget(right);
     splitter->setSizes({ 197, 395 });
@@ -237,6 +253,7 @@ TForm1::TForm1()
     QObject::connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { TreeViewClick(); }));
     QObject::connect(ListView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { ListViewMouseUp(); }));
     QObject::connect(ListView1, &QTreeWidget::itemDoubleClicked, this, guarded([this] { EditContactClick(); }));
+    QObject::connect(IconView1, &QListView::doubleClicked, this, guarded([this] { EditContactClick(); }));
     m_hooks.push_back(
         new EventHook(ListView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); }));
     const auto deleteKey = [this](QObject*, QEvent* event) {
@@ -246,6 +263,9 @@ TForm1::TForm1()
     };
     m_hooks.push_back(new EventHook(TreeView1, deleteKey));
     m_hooks.push_back(new EventHook(ListView1, deleteKey));
+    m_hooks.push_back(
+        new EventHook(IconView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); }));
+    m_hooks.push_back(new EventHook(IconView1, deleteKey));
 
     m_rowPictures[0] = style()->standardIcon(QStyle::SP_FileIcon);
     m_rowPictures[1] = style()->standardIcon(QStyle::SP_DialogApplyButton);
@@ -287,6 +307,8 @@ TForm1::~TForm1()
 }
 
 QTreeWidgetItem* TForm1::topNode() const { return TreeView1->topLevelItem(0); }
+
+bool TForm1::rowsHaveFocus() const { return ListView1->hasFocus() || IconView1->hasFocus(); }
 
 QTreeWidgetItem* TForm1::selectedNode() const
 {
@@ -449,14 +471,25 @@ void TForm1::SaveViewSettings()
 
 void TForm1::applyViewStyle(int style)
 {
-    // Details show the header and the columns; the icon styles show the captions alone.
+    // Details show the header and the columns; the other styles show the captions alone:
+    // large icons above their captions in rows, small icons in rows, a list in columns.
     ListView1->setProperty("viewStyle", style);
     const bool details = style == 3;
     ListView1->setHeaderHidden(!details);
     for (int column : { colEmail, colHomePhone, colBusinessPhone })
         ListView1->setColumnHidden(column, !details);
+    ListView1->setVisible(details);
+    IconView1->setVisible(!details);
     const int side = style == 0 ? kRowHeightLarge : kRowHeightSmall;
     ListView1->setIconSize(QSize(side, side));
+    IconView1->setViewMode(style == 0 ? QListView::IconMode : QListView::ListMode);
+    IconView1->setFlow(style == 2 ? QListView::TopToBottom : QListView::LeftToRight);
+    IconView1->setWrapping(true);
+    IconView1->setMovement(QListView::Static);
+    IconView1->setIconSize(QSize(side, side));
+    IconView1->setGridSize(style == 0 ? QSize(kLargeIconCell, kLargeIconCell) : QSize());
+    IconView1->setSpacing(style == 0 ? 0 : kSmallIconSpacing);
+    IconView1->setWordWrap(style == 0);
 }
 
 void TForm1::SetViewStyle(int style)
@@ -581,7 +614,7 @@ void TForm1::DeleteClick()
         return;
     }
     const std::vector<QTreeWidgetItem*> rows = selectedRows();
-    if (!ListView1->hasFocus() || rows.empty())
+    if (!rowsHaveFocus() || rows.empty())
         return;
     const QString path = rows.front()->text(colPath);
     if (MessageDlg("\rDelete '" + A(rows.front()->text(colCaption)) + "' permanently from your Address Book?",

@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QToolButton;
 class QTreeWidget;
@@ -74,7 +75,10 @@ public:
     std::vector<std::vector<std::string>> Rows() const;
 
     QTreeWidget* TreeView1 { nullptr };
+    // The rows with their columns in details view.
     QTreeWidget* ListView1 { nullptr };
+    // The same rows, laid out as large icons, small icons or a list.
+    QListView* IconView1 { nullptr };
     QLineEdit* Edit1 { nullptr };
     QToolButton* SpeedButton1 { nullptr };
     QToolButton* NewGroupButton { nullptr };
@@ -96,6 +100,7 @@ private:
     void applyViewStyle(int style);
     void setRowPicture(QTreeWidgetItem* row, int picture);
     QTreeWidgetItem* topNode() const;
+    bool rowsHaveFocus() const;
     QTreeWidgetItem* selectedNode() const;
     std::vector<QTreeWidgetItem*> selectedRows() const;
     void openEditor(const std::string& mode, const std::string& path, QTreeWidgetItem* row);

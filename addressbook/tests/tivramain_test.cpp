@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -194,7 +195,7 @@ TEST_F(AddressBookWindow, DeletingAContactAsksThenRemovesFileAndRow)
     dirs.write(book("Lee_Bo.zkt"), Contact("Bo", "", "Lee"));
     open();
     form->ListView1->topLevelItem(0)->setSelected(true);
-    ASSERT_TRUE(focus(form->ListView1));
+    ASSERT_TRUE(focus(form->IconView1));
     dialogs::QueueAnswer(IDYES);
     form->DeleteClick();
     ASSERT_FALSE(dialogs::History().empty());
