@@ -76,15 +76,6 @@ std::string ContactBaseName(const std::string& first, const std::string& middle,
     return name;
 }
 
-std::string ContactFileName(const std::string& folder, const std::string& first, const std::string& middle,
-    const std::string& last)
-{
-    const std::string name = ContactBaseName(first, middle, last);
-    if (name.empty())
-        return {};
-    return IncludeTrailingPathDelimiter(folder) + name + ".zkt";
-}
-
 std::string DefaultAddress(const std::vector<std::string>& accounts)
 {
     const std::string_view mark = kDefaultMark;

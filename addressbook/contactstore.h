@@ -42,9 +42,6 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
 // joined by blanks, with , blank \ / : * ? " < > | (and control bytes) made "_";
 // "" when all three are blank.
 std::string ContactBaseName(const std::string& first, const std::string& middle, const std::string& last);
-// folder + "/" + ContactBaseName + ".zkt", or "" when the name is blank.
-std::string ContactFileName(const std::string& folder, const std::string& first, const std::string& middle,
-    const std::string& last);
 
 // The entry carrying the default mark last, without the mark and trimmed; "" when none.
 std::string DefaultAddress(const std::vector<std::string>& accounts);
