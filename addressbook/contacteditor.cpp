@@ -310,6 +310,8 @@ void TForm2::FormShow()
     CreateAddressBookRoot(m_root);
     FirstName->setFocus();
     Gender->setCurrentIndex(0);
+    if (Mode == "Edit" || Mode == "View")
+        m_opened = Path;
     if (Mode == "Edit") {
         LoadContact();
     } else if (Mode == "View") {
@@ -458,8 +460,8 @@ bool TForm2::SaveContact()
     const std::string folder = slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
     const std::string target = folder + name + ".zkt";
     const bool exists = FileExists(target);
-    // Another contact's file is never replaced unasked.
-    const bool sameFile = (Mode == "Edit" || Mode == "View") && SameText(target, Path);
+    // Another contact's file is never replaced unasked; only the file opened here is ours.
+    const bool sameFile = !m_opened.empty() && SameText(target, m_opened);
     if (exists && !sameFile
         && MessageDlg("\rA contact named '" + Trim(Trim(first + " " + middle) + " " + last)
                 + "' already exists. Replace it?",
@@ -515,6 +517,8 @@ bool TForm2::SaveContact()
 
     const std::string display = Trim(Trim(first + " " + middle) + " " + last);
     const std::string email = DefaultAddress(c.MailAccounts);
+    // The row follows the file only once it is written; a refused write raises before.
+    WriteContact(Path, c);
     if (m_mainWindow) {
         if (exists && Row)
             m_mainWindow->AddContactItem(Row, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
@@ -523,7 +527,6 @@ bool TForm2::SaveContact()
             m_mainWindow->AddContactItem(nullptr, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
                 middle, first);
     }
-    WriteContact(Path, c);
     return true;
 }
 

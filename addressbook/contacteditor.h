@@ -114,6 +114,8 @@ private:
 
     TForm1* m_mainWindow { nullptr };
     std::string m_root;
+    // The file loaded for "Edit" or "View": the one file a save may overwrite unasked.
+    std::string m_opened;
 };
 
 }  // namespace tivra

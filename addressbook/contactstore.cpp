@@ -37,6 +37,13 @@ std::string GroupNameProblem(std::string_view name)
     return {};
 }
 
+std::string UnableToDeleteMessage(const std::string& path) { return "\rUnable to delete " + path; }
+
+bool DeleteContactFile(const std::string& path)
+{
+    return DeleteFile(path) || (!FileExists(path) && !DirectoryExists(path));
+}
+
 bool CreateGroupFolder(const std::string& root, const std::string& name)
 {
     return GroupNameProblem(name).empty() && CreateDir(root + "/" + name);
@@ -52,7 +59,7 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
         if (entry.Attr & (faDirectory | faVolumeID))
             continue;
         if (!DeleteFile(dir + "/" + entry.Name) && report)
-            report("\rUnable to delete " + dir + "/" + entry.Name);
+            report(UnableToDeleteMessage(dir + "/" + entry.Name));
     }
     if (!RemoveDir(dir) && report)
         report("\rUnable to delete directory " + dir);
@@ -67,15 +74,6 @@ std::string ContactBaseName(const std::string& first, const std::string& middle,
             c = '_';
     }
     return name;
-}
-
-std::string ContactFileName(const std::string& folder, const std::string& first, const std::string& middle,
-    const std::string& last)
-{
-    const std::string name = ContactBaseName(first, middle, last);
-    if (name.empty())
-        return {};
-    return IncludeTrailingPathDelimiter(folder) + name + ".zkt";
 }
 
 std::string DefaultAddress(const std::vector<std::string>& accounts)

@@ -26,6 +26,10 @@ std::vector<std::string> ListGroups(const std::string& root);
 // "" when the name can be a group, else why not. A group is one folder directly
 // in the root, so separators, dots, blanks and "messages" are refused.
 std::string GroupNameProblem(std::string_view name);
+// The message for a file of the store that cannot be deleted.
+std::string UnableToDeleteMessage(const std::string& path);
+// Deletes a contact file; true when nothing is left at the path (also when it was gone already).
+bool DeleteContactFile(const std::string& path);
 // Creates root/name for a name GroupNameProblem accepts; false otherwise or on failure.
 bool CreateGroupFolder(const std::string& root, const std::string& name);
 // Deletes the files of root/group, then the folder; each failure is told to report.
@@ -38,9 +42,6 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
 // joined by blanks, with , blank \ / : * ? " < > | (and control bytes) made "_";
 // "" when all three are blank.
 std::string ContactBaseName(const std::string& first, const std::string& middle, const std::string& last);
-// folder + "/" + ContactBaseName + ".zkt", or "" when the name is blank.
-std::string ContactFileName(const std::string& folder, const std::string& first, const std::string& middle,
-    const std::string& last);
 
 // The entry carrying the default mark last, without the mark and trimmed; "" when none.
 std::string DefaultAddress(const std::vector<std::string>& accounts);

@@ -22,8 +22,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
@@ -38,6 +40,8 @@ namespace {
 
 constexpr int kRowHeightLarge = 32;
 constexpr int kRowHeightSmall = 16;
+constexpr int kLargeIconCell = 80;
+constexpr int kSmallIconSpacing = 2;
 constexpr int kDragThreshold = 10;
 constexpr std::size_t kMaxDroppedName = 255;
 
@@ -82,6 +86,18 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* capti
     button->setAutoRaise(true);
     return button;
 }
+
+// A contact row: rows sort by caption without regard to letter case.
+class ContactRow final : public QTreeWidgetItem {
+public:
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : colCaption;
+        const int order = text(column).compare(other.text(column), Qt::CaseInsensitive);
+        // Captions equal but for case keep one order from rebuild to rebuild.
+        return order != 0 ? order < 0 : text(column) < other.text(column);
+    }
+};
 
 }  // namespace
 
@@ -186,6 +202,19 @@ TForm1::TForm1()
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setDragEnabled(false);
     rightLayout->addWidget(ListView1, 1);
+    // The icon and list styles show the same rows and selection in a view that lays them out in a flow.
+    IconView1 = new QListView(right);
+    IconView1->setObjectName("IconView1");
+    IconView1->setModel(ListView1->model());
+    IconView1->setSelectionModel(ListView1->selectionModel());
+    IconView1->setModelColumn(colCaption);
+    IconView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    IconView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    IconView1->setDragEnabled(false);
+    IconView1->setResizeMode(QListView::Adjust);
+    // Thousands of rows are laid out a part at a time, so the window keeps working.
+    IconView1->setLayoutMode(QListView::Batched);
+    rightLayout->addWidget(IconView1, 1);
     splitter->addWidget(TreeView1);
     splitter->addWidget(right);
     splitter->setSizes({ 197, 395 });
@@ -225,6 +254,7 @@ TForm1::TForm1()
     QObject::connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { TreeViewClick(); }));
     QObject::connect(ListView1, &QTreeWidget::itemSelectionChanged, this, guarded([this] { ListViewMouseUp(); }));
     QObject::connect(ListView1, &QTreeWidget::itemDoubleClicked, this, guarded([this] { EditContactClick(); }));
+    QObject::connect(IconView1, &QListView::doubleClicked, this, guarded([this] { EditContactClick(); }));
     m_hooks.push_back(
         new EventHook(ListView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); }));
     const auto deleteKey = [this](QObject*, QEvent* event) {
@@ -234,6 +264,9 @@ TForm1::TForm1()
     };
     m_hooks.push_back(new EventHook(TreeView1, deleteKey));
     m_hooks.push_back(new EventHook(ListView1, deleteKey));
+    m_hooks.push_back(
+        new EventHook(IconView1->viewport(), [this](QObject* watched, QEvent* event) { return listEvent(watched, event); }));
+    m_hooks.push_back(new EventHook(IconView1, deleteKey));
 
     m_rowPictures[0] = style()->standardIcon(QStyle::SP_FileIcon);
     m_rowPictures[1] = style()->standardIcon(QStyle::SP_DialogApplyButton);
@@ -275,6 +308,8 @@ TForm1::~TForm1()
 }
 
 QTreeWidgetItem* TForm1::topNode() const { return TreeView1->topLevelItem(0); }
+
+bool TForm1::rowsHaveFocus() const { return ListView1->hasFocus() || IconView1->hasFocus(); }
 
 QTreeWidgetItem* TForm1::selectedNode() const
 {
@@ -394,7 +429,7 @@ QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string&
     const std::string& middle, const std::string& first)
 {
     if (!row) {
-        row = new QTreeWidgetItem;
+        row = new ContactRow;
         if (m_batching)
             m_batch.push_back(row);
         else
@@ -437,14 +472,25 @@ void TForm1::SaveViewSettings()
 
 void TForm1::applyViewStyle(int style)
 {
-    // Details show the header and the columns; the icon styles show the captions alone.
+    // Details show the header and the columns; the other styles show the captions alone:
+    // large icons above their captions in rows, small icons in rows, a list in columns.
     ListView1->setProperty("viewStyle", style);
     const bool details = style == 3;
     ListView1->setHeaderHidden(!details);
     for (int column : { colEmail, colHomePhone, colBusinessPhone })
         ListView1->setColumnHidden(column, !details);
+    ListView1->setVisible(details);
+    IconView1->setVisible(!details);
     const int side = style == 0 ? kRowHeightLarge : kRowHeightSmall;
     ListView1->setIconSize(QSize(side, side));
+    IconView1->setViewMode(style == 0 ? QListView::IconMode : QListView::ListMode);
+    IconView1->setFlow(style == 2 ? QListView::TopToBottom : QListView::LeftToRight);
+    IconView1->setWrapping(true);
+    IconView1->setMovement(QListView::Static);
+    IconView1->setIconSize(QSize(side, side));
+    IconView1->setGridSize(style == 0 ? QSize(kLargeIconCell, kLargeIconCell) : QSize());
+    IconView1->setSpacing(style == 0 ? 0 : kSmallIconSpacing);
+    IconView1->setWordWrap(style == 0);
 }
 
 void TForm1::SetViewStyle(int style)
@@ -569,14 +615,23 @@ void TForm1::DeleteClick()
         return;
     }
     const std::vector<QTreeWidgetItem*> rows = selectedRows();
-    if (!ListView1->hasFocus() || rows.empty())
+    if (!rowsHaveFocus() || rows.empty())
         return;
-    QTreeWidgetItem* row = rows.front();
-    if (MessageDlg("\rDelete '" + A(row->text(colCaption)) + "' permanently from your Address Book?", mtConfirmation,
-            mbYes | mbNo, 0)
+    const QString path = rows.front()->text(colPath);
+    if (MessageDlg("\rDelete '" + A(rows.front()->text(colCaption)) + "' permanently from your Address Book?",
+            mtConfirmation, mbYes | mbNo, 0)
         != mrYes)
         return;
-    DeleteFile(A(row->text(colPath)));
+    // The row stays while its file does, so the list never hides a contact that is still there.
+    if (!DeleteContactFile(A(path))) {
+        MessageBox(this, UnableToDeleteMessage(A(path)), Application::Title(), MB_OK | MB_ICONERROR);
+        return;
+    }
+    // The question let the list change: the row is found again by its file.
+    const auto found = ListView1->findItems(path, Qt::MatchExactly, colPath);
+    if (found.isEmpty())
+        return;
+    QTreeWidgetItem* row = found.first();
     if (row == m_markedRow)
         m_markedRow = nullptr;
     delete row;
@@ -621,30 +676,49 @@ void TForm1::NameSearchChange()
 
 void TForm1::WMDropFiles(const std::vector<std::string>& files)
 {
-    bool imported = false;
     for (const std::string& name : files) {
-        if (name.size() > kMaxDroppedName || name.find(".vcf") == std::string::npos)
-            continue;
-        ImportVCard(name);
-        imported = true;
+        if (name.size() <= kMaxDroppedName && name.find(".vcf") != std::string::npos)
+            m_pendingImports.push_back(name);
     }
+    // An import lets the window work between its batches: files dropped meanwhile wait their turn.
+    if (m_importing || m_pendingImports.empty())
+        return;
+    const QPointer<TForm1> alive(this);
+    m_importing = true;
+    while (!m_pendingImports.empty()) {
+        const std::string path = m_pendingImports.front();
+        m_pendingImports.pop_front();
+        ImportVCard(path);
+        if (!alive)
+            return;
+    }
+    m_importing = false;
     // One rebuild for the whole drop, however many cards it held.
-    if (imported)
-        ShowGroup(m_group == "\\" ? std::string() : m_group);
+    ShowGroup(m_group == "\\" ? std::string() : m_group);
 }
 
 void TForm1::ImportVCard(const std::string& path)
 {
     std::vector<VCardContact> cards;
+    VCardReadCounts counts;
     std::string error;
-    if (!ReadVCardFile(path, cards, error)) {
+    if (!ReadVCardFile(path, cards, error, &counts)) {
         MessageBox(this, "\r" + error, Application::Title(), MB_OK | MB_ICONWARNING);
         return;
     }
     const std::string folder = m_group.empty() || m_group == "\\" ? m_root : m_root + "/" + m_group;
-    const VCardImportResult result = StoreVCardContacts(cards, folder);
+    const QPointer<TForm1> alive(this);
+    const VCardImportResult result = StoreVCardContacts(cards, folder, [&alive] {
+        Application::ProcessMessages();
+        return !alive.isNull();
+    });
+    if (!alive)
+        return;
     if (!result.Failures.empty())
         MessageBox(this, "\r" + result.Failures.front(), Application::Title(), MB_OK | MB_ICONWARNING);
+    const std::string notice = VCardImportNotice(path, counts);
+    if (alive && !notice.empty())
+        MessageBox(this, "\r" + notice, Application::Title(), MB_OK | MB_ICONINFORMATION);
 }
 
 bool TForm1::listEvent(QObject*, QEvent* event)

@@ -6,7 +6,7 @@
 #include <QPoint>
 
 #include <array>
-
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QToolButton;
 class QTreeWidget;
@@ -46,7 +47,8 @@ public:
         const std::string& homePhone, const std::string& businessPhone, const std::string& email,
         const std::string& last, const std::string& middle, const std::string& first);
     void SaveViewSettings();
-    // Stores the cards of one file in the listed group; the list is rebuilt by the caller.
+    // Stores the cards of one file in the listed group, letting the window work
+    // between batches; the list is rebuilt by the caller.
     void ImportVCard(const std::string& path);
     void WMDropFiles(const std::vector<std::string>& files);
     void DragSelectedContacts();
@@ -73,7 +75,10 @@ public:
     std::vector<std::vector<std::string>> Rows() const;
 
     QTreeWidget* TreeView1 { nullptr };
+    // The rows with their columns in details view.
     QTreeWidget* ListView1 { nullptr };
+    // The same rows, laid out as large icons, small icons or a list.
+    QListView* IconView1 { nullptr };
     QLineEdit* Edit1 { nullptr };
     QToolButton* SpeedButton1 { nullptr };
     QToolButton* NewGroupButton { nullptr };
@@ -95,6 +100,7 @@ private:
     void applyViewStyle(int style);
     void setRowPicture(QTreeWidgetItem* row, int picture);
     QTreeWidgetItem* topNode() const;
+    bool rowsHaveFocus() const;
     QTreeWidgetItem* selectedNode() const;
     std::vector<QTreeWidgetItem*> selectedRows() const;
     void openEditor(const std::string& mode, const std::string& path, QTreeWidgetItem* row);
@@ -111,6 +117,8 @@ private:
     std::vector<QObject*> m_hooks;
     QPoint m_downPoint;
     bool m_dropTargetEnabled { true };
+    bool m_importing { false };
+    std::deque<std::string> m_pendingImports;
     std::unique_ptr<TDropFileSource> m_dragSource;
     TQORForm* m_formComponent { nullptr };
     TQOROneInstance* m_oneInstance { nullptr };

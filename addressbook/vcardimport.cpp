@@ -14,11 +14,31 @@
 
 namespace {
 
-std::string RandomCardName()
+constexpr int kCardNumbers = 1000000;
+
+// "vcard" + a number 0..999999 that names no entry yet: a random one, or the
+// next free one after it. "" when every number is taken.
+std::string FreeCardName(const std::unordered_set<std::string>& present)
 {
     static std::mt19937 generator(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
-    std::uniform_int_distribution<int> number(0, 999999);
-    return "vcard" + IntToStr(number(generator));
+    std::uniform_int_distribution<int> number(0, kCardNumbers - 1);
+    const int start = number(generator);
+    for (int i = 0; i < kCardNumbers; ++i) {
+        const std::string name = "vcard" + IntToStr((start + i) % kCardNumbers);
+        if (!present.contains(LowerCase(name + ".zkt")))
+            return name;
+    }
+    return {};
+}
+
+// base + "_" + the first number from 2 that names no entry yet.
+std::string FreeVariant(const std::string& base, const std::unordered_set<std::string>& present)
+{
+    for (long long n = 2;; ++n) {
+        const std::string name = base + "_" + IntToStr(n);
+        if (!present.contains(LowerCase(name + ".zkt")))
+            return name;
+    }
 }
 
 // A value on one line, as TIniFile would store it.
@@ -69,7 +89,8 @@ bool CreateNewFile(const std::string& path, const std::string& bytes)
 
 }  // namespace
 
-VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, const std::string& folder)
+VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, const std::string& folder,
+    const std::function<bool()>& betweenBatches)
 {
     VCardImportResult result;
     // The folder's names, read once: a case-blind lookup per card would read the
@@ -77,11 +98,28 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
     std::unordered_set<std::string> present;
     for (const TSearchRec& entry : ListDirectory(IncludeTrailingPathDelimiter(folder) + "*", faAnyFile))
         present.insert(LowerCase(entry.Name));
+    std::unordered_set<std::string> taken;  // the names this import wrote
+    std::size_t done = 0;
     for (const VCardContact& card : contacts) {
-        std::string path = ContactFileName(folder, card.FirstName, card.MiddleName, card.LastName);
-        if (path.empty())
-            path = IncludeTrailingPathDelimiter(folder) + RandomCardName() + ".zkt";
-        const std::string name = LowerCase(ExtractFileName(path));
+        if (done > 0 && done % kVCardImportBatch == 0 && betweenBatches && !betweenBatches())
+            break;
+        ++done;
+        std::string base = ContactBaseName(card.FirstName, card.MiddleName, card.LastName);
+        if (base.empty()) {
+            base = FreeCardName(present);
+            if (base.empty()) {
+                result.Failures.push_back("Unable to write to " + IncludeTrailingPathDelimiter(folder) + "vcard.zkt");
+                continue;
+            }
+        } else if (present.contains(LowerCase(base + ".zkt"))) {
+            // The same name from the code page's stand-in for lost text says nothing of who it is.
+            const bool lossy = (card.FirstName + card.MiddleName + card.LastName).find('?') != std::string::npos;
+            if (lossy || taken.contains(LowerCase(base + ".zkt")))
+                base = FreeVariant(base, present);
+        }
+        const std::string path = IncludeTrailingPathDelimiter(folder) + base + ".zkt";
+        const std::string name = LowerCase(base + ".zkt");
+        taken.insert(name);
         if (present.insert(name).second) {
             if (CreateNewFile(path, NewContactBytes(card)))
                 ++result.Written;
@@ -106,4 +144,18 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
         }
     }
     return result;
+}
+
+std::string VCardImportNotice(const std::string& path, const VCardReadCounts& counts)
+{
+    std::string notice;
+    if (counts.Truncated)
+        notice += path + " holds more than " + IntToStr(static_cast<long long>(kMaxVCardContacts))
+            + " contacts; only the first " + IntToStr(static_cast<long long>(kMaxVCardContacts)) + " were imported.";
+    if (counts.Empty > 0) {
+        if (!notice.empty())
+            notice += "\n";
+        notice += IntToStr(static_cast<long long>(counts.Empty)) + " empty card(s) in " + path + " were skipped.";
+    }
+    return notice;
 }

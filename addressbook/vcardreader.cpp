@@ -5,6 +5,13 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
 namespace {
 
 bool StartsWithText(std::string_view s, std::string_view prefix)
@@ -12,9 +19,16 @@ bool StartsWithText(std::string_view s, std::string_view prefix)
     return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
 
+bool IsCardBoundary(std::string_view line)
+{
+    const std::string trimmed = Trim(line);
+    return SameText(trimmed, "BEGIN:VCARD") || SameText(trimmed, "END:VCARD");
+}
+
 // Physical lines (CR LF, LF or CR) joined into logical ones: a line starting with
 // a blank or tab continues the previous one, and so does the line after a
-// quoted-printable value ending in a soft break "=". Overlong lines come back empty.
+// quoted-printable value ending in a soft break "=", unless it opens or closes a
+// card. Overlong lines come back empty.
 class LineUnfolder {
 public:
     explicit LineUnfolder(std::string_view bytes) : m_bytes(bytes) {}
@@ -31,7 +45,7 @@ public:
             const bool folded = !physical.empty() && (physical[0] == ' ' || physical[0] == '\t');
             if (folded) {
                 append(physical.substr(1));
-            } else if (softBreak()) {
+            } else if (softBreak() && !IsCardBoundary(physical)) {
                 m_line.pop_back();
                 append(physical);
             } else {
@@ -40,6 +54,9 @@ public:
                 break;
             }
         }
+        // A soft break with nothing to continue ends the value.
+        if (softBreak())
+            m_line.pop_back();
         line = m_tooLong ? std::string() : std::move(m_line);
         if (m_havePending)
             start(m_pending);
@@ -219,6 +236,12 @@ public:
         }
     }
 
+    bool empty() const
+    {
+        return m_card.FirstName.empty() && m_card.MiddleName.empty() && m_card.LastName.empty() && m_card.Email.empty()
+            && m_card.HomePhone.empty() && m_card.BusinessPhone.empty() && m_card.Addresses.empty();
+    }
+
     VCardContact finish()
     {
         m_card.DisplayName = Trim(m_card.FirstName + " " + m_card.MiddleName) + " " + m_card.LastName;
@@ -250,13 +273,30 @@ bool HasCardBegin(std::string_view bytes)
 
 }  // namespace
 
-std::vector<VCardContact> ReadVCards(std::string_view bytes)
+std::vector<VCardContact> ReadVCards(std::string_view bytes, VCardReadCounts* counts)
 {
     std::vector<VCardContact> contacts;
+    VCardReadCounts ignored;
+    VCardReadCounts& seen = counts ? *counts : ignored;
+    seen = {};
+    CardBuilder card;
+    // False once a card beyond the limit held something: reading stops there.
+    const auto finish = [&] {
+        if (card.empty()) {
+            card.finish();
+            ++seen.Empty;
+            return true;
+        }
+        if (contacts.size() == kMaxVCardContacts) {
+            seen.Truncated = true;
+            return false;
+        }
+        contacts.push_back(card.finish());
+        return true;
+    };
     const bool delimited = HasCardBegin(bytes);
     bool inCard = !delimited;
     bool utf8 = false;
-    CardBuilder card;
     LineUnfolder lines(bytes);
     std::string line;
     bool sawLine = false;
@@ -264,15 +304,15 @@ std::vector<VCardContact> ReadVCards(std::string_view bytes)
         sawLine = true;
         const std::string trimmed = Trim(line);
         if (delimited && SameText(trimmed, "BEGIN:VCARD")) {
-            if (inCard)
-                contacts.push_back(card.finish());
+            if (inCard && !finish())
+                return contacts;
             inCard = true;
             utf8 = false;
             continue;
         }
         if (delimited && SameText(trimmed, "END:VCARD")) {
-            if (inCard)
-                contacts.push_back(card.finish());
+            if (inCard && !finish())
+                return contacts;
             inCard = false;
             continue;
         }
@@ -287,30 +327,70 @@ std::vector<VCardContact> ReadVCards(std::string_view bytes)
     }
     // An unfinished card still counts; an empty file holds none.
     if (inCard && (delimited || sawLine))
-        contacts.push_back(card.finish());
+        finish();
     return contacts;
 }
 
-bool ReadVCardFile(const std::string& path, std::vector<VCardContact>& contacts, std::string& error)
+namespace {
+
+std::string UnreadableMessage(const std::string& path) { return "Unable to read " + path; }
+std::string TooLargeMessage(const std::string& path) { return path + " is larger than 16 MB and was not imported."; }
+
+// Only a regular file is read, and never more than one byte beyond the limit: a
+// link to a device or a pipe named like a card file must not hang or fill memory.
+enum class ReadResult { ok, unreadable, tooLarge };
+
+ReadResult ReadBoundedFile(const std::string& path, std::string& bytes)
 {
-    const std::int64_t size = FileSizeOf(path);
-    if (size < 0) {
-        error = "Unable to read " + path;
-        return false;
+    const std::string name = codepage::ToUtf8(ResolveFileName(path));
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return ReadResult::unreadable;
+    ReadResult result = ReadResult::ok;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = ReadResult::unreadable;
+    } else if (static_cast<std::uint64_t>(st.st_size) > kMaxVCardFileBytes) {
+        result = ReadResult::tooLarge;
+    } else {
+        bytes.assign(kMaxVCardFileBytes + 1, '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                result = ReadResult::unreadable;
+                break;
+            }
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        if (result == ReadResult::ok && done > kMaxVCardFileBytes)
+            result = ReadResult::tooLarge;
     }
-    if (static_cast<std::uint64_t>(size) > kMaxVCardFileBytes) {
-        error = path + " is larger than 16 MB and was not imported.";
-        return false;
-    }
+    ::close(fd);
+    return result;
+}
+
+}  // namespace
+
+bool ReadVCardFile(const std::string& path, std::vector<VCardContact>& contacts, std::string& error,
+    VCardReadCounts* counts)
+{
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        error = "Unable to read " + path;
+    switch (ReadBoundedFile(path, bytes)) {
+    case ReadResult::unreadable:
+        error = UnreadableMessage(path);
         return false;
-    }
-    if (bytes.size() > kMaxVCardFileBytes) {
-        error = path + " is larger than 16 MB and was not imported.";
+    case ReadResult::tooLarge:
+        error = TooLargeMessage(path);
         return false;
+    case ReadResult::ok:
+        break;
     }
-    contacts = ReadVCards(bytes);
+    contacts = ReadVCards(bytes, counts);
     return true;
 }

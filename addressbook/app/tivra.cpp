@@ -7,6 +7,7 @@
 #include "platform/ui/form.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <string>
 
@@ -42,7 +43,9 @@ int main(int argc, char** argv)
         editor->Mode = "New";
     } else {
         editor->Mode = "View";
-        editor->Path = codepage::FromUtf8(argument);
+        // Taken against the folder it was started in: a bare name would otherwise be
+        // looked for where the profile routines look.
+        editor->Path = codepage::FromUnicode(QDir::current().absoluteFilePath(QString::fromUtf8(argument.c_str())));
     }
     editor->ShowModal();
     editor->Free();

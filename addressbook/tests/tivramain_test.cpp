@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -194,7 +195,7 @@ TEST_F(AddressBookWindow, DeletingAContactAsksThenRemovesFileAndRow)
     dirs.write(book("Lee_Bo.zkt"), Contact("Bo", "", "Lee"));
     open();
     form->ListView1->topLevelItem(0)->setSelected(true);
-    ASSERT_TRUE(focus(form->ListView1));
+    ASSERT_TRUE(focus(form->IconView1));
     dialogs::QueueAnswer(IDYES);
     form->DeleteClick();
     ASSERT_FALSE(dialogs::History().empty());
@@ -253,6 +254,29 @@ TEST_F(AddressBookWindow, AnOversizedCardFileIsRefusedWithAMessage)
     form->WMDropFiles({ codepage::FromUtf8(dirs.root()) + "/cards/big.vcf" });
     ASSERT_FALSE(dialogs::History().empty());
     EXPECT_TRUE(form->Rows().empty());
+}
+
+TEST_F(AddressBookWindow, ALargeImportLetsTheWindowWorkAndDropsMeanwhileWaitTheirTurn)
+{
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "BEGIN:VCARD\r\nN:Name" + std::to_string(i) + ";Ada\r\nEND:VCARD\r\n";
+    dirs.write("cards/many.vcf", text);
+    dirs.write("cards/late.vcf", "BEGIN:VCARD\r\nN:Late;Bo\r\nEND:VCARD\r\n");
+    open();
+    const std::string cards = codepage::FromUtf8(dirs.root()) + "/cards/";
+    const QString folder = QString::fromStdString(root());
+    qsizetype filesWhenWorking = -1;
+    // Posted before the drop: it runs as soon as the window gets to work between batches.
+    QTimer::singleShot(0, [&] {
+        filesWhenWorking = QDir(folder).entryList({ "*.zkt" }, QDir::Files).size();
+        form->WMDropFiles({ cards + "late.vcf" });
+    });
+    form->WMDropFiles({ cards + "many.vcf" });
+    EXPECT_GT(filesWhenWorking, 0);
+    EXPECT_LT(filesWhenWorking, 1000);
+    EXPECT_EQ(form->Rows().size(), 1001u);
+    EXPECT_TRUE(dirs.exists(book("Late_Bo.zkt")));
 }
 
 TEST_F(AddressBookWindow, NewGroupGetsANodeAndAFolder)

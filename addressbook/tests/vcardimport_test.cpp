@@ -76,3 +76,70 @@ TEST(VCardImport, NewAndUpdatedFilesReadTheSame)
     EXPECT_EQ(c.LastName, "Grant  [x]");
     EXPECT_EQ(c.MailAccounts, (std::vector<std::string> { "a@x (Default E-Mail)", "b@x" }));
 }
+
+TEST(VCardImport, NamelessCardsNeverOverwriteEachOther)
+{
+    ScratchDirs dirs;
+    const std::string folder = codepage::FromUtf8(dirs.appDir());
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += "BEGIN:VCARD\nEMAIL;INTERNET:who" + std::to_string(i) + "@x\nEND:VCARD\n";
+    const auto result = StoreVCardContacts(ReadVCards(text), folder);
+    EXPECT_EQ(result.Written, 10000);
+    EXPECT_TRUE(result.Failures.empty());
+    EXPECT_EQ(ListDirectory(folder + "/vcard*.zkt", faAnyFile).size(), 10000u);
+}
+
+TEST(VCardImport, NamesTheCodePageCannotHoldGetFreeVariants)
+{
+    ScratchDirs dirs;
+    const std::string folder = codepage::FromUtf8(dirs.appDir());
+    // Иванов Пётр, Петров Иван: both "?????? ????" in the code page, so one file name.
+    const std::string lost(11, '_');
+    dirs.write("app/" + lost + ".zkt", "[General]\r\nLastName=Old\r\n");
+    const auto result = StoreVCardContacts(ReadVCards("BEGIN:VCARD\nVERSION:3.0\nN:Иванов;Пётр\nEND:VCARD\n"
+                                                      "BEGIN:VCARD\nVERSION:3.0\nN:Петров;Иван\nEND:VCARD\n"
+                                                      "BEGIN:VCARD\nVERSION:3.0\nN:Σοφία;\nEND:VCARD\n"),
+        folder);
+    EXPECT_EQ(result.Written, 3);
+    EXPECT_EQ(ReadContact(folder + "/" + lost + ".zkt").LastName, "Old");
+    EXPECT_EQ(ReadContact(folder + "/" + lost + ".zkt").FirstName, "");
+    const TContact first = ReadContact(folder + "/" + lost + "_2.zkt");
+    EXPECT_EQ(first.LastName, "??????");
+    EXPECT_EQ(first.FirstName, "????");
+    EXPECT_EQ(ReadContact(folder + "/" + lost + "_3.zkt").LastName, "??????");
+    EXPECT_EQ(ReadContact(folder + "/_____.zkt").LastName, "?????");
+    EXPECT_EQ(ListDirectory(folder + "/*.zkt", faAnyFile).size(), 4u);
+}
+
+TEST(VCardImport, TwoCardsOfOneImportWithOneNameKeepBoth)
+{
+    ScratchDirs dirs;
+    const std::string folder = codepage::FromUtf8(dirs.appDir());
+    StoreVCardContacts(ReadVCards("BEGIN:VCARD\nN:Grant;Ada\nTEL;HOME:1\nEND:VCARD\n"
+                                  "BEGIN:VCARD\nN:Grant;Ada\nTEL;HOME:2\nEND:VCARD\n"),
+        folder);
+    EXPECT_EQ(ReadContact(folder + "/Grant_Ada.zkt").HomePhone, "1");
+    EXPECT_EQ(ReadContact(folder + "/Grant_Ada_2.zkt").HomePhone, "2");
+}
+
+TEST(VCardImport, LargeImportsPauseBetweenBatchesAndCanBeEnded)
+{
+    ScratchDirs dirs;
+    const std::string folder = codepage::FromUtf8(dirs.appDir());
+    std::string text;
+    for (std::size_t i = 0; i < kVCardImportBatch * 3 + 1; ++i)
+        text += "BEGIN:VCARD\nN:L" + std::to_string(i) + ";F\nEND:VCARD\n";
+    const auto cards = ReadVCards(text);
+    std::vector<std::size_t> filesAtPause;
+    StoreVCardContacts(cards, folder, [&] {
+        filesAtPause.push_back(ListDirectory(folder + "/*.zkt", faAnyFile).size());
+        return true;
+    });
+    EXPECT_EQ(filesAtPause, (std::vector<std::size_t> { kVCardImportBatch, kVCardImportBatch * 2, kVCardImportBatch * 3 }));
+
+    dirs.write("app/second/.keep", "");
+    const std::string second = folder + "/second";
+    const auto result = StoreVCardContacts(cards, second, [] { return false; });
+    EXPECT_EQ(result.Written, static_cast<int>(kVCardImportBatch));
+}

@@ -1,8 +1,12 @@
 #include "addressbook/vcardreader.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/testing/scratch.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -124,16 +128,76 @@ TEST(VCardReader, AddressesStopAtTheLimit)
 TEST(VCardReader, EmptyJunkAndUnterminatedInputsDoNotCrash)
 {
     EXPECT_EQ(ReadVCards("").size(), 0u);
-    EXPECT_EQ(ReadVCards(std::string("\0\xff=\r\n\t", 6)).size(), 1u);
+    EXPECT_EQ(ReadVCards(std::string("\0\xff=\r\n\t", 6)).size(), 0u);
     const auto cards = ReadVCards("BEGIN:VCARD\nN:A;B\nBEGIN:VCARD\nN:C;D");
     ASSERT_EQ(cards.size(), 2u);
     EXPECT_EQ(cards[1].LastName, "C");
-    EXPECT_EQ(ReadVCards("END:VCARD\nBEGIN:VCARD\nEND:VCARD\nEND:VCARD\n").size(), 1u);
+    EXPECT_EQ(ReadVCards("END:VCARD\nBEGIN:VCARD\nN:A;B\nEND:VCARD\nEND:VCARD\n").size(), 1u);
 }
 
 TEST(VCardReader, Base64ValuesAreNotTakenForNames)
 {
-    const auto cards = ReadVCards("BEGIN:VCARD\nN;ENCODING=BASE64:R3JhbnQ7QWRh\nEND:VCARD\n");
+    const auto cards = ReadVCards("BEGIN:VCARD\nN;ENCODING=BASE64:R3JhbnQ7QWRh\nEMAIL;INTERNET:a@x\nEND:VCARD\n");
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0].LastName, "");
+}
+
+TEST(VCardReader, SoftBreakAtTheEndOfAValueDoesNotSwallowTheCardEnd)
+{
+    const auto cards = ReadVCards("BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:Break;Soft=\r\nEND:VCARD\r\n"
+                                  "BEGIN:VCARD\r\nN;ENCODING=QUOTED-PRINTABLE:Two;=\r\nBEGIN:VCARD\r\nN:Three;C\r\nEND:VCARD\r\n");
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_EQ(cards[0].LastName, "Break");
+    EXPECT_EQ(cards[0].FirstName, "Soft");
+    EXPECT_EQ(cards[1].LastName, "Two");
+    EXPECT_EQ(cards[1].FirstName, "");
+    EXPECT_EQ(cards[2].LastName, "Three");
+}
+
+TEST(VCardReader, EmptyCardsAreLeftOutAndCounted)
+{
+    VCardReadCounts counts;
+    const auto cards = ReadVCards("BEGIN:VCARD\nEND:VCARD\nBEGIN:VCARD\nN:;;;;\nNOTE:x\nEND:VCARD\n"
+                                  "BEGIN:VCARD\nTEL;HOME:5\nEND:VCARD\nBEGIN:VCARD\nEMAIL;INTERNET:a@x\nEND:VCARD\n",
+        &counts);
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards[0].HomePhone, "5");
+    EXPECT_EQ(cards[1].Email, "a@x");
+    EXPECT_EQ(counts.Empty, 2u);
+    EXPECT_FALSE(counts.Truncated);
+}
+
+TEST(VCardReader, ReadingStopsAtTheContactLimit)
+{
+    std::string text;
+    for (std::size_t i = 0; i < kMaxVCardContacts + 3; ++i)
+        text += "BEGIN:VCARD\nN:L" + std::to_string(i) + ";F\nEND:VCARD\nBEGIN:VCARD\nEND:VCARD\n";
+    VCardReadCounts counts;
+    const auto cards = ReadVCards(text, &counts);
+    ASSERT_EQ(cards.size(), kMaxVCardContacts);
+    EXPECT_EQ(cards.back().LastName, "L" + std::to_string(kMaxVCardContacts - 1));
+    EXPECT_TRUE(counts.Truncated);
+
+    counts = {};
+    EXPECT_EQ(ReadVCards("N:A;B\n", &counts).size(), 1u);
+    EXPECT_FALSE(counts.Truncated);
+}
+
+TEST(VCardReader, OnlyRegularFilesAreRead)
+{
+    ScratchDirs dirs;
+    ASSERT_EQ(::symlink("/dev/zero", (dirs.root() + "/zero.vcf").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dirs.root() + "/pipe.vcf").c_str(), 0600), 0);
+    std::vector<VCardContact> contacts;
+    std::string error;
+    const std::string root = codepage::FromUtf8(dirs.root());
+    EXPECT_FALSE(ReadVCardFile(root + "/zero.vcf", contacts, error));
+    EXPECT_EQ(error, "Unable to read " + root + "/zero.vcf");
+    EXPECT_FALSE(ReadVCardFile(root + "/pipe.vcf", contacts, error));
+    EXPECT_EQ(error, "Unable to read " + root + "/pipe.vcf");
+    dirs.write("card.vcf", "N:Grant;Ada\n");
+    ASSERT_EQ(::symlink((dirs.root() + "/card.vcf").c_str(), (dirs.root() + "/link.vcf").c_str()), 0);
+    ASSERT_TRUE(ReadVCardFile(root + "/link.vcf", contacts, error)) << error;
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0].LastName, "Grant");
 }
