@@ -209,6 +209,29 @@ TEST_F(FileOffers, AFinishedFileIsPlacedWhereTheDesktopHasNoHardLinks)
     EXPECT_EQ(DesktopFiles(), 3u);
 }
 
+TEST_F(FileOffers, CancelPressedAsTheWindowSetsUpEndsItCleanly)
+{
+    StartBob();
+    for (int round = 0; round < 5; ++round) {
+        alice->line(Frame("requesttosendfile", "alice", "C:\\early.bin", "100"));
+        ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+        // The second command is read as soon as Accept's handler runs, while the window looks its port up.
+        ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+        ASSERT_EQ(bob.process->command("click\tReceiving...\tButton1"), "ok") << "round " << round;
+        ASSERT_TRUE(ShowsText(*bob.process, "Form1", "ChnName", "CANCELLED"));
+        ASSERT_TRUE(Eventually([&] { return !Visible(*bob.process, "Receiving...") && !Visible(*bob.process, "Incoming Request..."); }));
+        // A port named before the cancel may come first; the refusal asked for after it comes in any case.
+        alice->line(Frame("requesttosendfile", "alice", "C:\\bad.bin", "-1"));
+        std::string line = alice->readLine();
+        if (line.rfind("\xFB" "startsendfile,", 0) == 0)
+            line = alice->readLine();
+        ASSERT_EQ(line, kRejected) << "round " << round;
+        ASSERT_TRUE(bob.process->running());
+    }
+    EXPECT_EQ(bob.process->command("ping"), "ok pong");
+    EXPECT_EQ(DesktopFiles(), 1u) << "only the desktop's own file";
+}
+
 TEST(FileOfferNames, ANameHoldingAQuoteIsRefusedAtTheSenderBeforeAnythingGoes)
 {
     ScratchDirs serviceDirs;
