@@ -31,9 +31,10 @@ TPeerConnection* LiveConnection(std::uint64_t serial)
     return network ? network->Live(serial) : nullptr;
 }
 
-}  // namespace
-
+// The failure of a transfer that could not start, on either side.
 std::string TransferNotStartedText(const std::string& buddy) { return "Larkspire was unable to send this file to " + buddy + "."; }
+
+}  // namespace
 
 TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& path, std::int64_t size)
     : TForm("Form4")

@@ -77,9 +77,6 @@ private:
     bool m_closed { false };
 };
 
-// The failure a transfer that could not start shows.
-std::string TransferNotStartedText(const std::string& buddy);
-
 // The receiving window for an accepted request; the peer line (the connection of that serial) carries its port.
 void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, std::uint64_t connection);
 // The sending window for a buddy's "startsendfile".
