@@ -49,13 +49,21 @@ int IntroductionMs()
 
 TPeerConnection::TPeerConnection(TLineSocketBase* socket)
     : m_socket(socket)
+    , m_serial(socket->Serial())
 {
 }
 
 std::string TPeerConnection::PeerAddress() const
 {
     const auto socket = m_socket.Lock();
-    return socket ? socket->GetPeerAddress() : std::string();
+    if (!socket || !socket->Connected())
+        return {};
+    try {
+        return socket->GetPeerAddress();
+    } catch (const ESockError&) {
+        // A line dropped a moment ago has no peer any more.
+        return {};
+    }
 }
 
 void TPeerConnection::Close()
@@ -133,12 +141,10 @@ TPeerConnection* TPeerNetwork::ConnectionOf(TLineSocketBase* socket)
     return slot.get();
 }
 
-TPeerConnection* TPeerNetwork::Live(const TBuddySocket* socket) const
+TPeerConnection* TPeerNetwork::Live(std::uint64_t serial) const
 {
-    for (const auto& [serial, connection] : m_connections)
-        if (connection.get() == socket)
-            return connection->Line() ? connection.get() : nullptr;
-    return nullptr;
+    const auto it = m_connections.find(serial);
+    return it != m_connections.end() && it->second->Line() ? it->second.get() : nullptr;
 }
 
 void TPeerNetwork::ForgetDeadConnections()

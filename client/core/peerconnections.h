@@ -16,6 +16,9 @@ class TPeerConnection final : public TBuddySocket {
 public:
     explicit TPeerConnection(TLineSocketBase* socket);
 
+    // Never reused, so whoever keeps it finds this connection or none, never a later one.
+    std::uint64_t Serial() const { return m_serial; }
+    // "" once the line is gone.
     std::string PeerAddress() const override;
     void Close() override;
     // The frame as one line; false when it is too long to send or the line is gone.
@@ -39,6 +42,7 @@ public:
 
 private:
     TSocketRef<TLineSocketBase> m_socket;
+    std::uint64_t m_serial { 0 };
     std::string m_boundName;
     std::string m_infName;
     bool m_accepted { false };
@@ -74,8 +78,8 @@ public:
     TPeerConnection* ConnectionOf(TLineSocketBase* socket);
     // Connections whose socket is gone and that no buddy holds any more.
     void ForgetDeadConnections();
-    // The connection when it is still one of ours: windows that outlive a line check before writing.
-    TPeerConnection* Live(const TBuddySocket* socket) const;
+    // The connection of that serial while its line lasts: windows that outlive a line check before writing.
+    TPeerConnection* Live(std::uint64_t serial) const;
 
 private:
     void Accept(TLineSocketBase* socket);

@@ -67,7 +67,7 @@ bool HandleInfo(TPeerConnection* connection, const TPeerFrame& frame)
         request.kind = peerhooks::rkBuddy;
         request.requester = name;
         request.email = FileValue(frame.f3);
-        request.socket = connection;
+        request.connection = connection->Serial();
         request.text = UpperCase(name) + " is requesting to be added your buddy list." + "\r" + "Email: " + request.email
             + "\r" + "Do you want to accept?";
         peerhooks::Request(request);
@@ -106,7 +106,7 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     peerhooks::TRequest request;
     request.requester = frame.f2;
     request.firstLine = frame.f4;
-    request.socket = connection;
+    request.connection = connection->Serial();
     if (chat) {
         buddy->ChatRequested = true;
         request.kind = peerhooks::rkChat;
@@ -217,7 +217,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         request.requester = f2;
         request.path = frame.f3;
         request.size = frame.f4;
-        request.socket = connection;
+        request.connection = connection->Serial();
         peerhooks::Request(request);
         return;
     }
@@ -240,7 +240,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         request.kind = peerhooks::rkPlugin;
         request.requester = f2;
         request.folder = folder;
-        request.socket = connection;
+        request.connection = connection->Serial();
         peerhooks::Request(request);
         return;
     }

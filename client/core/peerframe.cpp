@@ -20,6 +20,8 @@ std::string BuildPeerFrame(std::string_view f1, std::string_view f2, std::string
 
 bool FrameFits(const std::string& frame) { return frame.size() <= kMaxFrameLength; }
 
+bool FitsQuotedField(std::string_view text) { return text.find_first_of("\"\r\n") == std::string_view::npos; }
+
 namespace {
 
 bool CommaAtAnEnd(std::string_view field) { return !field.empty() && (field.front() == ',' || field.back() == ','); }

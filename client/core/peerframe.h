@@ -24,5 +24,8 @@ inline constexpr std::size_t kMaxFrameLength = 1022;
 std::string BuildPeerFrame(std::string_view f1, std::string_view f2, std::string_view f3, std::string_view f4);
 // Whether a built frame may be sent at all; a longer one is never cut.
 bool FrameFits(const std::string& frame);
+// Whether a text reaches the other side whole in a quoted field: the splitter ends the
+// field at the first double quote, and a CR or LF ends the line.
+bool FitsQuotedField(std::string_view text);
 // Splits a received line (its first byte is the frame byte) into its four fields.
 TPeerFrame SplitPeerFrame(std::string_view line);

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-class TBuddySocket;
-
 // What the peer dispatcher hands to windows that live elsewhere: the request
 // prompt, the file-transfer window, the Nivlet store, the chat window and the
 // plug-in sockets. The dispatcher decides; a hook only shows or stores. A hook
@@ -33,7 +31,7 @@ struct TRequest {
     std::string folder;     // rkPlugin
     std::string firstLine;  // rkChat, rkConference
     std::string text;       // the prompt's question; empty for rkFile and rkPlugin
-    TBuddySocket* socket { nullptr };
+    std::uint64_t connection { 0 };  // the serial of the connection it came on
 };
 
 // The file-transfer window in send mode.

@@ -102,6 +102,14 @@ void SendFileTo(const std::string& buddy, const std::string& path)
                    mtWarning, mbOK, 0);
         return;
     }
+    // The buddy would get the path cut short and refuse it unasked: say so before anything goes.
+    if (!FitsQuotedField(path)) {
+        PlayAppSound(6, true);
+        MessageDlg("\rThe file " + UpperCase(ExtractFileName(path))
+                       + " cannot be sent because its name or folder holds a double quote (\"). Rename it, then retry.",
+                   mtWarning, mbOK, 0);
+        return;
+    }
     if (!GetBuddyConnected(buddy)) {
         PlayAppSound(6, true);
         MessageDlg("\rSorry, '" + buddy + "' is not online. You may want to try again later.", mtInformation, mbOK, 0);

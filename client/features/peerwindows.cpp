@@ -46,10 +46,7 @@ TForm14* FindChatWindow(const std::string& key)
 void InstallPeerWindows()
 {
     peerhooks::THooks& hooks = peerhooks::Hooks();
-    hooks.RequestPrompt = [](const peerhooks::TRequest& request) {
-        auto* window = new TForm7(request);
-        window->ShowRequest();
-    };
+    hooks.RequestPrompt = [](const peerhooks::TRequest& request) { OpenRequestPrompt(request); };
     hooks.SendFileWindow = [](const peerhooks::TFileSend& send) { OpenSendWindow(send); };
     hooks.CreateChatWindow = [](const std::string& key, const std::string&, const std::string& firstLine) {
         auto* window = new TForm14(key, firstLine);

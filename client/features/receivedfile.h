@@ -20,3 +20,11 @@ std::int64_t ParseReceivedFileSize(const std::string& text);
 // folder + '/' + the name, or the first free numbered name (photo(1).jpeg,
 // archive.tar(1).gz); "" when none is free. An existing file is never chosen.
 std::string FreeTargetPath(const std::string& folder, const std::string& name);
+// Creates the empty temporary file a reception of name is written to, under the first
+// name of that series nobody holds, in one step: two receptions of one name never
+// share it. "" when none could be made.
+std::string CreatePartialFile(const std::string& folder, const std::string& name);
+// Moves a finished partial file to the first free name for name in folder, never
+// replacing a file, also where the file system has no hard links. The name it got,
+// or "" when it could not be moved (the partial file is then left as it is).
+std::string PlaceReceivedFile(const std::string& partial, const std::string& folder, const std::string& name);

@@ -23,8 +23,11 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+#include <vector>
 
 namespace {
 
@@ -52,7 +55,57 @@ void ClearPendingMark(const std::string& sender, peerhooks::RequestKind kind)
 
 std::string Thousands(std::int64_t value) { return codepage::FromUnicode(QLocale(QLocale::English).toString(static_cast<qlonglong>(value))); }
 
+// The connection the request came on; nullptr once that one is gone, whatever came after it.
+TPeerConnection* RequestConnection(const peerhooks::TRequest& request)
+{
+    TPeerNetwork* network = PeerNetwork();
+    return network ? network->Live(request.connection) : nullptr;
+}
+
+// The line that says no to a request, in the words of its kind.
+std::string RefusalLine(const peerhooks::TRequest& request)
+{
+    const std::string& me = Session().userId;
+    switch (request.kind) {
+    case peerhooks::rkFile: return BuildPeerFrame("rejected", me, "file", "");
+    case peerhooks::rkPlugin: {
+        const std::string pidKey = TIniFile(request.folder + "/plugin.inf").ReadString("Larkspire.Plugin", "PIDkey", "");
+        return BuildPeerFrame("\xF9" + pidKey, me, request.requester, "reject");
+    }
+    case peerhooks::rkChat: return BuildPeerFrame("chat", me, request.requester, RefusalText(me));
+    case peerhooks::rkConference: return BuildPeerFrame("conference", me, request.requester, RefusalText(me));
+    case peerhooks::rkBuddy: break;
+    }
+    return BuildPeerFrame("decline", me, "", "");
+}
+
+// Write errors do not matter: a requester that went has nobody to tell.
+void WriteToRequester(const peerhooks::TRequest& request, const std::string& line)
+{
+    if (TPeerConnection* connection = RequestConnection(request))
+        connection->Write(line);
+}
+
+std::vector<QPointer<TForm7>>& Prompts()
+{
+    static std::vector<QPointer<TForm7>> prompts;
+    return prompts;
+}
+
 }  // namespace
+
+void OpenRequestPrompt(const peerhooks::TRequest& request)
+{
+    std::erase_if(Prompts(), [](const QPointer<TForm7>& prompt) { return prompt.isNull(); });
+    for (const QPointer<TForm7>& prompt : Prompts())
+        if (prompt->Waiting() && prompt->Kind() == request.kind && SameText(prompt->Sender(), request.requester)) {
+            WriteToRequester(request, RefusalLine(request));
+            return;
+        }
+    auto* window = new TForm7(request);
+    Prompts().emplace_back(window);
+    window->ShowRequest();
+}
 
 std::string RefusalText(const std::string& me)
 {
@@ -129,7 +182,6 @@ void TForm7::ShowRequest()
     case peerhooks::rkPlugin: {
         const TIniFile inf(m_request.folder + "/plugin.inf");
         const std::string request = inf.ReadString("Larkspire.Plugin", "Request", "Unknown");
-        m_pidKey = inf.ReadString("Larkspire.Plugin", "PIDkey", "");
         LoadIcon(m_request.folder + "/icon.bmp");
         m_program = PluginProgram(m_request.folder + "/plugin.inf");
         m_prompt = "\r\r" + sender + " " + request;
@@ -180,51 +232,42 @@ void TForm7::Timer1Timer()
     Refuse();
 }
 
-void TForm7::WriteBack(const std::string& line)
-{
-    TPeerNetwork* network = PeerNetwork();
-    if (TPeerConnection* connection = network ? network->Live(m_request.socket) : nullptr)
-        connection->Write(line);
-}
-
 void TForm7::Accept()
 {
     if (m_answered)
         return;
     m_answered = true;
     Timer1->stop();
-    const std::string& sender = m_request.requester;
-    switch (m_request.kind) {
-    case peerhooks::rkFile: {
-        TPeerNetwork* network = PeerNetwork();
-        TPeerConnection* connection = network ? network->Live(m_request.socket) : nullptr;
-        if (connection)
-            OpenReceiveWindow(sender, m_request.path, ParseReceivedFileSize(m_request.size), connection);
+    // What follows may run the message loop and free this window: work on a copy, look again after.
+    const peerhooks::TRequest request = m_request;
+    const QPointer<TForm7> self(this);
+    switch (request.kind) {
+    case peerhooks::rkFile:
+        if (RequestConnection(request))
+            OpenReceiveWindow(request.requester, request.path, ParseReceivedFileSize(request.size), request.connection);
         break;
-    }
     case peerhooks::rkPlugin:
         // The inviter's name stays one argument, whatever it holds.
         if (!m_program.empty())
-            process::StartProgram(m_program, { "/ext", "/c", sender }, SW_SHOWNORMAL);
+            process::StartProgram(m_program, { "/ext", "/c", request.requester }, SW_SHOWNORMAL);
         break;
     case peerhooks::rkChat:
     case peerhooks::rkConference:
         PlayAppSound(7, true);
-        ClearPendingMark(sender, m_request.kind);
-        OpenChatWindow(m_request.kind == peerhooks::rkChat ? sender : sender + "*", m_request.firstLine);
+        ClearPendingMark(request.requester, request.kind);
+        OpenChatWindow(request.kind == peerhooks::rkChat ? request.requester : request.requester + "*", request.firstLine);
         break;
-    case peerhooks::rkBuddy: {
-        TPeerNetwork* network = PeerNetwork();
-        if (TPeerConnection* connection = network ? network->Live(m_request.socket) : nullptr) {
+    case peerhooks::rkBuddy:
+        if (TPeerConnection* connection = RequestConnection(request)) {
             connection->Answer(kAnswerAccepted);
-            SetBuddyOnline(sender, m_request.email, connection, true);
+            SetBuddyOnline(request.requester, request.email, connection, true);
             if (Session().away)
                 SendBuddyCommand("away", Session().awayMessage);
         }
         break;
     }
-    }
-    Close();
+    if (self)
+        Close();
 }
 
 void TForm7::Refuse()
@@ -233,24 +276,8 @@ void TForm7::Refuse()
         return;
     m_answered = true;
     Timer1->stop();
-    const std::string& me = Session().userId;
-    switch (m_request.kind) {
-    case peerhooks::rkFile:
-        WriteBack(BuildPeerFrame("rejected", me, "file", ""));
-        break;
-    case peerhooks::rkPlugin:
-        WriteBack(BuildPeerFrame("\xF9" + m_pidKey, me, m_request.requester, "reject"));
-        break;
-    case peerhooks::rkChat:
-    case peerhooks::rkConference:
-        WriteBack(BuildPeerFrame(m_request.kind == peerhooks::rkChat ? "chat" : "conference", me, m_request.requester,
-                                 RefusalText(me)));
-        ClearPendingMark(m_request.requester, m_request.kind);
-        break;
-    case peerhooks::rkBuddy:
-        WriteBack(BuildPeerFrame("decline", me, "", ""));
-        break;
-    }
+    WriteToRequester(m_request, RefusalLine(m_request));
+    ClearPendingMark(m_request.requester, m_request.kind);
     Close();
 }
 

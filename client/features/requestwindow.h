@@ -30,6 +30,8 @@ public:
 
     peerhooks::RequestKind Kind() const { return m_request.kind; }
     const std::string& Sender() const { return m_request.requester; }
+    // Not answered yet.
+    bool Waiting() const { return !m_answered; }
     int Rings() const { return m_rings; }
     // The prompt's text as shown.
     std::string PromptText() const;
@@ -41,17 +43,19 @@ public:
     QTimer* Timer1 { nullptr };
 
 private:
-    void WriteBack(const std::string& line);
     void Finish();
     void LoadIcon(const std::string& path);
 
     peerhooks::TRequest m_request;
     std::string m_prompt;
     std::string m_program;      // plug-in
-    std::string m_pidKey;       // plug-in
     int m_rings { 0 };
     bool m_answered { false };
 };
 
 // The refusal a chat or conference request gets: shown in the requester's window.
 std::string RefusalText(const std::string& me);
+
+// Opens the prompt for a request; while the same buddy's prompt of that kind
+// is still waiting, the repeat is refused at once instead.
+void OpenRequestPrompt(const peerhooks::TRequest& request);

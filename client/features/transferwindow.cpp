@@ -12,11 +12,10 @@
 #include "platform/ui/dialogs.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-
-#include <unistd.h>
 
 #include <vector>
 
@@ -26,20 +25,14 @@ constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVe
 
 TBufferedSocket* Buffered(TSocketBase* socket) { return dynamic_cast<TBufferedSocket*>(socket); }
 
-// Puts the finished file under a free name without ever replacing one that appeared meanwhile.
-std::string MoveIntoPlace(const std::string& partial, const std::string& folder, const std::string& name)
+TPeerConnection* LiveConnection(std::uint64_t serial)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const std::string target = FreeTargetPath(folder, name);
-        if (target.empty())
-            return {};
-        if (::link(FileSystemName(partial).c_str(), FileSystemName(target).c_str()) == 0) {
-            DeleteFile(partial);
-            return target;
-        }
-    }
-    return {};
+    TPeerNetwork* network = PeerNetwork();
+    return network ? network->Live(serial) : nullptr;
 }
+
+// The failure of a transfer that could not start, on either side.
+std::string TransferNotStartedText(const std::string& buddy) { return "Larkspire was unable to send this file to " + buddy + "."; }
 
 }  // namespace
 
@@ -72,7 +65,8 @@ TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& 
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Application::Guarded([this] { CancelClick(); }); });
     OnClose = [this](TCloseAction& action) {
         Ended();
-        action = caFree;
+        m_closed = true;
+        action = m_settingUp ? caHide : caFree;
     };
 
     FileSender.SetTimeOut(kSendTimeOut);
@@ -89,21 +83,26 @@ TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& 
 
 TForm4::~TForm4() { Ended(); }
 
-bool TForm4::StartReceiving(TPeerConnection* connection)
+bool TForm4::StartReceiving(std::uint64_t connection)
 {
     SetCaption("Receiving...");
+    const std::string me = Session().userId;
+    TPeerConnection* line = LiveConnection(connection);
+    const std::string buddyAddress = line ? line->PeerAddress() : std::string();
+    if (buddyAddress.empty()) {
+        Failed(TransferNotStartedText(m_buddy));
+        return false;
+    }
     const std::string desktop = ExcludeTrailingBackslash(ReadRegString(HKEY_CURRENT_USER, kShellFolders, "Desktop"));
     const std::string name = ReceivedFileName(m_path);
-    const std::string me = Session().userId;
     m_target = desktop.empty() || !DirectoryExists(desktop) || name.empty() ? std::string() : FreeTargetPath(desktop, name);
-    m_partial = m_target.empty() ? std::string() : FreeTargetPath(desktop, name + ".part");
-    if (m_target.empty() || m_partial.empty() || m_size < 0) {
-        connection->Write(BuildPeerFrame("rejected", me, "file", ""));
+    m_partial = m_target.empty() || m_size < 0 ? std::string() : CreatePartialFile(desktop, name);
+    if (m_partial.empty()) {
+        line->Write(BuildPeerFrame("rejected", me, "file", ""));
         Failed("\rThe file " + name + " could not be stored on your desktop.");
         return false;
     }
     Label1->setText(codepage::ToUnicode("Receiving " + ExtractFileName(m_target) + "..." + "\r" + "from " + m_buddy));
-    const std::string buddyAddress = connection->PeerAddress();
     FileReceiveServer.SetRestrictedHosts({ buddyAddress });
     FileReceiveServer.SetAddress("0.0.0.0");
     FileReceiveServer.OnAccept = [this](TSockCtrl*, TSocketBase* socket) {
@@ -125,23 +124,42 @@ bool TForm4::StartReceiving(TPeerConnection* connection)
         if (!m_finished)
             Failed("\rThe file " + ExtractFileName(m_target) + " from " + m_buddy + " was not received completely.");
     };
+    // Shown while it sets up, so it can be cancelled then too.
+    Show();
+    m_settingUp = true;
     bool listening = false;
-    for (int attempt = 0; attempt < kListenTries && !listening; ++attempt) {
+    for (int attempt = 0; attempt < kListenTries && !listening && !m_closed; ++attempt) {
         try {
             FileReceiveServer.SetPort("0");
             FileReceiveServer.Listen();
-            listening = true;
+            listening = !m_closed;
         } catch (const Exception&) {
         }
     }
+    if (!StillSettingUp())
+        return false;
+    // The peer line may have gone while the lookups ran.
+    line = LiveConnection(connection);
     if (!listening) {
-        connection->Write(BuildPeerFrame("rejected", me, "file", ""));
+        if (line)
+            line->Write(BuildPeerFrame("rejected", me, "file", ""));
         Failed("\rLarkspire could not listen for the file " + name + ".");
         return false;
     }
-    connection->Write(BuildPeerFrame("startsendfile", me, m_path, FileReceiveServer.Port()));
-    Show();
+    if (!line || !line->Write(BuildPeerFrame("startsendfile", me, m_path, FileReceiveServer.Port()))) {
+        Failed(TransferNotStartedText(m_buddy));
+        return false;
+    }
     return true;
+}
+
+bool TForm4::StillSettingUp()
+{
+    m_settingUp = false;
+    if (!m_closed)
+        return true;
+    Release();
+    return false;
 }
 
 void TForm4::StopListening()
@@ -154,7 +172,6 @@ void TForm4::StartSending(const std::string& address, const std::string& port)
 {
     SetCaption("Sending...");
     Label1->setText(codepage::ToUnicode("Sending " + ExtractFileName(m_path) + "..." + "\r" + "to " + m_buddy));
-    FileSender.SetAddress(address);
     FileSender.OnConnect = [this](TSockCtrl*, TSocketBase* socket) {
         if (socket->Connected())
             Buffered(socket)->SendFile(m_path);
@@ -173,19 +190,27 @@ void TForm4::StartSending(const std::string& address, const std::string& port)
             Failed("\rThe file " + ExtractFileName(m_path) + " was not received completely by " + m_buddy + ".");
             return;
         }
-        QTimer::singleShot(0, this, [this] { Close(); });
+        CloseWith("");
     };
     FileSender.OnTimeOut = [this](TSockCtrl*, TSocketBase*) {
         m_finished = true;
-        Failed("Larkspire was unable to send this file to " + m_buddy + ".");
+        Failed(TransferNotStartedText(m_buddy));
     };
     Show();
+    m_settingUp = true;
+    bool opened = false;
     try {
+        FileSender.SetAddress(address);
         FileSender.SetPort(port);
         FileSender.Open();
+        opened = true;
     } catch (const Exception&) {
+    }
+    if (!StillSettingUp())
+        return;
+    if (!opened) {
         m_finished = true;
-        Failed("Larkspire was unable to send this file to " + m_buddy + ".");
+        Failed(TransferNotStartedText(m_buddy));
     }
 }
 
@@ -211,17 +236,17 @@ void TForm4::Received(TBufferedSocketBase* socket)
     m_finished = true;
     Progress(m_size);
     socket->Close();
-    const std::string folder = ExtractFileDir(m_target);
-    const std::string placed = MoveIntoPlace(m_partial, folder, ExtractFileName(m_target));
+    const std::string placed = PlaceReceivedFile(m_partial, ExtractFileDir(m_target), ExtractFileName(m_target));
     if (placed.empty()) {
         DeleteFile(m_partial);
-        MessageDlg("\rThe file " + ExtractFileName(m_target) + " could not be stored on your desktop.", mtInformation, mbOK, 0);
-    } else {
-        m_target = placed;
-        SetChannelLabel("FILE TRANSFER COMPLETED.");
+        m_partial.clear();
+        CloseWith("\rThe file " + ExtractFileName(m_target) + " could not be stored on your desktop.");
+        return;
     }
     m_partial.clear();
-    QTimer::singleShot(0, this, [this] { Close(); });
+    m_target = placed;
+    SetChannelLabel("FILE TRANSFER COMPLETED.");
+    CloseWith("");
 }
 
 void TForm4::Failed(const std::string& text)
@@ -230,8 +255,19 @@ void TForm4::Failed(const std::string& text)
         return;
     m_finished = true;
     Ended();
-    MessageDlg(text, mtInformation, mbOK, 0);
-    QTimer::singleShot(0, this, [this] { Close(); });
+    CloseWith(text);
+}
+
+void TForm4::CloseWith(const std::string& text)
+{
+    QTimer::singleShot(0, this, [this, text] {
+        // The box runs the message loop, which may free this window.
+        const QPointer<TForm4> self(this);
+        if (!text.empty())
+            MessageDlg(text, mtInformation, mbOK, 0);
+        if (self)
+            Close();
+    });
 }
 
 void TForm4::CancelClick()
@@ -257,7 +293,7 @@ void TForm4::Ended()
     }
 }
 
-void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, TPeerConnection* connection)
+void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, std::uint64_t connection)
 {
     auto* window = new TForm4(TForm4::tmReceive, buddy, path, size);
     window->StartReceiving(connection);

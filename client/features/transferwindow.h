@@ -12,7 +12,6 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class TPeerConnection;
 
 // One file moving between two buddies over a connection of its own: the
 // receiver listens and names its port on the peer line, the sender connects
@@ -25,9 +24,9 @@ public:
     TForm4(TTransferMode mode, const std::string& buddy, const std::string& path, std::int64_t size);
     ~TForm4() override;
 
-    // Mode 1: listens for the buddy at the address of its peer line and tells it the port.
-    // False when nothing could be set up; the buddy was told no.
-    bool StartReceiving(TPeerConnection* connection);
+    // Mode 1: listens for the buddy at the address of its peer line (the connection of
+    // that serial) and tells it the port. False when nothing could be set up.
+    bool StartReceiving(std::uint64_t connection);
     // Mode 2: connects to the buddy's listening port and sends the file.
     void StartSending(const std::string& address, const std::string& port);
     void CancelClick();
@@ -53,7 +52,13 @@ private:
     void Received(TBufferedSocketBase* socket);
     void Ended();
     void Failed(const std::string& text);
+    // The message (when there is one) from the event loop, never from inside a socket's
+    // event, then the window closes.
+    void CloseWith(const std::string& text);
     void StopListening();
+    // After a set-up step that may have run the message loop: false when the window was
+    // closed meanwhile, which it then leaves.
+    bool StillSettingUp();
 
     TTransferMode m_mode;
     std::string m_buddy;
@@ -66,9 +71,13 @@ private:
     std::string m_partial;
     bool m_accepted { false };
     bool m_finished { false };
+    // Set-up runs lookups that let the message loop run: a close meanwhile only hides the
+    // window, which goes once set-up has let go of it.
+    bool m_settingUp { false };
+    bool m_closed { false };
 };
 
-// The receiving window for an accepted request; the peer line carries its port.
-void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, TPeerConnection* connection);
+// The receiving window for an accepted request; the peer line (the connection of that serial) carries its port.
+void OpenReceiveWindow(const std::string& buddy, const std::string& path, std::int64_t size, std::uint64_t connection);
 // The sending window for a buddy's "startsendfile".
 void OpenSendWindow(const peerhooks::TFileSend& send);

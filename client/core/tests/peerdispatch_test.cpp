@@ -81,7 +81,7 @@ TEST_F(PeerDispatch, AcceptingAPendingCallerBindsItsConnection)
 {
     ScriptedPeer peer = Call(4);
     TBuddySocket* prompted = nullptr;
-    peerhooks::Hooks().RequestPrompt = [&](const peerhooks::TRequest& request) { prompted = request.socket; };
+    peerhooks::Hooks().RequestPrompt = [&](const peerhooks::TRequest& request) { prompted = PeerNetwork()->Live(request.connection); };
     peer.sendLine(Frame("inf", "dave", "", "alice"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return prompted != nullptr; }, 5000));
     // The prompt's "accept" adds the caller with the connection it came on.

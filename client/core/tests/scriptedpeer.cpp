@@ -33,6 +33,16 @@ ScriptedPeer::~ScriptedPeer()
         ::close(m_fd);
 }
 
+void ScriptedPeer::reset()
+{
+    if (m_fd < 0)
+        return;
+    const linger abort { 1, 0 };
+    ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
 ScriptedPeer& ScriptedPeer::operator=(ScriptedPeer&& other) noexcept
 {
     if (this != &other) {

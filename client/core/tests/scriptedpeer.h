@@ -27,6 +27,8 @@ public:
     bool waitClosed(int timeoutMs = 5000);
     // Lets the client run a while and returns what it wrote meanwhile (lines stay buffered for readLine).
     std::string drain(int ms);
+    // Drops the line at once with a reset, as a vanished peer does; the client is not run.
+    void reset();
 
 private:
     // Reads what is waiting; false at the end of the stream.

@@ -1,5 +1,6 @@
 #include "client/features/receivedfile.h"
 
+#include "platform/rtl/sysutils.h"
 #include "platform/testing/scratch.h"
 
 #include <gtest/gtest.h>
@@ -79,4 +80,27 @@ TEST(ReceivedFile, NoFreeNameMeansNone)
     for (int n = 1; n <= kMaxNumberedNames; ++n)
         dirs.write("x(" + std::to_string(n) + ").bin", "");
     EXPECT_EQ(FreeTargetPath(dirs.root(), "x.bin"), "");
+}
+
+TEST(ReceivedFile, EachReceptionOfOneNameGetsATemporaryFileOfItsOwn)
+{
+    ScratchDirs dirs;
+    dirs.write("photo.jpg.part", "someone else's");
+    const std::string first = CreatePartialFile(dirs.root(), "photo.jpg");
+    const std::string second = CreatePartialFile(dirs.root(), "photo.jpg");
+    EXPECT_EQ(first, dirs.root() + "/photo.jpg(1).part");
+    EXPECT_EQ(second, dirs.root() + "/photo.jpg(2).part");
+    EXPECT_EQ(dirs.read("photo.jpg.part"), "someone else's");
+    EXPECT_EQ(dirs.read("photo.jpg(1).part"), "");
+}
+
+TEST(ReceivedFile, AFinishedFileTakesTheFirstFreeNameAndReplacesNothing)
+{
+    ScratchDirs dirs;
+    dirs.write("report.pdf", "mine");
+    dirs.write("report.pdf.part", "arrived");
+    EXPECT_EQ(PlaceReceivedFile(dirs.root() + "/report.pdf.part", dirs.root(), "report.pdf"), dirs.root() + "/report(1).pdf");
+    EXPECT_EQ(dirs.read("report.pdf"), "mine");
+    EXPECT_EQ(dirs.read("report(1).pdf"), "arrived");
+    EXPECT_FALSE(FileExists(dirs.root() + "/report.pdf.part"));
 }

@@ -108,6 +108,51 @@ TEST_F(RequestWindow, AFileWithAnUnusableNameOrSizeIsRefusedUnasked)
     EXPECT_TRUE(Windows<TForm7>().empty());
 }
 
+TEST_F(RequestWindow, ARepeatWhileTheBuddysPromptOfThatKindWaitsIsRefusedAtOnce)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    TForm7* window = PluginInvitation(bob, "startup=chess");
+    ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 3; ++i)
+        bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+    EXPECT_EQ(Windows<TForm7>().size(), 1u);
+    EXPECT_TRUE(window->isVisible()) << "the first prompt still asks";
+    // Another kind is another prompt.
+    bob.sendLine(Frame("requesttosendfile", "bob", "C:\\a.txt", "1"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Windows<TForm7>().size() == 2; }, 5000));
+    window->Button2->click();
+    EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+    // Once answered, a new invitation asks again.
+    bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] {
+        int plugins = 0;
+        for (TForm7* prompt : Windows<TForm7>())
+            plugins += prompt->Kind() == peerhooks::rkPlugin;
+        return plugins == 1;
+    }, 5000));
+}
+
+TEST_F(RequestWindow, APromptOutlivingItsLineAnswersNoLaterConnection)
+{
+    {
+        ScriptedPeer bob = Online("bob", 2);
+        bob.sendLine(Frame("requesttosendfile", "bob", "C:\\a.txt", "1"));
+        ASSERT_NE(WaitForWindow<TForm7>(), nullptr);
+    }
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Buddy("bob").Online; }, 5000));
+    // A new line from the same address, not introduced yet: refused once, so it is surely taken in.
+    ScriptedPeer again = Call(2);
+    again.sendLine(Frame("inf", "bob", "", "nobody"));
+    ASSERT_EQ(again.readLine(), "\xFE");
+    TForm7* prompt = WaitForWindow<TForm7>();
+    ASSERT_NE(prompt, nullptr);
+    prompt->Button2->click();
+    again.sendLine(Frame("inf", "bob", "bob@example.org", "alice"));
+    EXPECT_EQ(again.readLine(), "\xFC") << "the old prompt's refusal went nowhere";
+}
+
 TEST_F(RequestWindow, ARefusedConferenceAnswersWithTheRefusalText)
 {
     ScriptedPeer bob = Online("bob", 2);

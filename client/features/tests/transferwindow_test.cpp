@@ -3,9 +3,11 @@
 #include "platform/rtl/codepage.h"
 #include "platform/win/registry.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <random>
 
@@ -142,6 +144,45 @@ TEST_F(FileTransfer, CancelRemovesWhatArrived)
     EXPECT_EQ(bar->ChnName->text(), "CANCELLED");
     EXPECT_EQ(DesktopFiles(), 0u);
     EXPECT_TRUE(data.waitClosed());
+}
+
+TEST_F(FileTransfer, CancelWhileItStillSetsUpTellsTheBuddyNothingAndLeavesNothing)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    for (int round = 0; round < 3; ++round) {
+        bob.sendLine(Frame("requesttosendfile", "bob", "C:\\early.bin", "100"));
+        TForm7* prompt = WaitForWindow<TForm7>();
+        ASSERT_NE(prompt, nullptr);
+        // Cancel comes the moment the window exists, while it still looks its port up.
+        QTimer::singleShot(0, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* window = dynamic_cast<TForm4*>(widget))
+                    window->Button1->click();
+        });
+        prompt->Button1->click();
+        ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Windows<TForm4>().empty() && Windows<TForm7>().empty(); }, 5000));
+        EXPECT_EQ(bar->ChnName->text(), "CANCELLED");
+        // Lines go out in order: a refusal asked for after the cancel comes first unless a port was named.
+        bob.sendLine(Frame("requesttosendfile", "bob", "C:\\bad.bin", "-1"));
+        EXPECT_EQ(bob.readLine(), Frame("rejected", "alice", "file", "")) << "round " << round;
+    }
+    EXPECT_EQ(DesktopFiles(), 0u);
+}
+
+TEST_F(FileTransfer, ALineDroppedRightAfterAcceptSaysTheTransferCouldNotStart)
+{
+    ScriptedPeer bob = Online("bob", 2);
+    bob.sendLine(Frame("requesttosendfile", "bob", "C:\\gone.bin", "100"));
+    TForm7* prompt = WaitForWindow<TForm7>();
+    ASSERT_NE(prompt, nullptr);
+    // The reset is in before the click, its notice not yet handled.
+    bob.reset();
+    prompt->Button1->click();
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("Larkspire was unable to send this file to bob."); }, 5000));
+    for (const auto& record : dialogs::History())
+        EXPECT_FALSE(Contains(record.request.text, "Error")) << record.request.text;
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return Windows<TForm4>().empty(); }, 5000));
+    EXPECT_EQ(DesktopFiles(), 0u);
 }
 
 TEST_F(FileTransfer, AnOfferedFileIsSentToTheBuddysPort)
