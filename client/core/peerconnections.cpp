@@ -348,8 +348,9 @@ bool MayIntroduceAs(const Tbuddy& buddy, TPeerConnection* connection)
         return false;
     if (!buddy.Online || buddy.Socket == connection || !g_network)
         return true;
-    const TPeerConnection* live = g_network->Live(buddy.Socket);
-    return !live || !live->Line()->Connected() || DottedAddress(live->PeerAddress()) == from;
+    // A buddy's connection object lasts while the buddy holds it; its line may not.
+    const TPeerConnection* live = AsPeerConnection(buddy.Socket);
+    return !live || !live->Line() || !live->Line()->Connected() || DottedAddress(live->PeerAddress()) == from;
 }
 
 void DropConnection(TPeerConnection* connection)
