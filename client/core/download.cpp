@@ -41,6 +41,7 @@ std::uint32_t FromEnvironment(const char* name, std::uint32_t shipped)
 struct Running {
     std::atomic<bool> cancelled { false };
     unsigned session { 0 };
+    bool outlivesSession { false };
 };
 
 std::mutex g_runningLock;
@@ -51,11 +52,12 @@ std::atomic<unsigned> g_temporaries { 0 };
 
 class RunningDownload {
 public:
-    explicit RunningDownload(unsigned session)
+    explicit RunningDownload(const DownloadLimits& limits)
     {
-        m_running.session = session;
+        m_running.session = limits.session;
+        m_running.outlivesSession = limits.outlivesSession;
         std::lock_guard guard(g_runningLock);
-        if (g_ended || session != g_session.load())
+        if (g_ended || (!limits.outlivesSession && limits.session != g_session.load()))
             m_running.cancelled = true;
         g_running.insert(&m_running);
     }
@@ -79,7 +81,8 @@ void CancelRunning(bool end)
     ++g_session;
     g_ended = g_ended || end;
     for (Running* running : g_running)
-        running->cancelled = true;
+        if (end || !running->outlivesSession)
+            running->cancelled = true;
 }
 
 // A name of its own beside fileName for one transfer.
@@ -103,7 +106,7 @@ DownloadResult Receive(const std::string& url, const std::string& fileName, cons
                        const std::string& agent)
 {
     DownloadResult result;
-    const RunningDownload running(limits.session);
+    const RunningDownload running(limits);
     TFileStream file(fileName, fmCreate);
     const Handle session(wininet::InternetOpen(agent, wininet::INTERNET_OPEN_TYPE_PRECONFIG));
     if (!session)

@@ -46,6 +46,9 @@ struct DownloadLimits {
     std::uint32_t totalMs { DownloadTotalMs() };  // 0: no limit
     const std::atomic<bool>* cancel { nullptr };   // the caller's own: set, the transfer ends at once and fails
     unsigned session { DownloadSession() };        // taken when the limits are made
+    // An answer that holds what the server gave away once (the notes it handed over)
+    // is read to its end past sign-off; only Exit ends it.
+    bool outlivesSession { false };
 };
 
 struct DownloadResult {

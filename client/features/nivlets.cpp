@@ -136,7 +136,13 @@ TNivletsReadThread1::TNivletsReadThread1(std::string url)
     FreeOnTerminate = true;
 }
 
-void TNivletsReadThread1::Execute() { DownloadToFile(m_url, NotesInFile()); }
+void TNivletsReadThread1::Execute()
+{
+    // The service forgets the notes it hands over: the answer is read even after sign-off.
+    DownloadLimits limits;
+    limits.outlivesSession = true;
+    DownloadToFile(m_url, NotesInFile(), limits);
+}
 
 void SendNivlet(const std::string& to, const std::string& from, const std::string& text, const std::string& linkField,
                 std::function<void(bool accepted)> done)

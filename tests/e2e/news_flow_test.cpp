@@ -29,6 +29,8 @@ struct NewsFlow : ::testing::Test {
             "--db", dirs.root() + "/service.db", "--user", "alice:pw", "--files", dirs.root() + "/files" });
         ASSERT_TRUE(service->started()) << service->error();
         dirs.write("app/servers.ini", "[servers]\r\n0=" + service->hostPort() + "\r\n");
+        // The last run was long ago, so the first tick after sign-on starts one.
+        dirs.write("app/Channels.ini", "[NEWS]\r\nLastUpdated=2020-01-01 00:00:00\r\n");
     }
     std::string source(const std::string& name, const std::string& src) const
     {
