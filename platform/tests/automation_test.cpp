@@ -14,11 +14,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMouseEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -147,6 +150,33 @@ TEST_F(Automation, SetsTextAsTypingDoesAndReadsItBack)
     EXPECT_EQ(ask("set\tAutomation Test\tComboBox1\tbob"), "ok");
     EXPECT_EQ(form->chosen, 1);
     EXPECT_EQ(ask("set\tAutomation Test\tComboBox1\tcarol"), "error cannot set the text of ComboBox1");
+}
+
+TEST_F(Automation, AListsTreesAndTablesCurrentRowIsItsText)
+{
+    auto* window = new TForm("Lists");
+    window->SetCaption("Lists");
+    auto* list = new QListWidget(window);
+    list->setObjectName("List1");
+    list->addItems({ "one", "two" });
+    auto* tree = new QTreeWidget(window);
+    tree->setObjectName("Tree1");
+    tree->setColumnCount(2);
+    tree->addTopLevelItem(new QTreeWidgetItem(QStringList { "Work", "pop.example.org" }));
+    tree->addTopLevelItem(new QTreeWidgetItem(QStringList { "Home", "pop.example.net" }));
+    auto* table = new QTableWidget(2, 2, window);
+    table->setObjectName("Table1");
+    table->setItem(1, 0, new QTableWidgetItem("second"));
+    table->setItem(1, 1, new QTableWidgetItem("row"));
+    window->Show();
+    EXPECT_EQ(ask("text\tLists\tTree1"), "ok ") << "no current row yet";
+    list->setCurrentRow(1);
+    tree->setCurrentItem(tree->topLevelItem(0), 1);
+    table->setCurrentCell(1, 1);
+    EXPECT_EQ(ask("text\tLists\tList1"), "ok two");
+    EXPECT_EQ(ask("text\tLists\tTree1"), "ok Work");
+    EXPECT_EQ(ask("text\tLists\tTable1"), "ok second");
+    window->Free();
 }
 
 TEST_F(Automation, ClickAndCheckRunTheControlsHandlers)

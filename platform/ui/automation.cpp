@@ -7,6 +7,7 @@
 #include "platform/ui/gifimage.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMouseEvent>
@@ -143,8 +143,11 @@ std::string textOf(QWidget* widget)
         return utf8(label->text());
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
         return utf8(withoutAccelerator(button->text()));
-    if (auto* list = qobject_cast<QListWidget*>(widget))
-        return list->currentItem() ? utf8(list->currentItem()->text()) : std::string();
+    // Lists, trees and tables alike: the current row's first column.
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
+        const QModelIndex current = view->currentIndex();
+        return current.isValid() ? utf8(current.siblingAtColumn(0).data(Qt::DisplayRole).toString()) : std::string();
+    }
     if (auto* form = dynamic_cast<TForm*>(widget))
         return captionOf(form);
     if (auto* picture = dynamic_cast<TGIFImage*>(widget))
