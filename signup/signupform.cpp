@@ -103,7 +103,6 @@ TForm1::TForm1() : TForm("Form1")
     SetBorderStyle(bsDialog);
     SetClientWidth(kPageLeft * 2 + kPageWidth);
     SetClientHeight(kPageTop + kPageHeight + 50);
-    // TODO: the kit's form styler dresses this window once it exists.
     buildPages();
     OnShow = [this] { FormShow(); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
@@ -274,6 +273,7 @@ void TForm1::CreateButtonClick()
 void TForm1::NextButtonClick()
 {
     if (m_page == 1) {
+        BackButton->setEnabled(true);
         enterUserNamePage();
         return;
     }

@@ -159,6 +159,18 @@ TEST_F(SignupWizard, AnExistingAccountIsStoredWithoutAsking)
     EXPECT_TRUE(dirs.exists("windows/my friends/ada/user.dat"));
 }
 
+TEST_F(SignupWizard, BackStepsFromTheUserNamePageOnTheExistingAccountRoadToo)
+{
+    form = std::make_unique<signup::TForm1>();
+    form->Show();
+    form->NextButton->click();
+    ASSERT_EQ(form->Page(), 4);
+    ASSERT_TRUE(form->BackButton->isEnabled());
+    form->BackButton->click();
+    EXPECT_EQ(form->Page(), 2);
+    EXPECT_FALSE(form->BackButton->isEnabled());
+}
+
 TEST_F(SignupWizard, TheOwnerPrefillsTheNamesUnlessUnknown)
 {
     form = std::make_unique<signup::TForm1>();
