@@ -91,6 +91,20 @@ TEST_F(NewsFlow, AutomaticFetchingOffStartsNothing)
     EXPECT_EQ(caption().find("NEWS"), std::string::npos);
 }
 
+TEST_F(NewsFlow, AFirstLogOnWithoutAStoredRunKeepsTheGreeting)
+{
+    dirs.write("files/world.htm", "<a href=\"news/1.htm\">Gold</a>\r\n");
+    dirs.write("app/News.inf", source("World", url("world.htm")));
+    // A user who has never had a news run here.
+    dirs.write("app/Channels.ini", "");
+    signOn();
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return caption().rfind("ok GOOD ", 0) == 0; }, 20000)) << caption();
+    // Nothing marks a fetch that does not happen: give the timer the few ticks a fetch starts within.
+    Application::ProcessMessagesUntil([] { return false; }, 3000);
+    EXPECT_EQ(caption().rfind("ok GOOD ", 0), 0u) << caption();
+    EXPECT_FALSE(dirs.exists("app/News.ini"));
+}
+
 TEST_F(NewsFlow, SignOffDuringAStalledPageEndsTheFetchAtOnce)
 {
     const std::string script = dirs.root() + "/silent.sh";
