@@ -228,9 +228,9 @@ void TForm1::CreateComponents()
     SpeedButton7 = MakeToolButton("SpeedButton7", "Address Book", kToolButtonLefts[2]);
     SpeedButton10 = MakeToolButton("SpeedButton10", "Mail", kToolButtonLefts[3]);
     SpeedButton9->OnClick = [] {
-        PlayAppSound(9, false);
         if (FeatureHooks().ToggleGuide)
             FeatureHooks().ToggleGuide();
+        PlayAppSound(9, false);
     };
     SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };

@@ -1,6 +1,7 @@
 #include "client/core/mainbar.h"
 
 #include "client/core/buddyhint.h"
+#include "client/core/featurehooks.h"
 
 #include "client/core/mainbargeometry.h"
 #include "client/core/session.h"
@@ -359,6 +360,14 @@ TEST_F(MainBar, PortalMenuPopsUpBesideTheBar)
     EXPECT_EQ(bar->ChannelMenu()->actions().size(), 1);
     EXPECT_EQ(sounds, (std::vector<std::string> { "roll.wav" }));
     bar->ChannelMenu()->hide();
+}
+
+TEST_F(MainBar, GuideButtonPlaysItsSoundAfterTheGuideTurned)
+{
+    FeatureHooks().ToggleGuide = [this] { sounds.push_back("guide turned"); };
+    bar->SpeedButton9->OnClick();
+    FeatureHooks().ToggleGuide = nullptr;
+    EXPECT_EQ(sounds, (std::vector<std::string> { "guide turned", "roll.wav" }));
 }
 
 TEST_F(MainBar, RendersWithAFewBuddies)
