@@ -817,10 +817,7 @@ void TForm1::ShowProperties()
     ShowPartner();
 }
 
-void TForm1::ShowHelp()
-{
-    // TODO: NavigateTo (the help page)
-}
+void TForm1::ShowHelp() { NavigateTo(kHelpPage); }
 
 void TForm1::SendLinkClick()
 {

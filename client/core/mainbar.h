@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// The product's help page, which HELP, "&Help" and F1 open.
+inline constexpr const char* kHelpPage = "https://korvo.example/help/";
+
 class QAction;
 class QLineEdit;
 class QMenu;

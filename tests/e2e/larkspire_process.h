@@ -31,7 +31,9 @@ public:
         env.insert("KORVO_APPDIR", QString::fromStdString(appDir));
         env.insert("KORVO_AUTOMATION", m_socketPath);
         env.insert("KORVO_STARTUP_MARKER", "1");
-        env.insert("KORVO_NO_BROWSER", "1");
+        // A test may have named a file to list what would have opened.
+        if (!env.contains("KORVO_NO_BROWSER"))
+            env.insert("KORVO_NO_BROWSER", "1");
         static int started = 0;
         const std::string address = localAddress.empty() ? LoopbackHost(200 + started++ % 50) : localAddress;
         env.insert("KORVO_LOCAL_ADDRESS", QString::fromStdString(address));
