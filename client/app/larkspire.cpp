@@ -63,6 +63,8 @@ int main(int argc, char** argv)
     FeatureHooks().AddPageAsChannel = AddPageAsChannel;
     FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
     FeatureHooks().ToggleGuide = ToggleChannelGuide;
+    FeatureHooks().CloseUnlockedGuide = CloseUnlockedChannelGuide;
+    FeatureHooks().CloseGuide = CloseChannelGuide;
     FeatureHooks().CreateGuide = CreateChannelGuide;
     FeatureHooks().LoadGuide = LoadChannelGuide;
     FeatureHooks().FreeGuide = FreeChannelGuide;

@@ -20,6 +20,10 @@ struct TFeatureHooks {
     std::function<void(const std::string& path, const std::string& name)> AddDroppedShortcut;
     // The channel guide button: shows the guide, or closes it when it is shown.
     std::function<void()> ToggleGuide;
+    // CONF: the guide closes unless its "Lock" box is ticked.
+    std::function<void()> CloseUnlockedGuide;
+    // The buddy dialog: a shown guide closes first.
+    std::function<void()> CloseGuide;
     // Sign-on: the guide is made with the main bar; its categories are built once.
     std::function<void()> CreateGuide;
     std::function<void()> LoadGuide;

@@ -59,6 +59,14 @@ const char* const kWebCaption = "WEB     ";
 
 QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
+// The hourglass while a command works; normal again however the command ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 // Line edits hand Enter, Esc and the arrow keys to the bar as the key events it handles.
 class FilterKeys final : public QObject {
 public:
@@ -328,13 +336,21 @@ void TForm1::CreateCommandButtons()
             FeatureHooks().AddPageAsChannel(0);
     };
     QORExplorerButton14->OnClick = [] {
+        const WaitCursor wait;
         if (FeatureHooks().StartAmbro)
             FeatureHooks().StartAmbro();
+        ShowQuickTip("qtip1007");
     };
     ExplorerButton17->OnClick = [] {
+        if (FeatureHooks().CloseUnlockedGuide)
+            FeatureHooks().CloseUnlockedGuide();
         // One hosted conference at a time.
-        if (!PeerLists().FindChat("Conference*"))
-            OpenChatWindow("Conference*", "");
+        if (PeerLists().FindChat("Conference*")) {
+            MessageDlg("\rAn existing conference is open. Please close that conference, then retry.", mtWarning, mbOK, 0);
+            return;
+        }
+        const WaitCursor wait;
+        OpenChatWindow("Conference*", "");
     };
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };

@@ -26,6 +26,7 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -298,15 +299,22 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
+    if (FeatureHooks().CloseGuide)
+        FeatureHooks().CloseGuide();
     if (!FeatureWindows().ShowBuddyDialog)
         return;
+    const QPointer<TForm1> alive(this);
     const std::string name = FeatureWindows().ShowBuddyDialog();
-    if (name.empty())
+    // The session may have ended while the dialog was open.
+    if (name.empty() || !alive)
         return;
     LoadBuddyFiles(false);
     RefreshBuddyList();
-    if (Session().online)
+    if (Session().online) {
+        SetStatusText("One Moment...", clBlue);
+        StatusBar1->repaint();
         LoginToService(name);
+    }
 }
 
 void TForm1::MailBuddy(const std::string& name)

@@ -78,8 +78,7 @@ void FreeChannelGuide()
     if (!g_guide)
         return;
     // Closed first, so the browsers get the whole screen back.
-    if (g_guide->isVisible())
-        g_guide->Close();
+    CloseChannelGuide();
     delete g_guide;
 }
 
@@ -91,6 +90,18 @@ void ToggleChannelGuide()
         g_guide->Close();
     else
         g_guide->ShowGuide();
+}
+
+void CloseChannelGuide()
+{
+    if (g_guide && g_guide->isVisible())
+        g_guide->Close();
+}
+
+void CloseUnlockedChannelGuide()
+{
+    if (g_guide && !g_guide->CheckBox1->isChecked())
+        CloseChannelGuide();
 }
 
 TForm5::TForm5() : TForm("TForm5")

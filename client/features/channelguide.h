@@ -96,3 +96,7 @@ void LoadChannelGuide();
 // Sign-off: closed and freed.
 void FreeChannelGuide();
 void ToggleChannelGuide();
+// A shown guide closes.
+void CloseChannelGuide();
+// The guide closes unless "Lock" is ticked.
+void CloseUnlockedChannelGuide();

@@ -83,3 +83,51 @@ TEST_F(BarCommands, HelpButtonMenuAndF1OpenTheHelpPage)
     ASSERT_EQ(command("key\tForm1\tfilter\tF1"), "ok");
     EXPECT_TRUE(waitFor([&] { return openedCount(kHelpPage) == 3; })) << me.dirs.read("opened.txt");
 }
+
+TEST_F(BarCommands, ConferenceClosesAnUnlockedGuideAndWarnsOfAnOpenConference)
+{
+    signOn();
+    ASSERT_EQ(command("click\tForm1\tSpeedButton9"), "ok");
+    ASSERT_TRUE(shown("TForm5"));
+    ASSERT_EQ(command("check\tTForm5\tCheckBox1\t1"), "ok");
+
+    // A locked guide stays beside the new conference.
+    ASSERT_EQ(command("click\tForm1\tExplorerButton17"), "ok");
+    ASSERT_TRUE(shown("Conference* - Korvo"));
+    EXPECT_NE(command("find\tTForm5").find("\t1\t"), std::string::npos) << command("find\tTForm5");
+
+    // Unlocked, the guide goes, and the one conference is not opened twice.
+    ASSERT_EQ(command("check\tTForm5\tCheckBox1\t0"), "ok");
+    ASSERT_EQ(command("clearboxes"), "ok");
+    ASSERT_EQ(command("click\tForm1\tExplorerButton17"), "ok");
+    EXPECT_TRUE(shown("TForm5", false)) << command("find\tTForm5");
+    EXPECT_TRUE(waitFor([&] {
+        return command("boxes").find("\\rAn existing conference is open. Please close that conference, then retry.")
+            != std::string::npos;
+    })) << command("boxes");
+    EXPECT_TRUE(shown("Conference* - Korvo"));
+}
+
+TEST_F(BarCommands, AmbroShowsItsQuickTip)
+{
+    signOn();
+    ASSERT_EQ(command("click\tForm1\tQORExplorerButton14"), "ok");
+    EXPECT_TRUE(waitFor([&] { return command("text\tFrom: Korvo\tMemo1") == "ok Chat with the visitors of the site you are on."; }))
+        << command("windows");
+}
+
+TEST_F(BarCommands, NewBuddyClosesTheGuideAndSaysOneMomentWhileTheBuddyIsLookedUp)
+{
+    // The lookup of the new buddy stays unanswered, so the status line keeps what the dialog left.
+    signOn({ ScriptedHttp::Stall() });
+    ASSERT_EQ(command("click\tForm1\tSpeedButton9"), "ok");
+    ASSERT_TRUE(shown("TForm5"));
+    ASSERT_EQ(command("menu\tForm1\tNew Buddy..."), "ok");
+    ASSERT_TRUE(shown("Add New Properties"));
+    EXPECT_TRUE(shown("TForm5", false)) << command("find\tTForm5");
+    ASSERT_EQ(command("set\tAdd New Properties\tEdit1\tcarol"), "ok");
+    ASSERT_EQ(command("click\tAdd New Properties\tButton1"), "ok");
+    ASSERT_TRUE(waitFor([&] { return front->requests("/lookup.asp").size() == 1; }));
+    EXPECT_EQ(front->requests("/lookup.asp")[0].target, "/lookup.asp?buddy=carol");
+    EXPECT_EQ(command("text\tForm1\tStatusBar1"), "ok One Moment...");
+}
