@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -33,6 +34,15 @@ TPeerConnection* LiveConnection(std::uint64_t serial)
 
 // The failure of a transfer that could not start, on either side.
 std::string TransferNotStartedText(const std::string& buddy) { return "Larkspire was unable to send this file to " + buddy + "."; }
+
+// Seconds the sender waits for the buddy's port; tests against a port that never
+// answers shorten it through KORVO_SEND_TIMEOUT.
+int SendTimeOut()
+{
+    const char* text = std::getenv("KORVO_SEND_TIMEOUT");
+    const int value = text ? StrToIntDef(text, 0) : 0;
+    return value > 0 ? value : TForm4::kSendTimeOut;
+}
 
 }  // namespace
 
@@ -69,7 +79,7 @@ TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& 
         action = m_settingUp ? caHide : caFree;
     };
 
-    FileSender.SetTimeOut(kSendTimeOut);
+    FileSender.SetTimeOut(SendTimeOut());
     FileSender.ReadBufferSize = kBufferSize;
     FileSender.WriteBufferSize = kBufferSize;
     FileSender.RecordSize = 16;

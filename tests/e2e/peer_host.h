@@ -10,12 +10,15 @@
 #include <QFile>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -111,18 +114,41 @@ struct Buddies {
 // A program on another loopback address that says whatever it likes to a client's port.
 class HostilePeer {
 public:
+    // A call the host's full accept queue drops would be tried again by the kernel
+    // only a second later; one not answered at once is made anew instead, for 10 s.
     HostilePeer(const std::string& from, const std::string& to, std::uint16_t port = 8096)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in local {};
-        local.sin_family = AF_INET;
-        ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        sockaddr_in remote {};
-        remote.sin_family = AF_INET;
-        remote.sin_port = htons(port);
-        ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
-        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            sockaddr_in local {};
+            local.sin_family = AF_INET;
+            ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+            ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+            sockaddr_in remote {};
+            remote.sin_family = AF_INET;
+            remote.sin_port = htons(port);
+            ::inet_pton(AF_INET, to.c_str(), &remote.sin_addr);
+            bool answered = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
+            m_connected = answered;
+            if (!answered && errno == EINPROGRESS) {
+                pollfd call { m_fd, POLLOUT, 0 };
+                if (::poll(&call, 1, 100) == 1) {
+                    int error = 0;
+                    socklen_t length = sizeof error;
+                    ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
+                    m_connected = error == 0;
+                    answered = true;
+                }
+            } else {
+                answered = true;
+            }
+            if (answered || std::chrono::steady_clock::now() >= deadline) {
+                ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+                return;
+            }
+            ::close(m_fd);
+        }
     }
     ~HostilePeer() { ::close(m_fd); }
     HostilePeer(const HostilePeer&) = delete;

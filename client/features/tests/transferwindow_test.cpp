@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdlib>
 #include <random>
 
 namespace {
@@ -233,6 +234,11 @@ TEST_F(FileTransfer, ASenderThatCannotConnectGivesUpWithAMessage)
     ASSERT_TRUE(full.valid());
     ScriptedPeer waiting = ScriptedPeer::Connect(LoopbackHost(3), LoopbackHost(2), full.port());
     ASSERT_TRUE(waiting.valid());
+    // A second instead of the shipped ten: the window reads the limit as it is made.
+    struct ShortSendTimeOut {
+        ShortSendTimeOut() { ::setenv("KORVO_SEND_TIMEOUT", "1", 1); }
+        ~ShortSendTimeOut() { ::unsetenv("KORVO_SEND_TIMEOUT"); }
+    } shortTimeOut;
     bob.sendLine(Frame("startsendfile", "bob", offer.f3, std::to_string(full.port())));
     ASSERT_NE(WaitForWindow<TForm4>(), nullptr);
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("Larkspire was unable to send this file to bob."); }, 30000));
