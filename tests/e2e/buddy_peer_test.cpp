@@ -160,15 +160,14 @@ TEST(BuddyPeer, AHostilePeersSpoofsChangeNothing)
 
 TEST(BuddyPeer, TwoHostsLogOnThroughTheServiceAndFindEachOther)
 {
-    ScratchDirs serviceDirs;
-    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
-    ASSERT_TRUE(service.started()) << service.error();
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
     Host bob("bob", 3);
     bob.lists("alice");
     Host alice("alice", 2);
     alice.lists("bob");
     for (Host* host : { &alice, &bob })
-        host->dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+        service.serves(*host);
     bob.start();
     ASSERT_TRUE(bob.process->signOn());
     alice.start();
@@ -198,15 +197,14 @@ TEST(BuddyPeer, AWrongPasswordAtTheServiceSaysSoAndShowsNoService)
 
 TEST(BuddyPeer, AnotherHostsInfForABuddyIsRefusedAndTheBuddiesTalkOn)
 {
-    ScratchDirs serviceDirs;
-    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
-    ASSERT_TRUE(service.started()) << service.error();
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
     Host alice("alice", 2);
     alice.lists("bob");
     Host bob("bob", 3);
     bob.lists("alice");
     for (Host* host : { &alice, &bob })
-        host->dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+        service.serves(*host);
     // alice first, so bob's lookup tells him where she is.
     alice.start();
     ASSERT_TRUE(alice.process->signOn());

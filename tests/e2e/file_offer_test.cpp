@@ -234,15 +234,14 @@ TEST_F(FileOffers, CancelPressedAsTheWindowSetsUpEndsItCleanly)
 
 TEST(FileOfferNames, ANameHoldingAQuoteIsRefusedAtTheSenderBeforeAnythingGoes)
 {
-    ScratchDirs serviceDirs;
-    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
-    ASSERT_TRUE(service.started()) << service.error();
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
     Host alice("alice", 2);
     alice.lists("bob");
     Host bob("bob", 3);
     bob.lists("alice");
     for (Host* host : { &alice, &bob }) {
-        host->dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n");
+        service.serves(*host);
         host->start();
         ASSERT_TRUE(host->process->signOn());
     }

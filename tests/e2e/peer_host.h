@@ -5,6 +5,7 @@
 
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/serviceprocess.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,6 +82,14 @@ struct Host {
     std::string address;
     ScratchDirs dirs;
     std::unique_ptr<LarkspireProcess> process;
+};
+
+// korvo-service knowing alice and bob (password "pw"), for hosts that log on through it.
+struct AliceAndBobService {
+    ScratchDirs dirs;
+    ServiceProcess service { { "--db", dirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" } };
+
+    void serves(Host& host) const { host.dirs.write("app/servers.ini", "[servers]\r\n0=" + service.hostPort() + "\r\n"); }
 };
 
 // Two (or three) users who list each other with fixed addresses, signed on and online.
