@@ -6,6 +6,7 @@
 #include "platform/ui/dialogs.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -158,6 +159,8 @@ TEST_F(BuddyDialog, LabelsUnderlineTheirLetterAndAltWithItFocusesTheirBoxOnceEna
         PressAlt(&form, label.key);
         EXPECT_TRUE(label.box->hasFocus()) << label.caption;
     }
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(form.grab().save(KORVO_BUILD_DIR "/screenshots/newbuddy.png"));
 }
 
 }  // namespace

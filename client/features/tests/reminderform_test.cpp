@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -132,6 +133,8 @@ TEST_F(ReminderForm, LabelsUnderlineTheirLetterAndAltWithItFocusesTheirBox)
         PressAlt(form, label.key);
         EXPECT_TRUE(label.box->hasFocus()) << label.caption;
     }
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(form->grab().save(KORVO_BUILD_DIR "/screenshots/pralto.png"));
 }
 
 }  // namespace

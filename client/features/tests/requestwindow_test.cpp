@@ -6,6 +6,7 @@
 #include "platform/win/process.h"
 #include "platform/win/sound.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 
@@ -253,6 +254,7 @@ TEST_F(RequestWindow, AcceptingABuddyListRequestListsTheCaller)
 
 TEST_F(RequestWindow, ThePromptStartsANewLineAtEachCarriageReturn)
 {
+    ShipIcons();
     ScriptedPeer dave = Call(4);
     dave.sendLine(Frame("inf", "dave", "", "alice"));
     TForm7* window = WaitForWindow<TForm7>();
@@ -260,6 +262,8 @@ TEST_F(RequestWindow, ThePromptStartsANewLineAtEachCarriageReturn)
     EXPECT_EQ(window->Label1->ShownText().split(QLatin1Char('\n')),
               QStringList({ "", "DAVE is requesting to be added your buddy list.", "Email: ", "Do you want to accept?" }));
     EXPECT_EQ(PaintedDifference(window->Label1, window->Label1->ShownText()), QRect());
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(window->grab().save(KORVO_BUILD_DIR "/screenshots/request.png"));
 }
 
 TEST_F(RequestWindow, EachKindOfRequestShowsItsIcon)
