@@ -1,24 +1,21 @@
-#include "client/core/onesecondtimer.h"
-#include "client/core/servicelogon.h"
 #include "client/core/mainbar.h"
-#include "client/core/featurehooks.h"
 
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/channelsmenu.h"
 #include "client/core/chatrouting.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/netmail.h"
-#include "client/core/newshooks.h"
+#include "client/core/onesecondtimer.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
-#include "client/core/session.h"
-#include "client/core/settings.h"
 #include "client/core/quicktips.h"
-#include "client/core/notehooks.h"
+#include "client/core/session.h"
+#include "client/core/servicelogon.h"
+#include "client/core/settings.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -127,8 +124,8 @@ TForm1::TForm1() : TForm("Form1")
     OnResize = [this] { FormResize(); };
     OnShow = [this] {
         PaintBackground();
-        if (News().trimOldNews)
-            News().trimOldNews();
+        if (Features().SignOn.TrimOldNews)
+            Features().SignOn.TrimOldNews();
     };
     OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) { FormMouseDown(button, shift, x, y); };
     OnClose = [this](TCloseAction& action) {
@@ -236,11 +233,11 @@ void TForm1::CreateComponents()
     SpeedButton7 = MakeToolButton("SpeedButton7", "Address Book", kToolButtonLefts[2]);
     SpeedButton10 = MakeToolButton("SpeedButton10", "Mail", kToolButtonLefts[3]);
     SpeedButton9->OnClick = [] {
-        if (FeatureHooks().ToggleGuide)
-            FeatureHooks().ToggleGuide();
+        if (Features().Command.ToggleGuide)
+            Features().Command.ToggleGuide();
         PlayAppSound(9, false);
     };
-    SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
+    SpeedButton8->OnClick = [] { CallFeature(Features().Command.EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };
     SpeedButton10->OnClick = [this] { SpeedButton10Click(); };
 
@@ -328,22 +325,22 @@ void TForm1::CreateCommandButtons()
     QORExplorerButton17->OnClick = [this] { QORExplorerButton17Click(); };
     SpeedButton6->OnClick = [] {
         PlayAppSound(9, false);
-        if (FeatureHooks().StartSearchBar)
-            FeatureHooks().StartSearchBar();
+        if (Features().Command.StartSearchBar)
+            Features().Command.StartSearchBar();
     };
     ExplorerButton14->OnClick = [] {
-        if (FeatureHooks().AddPageAsChannel)
-            FeatureHooks().AddPageAsChannel(0);
+        if (Features().Command.AddPageAsChannel)
+            Features().Command.AddPageAsChannel(0);
     };
     QORExplorerButton14->OnClick = [] {
         const WaitCursor wait;
-        if (FeatureHooks().StartAmbro)
-            FeatureHooks().StartAmbro();
+        if (Features().Command.StartAmbro)
+            Features().Command.StartAmbro();
         ShowQuickTip("qtip1007");
     };
     ExplorerButton17->OnClick = [] {
-        if (FeatureHooks().CloseUnlockedGuide)
-            FeatureHooks().CloseUnlockedGuide();
+        if (Features().Command.CloseUnlockedGuide)
+            Features().Command.CloseUnlockedGuide();
         // One hosted conference at a time.
         if (PeerLists().FindChat("Conference*")) {
             MessageDlg("\rAn existing conference is open. Please close that conference, then retry.", mtWarning, mbOK, 0);
@@ -355,7 +352,7 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        CallNoteHook(NoteHooks().StartNivletRead);
+        CallFeature(Features().SignOn.StartNivletRead);
         if (MailCheckStarter())
             MailCheckStarter()(true);
     };
@@ -385,7 +382,7 @@ void TForm1::CreateBuddyMenu()
     }, false);
     add("Send &Nivlet", [this] {
         if (Tbuddy* buddy = BuddyCanvas.Hovered())
-            CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
+            CallFeature(Features().Command.ComposeNivlet, buddy->Name, std::string(), std::string());
     }, false);
     add("Send &Link", [this] { SendLinkClick(); }, false);
     add("Send &Mail", [this] {
@@ -428,8 +425,8 @@ void TForm1::CreateBuddyMenu()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     PopupMenu2->addSeparator();
     add("Abo&ut...", [] {
-        if (FeatureWindows().ShowAbout)
-            FeatureWindows().ShowAbout();
+        if (Features().Command.ShowAbout)
+            Features().Command.ShowAbout();
     }, true);
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { Application::Guarded([this] { PopupMenu2Popup(); }); });
 }
@@ -721,7 +718,7 @@ void TForm1::QORExplorerButton17Click()
     Session().away = !Session().away;
     QORExplorerButton17->setChecked(Session().away);
     Application::ProcessMessages();
-    CallNoteHook(NoteHooks().AwayChanged, Session().away);
+    CallFeature(Features().Command.AwayChanged, Session().away);
 }
 
 void TForm1::ShowChannelMenu()
@@ -825,8 +822,8 @@ void TForm1::StatusBar1MouseUp(TMouseButton button)
 
 void TForm1::ShowProperties()
 {
-    if (FeatureWindows().ShowSetup)
-        FeatureWindows().ShowSetup();
+    if (Features().Command.ShowSetup)
+        Features().Command.ShowSetup();
     LoadBuddyFiles(false);
     RefreshBuddyList();
     LoadSettings();
@@ -840,7 +837,7 @@ void TForm1::SendLinkClick()
     Tbuddy* buddy = BuddyCanvas.Hovered();
     const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
     if (!Trim(page.url).empty() && buddy) {
-        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, page.url, page.title + " ");
+        CallFeature(Features().Command.ComposeNivlet, buddy->Name, page.url, page.title + " ");
         return;
     }
     PlayAppSound(6, true);
@@ -866,9 +863,9 @@ void TForm1::WMDropFiles(const std::string& path, int x, int y)
         Activate();
         if (filter->isVisible())
             filter->setFocus();
-        if (FeatureHooks().AddDroppedShortcut) {
+        if (Features().Command.AddDroppedShortcut) {
             const std::string name = ExtractFileName(path);
-            FeatureHooks().AddDroppedShortcut(path, name.substr(0, name.find('.')));
+            Features().Command.AddDroppedShortcut(path, name.substr(0, name.find('.')));
         }
     }
 }

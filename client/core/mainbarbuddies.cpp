@@ -1,18 +1,16 @@
-#include "client/core/servicelogon.h"
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
 #include "client/core/chatrouting.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
-#include "client/core/featurehooks.h"
 #include "client/core/mainbargeometry.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
-#include "client/core/session.h"
 #include "client/core/quicktips.h"
-#include "client/core/notehooks.h"
+#include "client/core/servicelogon.h"
+#include "client/core/session.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -132,7 +130,7 @@ void TForm1::frCanvas1DblClick()
 {
     BuddyCanvas.EndDrag();
     if (Tbuddy* buddy = BuddyCanvas.Hovered())
-        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
+        CallFeature(Features().Command.ComposeNivlet, buddy->Name, std::string(), std::string());
 }
 
 void TForm1::FilterKeyDown(WORD& key, TShiftState)
@@ -155,7 +153,7 @@ void TForm1::FilterKeyPress(char& key)
         key = 0;
         const std::string text = codepage::FromUnicode(filter->text());
         if (!Trim(text).empty()) {
-            const TFeatureHooks& hooks = FeatureHooks();
+            const TFeatures::TCommand& hooks = Features().Command;
             if (!(hooks.OpenChannel && hooks.OpenChannel(text)) && hooks.SearchWeb)
                 hooks.SearchWeb(text);
         }
@@ -299,12 +297,12 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
-    if (FeatureHooks().CloseGuide)
-        FeatureHooks().CloseGuide();
-    if (!FeatureWindows().ShowBuddyDialog)
+    if (Features().Command.CloseGuide)
+        Features().Command.CloseGuide();
+    if (!Features().Command.ShowBuddyDialog)
         return;
     const QPointer<TForm1> alive(this);
-    const std::string name = FeatureWindows().ShowBuddyDialog();
+    const std::string name = Features().Command.ShowBuddyDialog();
     // The session may have ended while the dialog was open.
     if (name.empty() || !alive)
         return;

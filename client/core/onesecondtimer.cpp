@@ -1,12 +1,11 @@
 #include "client/core/onesecondtimer.h"
 
 #include "client/core/connectionmonitor.h"
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
-#include "client/core/newshooks.h"
 #include "client/core/peersend.h"
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
-#include "client/core/notehooks.h"
 #include "platform/rtl/dates.h"
 #include "platform/ui/form.h"
 #include "platform/win/ras.h"
@@ -130,7 +129,7 @@ void Ping(TSession& s)
         return;
     s.pingSeconds = 0;
     SendBuddyCommand("ping", "");
-    CallNoteHook(NoteHooks().RunDueReminders);
+    CallFeature(Features().Tick.RunDueReminders);
 }
 
 void Refresh(TSession& s)
@@ -198,6 +197,6 @@ void Timer2Timer(const QDateTime& now)
     Refresh(s);
     RelogOn(s);
     Redock();
-    if (News().timerDuty)
-        News().timerDuty(now);
+    if (Features().Tick.NewsDuty)
+        Features().Tick.NewsDuty(now);
 }

@@ -1,9 +1,9 @@
 #include "client/core/pluginserver.h"
 
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
@@ -81,7 +81,7 @@ TPluginServer::TPluginServer()
     m_server.OnDisconnect = [this](TSockCtrl*, TSocketBase* socket) { Disconnect(socket); };
     m_server.OnReadBufferFull = [this](TBufferedSocketBase* socket) { Overflow(socket); };
     OnBeep = [] { QApplication::beep(); };
-    peerhooks::Hooks().WritePluginLine = [](const std::string& pidKey, const std::string& payload) {
+    Features().PeerFrame.WritePluginLine = [](const std::string& pidKey, const std::string& payload) {
         if (g_pluginServer)
             g_pluginServer->WriteToPlugin(pidKey, payload);
     };

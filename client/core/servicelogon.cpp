@@ -1,13 +1,12 @@
 #include "client/core/servicelogon.h"
 
 #include "client/core/download.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/servicequery.h"
 #include "client/core/session.h"
-#include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/rtl/thread.h"
@@ -164,8 +163,8 @@ void LogOnFinished(TThread* sender)
              [] {
                  if (Session().firstLogOn) {
                      Session().firstLogOn = false;
-                     if (FeatureWindows().StartUpdateCheck)
-                         FeatureWindows().StartUpdateCheck();
+                     if (Features().SignOn.StartUpdateCheck)
+                         Features().SignOn.StartUpdateCheck();
                  }
              },
              ConnectDirectBuddies, [thread] { ApplyBuddyLookup(thread->Found); } }) {
@@ -175,7 +174,7 @@ void LogOnFinished(TThread* sender)
             // A failed step costs only itself.
         }
     }
-    CallNoteHook(NoteHooks().StartNivletRead);
+    CallFeature(Features().SignOn.StartNivletRead);
     s.logOnRunning = false;
     if (Form1)
         Form1->UpdateStatusBar();
