@@ -59,7 +59,7 @@ std::vector<DialUpRecord> EnumDialUpConnections()
 void UpdateClock(const QDateTime& now)
 {
     if (Form1)
-        Form1->Time->setText(QString::fromLatin1(ClockText(now)));
+        Form1->ShowTime(ClockText(now));
 }
 
 // Connections that came up call ConnectionTick, ones that went down GoOffline.
@@ -98,13 +98,10 @@ void CountDownKeepAlives()
         return;
     // Marking a buddy offline repaints the list; walk by name so the walk survives it.
     std::vector<std::string> expired;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (!buddy || !(buddy->Online || buddy->Connecting))
-            continue;
-        if (buddy->KeepAlive-- == 1)
-            expired.push_back(buddy->Name);
-    }
+    ForEachBuddy([&](Tbuddy& buddy) {
+        if ((buddy.Online || buddy.Connecting) && buddy.KeepAlive-- == 1)
+            expired.push_back(buddy.Name);
+    });
     for (const std::string& name : expired) {
         const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
         if (buddy)

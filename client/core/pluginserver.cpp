@@ -193,11 +193,10 @@ void TPluginServer::Register(TPlugin& plugin, const std::string& key)
     const TSocketRef<TLineSocketBase> ref = plugin.socket;
     if (Form1) {
         std::vector<std::string> available;
-        for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-            const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-            if (buddy->Online && !buddy->Away)
-                available.push_back(buddy->Name);
-        }
+        ForEachBuddy([&](const Tbuddy& buddy) {
+            if (buddy.Online && !buddy.Away)
+                available.push_back(buddy.Name);
+        });
         for (const std::string& name : available) {
             const auto socket = ref.Lock();
             if (!socket || !socket->Connected())

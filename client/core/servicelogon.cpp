@@ -102,12 +102,12 @@ protected:
                     return;
                 if (Reply == "success") {
                     s.loggedOn = true;
-                    Form1->ChnName->setText(QString::fromLatin1(GreetingForHour(QTime::currentTime().hour())));
+                    SetChannelLabel(GreetingForHour(QTime::currentTime().hour()));
                     Form1->UpdateStatusBar();
                     lookup = true;
                 } else {
                     s.loggedOn = false;
-                    Form1->ChnName->setText("NO SERVICE");
+                    SetChannelLabel("NO SERVICE");
                 }
             });
             if (!lookup)
@@ -254,17 +254,15 @@ void LoginToService(const std::string& buddyName)
 
 std::string LookupQuery(const std::string& buddyName)
 {
-    if (!Form1 || Form1->FriendsListBox.Empty())
+    if (!HasBuddies())
         return {};
     if (!buddyName.empty())
         return "buddy=" + Value(buddyName);
     std::string query;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (!buddy || buddy->Online || buddy->Connecting || buddy->Blocked || !Trim(buddy->DirectConnect).empty())
-            continue;
-        query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy->Name);
-    }
+    ForEachBuddy([&](const Tbuddy& buddy) {
+        if (!(buddy.Online || buddy.Connecting || buddy.Blocked || !Trim(buddy.DirectConnect).empty()))
+            query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy.Name);
+    });
     return query;
 }
 

@@ -76,7 +76,7 @@ void ClearSessionFlags()
     Session().away = false;
     Session().logOnRunning = false;
     if (Form1) {
-        Form1->filter->clear();
+        Form1->ClearFilter();
         Form1->ClearBuddies();
     }
 }
@@ -121,7 +121,7 @@ void LoadGuideNotesRemindersNews()
 void StartOneSecondTimer()
 {
     if (Form1)
-        Form1->Timer2->start();
+        Form1->SetTimerRunning(true);
 }
 
 void StartNewsTicker()
@@ -172,7 +172,7 @@ void SignOffSession()
 void StopOneSecondTimer()
 {
     if (Form1)
-        Form1->Timer2->stop();
+        Form1->SetTimerRunning(false);
 }
 
 void CloseAwayWindowAndTicker()
