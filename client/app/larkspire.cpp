@@ -1,9 +1,8 @@
 #include "client/core/download.h"
-#include "client/core/featurehooks.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
-#include "client/core/peerhooks.h"
+#include "client/core/peercallrecord.h"
 #include "client/core/startup.h"
 #include "client/features/about.h"
 #include "client/features/addchannel.h"
@@ -37,11 +36,14 @@ int main(int argc, char** argv)
     // A second copy must not take over the first one's automation socket.
     if (!ActOnStartDecision(CheckOtherInstances()))
         return 0;
-    automation::StartForThisProgram("larkspire");
-    // What buddies' frames asked of windows not made here, for scripted runs.
-    automation::AddCommand("peerhooks", [] {
-        return std::vector<std::string>(peerhooks::Calls().begin(), peerhooks::Calls().end());
-    });
+    // What buddies' frames asked of windows not made here, for scripted runs only.
+    static TPeerCallRecord peerCalls;
+    if (automation::StartForThisProgram("larkspire")) {
+        peerCalls.Install();
+        automation::AddCommand("peerhooks", [] {
+            return std::vector<std::string>(peerCalls.Calls().begin(), peerCalls.Calls().end());
+        });
+    }
 
     Application::SetTitle(ApplicationTitle());
     ui::InstallExceptionHandler();
@@ -51,23 +53,23 @@ int main(int argc, char** argv)
     MailCheckStarter() = StartMailCheck;
     MailCheckCanceller() = CancelMailCheck;
     InstallPeerWindows();
-    FeatureWindows().ShowSetup = ShowSetup;
-    FeatureWindows().ShowBuddyDialog = ShowBuddyDialog;
-    FeatureWindows().ShowAbout = ShowAbout;
-    FeatureWindows().StartUpdateCheck = StartKestrowThread;
+    Features().Command.ShowSetup = ShowSetup;
+    Features().Command.ShowBuddyDialog = ShowBuddyDialog;
+    Features().Command.ShowAbout = ShowAbout;
+    Features().SignOn.StartUpdateCheck = StartKestrowThread;
     InstallNoteFeatures();
-    FeatureHooks().StartAmbro = StartAmbro;
-    FeatureHooks().StartSearchBar = StartSearchBar;
-    FeatureHooks().SearchWeb = SearchWeb;
-    FeatureHooks().OpenChannel = OpenChannel;
-    FeatureHooks().AddPageAsChannel = AddPageAsChannel;
-    FeatureHooks().AddDroppedShortcut = AddDroppedShortcut;
-    FeatureHooks().ToggleGuide = ToggleChannelGuide;
-    FeatureHooks().CloseUnlockedGuide = CloseUnlockedChannelGuide;
-    FeatureHooks().CloseGuide = CloseChannelGuide;
-    FeatureHooks().CreateGuide = CreateChannelGuide;
-    FeatureHooks().LoadGuide = LoadChannelGuide;
-    FeatureHooks().FreeGuide = FreeChannelGuide;
+    Features().Command.StartAmbro = StartAmbro;
+    Features().Command.StartSearchBar = StartSearchBar;
+    Features().Command.SearchWeb = SearchWeb;
+    Features().Command.OpenChannel = OpenChannel;
+    Features().Command.AddPageAsChannel = AddPageAsChannel;
+    Features().Command.AddDroppedShortcut = AddDroppedShortcut;
+    Features().Command.ToggleGuide = ToggleChannelGuide;
+    Features().Command.CloseUnlockedGuide = CloseUnlockedChannelGuide;
+    Features().Command.CloseGuide = CloseChannelGuide;
+    Features().SignOn.CreateGuide = CreateChannelGuide;
+    Features().SignOn.LoadGuide = LoadChannelGuide;
+    Features().SignOff.FreeGuide = FreeChannelGuide;
     InstallNewsFeature();
     int result = 0;
     try {

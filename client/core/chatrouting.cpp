@@ -1,7 +1,7 @@
 #include "client/core/chatrouting.h"
 
+#include "client/core/features.h"
 #include "client/core/helpers.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"

@@ -131,11 +131,10 @@ void GoOffline()
     if (!Form1)
         return;
     std::vector<std::string> names;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (buddy && (buddy->Online || buddy->Connecting))
-            names.push_back(buddy->Name);
-    }
+    ForEachBuddy([&](const Tbuddy& buddy) {
+        if (buddy.Online || buddy.Connecting)
+            names.push_back(buddy.Name);
+    });
     for (const std::string& name : names) {
         // A call still ringing would otherwise bring the buddy back online.
         if (TPeerNetwork* network = PeerNetwork())
@@ -144,9 +143,9 @@ void GoOffline()
     }
     if (!Form1)
         return;
-    Form1->filter->clear();
+    Form1->ClearFilter();
     s.away = false;
-    Form1->PeerSockets.Clear();
+    ForgetOnlineSockets();
     for (const std::string& key : PeerLists().ChatKeys())
         PeerLists().RemoveChat(key);
     Form1->UpdateStatusBar();

@@ -1,46 +1,32 @@
-#include "client/core/onesecondtimer.h"
-#include "client/core/servicelogon.h"
 #include "client/core/mainbar.h"
-#include "client/core/featurehooks.h"
 
-#include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
-#include "client/core/channelsmenu.h"
 #include "client/core/chatrouting.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbargeometry.h"
-#include "client/core/netmail.h"
-#include "client/core/newshooks.h"
+#include "client/core/onesecondtimer.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
-#include "client/core/session.h"
-#include "client/core/settings.h"
 #include "client/core/quicktips.h"
-#include "client/core/notehooks.h"
+#include "client/core/session.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/label.h"
-#include "platform/win/dde.h"
-#include "platform/win/shell.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
-#include <QWindow>
+
+// The bar's making: its components, its command buttons and its buddy menu.
 
 TForm1* Form1 = nullptr;
 
@@ -48,15 +34,11 @@ namespace {
 
 using namespace mainbar;
 
-constexpr int kArrowHeight = 12;
 constexpr int kCommandLeftX = 4;
 constexpr int kCommandLeftWidth = 58;
 constexpr int kCommandRightX = 62;
 constexpr int kCommandRightWidth = 49;
 constexpr int kCommandHeight = 17;
-
-const char* const kBuddiesCaption = "BUDDIES ";
-const char* const kWebCaption = "WEB     ";
 
 QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
@@ -128,8 +110,8 @@ TForm1::TForm1() : TForm("Form1")
     OnResize = [this] { FormResize(); };
     OnShow = [this] {
         PaintBackground();
-        if (News().trimOldNews)
-            News().trimOldNews();
+        if (Features().SignOn.TrimOldNews)
+            Features().SignOn.TrimOldNews();
     };
     OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) { FormMouseDown(button, shift, x, y); };
     OnClose = [this](TCloseAction& action) {
@@ -237,11 +219,11 @@ void TForm1::CreateComponents()
     SpeedButton7 = MakeToolButton("SpeedButton7", "Address Book", kToolButtonLefts[2]);
     SpeedButton10 = MakeToolButton("SpeedButton10", "Mail", kToolButtonLefts[3]);
     SpeedButton9->OnClick = [] {
-        if (FeatureHooks().ToggleGuide)
-            FeatureHooks().ToggleGuide();
+        if (Features().Command.ToggleGuide)
+            Features().Command.ToggleGuide();
         PlayAppSound(9, false);
     };
-    SpeedButton8->OnClick = [] { CallNoteHook(NoteHooks().EditReminder, std::string()); };
+    SpeedButton8->OnClick = [] { CallFeature(Features().Command.EditReminder, std::string()); };
     SpeedButton7->OnMouseUp = [this](TMouseButton b, TShiftState, int, int) { SpeedButton7MouseUp(b); };
     SpeedButton10->OnClick = [this] { SpeedButton10Click(); };
 
@@ -329,22 +311,22 @@ void TForm1::CreateCommandButtons()
     QORExplorerButton17->OnClick = [this] { QORExplorerButton17Click(); };
     SpeedButton6->OnClick = [] {
         PlayAppSound(9, false);
-        if (FeatureHooks().StartSearchBar)
-            FeatureHooks().StartSearchBar();
+        if (Features().Command.StartSearchBar)
+            Features().Command.StartSearchBar();
     };
     ExplorerButton14->OnClick = [] {
-        if (FeatureHooks().AddPageAsChannel)
-            FeatureHooks().AddPageAsChannel(0);
+        if (Features().Command.AddPageAsChannel)
+            Features().Command.AddPageAsChannel(0);
     };
     QORExplorerButton14->OnClick = [] {
         const WaitCursor wait;
-        if (FeatureHooks().StartAmbro)
-            FeatureHooks().StartAmbro();
+        if (Features().Command.StartAmbro)
+            Features().Command.StartAmbro();
         ShowQuickTip("qtip1007");
     };
     ExplorerButton17->OnClick = [] {
-        if (FeatureHooks().CloseUnlockedGuide)
-            FeatureHooks().CloseUnlockedGuide();
+        if (Features().Command.CloseUnlockedGuide)
+            Features().Command.CloseUnlockedGuide();
         // One hosted conference at a time.
         if (PeerLists().FindChat("Conference*")) {
             MessageDlg("\rAn existing conference is open. Please close that conference, then retry.", mtWarning, mbOK, 0);
@@ -356,7 +338,7 @@ void TForm1::CreateCommandButtons()
     SpeedButton5->OnClick = [this] { SpeedButton5Click(); };
     SpeedButton1->OnClick = [this] { ShowProperties(); };
     QORExplorerButton16->OnClick = [] {
-        CallNoteHook(NoteHooks().StartNivletRead);
+        CallFeature(Features().SignOn.StartNivletRead);
         if (MailCheckStarter())
             MailCheckStarter()(true);
     };
@@ -386,7 +368,7 @@ void TForm1::CreateBuddyMenu()
     }, false);
     add("Send &Nivlet", [this] {
         if (Tbuddy* buddy = BuddyCanvas.Hovered())
-            CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
+            CallFeature(Features().Command.ComposeNivlet, buddy->Name, std::string(), std::string());
     }, false);
     add("Send &Link", [this] { SendLinkClick(); }, false);
     add("Send &Mail", [this] {
@@ -429,8 +411,8 @@ void TForm1::CreateBuddyMenu()
     help->setShortcut(QKeySequence(Qt::Key_F1));
     PopupMenu2->addSeparator();
     add("Abo&ut...", [] {
-        if (FeatureWindows().ShowAbout)
-            FeatureWindows().ShowAbout();
+        if (Features().Command.ShowAbout)
+            Features().Command.ShowAbout();
     }, true);
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { Application::Guarded([this] { PopupMenu2Popup(); }); });
 }
@@ -442,452 +424,4 @@ QAction* TForm1::BuddyMenuItem(const std::string& caption) const
             return item;
     }
     return nullptr;
-}
-
-// --- window rules ------------------------------------------------------------
-
-void TForm1::RememberRestorePlace(int top, int height)
-{
-    Session().barTop = top;
-    Session().barHeight = height;
-}
-
-void TForm1::PlaceBar(int left, int top, int height)
-{
-    SetBounds(left, top, kBarWidth, ClampHeight(height));
-    // Setting the bounds lifts the window's size limits; they hold for every later drag too.
-    setMinimumSize(kBarWidth, kMinHeight);
-    setMaximumWidth(kBarWidth);
-}
-
-bool TForm1::Tucked() const { return IsTucked(Left(), Screen::Width()); }
-
-void TForm1::Tuck() { PlaceBar(TuckedLeft(Screen::Width()), Top(), Height()); }
-
-void TForm1::Untuck() { PlaceBar(Session().dockedLeft, Top(), Height()); }
-
-int TForm1::HitTest(int x, int y)
-{
-    const HitCode code = BarHitTest(x, y, Width(), Height());
-    if (code == HTCAPTION)
-        Session().barTop = Top();
-    return code;
-}
-
-void TForm1::FormResize()
-{
-    ClientArea->resize(width() - 2 * kFrame, height() - 2 * kFrame);
-    const Layout l = LayoutFor(ClientArea->height());
-    const int clientWidth = ClientArea->width();
-    StatusBar1->setGeometry(0, l.statusTop, clientWidth, kStatusHeight);
-    Panel3->setGeometry(0, l.commandPanelTop, clientWidth, kCommandPanelHeight);
-    for (TSpeedButton* b : { SpeedButton9, SpeedButton8, SpeedButton7, SpeedButton10 })
-        b->move(b->x(), l.toolButtonTop);
-    filter->move(filter->x(), l.filterTop);
-    const int panelHeight = std::max(3 * kArrowHeight, l.panelHeight);
-    Panel2->resize(kPanelWidth, panelHeight);
-    Panel1->resize(kPanelWidth, panelHeight);
-    Panel5->setGeometry(0, 0, kPanelWidth, kArrowHeight);
-    frCanvas1->setGeometry(0, kArrowHeight, kPanelWidth, panelHeight - 2 * kArrowHeight);
-    Panel4->setGeometry(0, panelHeight - kArrowHeight, kPanelWidth, kArrowHeight);
-    Panel8->setGeometry(0, 0, kPanelWidth, kArrowHeight);
-    ChnPanel->setGeometry(0, kArrowHeight, kPanelWidth, 18);
-    ChnName->setGeometry(0, 0, kPanelWidth, 18);
-    Time->setGeometry(0, kArrowHeight + 18, kPanelWidth, 14);
-    PaintBox1->setGeometry(0, kArrowHeight + 32, kPanelWidth, panelHeight - 2 * kArrowHeight - 32);
-    Panel11->setGeometry(0, panelHeight - kArrowHeight, kPanelWidth, kArrowHeight);
-    if (Top() != 0)
-        RememberRestorePlace(Top(), Height());
-}
-
-void TForm1::PaintBackground() { PaintBackground(ScreenColorDepth()); }
-
-void TForm1::PaintBackground(int colorDepth)
-{
-    const int w = Width();
-    const int h = Screen::Height();
-    if (colorDepth < 9 || w <= 0 || h <= 0) {
-        m_background = QImage();
-        update();
-        return;
-    }
-    SetColor(clBtnFace);
-    m_background = QImage(w, h, QImage::Format_RGB32);
-    QPainter painter(&m_background);
-    FillBands(painter, QRect(0, 0, w / 2, h), clBtnFace, clWhite, 64, true);
-    // The right pass takes the odd column too, so no unpainted stripe is left at the edge.
-    FillBands(painter, QRect(w / 2, 0, w - w / 2, h), clWhite, clBtnFace, 64, true);
-    update();
-}
-
-void TForm1::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    if (!m_background.isNull())
-        painter.drawImage(0, 0, m_background);
-    else
-        painter.fillRect(rect(), ToQColor(clBtnFace));
-    // The sizing frame: a raised edge inside the window's own border.
-    const QRect r = rect().adjusted(0, 0, -1, -1);
-    painter.setPen(ToQColor(clBtnHighlight));
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(ToQColor(cl3DDkShadow));
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
-}
-
-void TForm1::Panel7Click()
-{
-    PlaceBar(Left(), Session().barTop, Session().barHeight);
-    Panel7->update();
-    Panel6->update();
-}
-
-void TForm1::Panel6Click()
-{
-    const QRect area = Screen::WorkAreaRect();
-    PlaceBar(Left(), 0, MaximizedHeight(area.top() + area.height()));
-    Panel7->update();
-    Panel6->update();
-}
-
-void TForm1::SpeedButton3Click()
-{
-    const int tucked = TuckedLeft(Screen::Width());
-    if (tucked >= Session().dockedLeft) {
-        // A slide into the tucked place, one pixel a step.
-        for (int left = Session().dockedLeft; left <= tucked; ++left) {
-            SetLeft(left);
-            Application::ProcessMessages();
-        }
-    }
-    ShowQuickTip("qtip1008");
-}
-
-void TForm1::FormMouseDown(TMouseButton button, TShiftState, int, int)
-{
-    if (button == mbRight && Tucked()) {
-        Untuck();
-        m_showHints = false;
-    }
-}
-
-void TForm1::mousePressEvent(QMouseEvent* event)
-{
-    const QPoint p = event->position().toPoint();
-    const int code = event->button() == Qt::LeftButton ? HitTest(p.x(), p.y()) : HTCLIENT;
-    if (code == HTCAPTION || code == HTTOP || code == HTBOTTOM) {
-        QWindow* window = windowHandle();
-        const bool system = window && (code == HTCAPTION ? window->startSystemMove()
-                                                          : window->startSystemResize(code == HTTOP ? Qt::TopEdge : Qt::BottomEdge));
-        if (!system) {
-            m_frameDrag = code;
-            m_frameDragStart = event->globalPosition().toPoint();
-            m_frameDragBounds = QRect(Left(), Top(), Width(), Height());
-        }
-        return;
-    }
-    TForm::mousePressEvent(event);
-}
-
-void TForm1::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_frameDrag == 0) {
-        const QPoint p = event->position().toPoint();
-        const int code = BarHitTest(p.x(), p.y(), Width(), Height());
-        // Only the top and bottom edges size the bar, so only they show the sizing pointer.
-        setCursor(code == HTTOP || code == HTBOTTOM ? Qt::SizeVerCursor : Qt::ArrowCursor);
-        TForm::mouseMoveEvent(event);
-        return;
-    }
-    const QPoint d = event->globalPosition().toPoint() - m_frameDragStart;
-    const QRect b = m_frameDragBounds;
-    if (m_frameDrag == HTCAPTION)
-        PlaceBar(b.left() + d.x(), b.top() + d.y(), b.height());
-    else if (m_frameDrag == HTTOP) {
-        const int height = ClampHeight(b.height() - d.y());
-        PlaceBar(b.left(), b.bottom() + 1 - height, height);
-    } else
-        PlaceBar(b.left(), b.top(), b.height() + d.y());
-}
-
-void TForm1::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (m_frameDrag != 0) {
-        m_frameDrag = 0;
-        return;
-    }
-    TForm::mouseReleaseEvent(event);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::ToolTip && !m_showHints)
-        return true;
-    if (watched == StatusBar1 && event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        Application::Guarded([&] { StatusBar1MouseUp(MouseButtonFromQt(mouse->button())); });
-        return true;
-    }
-    return TForm::eventFilter(watched, event);
-}
-
-bool TForm1::event(QEvent* event)
-{
-    if (event->type() == QEvent::ToolTip && !m_showHints)
-        return true;
-    return TForm::event(event);
-}
-
-void TForm1::SignOff()
-{
-    if (m_signingOff)
-        return;
-    m_signingOff = true;
-    if (!OnSignOff) {
-        Close();
-        return;
-    }
-    try {
-        OnSignOff();
-    } catch (...) {
-        // EXIT must work again after a sign-off that failed.
-        m_signingOff = false;
-        throw;
-    }
-}
-
-void TForm1::CloseForSignOff()
-{
-    m_signingOff = true;
-    Close();
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    // The window manager's close box signs off like EXIT, so nothing of the session keeps
-    // running; the sign-off runs once this close is refused, and closes the bar itself.
-    if (!m_signingOff && OnSignOff) {
-        event->ignore();
-        QTimer::singleShot(0, this, [this] { Application::Guarded([this] { SignOff(); }); });
-        return;
-    }
-    TForm::closeEvent(event);
-}
-
-void TForm1::ShowPartner()
-{
-    const std::string& partner = Session().partner;
-    if (partner.empty())
-        return;
-    // The label breaks its line where the banner's CR stands.
-    Label3->setText(codepage::ToUnicode(Ansi("KORVO®") + "\n" + partner));
-    Label3->adjustSize();
-}
-
-QImage TForm1::Snapshot()
-{
-    return grab().toImage();
-}
-
-// --- commands ------------------------------------------------------------------
-
-bool TForm1::BuddiesShowing() const { return ActiveButton1->Caption() == CommandCaption(kWebCaption); }
-
-void TForm1::ActiveButton1MouseDown()
-{
-    PlayAppSound(9, true);
-    if (ActiveButton1->Caption() == CommandCaption(kBuddiesCaption)) {
-        ShowQuickTip("qtip1000");
-        ActiveButton1->SetCaption(CommandCaption(kWebCaption));
-    } else {
-        ActiveButton1->SetCaption(CommandCaption(kBuddiesCaption));
-    }
-    if (BuddiesShowing()) {
-        ExplorerButton14->SetHint("Add Buddy");
-        Panel1->hide();
-        Panel2->show();
-    } else {
-        ExplorerButton14->SetHint("Add Favorite");
-        Panel1->show();
-        Panel2->hide();
-    }
-}
-
-void TForm1::ActiveButton1MouseUp() { ScrollBuddyCanvas(BuddyCanvas.Offset()); }
-
-void TForm1::QORExplorerButton17Click()
-{
-    Session().away = !Session().away;
-    QORExplorerButton17->setChecked(Session().away);
-    Application::ProcessMessages();
-    CallNoteHook(NoteHooks().AwayChanged, Session().away);
-}
-
-void TForm1::ShowChannelMenu()
-{
-    PlayAppSound(9, false);
-    m_channelMenu = std::make_unique<QMenu>();
-    m_channelMenu->setObjectName("ChannelMenu");
-    BuildChannelMenu(m_channelMenu.get(), nullptr, "Index");
-    m_channelMenu->popup(QPoint(ChannelMenuX(Left()), Top()));
-}
-
-void TForm1::SpeedButton7MouseUp(TMouseButton button)
-{
-    const std::string prefix = "\\SOFTWARE\\Clients\\Contacts\\" + Session().addressBook;
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    if (button == mbLeft)
-        LaunchRegisteredClient(prefix + "\\shell\\open\\command", "", "/default");
-    else if (button == mbRight)
-        LaunchRegisteredClient(prefix + "\\Protocols\\new\\open\\command", "", "/default");
-    QApplication::restoreOverrideCursor();
-}
-
-void SetChannelLabel(const std::string& text)
-{
-    if (Form1 && Form1->ChnName)
-        Form1->ChnName->setText(codepage::ToUnicode(text));
-}
-
-void TForm1::SpeedButton10Click()
-{
-    ChnName->setText("WELCOME!");
-    SpeedButton10->SetGlyph(QImage(QString::fromStdString(codepage::ToUtf8(AppPath() + "assets/tool_email.bmp"))));
-    SpeedButton10->SetHint("Mail");
-    const std::string client = Session().mailClient;
-    if (IsWebMailClient(client))
-        OpenWebMail(client);
-    LaunchRegisteredClient("\\SOFTWARE\\Clients\\Mail\\" + client + "\\shell\\open\\command", "", "");
-}
-
-void TForm1::OpenWebMail(const std::string& clientName)
-{
-    const TIniFile ini("larkspire.ini");
-    const std::string section = "Online Mail." + Session().userName;
-    const std::string address = WebMailAddress(WebMailUrl(clientName), ini.ReadString(section, "userName", ""),
-                                               ini.ReadString(section, "userPassword", ""));
-    if (!address.empty())
-        NavigateTo(address);
-}
-
-void TForm1::SetStatusText(const std::string& text, TColor color)
-{
-    StatusBar1->setText(Text(text));
-    QPalette palette = StatusBar1->palette();
-    palette.setColor(QPalette::WindowText, ToQColor(color));
-    StatusBar1->setPalette(palette);
-}
-
-std::string TForm1::StatusText() const { return codepage::FromUnicode(StatusBar1->text()); }
-
-void TForm1::UpdateStatusBar()
-{
-    try {
-        const TSession& s = Session();
-        TColor color = clBlue;
-        std::string text;
-        if (s.logOnRunning)
-            text = "Registering";
-        else if (s.loggedOn)
-            text = s.userId;
-        else {
-            text = "no connection";
-            color = clBtnShadow;
-        }
-        if (s.away)
-            text = "I'm Away";
-        if (s.notifyState)
-            text = "Hidden";
-        if (!s.online) {
-            text = "offline";
-            color = clBtnShadow;
-        }
-        SetStatusText(text, color);
-    } catch (const std::exception&) {
-        // The status line is a courtesy; a failure to set it must not disturb the caller.
-    }
-}
-
-void TForm1::StatusBar1MouseUp(TMouseButton button)
-{
-    if (button == mbRight) {
-        if (StatusText() != Session().localAddress)
-            SetStatusText(Session().localAddress, clBlue);
-        else
-            UpdateStatusBar();
-        return;
-    }
-    SetStatusText("One Moment", clBlue);
-    StatusBar1->repaint();
-    LoginToService("");
-}
-
-void TForm1::ShowProperties()
-{
-    if (FeatureWindows().ShowSetup)
-        FeatureWindows().ShowSetup();
-    LoadBuddyFiles(false);
-    RefreshBuddyList();
-    LoadSettings();
-    ShowPartner();
-}
-
-void TForm1::ShowHelp() { NavigateTo(kHelpPage); }
-
-void TForm1::SendLinkClick()
-{
-    Tbuddy* buddy = BuddyCanvas.Hovered();
-    const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
-    if (!Trim(page.url).empty() && buddy) {
-        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, page.url, page.title + " ");
-        return;
-    }
-    PlayAppSound(6, true);
-    MessageDlg("\rThis feature works with your Web browser. Please open Browser, then retry.", mtWarning, mbOK, 0);
-}
-
-void TForm1::WMDropFiles(const std::string& path, int x, int y)
-{
-    const QPoint at(x, y);
-    if (Panel2->isVisible()) {
-        const QPoint inCanvas = frCanvas1->mapFrom(ClientArea, at);
-        if (frCanvas1->rect().contains(inCanvas)) {
-            Tbuddy* buddy = TBuddyCanvas::BuddyAt(FriendsListBox, inCanvas.y() + BuddyCanvas.Offset());
-            if (!buddy)
-                return;
-            SendFileTo(buddy->Name, path);
-            return;
-        }
-    }
-    if (Panel1->isVisible() && Panel1->geometry().contains(at)) {
-        if (DirectoryExists(path))
-            return;
-        Activate();
-        if (filter->isVisible())
-            filter->setFocus();
-        if (FeatureHooks().AddDroppedShortcut) {
-            const std::string name = ExtractFileName(path);
-            FeatureHooks().AddDroppedShortcut(path, name.substr(0, name.find('.')));
-        }
-    }
-}
-
-void TForm1::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TForm1::dropEvent(QDropEvent* event)
-{
-    const std::vector<std::string> files = shell::DroppedFiles(event->mimeData());
-    // The platform's drop buffer holds 255 characters; longer paths cannot name a file here.
-    if (files.empty() || files.front().size() > 255)
-        return;
-    const std::string path = files.front();
-    const QPoint at = ClientArea->mapFrom(this, event->position().toPoint());
-    event->acceptProposedAction();
-    Application::Guarded([&] { WMDropFiles(path, at.x(), at.y()); });
 }

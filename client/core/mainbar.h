@@ -130,6 +130,12 @@ public:
     // Dropped files: the first path and the point in client coordinates.
     void WMDropFiles(const std::string& path, int x, int y);
 
+    // --- what the session asks of the bar -------------------------------------------
+    void ClearFilter();
+    // Timer2, the one-second timer of the session.
+    void SetTimerRunning(bool running);
+    void ShowTime(const std::string& text);
+
     // --- buddy list (its Part's handlers) -------------------------------------------
     // Frees every buddy and forgets the online sockets and the pointer's buddy (sign-on and sign-off).
     void ClearBuddies();
@@ -178,6 +184,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // ActiveButton1's two captions: it shows the one it switches to.
+    static constexpr const char* kBuddiesCaption = "BUDDIES ";
+    static constexpr const char* kWebCaption = "WEB     ";
+
     void CreateComponents();
     void CreateCommandButtons();
     void CreateBuddyMenu();
@@ -214,6 +224,15 @@ std::function<void()>& MailCheckCanceller();
 
 // Loads the contact files into the bar's store; a list that cannot hold them all says so.
 void LoadBuddyFiles(bool reset);
+// Each buddy in list order; the visit must not add or remove buddies. None between sessions.
+void ForEachBuddy(const std::function<void(Tbuddy&)>& visit);
+bool HasBuddies();
+// The socket the buddy of that name is online with is this one.
+bool IsOnlineSocketOf(const std::string& name, const TBuddySocket* socket);
+// A buddy still holds that socket, as its online socket or as the one it calls on.
+bool HoldsPeerSocket(const std::string& name, const TBuddySocket* socket);
+// Sign-off without a network: every online socket is forgotten at once.
+void ForgetOnlineSockets();
 TBuddySocket* FindBuddySocket(const std::string& name);
 bool HasPeerSocket(const std::string& name);
 bool GetBuddyConnected(const std::string& name);

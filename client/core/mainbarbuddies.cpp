@@ -1,18 +1,14 @@
-#include "client/core/servicelogon.h"
+#include "client/core/mainbar.h"
+
 #include "client/core/buddyfile.h"
 #include "client/core/buddyhint.h"
-#include "client/core/buddytoast.h"
-#include "client/core/chatrouting.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
-#include "client/core/mainbar.h"
-#include "client/core/featurehooks.h"
 #include "client/core/mainbargeometry.h"
-#include "client/core/peerconnections.h"
 #include "client/core/peersend.h"
-#include "client/core/session.h"
 #include "client/core/quicktips.h"
-#include "client/core/notehooks.h"
+#include "client/core/servicelogon.h"
+#include "client/core/session.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -132,7 +128,7 @@ void TForm1::frCanvas1DblClick()
 {
     BuddyCanvas.EndDrag();
     if (Tbuddy* buddy = BuddyCanvas.Hovered())
-        CallNoteHook(NoteHooks().ComposeNivlet, buddy->Name, std::string(), std::string());
+        CallFeature(Features().Command.ComposeNivlet, buddy->Name, std::string(), std::string());
 }
 
 void TForm1::FilterKeyDown(WORD& key, TShiftState)
@@ -155,7 +151,7 @@ void TForm1::FilterKeyPress(char& key)
         key = 0;
         const std::string text = codepage::FromUnicode(filter->text());
         if (!Trim(text).empty()) {
-            const TFeatureHooks& hooks = FeatureHooks();
+            const TFeatures::TCommand& hooks = Features().Command;
             if (!(hooks.OpenChannel && hooks.OpenChannel(text)) && hooks.SearchWeb)
                 hooks.SearchWeb(text);
         }
@@ -299,12 +295,12 @@ void TForm1::AddBuddy(const Tbuddy& buddy)
 
 void TForm1::AddBuddyDialog()
 {
-    if (FeatureHooks().CloseGuide)
-        FeatureHooks().CloseGuide();
-    if (!FeatureWindows().ShowBuddyDialog)
+    if (Features().Command.CloseGuide)
+        Features().Command.CloseGuide();
+    if (!Features().Command.ShowBuddyDialog)
         return;
     const QPointer<TForm1> alive(this);
-    const std::string name = FeatureWindows().ShowBuddyDialog();
+    const std::string name = Features().Command.ShowBuddyDialog();
     // The session may have ended while the dialog was open.
     if (name.empty() || !alive)
         return;
@@ -321,122 +317,6 @@ void TForm1::MailBuddy(const std::string& name)
 {
     TIniFile(AppPath() + "Channels.ini").WriteString("Settings", "ccMail", "");
     ShellExecute(Handle(), "open", MailtoUrl(GetBuddyEmail(name)), "", "", SW_SHOWNORMAL);
-}
-
-// --- the session's buddies -------------------------------------------------------
-
-void LoadBuddyFiles(bool reset)
-{
-    if (!Form1)
-        return;
-    if (reset)
-        Form1->BuddyCanvas.ForgetHovered();
-    if (LoadBuddyFiles(Form1->FriendsListBox, reset) > 0)
-        MessageDlg(BuddyListFullText(), mtWarning, mbOK, 0);
-}
-
-TBuddySocket* FindBuddySocket(const std::string& name)
-{
-    if (!Form1)
-        return nullptr;
-    const Tbuddy* buddy = Form1->FindBuddy(name);
-    return buddy && buddy->Online ? buddy->Socket : nullptr;
-}
-
-bool HasPeerSocket(const std::string& name) { return Form1 && Form1->PeerSockets.Contains(name); }
-
-bool GetBuddyConnected(const std::string& name)
-{
-    const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
-    return buddy && buddy->Online;
-}
-
-bool GetBuddyAway(const std::string& name)
-{
-    const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
-    return buddy && buddy->Away;
-}
-
-void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySocket* socket, bool online)
-{
-    if (!Form1)
-        return;
-    TForm1& bar = *Form1;
-    Tbuddy* buddy = bar.FindBuddy(name);
-    if (online && !buddy) {
-        // The name came from the network: it must pass the typed name's test before it names a file.
-        if (!IsValidBuddyName(name))
-            return;
-        if (bar.FriendsListBox.Full()) {
-            MessageDlg(BuddyListFullText(), mtWarning, mbOK, 0);
-            return;
-        }
-        WriteBuddyIdentity(name);
-        WriteBuddyValue(name, "email", email);
-        WriteBuddyValue(name, "online", "1");
-        auto added = std::make_unique<Tbuddy>();
-        added->Name = name;
-        buddy = bar.FriendsListBox.Add(std::move(added));
-    }
-    if (!buddy)
-        return;
-    if (online) {
-        if (!buddy->Online) {
-            PlayAppSound(3, true);
-            ShowOnlineToast(buddy->Name, tkOnline);
-            BroadcastToChats("\xF8" + buddy->Name);
-        }
-        buddy->Online = true;
-        buddy->KeepAlive = 300;
-        buddy->Connecting = false;
-        buddy->PeerAddress = socket ? socket->PeerAddress() : std::string();
-        buddy->Socket = socket;
-        // From now on that connection speaks for this buddy, and only for it.
-        BindPeerConnection(socket, buddy->Name);
-        if (!Trim(email).empty())
-            WriteBuddyValue(buddy->Name, "email", email);
-        WriteBuddyValue(buddy->Name, "online", "1");
-        bar.PeerSockets.Remove(buddy->Name);
-        bar.RefreshBuddyListSoon();
-        bar.PeerSockets.Add(buddy->Name, socket);
-        return;
-    }
-    bar.PeerSockets.Remove(buddy->Name);
-    if (buddy->Online) {
-        ShowOnlineToast(buddy->Name, tkOffline);
-        PlayAppSound(4, false);
-        BroadcastToChats("\xF9" + buddy->Name);
-        if (buddy->Socket)
-            buddy->Socket->Close();
-        buddy->Away = false;
-        buddy->Online = false;
-        bar.RefreshBuddyList();
-    }
-    buddy->Online = false;
-    buddy->Away = false;
-    buddy->KeepAlive = 30;
-    buddy->Connecting = false;
-    buddy->PeerAddress.clear();
-    buddy->Socket = nullptr;
-    WriteBuddyValue(buddy->Name, "online", "0");
-}
-
-void MarkBuddyOffline(const std::string& name, TBuddySocket* socket) { SetBuddyOnline(name, "", socket, false); }
-
-void SetBuddyAway(const std::string& name, bool away, const std::string& message)
-{
-    Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
-    if (!buddy)
-        return;
-    buddy->Away = away;
-    buddy->AwayMessage = message.substr(0, 255);
-    Form1->RefreshBuddyListSoon();
-    BroadcastToChats((away ? "\xF9" : "\xF8") + buddy->Name);
-}
-
-void SaveSelectedChannel(const std::string& name)
-{
-    TIniFile(AppPath() + "Channels.ini").WriteString("settings", "Iselected", Trim(name));
 }
 
 // --- the browser's page ------------------------------------------------------------

@@ -1,12 +1,11 @@
 #include "client/core/onesecondtimer.h"
 
 #include "client/core/connectionmonitor.h"
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
-#include "client/core/newshooks.h"
 #include "client/core/peersend.h"
 #include "client/core/servicelogon.h"
 #include "client/core/session.h"
-#include "client/core/notehooks.h"
 #include "platform/rtl/dates.h"
 #include "platform/ui/form.h"
 #include "platform/win/ras.h"
@@ -60,7 +59,7 @@ std::vector<DialUpRecord> EnumDialUpConnections()
 void UpdateClock(const QDateTime& now)
 {
     if (Form1)
-        Form1->Time->setText(QString::fromLatin1(ClockText(now)));
+        Form1->ShowTime(ClockText(now));
 }
 
 // Connections that came up call ConnectionTick, ones that went down GoOffline.
@@ -99,13 +98,10 @@ void CountDownKeepAlives()
         return;
     // Marking a buddy offline repaints the list; walk by name so the walk survives it.
     std::vector<std::string> expired;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (!buddy || !(buddy->Online || buddy->Connecting))
-            continue;
-        if (buddy->KeepAlive-- == 1)
-            expired.push_back(buddy->Name);
-    }
+    ForEachBuddy([&](Tbuddy& buddy) {
+        if ((buddy.Online || buddy.Connecting) && buddy.KeepAlive-- == 1)
+            expired.push_back(buddy.Name);
+    });
     for (const std::string& name : expired) {
         const Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
         if (buddy)
@@ -130,7 +126,7 @@ void Ping(TSession& s)
         return;
     s.pingSeconds = 0;
     SendBuddyCommand("ping", "");
-    CallNoteHook(NoteHooks().RunDueReminders);
+    CallFeature(Features().Tick.RunDueReminders);
 }
 
 void Refresh(TSession& s)
@@ -198,6 +194,6 @@ void Timer2Timer(const QDateTime& now)
     Refresh(s);
     RelogOn(s);
     Redock();
-    if (News().timerDuty)
-        News().timerDuty(now);
+    if (Features().Tick.NewsDuty)
+        Features().Tick.NewsDuty(now);
 }

@@ -151,12 +151,7 @@ void TPeerNetwork::ForgetDeadConnections()
 {
     for (auto it = m_connections.begin(); it != m_connections.end();) {
         TPeerConnection* connection = it->second.get();
-        bool held = connection->Line() != nullptr;
-        if (!held && Form1) {
-            held = Form1->PeerSockets.Find(connection->BoundName()) == connection;
-            for (int i = 0; !held && i < Form1->FriendsListBox.Count(); ++i)
-                held = Form1->FriendsListBox.Item(i)->Socket == connection;
-        }
+        const bool held = connection->Line() != nullptr || HoldsPeerSocket(connection->BoundName(), connection);
         it = held ? std::next(it) : m_connections.erase(it);
     }
 }
@@ -248,7 +243,7 @@ void TPeerNetwork::ServerDisconnect(TSocketBase* socket)
         return;
     TPeerConnection* connection = it->second.get();
     // Only the socket the buddy is online with takes it offline; an older one just goes.
-    if (Form1 && connection->Bound() && Form1->PeerSockets.Find(connection->BoundName()) == connection)
+    if (connection->Bound() && IsOnlineSocketOf(connection->BoundName(), connection))
         MarkBuddyOffline(connection->BoundName(), connection);
 }
 
@@ -383,15 +378,12 @@ void ConnectToBuddy(const std::string& name, const std::string& address)
 
 void ConnectDirectBuddies()
 {
-    if (!Form1)
-        return;
     // Connecting may show a message box; collect the names first so the walk survives changes.
     std::vector<std::pair<std::string, std::string>> direct;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (!Trim(buddy->DirectConnect).empty() && !buddy->Online)
-            direct.emplace_back(buddy->Name, Trim(buddy->DirectConnect));
-    }
+    ForEachBuddy([&](const Tbuddy& buddy) {
+        if (!Trim(buddy.DirectConnect).empty() && !buddy.Online)
+            direct.emplace_back(buddy.Name, Trim(buddy.DirectConnect));
+    });
     for (const auto& [name, address] : direct)
         ConnectToBuddy(name, address);
 }

@@ -2,11 +2,11 @@
 
 #include "client/core/buddyfile.h"
 #include "client/core/chatrouting.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/plugins.h"

@@ -54,7 +54,7 @@ bool SendBuddyCommand(const std::string& command, const std::string& argument)
 {
     if (!Form1)
         return false;
-    if (!Session().online || Form1->FriendsListBox.Empty()) {
+    if (!Session().online || !HasBuddies()) {
         Form1->UpdateStatusBar();
         return false;
     }
@@ -63,12 +63,12 @@ bool SendBuddyCommand(const std::string& command, const std::string& argument)
     if (command != "away" && command != "notaway" && !argument.empty() && argument.find('*') == std::string::npos
         && argument.find("{927971f5-") == std::string::npos)
         return WriteTo(FindBuddySocket(argument), frame);
-    bool sent = FrameFits(frame);
-    for (int i = 0; sent && i < Form1->FriendsListBox.Count(); ++i) {
-        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (buddy->Online)
-            WriteTo(buddy->Socket, frame);
-    }
+    const bool sent = FrameFits(frame);
+    if (sent)
+        ForEachBuddy([&](const Tbuddy& buddy) {
+            if (buddy.Online)
+                WriteTo(buddy.Socket, frame);
+        });
     Form1->UpdateStatusBar();
     return sent;
 }

@@ -1,9 +1,9 @@
 #include "client/core/pluginserver.h"
 
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
@@ -81,7 +81,7 @@ TPluginServer::TPluginServer()
     m_server.OnDisconnect = [this](TSockCtrl*, TSocketBase* socket) { Disconnect(socket); };
     m_server.OnReadBufferFull = [this](TBufferedSocketBase* socket) { Overflow(socket); };
     OnBeep = [] { QApplication::beep(); };
-    peerhooks::Hooks().WritePluginLine = [](const std::string& pidKey, const std::string& payload) {
+    Features().PeerFrame.WritePluginLine = [](const std::string& pidKey, const std::string& payload) {
         if (g_pluginServer)
             g_pluginServer->WriteToPlugin(pidKey, payload);
     };
@@ -193,11 +193,10 @@ void TPluginServer::Register(TPlugin& plugin, const std::string& key)
     const TSocketRef<TLineSocketBase> ref = plugin.socket;
     if (Form1) {
         std::vector<std::string> available;
-        for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-            const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-            if (buddy->Online && !buddy->Away)
-                available.push_back(buddy->Name);
-        }
+        ForEachBuddy([&](const Tbuddy& buddy) {
+            if (buddy.Online && !buddy.Away)
+                available.push_back(buddy.Name);
+        });
         for (const std::string& name : available) {
             const auto socket = ref.Lock();
             if (!socket || !socket->Connected())

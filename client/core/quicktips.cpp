@@ -1,7 +1,7 @@
 #include "client/core/quicktips.h"
 
+#include "client/core/features.h"
 #include "client/core/helpers.h"
-#include "client/core/notehooks.h"
 #include "client/core/session.h"
 #include "platform/rtl/inifile.h"
 
@@ -42,5 +42,5 @@ void ShowQuickTip(const std::string& name)
     }
     if (text.empty() || skip)
         return;
-    CallNoteHook(NoteHooks().ShowNoteWindow, sender, tipName, text, kQuickTipKind);
+    CallFeature(Features().Command.ShowNoteWindow, sender, tipName, text, kQuickTipKind);
 }

@@ -1,13 +1,12 @@
 #include "client/core/servicelogon.h"
 
 #include "client/core/download.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/servicequery.h"
 #include "client/core/session.h"
-#include "client/core/notehooks.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/rtl/thread.h"
@@ -103,12 +102,12 @@ protected:
                     return;
                 if (Reply == "success") {
                     s.loggedOn = true;
-                    Form1->ChnName->setText(QString::fromLatin1(GreetingForHour(QTime::currentTime().hour())));
+                    SetChannelLabel(GreetingForHour(QTime::currentTime().hour()));
                     Form1->UpdateStatusBar();
                     lookup = true;
                 } else {
                     s.loggedOn = false;
-                    Form1->ChnName->setText("NO SERVICE");
+                    SetChannelLabel("NO SERVICE");
                 }
             });
             if (!lookup)
@@ -164,8 +163,8 @@ void LogOnFinished(TThread* sender)
              [] {
                  if (Session().firstLogOn) {
                      Session().firstLogOn = false;
-                     if (FeatureWindows().StartUpdateCheck)
-                         FeatureWindows().StartUpdateCheck();
+                     if (Features().SignOn.StartUpdateCheck)
+                         Features().SignOn.StartUpdateCheck();
                  }
              },
              ConnectDirectBuddies, [thread] { ApplyBuddyLookup(thread->Found); } }) {
@@ -175,7 +174,7 @@ void LogOnFinished(TThread* sender)
             // A failed step costs only itself.
         }
     }
-    CallNoteHook(NoteHooks().StartNivletRead);
+    CallFeature(Features().SignOn.StartNivletRead);
     s.logOnRunning = false;
     if (Form1)
         Form1->UpdateStatusBar();
@@ -255,17 +254,15 @@ void LoginToService(const std::string& buddyName)
 
 std::string LookupQuery(const std::string& buddyName)
 {
-    if (!Form1 || Form1->FriendsListBox.Empty())
+    if (!HasBuddies())
         return {};
     if (!buddyName.empty())
         return "buddy=" + Value(buddyName);
     std::string query;
-    for (int i = 0; i < Form1->FriendsListBox.Count(); ++i) {
-        const Tbuddy* buddy = Form1->FriendsListBox.Item(i);
-        if (!buddy || buddy->Online || buddy->Connecting || buddy->Blocked || !Trim(buddy->DirectConnect).empty())
-            continue;
-        query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy->Name);
-    }
+    ForEachBuddy([&](const Tbuddy& buddy) {
+        if (!(buddy.Online || buddy.Connecting || buddy.Blocked || !Trim(buddy.DirectConnect).empty()))
+            query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy.Name);
+    });
     return query;
 }
 

@@ -1,22 +1,20 @@
-#include "client/core/download.h"
-#include "client/core/featurehooks.h"
-#include "client/core/servicelogon.h"
 #include "client/core/adindex.h"
+#include "client/core/download.h"
+#include "client/core/features.h"
+#include "client/core/servicelogon.h"
 #include "client/core/sessionchain.h"
 
 #include "client/core/buddyhint.h"
 #include "client/core/buddytoast.h"
-#include "client/core/helpers.h"
 #include "client/core/connectionmonitor.h"
+#include "client/core/helpers.h"
 #include "client/core/mainbar.h"
-#include "client/core/newshooks.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerlists.h"
+#include "client/core/pluginmenu.h"
 #include "client/core/session.h"
 #include "client/core/settings.h"
 #include "client/core/signon.h"
-#include "client/core/pluginmenu.h"
-#include "client/core/notehooks.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 
@@ -62,13 +60,13 @@ void CreateSessionWindows()
     auto* bar = new TForm1();
     bar->OnSignOff = SignOffSession;
     bar->OnClosed = MainBarClosed;
-    if (FeatureHooks().CreateGuide)
-        FeatureHooks().CreateGuide();
+    if (Features().SignOn.CreateGuide)
+        Features().SignOn.CreateGuide();
 }
 
 void LoadAwayPresets()
 {
-    CallNoteHook(NoteHooks().LoadAwayPresets);
+    CallFeature(Features().SignOn.LoadAwayPresets);
 }
 
 void StartLocalServers() { StartPeerNetwork(); }
@@ -78,7 +76,7 @@ void ClearSessionFlags()
     Session().away = false;
     Session().logOnRunning = false;
     if (Form1) {
-        Form1->filter->clear();
+        Form1->ClearFilter();
         Form1->ClearBuddies();
     }
 }
@@ -112,24 +110,24 @@ void LoadBuddies()
 
 void LoadGuideNotesRemindersNews()
 {
-    if (FeatureHooks().LoadGuide)
-        FeatureHooks().LoadGuide();
-    CallNoteHook(NoteHooks().LoadNivlets);
-    CallNoteHook(NoteHooks().LoadReminders);
-    if (News().fillNewsTree)
-        News().fillNewsTree();
+    if (Features().SignOn.LoadGuide)
+        Features().SignOn.LoadGuide();
+    CallFeature(Features().SignOn.LoadNivlets);
+    CallFeature(Features().SignOn.LoadReminders);
+    if (Features().SignOn.FillNewsTree)
+        Features().SignOn.FillNewsTree();
 }
 
 void StartOneSecondTimer()
 {
     if (Form1)
-        Form1->Timer2->start();
+        Form1->SetTimerRunning(true);
 }
 
 void StartNewsTicker()
 {
-    if (News().startTicker)
-        News().startTicker();
+    if (Features().SignOn.StartTicker)
+        Features().SignOn.StartTicker();
 }
 
 void ConnectToService()
@@ -144,7 +142,7 @@ void ShowMainBar()
         Form1->Show();
 }
 
-void RunDueRemindersAtSignOn() { CallNoteHook(NoteHooks().RunDueReminders); }
+void RunDueRemindersAtSignOn() { CallFeature(Features().Tick.RunDueReminders); }
 
 void SignOffSession()
 {
@@ -174,15 +172,15 @@ void SignOffSession()
 void StopOneSecondTimer()
 {
     if (Form1)
-        Form1->Timer2->stop();
+        Form1->SetTimerRunning(false);
 }
 
 void CloseAwayWindowAndTicker()
 {
     // The away window goes with the session's notes, note threads and reminders.
-    CallNoteHook(NoteHooks().SessionClosed);
-    if (News().freeTicker)
-        News().freeTicker();
+    CallFeature(Features().SignOff.CloseNotes);
+    if (Features().SignOff.FreeTicker)
+        Features().SignOff.FreeTicker();
 }
 
 void FreeBuddies()
@@ -199,8 +197,8 @@ void WaitForSessionThreads()
     // whatever it would still do to this session is dropped.
     AbandonLogOn();
     // A news fetch is cut short rather than waited out: its download may be stalled.
-    if (News().stopNewsThread)
-        News().stopNewsThread();
+    if (Features().SignOff.StopNewsThread)
+        Features().SignOff.StopNewsThread();
     // Nor is a mail check: it is cancelled, ends on its own and reports nothing.
     if (MailCheckCanceller())
         MailCheckCanceller()();
@@ -210,8 +208,8 @@ void CloseSessionWindows()
 {
     if (AwayMessageHint)
         AwayMessageHint->Free();
-    if (FeatureHooks().FreeGuide)
-        FeatureHooks().FreeGuide();
+    if (Features().SignOff.FreeGuide)
+        Features().SignOff.FreeGuide();
     if (Form13)
         Form13->Hide();
 }

@@ -1,7 +1,7 @@
 #include "client/core/signon.h"
 
 #include "client/core/adindex.h"
-#include "client/core/featurewindows.h"
+#include "client/core/features.h"
 
 #include "client/core/helpers.h"
 #include "client/core/session.h"
@@ -407,8 +407,8 @@ void TSignon::SpeedButton3Click()
         return;
     LoadSettings();
     Session().userId = Trim(ComboText());
-    if (FeatureWindows().ShowSetup)
-        FeatureWindows().ShowSetup();
+    if (Features().Command.ShowSetup)
+        Features().Command.ShowSetup();
 }
 
 void TSignon::AdSplashClick()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/core/peerhooks.h"
+#include "client/core/features.h"
 #include "client/features/ambroroom.h"
 #include "client/features/ambrosite.h"
 #include "client/features/transcriptfile.h"

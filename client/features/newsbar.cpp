@@ -1,9 +1,9 @@
 #include "client/features/newsbar.h"
 
+#include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/mainbarwidgets.h"
-#include "client/core/newshooks.h"
 #include "client/core/servicelogon.h"
 #include "client/features/newsfiles.h"
 #include "client/features/newsthread.h"
@@ -126,13 +126,13 @@ QPointer<TickerWiring>& Wiring()
 
 void InstallNewsFeature()
 {
-    NewsHooks& hooks = News();
-    hooks.trimOldNews = TrimOldNews;
-    hooks.fillNewsTree = FillNewsTree;
-    hooks.startTicker = CreateNewsTicker;
-    hooks.freeTicker = FreeNewsTicker;
-    hooks.stopNewsThread = StopNewsThread;
-    hooks.timerDuty = NewsTimerDuty;
+    TFeatures& features = Features();
+    features.SignOn.TrimOldNews = TrimOldNews;
+    features.SignOn.FillNewsTree = FillNewsTree;
+    features.SignOn.StartTicker = CreateNewsTicker;
+    features.Tick.NewsDuty = NewsTimerDuty;
+    features.SignOff.FreeTicker = FreeNewsTicker;
+    features.SignOff.StopNewsThread = StopNewsThread;
     NewsRunFinished() = ResetNewsScroller;
 }
 

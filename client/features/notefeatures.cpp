@@ -1,7 +1,6 @@
 #include "client/features/notefeatures.h"
 
-#include "client/core/notehooks.h"
-#include "client/core/peerhooks.h"
+#include "client/core/features.h"
 #include "client/core/session.h"
 #include "client/features/awaymessageform.h"
 #include "client/features/nivlets.h"
@@ -38,28 +37,28 @@ void CloseSessionNotes()
 
 void InstallNoteFeatures()
 {
-    TNoteHooks& hooks = NoteHooks();
-    hooks.StartNivletRead = StartNivletRead;
-    hooks.ComposeNivlet = ComposeNivlet;
-    hooks.ShowNoteWindow = [](const std::string& from, const std::string& linkField, const std::string& text,
-                              int kind) { ShowNoteWindow(from, linkField, text, kind); };
-    hooks.LoadNivlets = LoadNivlets;
-    hooks.LoadReminders = [] {
+    TFeatures& features = Features();
+    features.SignOn.StartNivletRead = StartNivletRead;
+    features.SignOn.LoadNivlets = LoadNivlets;
+    features.SignOn.LoadReminders = [] {
         Tasks().Clear();
         Tasks().Folder = TasksFolder(Session().userId);
         Tasks().LoadReminders();
     };
-    hooks.RunDueReminders = [] { Tasks().RunDueReminders(Now()); };
-    hooks.EditReminder = EditReminder;
-    hooks.LoadAwayPresets = [] { AwayWindow().LoadPresets(); };
-    hooks.AwayChanged = [](bool away) {
+    features.SignOn.LoadAwayPresets = [] { AwayWindow().LoadPresets(); };
+    features.Tick.RunDueReminders = [] { Tasks().RunDueReminders(Now()); };
+    features.Command.ComposeNivlet = ComposeNivlet;
+    features.Command.ShowNoteWindow = [](const std::string& from, const std::string& linkField, const std::string& text,
+                                         int kind) { ShowNoteWindow(from, linkField, text, kind); };
+    features.Command.EditReminder = EditReminder;
+    features.Command.AwayChanged = [](bool away) {
         if (away)
             AwayWindow().ShowAway();
         else if (AwayMessageFrm)
             AwayMessageFrm->Close();
     };
-    hooks.SessionClosed = CloseSessionNotes;
-    peerhooks::Hooks().SaveNivlet = SaveNivlet;
+    features.SignOff.CloseNotes = CloseSessionNotes;
+    features.PeerFrame.SaveNivlet = SaveNivlet;
     NoteAlertShower() = ShowNoteAlert;
     Tasks().OnShow = [](const std::string& from, const std::string& linkField, const std::string& text) {
         ShowNoteWindow(from, linkField, text, TForm8::nkReminder);

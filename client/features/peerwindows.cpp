@@ -1,6 +1,6 @@
 #include "client/features/peerwindows.h"
 
-#include "client/core/peerhooks.h"
+#include "client/core/features.h"
 #include "client/core/peerlists.h"
 #include "client/features/chatwindow.h"
 #include "client/features/requestwindow.h"
@@ -45,7 +45,7 @@ TForm14* FindChatWindow(const std::string& key)
 
 void InstallPeerWindows()
 {
-    peerhooks::THooks& hooks = peerhooks::Hooks();
+    TFeatures::TPeerFrame& hooks = Features().PeerFrame;
     hooks.RequestPrompt = [](const peerhooks::TRequest& request) { OpenRequestPrompt(request); };
     hooks.SendFileWindow = [](const peerhooks::TFileSend& send) { OpenSendWindow(send); };
     hooks.CreateChatWindow = [](const std::string& key, const std::string&, const std::string& firstLine) {

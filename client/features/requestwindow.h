@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/core/peerhooks.h"
+#include "client/core/features.h"
 #include "platform/ui/form.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "client/core/mainbar.h"
 
 #include "client/core/buddyhint.h"
-#include "client/core/featurehooks.h"
+#include "client/core/features.h"
 
 #include "client/core/mainbargeometry.h"
 #include "client/core/session.h"
@@ -364,9 +364,9 @@ TEST_F(MainBar, PortalMenuPopsUpBesideTheBar)
 
 TEST_F(MainBar, GuideButtonPlaysItsSoundAfterTheGuideTurned)
 {
-    FeatureHooks().ToggleGuide = [this] { sounds.push_back("guide turned"); };
+    Features().Command.ToggleGuide = [this] { sounds.push_back("guide turned"); };
     bar->SpeedButton9->OnClick();
-    FeatureHooks().ToggleGuide = nullptr;
+    Features().Command.ToggleGuide = nullptr;
     EXPECT_EQ(sounds, (std::vector<std::string> { "guide turned", "roll.wav" }));
 }
 

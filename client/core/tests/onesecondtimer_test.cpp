@@ -1,9 +1,9 @@
 #include "client/core/onesecondtimer.h"
 
-#include "client/core/newshooks.h"
+#include "client/core/features.h"
 #include "client/core/peerconnections.h"
-#include "client/core/settings.h"
 #include "client/core/servicelogon.h"
+#include "client/core/settings.h"
 #include "peersessiontest.h"
 
 #include <QTimeZone>
@@ -21,7 +21,7 @@ protected:
     {
         dialogs::SetResponder({});
         MailCheckStarter() = {};
-        News().timerDuty = {};
+        Features().Tick.NewsDuty = {};
         PeerSessionTest::TearDown();
     }
     void Tick(int times)
@@ -179,7 +179,7 @@ TEST(InternetTime, SummerTimeUsesTheOffsetInForce)
 TEST_F(OneSecondTimer, EveryTickAsksTheNewsWhetherAFetchIsDue)
 {
     std::vector<QDateTime> asked;
-    News().timerDuty = [&](const QDateTime& now) { asked.push_back(now); };
+    Features().Tick.NewsDuty = [&](const QDateTime& now) { asked.push_back(now); };
     const QDateTime fullHour(QDate(2026, 3, 10), QTime(14, 0, 1));
     Timer2Timer(fullHour);
     Tick(2);

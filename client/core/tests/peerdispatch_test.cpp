@@ -81,7 +81,7 @@ TEST_F(PeerDispatch, AcceptingAPendingCallerBindsItsConnection)
 {
     ScriptedPeer peer = Call(4);
     TBuddySocket* prompted = nullptr;
-    peerhooks::Hooks().RequestPrompt = [&](const peerhooks::TRequest& request) { prompted = PeerNetwork()->Live(request.connection); };
+    Features().PeerFrame.RequestPrompt = [&](const peerhooks::TRequest& request) { prompted = PeerNetwork()->Live(request.connection); };
     peer.sendLine(Frame("inf", "dave", "", "alice"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return prompted != nullptr; }, 5000));
     // The prompt's "accept" adds the caller with the connection it came on.
@@ -243,7 +243,7 @@ TEST_F(PeerDispatch, ChatIntoAnOpenWindowIsAppended)
 {
     ScriptedPeer peer = Online("bob", 2);
     OpenChatWindow("bob", "");
-    peerhooks::ClearCalls();
+    peerCalls.Clear();
     peer.sendLine(Frame("chat", "bob", "alice", "{\\rtf1 hi}"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
     EXPECT_EQ(Calls()[0], "AppendChatText|bob|{\\rtf1 hi}");
@@ -280,7 +280,7 @@ TEST_F(PeerDispatch, ChatCloseAndConferenceLinesReachTheirWindows)
     ScriptedPeer peer = Online("bob", 2);
     OpenChatWindow("bob", "");
     OpenChatWindow("bob*", "");
-    peerhooks::ClearCalls();
+    peerCalls.Clear();
     peer.sendLine(Frame("chatclose", "bob"));
     peer.sendLine(Frame("conferencehost", "bob", "alice", "\xFA" "carol"));
     peer.sendLine(Frame("conferenceclose", "bob"));

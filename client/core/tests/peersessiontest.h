@@ -3,9 +3,9 @@
 #include "client/core/buddyfile.h"
 #include "client/core/chatrouting.h"
 #include "client/core/mainbar.h"
+#include "client/core/peercallrecord.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
@@ -44,7 +44,7 @@ protected:
         dirs.write("windows/my friends/alice/carol.cnt", "[Friend]\r\nUserID=carol\r\n");
         dirs.write("windows/my friends/alice/mallory.cnt", "[Friend]\r\nUserID=mallory\r\nBLOCK=1\r\n");
         dialogs::ClearHistory();
-        peerhooks::ClearCalls();
+        peerCalls.Install();
         bar = std::make_unique<TForm1>();
         LoadBuddyFiles(true);
         StartPeerNetwork();
@@ -54,7 +54,7 @@ protected:
     {
         StopPeerNetwork();
         PeerLists().Clear();
-        peerhooks::Hooks() = {};
+        Features().PeerFrame = {};
         bar.reset();
         unsetenv("KORVO_LOCAL_ADDRESS");
     }
@@ -70,9 +70,10 @@ protected:
     }
     std::string Cnt(const std::string& name) const { return dirs.read("windows/my friends/alice/" + name + ".cnt"); }
     Tbuddy& Buddy(const std::string& name) const { return *bar->FindBuddy(name); }
-    std::vector<std::string> Calls() const { return { peerhooks::Calls().begin(), peerhooks::Calls().end() }; }
+    std::vector<std::string> Calls() const { return { peerCalls.Calls().begin(), peerCalls.Calls().end() }; }
     bool Settle() { RunLoopFor(150); return true; }
 
     ScratchDirs dirs;
+    TPeerCallRecord peerCalls;
     std::unique_ptr<TForm1> bar;
 };

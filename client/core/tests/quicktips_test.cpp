@@ -1,6 +1,6 @@
 #include "client/core/quicktips.h"
 
-#include "client/core/notehooks.h"
+#include "client/core/features.h"
 #include "client/core/session.h"
 #include "platform/testing/scratch.h"
 
@@ -18,10 +18,10 @@ protected:
         Session() = TSession();
         dirs.write("app/hints.txt", "[tips]\r\nA=Tip about A\r\nB=Tip about B\r\n");
         dirs.write("app/Channels.ini", "[Settings]\r\nfirsttimer=0\r\n");
-        NoteHooks().ShowNoteWindow = [this](const std::string& sender, const std::string& name, const std::string& text,
+        Features().Command.ShowNoteWindow = [this](const std::string& sender, const std::string& name, const std::string& text,
                                             int kind) { shown.push_back(std::to_string(kind) + "|" + sender + "|" + name + "|" + text); };
     }
-    void TearDown() override { NoteHooks().ShowNoteWindow = nullptr; }
+    void TearDown() override { Features().Command.ShowNoteWindow = nullptr; }
 
     ScratchDirs dirs;
     std::vector<std::string> shown;

@@ -1,6 +1,6 @@
 #include "client/features/awaymessageform.h"
 
-#include "client/core/notehooks.h"
+#include "client/core/features.h"
 #include "client/features/tests/notesession.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"

@@ -1,7 +1,7 @@
 #include "client/features/nivlets.h"
 
+#include "client/core/features.h"
 #include "client/core/helpers.h"
-#include "client/core/notehooks.h"
 #include "client/features/nivletcore.h"
 #include "client/features/tests/notesession.h"
 #include "platform/rtl/inifile.h"
@@ -109,7 +109,7 @@ TEST_F(Nivlets, AFetchEndingAfterSignOffStoresItsNotesForThatUserAndShowsNothing
     startService();
     HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=late&Link=x");
     StartNivletRead();
-    CallNoteHook(NoteHooks().SessionClosed);
+    CallFeature(Features().SignOff.CloseNotes);
     bar.reset();
     Session().userId = "carol";
     // The service no longer holds the note: alice's folder does.
@@ -127,7 +127,7 @@ TEST_F(Nivlets, AFetchAskedForWhileAnEarlierSessionsRunsFollowsIt)
     startService();
     HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=first&Link=x");
     StartNivletRead();
-    CallNoteHook(NoteHooks().SessionClosed);
+    CallFeature(Features().SignOff.CloseNotes);
     // Signed on again at once: the next fetch waits for the one still out.
     StartNivletRead();
     EXPECT_TRUE(Session().nivletReadRunning);
@@ -155,7 +155,7 @@ TEST_F(Nivlets, ASendEndingAfterSignOffShowsNothing)
 {
     startService();
     SendNivlet("bob", "alice", "late", "x\xB6" "1/2/2026");
-    CallNoteHook(NoteHooks().SessionClosed);
+    CallFeature(Features().SignOff.CloseNotes);
     bar.reset();
     ASSERT_TRUE(waitFor([this] { return dirs.read("app/notesout.txt") == "success\r\n"; }));
     Application::ProcessMessagesUntil([] { return false; }, 200);

@@ -2,9 +2,9 @@
 
 #include "client/core/buddyfile.h"
 #include "client/core/mainbar.h"
+#include "client/core/peercallrecord.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
-#include "client/core/peerhooks.h"
 #include "client/core/peerlists.h"
 #include "client/core/session.h"
 #include "client/core/tests/scriptedpeer.h"
@@ -44,7 +44,7 @@ protected:
         dirs.write("windows/my friends/alice/user.dat", "[user]\r\n");
         dirs.write("windows/my friends/alice/bob.cnt", "[Friend]\r\nUserID=bob\r\n");
         dialogs::ClearHistory();
-        peerhooks::ClearCalls();
+        peerCalls.Install();
         InstallNoteFeatures();
         bar = std::make_unique<TForm1>();
         LoadBuddyFiles(true);
@@ -59,7 +59,7 @@ protected:
         NoteTree().Clear();
         StopPeerNetwork();
         PeerLists().Clear();
-        peerhooks::Hooks() = {};
+        Features().PeerFrame = {};
         bar.reset();
         unsetenv("KORVO_LOCAL_ADDRESS");
         dialogs::SetResponder(nullptr);
@@ -101,6 +101,7 @@ protected:
     static std::string WindowsDirPath() { return std::getenv("KORVO_WINDIR"); }
 
     ScratchDirs dirs;
+    TPeerCallRecord peerCalls;
     QTemporaryDir db;
     std::unique_ptr<ServiceProcess> service;
     std::unique_ptr<TForm1> bar;

@@ -1,6 +1,6 @@
 #include "client/features/searchform.h"
 
-#include "client/core/featurehooks.h"
+#include "client/core/features.h"
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
 #include "client/features/favourites.h"
@@ -143,8 +143,8 @@ TEST_F(SearchStrip, AKeywordInTheMainBarOpensItsChannelAndAnUnknownWordSearches)
     const std::string path = ShortcutPath(dirs.windowsDir(), "Bird News");
     ASSERT_TRUE(WriteUrlShortcut(path, "birds", "http://birds.org/"));
     RegisterKeyword("birds", path);
-    FeatureHooks().OpenChannel = OpenChannel;
-    FeatureHooks().SearchWeb = SearchWeb;
+    Features().Command.OpenChannel = OpenChannel;
+    Features().Command.SearchWeb = SearchWeb;
     auto bar = std::make_unique<TForm1>();
     bar->filter->setText("birds");
     char enter = '\r';
@@ -156,5 +156,5 @@ TEST_F(SearchStrip, AKeywordInTheMainBarOpensItsChannelAndAnUnknownWordSearches)
     enter = '\r';
     bar->FilterKeyPress(enter);
     EXPECT_TRUE(opened("http://quick/find?q=C%2B%2B owls&in=%2"));
-    FeatureHooks() = TFeatureHooks();
+    Features().Command = {};
 }

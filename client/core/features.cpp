@@ -1,26 +1,28 @@
-#include "client/core/peerhooks.h"
+#include "client/core/features.h"
 
 #include <cstdio>
 #include <set>
+
+TFeatures& Features()
+{
+    static TFeatures features;
+    return features;
+}
 
 namespace peerhooks {
 
 namespace {
 
-std::deque<std::string>& CallLog()
+// Builds the call's line only for a listener: without one nothing is kept.
+void Tell(const std::string& name, const std::vector<std::string>& arguments)
 {
-    static std::deque<std::string> calls;
-    return calls;
-}
-
-void Record(const std::string& name, const std::vector<std::string>& arguments)
-{
-    std::string entry = name;
+    const auto& listener = Features().PeerFrame.Dispatched;
+    if (!listener)
+        return;
+    std::string call = name;
     for (const std::string& argument : arguments)
-        entry += '|' + argument;
-    CallLog().push_back(std::move(entry));
-    while (CallLog().size() > kMaxCalls)
-        CallLog().pop_front();
+        call += '|' + argument;
+    listener(call);
 }
 
 template <class Hook, class... Args>
@@ -44,16 +46,9 @@ std::string Joined(const std::vector<std::string>& names)
     return text;
 }
 
+TFeatures::TPeerFrame& Hooks() { return Features().PeerFrame; }
+
 }  // namespace
-
-THooks& Hooks()
-{
-    static THooks hooks;
-    return hooks;
-}
-
-const std::deque<std::string>& Calls() { return CallLog(); }
-void ClearCalls() { CallLog().clear(); }
 
 void Request(const TRequest& request)
 {
@@ -65,68 +60,68 @@ void Request(const TRequest& request)
     case rkConference: arguments.insert(arguments.end(), { request.firstLine, request.text }); break;
     case rkBuddy: arguments.insert(arguments.end(), { request.email, request.text }); break;
     }
-    Record("RequestPrompt", arguments);
+    Tell("RequestPrompt", arguments);
     Run("RequestPrompt", Hooks().RequestPrompt, request);
 }
 
 void SendFile(const TFileSend& send)
 {
-    Record("SendFileWindow", { send.buddy, send.path, send.port, std::to_string(send.size) });
+    Tell("SendFileWindow", { send.buddy, send.path, send.port, std::to_string(send.size) });
     Run("SendFileWindow", Hooks().SendFileWindow, send);
 }
 
 void Nivlet(const std::string& from, const std::string& link, const std::string& message)
 {
-    Record("SaveNivlet", { from, link, message });
+    Tell("SaveNivlet", { from, link, message });
     Run("SaveNivlet", Hooks().SaveNivlet, from, link, message);
 }
 
 void CreateChat(const std::string& key, const std::string& caption, const std::string& firstLine)
 {
-    Record("CreateChatWindow", { key, caption, firstLine });
+    Tell("CreateChatWindow", { key, caption, firstLine });
     Run("CreateChatWindow", Hooks().CreateChatWindow, key, caption, firstLine);
 }
 
 void RaiseChat(const std::string& key)
 {
-    Record("RaiseChatWindow", { key });
+    Tell("RaiseChatWindow", { key });
     Run("RaiseChatWindow", Hooks().RaiseChatWindow, key);
 }
 
 void AppendChat(const std::string& key, const std::string& rtf)
 {
-    Record("AppendChatText", { key, rtf });
+    Tell("AppendChatText", { key, rtf });
     Run("AppendChatText", Hooks().AppendChatText, key, rtf);
 }
 
 void Persons(const std::string& key, const std::vector<std::string>& persons)
 {
-    Record("ChatPersons", { key, Joined(persons) });
+    Tell("ChatPersons", { key, Joined(persons) });
     Run("ChatPersons", Hooks().ChatPersons, key, persons);
 }
 
 void InviteItems(const std::string& key, const std::vector<std::string>& hints)
 {
-    Record("ChatInviteItems", { key, Joined(hints) });
+    Tell("ChatInviteItems", { key, Joined(hints) });
     Run("ChatInviteItems", Hooks().ChatInviteItems, key, hints);
 }
 
 void Notice(const std::string& key, ChatNotice notice, const std::string& name)
 {
     static const char* const names[] = { "closed", "offline", "statusclear", "joined", "left", "hostclosed" };
-    Record("ChatNotice", { key, names[notice], name });
+    Tell("ChatNotice", { key, names[notice], name });
     Run("ChatNotice", Hooks().ChatNoticeShown, key, notice, name);
 }
 
 void MemberList(const std::string& key, const std::string& name)
 {
-    Record("SendMemberList", { key, name });
+    Tell("SendMemberList", { key, name });
     Run("SendMemberList", Hooks().SendMemberList, key, name);
 }
 
 void PluginLine(const std::string& pidKey, const std::string& payload)
 {
-    Record("WritePluginLine", { pidKey, payload });
+    Tell("WritePluginLine", { pidKey, payload });
     Run("WritePluginLine", Hooks().WritePluginLine, pidKey, payload);
 }
 

@@ -1,7 +1,0 @@
-#include "client/core/featurehooks.h"
-
-TFeatureHooks& FeatureHooks()
-{
-    static TFeatureHooks hooks;
-    return hooks;
-}

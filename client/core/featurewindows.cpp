@@ -1,7 +1,0 @@
-#include "client/core/featurewindows.h"
-
-TFeatureWindows& FeatureWindows()
-{
-    static TFeatureWindows windows;
-    return windows;
-}

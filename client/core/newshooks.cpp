@@ -1,7 +1,0 @@
-#include "client/core/newshooks.h"
-
-NewsHooks& News()
-{
-    static NewsHooks hooks;
-    return hooks;
-}

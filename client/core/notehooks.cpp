@@ -1,7 +1,0 @@
-#include "client/core/notehooks.h"
-
-TNoteHooks& NoteHooks()
-{
-    static TNoteHooks hooks;
-    return hooks;
-}
