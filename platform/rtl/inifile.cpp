@@ -243,6 +243,18 @@ std::vector<const Line*> firstKeyLines(const std::vector<Line>& lines, std::stri
     return keys;
 }
 
+// strings := one entry for each key of the section, its first line made into text.
+template <class Entry>
+void listFirstKeys(const std::string& bytes, const std::string& section, TStringList& strings, Entry entry)
+{
+    const std::vector<Line> lines = parse(bytes);  // views into bytes
+    strings.BeginUpdate();
+    strings.Clear();
+    for (const Line* key : firstKeyLines(lines, section))
+        strings.Add(entry(*key));
+    strings.EndUpdate();
+}
+
 }  // namespace
 
 TIniFile::TIniFile(const std::string& fileName)
@@ -326,13 +338,7 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& key, do
 
 void TIniFile::ReadSection(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();  // the lines view into it
-    const std::vector<Line> lines = parse(bytes);
-    strings.BeginUpdate();
-    strings.Clear();
-    for (const Line* key : firstKeyLines(lines, section))
-        strings.Add(std::string(key->name));
-    strings.EndUpdate();
+    listFirstKeys(readFile(), section, strings, [](const Line& key) { return std::string(key.name); });
 }
 
 void TIniFile::ReadSections(TStringList& strings) const
@@ -357,13 +363,8 @@ void TIniFile::ReadSections(TStringList& strings) const
 
 void TIniFile::ReadSectionValues(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();  // the lines view into it
-    const std::vector<Line> lines = parse(bytes);
-    strings.BeginUpdate();
-    strings.Clear();
-    for (const Line* key : firstKeyLines(lines, section))
-        strings.Add(std::string(key->name) + "=" + std::string(unquote(key->value)));
-    strings.EndUpdate();
+    listFirstKeys(readFile(), section, strings,
+        [](const Line& key) { return std::string(key.name) + "=" + std::string(unquote(key.value)); });
 }
 
 void TIniFile::EraseSection(const std::string& section)
