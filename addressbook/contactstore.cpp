@@ -101,6 +101,18 @@ bool ReadIsoDate(const std::string& value, TDateTime& date)
     return TryEncodeDate(year, month, day, date);
 }
 
+// A file on disk and a new file's text take a list the same way.
+template <class Ini>
+void WriteList(Ini& ini, const std::string& section, const std::vector<std::string>& lines, bool skipBlank)
+{
+    ini.EraseSection(section);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (skipBlank && Trim(lines[i]).empty())
+            continue;
+        ini.WriteString(section, IntToStr(static_cast<long long>(i)), lines[i]);
+    }
+}
+
 }  // namespace
 
 TDateTime ReadContactDate(const std::string& value)
@@ -133,12 +145,13 @@ std::vector<std::string> ReadListSection(const TIniFile& ini, const std::string&
 void WriteListSection(TIniFile& ini, const std::string& section, const std::vector<std::string>& lines,
     bool skipBlank)
 {
-    ini.EraseSection(section);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (skipBlank && Trim(lines[i]).empty())
-            continue;
-        ini.WriteString(section, IntToStr(static_cast<long long>(i)), lines[i]);
-    }
+    WriteList(ini, section, lines, skipBlank);
+}
+
+void WriteListSection(TIniText& ini, const std::string& section, const std::vector<std::string>& lines,
+    bool skipBlank)
+{
+    WriteList(ini, section, lines, skipBlank);
 }
 
 TContact ReadContact(const std::string& path)

@@ -8,6 +8,7 @@
 #include <vector>
 
 class TIniFile;
+class TIniText;
 
 // The address book's files: one folder per group under the root, one INI file
 // (".zkt") per contact, and the view settings in larkspire.ini.
@@ -53,6 +54,8 @@ std::vector<std::string> ReadListSection(const TIniFile& ini, const std::string&
 // Erases the section and writes line i under the key "i"; with skipBlank, lines
 // blank after trimming are left out and their numbers skipped.
 void WriteListSection(TIniFile& ini, const std::string& section, const std::vector<std::string>& lines,
+    bool skipBlank);
+void WriteListSection(TIniText& ini, const std::string& section, const std::vector<std::string>& lines,
     bool skipBlank);
 
 // Every field of a contact file.

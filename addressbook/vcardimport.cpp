@@ -41,30 +41,20 @@ std::string FreeVariant(const std::string& base, const std::unordered_set<std::s
     }
 }
 
-// A value on one line, as TIniFile would store it.
-std::string OneLine(std::string value)
+// The keys an import writes, the same for a new file's text and an existing file;
+// the keys a card does not carry stay as they are.
+template <class Ini>
+void WriteCardKeys(Ini& ini, const VCardContact& card)
 {
-    for (char& c : value) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    return value;
-}
-
-// The bytes TIniFile writes for these keys in a new file, written in one go:
-// a large import then costs one file write per card instead of one per key.
-std::string NewContactBytes(const VCardContact& card)
-{
-    std::string bytes = "[General]\r\nFirstName=" + OneLine(card.FirstName) + "\r\nMiddleName=" + OneLine(card.MiddleName)
-        + "\r\nLastName=" + OneLine(card.LastName) + "\r\nNickname=\r\nDisplayName=" + OneLine(card.DisplayName)
-        + "\r\nEmail=" + OneLine(card.Email) + "\r\n\r\n[Home]\r\nPhone=" + OneLine(card.HomePhone)
-        + "\r\n\r\n[business]\r\nPhone=" + OneLine(card.BusinessPhone) + "\r\n";
-    if (!card.Addresses.empty()) {
-        bytes += "\r\n[Mail Accounts]\r\n";
-        for (std::size_t i = 0; i < card.Addresses.size(); ++i)
-            bytes += IntToStr(static_cast<long long>(i)) + "=" + OneLine(card.Addresses[i]) + "\r\n";
-    }
-    return bytes;
+    ini.WriteString("General", "FirstName", card.FirstName);
+    ini.WriteString("General", "MiddleName", card.MiddleName);
+    ini.WriteString("General", "LastName", card.LastName);
+    ini.WriteString("General", "Nickname", "");
+    ini.WriteString("General", "DisplayName", card.DisplayName);
+    ini.WriteString("General", "Email", card.Email);
+    ini.WriteString("Home", "Phone", card.HomePhone);
+    ini.WriteString("business", "Phone", card.BusinessPhone);
+    WriteListSection(ini, "Mail Accounts", card.Addresses, false);
 }
 
 // Creates a file that does not exist yet. A full scan of a large folder for
@@ -121,7 +111,11 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
         const std::string name = LowerCase(base + ".zkt");
         taken.insert(name);
         if (present.insert(name).second) {
-            if (CreateNewFile(path, NewContactBytes(card)))
+            // A new file is built in memory and written in one go: a large import then
+            // costs one file write per card instead of one per key.
+            TIniText text;
+            WriteCardKeys(text, card);
+            if (CreateNewFile(path, text.Bytes()))
                 ++result.Written;
             else
                 result.Failures.push_back("Unable to write to " + path);
@@ -129,15 +123,7 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
         }
         try {
             TIniFile ini(path);
-            ini.WriteString("General", "FirstName", card.FirstName);
-            ini.WriteString("General", "MiddleName", card.MiddleName);
-            ini.WriteString("General", "LastName", card.LastName);
-            ini.WriteString("General", "Nickname", "");
-            ini.WriteString("General", "DisplayName", card.DisplayName);
-            ini.WriteString("General", "Email", card.Email);
-            ini.WriteString("Home", "Phone", card.HomePhone);
-            ini.WriteString("business", "Phone", card.BusinessPhone);
-            WriteListSection(ini, "Mail Accounts", card.Addresses, false);
+            WriteCardKeys(ini, card);
             ++result.Written;
         } catch (const Exception& error) {
             result.Failures.push_back(error.what());

@@ -115,24 +115,14 @@ private:
     std::string_view m_pending;
 };
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view value)
 {
     std::string out;
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '=' && i + 2 < value.size() && HexValue(value[i + 1]) >= 0 && HexValue(value[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(value[i + 1]) * 16 + HexValue(value[i + 2]));
+        if (value[i] == '=' && i + 2 < value.size() && HexDigitValue(value[i + 1]) >= 0
+            && HexDigitValue(value[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigitValue(value[i + 1]) * 16 + HexDigitValue(value[i + 2]));
             i += 2;
         } else {
             out += value[i];

@@ -94,7 +94,8 @@ bool IsValidNewUserName(std::string_view name)
 {
     // The name becomes a folder on the user's machine: no dot (so no ".."), and
     // not the folder the client keeps its messages in.
-    return IsValidUserName(name) && HoldsNone(name, " .\\&/:*?\"'<>|=") && !SameText(name, "messages");
+    return IsValidUserName(name) && !HoldsForbiddenUserNameChar(name) && HoldsNone(name, ".&")
+        && !SameText(name, "messages");
 }
 
 bool IsValidProfileField(std::string_view value)

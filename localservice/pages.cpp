@@ -7,12 +7,27 @@
 #include <QDateTime>
 
 #include <map>
+#include <optional>
 
 namespace {
 
 const PageReply kBadRequest { 400, "error\r\n" };
 
 PageReply Word(const char* word) { return PageReply { 200, std::string(word) + "\r\n" }; }
+
+// Each named field once and a valid profile field, or nothing: the whole request is refused.
+template <std::size_t N>
+std::optional<std::map<std::string, std::string>> ProfileFields(const Query& query, const char* const (&names)[N])
+{
+    std::map<std::string, std::string> values;
+    for (const char* name : names) {
+        const auto value = query.single(name);
+        if (!value || !IsValidProfileField(*value))
+            return std::nullopt;
+        values[name] = *value;
+    }
+    return values;
+}
 
 }  // namespace
 
@@ -133,13 +148,10 @@ PageReply ServicePages::registerUser(const Query& query)
                                           "username", "password", "publickey", "lastipaddress", "phonenumber",
                                           "emailaddress", "creditcard", "creditcardname", "creditcardexpiration",
                                           "creditcardnumber", "lnr" };
-    std::map<std::string, std::string> values;
-    for (const char* name : kNames) {
-        const auto value = query.single(name);
-        if (!value || !IsValidProfileField(*value))
-            return kBadRequest;
-        values[name] = *value;
-    }
+    auto fields = ProfileFields(query, kNames);
+    if (!fields)
+        return kBadRequest;
+    auto& values = *fields;
     const std::string& user = values["username"];
     const std::string& password = values["password"];
     if (!IsValidNewUserName(user) || !IsScrambledText(password) || !IsDottedIPv4(values["lastipaddress"]))
@@ -155,13 +167,10 @@ PageReply ServicePages::modify(const Query& query)
 {
     static const char* const kNames[] = { "userid", "password", "mod_userid", "mod_useremail",
                                           "mod_userphone", "mod_userpassword", "mod_publickey" };
-    std::map<std::string, std::string> values;
-    for (const char* name : kNames) {
-        const auto value = query.single(name);
-        if (!value || !IsValidProfileField(*value))
-            return kBadRequest;
-        values[name] = *value;
-    }
+    auto fields = ProfileFields(query, kNames);
+    if (!fields)
+        return kBadRequest;
+    auto& values = *fields;
     if (!IsValidUserName(values["userid"]) || !IsScrambledText(values["password"])
         || !IsValidNewUserName(values["mod_userid"]) || !IsScrambledText(values["mod_userpassword"]))
         return kBadRequest;

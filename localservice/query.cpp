@@ -4,21 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
-
 std::optional<std::string> PercentDecode(std::string_view encoded)
 {
     std::string decoded;
@@ -30,8 +15,8 @@ std::optional<std::string> PercentDecode(std::string_view encoded)
         }
         if (i + 2 >= encoded.size())
             return std::nullopt;
-        const int high = HexValue(encoded[i + 1]);
-        const int low = HexValue(encoded[i + 2]);
+        const int high = HexDigitValue(encoded[i + 1]);
+        const int low = HexDigitValue(encoded[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         decoded += static_cast<char>(high * 16 + low);

@@ -24,3 +24,12 @@ inline bool IsControlByte(char ch)
 }
 
 inline bool HoldsControlByte(std::string_view text) { return std::any_of(text.begin(), text.end(), IsControlByte); }
+
+// A user name becomes a folder, a file name and an INI section on the user's machine,
+// so a blank and \ / : * ? " ' < > | = are refused in it wherever it is typed or taken.
+inline constexpr std::string_view kForbiddenUserNameChars = " \\/:*?\"'<>|=";
+
+inline bool HoldsForbiddenUserNameChar(std::string_view name)
+{
+    return name.find_first_of(kForbiddenUserNameChars) != std::string_view::npos;
+}

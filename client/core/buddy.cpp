@@ -1,5 +1,6 @@
 #include "client/core/buddy.h"
 
+#include "client/core/accountlimits.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
@@ -69,12 +70,7 @@ bool IsValidBuddyName(std::string_view name)
 {
     if (name.empty() || name.size() > kMaxBuddyNameLength || name == "." || name == "..")
         return false;
-    static constexpr std::string_view kRefused = " \\/:*?\"'<>|=";
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 32 || c == 127 || kRefused.find(c) != std::string_view::npos)
-            return false;
-    }
-    return true;
+    return !HoldsControlByte(name) && !HoldsForbiddenUserNameChar(name);
 }
 
 std::string BuddyListFullText()

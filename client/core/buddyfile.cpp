@@ -55,20 +55,28 @@ void WriteBuddyIdentity(const std::string& name)
     WriteBuddyValue(name, "UserRef", name);
 }
 
+std::vector<std::string> BuddyFileNames()
+{
+    std::vector<std::string> names;
+    // Without a signed-on user there is no folder to read.
+    if (!IsSafeFileName(Session().userId))
+        return names;
+    for (const TSearchRec& entry : ListDirectory(UserRoot() + "*.cnt", faAnyFile & ~faDirectory)) {
+        if (entry.Name.size() <= 4)
+            continue;
+        std::string name = entry.Name.substr(0, entry.Name.size() - 4);
+        if (IsValidBuddyName(name))
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
 int LoadBuddyFiles(TBuddyStore& store, bool reset)
 {
     if (reset)
         store.Clear();
     int refused = 0;
-    // Without a signed-on user there is no folder to read.
-    if (!IsSafeFileName(Session().userId))
-        return refused;
-    for (const TSearchRec& entry : ListDirectory(UserRoot() + "*.cnt", faAnyFile & ~faDirectory)) {
-        if (entry.Name.size() <= 4)
-            continue;
-        const std::string name = entry.Name.substr(0, entry.Name.size() - 4);
-        if (!IsValidBuddyName(name))
-            continue;
+    for (const std::string& name : BuddyFileNames()) {
         if (reset)
             WriteBuddyValue(name, "online", "0");
         if (Tbuddy* known = store.Find(name)) {

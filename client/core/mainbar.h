@@ -251,4 +251,6 @@ struct BrowserPage {
 };
 // Asks the running browser for its page ("url","title"); "" when none answers.
 std::string GetBrowserWindowInfo();
+// The address between the first quote and the first quote-comma pair; the title
+// the rest without its opening quote and its last character.
 BrowserPage ParseBrowserAnswer(const std::string& answer);

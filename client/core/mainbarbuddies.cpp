@@ -334,13 +334,16 @@ std::string GetBrowserWindowInfo()
 BrowserPage ParseBrowserAnswer(const std::string& answer)
 {
     BrowserPage page;
-    const int p = Pos("\",", answer);
-    if (p == 0)
+    const std::size_t pair = answer.find("\",");
+    if (pair == std::string::npos)
         return page;
-    page.url = Copy(answer, 2, p - 2);
-    // Through the comma and the title's opening quote; the closing quote goes last.
-    std::string rest = Copy(answer, p + 3, static_cast<int>(answer.size()));
-    if (!rest.empty() && rest.back() == '"')
+    const std::size_t first = answer.find('"');
+    page.url = answer.substr(first + 1, pair - first - 1);
+    // Past the comma and the title's opening quote; its last character is the closing quote.
+    std::string rest = answer.substr(pair + 2);
+    if (!rest.empty() && rest.front() == '"')
+        rest.erase(0, 1);
+    if (!rest.empty())
         rest.pop_back();
     page.title = rest;
     return page;

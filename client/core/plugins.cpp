@@ -5,15 +5,8 @@
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
-
-bool IsLink(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::is_symlink(FileSystemName(path), error);
-}
 
 bool RealFolder(const TSearchRec& entry, const std::string& path)
 {

@@ -13,6 +13,7 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gifimage.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/label.h"
 #include "platform/win/trayicon.h"
 #include "platform/win/wintypes.h"
@@ -181,10 +182,7 @@ void TSignon::SetPasswordText(const std::string& text)
 
 void TSignon::EnablePassword(bool enabled)
 {
-    Edit1->setEnabled(enabled);
-    QPalette palette = Edit1->palette();
-    palette.setColor(QPalette::Base, ToQColor(enabled ? clWhite : clBtnFace));
-    Edit1->setPalette(palette);
+    EnableAndColour(Edit1, enabled);
 }
 
 bool TSignon::IsListedUser(const std::string& name) const

@@ -1,5 +1,6 @@
 #include "client/core/userlist.h"
 
+#include "client/core/accountlimits.h"
 #include "client/core/helpers.h"
 #include "client/core/scrambler.h"
 #include "platform/rtl/files.h"
@@ -11,15 +12,6 @@
 #include <system_error>
 
 namespace {
-
-constexpr const char* kForbiddenChars = " \\/:*?\"'<>|=";
-
-// A linked folder belongs elsewhere; listing or emptying it would reach outside.
-bool IsLink(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::is_symlink(FileSystemName(path), error);
-}
 
 // The user's folder as it is on disk: a real folder right inside "my friends".
 bool IsInsideFriends(const std::string& root)
@@ -96,9 +88,8 @@ std::string OutsideFolderMessage(const std::string& userId)
 
 std::string CheckUserId(const std::string& userId)
 {
-    const bool badChar = std::any_of(userId.begin(), userId.end(), [](char c) {
-        return std::string_view(kForbiddenChars).find(c) != std::string_view::npos ||
-               static_cast<unsigned char>(c) < 0x20;
+    const bool badChar = HoldsForbiddenUserNameChar(userId) || std::any_of(userId.begin(), userId.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20;
     });
     // A "." would make a folder the list never shows ("a.b") or none of its own
     // (".."); "messages" is never listed either. Control bytes would break the INI line.

@@ -1,8 +1,10 @@
 #include "client/features/addchannel.h"
 
+#include "client/core/accountlimits.h"
 #include "client/core/buddy.h"
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
+#include "client/core/userlist.h"
 #include "client/features/channelguide.h"
 #include "client/features/favourites.h"
 #include "platform/rtl/codepage.h"
@@ -59,8 +61,6 @@ constexpr int kFolderRole = Qt::UserRole + 1;
 
 }  // namespace
 
-const char* const kBuddyNameRefused
-    = "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.";
 const char* const TNewFolderFrm::kError
     = "\rFolder cannot contain any of the following characters:\r                            && \\ : * / ? \" < >";
 
@@ -84,10 +84,10 @@ bool CreateUrlShortcut(QTreeWidgetItem* parent, const std::string& name, const s
 
 void AddPageAsChannel(int mode)
 {
-    const TReportedPage page = SplitBrowserPage(GetBrowserWindowInfo());
+    const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
     if (mode == 2) {
         TForm5* guide = ChannelGuide();
-        if (page.address.empty() || !guide)
+        if (page.url.empty() || !guide)
             return;
         QTreeWidgetItem* node = guide->TreeView1->currentItem();
         const int image = TForm5::ImageOf(node);
@@ -104,13 +104,13 @@ void AddPageAsChannel(int mode)
         // No folder known (a plain category, or some other node): nothing is written anywhere.
         if (Trim(folder).empty())
             return;
-        CreateUrlShortcut(node, page.title, folder, "", page.address);
+        CreateUrlShortcut(node, page.title, folder, "", page.url);
         return;
     }
     if (mode == 1)
         return;
     auto* wizard = new TNewChannelfrm();
-    wizard->Address = Trim(page.address);
+    wizard->Address = Trim(page.url);
     wizard->Edit1->setText(Text(page.title));
     wizard->ShowModal();
     wizard->Release();
@@ -360,8 +360,8 @@ void TNewChannelfrm::FinishClick()
     const std::string name = Trim(Bytes(Edit3->text()));
     if (name.empty())
         return;
-    if (HoldsAny(name, " ='") || HoldsAny(name, kFileNameCharacters)) {
-        MessageDlg(kBuddyNameRefused, mtError, mbOK, 0);
+    if (HoldsForbiddenUserNameChar(name)) {
+        MessageDlg(BadUserIdMessage(), mtError, mbOK, 0);
         return;
     }
     if (Form1) {

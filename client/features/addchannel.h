@@ -80,6 +80,3 @@ private:
 
     int m_page { 1 };
 };
-
-// The text that refuses a buddy name.
-extern const char* const kBuddyNameRefused;

@@ -441,8 +441,8 @@ void TForm5::PopupMenuPopup()
 {
     Add1->setEnabled(false);
     Add1->setText("&Add");
-    const TReportedPage page = SplitBrowserPage(GetBrowserWindowInfo());
-    if (page.address.empty())
+    const BrowserPage page = ParseBrowserAnswer(GetBrowserWindowInfo());
+    if (page.url.empty())
         return;
     const int image = ImageOf(TreeView1->currentItem());
     if (image == giFolder || image == giLink || image == giFavorites) {

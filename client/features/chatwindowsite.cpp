@@ -173,12 +173,8 @@ void TForm14::ShowRoom()
     if (!m_room.Status.empty())
         StatusPanel0->setText(Text(m_room.Status));
     SetCaption(m_room.Caption);
-    if (memo3->isEnabled() && !m_room.InputEnabled) {
-        memo3->setEnabled(false);
-        QPalette face = memo3->palette();
-        face.setColor(QPalette::Base, ToQColor(clBtnFace));
-        memo3->setPalette(face);
-    }
+    if (memo3->isEnabled() && !m_room.InputEnabled)
+        EnableAndColour(memo3, false);
 }
 
 void TForm14::SendSiteInput()

@@ -1,6 +1,7 @@
 #include "client/features/favourites.h"
 
 #include "client/core/helpers.h"
+#include "client/features/guidefiles.h"
 #include "client/features/searchquery.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -19,11 +20,6 @@ std::string OneLine(const std::string& value)
             c = ' ';
     }
     return line;
-}
-
-std::string UpToFirstDot(const std::string& name)
-{
-    return name.substr(0, name.find('.'));
 }
 
 }  // namespace
@@ -73,21 +69,4 @@ TChannelTarget FindChannel(const std::string& keyword)
     target.address = Trim(TIniFile(path).ReadString("InternetShortcut", "URL", ""));
     target.caption = UpperCase(UpToFirstDot(ExtractFileName(path)));
     return target;
-}
-
-TReportedPage SplitBrowserPage(const std::string& answer)
-{
-    TReportedPage page;
-    const std::size_t pair = answer.find("\",");
-    if (answer.empty() || pair == std::string::npos)
-        return page;
-    const std::size_t first = answer.find('"');
-    page.address = answer.substr(first + 1, pair - first - 1);
-    std::string rest = answer.substr(pair + 2);
-    if (!rest.empty() && rest[0] == '"')
-        rest.erase(0, 1);
-    if (!rest.empty())
-        rest.pop_back();
-    page.title = rest;
-    return page;
 }

@@ -23,11 +23,3 @@ struct TChannelTarget {
 };
 // The page a keyword opens; an empty address when there is none.
 TChannelTarget FindChannel(const std::string& keyword);
-
-// The browser's answer split as the add commands read it: the address between
-// the first quote and the first quote-comma pair, the title the rest without its last character.
-struct TReportedPage {
-    std::string address;
-    std::string title;
-};
-TReportedPage SplitBrowserPage(const std::string& answer);

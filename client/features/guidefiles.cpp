@@ -14,11 +14,6 @@ void SortByCaption(std::vector<TGuideEntry>& entries)
     });
 }
 
-std::string UpToFirstDot(const std::string& name)
-{
-    return name.substr(0, name.find('.'));
-}
-
 template <class FileEntry>
 std::vector<TGuideEntry> Walk(const std::string& folder, int folderImage, FileEntry fileEntry)
 {
@@ -42,6 +37,8 @@ std::vector<TGuideEntry> Walk(const std::string& folder, int folderImage, FileEn
 }
 
 }  // namespace
+
+std::string UpToFirstDot(const std::string& name) { return name.substr(0, name.find('.')); }
 
 std::vector<TGuideCategory> ReadCategories(const std::string& channelsIni)
 {

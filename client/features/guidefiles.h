@@ -38,6 +38,10 @@ struct TGuideEntry {
     int image { giFolder };
     std::string path;
 };
+// A file name up to its first "." (the whole name when it has none): the caption
+// a shortcut or a program file shows.
+std::string UpToFirstDot(const std::string& name);
+
 // The children of a Favorites folder: sub-folders (" " + name) first, then the
 // shortcuts ("[keyword] name" when one has a keyword); files holding ".ini" skipped.
 // No folder, no entries.

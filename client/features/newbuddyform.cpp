@@ -5,14 +5,15 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/settings.h"
+#include "client/core/userlist.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/label.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -24,14 +25,6 @@ namespace {
 // Contact file names stay short enough for every file system and the peer lines.
 constexpr int kMaxNameBytes = 64;
 constexpr int kMaxFullName = 20;
-
-void Paint(QWidget* box, bool enabled)
-{
-    box->setEnabled(enabled);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, enabled ? QColor(255, 255, 255) : QApplication::palette().color(QPalette::Button));
-    box->setPalette(palette);
-}
 
 TLabel* MakeLabel(const char* text, QWidget* parent, int x, int y, int width)
 {
@@ -49,11 +42,6 @@ QLineEdit* Box(const char* name, QWidget* parent, int x, int y, int width)
 }
 
 }  // namespace
-
-std::string BuddyNameRefusedText()
-{
-    return "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.";
-}
 
 TNewBuddyForm::TNewBuddyForm()
     : TForm("NewBuddyForm")
@@ -113,7 +101,7 @@ TNewBuddyForm::TNewBuddyForm()
 void TNewBuddyForm::EnableOptions(bool enabled)
 {
     for (QWidget* child : GroupBox2->findChildren<QWidget*>())
-        Paint(child, enabled);
+        EnableAndColour(child, enabled);
     GroupBox2->setEnabled(enabled);
 }
 
@@ -165,7 +153,7 @@ void TNewBuddyForm::Button1Click()
     const std::string name = Trim(codepage::FromUnicode(Edit1->text()));
     Edit1->setText(codepage::ToUnicode(name));
     if (!name.empty() && !IsValidBuddyName(name)) {
-        MessageDlg(BuddyNameRefusedText(), mtError, mbOK, 0);
+        MessageDlg(BadUserIdMessage(), mtError, mbOK, 0);
         Edit1->setFocus();
         return;
     }

@@ -43,8 +43,5 @@ private:
     void EnableOptions(bool enabled);
 };
 
-// The refusal for a name with blanks or characters a file name cannot hold.
-std::string BuddyNameRefusedText();
-
 // Shows the dialog modally; the name it wrote, or "" when cancelled.
 std::string ShowBuddyDialog();

@@ -244,9 +244,11 @@ void TForm9::Timer1Timer()
     Close();
 }
 
-void ShowNewsAlertWindow(const std::vector<std::string>& alertLines)
+namespace {
+
+// An alert stands on the bar; without the bar there is nothing to alert.
+void ShowOnTheBar(TForm9* form)
 {
-    auto* form = new TForm9(TForm9::NewsMode, alertLines);
     if (!Form1) {
         form->Free();
         return;
@@ -256,16 +258,13 @@ void ShowNewsAlertWindow(const std::vector<std::string>& alertLines)
     form->BringToFront();
 }
 
-void ShowMailAlert()
+}  // namespace
+
+void ShowNewsAlertWindow(const std::vector<std::string>& alertLines)
 {
-    auto* form = new TForm9(TForm9::MailMode, {});
-    if (!Form1) {
-        form->Free();
-        return;
-    }
-    form->setParent(Form1, form->windowFlags());
-    form->Show();
-    form->BringToFront();
+    ShowOnTheBar(new TForm9(TForm9::NewsMode, alertLines));
 }
+
+void ShowMailAlert() { ShowOnTheBar(new TForm9(TForm9::MailMode, {})); }
 
 TForm9* AlertWindow() { return g_latest; }

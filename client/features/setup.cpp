@@ -18,6 +18,7 @@
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/label.h"
 #include "platform/win/process.h"
 #include "platform/win/registry.h"
@@ -48,17 +49,6 @@ QString Text(const std::string& text) { return codepage::ToUnicode(text); }
 std::string Bytes(const QString& text) { return codepage::FromUnicode(text); }
 std::string Bytes(const QLineEdit* edit) { return Bytes(edit->text()); }
 std::string Flag(const QCheckBox* box) { return box->isChecked() ? "1" : "0"; }
-
-// An enabled box is white, a disabled one takes the button face with shadowed text.
-void Paint(QWidget* box, bool enabled)
-{
-    box->setEnabled(enabled);
-    QPalette palette = box->palette();
-    const QPalette system = QApplication::palette();
-    palette.setColor(QPalette::Base, enabled ? QColor(255, 255, 255) : system.color(QPalette::Button));
-    palette.setColor(QPalette::Text, enabled ? system.color(QPalette::Text) : system.color(QPalette::Dark));
-    box->setPalette(palette);
-}
 
 QCheckBox* Check(const char* name, const char* caption, QWidget* parent, int x, int y, int width = 380)
 {
@@ -107,8 +97,6 @@ std::vector<std::string> SubKeys(const char* key)
         return {};
     return registry.GetKeyNames();
 }
-
-bool HoldsAny(const std::string& text, std::string_view bytes) { return text.find_first_of(bytes) != std::string::npos; }
 
 std::string KeywordsFile() { return AppPath() + "keywords.txt"; }
 
@@ -255,7 +243,7 @@ QWidget* TSetup::MakeInformationPage()
     PublicKey = Box("PublicKey", group, 140, 192, 160, 16);
     ModifyAccount = Button("ModifyAccount", "&Modify Account", group, 140, 230, 120);
     for (QWidget* field : std::initializer_list<QWidget*> { UserId, Email, NewPassword, ConfirmPassword, PhoneNumber, PublicKey })
-        Paint(field, false);
+        EnableAndColour(field, false);
     ModifyAccount->setEnabled(false);
     OnEvent(this, CurrentPassword, &QLineEdit::textChanged, [this] { CurrentPasswordChange(); });
     OnEvent(this, ModifyAccount, &QPushButton::clicked, [this] { ModifyAccountClick(); });
@@ -453,20 +441,20 @@ void TSetup::ConnectionSpeedChange()
         BuddyCheck->setChecked(false);
         Session().periodicLogOn = false;
     }
-    Paint(BuddyMinutes, fast);
+    EnableAndColour(BuddyMinutes, fast);
     Changed();
 }
 
 void TSetup::BuddyCheckClick()
 {
-    Paint(BuddyMinutes, BuddyCheck->isChecked());
+    EnableAndColour(BuddyMinutes, BuddyCheck->isChecked());
     Session().periodicLogOn = BuddyCheck->isChecked();
 }
 
 void TSetup::MailCheckClick()
 {
     const bool on = MailCheck->isChecked();
-    Paint(MailMinutes, on);
+    EnableAndColour(MailMinutes, on);
     for (QCheckBox* box : { LeaveOnServer, PlayMailSound, ShowHeaders })
         box->setEnabled(on);
 }
@@ -565,7 +553,7 @@ void TSetup::CurrentPasswordChange()
 {
     const bool match = LowerCase(Bytes(CurrentPassword)) == LowerCase(Bytes(NewPassword));
     for (QWidget* field : std::initializer_list<QWidget*> { Email, PhoneNumber, NewPassword, ConfirmPassword, PublicKey })
-        Paint(field, match);
+        EnableAndColour(field, match);
     ModifyAccount->setEnabled(match);
 }
 
@@ -580,7 +568,7 @@ bool TSetup::ValidateAccountFields()
     };
     const std::string id = Trim(Bytes(UserId));
     UserId->setText(Text(id));
-    if (id.empty() || HoldsAny(id, " \\/:*?\"'<>|") || !CheckUserId(id).empty())
+    if (id.empty() || !CheckUserId(id).empty())
         return refuse(BadAccountUserIdText(), UserId);
     const std::string email = Trim(Bytes(Email));
     if (email.empty() || email.find('@') == std::string::npos || email.find('.') == std::string::npos)
@@ -679,14 +667,7 @@ void TSetup::LoadPrivacyLists(bool reset)
 {
     VisibleList->clear();
     InvisibleList->clear();
-    if (!IsSafeFileName(Session().userId))
-        return;
-    for (const TSearchRec& entry : ListDirectory(UserRoot() + "*.cnt", faAnyFile & ~faDirectory)) {
-        if (entry.Name.size() <= 4)
-            continue;
-        const std::string name = entry.Name.substr(0, entry.Name.size() - 4);
-        if (!IsValidBuddyName(name))
-            continue;
+    for (const std::string& name : BuddyFileNames()) {
         if (reset)
             WriteBuddyValue(name, "Block", "0");
         (IsBuddyBlocked(name) ? InvisibleList : VisibleList)->addItem(Text(name));

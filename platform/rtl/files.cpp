@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -116,6 +118,12 @@ std::string SafeJoin(std::string_view folder, std::string_view name)
 }
 
 std::string FileSystemName(std::string_view path) { return codepage::ToUtf8(path); }
+
+bool IsLink(std::string_view path)
+{
+    std::error_code error;
+    return std::filesystem::is_symlink(FileSystemName(path), error);
+}
 
 bool WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {

@@ -21,6 +21,9 @@ std::string SafeJoin(std::string_view folder, std::string_view name);
 
 // The file-system (UTF-8) spelling of a code-page path.
 std::string FileSystemName(std::string_view path);
+// A link on disk: whatever it points at lies elsewhere, so a walk or a delete
+// must not go through it. False for a missing entry.
+bool IsLink(std::string_view path);
 
 // Writes bytes to a temporary file beside fileName, then renames it over fileName,
 // so a reader never sees half a file. The last component is resolved case-blind.

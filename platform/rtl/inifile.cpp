@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -134,6 +135,67 @@ std::string join(const std::vector<std::string>& lines)
     return out;
 }
 
+// The text with key=value in section: the key's first line rewritten, or a new
+// line after the section's last key, or a new section at the end after a blank line.
+std::string withValue(const std::string& bytes, const std::string& section, const std::string& key,
+    const std::string& value)
+{
+    const std::string sectionName = singleLine(section);
+    const std::string keyName = singleLine(key);
+    const std::string newLine = keyName + "=" + singleLine(value);
+
+    const std::vector<Line> lines = parse(bytes);
+    std::vector<std::string> out;
+    out.reserve(lines.size() + 3);
+    for (const Line& line : lines)
+        out.emplace_back(line.raw);
+
+    std::size_t end = 0;
+    const int header = findSection(lines, sectionName, end);
+    if (header < 0) {
+        if (!out.empty() && !trimView(out.back()).empty())
+            out.emplace_back();
+        out.push_back("[" + sectionName + "]");
+        out.push_back(newLine);
+        return join(out);
+    }
+    std::size_t insertAt = static_cast<std::size_t>(header) + 1;
+    for (std::size_t i = insertAt; i < end; ++i) {
+        if (lines[i].kind != Line::Kind::Key)
+            continue;
+        if (AnsiSameText(lines[i].name, keyName)) {
+            // The key keeps the spelling the file gave it.
+            out[i] = std::string(lines[i].name) + "=" + singleLine(value);
+            return join(out);
+        }
+        insertAt = i + 1;
+    }
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    return join(out);
+}
+
+// The text without every section of that name; nothing when it has none.
+std::optional<std::string> withoutSection(const std::string& bytes, const std::string& section)
+{
+    const std::vector<Line> lines = parse(bytes);
+    const std::string_view wanted = trimView(section);
+    std::vector<std::string> out;
+    bool erasing = false;
+    bool changed = false;
+    for (const Line& line : lines) {
+        if (line.kind == Line::Kind::Section)
+            erasing = AnsiSameText(line.name, wanted);
+        if (erasing) {
+            changed = true;
+            continue;
+        }
+        out.emplace_back(line.raw);
+    }
+    if (!changed)
+        return std::nullopt;
+    return join(out);
+}
+
 // Holds an exclusive lock on a folder, so writers of the files in it take turns
 // and no one's read-modify-write is lost to another's.
 class FolderLock {
@@ -179,6 +241,18 @@ std::vector<const Line*> firstKeyLines(const std::vector<Line>& lines, std::stri
         keys.push_back(&lines[i]);
     }
     return keys;
+}
+
+// strings := one entry for each key of the section, its first line made into text.
+template <class Entry>
+void listFirstKeys(const std::string& bytes, const std::string& section, TStringList& strings, Entry entry)
+{
+    const std::vector<Line> lines = parse(bytes);  // views into bytes
+    strings.BeginUpdate();
+    strings.Clear();
+    for (const Line* key : firstKeyLines(lines, section))
+        strings.Add(entry(*key));
+    strings.EndUpdate();
 }
 
 }  // namespace
@@ -241,44 +315,10 @@ double TIniFile::ReadFloat(const std::string& section, const std::string& key, d
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::string sectionName = singleLine(section);
-    const std::string keyName = singleLine(key);
-    const std::string newLine = keyName + "=" + singleLine(value);
-
     const FolderLock lock(ExtractFileDir(m_fileName));
     if (!lock.held())
         throw EIniFileException("Unable to write to " + m_fileName);
-    const std::string bytes = readFile();
-    const std::vector<Line> lines = parse(bytes);
-    std::vector<std::string> out;
-    out.reserve(lines.size() + 3);
-    for (const Line& line : lines)
-        out.emplace_back(line.raw);
-
-    std::size_t end = 0;
-    const int header = findSection(lines, sectionName, end);
-    if (header < 0) {
-        if (!out.empty() && !trimView(out.back()).empty())
-            out.emplace_back();
-        out.push_back("[" + sectionName + "]");
-        out.push_back(newLine);
-        writeFile(join(out));
-        return;
-    }
-    std::size_t insertAt = static_cast<std::size_t>(header) + 1;
-    for (std::size_t i = insertAt; i < end; ++i) {
-        if (lines[i].kind != Line::Kind::Key)
-            continue;
-        if (AnsiSameText(lines[i].name, keyName)) {
-            // The key keeps the spelling the file gave it.
-            out[i] = std::string(lines[i].name) + "=" + singleLine(value);
-            writeFile(join(out));
-            return;
-        }
-        insertAt = i + 1;
-    }
-    out.insert(out.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-    writeFile(join(out));
+    writeFile(withValue(readFile(), section, key, value));
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value)
@@ -298,13 +338,7 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& key, do
 
 void TIniFile::ReadSection(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();  // the lines view into it
-    const std::vector<Line> lines = parse(bytes);
-    strings.BeginUpdate();
-    strings.Clear();
-    for (const Line* key : firstKeyLines(lines, section))
-        strings.Add(std::string(key->name));
-    strings.EndUpdate();
+    listFirstKeys(readFile(), section, strings, [](const Line& key) { return std::string(key.name); });
 }
 
 void TIniFile::ReadSections(TStringList& strings) const
@@ -329,35 +363,15 @@ void TIniFile::ReadSections(TStringList& strings) const
 
 void TIniFile::ReadSectionValues(const std::string& section, TStringList& strings) const
 {
-    const std::string bytes = readFile();  // the lines view into it
-    const std::vector<Line> lines = parse(bytes);
-    strings.BeginUpdate();
-    strings.Clear();
-    for (const Line* key : firstKeyLines(lines, section))
-        strings.Add(std::string(key->name) + "=" + std::string(unquote(key->value)));
-    strings.EndUpdate();
+    listFirstKeys(readFile(), section, strings,
+        [](const Line& key) { return std::string(key.name) + "=" + std::string(unquote(key.value)); });
 }
 
 void TIniFile::EraseSection(const std::string& section)
 {
     const FolderLock lock(ExtractFileDir(m_fileName));
-    const std::string bytes = readFile();
-    const std::vector<Line> lines = parse(bytes);
-    const std::string_view wanted = trimView(section);
-    std::vector<std::string> out;
-    bool erasing = false;
-    bool changed = false;
-    for (const Line& line : lines) {
-        if (line.kind == Line::Kind::Section)
-            erasing = AnsiSameText(line.name, wanted);
-        if (erasing) {
-            changed = true;
-            continue;
-        }
-        out.emplace_back(line.raw);
-    }
-    if (changed)
-        writeFile(join(out));
+    if (const std::optional<std::string> bytes = withoutSection(readFile(), section))
+        writeFile(*bytes);
 }
 
 void TIniFile::EraseFirstSection(const std::string& section)
@@ -412,4 +426,15 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
 {
     const std::string bytes = readFile();
     return findKey(parse(bytes), section, key) != nullptr;
+}
+
+void TIniText::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    m_bytes = withValue(m_bytes, section, key, value);
+}
+
+void TIniText::EraseSection(const std::string& section)
+{
+    if (std::optional<std::string> bytes = withoutSection(m_bytes, section))
+        m_bytes = std::move(*bytes);
 }

@@ -69,3 +69,15 @@ private:
 
     std::string m_fileName;
 };
+
+// An INI file's text built in memory by the rules TIniFile writes with, so a new
+// file of many keys reaches the disk in one write.
+class TIniText {
+public:
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void EraseSection(const std::string& section);
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};

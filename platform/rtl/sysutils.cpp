@@ -232,6 +232,17 @@ std::int64_t StrToInt64Def(std::string_view s, std::int64_t defaultValue)
 
 std::string HexDigits(std::uint64_t value, int digits) { return hexDigits(value, digits); }
 
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string FloatToStr(double value)
 {
     // Fifteen significant digits, as the runtime shows a Double.

@@ -47,6 +47,8 @@ std::int64_t StrToInt64Def(std::string_view s, std::int64_t defaultValue);
 bool TryStrToInt(std::string_view s, int& value);
 bool TryStrToInt64(std::string_view s, std::int64_t& value);
 std::string HexDigits(std::uint64_t value, int digits);
+// The value of a hex digit (0-9, a-f, A-F); -1 for any other byte.
+int HexDigitValue(char c);
 // Upper-case hex of at least digits digits; a negative value as its two's complement
 // in its own type's width (32 bits at least, as the runtime's Integer).
 template <class T>

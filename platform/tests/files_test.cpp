@@ -120,3 +120,14 @@ TEST(Files, AtomicWriteThroughALinkReplacesTheFileLinkedTo)
     EXPECT_EQ(dirs.read("real/shared.ini"), "new");
     EXPECT_TRUE(std::filesystem::is_symlink(dirs.root() + "/link.ini"));
 }
+
+TEST(Files, IsLinkTellsALinkFromWhatItPointsAt)
+{
+    ScratchDirs dirs;
+    dirs.write("real/user.dat", "x");
+    ASSERT_EQ(::symlink((dirs.root() + "/real").c_str(), (dirs.root() + "/linked").c_str()), 0);
+    EXPECT_TRUE(IsLink(dirs.root() + "/linked"));
+    EXPECT_FALSE(IsLink(dirs.root() + "/real"));
+    EXPECT_FALSE(IsLink(dirs.root() + "/real/user.dat"));
+    EXPECT_FALSE(IsLink(dirs.root() + "/missing"));
+}

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -144,4 +145,17 @@ TEST(Graphics, BandsBlendFromTheFirstColourToTheLast)
     EXPECT_EQ(image.pixelColor(30, 5), QColor(85, 0, 0));
     EXPECT_EQ(image.pixelColor(60, 5), QColor(170, 0, 0));
     EXPECT_EQ(image.pixelColor(99, 5), QColor(255, 0, 0));
+}
+
+TEST(Graphics, AnEnabledBoxIsWhiteAndADisabledOneTakesTheButtonFace)
+{
+    QLineEdit box;
+    EnableAndColour(&box, false);
+    EXPECT_FALSE(box.isEnabled());
+    EXPECT_EQ(box.palette().color(QPalette::Disabled, QPalette::Base), ToQColor(clBtnFace));
+    EXPECT_EQ(box.palette().color(QPalette::Disabled, QPalette::Text), ToQColor(clBtnShadow));
+    EnableAndColour(&box, true);
+    EXPECT_TRUE(box.isEnabled());
+    EXPECT_EQ(box.palette().color(QPalette::Active, QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(box.palette().color(QPalette::Active, QPalette::Text), ToQColor(clWindowText));
 }

@@ -299,3 +299,25 @@ TEST(IniFile, SeveralValuesReadAsSingleReadsWouldGiveThem)
     EXPECT_FALSE(values[2].has_value());
     EXPECT_FALSE(values[3].has_value());
 }
+
+TEST(IniFile, TextBuiltInMemoryIsWhatTheSameWritesGiveAFile)
+{
+    ScratchDirs dirs;
+    TIniFile file("m.ini");
+    TIniText text;
+    const auto both = [&](auto write) {
+        write(file);
+        write(text);
+    };
+    both([](auto& ini) { ini.WriteString("General", "FirstName", " Ada "); });
+    both([](auto& ini) { ini.WriteString("General", "Note", "two\r\nlines"); });
+    both([](auto& ini) { ini.WriteString("Mail Accounts", "0", "old@x"); });
+    both([](auto& ini) { ini.WriteString("Home", "Phone", ""); });
+    both([](auto& ini) { ini.WriteString("general", "firstname", "Bea"); });
+    both([](auto& ini) { ini.EraseSection("mail accounts"); });
+    both([](auto& ini) { ini.EraseSection("absent"); });
+    both([](auto& ini) { ini.WriteString("Mail Accounts", "0", "new@x"); });
+    EXPECT_EQ(text.Bytes(), dirs.read("windows/m.ini"));
+    EXPECT_EQ(text.Bytes(), "[General]\r\nFirstName=Bea\r\nNote=two  lines\r\n\r\n[Home]\r\nPhone=\r\n\r\n"
+                            "[Mail Accounts]\r\n0=new@x\r\n");
+}

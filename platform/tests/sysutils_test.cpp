@@ -116,6 +116,16 @@ TEST(SysUtils, IntToStrAndIntToHex)
     EXPECT_EQ(IntToHex(123456789012LL, 1), "1CBE991A14");
 }
 
+TEST(SysUtils, HexDigitsReadInEitherCaseAndNothingElseReadsAsOne)
+{
+    EXPECT_EQ(HexDigitValue('0'), 0);
+    EXPECT_EQ(HexDigitValue('9'), 9);
+    EXPECT_EQ(HexDigitValue('a'), 10);
+    EXPECT_EQ(HexDigitValue('F'), 15);
+    for (const char c : { 'g', 'G', '%', ' ', '\0', '\xC4' })
+        EXPECT_EQ(HexDigitValue(c), -1) << int(c);
+}
+
 TEST(SysUtils, FloatsRoundTripAndRefuseJunk)
 {
     EXPECT_EQ(FloatToStr(1.5), "1.5");

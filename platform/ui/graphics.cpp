@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
+#include <QWidget>
 
 #include <algorithm>
 #include <array>
@@ -209,6 +210,15 @@ QPalette ClassicPalette()
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, ToQColor(clGrayText));
     palette.setColor(QPalette::Disabled, QPalette::Base, ToQColor(clBtnFace));
     return palette;
+}
+
+void EnableAndColour(QWidget* box, bool enabled)
+{
+    box->setEnabled(enabled);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, ToQColor(enabled ? clWhite : clBtnFace));
+    palette.setColor(QPalette::Text, ToQColor(enabled ? clWindowText : clBtnShadow));
+    box->setPalette(palette);
 }
 
 int PointsToPixels(int points)

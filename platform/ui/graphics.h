@@ -11,6 +11,7 @@
 class QAbstractButton;
 class QLabel;
 class QPainter;
+class QWidget;
 
 // Colours in the classic form: 0x00BBGGRR, or a system colour (high bit set,
 // low byte the system colour index) resolved from the classic desktop scheme.
@@ -83,6 +84,9 @@ TColor FromQColor(const QColor& color);
 
 // The palette of a window in the classic scheme, so Qt's widgets look as the forms were drawn for.
 QPalette ClassicPalette();
+// Enables or disables an input box and colours it to match: white with window
+// text when enabled, the button face with shadowed text when not.
+void EnableAndColour(QWidget* box, bool enabled);
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;

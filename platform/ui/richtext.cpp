@@ -1,6 +1,7 @@
 #include "platform/ui/richtext.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/sysutils.h"
 
 #include <QColor>
 #include <QTextBlock>
@@ -116,8 +117,8 @@ private:
         case '\'': {
             if (m_at + 2 > m_in.size())
                 return false;
-            const int high = Hex(m_in[m_at]);
-            const int low = Hex(m_in[m_at + 1]);
+            const int high = HexDigitValue(m_in[m_at]);
+            const int low = HexDigitValue(m_in[m_at + 1]);
             if (high < 0 || low < 0)
                 return false;
             m_at += 2;
@@ -234,17 +235,6 @@ private:
             "datastore", "pntext", "bkmkstart",
         };
         return std::find(kDestinations.begin(), kDestinations.end(), word) != kDestinations.end();
-    }
-
-    static int Hex(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
     }
 
     bool Character(char16_t c, bool escaped = false)

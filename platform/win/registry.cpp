@@ -158,13 +158,7 @@ std::optional<std::string> readHexBytes(std::string_view text)
     int digits = 0;
     int current = 0;
     for (char c : text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = HexDigitValue(c);
         if (digit >= 0) {
             if (++digits > 2)
                 return std::nullopt;
@@ -216,10 +210,7 @@ std::optional<Value> parseValue(std::string_view line)
         if (digits.empty() || digits.size() > 8)
             return std::nullopt;
         for (char c : digits) {
-            const int digit = c >= '0' && c <= '9' ? c - '0'
-                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
-                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
-                                                   : -1;
+            const int digit = HexDigitValue(c);
             if (digit < 0)
                 return std::nullopt;
             number = number * 16 + static_cast<std::uint32_t>(digit);

@@ -1,5 +1,6 @@
 #include "platform/win/windowlist.h"
 
+#include "platform/rtl/sysutils.h"
 #include "platform/win/desktop.h"
 #include "platform/win/messages.h"
 
@@ -53,25 +54,14 @@ std::string toHex(std::string_view bytes)
     return out;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> fromHex(std::string_view hex)
 {
     if (hex.size() % 2 != 0 || hex.size() / 2 > kMaxTitleBytes)
         return std::nullopt;
     std::string out;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
+        const int high = HexDigitValue(hex[i]);
+        const int low = HexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);

@@ -1,5 +1,8 @@
 #include "client/core/buddy.h"
 
+#include "client/core/accountlimits.h"
+#include "client/core/userlist.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -64,4 +67,16 @@ TEST(BuddyName, RefusesWhatCannotBeAUserIdOrAFileName)
     EXPECT_FALSE(IsValidBuddyName(std::string("nul\0x", 5)));
     EXPECT_FALSE(IsValidBuddyName("line\rbreak"));
     EXPECT_FALSE(IsValidBuddyName(std::string(101, 'a')));
+}
+
+TEST(BuddyName, EachCharacterASignOnRefusesIsRefusedForABuddyToo)
+{
+    EXPECT_EQ(kForbiddenUserNameChars, " \\/:*?\"'<>|=");
+    for (const char c : kForbiddenUserNameChars) {
+        const std::string name = std::string("a") + c + "b";
+        EXPECT_TRUE(HoldsForbiddenUserNameChar(name)) << name;
+        EXPECT_FALSE(IsValidBuddyName(name)) << name;
+        EXPECT_EQ(CheckUserId(name), BadUserIdMessage()) << name;
+    }
+    EXPECT_FALSE(HoldsForbiddenUserNameChar("bob_99-x"));
 }

@@ -1,5 +1,6 @@
 #include "client/features/favourites.h"
 
+#include "client/core/mainbar.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/testing/scratch.h"
@@ -56,8 +57,8 @@ TEST(Favourites, WritingIntoAMissingFolderFails)
 
 TEST(Favourites, TheBrowsersAnswerGivesAddressAndTitle)
 {
-    const TReportedPage page = SplitBrowserPage("\"http://a.org/x\",\"A \"quoted\" title\"");
-    EXPECT_EQ(page.address, "http://a.org/x");
+    const BrowserPage page = ParseBrowserAnswer("\"http://a.org/x\",\"A \"quoted\" title\"");
+    EXPECT_EQ(page.url, "http://a.org/x");
     EXPECT_EQ(page.title, "A \"quoted\" title");
-    EXPECT_TRUE(SplitBrowserPage("").address.empty());
+    EXPECT_TRUE(ParseBrowserAnswer("").url.empty());
 }

@@ -97,3 +97,10 @@ TEST(ChannelGuide, BrowsersAreSqueezedLeftOfTheGuideAndRestored)
     EXPECT_EQ(restored.width, 1032);
     EXPECT_EQ(restored.height, 748);
 }
+
+TEST(GuideFiles, ACaptionIsTheFileNameUpToItsFirstDot)
+{
+    EXPECT_EQ(UpToFirstDot("Birds.of.prey.URL"), "Birds");
+    EXPECT_EQ(UpToFirstDot("Notepad"), "Notepad");
+    EXPECT_EQ(UpToFirstDot(".hidden"), "");
+}
