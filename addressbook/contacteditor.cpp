@@ -1,7 +1,6 @@
 #include "addressbook/contacteditor.h"
 
 #include "addressbook/contactstore.h"
-#include "addressbook/tivramain.h"
 #include "client/core/servicequery.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
@@ -23,6 +22,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tivra {
 
@@ -134,9 +135,9 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption)
 
 }  // namespace
 
-TForm2::TForm2(TForm1* mainWindow)
+TForm2::TForm2(TAddContactItem addContactItem)
     : TForm("Form2")
-    , m_mainWindow(mainWindow)
+    , m_addContactItem(std::move(addContactItem))
 {
     SetCaption("Properties");
     SetBorderStyle(bsDialog);
@@ -370,7 +371,7 @@ void TForm2::LoadContact()
     EmailList->clear();
     for (const std::string& entry : c.MailAccounts)
         EmailList->addItem(Q(entry));
-    if (!m_mainWindow)
+    if (!m_addContactItem)
         Application::SetTitle(Trim(c.FirstName + " " + c.MiddleName) + " " + Trim(c.LastName) + " Properties");
 }
 
@@ -520,12 +521,12 @@ bool TForm2::SaveContact()
     const std::string email = DefaultAddress(c.MailAccounts);
     // The row follows the file only once it is written; a refused write raises before.
     WriteContact(Path, c);
-    if (m_mainWindow) {
+    if (m_addContactItem) {
         if (exists && Row)
-            m_mainWindow->AddContactItem(Row, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
+            m_addContactItem(Row, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
                 middle, first);
         else if (!exists && Mode != "View" && Mode != "New")
-            m_mainWindow->AddContactItem(nullptr, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
+            m_addContactItem(nullptr, Path, display, Trim(c.HomePhone), Trim(c.BusinessPhone), email, last,
                 middle, first);
     }
     return true;

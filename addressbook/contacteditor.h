@@ -2,6 +2,7 @@
 
 #include "platform/ui/form.h"
 
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -16,7 +17,11 @@ class QTreeWidgetItem;
 
 namespace tivra {
 
-class TForm1;
+// The main window's AddContactItem(row or nullptr, path, display name, home phone,
+// business phone, e-mail, last, middle, first): the saved contact's row.
+using TAddContactItem = std::function<QTreeWidgetItem*(QTreeWidgetItem*, const std::string&, const std::string&,
+    const std::string&, const std::string&, const std::string&, const std::string&, const std::string&,
+    const std::string&)>;
 
 // The public street-map service "Find on Map" opens.
 inline constexpr const char* kMapHost = "maps.korvo.com";
@@ -24,8 +29,8 @@ inline constexpr const char* kMapHost = "maps.korvo.com";
 // "Properties": one contact file in mode "Add", "Edit", "New" or "View".
 class TForm2 final : public TForm {
 public:
-    // mainWindow is nullptr when the editor runs alone.
-    explicit TForm2(TForm1* mainWindow);
+    // addContactItem is empty when the editor runs alone.
+    explicit TForm2(TAddContactItem addContactItem);
     ~TForm2() override;
 
     std::string Mode;
@@ -112,7 +117,7 @@ private:
     void updateChildrenLabel();
     void updateEmailButtons(bool selected);
 
-    TForm1* m_mainWindow { nullptr };
+    TAddContactItem m_addContactItem;
     std::string m_root;
     // The file loaded for "Edit" or "View": the one file a save may overwrite unasked.
     std::string m_opened;

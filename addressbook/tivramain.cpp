@@ -569,7 +569,7 @@ void TForm1::NewGroupClick()
 
 void TForm1::openEditor(const std::string& mode, const std::string& path, QTreeWidgetItem* row)
 {
-    auto* editor = new TForm2(this);
+    auto* editor = new TForm2([this](auto... fields) { return AddContactItem(fields...); });
     editor->Mode = mode;
     editor->Path = path;
     editor->Row = row;

@@ -2,7 +2,6 @@
 
 #include "kit/qorlzrw.h"
 #include "kit/qorprocs.h"
-#include "kit/qorwave.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlist.h"
@@ -198,22 +197,6 @@ void WriteStringList(TStream& stream, const TStringList& list, bool compressed)
 void ReadStringList(TStream& stream, TStringList& list, bool compressed)
 {
     list.SetText(ReadBlob(stream, compressed));
-}
-
-void WriteWave(TStream& stream, const TQORWave& wave, bool compressed)
-{
-    if (compressed)
-        wave.SaveToStreamCompressed(stream);
-    else
-        wave.SaveToStreamSized(stream);
-}
-
-void ReadWave(TStream& stream, TQORWave& wave, bool compressed)
-{
-    if (compressed)
-        wave.LoadFromStreamCompressed(stream);
-    else
-        wave.LoadFromStreamSized(stream);
 }
 
 bool IsMonochrome(const QImage& bitmap)

@@ -9,7 +9,6 @@
 class TStream;
 class TMemoryStream;
 class TStringList;
-class TQORWave;
 
 // Typed values and blobs on streams: how list items and sounds are stored.
 // Integers are 32-bit little-endian. Every reader refuses what the stream does
@@ -42,9 +41,6 @@ std::string ReadBlob(TStream& stream, bool compressed);
 
 void WriteStringList(TStream& stream, const TStringList& list, bool compressed);
 void ReadStringList(TStream& stream, TStringList& list, bool compressed);
-
-void WriteWave(TStream& stream, const TQORWave& wave, bool compressed);
-void ReadWave(TStream& stream, TQORWave& wave, bool compressed);
 
 // colors: -1 keeps the bitmap's own depth (1, 8 or 24 bits), 2, 16 or 256
 // reduce it to the fixed palettes (black and white; the 16 VGA colours; a

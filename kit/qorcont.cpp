@@ -35,6 +35,18 @@ TColor bottomLeft(const QImage& image, int x)
 
 TQORCustomContainer::~TQORCustomContainer() { MarkDestroying(); }
 
+void TQORCustomContainer::ItemChanged(TQORListItem* item)
+{
+    NotifyLinks();
+    if (OnChange)
+        OnChange(item);
+}
+
+void TQORCustomContainer::LoadBitmapFromFile(int ident, QImage& bitmap) const
+{
+    LoadBitmapFromListFile(qorprocs::GetPrefixPath(SourcePrefix, true) + SourceFileName, ident, bitmap);
+}
+
 TQORListItem* TQORCustomContainer::Item(int index) const
 {
     if (index < 0 || index >= Count())

@@ -40,7 +40,7 @@ private:
 };
 
 // A list owning its items in order, written to streams and list files.
-class TQORCustomContainer : public TQORBaseContainer {
+class TQORCustomContainer : public TQORBaseContainer, public TQORItemOwner {
 public:
     ~TQORCustomContainer() override;
 
@@ -68,6 +68,11 @@ public:
 
     virtual std::unique_ptr<TQORListItem> NewItem() = 0;
     virtual const char* ClassName() const = 0;
+
+    void ItemChanged(TQORListItem* item) override;
+    // Source kind 1 is a list file.
+    bool BitmapsFromFile() const override { return SourceKind == 1; }
+    void LoadBitmapFromFile(int ident, QImage& bitmap) const override;
 
 protected:
     explicit TQORCustomContainer(std::uint8_t listKind) : m_listKind(listKind) {}

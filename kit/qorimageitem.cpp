@@ -72,7 +72,7 @@ QImage monochrome(const QImage& mask)
 
 }  // namespace
 
-TQORImageListItem::TQORImageListItem(TQORCustomContainer* owner) : TQORListItem(owner) {}
+TQORImageListItem::TQORImageListItem(TQORItemOwner* owner) : TQORListItem(owner) {}
 
 std::unique_ptr<TQORImageListItem> TQORImageListItem::CreateSized(int width, int height)
 {

@@ -17,7 +17,7 @@ class TQORImageListItem final : public TQORListItem {
 public:
     static constexpr int kMaxStripWidth = 32768;
 
-    explicit TQORImageListItem(TQORCustomContainer* owner = nullptr);
+    explicit TQORImageListItem(TQORItemOwner* owner = nullptr);
     // Cells of width x height; EInvalidGraphicOperation "Invalid image size" below 1.
     static std::unique_ptr<TQORImageListItem> CreateSized(int width, int height);
     const char* ClassName() const override { return "TQORImageListItem"; }

@@ -1,7 +1,6 @@
 #include "kit/qorlistitem.h"
 
 #include "kit/qorblob.h"
-#include "kit/qorcont.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 
@@ -57,9 +56,7 @@ void TQORListItem::Change()
 {
     TQORComponent::Change();
     if (m_owner)
-        m_owner->NotifyLinks();
-    if (m_owner && m_owner->OnChange)
-        m_owner->OnChange(this);
+        m_owner->ItemChanged(this);
 }
 
 std::uint8_t TQORListItem::StoredFlags() const
@@ -120,11 +117,11 @@ void TQORListItem::Assign(const TQORListItem& source) { cannotAssign(source, *th
 
 const QImage& TQORBitmapListItem::Bitmap()
 {
-    TQORCustomContainer* list = Owner();
-    if (!Loading() && m_bitmap.isNull() && list && list->SourceKind == 1) {
+    TQORItemOwner* list = Owner();
+    if (!Loading() && m_bitmap.isNull() && list && list->BitmapsFromFile()) {
         BeginUpdate();
         try {
-            LoadBitmapFromListFile(qorprocs::GetPrefixPath(list->SourcePrefix, true) + list->SourceFileName, Ident, m_bitmap);
+            list->LoadBitmapFromFile(Ident, m_bitmap);
         } catch (...) {
             EndUpdate(false);
             throw;

@@ -11,7 +11,7 @@
 #include <string>
 
 class TStream;
-class TQORCustomContainer;
+class TQORListItem;
 
 // How many colours an item's bitmaps are stored at.
 enum TQORSavePixelFormat : std::uint8_t { spfDefault, spfMono, spf4bit, spf8bit };
@@ -31,17 +31,31 @@ inline constexpr std::uint8_t kItemEightBit = 0x40;
 std::uint8_t PixelFormatFlags(TQORSavePixelFormat format);
 TQORSavePixelFormat PixelFormatFromFlags(std::uint8_t flags);
 
+// What an item asks of the list that holds it.
+class TQORItemOwner {
+public:
+    // The list's linked controls hear of it, then its callback with the item as Sender.
+    virtual void ItemChanged(TQORListItem* item) = 0;
+    // Whether empty bitmap items are fetched from the list's list file.
+    virtual bool BitmapsFromFile() const = 0;
+    // Item ident of that list file into bitmap.
+    virtual void LoadBitmapFromFile(int ident, QImage& bitmap) const = 0;
+
+protected:
+    ~TQORItemOwner() = default;
+};
+
 // One named resource of a list. Every item is written as the same record: a
 // flags byte, the optional description and identifier, then its contents.
 class TQORListItem : public TQORComponent {
 public:
-    explicit TQORListItem(TQORCustomContainer* owner = nullptr) : m_owner(owner) {}
+    explicit TQORListItem(TQORItemOwner* owner = nullptr) : m_owner(owner) {}
 
     std::string Description;
     std::uint16_t Ident { 0 };
     bool Compressed { false };
 
-    TQORCustomContainer* Owner() const { return m_owner; }
+    TQORItemOwner* Owner() const { return m_owner; }
 
     // The item's own callback, then the owning list's with the item as Sender.
     void Change() override;
@@ -64,7 +78,7 @@ protected:
 
 private:
     friend class TQORCustomContainer;
-    TQORCustomContainer* m_owner;
+    TQORItemOwner* m_owner;
 };
 
 class TQORBitmapListItem final : public TQORListItem {

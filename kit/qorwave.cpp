@@ -178,3 +178,19 @@ bool TQORWave::GetWaveData(TStream* stream, TQORWaveHeader& header)
         throw EErrorCheckingWave("GetWaveData: " + cannotOpen(kStreamName));
     }
 }
+
+void WriteWave(TStream& stream, const TQORWave& wave, bool compressed)
+{
+    if (compressed)
+        wave.SaveToStreamCompressed(stream);
+    else
+        wave.SaveToStreamSized(stream);
+}
+
+void ReadWave(TStream& stream, TQORWave& wave, bool compressed)
+{
+    if (compressed)
+        wave.LoadFromStreamCompressed(stream);
+    else
+        wave.LoadFromStreamSized(stream);
+}

@@ -86,3 +86,7 @@ private:
 
     std::unique_ptr<TMemoryStream> m_data;
 };
+
+// A sound as a list item stores it: a sized blob, or a compressed one.
+void WriteWave(TStream& stream, const TQORWave& wave, bool compressed);
+void ReadWave(TStream& stream, TQORWave& wave, bool compressed);

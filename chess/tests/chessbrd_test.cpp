@@ -1,4 +1,5 @@
 #include "chess/chessbrd.h"
+#include "chess/tests/squarename.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,11 +11,7 @@
 #include <string>
 #include <vector>
 
-using chess::SquareAt;
-
 namespace {
-
-int Sq(const char* name) { return SquareAt(name[0] - 'a' + 1, name[1] - '0'); }
 
 // Every event of a board, in the order fired.
 struct Recorder {

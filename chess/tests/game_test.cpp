@@ -1,12 +1,9 @@
 #include "chess/game.h"
+#include "chess/tests/squarename.h"
 
 #include <gtest/gtest.h>
 
 using namespace chess;
-
-namespace {
-int Sq(const char* name) { return SquareAt(name[0] - 'a' + 1, name[1] - '0'); }
-}  // namespace
 
 TEST(ChessGame, HistoryKeepsWhatEachSideMovedFrom)
 {

@@ -1,4 +1,5 @@
 #include "chess/rules.h"
+#include "chess/tests/squarename.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,6 @@ using namespace chess;
 namespace {
 
 const char* const kKiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
-
-int Sq(const char* name) { return SquareAt(name[0] - 'a' + 1, name[1] - '0'); }
 
 ChessState Fen(const std::string& fen)
 {

@@ -1,4 +1,5 @@
 #include "kit-extra/drawedge.h"
+#include "kit-extra/tests/rgb.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@ QImage Blank()
     image.fill(Qt::magenta);
     return image;
 }
-
-QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 
 }  // namespace
 

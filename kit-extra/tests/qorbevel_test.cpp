@@ -1,4 +1,5 @@
 #include "kit-extra/qorbevel.h"
+#include "kit-extra/tests/rgb.h"
 
 #include "screenshot.h"
 
@@ -9,8 +10,6 @@ namespace {
 constexpr int kW = 40;
 constexpr int kH = 30;
 const QRgb kBack = QColor(Qt::magenta).rgb();
-
-QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 
 QImage Paint(const TQORBevel& bevel, qorprocs::TRect* inner = nullptr, bool noFill = false)
 {

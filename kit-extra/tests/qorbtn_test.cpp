@@ -1,4 +1,5 @@
 #include "kit-extra/qorbtn.h"
+#include "kit-extra/tests/rgb.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@ QImage Cells(int n, int size = 16)
                 image.setPixel(i * size + x, y, qRgb(i * 40, 100, 50));
     return image;
 }
-
-QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 
 }  // namespace
 

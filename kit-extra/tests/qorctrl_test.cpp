@@ -1,4 +1,5 @@
 #include "kit-extra/qorctrl.h"
+#include "kit-extra/tests/rgb.h"
 
 #include "kit/qorcont.h"
 #include "kit/qorlistitem.h"
@@ -29,8 +30,6 @@ QImage Render(QWidget& widget)
     widget.render(&image);
     return image;
 }
-
-QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 
 struct Scene {
     TQORBitmapList list;

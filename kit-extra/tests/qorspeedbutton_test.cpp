@@ -1,4 +1,5 @@
 #include "kit-extra/qorspeedbutton.h"
+#include "kit-extra/tests/rgb.h"
 
 #include "kit-extra/qorbuttonface.h"
 #include "kit/qorcont.h"
@@ -51,8 +52,6 @@ QImage Arrow16()
             image.setPixel(x, y, qRgb(0, 0, 160));
     return image;
 }
-
-QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 
 struct KitRunning {
     KitRunning() { QORInitialize(); }

@@ -1,4 +1,5 @@
 #include "kit/qorblob.h"
+#include "kit/tests/le32.h"
 
 #include "kit/qorlzrw.h"
 #include "platform/rtl/exceptions.h"
@@ -12,13 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::string le32(std::int32_t value)
-{
-    TStringStream s;
-    WriteInteger(s, value);
-    return s.DataString();
-}
 
 std::string randomBytes(std::size_t n, unsigned seed)
 {

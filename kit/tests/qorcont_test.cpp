@@ -1,4 +1,5 @@
 #include "kit/qorcont.h"
+#include "kit/tests/le32.h"
 
 #include "kit/qorapplication.h"
 #include "kit/qorblob.h"
@@ -14,13 +15,6 @@
 #include <string>
 
 namespace {
-
-std::string le32(std::int32_t value)
-{
-    TStringStream s;
-    WriteInteger(s, value);
-    return s.DataString();
-}
 
 std::string riff()
 {

@@ -1,6 +1,5 @@
 #include "kit/qorwave.h"
 
-#include "kit/qorblob.h"
 #include "platform/rtl/streams.h"
 #include "platform/testing/scratch.h"
 #include "platform/win/sound.h"

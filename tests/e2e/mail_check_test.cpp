@@ -49,8 +49,15 @@ protected:
     {
         larkspire = std::make_unique<LarkspireProcess>(dirs.windowsDir(), dirs.appDir(), dirs.root() + "/l.sock");
         ASSERT_TRUE(larkspire->signOn());
+        ASSERT_TRUE(logOnOver()) << channel();
     }
     std::string channel() { return larkspire->command("text\tForm1\tChnName"); }
+    // The sign-on's log-on ends on the label a check writes too; with no service it says so,
+    // and a check started before that could lose its own words to it.
+    bool logOnOver()
+    {
+        return Application::ProcessMessagesUntil([&] { return channel() == "ok NO SERVICE"; }, 20000);
+    }
     // Clicks CHECK and waits for the channel label the check ends with.
     bool check(const std::string& ending)
     {
@@ -119,6 +126,7 @@ TEST_F(MailCheckFlow, SigningOffDuringACheckEndsItAndTheNextSessionChecksAtOnce)
     EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton1"), "ok");
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return larkspire->command("find\tForm1").rfind("ok Form1\t1", 0) == 0; },
                                                   20000));
+    ASSERT_TRUE(logOnOver()) << channel();
     ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=1\r\n");
     EXPECT_EQ(larkspire->command("boxes"), "ok");

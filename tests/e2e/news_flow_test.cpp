@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,12 @@ struct NewsFlow : ::testing::Test {
     }
     std::string caption() { return larkspire->command("text\tForm1\tChnName"); }
 };
+
+// Within the sign-on's time before an hour or the seconds the hourly run starts in.
+bool NearTheHour(const QTime& time)
+{
+    return (time.minute() == 59 && time.second() >= 15) || (time.minute() == 0 && time.second() < 5);
+}
 
 }  // namespace
 
@@ -97,6 +104,8 @@ TEST_F(NewsFlow, AFirstLogOnWithoutAStoredRunKeepsTheGreeting)
     dirs.write("app/News.inf", source("World", url("world.htm")));
     // A user who has never had a news run here.
     dirs.write("app/Channels.ini", "");
+    // The first seconds of every hour start a run whatever the stored time says: keep clear of them.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return !NearTheHour(QTime::currentTime()); }, 60000));
     signOn();
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return caption().rfind("ok GOOD ", 0) == 0; }, 20000)) << caption();
     // Nothing marks a fetch that does not happen: give the timer the few ticks a fetch starts within.
@@ -108,7 +117,8 @@ TEST_F(NewsFlow, AFirstLogOnWithoutAStoredRunKeepsTheGreeting)
 TEST_F(NewsFlow, SignOffDuringAStalledPageEndsTheFetchAtOnce)
 {
     const std::string script = dirs.root() + "/silent.sh";
-    dirs.write("silent.sh", "#!/bin/sh\nexec sleep 60\n");
+    // The page's server marks that the fetch reached it, then never answers.
+    dirs.write("silent.sh", "#!/bin/sh\n: > '" + dirs.root() + "/reached'\nexec sleep 60\n");
     QFile::setPermissions(QString::fromStdString(script), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess socat;
     socat.start("socat", { QString::fromStdString("TCP4-LISTEN:18096,bind=" + LoopbackHost(40) + ",reuseaddr,fork"),
@@ -117,7 +127,9 @@ TEST_F(NewsFlow, SignOffDuringAStalledPageEndsTheFetchAtOnce)
     dirs.write("app/News.inf", source("Stalled", "http://" + LoopbackHost(40) + ":18096/page.htm"));
     dirs.write("app/News.ini", "[Old]\r\n0=Kept\xB6http://old/\r\n");
     signOn();
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return caption() == "ok INCOMING NEWS STALLED"; }, 20000));
+    // The fetch's caption shares the label with the log-on's greeting, which may come later: the
+    // stalled server itself tells that the fetch is under way.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return dirs.exists("reached"); }, 20000)) << caption();
     EXPECT_EQ(larkspire->command("click\tForm1\tSpeedButton2"), "ok");
     // Well inside the half minute the stall would take to end by itself.
     EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return shown("Sign On"); }, 15000));
