@@ -19,12 +19,14 @@
 #include "platform/ui/dialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <functional>
@@ -192,6 +194,18 @@ std::string TForm5::CaptionOf(const QTreeWidgetItem* item)
     return item ? codepage::FromUnicode(item->text(0)) : std::string();
 }
 
+QIcon TForm5::Picture(int image)
+{
+    // One picture a kind of node; slot 5 stays empty, as no kind uses it.
+    static constexpr std::array<int, kPictureSlots> kPictures { QStyle::SP_DirClosedIcon, QStyle::SP_FileLinkIcon,
+        QStyle::SP_DirLinkIcon, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogInfoView, -1,
+        QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowRight, QStyle::SP_BrowserReload, QStyle::SP_DialogApplyButton,
+        QStyle::SP_ComputerIcon, QStyle::SP_MediaPlay };
+    if (image < 0 || image >= kPictureSlots || kPictures[static_cast<std::size_t>(image)] < 0)
+        return {};
+    return QApplication::style()->standardIcon(static_cast<QStyle::StandardPixmap>(kPictures[static_cast<std::size_t>(image)]));
+}
+
 QTreeWidgetItem* TForm5::Category(int key) const
 {
     return key >= 0 && key < kMaxCategories ? m_categories[static_cast<std::size_t>(key)] : nullptr;
@@ -203,6 +217,7 @@ QTreeWidgetItem* TForm5::AddNode(QTreeWidgetItem* parent, const std::string& cap
     item->setText(0, Text(caption));
     item->setData(0, kImageRole, image);
     item->setData(0, kPathRole, Text(path));
+    item->setIcon(0, Picture(image));
     if (parent)
         parent->addChild(item);
     else

@@ -22,6 +22,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -297,6 +299,37 @@ TEST_F(Guide, StandsAtTheRightEdgeAndIsPictured)
     EXPECT_EQ(guide->Top(), 0);
     QDir().mkpath(QString(KORVO_BUILD_DIR) + "/screenshots");
     EXPECT_TRUE(guide->grab().save(QString(KORVO_BUILD_DIR) + "/screenshots/guide.png"));
+}
+
+TEST_F(Guide, EveryNodeDrawsThePictureOfItsKind)
+{
+    guide->ShowGuide();
+    guide->NodeClick(guide->Favorites());
+    std::vector<QTreeWidgetItem*> nodes;
+    for (int i = 0; i < guide->TreeView1->topLevelItemCount(); ++i)
+        nodes.push_back(guide->TreeView1->topLevelItem(i));
+    for (int i = 0; i < guide->Favorites()->childCount(); ++i)
+        nodes.push_back(guide->Favorites()->child(i));
+    ASSERT_EQ(nodes.size(), 5u);
+    for (QTreeWidgetItem* node : nodes) {
+        const QImage shown = node->icon(0).pixmap(16).toImage();
+        EXPECT_FALSE(shown.isNull()) << TForm5::CaptionOf(node);
+        EXPECT_EQ(shown, TForm5::Picture(TForm5::ImageOf(node)).pixmap(16).toImage()) << TForm5::CaptionOf(node);
+    }
+
+    // Each kind looks its own; the slot no kind uses stays empty.
+    std::vector<QImage> kinds;
+    for (int image = 0; image < TForm5::kPictureSlots; ++image) {
+        if (image == 5) {
+            EXPECT_TRUE(TForm5::Picture(image).isNull());
+            continue;
+        }
+        const QImage picture = TForm5::Picture(image).pixmap(16).toImage();
+        ASSERT_FALSE(picture.isNull()) << image;
+        for (const QImage& other : kinds)
+            EXPECT_NE(picture, other) << image;
+        kinds.push_back(picture);
+    }
 }
 
 TEST_F(Guide, TheNewsBranchListsTheSourcesToFetchAndAClickShowsTheirHeadlines)
