@@ -5,6 +5,7 @@
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 #include "platform/ui/gifimage.h"
+#include "platform/ui/windowcheck.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -465,7 +466,7 @@ private:
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
             || command == "checked" || command == "key" || command == "drag" || command == "drop"
-            || command == "rclick";
+            || command == "rclick" || command == "lint";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -483,6 +484,12 @@ private:
             for (QWidget* child : form->findChildren<QWidget*>())
                 if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
                     list.push_back(utf8(child->objectName()) + ":" + child->metaObject()->className());
+            return ok(list);
+        }
+        if (command == "lint") {
+            Fields list;
+            for (const TControlFault& fault : CheckWindowControls(form))
+                list.push_back(fault.control + "|" + fault.fault + "|" + fault.text);
             return ok(list);
         }
         const bool acts = command != "find" && command != "controls" && command != "grab" && command != "text"

@@ -1,0 +1,138 @@
+#include "platform/ui/windowcheck.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include <optional>
+
+namespace {
+
+// A control's text on its way to the screen.
+struct TShownText {
+    QString source;
+    QString shown;
+    // Drawn as it stands: an accelerator "&" shows as itself.
+    bool literal { false };
+};
+
+std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString withoutAccelerators(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+TShownText literally(const QString& text) { return { text, text, true }; }
+TShownText withAccelerators(const QString& text) { return { text, withoutAccelerators(text), false }; }
+
+bool isRichText(const QLabel* label)
+{
+    return label->textFormat() == Qt::RichText
+        || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+}
+
+std::optional<TShownText> shownText(QWidget* widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (isRichText(label)) {
+            QTextDocument document;
+            document.setHtml(label->text());
+            return TShownText { label->text(), document.toPlainText(), false };
+        }
+        // Qt turns a label's "&" into an underline only when the label has a control to focus.
+        return label->buddy() ? withAccelerators(label->text()) : literally(label->text());
+    }
+    if (auto* box = qobject_cast<QGroupBox*>(widget))
+        return withAccelerators(box->title());
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (!button)
+        return std::nullopt;
+    if (qobject_cast<QPushButton*>(button) || qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)
+        || qobject_cast<QToolButton*>(button))
+        return withAccelerators(button->text());
+    // A button that paints itself draws its text as it stands.
+    return literally(button->text());
+}
+
+bool hasLoneAmpersand(const QString& text)
+{
+    static const QRegularExpression lone(QStringLiteral("(?<!&)&(?!&)"));
+    return text.contains(lone);
+}
+
+bool isSymbolFamily(const QString& family)
+{
+    const QString name = family.trimmed().toLower();
+    return name == QLatin1String("marlett") || name == QLatin1String("symbol") || name == QLatin1String("webdings")
+        || name.startsWith(QLatin1String("wingdings"));
+}
+
+bool isCodeLetter(QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }
+
+// The symbol faces draw their pictures at letters and digits: such a letter in a text
+// face, or a caption of one small letter or digit where a picture belongs, is the code
+// showing through. A capital alone is a caption of its own ("B" for bold).
+bool showsCodeLetter(const QWidget* widget, const QString& shown)
+{
+    if (isSymbolFamily(widget->font().family())) {
+        if (isSymbolFamily(QFontInfo(widget->font()).family()))
+            return false;
+        for (const QChar c : shown)
+            if (isCodeLetter(c))
+                return true;
+        return false;
+    }
+    const QString caption = shown.trimmed();
+    return caption.size() == 1 && isCodeLetter(caption[0]) && !caption[0].isUpper();
+}
+
+bool isCut(const QLabel* label, const QString& shown)
+{
+    if (label->wordWrap())
+        return label->heightForWidth(label->width()) > label->height();
+    const QSize needed = label->sizeHint();
+    return needed.width() > label->width() || (shown.contains(QLatin1Char('\n')) && needed.height() > label->height());
+}
+
+std::string nameOf(const QWidget* widget, const QWidget* window)
+{
+    if (!widget->objectName().isEmpty())
+        return utf8(widget->objectName());
+    const QWidget* owner = widget->parentWidget();
+    const auto unnamed = [](const QWidget* w) { return w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")); };
+    while (owner && owner != window && unnamed(owner))
+        owner = owner->parentWidget();
+    return utf8((owner ? owner->objectName() : QString()) + QLatin1Char('/')
+        + QLatin1String(widget->metaObject()->className()));
+}
+
+}  // namespace
+
+std::vector<TControlFault> CheckWindowControls(QWidget* window)
+{
+    std::vector<TControlFault> faults;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->window() != window || !widget->isVisibleTo(window))
+            continue;
+        const std::optional<TShownText> text = shownText(widget);
+        if (!text || text->shown.isEmpty())
+            continue;
+        const auto fault = [&](const char* what) { faults.push_back({ nameOf(widget, window), what, utf8(text->source) }); };
+        if (text->literal && hasLoneAmpersand(text->source))
+            fault("ampersand");
+        if (showsCodeLetter(widget, text->shown))
+            fault("symbol letter");
+        if (auto* label = qobject_cast<QLabel*>(widget); label && isCut(label, text->shown))
+            fault("cut");
+    }
+    return faults;
+}
