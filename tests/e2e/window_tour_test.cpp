@@ -96,8 +96,9 @@ void WindowTour::tourLarkspire()
     alice.lists("bob");
     alice.installChess();
     alice.start();
-    ASSERT_TRUE(alice.process->signOn());
     AutomationClient& client = alice.process->automation();
+    visit(client, "larkspire", "Sign On", "signon");
+    ASSERT_TRUE(alice.process->signOn());
 
     // bob's program as a plain socket: online, he can be chatted with and asks to send a file.
     HostilePeer bob(LoopbackHost(3), alice.address);
@@ -131,17 +132,26 @@ void WindowTour::tourLarkspire()
     EXPECT_EQ(client.command("click\tTForm5\tSpeedButton1"), "ok");
     EXPECT_TRUE(Shown(client, "TForm5", false));
 
+    // Setup's pages, one after another as the arrow keys step through its tabs.
+    EXPECT_EQ(client.command("click\tForm1\tSpeedButton1"), "ok");
+    visit(client, "larkspire", "Korvo Properties", "setup");
+    for (const char* page : { "headlines", "information", "privacy", "mail" }) {
+        EXPECT_EQ(client.command("key\tKorvo Properties\tPageTabs\tRight"), "ok") << page;
+        visit(client, "larkspire", "Korvo Properties", std::string("setup-") + page);
+    }
+    close(client, "Korvo Properties");
+
     const struct {
         const char* command;
         const char* window;
         const char* shot;
     } windows[] = {
-        { "click\tForm1\tSpeedButton1", "Korvo Properties", "setup" },
         { "click\tForm1\tSpeedButton8", "Form15", "pralto" },
         { "click\tForm1\tSpeedButton6", "Korvo Search", "search" },
         { "menu\tForm1\tNew Buddy...", "Add New Properties", "addbuddy" },
         { "menu\tForm1\tAbout...", "About", "about" },
         { "click\tForm1\tExplorerButton17", "Conference* - Korvo", "conference" },
+        { "click\tForm1\tQORExplorerButton17", "Away Message", "away" },
     };
     for (const auto& window : windows) {
         EXPECT_EQ(client.command(window.command), "ok") << window.command;
