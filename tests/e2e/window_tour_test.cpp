@@ -218,6 +218,10 @@ void WindowTour::tourTivra()
     }
     EXPECT_EQ(book.command("click\t" + window + "\tAddContactButton"), "ok");
     visit(book, "tivra", "Properties", "properties");
+    for (const char* page : { "home", "business", "personal", "other" }) {
+        EXPECT_EQ(book.command("key\tProperties\tqt_tabwidget_tabbar\tRight"), "ok") << page;
+        visit(book, "tivra", "Properties", std::string("properties-") + page);
+    }
     close(book, "Properties");
     EXPECT_EQ(book.command("click\t" + window + "\tNewGroupButton"), "ok");
     visit(book, "tivra", "New Contact Group", "group");
