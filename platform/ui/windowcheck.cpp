@@ -21,6 +21,7 @@ struct TShownText {
     QString shown;
     // Drawn as it stands: an accelerator "&" shows as itself.
     bool literal { false };
+    bool rich { false };
 };
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
@@ -31,8 +32,8 @@ QString withoutAccelerators(QString text)
     return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
 }
 
-TShownText literally(const QString& text) { return { text, text, true }; }
-TShownText withAccelerators(const QString& text) { return { text, withoutAccelerators(text), false }; }
+TShownText literally(const QString& text) { return { text, text, true, false }; }
+TShownText withAccelerators(const QString& text) { return { text, withoutAccelerators(text), false, false }; }
 
 bool isRichText(const QLabel* label)
 {
@@ -46,7 +47,7 @@ std::optional<TShownText> shownText(QWidget* widget)
         if (isRichText(label)) {
             QTextDocument document;
             document.setHtml(label->text());
-            return TShownText { label->text(), document.toPlainText(), false };
+            return TShownText { label->text(), document.toPlainText(), false, true };
         }
         // Qt turns a label's "&" into an underline only when the label has a control to focus.
         return label->buddy() ? withAccelerators(label->text()) : literally(label->text());
@@ -95,12 +96,43 @@ bool showsCodeLetter(const QWidget* widget, const QString& shown)
     return caption.size() == 1 && isCodeLetter(caption[0]) && !caption[0].isUpper();
 }
 
-bool isCut(const QLabel* label, const QString& shown)
+// The room a label leaves its text, as QLabel lays it out: inside the frame and margin,
+// less the indent on the aligned sides.
+QRect textArea(const QLabel* label)
 {
-    if (label->wordWrap())
-        return label->heightForWidth(label->width()) > label->height();
-    const QSize needed = label->sizeHint();
-    return needed.width() > label->width() || (shown.contains(QLatin1Char('\n')) && needed.height() > label->height());
+    const int margin = label->margin();
+    QRect area = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin;
+    if (indent > 0) {
+        const Qt::Alignment align = label->alignment();
+        if (align & Qt::AlignLeft)
+            area.setLeft(area.left() + indent);
+        if (align & Qt::AlignRight)
+            area.setRight(area.right() - indent);
+        if (align & Qt::AlignTop)
+            area.setTop(area.top() + indent);
+        if (align & Qt::AlignBottom)
+            area.setBottom(area.bottom() - indent);
+    }
+    return area;
+}
+
+// A line is cut when it is wider than the label; lines that wrap or break are cut
+// too when they need more height than the label has.
+bool isCut(const QLabel* label, const QString& shown, bool rich)
+{
+    if (rich)
+        return label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
+                                 : label->sizeHint().width() > label->width();
+    const QRect area = textArea(label);
+    constexpr int kUnbounded = 1 << 20;
+    const int flags = Qt::TextExpandTabs | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect needed = label->fontMetrics().boundingRect(
+        QRect(0, 0, label->wordWrap() ? area.width() : kUnbounded, kUnbounded), flags, shown);
+    const bool lines = label->wordWrap() || shown.contains(QLatin1Char('\n'));
+    return needed.width() > area.width() || (lines && needed.height() > area.height());
 }
 
 std::string nameOf(const QWidget* widget, const QWidget* window)
@@ -131,7 +163,7 @@ std::vector<TControlFault> CheckWindowControls(QWidget* window)
             fault("ampersand");
         if (showsCodeLetter(widget, text->shown))
             fault("symbol letter");
-        if (auto* label = qobject_cast<QLabel*>(widget); label && isCut(label, text->shown))
+        if (auto* label = qobject_cast<QLabel*>(widget); label && isCut(label, text->shown, text->rich))
             fault("cut");
     }
     return faults;
