@@ -117,6 +117,9 @@ void WindowTour::tourLarkspire()
     visit(client, "larkspire", "bob - Korvo", "chat");
     ASSERT_TRUE(BuddyMenu(client, "Send Nivlet"));
     visit(client, "larkspire", "To: bob", "note");
+    ASSERT_TRUE(BuddyMenu(client, "Properties"));
+    visit(client, "larkspire", "Edit Properties", "buddy");
+    close(client, "Edit Properties");
 
     bob.line(Frame("requesttosendfile", "bob", "C:\\notes.txt", "100"));
     visit(client, "larkspire", "Incoming Request...", "request");
