@@ -7,6 +7,7 @@
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 #include "platform/win/shell.h"
 
 #include <QCheckBox>
@@ -83,7 +84,7 @@ public:
         , m_grid(new QGridLayout)
     {
         auto* layout = new QVBoxLayout(m_page);
-        auto* line = new QLabel(Q(opening), m_page);
+        auto* line = new TLabel(Q(opening), m_page);
         layout->addWidget(line);
         layout->addLayout(m_grid);
         layout->addStretch(1);
@@ -97,7 +98,7 @@ public:
     Field* add(const char* label, const char* name, Field* field, int column = 0)
     {
         field->setObjectName(name);
-        auto* caption = new QLabel(Q(label), m_page);
+        auto* caption = new TLabel(Q(label), m_page);
         caption->setBuddy(field);
         m_lastLabel = caption;
         const int row = m_rows[column]++;
@@ -157,7 +158,7 @@ TForm2::TForm2(TForm1* mainWindow)
     BuddyName = contact.edit("&Buddy name:", "BuddyName", 1);
     auto* addresses = new QGroupBox(Q("E-&Mail Addresses"), contact.widget());
     auto* addressLayout = new QGridLayout(addresses);
-    auto* newLabel = new QLabel(Q("Add &New"), addresses);
+    auto* newLabel = new TLabel(Q("Add &New"), addresses);
     addressLayout->addWidget(newLabel, 0, 0);
     NewEmail = new QLineEdit(addresses);
     NewEmail->setObjectName("NewEmail");
@@ -254,7 +255,7 @@ TForm2::TForm2(TForm1* mainWindow)
 
     auto* other = new QWidget;
     auto* otherLayout = new QVBoxLayout(other);
-    otherLayout->addWidget(new QLabel(Q("Enter additional notes about this contact here."), other));
+    otherLayout->addWidget(new TLabel(Q("Enter additional notes about this contact here."), other));
     auto* notesBox = new QGroupBox(Q("Notes"), other);
     auto* notesLayout = new QVBoxLayout(notesBox);
     Notes = new QPlainTextEdit(notesBox);

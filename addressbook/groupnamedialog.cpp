@@ -2,6 +2,7 @@
 
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +18,7 @@ TForm3::TForm3()
     SetPosition(poScreenCenter);
     SetClientWidth(287);
     SetClientHeight(98);
-    auto* label = new QLabel(codepage::ToUnicode("Enter New Group Name."), this);
+    auto* label = new TLabel(codepage::ToUnicode("Enter New Group Name."), this);
     label->setObjectName("Label1");
     label->setGeometry(12, 10, 263, 16);
     Edit1 = new QLineEdit(this);

@@ -14,6 +14,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 #include "platform/win/shell.h"
 
 #include <QApplication>
@@ -178,7 +179,7 @@ TForm1::TForm1()
     SpeedButton1->setChecked(true);
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     search->addWidget(SpeedButton1);
-    auto* searchLabel = new QLabel(Q("Name Search:"), searchBar);
+    auto* searchLabel = new TLabel(Q("Name Search:"), searchBar);
     searchLabel->setObjectName("Label1");
     search->addWidget(searchLabel);
     Edit1 = new QLineEdit(searchBar);

@@ -8,6 +8,7 @@
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -43,7 +44,7 @@ TMailAccounts::TMailAccounts()
     tabs->setGeometry(8, 8, 350, 293);
     auto* page = new QWidget;
     tabs->addTab(page, "Accounts");
-    auto* header = new QLabel(codepage::ToUnicode("Below is a list of mail accounts your Korvo will check for new mail"), page);
+    auto* header = new TLabel(codepage::ToUnicode("Below is a list of mail accounts your Korvo will check for new mail"), page);
     header->setWordWrap(true);
     header->setGeometry(44, 6, 290, 32);
     AccountList = new QTreeWidget(page);

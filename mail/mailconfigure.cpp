@@ -6,6 +6,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -27,12 +28,12 @@ QWidget* MakePage(QWidget* parent, const char* heading, const std::string& expla
 {
     auto* page = new QWidget(parent);
     page->setGeometry(170, 8, 312, 250);
-    auto* title = new QLabel(codepage::ToUnicode(heading), page);
+    auto* title = new TLabel(codepage::ToUnicode(heading), page);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     title->setGeometry(0, 0, 312, 20);
-    auto* text = new QLabel(codepage::ToUnicode(explanation), page);
+    auto* text = new TLabel(codepage::ToUnicode(explanation), page);
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     text->setGeometry(0, 26, 312, 100);
@@ -42,7 +43,7 @@ QWidget* MakePage(QWidget* parent, const char* heading, const std::string& expla
 QLineEdit* MakeEdit(QWidget* page, const char* name, int top, const char* label = nullptr)
 {
     if (label)
-        (new QLabel(codepage::ToUnicode(label), page))->setGeometry(0, top - 20, 312, 18);
+        (new TLabel(codepage::ToUnicode(label), page))->setGeometry(0, top - 20, 312, 18);
     auto* edit = new QLineEdit(page);
     edit->setObjectName(name);
     edit->setGeometry(0, top, 300, 22);

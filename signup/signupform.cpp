@@ -9,6 +9,7 @@
 #include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 #include "platform/win/process.h"
 #include "signup/accountstore.h"
 #include "signup/statelist.h"
@@ -65,7 +66,7 @@ QFrame* makePage(QWidget* parent, const char* name)
 
 QLabel* makeLabel(QWidget* parent, const std::string& text, int left, int top, int width = 200)
 {
-    auto* label = new QLabel(Q(text), parent);
+    auto* label = new TLabel(Q(text), parent);
     label->setGeometry(left, top, width, 16);
     return label;
 }

@@ -24,6 +24,7 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/filedialogs.h"
+#include "platform/ui/label.h"
 #include "platform/win/dde.h"
 #include "platform/win/shell.h"
 
@@ -161,7 +162,7 @@ void TForm1::CreateComponents()
     ClientArea->setObjectName("ClientArea");
     ClientArea->move(kFrame, kFrame);
 
-    Label3 = new QLabel(Text(Ansi("Korvo®")), ClientArea);
+    Label3 = new TLabel(Text(Ansi("Korvo®")), ClientArea);
     Label3->setObjectName("Label3");
     Label3->move(4, 4);
     QFont labelFont = ToQFont(TFontSpec("MS Sans Serif", 10, fsBold));

@@ -13,6 +13,7 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gifimage.h"
+#include "platform/ui/label.h"
 #include "platform/win/trayicon.h"
 #include "platform/win/wintypes.h"
 
@@ -60,7 +61,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const char* text, int
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int width)
 {
-    auto* label = new QLabel(codepage::ToUnicode(text), parent);
+    auto* label = new TLabel(codepage::ToUnicode(text), parent);
     label->setObjectName(name);
     label->setGeometry(x, y, width, 16);
     return label;

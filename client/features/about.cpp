@@ -6,6 +6,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/graphics.h"
+#include "platform/ui/label.h"
 #include "platform/win/sound.h"
 #include "platform/win/sysinfo.h"
 
@@ -92,7 +93,7 @@ Tabout::Tabout()
     SetClientWidth(380);
     SetClientHeight(386);
     const auto label = [this](const char* name, const std::string& text, int x, int y, int width) {
-        auto* item = new QLabel(codepage::ToUnicode(text), this);
+        auto* item = new TLabel(codepage::ToUnicode(text), this);
         item->setObjectName(name);
         item->setGeometry(x, y, width, 18);
         return item;

@@ -10,6 +10,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -40,7 +41,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, int 
 
 QLabel* Label(QWidget* parent, const char* name, const std::string& caption, int x, int y, int w, int h = 16)
 {
-    auto* label = new QLabel(Text(caption), parent);
+    auto* label = new TLabel(Text(caption), parent);
     label->setObjectName(name);
     label->setGeometry(x, y, w, h);
     return label;

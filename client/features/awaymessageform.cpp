@@ -12,6 +12,7 @@
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -72,7 +73,7 @@ TAwayMessageFrm::TAwayMessageFrm()
     QObject::connect(EditMessages, &QAction::triggered, this,
                      [] { Application::Guarded([] { OpenDocument(AppPath() + "messages.inf"); }); });
     QObject::connect(Refresh, &QAction::triggered, this, [this] { Application::Guarded([this] { LoadPresets(); }); });
-    auto* label = new QLabel("Enter the message others will see while you are away, then click the Apply button.", this);
+    auto* label = new TLabel("Enter the message others will see while you are away, then click the Apply button.", this);
     label->setWordWrap(true);
     label->setGeometry(8, 26, 284, 30);
     Memo1 = new QPlainTextEdit(this);

@@ -17,6 +17,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,7 +115,7 @@ TForm5::TForm5() : TForm("TForm5")
     SetBounds(Screen::Width() - kGuideWidth, 0, kGuideWidth, Screen::WorkAreaRect().bottom() + 1);
     setMouseTracking(true);
 
-    Label1 = new QLabel("        Channel Guide", this);
+    Label1 = new TLabel("        Channel Guide", this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(kResizeEdge, 2, 200, 18);
     SpeedButton1 = new QPushButton("r", this);

@@ -6,6 +6,7 @@
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -27,11 +28,11 @@ TForm16::TForm16()
     SetPosition(poScreenCenter);
     SetClientWidth(325);
     SetClientHeight(147);
-    Label3 = new QLabel(this);
+    Label3 = new TLabel(this);
     Label3->setObjectName("Label3");
     Label3->setGeometry(12, 8, 300, 20);
     const auto row = [this](const char* caption, const char* name, int top) {
-        (new QLabel(codepage::ToUnicode(caption), this))->setGeometry(12, top + 3, 80, 18);
+        (new TLabel(codepage::ToUnicode(caption), this))->setGeometry(12, top + 3, 80, 18);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
         edit->setGeometry(96, top, 216, 21);

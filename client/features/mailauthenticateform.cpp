@@ -1,6 +1,7 @@
 #include "client/features/mailauthenticateform.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,11 +20,11 @@ TMailAuthenticateForm::TMailAuthenticateForm()
     SetPosition(poScreenCenter);
     SetClientWidth(300);
     SetClientHeight(150);
-    auto* text = new QLabel("Please enter your user name and password for the following server.", this);
+    auto* text = new TLabel("Please enter your user name and password for the following server.", this);
     text->setWordWrap(true);
     text->setGeometry(8, 6, 284, 30);
     const auto row = [this](const char* label, const char* name, int top) {
-        (new QLabel(codepage::ToUnicode(label), this))->setGeometry(8, top + 3, 70, 18);
+        (new TLabel(codepage::ToUnicode(label), this))->setGeometry(8, top + 3, 70, 18);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
         edit->setGeometry(80, top, 212, 22);

@@ -10,6 +10,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,9 +33,9 @@ void Paint(QWidget* box, bool enabled)
     box->setPalette(palette);
 }
 
-QLabel* MakeLabel(const char* text, QWidget* parent, int x, int y, int width)
+TLabel* MakeLabel(const char* text, QWidget* parent, int x, int y, int width)
 {
-    auto* label = new QLabel(codepage::ToUnicode(text), parent);
+    auto* label = new TLabel(codepage::ToUnicode(text), parent);
     label->setGeometry(x, y, width, 16);
     return label;
 }
@@ -66,8 +67,8 @@ TNewBuddyForm::TNewBuddyForm()
     GroupBox1 = new QGroupBox(codepage::ToUnicode("Please Enter Your Buddy's Information Below"), this);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setGeometry(8, 8, 282, 70);
-    MakeLabel("&Buddy's User Name:", GroupBox1, 12, 22, 200);
     Edit1 = Box("Edit1", GroupBox1, 12, 40, 256);
+    MakeLabel("&Buddy's User Name:", GroupBox1, 12, 22, 200)->SetFocusControl(Edit1);
     Edit1->setMaxLength(kMaxNameBytes);
 
     CheckBox1 = new QCheckBox(codepage::ToUnicode("Optional settings for this buddy"), this);
@@ -77,11 +78,11 @@ TNewBuddyForm::TNewBuddyForm()
     GroupBox2 = new QGroupBox(this);
     GroupBox2->setObjectName("GroupBox2");
     GroupBox2->setGeometry(8, 108, 282, 218);
-    MakeLabel("Buddy's &Full Name", GroupBox2, 12, 14, 200);
     Edit2 = Box("Edit2", GroupBox2, 12, 32, 256);
+    MakeLabel("Buddy's &Full Name", GroupBox2, 12, 14, 200)->SetFocusControl(Edit2);
     Edit2->setMaxLength(kMaxFullName);
-    MakeLabel("Buddy's &Email Address:", GroupBox2, 12, 60, 200);
     Edit3 = Box("Edit3", GroupBox2, 12, 78, 256);
+    MakeLabel("Buddy's &Email Address:", GroupBox2, 12, 60, 200)->SetFocusControl(Edit3);
     MakeLabel("Buddy's Static IP address", GroupBox2, 12, 106, 200);
     Edit4 = Box("Edit4", GroupBox2, 12, 124, 256);
     CheckBox2 = new QCheckBox(codepage::ToUnicode("Auto accept all requests"), GroupBox2);

@@ -17,6 +17,7 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -57,20 +58,20 @@ TForm8::TForm8()
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(1, 1, kWidth - 2, 24);
-    title = new QLabel(codepage::ToUnicode(Ansi("Nivlet® ")), this);
+    title = new TLabel(codepage::ToUnicode(Ansi("Nivlet® ")), this);
     title->setObjectName("title");
     title->setGeometry(20, 5, 100, 16);
     title->setFont(ToQFont(TFontSpec("MS Sans Serif", 8, fsBold)));
-    Label3 = new QLabel("u", this);
+    Label3 = new TLabel("u", this);
     Label3->setObjectName("Label3");
     Label3->setGeometry(kWidth - 16, 4, 12, 16);
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->installEventFilter(this);
-    Label1 = new QLabel(this);
+    Label1 = new TLabel(this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(6, 38, kWidth - 12, 14);
     Label1->setFont(ToQFont(font));
-    Label2 = new QLabel(this);
+    Label2 = new TLabel(this);
     Label2->setObjectName("Label2");
     Label2->setGeometry(6, 52, kWidth - 12, 14);
     Label2->setFont(ToQFont(font));

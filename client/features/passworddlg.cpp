@@ -1,6 +1,7 @@
 #include "client/features/passworddlg.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +26,7 @@ TPasswordDlg::TPasswordDlg()
     SetPosition(poScreenCenter);
     SetClientWidth(233);
     SetClientHeight(105);
-    (new QLabel("Enter Login Password:", this))->setGeometry(8, 8, 217, 16);
+    (new TLabel("Enter Login Password:", this))->setGeometry(8, 8, 217, 16);
     Password = new QLineEdit(this);
     Password->setObjectName("Password");
     Password->setEchoMode(QLineEdit::Password);

@@ -5,6 +5,7 @@
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/label.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -31,33 +32,35 @@ TForm15::TForm15()
     SetPosition(poScreenCenter);
     SetClientWidth(300);
     SetClientHeight(250);
-    auto* intro = new QLabel(
+    auto* intro = new TLabel(
         "Korvo can remind you of an important event via nivlets. Enter the event information below.", this);
     intro->setWordWrap(true);
     intro->setGeometry(8, 6, 284, 30);
-    const auto label = [this](const char* text, int top) {
-        (new QLabel(codepage::ToUnicode(text), this))->setGeometry(8, top + 3, 60, 16);
+    const auto label = [this](const char* text, int top, QWidget* control) {
+        auto* caption = new TLabel(codepage::ToUnicode(text), this);
+        caption->setGeometry(8, top + 3, 60, 16);
+        caption->SetFocusControl(control);
     };
-    label("&Date:", 40);
     DateTimePicker1 = new QDateEdit(this);
     DateTimePicker1->setObjectName("DateTimePicker1");
     DateTimePicker1->setDisplayFormat("dddd, MMMM d, yyyy");
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setGeometry(70, 40, 222, 22);
-    label("Tim&e:", 66);
+    label("&Date:", 40, DateTimePicker1);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName("ComboBox1");
     for (const std::string& time : HalfHourTimes())
         ComboBox1->addItem(codepage::ToUnicode(time));
     ComboBox1->setGeometry(70, 66, 100, 22);
-    label("&Repeat:", 92);
+    label("Tim&e:", 66, ComboBox1);
     ComboBox2 = new QComboBox(this);
     ComboBox2->setObjectName("ComboBox2");
     ComboBox2->setGeometry(70, 92, 222, 22);
-    label("&Message", 118);
+    label("&Repeat:", 92, ComboBox2);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName("Memo1");
     Memo1->setGeometry(8, 138, 284, 70);
+    label("&Message", 118, Memo1);
     Button1 = new QPushButton(codepage::ToUnicode("&Apply"), this);
     Button1->setObjectName("Button1");
     Button1->setGeometry(136, 218, 75, 25);

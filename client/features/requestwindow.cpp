@@ -16,6 +16,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/label.h"
 #include "platform/ui/richtext.h"
 #include "platform/win/process.h"
 #include "platform/win/sound.h"
@@ -125,7 +126,7 @@ TForm7::TForm7(const peerhooks::TRequest& request)
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(10, 12, 40, 40);
-    Label1 = new QLabel(this);
+    Label1 = new TLabel(this);
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPushButton;
+class TLabel;
 class QTimer;
 
 // "Incoming Request...": asks the user whether to take what a buddy asked for
@@ -37,7 +38,7 @@ public:
     std::string PromptText() const;
 
     QLabel* Image1 { nullptr };
-    QLabel* Label1 { nullptr };
+    TLabel* Label1 { nullptr };
     QPushButton* Button1 { nullptr };  // "&Accept"
     QPushButton* Button2 { nullptr };  // "&Reject"
     QTimer* Timer1 { nullptr };

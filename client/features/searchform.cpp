@@ -7,6 +7,7 @@
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/label.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +65,7 @@ TSearchform::TSearchform() : TForm("TSearchform")
     SetBounds(0, area.bottom() + 1 - kBarHeight, Screen::Width() + 1, kBarHeight);
 
     auto label = [this](const char* name, const std::string& text, int left, int width) {
-        auto* l = new QLabel(Text(text), this);
+        auto* l = new TLabel(Text(text), this);
         l->setObjectName(name);
         l->setGeometry(left, 2, width, 13);
         return l;

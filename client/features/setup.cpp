@@ -18,6 +18,7 @@
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 #include "platform/win/process.h"
 #include "platform/win/registry.h"
 
@@ -69,7 +70,7 @@ QCheckBox* Check(const char* name, const char* caption, QWidget* parent, int x, 
 
 QLabel* MakeLabel(const char* caption, QWidget* parent, int x, int y, int width = 120)
 {
-    auto* label = new QLabel(Text(caption), parent);
+    auto* label = new TLabel(Text(caption), parent);
     label->setGeometry(x, y + 3, width, 16);
     return label;
 }
@@ -217,7 +218,7 @@ QWidget* TSetup::MakeHeadlinesPage()
     NewsSources->setGeometry(12, 20, 392, 118);
     NewsSources->setWidget(new QWidget);
     NewsSources->widget()->resize(370, 0);
-    auto* note = new QLabel(Text("Korvo can scan the news, alerting you when headlines with specified keywords appear. "
+    auto* note = new TLabel(Text("Korvo can scan the news, alerting you when headlines with specified keywords appear. "
                                  "Enter your keywords below separated by commas."),
                             page);
     note->setWordWrap(true);

@@ -10,6 +10,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/label.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -59,10 +60,10 @@ TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& 
     SetClientHeight(140);
     // Its own taskbar button: no owner.
     setWindowFlag(Qt::Tool, false);
-    Label1 = new QLabel(this);
+    Label1 = new TLabel(this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(10, 8, 340, 36);
-    Label2 = new QLabel(this);
+    Label2 = new TLabel(this);
     Label2->setObjectName("Label2");
     Label2->setGeometry(10, 48, 340, 18);
     ProgressBar = new QProgressBar(this);

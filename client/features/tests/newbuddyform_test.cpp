@@ -2,9 +2,12 @@
 
 #include "client/core/session.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/widgetinput.h"
 #include "platform/ui/dialogs.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -126,6 +129,38 @@ TEST_F(BuddyDialog, CancelEmptiesTheNameAndWritesNothing)
     form.Button2->click();
     EXPECT_EQ(form.BuddyName(), "");
     EXPECT_FALSE(dirs.exists("windows/my friends/alice/erin.cnt"));
+}
+
+TEST_F(BuddyDialog, LabelsUnderlineTheirLetterAndAltWithItFocusesTheirBoxOnceEnabled)
+{
+    TNewBuddyForm form;
+    ASSERT_TRUE(ShowActive(&form));
+    QLabel* fullName = FindLabel(&form, "Buddy's &Full Name");
+    ASSERT_NE(fullName, nullptr);
+    PressAlt(&form, Qt::Key_F);
+    EXPECT_TRUE(form.Edit1->hasFocus()) << "the optional boxes stay out of reach while disabled";
+    EXPECT_TRUE(PaintsUnderlined(fullName, "Buddy's Full Name", 8)) << "disabled";
+    form.CheckBox1->click();
+    const struct {
+        const char* caption;
+        const char* shown;
+        int letter;
+        Qt::Key key;
+        QLineEdit* box;
+    } labels[] = {
+        { "Buddy's &Full Name", "Buddy's Full Name", 8, Qt::Key_F, form.Edit2 },
+        { "Buddy's &Email Address:", "Buddy's Email Address:", 8, Qt::Key_E, form.Edit3 },
+        { "&Buddy's User Name:", "Buddy's User Name:", 0, Qt::Key_B, form.Edit1 },
+    };
+    for (const auto& label : labels) {
+        QLabel* shown = FindLabel(&form, label.caption);
+        ASSERT_NE(shown, nullptr) << label.caption;
+        EXPECT_TRUE(PaintsUnderlined(shown, label.shown, label.letter));
+        PressAlt(&form, label.key);
+        EXPECT_TRUE(label.box->hasFocus()) << label.caption;
+    }
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(form.grab().save(KORVO_BUILD_DIR "/screenshots/newbuddy.png"));
 }
 
 }  // namespace

@@ -4,12 +4,15 @@
 #include "client/features/reminders.h"
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/widgetinput.h"
 #include "platform/ui/form.h"
 
 #include "client/core/session.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -103,6 +106,35 @@ TEST_F(ReminderForm, EditingAReminderShowsItAndResetsItsShowing)
     EXPECT_EQ(Tasks().Item(0).Text, "more pie");
     EXPECT_FALSE(Tasks().Item(0).Completed);
     EXPECT_EQ(Tasks().Item(0).LastDisplayed, "1/1/1900 12:00:00 PM");
+}
+
+TEST_F(ReminderForm, LabelsUnderlineTheirLetterAndAltWithItFocusesTheirBox)
+{
+    EditReminder("");
+    TForm15* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(ShowActive(form));
+    const struct {
+        const char* caption;
+        const char* shown;
+        int letter;
+        Qt::Key key;
+        QWidget* box;
+    } labels[] = {
+        { "&Date:", "Date:", 0, Qt::Key_D, form->DateTimePicker1 },
+        { "Tim&e:", "Time:", 3, Qt::Key_E, form->ComboBox1 },
+        { "&Repeat:", "Repeat:", 0, Qt::Key_R, form->ComboBox2 },
+        { "&Message", "Message", 0, Qt::Key_M, form->Memo1 },
+    };
+    for (const auto& label : labels) {
+        QLabel* shown = FindLabel(form, label.caption);
+        ASSERT_NE(shown, nullptr) << label.caption;
+        EXPECT_TRUE(PaintsUnderlined(shown, label.shown, label.letter));
+        PressAlt(form, label.key);
+        EXPECT_TRUE(label.box->hasFocus()) << label.caption;
+    }
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(form->grab().save(KORVO_BUILD_DIR "/screenshots/pralto.png"));
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "peerwindowtest.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/testing/widgetinput.h"
+#include "platform/ui/label.h"
 #include "platform/win/process.h"
 #include "platform/win/sound.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 
 namespace {
@@ -34,6 +38,12 @@ protected:
                    "[Larkspire.Plugin]\r\nRequest=wants to play chess.\r\n" + startup + "\r\nPIDkey={927971f5-1}\r\n");
         bob.sendLine(Frame("pluginrequest", "bob", "", folder));
         return WaitForWindow<TForm7>();
+    }
+    // The request icons as the program folder ships them.
+    void ShipIcons() const
+    {
+        for (const char* icon : { "iconB.bmp", "iconF.bmp", "iconG.bmp", "iconH.bmp" })
+            QFile::copy(QStringLiteral(KORVO_BIN_DIR "/") + icon, QString::fromStdString(dirs.appDir() + "/") + icon);
     }
     static void Ring(TForm7* window, int ticks)
     {
@@ -240,6 +250,44 @@ TEST_F(RequestWindow, AcceptingABuddyListRequestListsTheCaller)
     ASSERT_NE(bar->FindBuddy("dave"), nullptr);
     EXPECT_TRUE(bar->FindBuddy("dave")->Online);
     EXPECT_TRUE(Contains(Cnt("dave"), "email=dave@example.org"));
+}
+
+TEST_F(RequestWindow, ThePromptStartsANewLineAtEachCarriageReturn)
+{
+    ShipIcons();
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "", "alice"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Label1->ShownText().split(QLatin1Char('\n')),
+              QStringList({ "", "DAVE is requesting to be added your buddy list.", "Email: ", "Do you want to accept?" }));
+    EXPECT_EQ(PaintedDifference(window->Label1, window->Label1->ShownText()), QRect());
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    EXPECT_TRUE(window->grab().save(KORVO_BUILD_DIR "/screenshots/request.png"));
+}
+
+TEST_F(RequestWindow, EachKindOfRequestShowsItsIcon)
+{
+    ShipIcons();
+    ScriptedPeer bob = Online("bob", 2);
+    const std::string requests[] = {
+        Frame("requesttosendfile", "bob", "C:\\docs\\report.pdf", "12"),
+        Frame("chat", "bob", "alice", richtext::Header() + "\\pard hi\\par }"),
+        Frame("conferenceopen", "bob", "alice", InvitationText("bob")),
+    };
+    for (const std::string& request : requests) {
+        bob.sendLine(request);
+        TForm7* window = WaitForWindow<TForm7>();
+        ASSERT_NE(window, nullptr) << request;
+        EXPECT_FALSE(window->Image1->pixmap().isNull()) << request;
+        window->Button2->click();
+        ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Windows<TForm7>().empty(); }, 5000));
+    }
+    ScriptedPeer dave = Call(4);
+    dave.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
+    TForm7* window = WaitForWindow<TForm7>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->Image1->pixmap().isNull());
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLabel>
+
+// A caption on a form, drawn as the classic labels draw theirs: "&x" shows x
+// underlined, "&&" shows one "&", a carriage return (alone or before a line feed)
+// starts a new line. Alt with the underlined letter focuses FocusControl.
+// text() stays the caption as set, ampersands and all.
+class TLabel : public QLabel {
+public:
+    explicit TLabel(QWidget* parent = nullptr);
+    TLabel(const QString& caption, QWidget* parent);
+
+    QWidget* FocusControl() const { return buddy(); }
+    void SetFocusControl(QWidget* control) { setBuddy(control); }
+
+    // The caption as it shows: accelerator marks gone, a line feed at each line break.
+    QString ShownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
