@@ -58,6 +58,9 @@ constexpr int kCommandHeight = 17;
 const char* const kBuddiesCaption = "BUDDIES ";
 const char* const kWebCaption = "WEB     ";
 
+// The scroll arrows are the up and down pictures of the window-control font.
+QString ArrowGlyph(const char* letter) { return FontText(TFontSpec("Marlett", 8), letter); }
+
 QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
 // The hourglass while a command works; normal again however the command ends.
@@ -182,7 +185,7 @@ void TForm1::CreateComponents()
     Panel1 = new TPanel(ClientArea, "Panel1", clBlack);
     Panel1->setGeometry(kPanelLeft, kPanelTop, kPanelWidth, 220);
     Panel8 = new TPanel(Panel1, "Panel8", clBlack);
-    Panel8->SetGlyph(QString(QChar(0x25B2)), clLime);
+    Panel8->SetGlyph(ArrowGlyph("t"), clLime);
     ChnPanel = new TPanel(Panel1, "ChnPanel", clGreen);
     ChnName = new QLabel("CONNECTING...", ChnPanel);
     ChnName->setObjectName("ChnName");
@@ -198,13 +201,13 @@ void TForm1::CreateComponents()
     PaintBox1->setObjectName("PaintBox1");
     // The news ticker paints PaintBox1 and takes its mouse and the arrows Panel8 and Panel11.
     Panel11 = new TPanel(Panel1, "Panel11", clBlack);
-    Panel11->SetGlyph(QString(QChar(0x25BC)), clLime);
+    Panel11->SetGlyph(ArrowGlyph("u"), clLime);
 
     Panel2 = new TPanel(ClientArea, "Panel2", clBlack);
     Panel2->setGeometry(kPanelLeft, kPanelTop, kPanelWidth, 220);
     Panel2->hide();
     Panel5 = new TPanel(Panel2, "Panel5", clBlack);
-    Panel5->SetGlyph(QString(QChar(0x25B2)), clYellow);
+    Panel5->SetGlyph(ArrowGlyph("t"), clYellow);
     Panel5->OnMouseDown = [this](TMouseButton, TShiftState, int, int) { Panel5MouseDown(); };
     Panel5->OnMouseUp = [this](TMouseButton, TShiftState, int, int) { PanelArrowMouseUp(); };
     frCanvas1 = new TBuddyPaintBox(Panel2);
@@ -219,7 +222,7 @@ void TForm1::CreateComponents()
     frCanvas1->OnMouseUp = [this](TMouseButton b, TShiftState s, int x, int y) { frCanvas1MouseUp(b, s, x, y); };
     frCanvas1->OnDblClick = [this] { frCanvas1DblClick(); };
     Panel4 = new TPanel(Panel2, "Panel4", clBlack);
-    Panel4->SetGlyph(QString(QChar(0x25BC)), clYellow);
+    Panel4->SetGlyph(ArrowGlyph("u"), clYellow);
     Panel4->OnMouseDown = [this](TMouseButton, TShiftState, int, int) { Panel4MouseDown(); };
     Panel4->OnMouseUp = [this](TMouseButton, TShiftState, int, int) { PanelArrowMouseUp(); };
     m_arrowTimer = new QTimer(this);

@@ -133,7 +133,7 @@ void TSpeedButton::SetHint(const std::string& hint) { setToolTip(codepage::ToUni
 QString TSpeedButton::DisplayText() const
 {
     if (!m_oem)
-        return codepage::ToUnicode(m_caption);
+        return FontText(m_font, m_caption);
     // The command buttons' OEM font shows byte 0xF9 as its small centred bullet.
     QString text;
     for (const char c : m_caption)

@@ -43,6 +43,14 @@ constexpr int kGuideWidth = 472;
 constexpr int kResizeEdge = 5;
 constexpr WORD kVkF2 = VK_F1 + 1;
 constexpr WORD kVkF4 = VK_F1 + 3;
+// The header's buttons are drawn in the window-control picture font.
+const TFontSpec kHeaderButtonFont("Marlett", 10);
+
+void ShowExpandState(QPushButton* button, bool expanded)
+{
+    SetFontAndText(*button, kHeaderButtonFont, expanded ? "5" : "6");
+    button->setToolTip(expanded ? "Collapse" : "Expand");
+}
 
 QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
@@ -118,12 +126,13 @@ TForm5::TForm5() : TForm("TForm5")
     Label1 = new TLabel("        Channel Guide", this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(kResizeEdge, 2, 200, 18);
-    SpeedButton1 = new QPushButton("r", this);
+    SpeedButton1 = new QPushButton(this);
     SpeedButton1->setObjectName("SpeedButton1");
+    SetFontAndText(*SpeedButton1, kHeaderButtonFont, "r");
     SpeedButton1->setToolTip("Close");
-    SpeedButton2 = new QPushButton("6", this);
+    SpeedButton2 = new QPushButton(this);
     SpeedButton2->setObjectName("SpeedButton2");
-    SpeedButton2->setToolTip("Expand");
+    ShowExpandState(SpeedButton2, false);
     CheckBox1 = new QCheckBox("Lock", this);
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setToolTip("Lock");
@@ -164,10 +173,7 @@ TForm5::TForm5() : TForm("TForm5")
     QObject::connect(SpeedButton2, &QPushButton::clicked, this, [this] { ExpandButtonClick(); });
     QObject::connect(TreeView1, &QTreeWidget::itemClicked, this,
                      [this](QTreeWidgetItem* item) { Application::Guarded([&] { NodeClick(item); }); });
-    QObject::connect(TreeView1, &QTreeWidget::itemExpanded, this, [this] {
-        SpeedButton2->setText("5");
-        SpeedButton2->setToolTip("Collapse");
-    });
+    QObject::connect(TreeView1, &QTreeWidget::itemExpanded, this, [this] { ShowExpandState(SpeedButton2, true); });
     QObject::connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         Application::Guarded([this] { PopupMenuPopup(); });
         PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(at));
@@ -462,14 +468,12 @@ void TForm5::PopupMenuPopup()
 
 void TForm5::ExpandButtonClick()
 {
-    if (SpeedButton2->text() == "6") {
+    if (SpeedButton2->text() == FontText(kHeaderButtonFont, "6")) {
         TreeView1->expandAll();
-        SpeedButton2->setText("5");
-        SpeedButton2->setToolTip("Collapse");
+        ShowExpandState(SpeedButton2, true);
     } else {
         TreeView1->collapseAll();
-        SpeedButton2->setText("6");
-        SpeedButton2->setToolTip("Expand");
+        ShowExpandState(SpeedButton2, false);
     }
 }
 

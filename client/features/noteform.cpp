@@ -62,8 +62,9 @@ TForm8::TForm8()
     title->setObjectName("title");
     title->setGeometry(20, 5, 100, 16);
     title->setFont(ToQFont(TFontSpec("MS Sans Serif", 8, fsBold)));
-    Label3 = new TLabel("u", this);
+    Label3 = new TLabel(this);
     Label3->setObjectName("Label3");
+    SetFontAndText(*Label3, TFontSpec("Marlett", 8), "u");
     Label3->setGeometry(kWidth - 16, 4, 12, 16);
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->installEventFilter(this);

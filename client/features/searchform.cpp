@@ -36,6 +36,9 @@ std::string ResearchFile() { return EnginesFolder() + "/research.txt"; }
 
 constexpr int kBarHeight = 33;
 constexpr int kBlinkTicks = 6;
+constexpr int kQueryLeft = 344;
+constexpr int kQueryMinWidth = 160;
+constexpr int kTextLeft = 40;
 
 // A press on the display name makes its engine the default.
 class PressFilter final : public QObject {
@@ -72,9 +75,8 @@ TSearchform::TSearchform() : TForm("TSearchform")
     };
     Label1 = label("Label1", "Find:", 4, 30);
     Label1->setGeometry(4, 9, 30, 13);
-    Label2 = label("Label2", "", 40, 300);
-    Label3 = label("Label3", "", 40, 300);
-    Label3->setGeometry(40, 17, 300, 13);
+    Label2 = label("Label2", "", kTextLeft, 300);
+    Label3 = label("Label3", "", kTextLeft, 300);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setEditable(true);
@@ -93,16 +95,8 @@ TSearchform::TSearchform() : TForm("TSearchform")
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setToolTip("Close");
 
-    // The button group sits at the right; the query box stretches to 4 pixels left of it.
-    const int right = width();
-    const int groupLeft = right - 460;
-    SpeedButton1->setGeometry(right - 22, 6, 18, 18);
-    SpeedButton2->setGeometry(right - 42, 6, 18, 18);
-    Label5->setGeometry(right - 84, 9, 40, 13);
-    Label4->setGeometry(right - 206, 9, 120, 13);
-    Button1->setGeometry(right - 250, 4, 40, 22);
-    ComboBox2->setGeometry(groupLeft, 4, 206, 22);
-    ComboBox1->setGeometry(344, 4, std::max(40, groupLeft - 4 - 344), 22);
+    OnResize = [this] { ArrangeControls(); };
+    ArrangeControls();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -147,6 +141,26 @@ TSearchform::~TSearchform()
 {
     if (g_bar == this)
         g_bar = nullptr;
+}
+
+// The button group sits at the right; the query box stretches to 4 pixels left of it. On a
+// narrow screen the box moves left over the directions and sample text rather than vanish.
+void TSearchform::ArrangeControls()
+{
+    const int right = width();
+    const int groupLeft = right - 460;
+    SpeedButton1->setGeometry(right - 22, 6, 18, 18);
+    SpeedButton2->setGeometry(right - 42, 6, 18, 18);
+    Label5->setGeometry(right - 84, 9, 40, 13);
+    Label4->setGeometry(right - 206, 9, 120, 13);
+    Button1->setGeometry(right - 250, 4, 40, 22);
+    ComboBox2->setGeometry(groupLeft, 4, 206, 22);
+    const int queryRight = groupLeft - 4;
+    const int queryLeft = std::clamp(queryRight - kQueryMinWidth, kTextLeft, kQueryLeft);
+    ComboBox1->setGeometry(queryLeft, 4, std::max(0, queryRight - queryLeft), 22);
+    const int textWidth = std::max(0, queryLeft - 4 - kTextLeft);
+    Label2->setGeometry(kTextLeft, 2, textWidth, 13);
+    Label3->setGeometry(kTextLeft, 17, textWidth, 13);
 }
 
 void TSearchform::FormShow()

@@ -51,6 +51,7 @@ public:
     QTimer* Timer1 { nullptr };
 
 private:
+    void ArrangeControls();
     void BlinkTick();
 
     std::vector<std::string> m_engines;

@@ -2,7 +2,9 @@
 
 #include "platform/rtl/codepage.h"
 
+#include <QAbstractButton>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
 
@@ -53,6 +55,102 @@ std::string lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// An installed face standing in for a Windows font: the first face found draws, and a
+// positive (cell) height becomes the em by the face's cell, ascent plus descent, in ems.
+struct Face {
+    const char* family;
+    const char* fallback;
+    double cell;
+};
+
+// Liberation has the metrics of Arial, Times New Roman and Courier New; DejaVu Sans is drawn to
+// Verdana's wide proportions and holds the pictures of the symbol fonts.
+constexpr Face kSans { "Liberation Sans", "DejaVu Sans", 1.12 };
+constexpr Face kSerif { "Liberation Serif", "DejaVu Serif", 1.11 };
+constexpr Face kMono { "Liberation Mono", "DejaVu Sans Mono", 1.13 };
+constexpr Face kWide { "DejaVu Sans", "DejaVu Sans", 1.16 };
+constexpr Face kRaster { "DejaVu Sans Mono", "DejaVu Sans Mono", 1.16 };
+
+bool isSymbolFont(const std::string& name) { return name == "marlett" || name == "wingdings" || name == "symbol"; }
+
+Face faceOf(const std::string& windowsName)
+{
+    const std::string name = lower(windowsName);
+    if (name == "times new roman" || name == "times" || name == "ms serif" || name == "georgia" || name == "garamond"
+        || name == "book antiqua")
+        return kSerif;
+    if (name == "courier new" || name == "courier" || name == "lucida console" || name == "consolas")
+        return kMono;
+    if (name == "fixedsys" || name == "terminal")
+        return kRaster;
+    if (name == "verdana" || isSymbolFont(name))
+        return kWide;
+    // MS Sans Serif, Arial, Tahoma, System and whatever else.
+    return kSans;
+}
+
+// The symbol fonts draw pictures at the places of letters: the picture each letter shows, as Unicode.
+struct SymbolGlyph {
+    char letter;
+    char16_t shown;
+};
+
+constexpr SymbolGlyph kMarlett[] {
+    { '0', u'\u2581' },  // minimise
+    { '1', u'\u25A1' },  // maximise
+    { '2', u'\u2750' },  // restore
+    { '3', u'\u25C0' },  // arrows left, right, up, down
+    { '4', u'\u25B6' },
+    { '5', u'\u25B2' },
+    { '6', u'\u25BC' },
+    { 'a', u'\u2713' },  // check mark
+    { 'r', u'\u2715' },  // close
+    { 't', u'\u25B2' },  // small arrows up and down
+    { 'u', u'\u25BC' },
+};
+
+constexpr SymbolGlyph kWingdings[] {
+    { 'J', u'\u263A' },
+    { 'L', u'\u2639' },
+    { 'l', u'\u25CF' },
+    { 'n', u'\u25A0' },
+    { 'o', u'\u25A1' },
+    { 'q', u'\u2751' },
+    { 'r', u'\u2752' },
+    { 't', u'\u29EB' },
+    { 'u', u'\u25C6' },
+    { 'v', u'\u2756' },
+    { 'x', u'\u2327' },
+};
+
+// The Symbol font's Latin letters are the Greek ones in its own order.
+constexpr char16_t kSymbolCapitals[] = u"\u0391\u0392\u03A7\u0394\u0395\u03A6\u0393\u0397\u0399\u03D1\u039A\u039B\u039C"
+                                       u"\u039D\u039F\u03A0\u0398\u03A1\u03A3\u03A4\u03A5\u03C2\u03A9\u039E\u03A8\u0396";
+constexpr char16_t kSymbolSmall[] = u"\u03B1\u03B2\u03C7\u03B4\u03B5\u03C6\u03B3\u03B7\u03B9\u03D5\u03BA\u03BB\u03BC"
+                                    u"\u03BD\u03BF\u03C0\u03B8\u03C1\u03C3\u03C4\u03C5\u03D6\u03C9\u03BE\u03C8\u03B6";
+
+template <std::size_t N>
+QChar fromTable(const SymbolGlyph (&table)[N], unsigned char c)
+{
+    for (const SymbolGlyph& glyph : table)
+        if (static_cast<unsigned char>(glyph.letter) == c)
+            return QChar(glyph.shown);
+    return QChar(codepage::ByteToUnicode(c));
+}
+
+QChar symbolGlyph(const std::string& font, unsigned char c)
+{
+    if (font == "marlett")
+        return fromTable(kMarlett, c);
+    if (font == "wingdings")
+        return fromTable(kWingdings, c);
+    if (c >= 'A' && c <= 'Z')
+        return QChar(kSymbolCapitals[c - 'A']);
+    if (c >= 'a' && c <= 'z')
+        return QChar(kSymbolSmall[c - 'a']);
+    return QChar(codepage::ByteToUnicode(c));
 }
 
 }  // namespace
@@ -144,26 +242,17 @@ int TFontSpec::PixelSize() const
         return -m_height;
     if (m_height == 0)
         return 11;
-    // A positive height is the cell height, leading included; the sans face's cell is about 1.16 em.
-    return std::max(1, static_cast<int>(std::lround(m_height / 1.16)));
+    // A positive height is the cell height, leading included.
+    return std::max(1, static_cast<int>(std::lround(m_height / faceOf(Name).cell)));
 }
 
-QString MapFontFamily(const std::string& windowsName)
-{
-    const std::string name = lower(windowsName);
-    if (name == "times new roman" || name == "times" || name == "ms serif" || name == "georgia" || name == "garamond"
-        || name == "book antiqua")
-        return QStringLiteral("DejaVu Serif");
-    if (name == "courier new" || name == "courier" || name == "fixedsys" || name == "terminal" || name == "lucida console"
-        || name == "consolas")
-        return QStringLiteral("DejaVu Sans Mono");
-    // MS Sans Serif, Arial, Tahoma, Verdana, System, and the symbol fonts (which have no glyph mapping here).
-    return QStringLiteral("DejaVu Sans");
-}
+QString MapFontFamily(const std::string& windowsName) { return QString::fromLatin1(faceOf(windowsName).family); }
 
 QFont ToQFont(const TFontSpec& font)
 {
-    QFont result(MapFontFamily(font.Name));
+    const Face face = faceOf(font.Name);
+    QFont result;
+    result.setFamilies({ QString::fromLatin1(face.family), QString::fromLatin1(face.fallback) });
     result.setPixelSize(font.PixelSize());
     result.setBold((font.Style & fsBold) != 0);
     result.setItalic((font.Style & fsItalic) != 0);
@@ -181,9 +270,33 @@ QFont ToQFont(const TFontSpec& font)
     return result;
 }
 
+QString FontText(const TFontSpec& font, const std::string& text)
+{
+    const std::string name = lower(font.Name);
+    if (!isSymbolFont(name))
+        return codepage::ToUnicode(text);
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    for (const char c : text)
+        shown += symbolGlyph(name, static_cast<unsigned char>(c));
+    return shown;
+}
+
+void SetFontAndText(QLabel& label, const TFontSpec& font, const std::string& text)
+{
+    label.setFont(ToQFont(font));
+    label.setText(FontText(font, text));
+}
+
+void SetFontAndText(QAbstractButton& button, const TFontSpec& font, const std::string& text)
+{
+    button.setFont(ToQFont(font));
+    button.setText(FontText(font, text));
+}
+
 int TextWidth(const TFontSpec& font, const std::string& text)
 {
-    return QFontMetrics(ToQFont(font)).horizontalAdvance(codepage::ToUnicode(text));
+    return QFontMetrics(ToQFont(font)).horizontalAdvance(FontText(font, text));
 }
 
 int TextHeight(const TFontSpec& font)

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+class QAbstractButton;
+class QLabel;
 class QPainter;
 
 // Colours in the classic form: 0x00BBGGRR, or a system colour (high bit set,
@@ -111,9 +113,15 @@ private:
     int m_height { -11 };
 };
 
-// The installed family that stands in for a Windows font name.
+// The installed family that stands in for a Windows font name; ToQFont falls back to DejaVu.
 QString MapFontFamily(const std::string& windowsName);
 QFont ToQFont(const TFontSpec& font);
+// Text in the code page as the font shows it: the letters of the symbol fonts (Marlett,
+// Wingdings, Symbol) become the characters of the pictures those fonts draw for them.
+QString FontText(const TFontSpec& font, const std::string& text);
+// A label's or button's font, and its text (code page) as that font shows it.
+void SetFontAndText(QLabel& label, const TFontSpec& font, const std::string& text);
+void SetFontAndText(QAbstractButton& button, const TFontSpec& font, const std::string& text);
 int PointsToPixels(int points);
 
 // Text measures in pixels, text in the code page.

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -280,14 +281,31 @@ TEST_F(Guide, TheExpandButtonTogglesEverything)
 {
     guide->NodeClick(guide->Favorites());
     guide->Favorites()->setExpanded(false);
-    guide->SpeedButton2->setText("6");
+    guide->SpeedButton2->setText(QString(QChar(0x25BC)));
     guide->ExpandButtonClick();
     EXPECT_TRUE(guide->Favorites()->isExpanded());
-    EXPECT_EQ(guide->SpeedButton2->text(), "5");
+    EXPECT_EQ(guide->SpeedButton2->text(), QString(QChar(0x25B2)));
     EXPECT_EQ(guide->SpeedButton2->toolTip(), "Collapse");
     guide->ExpandButtonClick();
     EXPECT_FALSE(guide->Favorites()->isExpanded());
-    EXPECT_EQ(guide->SpeedButton2->text(), "6");
+    EXPECT_EQ(guide->SpeedButton2->text(), QString(QChar(0x25BC)));
+    EXPECT_EQ(guide->SpeedButton2->toolTip(), "Expand");
+}
+
+TEST_F(Guide, TheHeaderButtonsShowTheirPicturesNotLetters)
+{
+    guide->ShowGuide();
+    EXPECT_EQ(guide->SpeedButton1->text(), QString(QChar(0x2715)));
+    EXPECT_EQ(guide->SpeedButton2->text(), QString(QChar(0x25BC)));
+    for (QPushButton* button : { guide->SpeedButton1, guide->SpeedButton2 }) {
+        const QFontMetrics metrics(button->font());
+        EXPECT_TRUE(metrics.inFont(button->text().at(0)));
+        EXPECT_LE(metrics.horizontalAdvance(button->text()), button->width());
+    }
+    // What the button paints is the picture: the same button with the letter looks different.
+    const QImage shown = guide->SpeedButton1->grab().toImage();
+    guide->SpeedButton1->setText("r");
+    EXPECT_NE(guide->SpeedButton1->grab().toImage(), shown);
 }
 
 TEST_F(Guide, StandsAtTheRightEdgeAndIsPictured)

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -51,6 +52,14 @@ TEST_F(NoteWindow, ComposingALinkShowsItInBracketsOnLime)
     QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
     window->grab().save(KORVO_BUILD_DIR "/screenshots/nivlet.png");
     EXPECT_EQ(compose("bob", "", "")->NoteColor, clYellow);
+}
+
+TEST_F(NoteWindow, TheMinimiseMarkIsAPictureNotALetter)
+{
+    TForm8* window = compose("bob", "", "");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Label3->text(), QString(QChar(0x25BC)));
+    EXPECT_TRUE(QFontMetrics(window->Label3->font()).inFont(window->Label3->text().at(0)));
 }
 
 TEST_F(NoteWindow, ANoteToAConnectedBuddyGoesOverThePeerLine)

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -60,6 +61,26 @@ TEST_F(SearchStrip, SpansTheScreenAboveTheWorkAreasBottom)
     EXPECT_EQ(bar->Label4->text(), "QuickSeek");
     EXPECT_EQ(bar->Label4->toolTip(), "Click to make QuickSeek your default search engine");
     EXPECT_EQ(bar->MakeDefault1->text(), "Make QuickSeek My &Default");
+    bar->Close();
+}
+
+TEST_F(SearchStrip, TheQueryBoxStretchesToTheButtonGroupAtAnyWidth)
+{
+    TSearchform* bar = open();
+    for (const int width : { 641, 801, 1025, 1921 }) {
+        bar->SetWidth(width);
+        const QRect query = bar->ComboBox1->geometry();
+        const QRect engines = bar->ComboBox2->geometry();
+        EXPECT_EQ(bar->SpeedButton1->geometry().right(), width - 5) << width;
+        EXPECT_EQ(query.right() + 1 + 4, engines.left()) << width;
+        EXPECT_GT(query.left(), bar->Label1->geometry().right()) << width;
+        EXPECT_LT(bar->Label2->geometry().right(), query.left()) << width;
+        EXPECT_LT(bar->Label3->geometry().right(), query.left()) << width;
+        EXPECT_GE(query.width(), width > 700 ? 160 : 100) << width;
+        if (width >= 1025) {
+            EXPECT_EQ(query.left(), 344) << width;
+        }
+    }
     bar->Close();
 }
 

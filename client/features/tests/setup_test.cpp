@@ -125,6 +125,23 @@ TEST_F(Setup, ShowsTheStoredSettings)
     EXPECT_TRUE(boxes().empty());
 }
 
+TEST_F(Setup, EveryCaptionFitsItsControl)
+{
+    const auto setup = open();
+    int checked = 0;
+    for (QLabel* label : setup->findChildren<QLabel*>()) {
+        if (label->text().isEmpty() || label->wordWrap())
+            continue;
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        ++checked;
+    }
+    for (QCheckBox* box : setup->findChildren<QCheckBox*>()) {
+        EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 20);
+}
+
 TEST_F(Setup, ApplyWritesEverySettingAsListed)
 {
     const auto setup = open();
