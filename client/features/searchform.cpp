@@ -88,11 +88,15 @@ TSearchform::TSearchform() : TForm("TSearchform")
     Label4 = label("Label4", "", 0, 120);
     Label4->setCursor(Qt::PointingHandCursor);
     Label5 = label("Label5", codepage::FromUtf8("Korvo®"), 0, 40);
-    SpeedButton2 = new QPushButton("v", this);
+    // The menu and close buttons show the window-control pictures, as the guide's header does.
+    const TFontSpec buttonFont("Marlett", 10);
+    SpeedButton2 = new QPushButton(this);
     SpeedButton2->setObjectName("SpeedButton2");
+    SetFontAndText(*SpeedButton2, buttonFont, "6");
     SpeedButton2->setToolTip("Set As Default");
-    SpeedButton1 = new QPushButton("x", this);
+    SpeedButton1 = new QPushButton(this);
     SpeedButton1->setObjectName("SpeedButton1");
+    SetFontAndText(*SpeedButton1, buttonFont, "r");
     SpeedButton1->setToolTip("Close");
 
     OnResize = [this] { ArrangeControls(); };

@@ -61,6 +61,8 @@ TEST_F(SearchStrip, SpansTheScreenAboveTheWorkAreasBottom)
     EXPECT_EQ(bar->Label4->text(), "QuickSeek");
     EXPECT_EQ(bar->Label4->toolTip(), "Click to make QuickSeek your default search engine");
     EXPECT_EQ(bar->MakeDefault1->text(), "Make QuickSeek My &Default");
+    EXPECT_EQ(bar->SpeedButton1->text(), QString(QChar(0x2715)));
+    EXPECT_EQ(bar->SpeedButton2->text(), QString(QChar(0x25BC)));
     bar->Close();
 }
 
