@@ -1,5 +1,7 @@
 #include "platform/ui/windowcheck.h"
 
+#include "platform/ui/label.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +58,17 @@ TEST_F(WindowCheck, AnAmpersandShowsOnlyWhereNothingTurnsItIntoAnUnderline)
     painted->setObjectName("SpeedButton1");
     painted->setText("&Chat");
     EXPECT_EQ(faults(), (std::vector<std::string> { "Label1 ampersand &Date", "SpeedButton1 ampersand &Chat" }));
+}
+
+TEST_F(WindowCheck, AFormsCaptionIsJudgedAsItShows)
+{
+    (new TLabel("&Message", &window))->setGeometry(0, 0, 200, 20);
+    auto* lines = new TLabel("Email:\rDo you want to accept?", &window);
+    lines->setObjectName("Label1");
+    lines->setGeometry(0, 30, 200, 16);
+    auto* tall = new TLabel("Email:\rDo you want to accept?", &window);
+    tall->setGeometry(0, 60, 200, 40);
+    EXPECT_EQ(faults(), (std::vector<std::string> { "Label1 cut Email:\rDo you want to accept?" }));
 }
 
 TEST_F(WindowCheck, ALetterWherePictureBelongsIsFound)

@@ -1,5 +1,7 @@
 #include "platform/ui/windowcheck.h"
 
+#include "platform/ui/label.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontInfo>
@@ -43,6 +45,9 @@ bool isRichText(const QLabel* label)
 
 std::optional<TShownText> shownText(QWidget* widget)
 {
+    // A form's caption always draws its accelerator as an underline and breaks its lines.
+    if (auto* caption = dynamic_cast<TLabel*>(widget))
+        return TShownText { caption->text(), caption->ShownText(), false, false };
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         if (isRichText(label)) {
             QTextDocument document;
