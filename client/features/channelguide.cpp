@@ -203,14 +203,14 @@ std::string TForm5::CaptionOf(const QTreeWidgetItem* item)
 
 QIcon TForm5::Picture(int image)
 {
-    // One picture a kind of node; slot 5 stays empty, as no kind uses it.
-    static constexpr std::array<int, kPictureSlots> kPictures { QStyle::SP_DirClosedIcon, QStyle::SP_FileLinkIcon,
-        QStyle::SP_DirLinkIcon, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogInfoView, -1,
-        QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowRight, QStyle::SP_BrowserReload, QStyle::SP_DialogApplyButton,
-        QStyle::SP_ComputerIcon, QStyle::SP_MediaPlay };
-    if (image < 0 || image >= kPictureSlots || kPictures[static_cast<std::size_t>(image)] < 0)
+    // One picture a kind of node; 5 is a Nivlet sender's, which groups that buddy's notes.
+    static constexpr std::array<QStyle::StandardPixmap, kPictureSlots> kPictures { QStyle::SP_DirClosedIcon,
+        QStyle::SP_FileLinkIcon, QStyle::SP_DirLinkIcon, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogInfoView,
+        QStyle::SP_DriveNetIcon, QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowRight, QStyle::SP_BrowserReload,
+        QStyle::SP_DialogApplyButton, QStyle::SP_ComputerIcon, QStyle::SP_MediaPlay };
+    if (image < 0 || image >= kPictureSlots)
         return {};
-    return QApplication::style()->standardIcon(static_cast<QStyle::StandardPixmap>(kPictures[static_cast<std::size_t>(image)]));
+    return QApplication::style()->standardIcon(kPictures[static_cast<std::size_t>(image)]);
 }
 
 QTreeWidgetItem* TForm5::Category(int key) const

@@ -26,7 +26,7 @@ public:
     static int ImageOf(const QTreeWidgetItem* item);
     static std::string PathOf(const QTreeWidgetItem* item);
     static std::string CaptionOf(const QTreeWidgetItem* item);
-    // The picture a node of that image index draws (none for an unused slot).
+    // The picture a node of that image index draws (none outside the slots).
     static QIcon Picture(int image);
     static constexpr int kPictureSlots = 12;
 

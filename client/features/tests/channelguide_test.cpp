@@ -335,19 +335,28 @@ TEST_F(Guide, EveryNodeDrawsThePictureOfItsKind)
         EXPECT_EQ(shown, TForm5::Picture(TForm5::ImageOf(node)).pixmap(16).toImage()) << TForm5::CaptionOf(node);
     }
 
-    // Each kind looks its own; the slot no kind uses stays empty.
+    // Each kind looks its own, a Nivlet's sender too; there is none past the slots.
+    EXPECT_TRUE(TForm5::Picture(TForm5::kPictureSlots).isNull());
     std::vector<QImage> kinds;
     for (int image = 0; image < TForm5::kPictureSlots; ++image) {
-        if (image == 5) {
-            EXPECT_TRUE(TForm5::Picture(image).isNull());
-            continue;
-        }
         const QImage picture = TForm5::Picture(image).pixmap(16).toImage();
         ASSERT_FALSE(picture.isNull()) << image;
         for (const QImage& other : kinds)
             EXPECT_NE(picture, other) << image;
         kinds.push_back(picture);
     }
+}
+
+TEST_F(Guide, ANivletSenderAndItsNotesArePictured)
+{
+    noteGuide();
+    NoteTree().AddNivlet("bob", "hi", "12/9/2026", "hi.txt");
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 1; }));
+    QTreeWidgetItem* sender = guide->Nivlets()->child(0);
+    EXPECT_EQ(TForm5::ImageOf(sender), 5);
+    EXPECT_FALSE(sender->icon(0).isNull());
+    ASSERT_EQ(sender->childCount(), 1);
+    EXPECT_FALSE(sender->child(0)->icon(0).isNull());
 }
 
 TEST_F(Guide, TheNewsBranchListsTheSourcesToFetchAndAClickShowsTheirHeadlines)
