@@ -27,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTextEdit>
 #include <QTimer>
@@ -120,12 +119,6 @@ TForm* findForm(const std::string& wanted)
     return nullptr;
 }
 
-QString withoutAccelerator(QString text)
-{
-    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-}
-
 std::string textOf(QWidget* widget)
 {
     if (auto* source = dynamic_cast<TextSource*>(widget))
@@ -143,7 +136,7 @@ std::string textOf(QWidget* widget)
     if (auto* label = qobject_cast<QLabel*>(widget))
         return utf8(label->text());
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return utf8(withoutAccelerator(button->text()));
+        return utf8(WithoutAccelerators(button->text()));
     // Lists, trees and tables alike: the current row's first column.
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
         const QModelIndex current = view->currentIndex();
@@ -534,7 +527,7 @@ private:
         if (command == "menu") {
             const QString wanted = fromUtf8(f[2]);
             for (QAction* action : form->findChildren<QAction*>()) {
-                if (withoutAccelerator(action->text()) != wanted && action->objectName() != wanted)
+                if (WithoutAccelerators(action->text()) != wanted && action->objectName() != wanted)
                     continue;
                 if (!action->isEnabled())
                     return error("menu item disabled " + f[2]);

@@ -28,14 +28,8 @@ struct TShownText {
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-QString withoutAccelerators(QString text)
-{
-    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-}
-
 TShownText literally(const QString& text) { return { text, text, true, false }; }
-TShownText withAccelerators(const QString& text) { return { text, withoutAccelerators(text), false, false }; }
+TShownText withAccelerators(const QString& text) { return { text, WithoutAccelerators(text), false, false }; }
 
 bool isRichText(const QLabel* label)
 {
@@ -153,6 +147,12 @@ std::string nameOf(const QWidget* widget, const QWidget* window)
 }
 
 }  // namespace
+
+QString WithoutAccelerators(QString caption)
+{
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return caption.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
 
 std::vector<TControlFault> CheckWindowControls(QWidget* window)
 {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class QString;
 class QWidget;
 
 // What a user would take for a fault in a window's controls: an accelerator "&"
@@ -16,3 +17,6 @@ struct TControlFault {
 
 // The faults of the shown controls of window, in the order of its children.
 std::vector<TControlFault> CheckWindowControls(QWidget* window);
+
+// A caption as Qt's buttons and menus show it: "&x" shows x (underlined), "&&" one "&".
+QString WithoutAccelerators(QString caption);
