@@ -115,8 +115,11 @@ void TForm1::buildPages()
 {
     Page1 = makePage(this, "Page1");
     makeLabel(Page1, "Welcome!", 16, 16);
-    makeLabel(Page1, "Press \"Create New Account\" to register a new user, or \"Next\" to set up an existing account.",
-              16, 48, 417)->setWordWrap(true);
+    QLabel* intro = makeLabel(Page1, "Press \"Create New Account\" to register a new user, or \"Next\" to set up an existing account.",
+                              16, 48, 417);
+    intro->setWordWrap(true);
+    // As tall as its lines at this width, so none is cut off.
+    intro->setFixedHeight(intro->heightForWidth(intro->width()));
     CreateButton = makeButton(Page1, "CreateButton", "&Create New Account", 16, 100);
     CreateButton->setFixedWidth(160);
 

@@ -169,6 +169,31 @@ TEST_F(AddressBookWindow, ViewsStepThroughFourStylesAndAreStored)
     EXPECT_NE(dirs.read("windows/larkspire.ini").find("ViewStyle=2"), std::string::npos);
 }
 
+TEST_F(AddressBookWindow, SmallIconsFlowInRowsAndTheListRunsDownAColumn)
+{
+    for (const char* last : { "Aho", "Berg", "Chen", "Diaz" })
+        dirs.write(book(std::string(last) + ".zkt"), Contact("Al", "", last));
+    open();
+    const auto place = [this](int row) {
+        Application::ProcessMessagesUntil([this] { return form->IconView1->visualRect(form->IconView1->model()->index(3, 0)).isValid(); }, 5000);
+        return form->IconView1->visualRect(form->IconView1->model()->index(row, 0));
+    };
+    form->SetViewStyle(1);
+    ASSERT_TRUE(form->IconView1->isVisible());
+    EXPECT_EQ(form->IconView1->iconSize(), QSize(16, 16));
+    EXPECT_EQ(place(1).top(), place(0).top());
+    EXPECT_GT(place(1).left(), place(0).left());
+    QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
+    form->grab().save(KORVO_BUILD_DIR "/screenshots/tivra-small-icons.png");
+
+    form->SetViewStyle(2);
+    EXPECT_EQ(form->IconView1->iconSize(), QSize(16, 16));
+    EXPECT_EQ(place(1).left(), place(0).left());
+    EXPECT_GT(place(1).top(), place(0).top());
+    EXPECT_EQ(place(3).left(), place(0).left());
+    form->grab().save(KORVO_BUILD_DIR "/screenshots/tivra-list.png");
+}
+
 TEST_F(AddressBookWindow, DeletingAGroupAsksThenRemovesFolderAndNode)
 {
     dirs.write(book("Friends/Lee_Bo.zkt"), Contact("Bo", "", "Lee"));

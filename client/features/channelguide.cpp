@@ -20,12 +20,14 @@
 #include "platform/ui/label.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <functional>
@@ -199,6 +201,18 @@ std::string TForm5::CaptionOf(const QTreeWidgetItem* item)
     return item ? codepage::FromUnicode(item->text(0)) : std::string();
 }
 
+QIcon TForm5::Picture(int image)
+{
+    // One picture a kind of node; 5 is a Nivlet sender's, which groups that buddy's notes.
+    static constexpr std::array<QStyle::StandardPixmap, kPictureSlots> kPictures { QStyle::SP_DirClosedIcon,
+        QStyle::SP_FileLinkIcon, QStyle::SP_DirLinkIcon, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogInfoView,
+        QStyle::SP_DriveNetIcon, QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowRight, QStyle::SP_BrowserReload,
+        QStyle::SP_DialogApplyButton, QStyle::SP_ComputerIcon, QStyle::SP_MediaPlay };
+    if (image < 0 || image >= kPictureSlots)
+        return {};
+    return QApplication::style()->standardIcon(kPictures[static_cast<std::size_t>(image)]);
+}
+
 QTreeWidgetItem* TForm5::Category(int key) const
 {
     return key >= 0 && key < kMaxCategories ? m_categories[static_cast<std::size_t>(key)] : nullptr;
@@ -210,6 +224,7 @@ QTreeWidgetItem* TForm5::AddNode(QTreeWidgetItem* parent, const std::string& cap
     item->setText(0, Text(caption));
     item->setData(0, kImageRole, image);
     item->setData(0, kPathRole, Text(path));
+    item->setIcon(0, Picture(image));
     if (parent)
         parent->addChild(item);
     else

@@ -7,6 +7,7 @@
 #include <string>
 
 class QAction;
+class QIcon;
 class QCheckBox;
 class QLabel;
 class QMenu;
@@ -25,6 +26,9 @@ public:
     static int ImageOf(const QTreeWidgetItem* item);
     static std::string PathOf(const QTreeWidgetItem* item);
     static std::string CaptionOf(const QTreeWidgetItem* item);
+    // The picture a node of that image index draws (none outside the slots).
+    static QIcon Picture(int image);
+    static constexpr int kPictureSlots = 12;
 
     void LoadCategories();
     void LoadFavoritesFolder(QTreeWidgetItem* node, const std::string& folder);

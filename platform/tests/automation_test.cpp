@@ -302,6 +302,17 @@ TEST_F(Automation, SavesAWindowAsAPicture)
     EXPECT_EQ(shot.pixelColor(230, 110), QColor(192, 192, 192)) << "the button-face background";
 }
 
+TEST_F(Automation, LintNamesTheControlsAUserWouldReadWrongly)
+{
+    EXPECT_EQ(ask("lint\tAutomation Test"), "ok");
+    auto* label = new QLabel("&Name:", form);
+    label->setObjectName("Label1");
+    label->setGeometry(8, 96, 20, 16);
+    label->show();
+    EXPECT_EQ(ask("lint\tAutomation Test"), "ok Label1|ampersand|&Name:\tLabel1|cut|&Name:");
+    EXPECT_EQ(ask("lint\tNo Such Window"), "error no window No Such Window");
+}
+
 TEST_F(Automation, AnOverlongLineEndsTheConnection)
 {
     const std::string huge(automation::kMaxLineBytes + 10, 'x');

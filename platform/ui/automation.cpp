@@ -5,6 +5,7 @@
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/form.h"
 #include "platform/ui/gifimage.h"
+#include "platform/ui/windowcheck.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -26,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTextEdit>
 #include <QTimer>
@@ -119,12 +119,6 @@ TForm* findForm(const std::string& wanted)
     return nullptr;
 }
 
-QString withoutAccelerator(QString text)
-{
-    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-}
-
 std::string textOf(QWidget* widget)
 {
     if (auto* source = dynamic_cast<TextSource*>(widget))
@@ -142,7 +136,7 @@ std::string textOf(QWidget* widget)
     if (auto* label = qobject_cast<QLabel*>(widget))
         return utf8(label->text());
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return utf8(withoutAccelerator(button->text()));
+        return utf8(WithoutAccelerators(button->text()));
     // Lists, trees and tables alike: the current row's first column.
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
         const QModelIndex current = view->currentIndex();
@@ -465,7 +459,7 @@ private:
         const bool formCommand = command == "find" || command == "controls" || command == "close" || command == "grab"
             || command == "menu" || command == "set" || command == "check" || command == "click" || command == "text"
             || command == "checked" || command == "key" || command == "drag" || command == "drop"
-            || command == "rclick";
+            || command == "rclick" || command == "lint";
         if (!formCommand)
             return error("unknown command " + command);
         if (!form)
@@ -483,6 +477,12 @@ private:
             for (QWidget* child : form->findChildren<QWidget*>())
                 if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
                     list.push_back(utf8(child->objectName()) + ":" + child->metaObject()->className());
+            return ok(list);
+        }
+        if (command == "lint") {
+            Fields list;
+            for (const TControlFault& fault : CheckWindowControls(form))
+                list.push_back(fault.control + "|" + fault.fault + "|" + fault.text);
             return ok(list);
         }
         const bool acts = command != "find" && command != "controls" && command != "grab" && command != "text"
@@ -527,7 +527,7 @@ private:
         if (command == "menu") {
             const QString wanted = fromUtf8(f[2]);
             for (QAction* action : form->findChildren<QAction*>()) {
-                if (withoutAccelerator(action->text()) != wanted && action->objectName() != wanted)
+                if (WithoutAccelerators(action->text()) != wanted && action->objectName() != wanted)
                     continue;
                 if (!action->isEnabled())
                     return error("menu item disabled " + f[2]);

@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -316,6 +317,46 @@ TEST_F(Guide, StandsAtTheRightEdgeAndIsPictured)
     EXPECT_EQ(guide->Top(), 0);
     QDir().mkpath(QString(KORVO_BUILD_DIR) + "/screenshots");
     EXPECT_TRUE(guide->grab().save(QString(KORVO_BUILD_DIR) + "/screenshots/guide.png"));
+}
+
+TEST_F(Guide, EveryNodeDrawsThePictureOfItsKind)
+{
+    guide->ShowGuide();
+    guide->NodeClick(guide->Favorites());
+    std::vector<QTreeWidgetItem*> nodes;
+    for (int i = 0; i < guide->TreeView1->topLevelItemCount(); ++i)
+        nodes.push_back(guide->TreeView1->topLevelItem(i));
+    for (int i = 0; i < guide->Favorites()->childCount(); ++i)
+        nodes.push_back(guide->Favorites()->child(i));
+    ASSERT_EQ(nodes.size(), 5u);
+    for (QTreeWidgetItem* node : nodes) {
+        const QImage shown = node->icon(0).pixmap(16).toImage();
+        EXPECT_FALSE(shown.isNull()) << TForm5::CaptionOf(node);
+        EXPECT_EQ(shown, TForm5::Picture(TForm5::ImageOf(node)).pixmap(16).toImage()) << TForm5::CaptionOf(node);
+    }
+
+    // Each kind looks its own, a Nivlet's sender too; there is none past the slots.
+    EXPECT_TRUE(TForm5::Picture(TForm5::kPictureSlots).isNull());
+    std::vector<QImage> kinds;
+    for (int image = 0; image < TForm5::kPictureSlots; ++image) {
+        const QImage picture = TForm5::Picture(image).pixmap(16).toImage();
+        ASSERT_FALSE(picture.isNull()) << image;
+        for (const QImage& other : kinds)
+            EXPECT_NE(picture, other) << image;
+        kinds.push_back(picture);
+    }
+}
+
+TEST_F(Guide, ANivletSenderAndItsNotesArePictured)
+{
+    noteGuide();
+    NoteTree().AddNivlet("bob", "hi", "12/9/2026", "hi.txt");
+    ASSERT_TRUE(Settles([&] { return guide->Nivlets()->childCount() == 1; }));
+    QTreeWidgetItem* sender = guide->Nivlets()->child(0);
+    EXPECT_EQ(TForm5::ImageOf(sender), 5);
+    EXPECT_FALSE(sender->icon(0).isNull());
+    ASSERT_EQ(sender->childCount(), 1);
+    EXPECT_FALSE(sender->child(0)->icon(0).isNull());
 }
 
 TEST_F(Guide, TheNewsBranchListsTheSourcesToFetchAndAClickShowsTheirHeadlines)
