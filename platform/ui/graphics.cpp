@@ -74,6 +74,9 @@ constexpr Face kMono { "Liberation Mono", "DejaVu Sans Mono", 1.13 };
 constexpr Face kWide { "DejaVu Sans", "DejaVu Sans", 1.16 };
 constexpr Face kRaster { "DejaVu Sans Mono", "DejaVu Sans Mono", 1.16 };
 
+// Per cent of the stand-in's letter steps that the raster sans face takes.
+constexpr qreal kRasterSansSpacing = 96;
+
 bool isSymbolFont(const std::string& name) { return name == "marlett" || name == "wingdings" || name == "symbol"; }
 
 Face faceOf(const std::string& windowsName)
@@ -270,6 +273,11 @@ QFont ToQFont(const TFontSpec& font)
     result.setStrikeOut((font.Style & fsStrikeOut) != 0);
     result.setStyleHint(QFont::SansSerif, QFont::PreferDefault);
     const std::string name = lower(font.Name);
+    if (name == "ms sans serif") {
+        // The raster sans face sets its capitals a little closer than Arial, whose metrics
+        // the stand-in has; without this a full label such as "GOOD AFTERNOON" loses its edge.
+        result.setLetterSpacing(QFont::PercentageSpacing, kRasterSansSpacing);
+    }
     if (name == "terminal" || name == "fixedsys") {
         // The raster fonts step a whole number of pixels a character; a scalable face at
         // the same size steps fractions, which drifts into uneven gaps ("PORT AL") and

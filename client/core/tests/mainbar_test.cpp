@@ -4,11 +4,13 @@
 #include "client/core/features.h"
 
 #include "client/core/mainbargeometry.h"
+#include "client/core/servicelogon.h"
 #include "client/core/session.h"
 #include "client/core/signon.h"
 #include "platform/rtl/codepage.h"
 #include "platform/testing/scratch.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/windowcheck.h"
 #include "platform/win/dde.h"
 #include "platform/win/shell.h"
 #include "platform/win/sound.h"
@@ -417,6 +419,19 @@ TEST_F(MainBar, CommandCaptionsFitTheirButtonsWithEvenSteps)
             << caption.toStdString();
     }
     EXPECT_EQ(bar->ActiveButton1->text().trimmed().toStdString(), "\u2219BUDDIES");
+}
+
+TEST_F(MainBar, EveryGreetingFitsTheChannelLabel)
+{
+    Dock();
+    ShowBar();
+    for (const int hour : { 0, 12, 17, 19 }) {
+        const std::string greeting = GreetingForHour(hour);
+        SetChannelLabel(greeting);
+        ASSERT_EQ(bar->ChnName->text().toStdString(), greeting);
+        for (const TControlFault& fault : CheckWindowControls(bar.get()))
+            ADD_FAILURE() << fault.control << ": " << fault.fault << ": " << fault.text;
+    }
 }
 
 TEST_F(MainBar, HoveringAnAwayBuddyShowsItsMessageBesideTheBar)
