@@ -56,22 +56,8 @@ void TLabel::paintEvent(QPaintEvent* event)
     }
     QPainter painter(this);
     drawFrame(&painter);
-    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const QRect area = LabelTextArea(*this);
     const int align = QStyle::visualAlignment(layoutDirection(), alignment());
-    // As a plain label: without an indent of its own, a framed label keeps half an 'x' off its frame.
-    int indent = this->indent();
-    if (indent < 0 && frameWidth() > 0)
-        indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin();
-    if (indent > 0) {
-        if (align & Qt::AlignLeft)
-            area.setLeft(area.left() + indent);
-        if (align & Qt::AlignRight)
-            area.setRight(area.right() - indent);
-        if (align & Qt::AlignTop)
-            area.setTop(area.top() + indent);
-        if (align & Qt::AlignBottom)
-            area.setBottom(area.bottom() - indent);
-    }
     QStyleOption option;
     option.initFrom(this);
     int flags = align | Qt::TextExpandTabs | Qt::TextShowMnemonic
@@ -81,4 +67,26 @@ void TLabel::paintEvent(QPaintEvent* event)
     if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
         flags |= Qt::TextHideMnemonic;
     style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), MnemonicText(text()), foregroundRole());
+}
+
+QRect LabelTextArea(const QLabel& label)
+{
+    const int margin = label.margin();
+    QRect area = label.contentsRect().adjusted(margin, margin, -margin, -margin);
+    // As a plain label: without an indent of its own, a framed label keeps half an 'x' off its frame.
+    int indent = label.indent();
+    if (indent < 0 && label.frameWidth() > 0)
+        indent = label.fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin;
+    if (indent > 0) {
+        const int align = QStyle::visualAlignment(label.layoutDirection(), label.alignment());
+        if (align & Qt::AlignLeft)
+            area.setLeft(area.left() + indent);
+        if (align & Qt::AlignRight)
+            area.setRight(area.right() - indent);
+        if (align & Qt::AlignTop)
+            area.setTop(area.top() + indent);
+        if (align & Qt::AlignBottom)
+            area.setBottom(area.bottom() - indent);
+    }
+    return area;
 }

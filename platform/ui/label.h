@@ -20,3 +20,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+// The room a label leaves its text, as QLabel lays it out: inside the frame and margin,
+// less the indent on the aligned sides.
+QRect LabelTextArea(const QLabel& label);

@@ -95,29 +95,6 @@ bool showsCodeLetter(const QWidget* widget, const QString& shown)
     return caption.size() == 1 && isCodeLetter(caption[0]) && !caption[0].isUpper();
 }
 
-// The room a label leaves its text, as QLabel lays it out: inside the frame and margin,
-// less the indent on the aligned sides.
-QRect textArea(const QLabel* label)
-{
-    const int margin = label->margin();
-    QRect area = label->contentsRect().adjusted(margin, margin, -margin, -margin);
-    int indent = label->indent();
-    if (indent < 0 && label->frameWidth() > 0)
-        indent = label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin;
-    if (indent > 0) {
-        const Qt::Alignment align = label->alignment();
-        if (align & Qt::AlignLeft)
-            area.setLeft(area.left() + indent);
-        if (align & Qt::AlignRight)
-            area.setRight(area.right() - indent);
-        if (align & Qt::AlignTop)
-            area.setTop(area.top() + indent);
-        if (align & Qt::AlignBottom)
-            area.setBottom(area.bottom() - indent);
-    }
-    return area;
-}
-
 // A line is cut when it is wider than the label; lines that wrap or break are cut
 // too when they need more height than the label has.
 bool isCut(const QLabel* label, const QString& shown, bool rich)
@@ -125,7 +102,7 @@ bool isCut(const QLabel* label, const QString& shown, bool rich)
     if (rich)
         return label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
                                  : label->sizeHint().width() > label->width();
-    const QRect area = textArea(label);
+    const QRect area = LabelTextArea(*label);
     constexpr int kUnbounded = 1 << 20;
     const int flags = Qt::TextExpandTabs | (label->wordWrap() ? Qt::TextWordWrap : 0);
     const QRect needed = label->fontMetrics().boundingRect(
