@@ -29,11 +29,9 @@ namespace tivra {
 
 namespace {
 
-QString Q(const std::string& text) { return codepage::ToUnicode(text); }
-std::string A(const QString& text) { return codepage::FromUnicode(text); }
 
-std::string TextOf(const QLineEdit* edit) { return A(edit->text()); }
-std::string TrimmedOf(const QLineEdit* edit) { return Trim(A(edit->text())); }
+std::string TextOf(const QLineEdit* edit) { return codepage::FromUnicode(edit->text()); }
+std::string TrimmedOf(const QLineEdit* edit) { return Trim(codepage::FromUnicode(edit->text())); }
 
 std::vector<std::string> LinesOf(const QPlainTextEdit* edit)
 {
@@ -42,7 +40,7 @@ std::vector<std::string> LinesOf(const QPlainTextEdit* edit)
     if (text.isEmpty())
         return lines;
     for (const QString& line : text.split(QLatin1Char('\n')))
-        lines.push_back(A(line));
+        lines.push_back(codepage::FromUnicode(line));
     return lines;
 }
 
@@ -50,7 +48,7 @@ void SetLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
 {
     QStringList text;
     for (const std::string& line : lines)
-        text << Q(line);
+        text << codepage::ToUnicode(line);
     edit->setPlainText(text.join(QLatin1Char('\n')));
 }
 
@@ -85,11 +83,11 @@ public:
         , m_grid(new QGridLayout)
     {
         auto* layout = new QVBoxLayout(m_page);
-        auto* line = new TLabel(Q(opening), m_page);
+        auto* line = new TLabel(codepage::ToUnicode(opening), m_page);
         layout->addWidget(line);
         layout->addLayout(m_grid);
         layout->addStretch(1);
-        tabs->addTab(m_page, Q(title));
+        tabs->addTab(m_page, codepage::ToUnicode(title));
     }
 
     QWidget* widget() const { return m_page; }
@@ -99,7 +97,7 @@ public:
     Field* add(const char* label, const char* name, Field* field, int column = 0)
     {
         field->setObjectName(name);
-        auto* caption = new TLabel(Q(label), m_page);
+        auto* caption = new TLabel(codepage::ToUnicode(label), m_page);
         caption->setBuddy(field);
         m_lastLabel = caption;
         const int row = m_rows[column]++;
@@ -128,7 +126,7 @@ private:
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption)
 {
-    auto* button = new QPushButton(Q(caption), parent);
+    auto* button = new QPushButton(codepage::ToUnicode(caption), parent);
     button->setObjectName(name);
     return button;
 }
@@ -157,9 +155,9 @@ TForm2::TForm2(TAddContactItem addContactItem)
     MiddleName = contact.edit("&Middle:", "MiddleName", 1);
     LastName = contact.edit("&Last:", "LastName");
     BuddyName = contact.edit("&Buddy name:", "BuddyName", 1);
-    auto* addresses = new QGroupBox(Q("E-&Mail Addresses"), contact.widget());
+    auto* addresses = new QGroupBox(codepage::ToUnicode("E-&Mail Addresses"), contact.widget());
     auto* addressLayout = new QGridLayout(addresses);
-    auto* newLabel = new TLabel(Q("Add &New"), addresses);
+    auto* newLabel = new TLabel(codepage::ToUnicode("Add &New"), addresses);
     addressLayout->addWidget(newLabel, 0, 0);
     NewEmail = new QLineEdit(addresses);
     NewEmail->setObjectName("NewEmail");
@@ -179,7 +177,7 @@ TForm2::TForm2(TAddContactItem addContactItem)
     for (QPushButton* button : { AddEmail, EditEmail, RemoveEmail, DefaultEmail })
         button->setEnabled(false);
     contact.place(addresses);
-    OnBuddyList = new QCheckBox(Q("Add to my Buddy List"), contact.widget());
+    OnBuddyList = new QCheckBox(codepage::ToUnicode("Add to my Buddy List"), contact.widget());
     OnBuddyList->setObjectName("OnBuddyList");
     OnBuddyList->setEnabled(false);
     contact.place(OnBuddyList);
@@ -242,11 +240,11 @@ TForm2::TForm2(TAddContactItem addContactItem)
     Hobby = personal.edit("Hobby:", "Hobby", 1);
     Gender = personal.add("Gender:", "Gender", new QComboBox(personal.widget()));
     Gender->addItems({ "Unspecified", "Male", "Female" });
-    auto* reminders = new QGroupBox(Q("Reminders"), personal.widget());
+    auto* reminders = new QGroupBox(codepage::ToUnicode("Reminders"), personal.widget());
     auto* reminderLayout = new QVBoxLayout(reminders);
-    BirthdayAlert = new QCheckBox(Q("Remind me of this contact's birthday"), reminders);
+    BirthdayAlert = new QCheckBox(codepage::ToUnicode("Remind me of this contact's birthday"), reminders);
     BirthdayAlert->setObjectName("BirthdayAlert");
-    AnniversaryAlert = new QCheckBox(Q("Remind me of this contact's anniversary"), reminders);
+    AnniversaryAlert = new QCheckBox(codepage::ToUnicode("Remind me of this contact's anniversary"), reminders);
     AnniversaryAlert->setObjectName("AnniversaryAlert");
     BirthdayAlert->setEnabled(false);
     AnniversaryAlert->setEnabled(false);
@@ -256,14 +254,14 @@ TForm2::TForm2(TAddContactItem addContactItem)
 
     auto* other = new QWidget;
     auto* otherLayout = new QVBoxLayout(other);
-    otherLayout->addWidget(new TLabel(Q("Enter additional notes about this contact here."), other));
-    auto* notesBox = new QGroupBox(Q("Notes"), other);
+    otherLayout->addWidget(new TLabel(codepage::ToUnicode("Enter additional notes about this contact here."), other));
+    auto* notesBox = new QGroupBox(codepage::ToUnicode("Notes"), other);
     auto* notesLayout = new QVBoxLayout(notesBox);
     Notes = new QPlainTextEdit(notesBox);
     Notes->setObjectName("Notes");
     notesLayout->addWidget(Notes);
     otherLayout->addWidget(notesBox, 1);
-    tabs->addTab(other, Q("Other"));
+    tabs->addTab(other, codepage::ToUnicode("Other"));
 
     auto* buttons = new QHBoxLayout;
     AddToBookButton = Button(this, "AddToBookButton", "Add &to Address Book");
@@ -327,41 +325,41 @@ void TForm2::FormShow()
 void TForm2::LoadContact()
 {
     const TContact c = ReadContact(Path);
-    FirstName->setText(Q(c.FirstName));
-    MiddleName->setText(Q(c.MiddleName));
-    LastName->setText(Q(c.LastName));
-    BuddyName->setText(Q(c.Nickname));
+    FirstName->setText(codepage::ToUnicode(c.FirstName));
+    MiddleName->setText(codepage::ToUnicode(c.MiddleName));
+    LastName->setText(codepage::ToUnicode(c.LastName));
+    BuddyName->setText(codepage::ToUnicode(c.Nickname));
     OnBuddyList->setChecked(c.OnBuddyList);
-    HomeCity->setText(Q(c.HomeCity));
-    HomeState->setText(Q(c.HomeState));
-    HomeZip->setText(Q(c.HomeZip));
-    HomeCountry->setText(Q(c.HomeCountry));
-    HomePhone->setText(Q(c.HomePhone));
-    HomeFax->setText(Q(c.HomeFax));
-    HomeCellular->setText(Q(c.HomeCellular));
-    HomeOffice->setText(Q(c.HomeOffice));
-    HomeIP->setText(Q(c.HomeIP));
-    HomeWebPage->setText(Q(c.HomeWebPage));
-    Gender->setCurrentIndex(Gender->findText(Q(c.Gender)));
-    Company->setText(Q(c.Company));
-    BusinessCity->setText(Q(c.BusinessCity));
-    BusinessState->setText(Q(c.BusinessState));
-    BusinessZip->setText(Q(c.BusinessZip));
-    BusinessCountry->setText(Q(c.BusinessCountry));
-    JobTitle->setText(Q(c.JobTitle));
-    Department->setText(Q(c.Department));
-    BusinessPhone->setText(Q(c.BusinessPhone));
-    BusinessFax->setText(Q(c.BusinessFax));
-    BusinessCellular->setText(Q(c.BusinessCellular));
-    Pager->setText(Q(c.Pager));
-    Assistant->setText(Q(c.Assistant));
-    BusinessWebPage->setText(Q(c.BusinessWebPage));
-    Spouse->setText(Q(c.Spouse));
+    HomeCity->setText(codepage::ToUnicode(c.HomeCity));
+    HomeState->setText(codepage::ToUnicode(c.HomeState));
+    HomeZip->setText(codepage::ToUnicode(c.HomeZip));
+    HomeCountry->setText(codepage::ToUnicode(c.HomeCountry));
+    HomePhone->setText(codepage::ToUnicode(c.HomePhone));
+    HomeFax->setText(codepage::ToUnicode(c.HomeFax));
+    HomeCellular->setText(codepage::ToUnicode(c.HomeCellular));
+    HomeOffice->setText(codepage::ToUnicode(c.HomeOffice));
+    HomeIP->setText(codepage::ToUnicode(c.HomeIP));
+    HomeWebPage->setText(codepage::ToUnicode(c.HomeWebPage));
+    Gender->setCurrentIndex(Gender->findText(codepage::ToUnicode(c.Gender)));
+    Company->setText(codepage::ToUnicode(c.Company));
+    BusinessCity->setText(codepage::ToUnicode(c.BusinessCity));
+    BusinessState->setText(codepage::ToUnicode(c.BusinessState));
+    BusinessZip->setText(codepage::ToUnicode(c.BusinessZip));
+    BusinessCountry->setText(codepage::ToUnicode(c.BusinessCountry));
+    JobTitle->setText(codepage::ToUnicode(c.JobTitle));
+    Department->setText(codepage::ToUnicode(c.Department));
+    BusinessPhone->setText(codepage::ToUnicode(c.BusinessPhone));
+    BusinessFax->setText(codepage::ToUnicode(c.BusinessFax));
+    BusinessCellular->setText(codepage::ToUnicode(c.BusinessCellular));
+    Pager->setText(codepage::ToUnicode(c.Pager));
+    Assistant->setText(codepage::ToUnicode(c.Assistant));
+    BusinessWebPage->setText(codepage::ToUnicode(c.BusinessWebPage));
+    Spouse->setText(codepage::ToUnicode(c.Spouse));
     Birthday->setDate(ToQDate(c.Birthday));
     Anniversary->setDate(ToQDate(c.Anniversary));
-    Sport->setText(Q(c.Sport));
-    Food->setText(Q(c.Food));
-    Hobby->setText(Q(c.Hobby));
+    Sport->setText(codepage::ToUnicode(c.Sport));
+    Food->setText(codepage::ToUnicode(c.Food));
+    Hobby->setText(codepage::ToUnicode(c.Hobby));
     AnniversaryAlert->setChecked(c.AnniversaryAlert);
     BirthdayAlert->setChecked(c.BirthdayAlert);
     SetLines(Notes, c.Notes);
@@ -370,7 +368,7 @@ void TForm2::LoadContact()
     SetLines(Children, c.Children);
     EmailList->clear();
     for (const std::string& entry : c.MailAccounts)
-        EmailList->addItem(Q(entry));
+        EmailList->addItem(codepage::ToUnicode(entry));
     if (!m_addContactItem)
         Application::SetTitle(Trim(c.FirstName + " " + c.MiddleName) + " " + Trim(c.LastName) + " Properties");
 }
@@ -388,7 +386,7 @@ void TForm2::updateChildrenLabel()
         if (!Trim(line).empty())
             ++count;
     }
-    ChildrenLabel->setText(Q("Children (" + IntToStr(count) + ")"));
+    ChildrenLabel->setText(codepage::ToUnicode("Children (" + IntToStr(count) + ")"));
 }
 
 void TForm2::updateEmailButtons(bool selected)
@@ -410,7 +408,7 @@ void TForm2::AddEmailClick()
         return;
     if (EmailList->count() == 0)
         text += kDefaultMark;
-    EmailList->addItem(Q(Trim(text)));
+    EmailList->addItem(codepage::ToUnicode(Trim(text)));
     NewEmail->clear();
     NewEmail->setFocus();
 }
@@ -420,7 +418,7 @@ void TForm2::EditEmailClick()
     QListWidgetItem* item = EmailList->currentItem();
     if (!item || !item->isSelected())
         return;
-    NewEmail->setText(Q(WithoutDefaultMark(A(item->text()))));
+    NewEmail->setText(codepage::ToUnicode(WithoutDefaultMark(codepage::FromUnicode(item->text()))));
     delete item;
     updateEmailButtons(false);
     NewEmail->setFocus();
@@ -443,10 +441,10 @@ void TForm2::SetDefaultEmailClick()
     // One default: the marks of the others go, so the one shown is the one saved.
     for (int i = 0; i < EmailList->count(); ++i) {
         QListWidgetItem* item = EmailList->item(i);
-        if (item != chosen && HasDefaultMark(A(item->text())))
-            item->setText(Q(WithoutDefaultMark(A(item->text()))));
+        if (item != chosen && HasDefaultMark(codepage::FromUnicode(item->text())))
+            item->setText(codepage::ToUnicode(WithoutDefaultMark(codepage::FromUnicode(item->text()))));
     }
-    chosen->setText(Q(WithoutDefaultMark(A(chosen->text())) + kDefaultMark));
+    chosen->setText(codepage::ToUnicode(WithoutDefaultMark(codepage::FromUnicode(chosen->text())) + kDefaultMark));
     chosen->setSelected(true);
 }
 
@@ -488,7 +486,7 @@ bool TForm2::SaveContact()
     c.HomeOffice = TextOf(HomeOffice);
     c.HomeIP = TextOf(HomeIP);
     c.HomeWebPage = TextOf(HomeWebPage);
-    c.Gender = A(Gender->currentText());
+    c.Gender = codepage::FromUnicode(Gender->currentText());
     c.Company = TextOf(Company);
     c.BusinessCity = TextOf(BusinessCity);
     c.BusinessState = TextOf(BusinessState);
@@ -515,7 +513,7 @@ bool TForm2::SaveContact()
     c.BusinessAddress = LinesOf(BusinessStreet);
     c.Children = LinesOf(Children);
     for (int i = 0; i < EmailList->count(); ++i)
-        c.MailAccounts.push_back(A(EmailList->item(i)->text()));
+        c.MailAccounts.push_back(codepage::FromUnicode(EmailList->item(i)->text()));
 
     const std::string display = Trim(Trim(first + " " + middle) + " " + last);
     const std::string email = DefaultAddress(c.MailAccounts);
@@ -565,7 +563,7 @@ void TForm2::OpenMap(const std::string& street, const std::string& city, const s
 
 void TForm2::FindOnMapClick(bool business)
 {
-    const std::string street = Trim(A((business ? BusinessStreet : HomeStreet)->toPlainText()));
+    const std::string street = Trim(codepage::FromUnicode((business ? BusinessStreet : HomeStreet)->toPlainText()));
     const std::string city = TrimmedOf(business ? BusinessCity : HomeCity);
     const std::string state = TrimmedOf(business ? BusinessState : HomeState);
     const std::string zip = TrimmedOf(business ? BusinessZip : HomeZip);

@@ -46,8 +46,6 @@ constexpr int kSmallIconSpacing = 2;
 constexpr int kDragThreshold = 10;
 constexpr std::size_t kMaxDroppedName = 255;
 
-QString Q(const std::string& text) { return codepage::ToUnicode(text); }
-std::string A(const QString& text) { return codepage::FromUnicode(text); }
 
 // Routes one widget's events to a handler that may swallow them.
 class EventHook final : public QObject {
@@ -81,7 +79,7 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* capti
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
-    button->setText(Q(caption));
+    button->setText(codepage::ToUnicode(caption));
     button->setIcon(parent->style()->standardIcon(picture));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
@@ -110,22 +108,22 @@ TForm1::TForm1()
     SetBounds(0, 0, 592, 410);
 
     auto* menuBar = new QMenuBar(this);
-    QMenu* fileMenu = menuBar->addMenu(Q("&File"));
-    QAction* exit = fileMenu->addAction(Q("E&xit"));
+    QMenu* fileMenu = menuBar->addMenu(codepage::ToUnicode("&File"));
+    QAction* exit = fileMenu->addAction(codepage::ToUnicode("E&xit"));
     exit->setObjectName("Exit1");
     QObject::connect(exit, &QAction::triggered, this, [this] { Close(); });
-    QMenu* viewMenu = menuBar->addMenu(Q("&View"));
-    GroupList1 = viewMenu->addAction(Q("Gr&oup List"));
+    QMenu* viewMenu = menuBar->addMenu(codepage::ToUnicode("&View"));
+    GroupList1 = viewMenu->addAction(codepage::ToUnicode("Gr&oup List"));
     GroupList1->setObjectName("GroupList1");
     GroupList1->setCheckable(true);
-    ShowFirstNamesFirst1 = viewMenu->addAction(Q("Show &First Names First"));
+    ShowFirstNamesFirst1 = viewMenu->addAction(codepage::ToUnicode("Show &First Names First"));
     ShowFirstNamesFirst1->setObjectName("ShowFirstNamesFirst1");
     ShowFirstNamesFirst1->setCheckable(true);
     viewMenu->addSeparator();
     const char* styleNames[] = { "Lar&ge Icon", "&Small Icon", "&List", "&Details" };
     const char* styleObjects[] = { "LargeIcon1", "SmallIcon1", "List1", "Details1" };
     for (int style = 0; style < 4; ++style) {
-        QAction* item = viewMenu->addAction(Q(styleNames[style]));
+        QAction* item = viewMenu->addAction(codepage::ToUnicode(styleNames[style]));
         item->setObjectName(styleObjects[style]);
         QObject::connect(item, &QAction::triggered, this, [this, style] { Application::Guarded([this, style] { SetViewStyle(style); }); });
     }
@@ -164,7 +162,7 @@ TForm1::TForm1()
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSortingEnabled(true);
     TreeView1->sortByColumn(0, Qt::AscendingOrder);
-    auto* top = new QTreeWidgetItem(TreeView1, { Q("Address Book") });
+    auto* top = new QTreeWidgetItem(TreeView1, { codepage::ToUnicode("Address Book") });
     top->setIcon(0, style()->standardIcon(QStyle::SP_DirHomeIcon));
 
     auto* right = new QWidget(splitter);
@@ -179,7 +177,7 @@ TForm1::TForm1()
     SpeedButton1->setChecked(true);
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     search->addWidget(SpeedButton1);
-    auto* searchLabel = new TLabel(Q("Name Search:"), searchBar);
+    auto* searchLabel = new TLabel(codepage::ToUnicode("Name Search:"), searchBar);
     searchLabel->setObjectName("Label1");
     search->addWidget(searchLabel);
     Edit1 = new QLineEdit(searchBar);
@@ -349,7 +347,7 @@ void TForm1::LoadGroups()
     while (top->childCount() > 0)
         delete top->takeChild(0);
     for (const std::string& group : ListGroups(m_root)) {
-        auto* node = new QTreeWidgetItem(top, { Q(group) });
+        auto* node = new QTreeWidgetItem(top, { codepage::ToUnicode(group) });
         node->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
     }
     TreeView1->expandAll();
@@ -393,7 +391,7 @@ void TForm1::ShowGroup(const std::string& group)
         ListView1->setSortingEnabled(false);
         QTreeWidgetItem* top = topNode();
         for (int i = 0; i < top->childCount(); ++i) {
-            const std::string name = A(top->child(i)->text(0));
+            const std::string name = codepage::FromUnicode(top->child(i)->text(0));
             if (IsGroupEntryName(name) && name.find_first_of("/\\") == std::string::npos)
                 addGroupFiles(name);
         }
@@ -446,12 +444,12 @@ QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string&
         caption = Trim(caption + " " + first + " " + middle);
     }
     setRowPicture(row, 0);
-    row->setText(colCaption, Q(caption));
-    row->setText(colEmail, Q(email));
-    row->setText(colHomePhone, Q(homePhone));
-    row->setText(colBusinessPhone, Q(businessPhone));
-    row->setText(colPath, Q(CollapseSeparators(path)));
-    row->setText(colDisplayName, Q(displayName));
+    row->setText(colCaption, codepage::ToUnicode(caption));
+    row->setText(colEmail, codepage::ToUnicode(email));
+    row->setText(colHomePhone, codepage::ToUnicode(homePhone));
+    row->setText(colBusinessPhone, codepage::ToUnicode(businessPhone));
+    row->setText(colPath, codepage::ToUnicode(CollapseSeparators(path)));
+    row->setText(colDisplayName, codepage::ToUnicode(displayName));
     return row;
 }
 
@@ -530,7 +528,7 @@ void TForm1::TreeViewClick()
     if (!node || node == topNode())
         ShowGroup("");
     else
-        ShowGroup(A(node->text(0)));
+        ShowGroup(codepage::FromUnicode(node->text(0)));
 }
 
 void TForm1::ListViewMouseUp()
@@ -554,7 +552,7 @@ void TForm1::NewGroupClick()
         return;
     }
     CreateGroupFolder(m_root, name);
-    auto* node = new QTreeWidgetItem(topNode(), { Q(name) });
+    auto* node = new QTreeWidgetItem(topNode(), { codepage::ToUnicode(name) });
     node->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
     {
         const QSignalBlocker quiet(TreeView1);
@@ -584,7 +582,7 @@ void TForm1::AddContactClick()
         TreeView1->setCurrentItem(topNode());
         node = topNode();
     }
-    const std::string folder = node == topNode() ? m_root + "/" : m_root + "/" + A(node->text(0)) + "/";
+    const std::string folder = node == topNode() ? m_root + "/" : m_root + "/" + codepage::FromUnicode(node->text(0)) + "/";
     openEditor("Add", folder, nullptr);
 }
 
@@ -593,14 +591,14 @@ void TForm1::EditContactClick()
     const std::vector<QTreeWidgetItem*> rows = selectedRows();
     if (rows.empty())
         return;
-    openEditor("Edit", A(rows.front()->text(colPath)), rows.front());
+    openEditor("Edit", codepage::FromUnicode(rows.front()->text(colPath)), rows.front());
 }
 
 void TForm1::DeleteClick()
 {
     QTreeWidgetItem* node = selectedNode();
     if (TreeView1->hasFocus() && node && node != topNode()) {
-        const std::string group = A(node->text(0));
+        const std::string group = codepage::FromUnicode(node->text(0));
         QApplication::beep();
         if (MessageDlg("\rDelete the '" + UpperCase(group + " Group") + "' permanently from your Address Book?",
                 mtConfirmation, mbYes | mbNo, 0)
@@ -619,13 +617,13 @@ void TForm1::DeleteClick()
     if (!rowsHaveFocus() || rows.empty())
         return;
     const QString path = rows.front()->text(colPath);
-    if (MessageDlg("\rDelete '" + A(rows.front()->text(colCaption)) + "' permanently from your Address Book?",
+    if (MessageDlg("\rDelete '" + codepage::FromUnicode(rows.front()->text(colCaption)) + "' permanently from your Address Book?",
             mtConfirmation, mbYes | mbNo, 0)
         != mrYes)
         return;
     // The row stays while its file does, so the list never hides a contact that is still there.
-    if (!DeleteContactFile(A(path))) {
-        MessageBox(this, UnableToDeleteMessage(A(path)), Application::Title(), MB_OK | MB_ICONERROR);
+    if (!DeleteContactFile(codepage::FromUnicode(path))) {
+        MessageBox(this, UnableToDeleteMessage(codepage::FromUnicode(path)), Application::Title(), MB_OK | MB_ICONERROR);
         return;
     }
     // The question let the list change: the row is found again by its file.
@@ -644,18 +642,18 @@ void TForm1::SendMailClick()
     if (rows.empty())
         return;
     if (rows.size() == 1) {
-        ShellOpen(MailtoUrl(A(rows.front()->text(colEmail))));
+        ShellOpen(MailtoUrl(codepage::FromUnicode(rows.front()->text(colEmail))));
         return;
     }
     std::vector<std::string> addresses;
     for (QTreeWidgetItem* row : rows)
-        addresses.push_back(A(row->text(colEmail)));
+        addresses.push_back(codepage::FromUnicode(row->text(colEmail)));
     ShellOpen(MailtoUrl(addresses));
 }
 
 void TForm1::NameSearchChange()
 {
-    const std::string text = A(Edit1->text());
+    const std::string text = codepage::FromUnicode(Edit1->text());
     if (text.empty()) {
         if (m_markedRow)
             setRowPicture(m_markedRow, 0);
@@ -665,7 +663,7 @@ void TForm1::NameSearchChange()
     const std::string wanted = LowerCase(text);
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = ListView1->topLevelItem(i);
-        if (LowerCase(A(row->text(colCaption))).rfind(wanted, 0) != 0)
+        if (LowerCase(codepage::FromUnicode(row->text(colCaption))).rfind(wanted, 0) != 0)
             continue;
         if (m_markedRow)
             setRowPicture(m_markedRow, 0);
@@ -747,7 +745,7 @@ void TForm1::DragSelectedContacts()
 {
     m_dragSource->Files.clear();
     for (QTreeWidgetItem* row : selectedRows())
-        m_dragSource->Files.push_back(A(row->text(colPath)));
+        m_dragSource->Files.push_back(codepage::FromUnicode(row->text(colPath)));
     m_dropTargetEnabled = false;
     m_dragSource->Execute();
     m_dropTargetEnabled = true;
@@ -759,8 +757,8 @@ std::vector<std::vector<std::string>> TForm1::Rows() const
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = ListView1->topLevelItem(i);
-        rows.push_back({ A(row->text(colCaption)), std::to_string(row->data(colCaption, kPictureRole).toInt()),
-            A(row->text(colEmail)), A(row->text(colPath)) });
+        rows.push_back({ codepage::FromUnicode(row->text(colCaption)), std::to_string(row->data(colCaption, kPictureRole).toInt()),
+            codepage::FromUnicode(row->text(colEmail)), codepage::FromUnicode(row->text(colPath)) });
     }
     return rows;
 }

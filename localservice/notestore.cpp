@@ -6,8 +6,6 @@
 
 namespace {
 
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
-
 void Exec(QSqlQuery& query)
 {
     if (!query.exec())
@@ -55,7 +53,7 @@ bool NoteStore::add(const std::string& to, const Note& note)
     Transaction transaction(db);
     if (!m_users.exists(to))
         return false;
-    const QByteArray owner = Bytes(UserKey(to));
+    const QByteArray owner = QByteArray::fromStdString(UserKey(to));
     QSqlQuery count(db);
     count.prepare(QStringLiteral("SELECT COUNT(*) FROM notes WHERE owner_key = ?"));
     count.bindValue(0, owner);
@@ -65,9 +63,9 @@ bool NoteStore::add(const std::string& to, const Note& note)
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO notes (owner_key, sender, message, link) VALUES (?, ?, ?, ?)"));
     insert.bindValue(0, owner);
-    insert.bindValue(1, Bytes(note.from));
-    insert.bindValue(2, Bytes(note.message));
-    insert.bindValue(3, Bytes(note.link));
+    insert.bindValue(1, QByteArray::fromStdString(note.from));
+    insert.bindValue(2, QByteArray::fromStdString(note.message));
+    insert.bindValue(3, QByteArray::fromStdString(note.link));
     Exec(insert);
     transaction.commit();
     return true;
@@ -79,7 +77,7 @@ std::vector<NoteStore::Note> NoteStore::take(const std::string& user)
     Transaction transaction(db);
     QSqlQuery select(db);
     select.prepare(QStringLiteral("SELECT id, sender, message, link FROM notes WHERE owner_key = ? ORDER BY id"));
-    select.bindValue(0, Bytes(UserKey(user)));
+    select.bindValue(0, QByteArray::fromStdString(UserKey(user)));
     Exec(select);
     std::vector<Note> notes;
     std::vector<qlonglong> ids;

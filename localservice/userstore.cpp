@@ -9,7 +9,6 @@
 
 namespace {
 
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 QString NextConnectionName()
 {
@@ -136,7 +135,7 @@ void UserStore::commit()
 
 void UserStore::addUser(const std::string& name, const std::string& scrambledPassword, const std::string& email)
 {
-    const QByteArray key = Bytes(UserKey(name));
+    const QByteArray key = QByteArray::fromStdString(UserKey(name));
     begin();
     try {
         m_find->bindValue(0, key);
@@ -144,15 +143,15 @@ void UserStore::addUser(const std::string& name, const std::string& scrambledPas
         const bool exists = m_find->next();
         m_find->finish();
         if (exists) {
-            m_update->bindValue(0, Bytes(scrambledPassword));
-            m_update->bindValue(1, Bytes(email));
+            m_update->bindValue(0, QByteArray::fromStdString(scrambledPassword));
+            m_update->bindValue(1, QByteArray::fromStdString(email));
             m_update->bindValue(2, key);
             exec(*m_update);
         } else {
             m_insert->bindValue(0, key);
-            m_insert->bindValue(1, Bytes(name));
-            m_insert->bindValue(2, Bytes(scrambledPassword));
-            m_insert->bindValue(3, Bytes(email));
+            m_insert->bindValue(1, QByteArray::fromStdString(name));
+            m_insert->bindValue(2, QByteArray::fromStdString(scrambledPassword));
+            m_insert->bindValue(3, QByteArray::fromStdString(email));
             exec(*m_insert);
         }
     } catch (...) {
@@ -167,11 +166,11 @@ bool UserStore::logIn(const std::string& name, const std::string& scrambledPassw
 {
     begin();
     try {
-        m_logIn->bindValue(0, Bytes(address));
-        m_logIn->bindValue(1, Bytes(publicKey));
+        m_logIn->bindValue(0, QByteArray::fromStdString(address));
+        m_logIn->bindValue(1, QByteArray::fromStdString(publicKey));
         m_logIn->bindValue(2, static_cast<qlonglong>(now));
-        m_logIn->bindValue(3, Bytes(UserKey(name)));
-        m_logIn->bindValue(4, Bytes(scrambledPassword));
+        m_logIn->bindValue(3, QByteArray::fromStdString(UserKey(name)));
+        m_logIn->bindValue(4, QByteArray::fromStdString(scrambledPassword));
         exec(*m_logIn);
     } catch (...) {
         m_db.rollback();
@@ -187,10 +186,10 @@ bool UserStore::refresh(const std::string& name, const std::string& address, con
 {
     begin();
     try {
-        m_refresh->bindValue(0, Bytes(from));
-        m_refresh->bindValue(1, Bytes(address));
+        m_refresh->bindValue(0, QByteArray::fromStdString(from));
+        m_refresh->bindValue(1, QByteArray::fromStdString(address));
         m_refresh->bindValue(2, static_cast<qlonglong>(now));
-        m_refresh->bindValue(3, Bytes(UserKey(name)));
+        m_refresh->bindValue(3, QByteArray::fromStdString(UserKey(name)));
         exec(*m_refresh);
     } catch (...) {
         m_db.rollback();
@@ -203,7 +202,7 @@ bool UserStore::refresh(const std::string& name, const std::string& address, con
 
 std::optional<std::string> UserStore::addressOf(const std::string& name)
 {
-    m_address->bindValue(0, Bytes(UserKey(name)));
+    m_address->bindValue(0, QByteArray::fromStdString(UserKey(name)));
     exec(*m_address);
     std::optional<std::string> address;
     if (m_address->next())
@@ -214,7 +213,7 @@ std::optional<std::string> UserStore::addressOf(const std::string& name)
 
 bool UserStore::exists(const std::string& name)
 {
-    m_find->bindValue(0, Bytes(UserKey(name)));
+    m_find->bindValue(0, QByteArray::fromStdString(UserKey(name)));
     exec(*m_find);
     const bool found = m_find->next();
     m_find->finish();
@@ -223,9 +222,9 @@ bool UserStore::exists(const std::string& name)
 
 bool UserStore::passwordMatches(const std::string& name, const std::string& scrambledPassword)
 {
-    m_password->bindValue(0, Bytes(UserKey(name)));
+    m_password->bindValue(0, QByteArray::fromStdString(UserKey(name)));
     exec(*m_password);
-    const bool matches = m_password->next() && m_password->value(0).toByteArray() == Bytes(scrambledPassword);
+    const bool matches = m_password->next() && m_password->value(0).toByteArray() == QByteArray::fromStdString(scrambledPassword);
     m_password->finish();
     return matches;
 }
@@ -233,7 +232,7 @@ bool UserStore::passwordMatches(const std::string& name, const std::string& scra
 bool UserStore::registerUser(const std::string& name, const std::string& scrambledPassword, const std::string& email,
                              const std::string& publicKey, const Profile& profile)
 {
-    const QByteArray key = Bytes(UserKey(name));
+    const QByteArray key = QByteArray::fromStdString(UserKey(name));
     begin();
     try {
         m_find->bindValue(0, key);
@@ -245,16 +244,16 @@ bool UserStore::registerUser(const std::string& name, const std::string& scrambl
             return false;
         }
         m_register->bindValue(0, key);
-        m_register->bindValue(1, Bytes(name));
-        m_register->bindValue(2, Bytes(scrambledPassword));
-        m_register->bindValue(3, Bytes(email));
-        m_register->bindValue(4, Bytes(publicKey));
+        m_register->bindValue(1, QByteArray::fromStdString(name));
+        m_register->bindValue(2, QByteArray::fromStdString(scrambledPassword));
+        m_register->bindValue(3, QByteArray::fromStdString(email));
+        m_register->bindValue(4, QByteArray::fromStdString(publicKey));
         exec(*m_register);
         const std::string* fields[] = { &profile.firstName, &profile.lastName, &profile.address, &profile.city,
                                         &profile.state, &profile.zip, &profile.phone };
         m_profile->bindValue(0, key);
         for (int i = 0; i < 7; ++i)
-            m_profile->bindValue(i + 1, Bytes(*fields[i]));
+            m_profile->bindValue(i + 1, QByteArray::fromStdString(*fields[i]));
         exec(*m_profile);
     } catch (...) {
         m_db.rollback();
@@ -266,8 +265,8 @@ bool UserStore::registerUser(const std::string& name, const std::string& scrambl
 
 bool UserStore::modify(const std::string& name, const std::string& scrambledPassword, const AccountChange& change)
 {
-    const QByteArray oldKey = Bytes(UserKey(name));
-    const QByteArray newKey = Bytes(UserKey(change.name));
+    const QByteArray oldKey = QByteArray::fromStdString(UserKey(name));
+    const QByteArray newKey = QByteArray::fromStdString(UserKey(change.name));
     const auto run = [this](const char* sql, const QVariantList& values) {
         QSqlQuery query(m_db);
         if (!query.prepare(QString::fromLatin1(sql)))
@@ -284,13 +283,13 @@ bool UserStore::modify(const std::string& name, const std::string& scrambledPass
             return false;
         }
         run("UPDATE users SET name_key = ?, name = ?, password = ?, email = ?, publickey = ? WHERE name_key = ?",
-            { newKey, Bytes(change.name), Bytes(change.scrambledPassword), Bytes(change.email),
-              Bytes(change.publicKey), oldKey });
-        if (run("UPDATE profiles SET name_key = ?, phone = ? WHERE name_key = ?", { newKey, Bytes(change.phone), oldKey })
+            { newKey, QByteArray::fromStdString(change.name), QByteArray::fromStdString(change.scrambledPassword), QByteArray::fromStdString(change.email),
+              QByteArray::fromStdString(change.publicKey), oldKey });
+        if (run("UPDATE profiles SET name_key = ?, phone = ? WHERE name_key = ?", { newKey, QByteArray::fromStdString(change.phone), oldKey })
             == 0)
             run("INSERT INTO profiles (name_key, first_name, last_name, address, city, state, zip, phone)"
                 " VALUES (?, '', '', '', '', '', '', ?)",
-                { newKey, Bytes(change.phone) });
+                { newKey, QByteArray::fromStdString(change.phone) });
         run("UPDATE notes SET owner_key = ? WHERE owner_key = ?", { newKey, oldKey });
     } catch (...) {
         m_db.rollback();

@@ -1,5 +1,7 @@
 #include "net/sockctrl.h"
 
+#include "platform/rtl/sysutils.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -41,14 +43,6 @@ HWND KitWindow()
     if (!g_kitWindow)
         g_kitWindow = AllocateHWnd(KitWindowProc);
     return g_kitWindow;
-}
-
-int LowerAscii(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-
-bool SameTextAscii(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 }  // namespace
@@ -243,7 +237,7 @@ void TSockCtrl::SetProtocol(const std::string& protocol)
     m_protocolName = protocol;
     m_protocolNumber = -1;
     for (const auto& [name, number] : table)
-        if (SameTextAscii(name, protocol))
+        if (SameText(name, protocol))
             m_protocolNumber = number;
 }
 

@@ -1,5 +1,7 @@
 #include "net/winsockapi.h"
 
+#include "platform/rtl/sysutils.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <map>
@@ -94,15 +96,6 @@ const std::map<int, const char*>& Texts()
     return texts;
 }
 
-bool SameTextAscii(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::size_t FindPlaceholder(const std::string& text, char kind)
 {
@@ -149,7 +142,7 @@ void tWinsockAPI::SetLibraryName(const std::string& name)
     std::string wanted = name;
     if (wanted.find('.') == std::string::npos)
         wanted += ".DLL";
-    if (SameTextAscii(wanted, m_libraryName))
+    if (SameText(wanted, m_libraryName))
         return;
     if (m_loaded)
         RaiseSocketError(0, 20022);
@@ -161,7 +154,7 @@ void tWinsockAPI::Load()
     if (m_loaded)
         return;
     // The platform layer is the only sockets library there is; it answers to Winsock's names.
-    if (!SameTextAscii(m_libraryName, "WSOCK32.DLL") && !SameTextAscii(m_libraryName, "WINSOCK.DLL")) {
+    if (!SameText(m_libraryName, "WSOCK32.DLL") && !SameText(m_libraryName, "WINSOCK.DLL")) {
         constexpr int kModuleNotFound = 126;
         throw Exception(Fill("Unable to load Library \"%s\" Error %d", kModuleNotFound, m_libraryName));
     }

@@ -51,8 +51,6 @@ std::string readReply(const std::string& fileName)
     return text;
 }
 
-QString Q(const std::string& text) { return codepage::ToUnicode(text); }
-std::string S(const QString& text) { return codepage::FromUnicode(text); }
 
 QFrame* makePage(QWidget* parent, const char* name)
 {
@@ -66,7 +64,7 @@ QFrame* makePage(QWidget* parent, const char* name)
 
 QLabel* makeLabel(QWidget* parent, const std::string& text, int left, int top, int width = 200)
 {
-    auto* label = new TLabel(Q(text), parent);
+    auto* label = new TLabel(codepage::ToUnicode(text), parent);
     label->setGeometry(left, top, width, 16);
     return label;
 }
@@ -139,7 +137,7 @@ void TForm1::buildPages()
     StateCombo->setObjectName("StateCombo");
     StateCombo->setGeometry(140, 162, 280, 21);
     for (const std::string& state : StateList())
-        StateCombo->addItem(Q(state));
+        StateCombo->addItem(codepage::ToUnicode(state));
     StateCombo->setCurrentIndex(-1);
     ZipEdit = row("Zip", "ZipEdit", 188);
 
@@ -193,22 +191,22 @@ void TForm1::FormShow()
     m_registering = false;
     m_defaultHost = TIniFile(AppPath() + "servers.ini").ReadString("servers", "0", "");
     const TIniFile settings(GetWindowsDir() + "/larkspire.ini");
-    FirstNameEdit->setText(Q(settings.ReadString("MAIN", "userName", "")));
-    LastNameEdit->setText(Q(settings.ReadString("MAIN", "userLastname", "")));
-    EmailEdit->setText(Q(settings.ReadString("MAIN", "userEmail", "")));
-    AddressEdit->setText(Q(settings.ReadString("MAIN", "userAddress", "")));
-    UserNameEdit->setText(Q(settings.ReadString("MAIN", "userLoginName", "")));
-    CityEdit->setText(Q(settings.ReadString("MAIN", "userCity", "")));
-    ZipEdit->setText(Q(settings.ReadString("MAIN", "userZipCode", "")));
-    StateCombo->setCurrentIndex(StateCombo->findText(Q(settings.ReadString("MAIN", "userState", "")),
+    FirstNameEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userName", "")));
+    LastNameEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userLastname", "")));
+    EmailEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userEmail", "")));
+    AddressEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userAddress", "")));
+    UserNameEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userLoginName", "")));
+    CityEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userCity", "")));
+    ZipEdit->setText(codepage::ToUnicode(settings.ReadString("MAIN", "userZipCode", "")));
+    StateCombo->setCurrentIndex(StateCombo->findText(codepage::ToUnicode(settings.ReadString("MAIN", "userState", "")),
                                                      Qt::MatchFixedString | Qt::MatchCaseSensitive));
     if (FirstNameEdit->text().isEmpty()) {
         const std::string owner = QORSysInfo1.RegisteredOwner();
         // An owner nobody could read is no name to offer.
         if (owner != "(Unknown)") {
             const OwnerName name = SplitOwner(owner);
-            FirstNameEdit->setText(Q(name.first));
-            LastNameEdit->setText(Q(name.last));
+            FirstNameEdit->setText(codepage::ToUnicode(name.first));
+            LastNameEdit->setText(codepage::ToUnicode(name.last));
         }
     }
     m_regsHost = settings.ReadString("MAIN", "regsServer", m_defaultHost);
@@ -228,18 +226,18 @@ void TForm1::showPage(int page)
 SignupFields TForm1::fields() const
 {
     SignupFields f;
-    f.firstName = S(FirstNameEdit->text());
-    f.lastName = S(LastNameEdit->text());
-    f.email = S(EmailEdit->text());
-    f.address = S(AddressEdit->text());
-    f.city = S(CityEdit->text());
-    f.state = S(StateCombo->currentText());
-    f.zip = S(ZipEdit->text());
-    f.userName = S(UserNameEdit->text());
-    f.password = S(PasswordEdit->text());
-    f.password2 = S(Password2Edit->text());
+    f.firstName = codepage::FromUnicode(FirstNameEdit->text());
+    f.lastName = codepage::FromUnicode(LastNameEdit->text());
+    f.email = codepage::FromUnicode(EmailEdit->text());
+    f.address = codepage::FromUnicode(AddressEdit->text());
+    f.city = codepage::FromUnicode(CityEdit->text());
+    f.state = codepage::FromUnicode(StateCombo->currentText());
+    f.zip = codepage::FromUnicode(ZipEdit->text());
+    f.userName = codepage::FromUnicode(UserNameEdit->text());
+    f.password = codepage::FromUnicode(PasswordEdit->text());
+    f.password2 = codepage::FromUnicode(Password2Edit->text());
     f.usePublicKey = PublicKeyCheck->isChecked();
-    f.publicKey = S(PublicKeyEdit->text());
+    f.publicKey = codepage::FromUnicode(PublicKeyEdit->text());
     return f;
 }
 
@@ -265,7 +263,7 @@ void TForm1::focus(SignupField field)
 void TForm1::trimNameAndPasswords()
 {
     for (QLineEdit* edit : { PasswordEdit, Password2Edit, UserNameEdit })
-        edit->setText(Q(Trim(S(edit->text()))));
+        edit->setText(codepage::ToUnicode(Trim(codepage::FromUnicode(edit->text()))));
 }
 
 void TForm1::CreateButtonClick()
@@ -294,7 +292,7 @@ void TForm1::NextButtonClick()
         return;
     }
     if (m_page == 4)
-        m_scrambledPassword = StoredPasswordOf(S(PasswordEdit->text()));
+        m_scrambledPassword = StoredPasswordOf(codepage::FromUnicode(PasswordEdit->text()));
     trimNameAndPasswords();
     BackButton->setEnabled(true);
     if (m_page == 2)
@@ -318,22 +316,22 @@ void TForm1::BackButtonClick()
 void TForm1::enterUserNamePage()
 {
     showPage(4);
-    if (Trim(S(UserNameEdit->text())).empty()) {
+    if (Trim(codepage::FromUnicode(UserNameEdit->text())).empty()) {
         const std::string screenName = MessengerScreenName();
         if (!screenName.empty()
             && Application::MessageBox("\rAOL Instant Messenger detected. Use this screen name [" + screenName + "]?",
                                        Application::Title(), MB_YESNO | MB_ICONQUESTION) == IDYES)
-            UserNameEdit->setText(Q(screenName));
+            UserNameEdit->setText(codepage::ToUnicode(screenName));
     }
-    if (Trim(S(UserNameEdit->text())).empty()) {
+    if (Trim(codepage::FromUnicode(UserNameEdit->text())).empty()) {
         const std::string nick = IcqNickname();
         if (!nick.empty()
             && Application::MessageBox("\rICQ was detected on this system. Use your " + UpperCase(nick) + " nickname?",
                                        Application::Title(), MB_YESNO | MB_ICONQUESTION) == IDYES)
-            UserNameEdit->setText(Q(nick));
+            UserNameEdit->setText(codepage::ToUnicode(nick));
     }
-    if (Trim(S(UserNameEdit->text())).empty())
-        UserNameEdit->setText(Q(Trim(S(FirstNameEdit->text()))));
+    if (Trim(codepage::FromUnicode(UserNameEdit->text())).empty())
+        UserNameEdit->setText(codepage::ToUnicode(Trim(codepage::FromUnicode(FirstNameEdit->text()))));
     UserNameEdit->setFocus();
 }
 
@@ -369,7 +367,7 @@ void TForm1::registerAccount()
     BackButton->setEnabled(false);
     OkButton->setEnabled(false);
     for (QLineEdit* edit : { AddressEdit, CityEdit, ZipEdit, EmailEdit })
-        edit->setText(Q(OrNil(S(edit->text()))));
+        edit->setText(codepage::ToUnicode(OrNil(codepage::FromUnicode(edit->text()))));
     const std::string reply = AppPath() + "response.htm";
     std::string answer;
     try {
@@ -384,7 +382,7 @@ void TForm1::registerAccount()
         ResultTitle->setText(QString::fromLatin1(kSuccessful));
         ResultText->setText(QString::fromLatin1(kCompleted));
         if (store()) {
-            ImportMessengerBuddies(S(UserNameEdit->text()));
+            ImportMessengerBuddies(codepage::FromUnicode(UserNameEdit->text()));
         } else {
             // Registered at the service but not here: running the sign-up again
             // for the existing account stores it.
@@ -403,7 +401,7 @@ void TForm1::registerAccount()
         CancelButton->setEnabled(true);
         BackButton->setEnabled(true);
         OkButton->setEnabled(true);
-        Application::MessageBox("\rThe user name '" + S(UserNameEdit->text()) + "' already exists. Please choose another",
+        Application::MessageBox("\rThe user name '" + codepage::FromUnicode(UserNameEdit->text()) + "' already exists. Please choose another",
                                 Application::Title(), MB_OK | MB_ICONERROR);
         ResultTitle->setText(QString::fromLatin1(kRegistering));
         showPage(4);
@@ -443,7 +441,7 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::FormClose(TCloseAction& action)
 {
-    if (m_page == 5 && m_stored && StartCheck->isChecked() && S(ResultTitle->text()) == kSuccessful)
+    if (m_page == 5 && m_stored && StartCheck->isChecked() && codepage::FromUnicode(ResultTitle->text()) == kSuccessful)
         WinExec("larkspire.exe", SW_SHOWNORMAL);
 }
 

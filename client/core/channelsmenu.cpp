@@ -17,9 +17,8 @@ constexpr char kSubSectionMark = '\xBB';
 constexpr const char* kCaptionProperty = "korvoCaption";
 constexpr const char* kHintProperty = "korvoHint";
 // A channels.inf is a shipped file, but a damaged one must not build a menu without end.
-constexpr int kMaxEntries = 500;
+constexpr int kMaxMenuEntries = 500;
 
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 std::string FromBytes(const QVariant& v)
 {
     const QByteArray bytes = v.toByteArray();
@@ -39,8 +38,8 @@ QString DisplayCaption(const std::string& caption)
 QAction* MakeItem(QObject* owner, const std::string& caption, const std::string& hint)
 {
     auto* item = new QAction(DisplayCaption(caption), owner);
-    item->setProperty(kCaptionProperty, Bytes(caption));
-    item->setProperty(kHintProperty, Bytes(hint));
+    item->setProperty(kCaptionProperty, QByteArray::fromStdString(caption));
+    item->setProperty(kHintProperty, QByteArray::fromStdString(hint));
     return item;
 }
 
@@ -80,7 +79,7 @@ void BuildChannelMenu(QMenu* popup, QAction* parent, const std::string& section)
     TStringList keys;
     ini.ReadSection(section, keys);
     keys.Sort();
-    const int count = std::min(keys.Count(), kMaxEntries);
+    const int count = std::min(keys.Count(), kMaxMenuEntries);
     for (int i = 0; i < count; ++i) {
         const std::string value = ini.ReadString(section, keys[i], "empty");
         const std::string caption = ChannelCaption(keys[i]);

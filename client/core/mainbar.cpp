@@ -43,7 +43,6 @@ constexpr int kCommandHeight = 17;
 // The scroll arrows are the up and down pictures of the window-control font.
 QString ArrowGlyph(const char* letter) { return FontText(TFontSpec("Marlett", 8), letter); }
 
-QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
 // The hourglass while a command works; normal again however the command ends.
 struct WaitCursor {
@@ -147,7 +146,7 @@ void TForm1::CreateComponents()
     ClientArea->setObjectName("ClientArea");
     ClientArea->move(kFrame, kFrame);
 
-    Label3 = new TLabel(Text(Ansi("Korvo®")), ClientArea);
+    Label3 = new TLabel(codepage::ToUnicode(Ansi("Korvo®")), ClientArea);
     Label3->setObjectName("Label3");
     Label3->move(4, 4);
     QFont labelFont = ToQFont(TFontSpec("MS Sans Serif", 10, fsBold));
@@ -355,7 +354,7 @@ void TForm1::CreateBuddyMenu()
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
     auto add = [this](const std::string& caption, std::function<void()> action, bool enabled) {
-        QAction* item = PopupMenu2->addAction(Text(caption));
+        QAction* item = PopupMenu2->addAction(codepage::ToUnicode(caption));
         item->setProperty("korvoCaption", QByteArray::fromStdString(caption));
         item->setEnabled(enabled);
         if (action)
@@ -404,7 +403,7 @@ void TForm1::CreateBuddyMenu()
             DeleteBuddy(buddy->Name, true);
     }, false);
     PopupMenu2->addSeparator();
-    PluginsMenu = new QMenu(Text("Pl&ugins"), PopupMenu2);
+    PluginsMenu = new QMenu(codepage::ToUnicode("Pl&ugins"), PopupMenu2);
     PluginsMenu->setObjectName("PluginsMenu");
     QAction* plugins = PopupMenu2->addMenu(PluginsMenu);
     plugins->setProperty("korvoCaption", QByteArray("Pl&ugins"));

@@ -23,8 +23,6 @@
 
 namespace {
 
-QString Text(const std::string& s) { return codepage::ToUnicode(s); }
-std::string Bytes(const QString& s) { return codepage::FromUnicode(s); }
 
 const char* const kFileNameCharacters = "\\/:*?\"<>|";
 
@@ -43,7 +41,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, int 
 
 QLabel* Label(QWidget* parent, const char* name, const std::string& caption, int x, int y, int w, int h = 16)
 {
-    auto* label = new TLabel(Text(caption), parent);
+    auto* label = new TLabel(codepage::ToUnicode(caption), parent);
     label->setObjectName(name);
     label->setGeometry(x, y, w, h);
     return label;
@@ -111,7 +109,7 @@ void AddPageAsChannel(int mode)
         return;
     auto* wizard = new TNewChannelfrm();
     wizard->Address = Trim(page.url);
-    wizard->Edit1->setText(Text(page.title));
+    wizard->Edit1->setText(codepage::ToUnicode(page.title));
     wizard->ShowModal();
     wizard->Release();
 }
@@ -120,7 +118,7 @@ void AddDroppedShortcut(const std::string& path, const std::string& name)
 {
     auto* wizard = new TNewChannelfrm();
     wizard->Address = Trim(TIniFile(path).ReadString("InternetShortcut", "URL", ""));
-    wizard->Edit1->setText(Text(name));
+    wizard->Edit1->setText(codepage::ToUnicode(name));
     wizard->ShowModal();
     wizard->Release();
 }
@@ -145,14 +143,14 @@ TNewFolderFrm::TNewFolderFrm() : TForm("TNewFolderFrm")
     Button2 = Button(this, "Button2", "Cancel", 249, 92, 75);
     Button1->setEnabled(false);
     QObject::connect(Edit1, &QLineEdit::textChanged, this,
-                     [this] { Button1->setEnabled(!Trim(Bytes(Edit1->text())).empty()); });
+                     [this] { Button1->setEnabled(!Trim(codepage::FromUnicode(Edit1->text())).empty()); });
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Application::Guarded([this] { OKClick(); }); });
     QObject::connect(Button2, &QPushButton::clicked, this, [this] { CancelClick(); });
 }
 
 void TNewFolderFrm::OKClick()
 {
-    const std::string name = Trim(Bytes(Edit1->text()));
+    const std::string name = Trim(codepage::FromUnicode(Edit1->text()));
     // "." and ".." name no new folder.
     if (HoldsAny(name, kFileNameCharacters) || name.find('&') != std::string::npos || name == "." || name == "..") {
         QApplication::beep();
@@ -160,7 +158,7 @@ void TNewFolderFrm::OKClick()
         Edit1->setFocus();
         return;
     }
-    Edit1->setText(Text(name));
+    Edit1->setText(codepage::ToUnicode(name));
     SetModalResult(mrOk);
     Close();
 }
@@ -244,18 +242,18 @@ void TNewChannelfrm::FormShow()
         ChannelGuide()->Close();
     SetBounds((Screen::Width() - Width()) / 2, (Form1 ? Form1->Top() : 0) + 80, Width(), Height());
     Folder = Session().favoritesFolder;
-    std::string name = Trim(Bytes(Edit1->text()));
+    std::string name = Trim(codepage::FromUnicode(Edit1->text()));
     for (char& c : name) {
         if (std::string_view(kFileNameCharacters).find(c) != std::string_view::npos)
             c = '-';
     }
-    Edit1->setText(Text(name));
+    Edit1->setText(codepage::ToUnicode(name));
     if (Form1)
         Form1->raise();
     TreeView1->clear();
     auto* root = new QTreeWidgetItem(TreeView1);
     root->setText(0, "Favorites");
-    root->setData(0, kFolderRole, Text(Session().favoritesFolder));
+    root->setData(0, kFolderRole, codepage::ToUnicode(Session().favoritesFolder));
     if (!Address.empty()) {
         RadioButton1->setEnabled(true);
     } else {
@@ -304,15 +302,15 @@ void TNewChannelfrm::ListFolders(QTreeWidgetItem* node)
     if (!node || node->data(0, Qt::UserRole).toBool())
         return;
     node->setData(0, Qt::UserRole, true);
-    const std::string folder = Bytes(node->data(0, kFolderRole).toString());
+    const std::string folder = codepage::FromUnicode(node->data(0, kFolderRole).toString());
     if (Trim(folder).empty())
         return;
     for (const TSearchRec& rec : ListDirectory(IncludeTrailingBackslash(folder) + "*", faDirectory)) {
         if (!(rec.Attr & faDirectory))
             continue;
         auto* child = new QTreeWidgetItem(node);
-        child->setText(0, Text(rec.Name));
-        child->setData(0, kFolderRole, Text(IncludeTrailingBackslash(folder) + rec.Name));
+        child->setText(0, codepage::ToUnicode(rec.Name));
+        child->setData(0, kFolderRole, codepage::ToUnicode(IncludeTrailingBackslash(folder) + rec.Name));
     }
     node->sortChildren(0, Qt::AscendingOrder);
 }
@@ -321,7 +319,7 @@ void TNewChannelfrm::FolderClick(QTreeWidgetItem* node)
 {
     if (!node)
         return;
-    Folder = Bytes(node->data(0, kFolderRole).toString());
+    Folder = codepage::FromUnicode(node->data(0, kFolderRole).toString());
     ListFolders(node);
     node->setExpanded(true);
 }
@@ -333,13 +331,13 @@ void TNewChannelfrm::NewFolderClick()
         return;
     TNewFolderFrm ask;
     ask.ShowModal();
-    const std::string name = Trim(Bytes(ask.Edit1->text()));
+    const std::string name = Trim(codepage::FromUnicode(ask.Edit1->text()));
     if (name.empty())
         return;
-    Folder = IncludeTrailingBackslash(Bytes(selected->data(0, kFolderRole).toString())) + name;
+    Folder = IncludeTrailingBackslash(codepage::FromUnicode(selected->data(0, kFolderRole).toString())) + name;
     auto* child = new QTreeWidgetItem(selected);
-    child->setText(0, Text(name));
-    child->setData(0, kFolderRole, Text(Folder));
+    child->setText(0, codepage::ToUnicode(name));
+    child->setData(0, kFolderRole, codepage::ToUnicode(Folder));
     child->setData(0, Qt::UserRole, true);
     selected->setExpanded(true);
     TreeView1->setCurrentItem(child);
@@ -349,7 +347,7 @@ void TNewChannelfrm::NewFolderClick()
 void TNewChannelfrm::FinishClick()
 {
     if (RadioButton1->isChecked()) {
-        if (!CreateUrlShortcut(nullptr, Bytes(Edit1->text()), Folder, Bytes(Edit2->text()), Address)) {
+        if (!CreateUrlShortcut(nullptr, codepage::FromUnicode(Edit1->text()), Folder, codepage::FromUnicode(Edit2->text()), Address)) {
             MessageDlg(kKeywordRefused, mtWarning, mbOK, 0);
             Edit2->setFocus();
             return;
@@ -357,7 +355,7 @@ void TNewChannelfrm::FinishClick()
         Close();
         return;
     }
-    const std::string name = Trim(Bytes(Edit3->text()));
+    const std::string name = Trim(codepage::FromUnicode(Edit3->text()));
     if (name.empty())
         return;
     if (HoldsForbiddenUserNameChar(name)) {

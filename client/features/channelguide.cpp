@@ -52,7 +52,6 @@ void ShowExpandState(QPushButton* button, bool expanded)
     button->setToolTip(expanded ? "Collapse" : "Expand");
 }
 
-QString Text(const std::string& s) { return codepage::ToUnicode(s); }
 
 // Browsers are other programs' windows: nothing here can move them, so the
 // squeeze reaches none. The geometry is BrowserPlace's.
@@ -221,9 +220,9 @@ QTreeWidgetItem* TForm5::Category(int key) const
 QTreeWidgetItem* TForm5::AddNode(QTreeWidgetItem* parent, const std::string& caption, int image, const std::string& path)
 {
     auto* item = new QTreeWidgetItem();
-    item->setText(0, Text(caption));
+    item->setText(0, codepage::ToUnicode(caption));
     item->setData(0, kImageRole, image);
-    item->setData(0, kPathRole, Text(path));
+    item->setData(0, kPathRole, codepage::ToUnicode(path));
     item->setIcon(0, Picture(image));
     if (parent)
         parent->addChild(item);
@@ -368,7 +367,7 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
         if (!locked)
             Close();
         if (Form1)
-            Form1->ChnName->setText(Text(caption));
+            Form1->ChnName->setText(codepage::ToUnicode(caption));
         // A favourite's address comes from its file; a program is a shortcut of this machine.
         if (Trim(address).empty())
             return;
@@ -397,7 +396,7 @@ void TForm5::NodeClick(QTreeWidgetItem* node)
             ArrangeBrowsers(0);
         const std::string link = PathOf(node);
         if (Form1)
-            Form1->ChnName->setText(Text(UpperCase(CaptionOf(node))));
+            Form1->ChnName->setText(codepage::ToUnicode(UpperCase(CaptionOf(node))));
         if (!locked)
             Close();
         NavigateTo(link);
@@ -462,7 +461,7 @@ void TForm5::PopupMenuPopup()
     const int image = ImageOf(TreeView1->currentItem());
     if (image == giFolder || image == giLink || image == giFavorites) {
         Add1->setEnabled(true);
-        Add1->setText(Text("&Add - " + Trim(page.title) + " Here"));
+        Add1->setText(codepage::ToUnicode("&Add - " + Trim(page.title) + " Here"));
     }
 }
 

@@ -47,7 +47,6 @@ std::string Settings() { return AppPath() + "Channels.ini"; }
 
 std::string Notice(const std::string& body) { return richtext::Header() + "\\deflang1033\\pard\\plain\\f2\\fs20" + body; }
 
-QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
 
 }  // namespace
 
@@ -103,7 +102,7 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     // The room the session has just made for this key is this window's, and no later one.
     if (const TChatRoom* room = m_siteWindow ? nullptr : PeerLists().FindChat(key))
         m_serial = room->serial;
-    setToolTip(Text(key));
+    setToolTip(codepage::ToUnicode(key));
     SetCaption(key + " - Korvo");
     SetPosition(poDefault);
     resize(460, 380);
@@ -233,14 +232,14 @@ void TForm14::BuildMenus(QWidget* bar)
     auto* menuBar = static_cast<QMenuBar*>(bar);
     const auto add = [this](QMenu* menu, const char* caption, const char* name, std::function<void()> action,
                             QKeySequence shortcut = {}) {
-        QAction* item = menu->addAction(Text(caption));
+        QAction* item = menu->addAction(codepage::ToUnicode(caption));
         item->setObjectName(name);
         if (!shortcut.isEmpty())
             item->setShortcut(shortcut);
         QObject::connect(item, &QAction::triggered, this, [action] { Application::Guarded(action); });
         return item;
     };
-    QMenu* file = menuBar->addMenu(Text("&File"));
+    QMenu* file = menuBar->addMenu(codepage::ToUnicode("&File"));
     add(file, "&Save", "Save1", [this] {
         if (!m_transcriptFile.Path().empty())
             return;
@@ -259,7 +258,7 @@ void TForm14::BuildMenus(QWidget* bar)
     });
     add(file, "E&xit", "Exit1", [this] { Close(); });
 
-    QMenu* edit = menuBar->addMenu(Text("&Edit"));
+    QMenu* edit = menuBar->addMenu(codepage::ToUnicode("&Edit"));
     Cut1 = add(edit, "Cu&t", "Cut1", [this] { memo3->cut(); }, QKeySequence(Qt::CTRL | Qt::Key_X));
     Copy1 = add(edit, "&Copy", "Copy1", [this] {
         if (Memo2->textCursor().hasSelection())
@@ -271,16 +270,16 @@ void TForm14::BuildMenus(QWidget* bar)
     Cut1->setEnabled(false);
     Copy1->setEnabled(false);
 
-    QMenu* options = menuBar->addMenu(Text("&Options"));
+    QMenu* options = menuBar->addMenu(codepage::ToUnicode("&Options"));
     Sound1 = add(options, "S&ound", "Sound1", [this] { SetSound(Sound1->isChecked()); });
     Sound1->setCheckable(true);
     add(options, "Repeat &Text", "RepeatText1", [this] { RepeatText(); }, QKeySequence(Qt::Key_F3));
 
-    Invite1 = menuBar->addMenu(Text("&Invite"));
+    Invite1 = menuBar->addMenu(codepage::ToUnicode("&Invite"));
     Invite1->setObjectName("Invite1");
     InviteMenu = Invite1->menuAction();
     InviteMenu->setVisible(false);
-    IRCRooms = menuBar->addMenu(Text("&Rooms"));
+    IRCRooms = menuBar->addMenu(codepage::ToUnicode("&Rooms"));
     IRCRooms->setObjectName("IRCRooms");
     IRCRooms->menuAction()->setVisible(false);
 
@@ -533,16 +532,16 @@ void TForm14::SetPersons(const std::vector<std::string>& persons)
 {
     ListBox1->clear();
     for (const std::string& person : persons)
-        ListBox1->addItem(Text(person));
-    Panel2->setText(Text("Persons (" + std::to_string(persons.size()) + ")"));
+        ListBox1->addItem(codepage::ToUnicode(person));
+    Panel2->setText(codepage::ToUnicode("Persons (" + std::to_string(persons.size()) + ")"));
 }
 
 void TForm14::SetInviteItems(const std::vector<std::string>& hints)
 {
     Invite1->clear();
     for (const std::string& hint : hints) {
-        QAction* item = Invite1->addAction(Text("&" + hint));
-        item->setToolTip(Text(hint));
+        QAction* item = Invite1->addAction(codepage::ToUnicode("&" + hint));
+        item->setToolTip(codepage::ToUnicode(hint));
         QObject::connect(item, &QAction::triggered, this, [this, hint] { Application::Guarded([this, hint] { InviteClick(hint); }); });
     }
 }
@@ -588,7 +587,7 @@ void TForm14::InviteClick(const std::string& name)
         QApplication::beep();
         return;
     }
-    StatusPanel0->setText(Text("Inviting " + name + ", Waiting for reply..."));
+    StatusPanel0->setText(codepage::ToUnicode("Inviting " + name + ", Waiting for reply..."));
     InviteToConference(name);
     SendChatCommand("conferenceopen", name, InvitationText(Session().userId));
 }

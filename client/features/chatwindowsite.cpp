@@ -23,7 +23,6 @@
 
 namespace {
 
-QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
 
 // The site's line socket.
 constexpr int kSiteBufferSize = 5024;
@@ -52,8 +51,8 @@ void TForm14::ShowSite()
     const TAmbroSite site = ReadAmbroSite(AppPath() + "ambro.inf");
     IRCRooms->clear();
     for (const TAmbroRoomItem& item : site.Rooms) {
-        QAction* action = IRCRooms->addAction(Text("&" + item.caption));
-        action->setToolTip(Text(item.room));
+        QAction* action = IRCRooms->addAction(codepage::ToUnicode("&" + item.caption));
+        action->setToolTip(codepage::ToUnicode(item.room));
         const std::string room = item.room;
         QObject::connect(action, &QAction::triggered, this, [this, room] { Application::Guarded([this, room] { RoomClick(room); }); });
     }
@@ -171,7 +170,7 @@ void TForm14::ShowRoom()
         SetPersons(m_room.Persons());
     }
     if (!m_room.Status.empty())
-        StatusPanel0->setText(Text(m_room.Status));
+        StatusPanel0->setText(codepage::ToUnicode(m_room.Status));
     SetCaption(m_room.Caption);
     if (memo3->isEnabled() && !m_room.InputEnabled)
         EnableAndColour(memo3, false);

@@ -30,7 +30,6 @@ constexpr int kLinkRole = Qt::UserRole + 1;
 
 TForm9* g_latest = nullptr;
 
-QString Text(const std::string& bytes) { return codepage::ToUnicode(bytes); }
 
 }  // namespace
 
@@ -165,8 +164,8 @@ void TForm9::fillNews()
         if (ListBox1->topLevelItemCount() >= kMaxRows)
             break;
         const std::size_t split = line.find(kNewsSeparator);
-        auto* row = new QTreeWidgetItem(ListBox1, QStringList { Text(line.substr(0, split)) });
-        row->setData(0, kLinkRole, Text(split == std::string::npos ? std::string() : line.substr(split + 1)));
+        auto* row = new QTreeWidgetItem(ListBox1, QStringList { codepage::ToUnicode(line.substr(0, split)) });
+        row->setData(0, kLinkRole, codepage::ToUnicode(split == std::string::npos ? std::string() : line.substr(split + 1)));
     }
     ListBox1->setCursor(Qt::PointingHandCursor);
     PlayAppSound(11, false);
@@ -192,8 +191,8 @@ void TForm9::fillMail()
     std::stable_sort(rows.begin(), rows.end(),
                      [](const auto& a, const auto& b) { return AnsiCompareText(a.first, b.first) < 0; });
     for (const auto& [from, subject] : rows) {
-        auto* row = new QTreeWidgetItem(ListBox1, QStringList { Text(from), Text(subject) });
-        row->setData(0, kLinkRole, Text(subject));
+        auto* row = new QTreeWidgetItem(ListBox1, QStringList { codepage::ToUnicode(from), codepage::ToUnicode(subject) });
+        row->setData(0, kLinkRole, codepage::ToUnicode(subject));
     }
 }
 

@@ -27,8 +27,6 @@ namespace {
 
 TSearchform* g_bar = nullptr;
 
-QString Text(const std::string& s) { return codepage::ToUnicode(s); }
-std::string Bytes(const QString& s) { return codepage::FromUnicode(s); }
 
 std::string EnginesFolder() { return AppPath() + "engines"; }
 std::string QueriesFile() { return EnginesFolder() + "/queries.txt"; }
@@ -68,7 +66,7 @@ TSearchform::TSearchform() : TForm("TSearchform")
     SetBounds(0, area.bottom() + 1 - kBarHeight, Screen::Width() + 1, kBarHeight);
 
     auto label = [this](const char* name, const std::string& text, int left, int width) {
-        auto* l = new TLabel(Text(text), this);
+        auto* l = new TLabel(codepage::ToUnicode(text), this);
         l->setObjectName(name);
         l->setGeometry(left, 2, width, 13);
         return l;
@@ -174,15 +172,15 @@ void TSearchform::FormShow()
     m_filling = true;
     ComboBox1->clear();
     for (const std::string& query : m_history)
-        ComboBox1->addItem(Text(query));
+        ComboBox1->addItem(codepage::ToUnicode(query));
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QString());
     m_filling = false;
     LoadEngines();
     SelectEngine(DefaultSearchEngine());
-    if (Trim(Bytes(ComboBox1->currentText())).empty()) {
+    if (Trim(codepage::FromUnicode(ComboBox1->currentText())).empty()) {
         m_filling = true;
-        ComboBox1->setEditText(Text(Trim(Bytes(QApplication::clipboard()->text()))));
+        ComboBox1->setEditText(codepage::ToUnicode(Trim(codepage::FromUnicode(QApplication::clipboard()->text()))));
         m_filling = false;
     }
     ComboBox1->setFocus();
@@ -193,7 +191,7 @@ void TSearchform::LoadEngines()
     m_engines = ListSearchEngines(EnginesFolder());
     ComboBox2->clear();
     for (const std::string& path : m_engines)
-        ComboBox2->addItem(Text(ReadSearchEngine(path).name));
+        ComboBox2->addItem(codepage::ToUnicode(ReadSearchEngine(path).name));
 }
 
 void TSearchform::SelectEngine(const std::string& path)
@@ -203,26 +201,26 @@ void TSearchform::SelectEngine(const std::string& path)
         ComboBox2->setCurrentIndex(static_cast<int>(it - m_engines.begin()));
     m_engine = ReadSearchEngine(path);
     m_enginePath = path;
-    Label4->setText(Text(m_engine.displayname));
-    Label4->setToolTip(Text("Click to make " + m_engine.displayname + " your default search engine"));
-    Label2->setText(Text(m_engine.directions));
-    Label3->setText(Text(m_engine.example));
-    ComboBox1->lineEdit()->setPlaceholderText(Text("Example: " + m_engine.example));
-    ComboBox1->setToolTip(Text("Example: " + m_engine.example));
-    MakeDefault1->setText(Text("Make " + m_engine.displayname + " My &Default"));
+    Label4->setText(codepage::ToUnicode(m_engine.displayname));
+    Label4->setToolTip(codepage::ToUnicode("Click to make " + m_engine.displayname + " your default search engine"));
+    Label2->setText(codepage::ToUnicode(m_engine.directions));
+    Label3->setText(codepage::ToUnicode(m_engine.example));
+    ComboBox1->lineEdit()->setPlaceholderText(codepage::ToUnicode("Example: " + m_engine.example));
+    ComboBox1->setToolTip(codepage::ToUnicode("Example: " + m_engine.example));
+    MakeDefault1->setText(codepage::ToUnicode("Make " + m_engine.displayname + " My &Default"));
 }
 
 void TSearchform::GoClick()
 {
-    const std::string query = Trim(Bytes(ComboBox1->currentText()));
+    const std::string query = Trim(codepage::FromUnicode(ComboBox1->currentText()));
     if (query.empty())
         return;
     AddToSearchHistory(m_history, query);
     m_filling = true;
     ComboBox1->clear();
     for (const std::string& entry : m_history)
-        ComboBox1->addItem(Text(entry));
-    ComboBox1->setEditText(Text(query));
+        ComboBox1->addItem(codepage::ToUnicode(entry));
+    ComboBox1->setEditText(codepage::ToUnicode(query));
     m_filling = false;
     m_url = BuildQueryUrl(m_engine.Post, query, m_engine.Process);
     NavigateTo(m_url);
@@ -241,7 +239,7 @@ void TSearchform::EngineChosen(int index)
 
 void TSearchform::QueryChanged()
 {
-    const std::string engine = RememberedEngine(ResearchFile(), Bytes(ComboBox1->currentText()));
+    const std::string engine = RememberedEngine(ResearchFile(), codepage::FromUnicode(ComboBox1->currentText()));
     if (!engine.empty())
         SelectEngine(engine);
 }
@@ -258,10 +256,10 @@ void TSearchform::BlinkTick()
     if (m_blink >= kBlinkTicks) {
         Timer1->stop();
         SetDefaultSearchEngine(m_enginePath);
-        Label4->setText(Text(m_engine.displayname));
+        Label4->setText(codepage::ToUnicode(m_engine.displayname));
         return;
     }
-    Label4->setText(m_blink % 2 ? QString() : Text(m_engine.displayname));
+    Label4->setText(m_blink % 2 ? QString() : codepage::ToUnicode(m_engine.displayname));
 }
 
 void TSearchform::ClearHistoryClick()
@@ -300,7 +298,7 @@ bool OpenChannel(const std::string& keyword)
     NavigateTo(target.address);
     if (Form1) {
         Form1->filter->clear();
-        Form1->ChnName->setText(Text(target.caption));
+        Form1->ChnName->setText(codepage::ToUnicode(target.caption));
     }
     return true;
 }

@@ -45,14 +45,12 @@ constexpr const char* kDefaultAlias = "korvo_user";
 constexpr std::size_t kMaxKeywordBytes = 64 * 1024;
 constexpr int kMaxSources = 200;
 
-QString Text(const std::string& text) { return codepage::ToUnicode(text); }
-std::string Bytes(const QString& text) { return codepage::FromUnicode(text); }
-std::string Bytes(const QLineEdit* edit) { return Bytes(edit->text()); }
+std::string EditText(const QLineEdit* edit) { return codepage::FromUnicode(edit->text()); }
 std::string Flag(const QCheckBox* box) { return box->isChecked() ? "1" : "0"; }
 
 QCheckBox* Check(const char* name, const char* caption, QWidget* parent, int x, int y, int width = 380)
 {
-    auto* box = new QCheckBox(Text(caption), parent);
+    auto* box = new QCheckBox(codepage::ToUnicode(caption), parent);
     box->setObjectName(name);
     box->setGeometry(x, y, width, 18);
     return box;
@@ -60,7 +58,7 @@ QCheckBox* Check(const char* name, const char* caption, QWidget* parent, int x, 
 
 QLabel* MakeLabel(const char* caption, QWidget* parent, int x, int y, int width = 120)
 {
-    auto* label = new TLabel(Text(caption), parent);
+    auto* label = new TLabel(codepage::ToUnicode(caption), parent);
     label->setGeometry(x, y + 3, width, 16);
     return label;
 }
@@ -77,7 +75,7 @@ QLineEdit* Box(const char* name, QWidget* parent, int x, int y, int width, int m
 
 QPushButton* Button(const char* name, const char* caption, QWidget* parent, int x, int y, int width = 75)
 {
-    auto* button = new QPushButton(Text(caption), parent);
+    auto* button = new QPushButton(codepage::ToUnicode(caption), parent);
     button->setObjectName(name);
     button->setGeometry(x, y, width, 25);
     return button;
@@ -85,7 +83,7 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent, int 
 
 QGroupBox* Group(const char* caption, QWidget* parent, int x, int y, int width, int height)
 {
-    auto* group = new QGroupBox(Text(caption), parent);
+    auto* group = new QGroupBox(codepage::ToUnicode(caption), parent);
     group->setGeometry(x, y, width, height);
     return group;
 }
@@ -130,11 +128,11 @@ TSetup::TSetup()
     PageControl1->setObjectName("PageControl1");
     PageControl1->setGeometry(8, 8, 440, 360);
     PageControl1->tabBar()->setObjectName("PageTabs");
-    PageControl1->addTab(MakeSettingsPage(), Text("Settings"));
-    PageControl1->addTab(MakeHeadlinesPage(), Text("Headlines"));
-    PageControl1->addTab(MakeInformationPage(), Text("My Information"));
-    PageControl1->addTab(MakePrivacyPage(), Text("Privacy"));
-    PageControl1->addTab(MakeMailPage(), Text("Mail"));
+    PageControl1->addTab(MakeSettingsPage(), codepage::ToUnicode("Settings"));
+    PageControl1->addTab(MakeHeadlinesPage(), codepage::ToUnicode("Headlines"));
+    PageControl1->addTab(MakeInformationPage(), codepage::ToUnicode("My Information"));
+    PageControl1->addTab(MakePrivacyPage(), codepage::ToUnicode("Privacy"));
+    PageControl1->addTab(MakeMailPage(), codepage::ToUnicode("Mail"));
     OKButton = Button("OKButton", "&OK", this, 212, 378);
     CancelButton = Button("CancelButton", "Ca&ncel", this, 292, 378);
     ApplyButton = Button("ApplyButton", "&Apply", this, 372, 378);
@@ -185,7 +183,7 @@ QWidget* TSetup::MakeSettingsPage()
     ConnectionSpeed->setObjectName("ConnectionSpeed");
     ConnectionSpeed->setGeometry(206, 120, 198, 22);
     for (const char* item : { "14400 bps modem", "28800 bps or faster modem", "ISDN", "Local Area Network", "Cable Modem" })
-        ConnectionSpeed->addItem(Text(item));
+        ConnectionSpeed->addItem(codepage::ToUnicode(item));
     auto* ambro = Group(Ansi("AMBRO® Preferences").c_str(), page, 8, 186, 416, 70);
     MakeLabel("Use this alias whenever I'm using Korvo Ambro (tm)", ambro, 12, 20, 270);
     Alias = Box("Alias", ambro, 286, 22, 118, 20);
@@ -206,7 +204,7 @@ QWidget* TSetup::MakeHeadlinesPage()
     NewsSources->setGeometry(12, 20, 392, 118);
     NewsSources->setWidget(new QWidget);
     NewsSources->widget()->resize(370, 0);
-    auto* note = new TLabel(Text("Korvo can scan the news, alerting you when headlines with specified keywords appear. "
+    auto* note = new TLabel(codepage::ToUnicode("Korvo can scan the news, alerting you when headlines with specified keywords appear. "
                                  "Enter your keywords below separated by commas."),
                             page);
     note->setWordWrap(true);
@@ -344,16 +342,16 @@ void TSetup::LoadSettings()
         const QSignalBlocker bookBlock(AddressBook);
         MailClient->clear();
         for (const std::string& name : SubKeys("\\software\\clients\\mail"))
-            MailClient->addItem(Text(name));
+            MailClient->addItem(codepage::ToUnicode(name));
         for (const std::string& name : m_webMail)
-            MailClient->addItem(Text(name));
+            MailClient->addItem(codepage::ToUnicode(name));
         AddressBook->clear();
         for (const std::string& name : SubKeys("\\software\\clients\\contacts"))
-            AddressBook->addItem(Text(name));
+            AddressBook->addItem(codepage::ToUnicode(name));
 
         SoundEffects->setChecked(s.sound);
         BuddyCheck->setChecked(s.periodicLogOn);
-        BuddyMinutes->setText(Text(IntToStr(s.hintInterval)));
+        BuddyMinutes->setText(codepage::ToUnicode(IntToStr(s.hintInterval)));
         AolConnection->setChecked(s.aolConnection);
         QuickTips->setChecked(s.quickTips);
         {
@@ -365,8 +363,8 @@ void TSetup::LoadSettings()
 
         MakeSourceBoxes();
 
-        MailClient->setCurrentIndex(MailClient->findText(Text(s.mailClient), Qt::MatchExactly));
-        AddressBook->setCurrentIndex(AddressBook->findText(Text(s.addressBook), Qt::MatchExactly));
+        MailClient->setCurrentIndex(MailClient->findText(codepage::ToUnicode(s.mailClient), Qt::MatchExactly));
+        AddressBook->setCurrentIndex(AddressBook->findText(codepage::ToUnicode(s.addressBook), Qt::MatchExactly));
         const TIniFile ini(kLarkspireIni);
         MailCheck->setChecked(ini.ReadBool("Mail", "1", false));
         LeaveOnServer->setChecked(ini.ReadBool("Mail", "2", false));
@@ -374,13 +372,13 @@ void TSetup::LoadSettings()
         PlayMailSound->setChecked(ini.ReadBool("Mail", "4", false));
         UsePostwing->setChecked(ini.ReadBool("Mail", "5", false));
         DownloadLink->setChecked(ini.ReadBool("Mail", "6", false));
-        MailMinutes->setText(Text(ini.ReadString("Mail", "CheckInterval", "10").substr(0, 3)));
+        MailMinutes->setText(codepage::ToUnicode(ini.ReadString("Mail", "CheckInterval", "10").substr(0, 3)));
         MailCheckClick();
         MailClientChange();
 
         const std::string alias =
             IsLocalUserFolder(s.userId) ? TIniFile(UserDatFile(s.userId)).ReadString("user", "alias", "") : "";
-        Alias->setText(Text(Trim(alias).empty() ? std::string(kDefaultAlias) : alias));
+        Alias->setText(codepage::ToUnicode(Trim(alias).empty() ? std::string(kDefaultAlias) : alias));
 
         Keywords->clear();
         std::string keywords;
@@ -393,7 +391,7 @@ void TSetup::LoadSettings()
                     lines += c;
             if (!lines.empty() && lines.back() == '\n')
                 lines.pop_back();
-            Keywords->setPlainText(Text(lines));
+            Keywords->setPlainText(codepage::ToUnicode(lines));
         }
     } catch (const std::exception&) {
         // What could not be read stays as it was shown.
@@ -413,8 +411,8 @@ void TSetup::MakeSourceBoxes()
     for (int i = 0; i < sections.Count() && i < kMaxSources; ++i) {
         const std::string section = sections[i];
         const TIniFile inf(newsInf);
-        auto* box = new QCheckBox(Text(inf.ReadString(section, "caption", section)), area);
-        box->setObjectName(Text("Source" + IntToStr(i)));
+        auto* box = new QCheckBox(codepage::ToUnicode(inf.ReadString(section, "caption", section)), area);
+        box->setObjectName(codepage::ToUnicode("Source" + IntToStr(i)));
         box->setGeometry(15, top, 300, 18);
         box->setChecked(inf.ReadBool(section, "get", false));
         box->setAutoFillBackground(true);
@@ -462,11 +460,11 @@ void TSetup::MailCheckClick()
 void TSetup::MailClientChange()
 {
     Changed();
-    const std::string text = Bytes(MailClient->currentText());
+    const std::string text = codepage::FromUnicode(MailClient->currentText());
     if (!m_lastMailClient.empty() && std::find(m_webMail.begin(), m_webMail.end(), text) != m_webMail.end()) {
         TForm16 login;
         login.SetCaption("Enter Login information");
-        login.Label3->setText(Text(text + "\x99"));
+        login.Label3->setText(codepage::ToUnicode(text + "\x99"));
         login.ShowModal();
     }
     m_lastMailClient = text;
@@ -476,7 +474,7 @@ void TSetup::SaveSettings()
 {
     // Checked before anything is written, so a bad number leaves every file as it was.
     int mailMinutes = 0;
-    const std::string mailText = Trim(Bytes(MailMinutes));
+    const std::string mailText = Trim(EditText(MailMinutes));
     if (!TryStrToInt(mailText, mailMinutes))
         throw EConvertError("'" + mailText + "' is not a valid integer value");
     mailMinutes = std::clamp(mailMinutes, 1, 65535);
@@ -489,7 +487,7 @@ void TSetup::SaveSettings()
     channels.WriteString("Settings", "QuickTips", Flag(QuickTips));
     channels.WriteInteger("Settings", "ConnectionSpeed", std::max(ConnectionSpeed->currentIndex(), 0));
     int minutes = 0;
-    if (!TryStrToInt(Trim(Bytes(BuddyMinutes)), minutes) || minutes < 5) {
+    if (!TryStrToInt(Trim(EditText(BuddyMinutes)), minutes) || minutes < 5) {
         minutes = 5;
         BuddyMinutes->setText("5");
     }
@@ -498,8 +496,8 @@ void TSetup::SaveSettings()
 
     TSession& s = Session();
     TIniFile ini(kLarkspireIni);
-    s.mailClient = Bytes(MailClient->currentText());
-    s.addressBook = Bytes(AddressBook->currentText());
+    s.mailClient = codepage::FromUnicode(MailClient->currentText());
+    s.addressBook = codepage::FromUnicode(AddressBook->currentText());
     ini.WriteString("Mail", "Mail Client", s.mailClient);
     ini.WriteString("Mail", "Address Book", s.addressBook);
     const QCheckBox* const numbered[] = { MailCheck, LeaveOnServer, ShowHeaders, PlayMailSound, UsePostwing, DownloadLink };
@@ -507,15 +505,15 @@ void TSetup::SaveSettings()
         ini.WriteString("Mail", IntToStr(i + 1), Flag(numbered[i]));
     ini.WriteInteger("Mail", "CheckInterval", mailMinutes);
 
-    if (Trim(Bytes(Alias)).empty())
+    if (Trim(EditText(Alias)).empty())
         Alias->setText(kDefaultAlias);
     if (CheckUserId(s.userId).empty()) {
         ForceDirectories(ExcludeTrailingPathDelimiter(UserRoot(s.userId)));
-        TIniFile(UserDatFile(s.userId)).WriteString("user", "alias", Bytes(Alias));
+        TIniFile(UserDatFile(s.userId)).WriteString("user", "alias", EditText(Alias));
     }
 
     std::string keywords;
-    const std::string memo = Bytes(Keywords->toPlainText());
+    const std::string memo = codepage::FromUnicode(Keywords->toPlainText());
     if (!memo.empty()) {
         std::size_t start = 0;
         for (;;) {
@@ -541,17 +539,17 @@ void TSetup::LoadAccountInfo()
             // A damaged entry shows as no password.
         }
     }
-    NewPassword->setText(Text(password));
-    ConfirmPassword->setText(Text(password));
-    UserId->setText(Text(s.userId));
-    Email->setText(Text(s.userEmail));
-    PhoneNumber->setText(Text(s.userPhoneNumber));
-    PublicKey->setText(Text(s.userPublicKey));
+    NewPassword->setText(codepage::ToUnicode(password));
+    ConfirmPassword->setText(codepage::ToUnicode(password));
+    UserId->setText(codepage::ToUnicode(s.userId));
+    Email->setText(codepage::ToUnicode(s.userEmail));
+    PhoneNumber->setText(codepage::ToUnicode(s.userPhoneNumber));
+    PublicKey->setText(codepage::ToUnicode(s.userPublicKey));
 }
 
 void TSetup::CurrentPasswordChange()
 {
-    const bool match = LowerCase(Bytes(CurrentPassword)) == LowerCase(Bytes(NewPassword));
+    const bool match = LowerCase(EditText(CurrentPassword)) == LowerCase(EditText(NewPassword));
     for (QWidget* field : std::initializer_list<QWidget*> { Email, PhoneNumber, NewPassword, ConfirmPassword, PublicKey })
         EnableAndColour(field, match);
     ModifyAccount->setEnabled(match);
@@ -566,14 +564,14 @@ bool TSetup::ValidateAccountFields()
             field->setFocus();
         return true;
     };
-    const std::string id = Trim(Bytes(UserId));
-    UserId->setText(Text(id));
+    const std::string id = Trim(EditText(UserId));
+    UserId->setText(codepage::ToUnicode(id));
     if (id.empty() || !CheckUserId(id).empty())
         return refuse(BadAccountUserIdText(), UserId);
-    const std::string email = Trim(Bytes(Email));
+    const std::string email = Trim(EditText(Email));
     if (email.empty() || email.find('@') == std::string::npos || email.find('.') == std::string::npos)
         return refuse(BadAccountEmailText(), Email);
-    if (ConfirmPassword->text() != NewPassword->text() || Trim(Bytes(ConfirmPassword)).empty()) {
+    if (ConfirmPassword->text() != NewPassword->text() || Trim(EditText(ConfirmPassword)).empty()) {
         NewPassword->clear();
         ConfirmPassword->clear();
         return refuse(PasswordMismatchText(), NewPassword);
@@ -595,7 +593,7 @@ void TSetup::ModifyAccountClick()
         return;
     LockButtons(true);
     ModifyAccount->setEnabled(false);
-    ModifyAccount->setText(Text("&One moment..."));
+    ModifyAccount->setText(codepage::ToUnicode("&One moment..."));
     m_modifyRunning = true;
     m_modifyCancel = std::make_shared<std::atomic<bool>>(false);
     QPointer<TSetup> alive(this);
@@ -606,11 +604,11 @@ void TSetup::ModifyAccountClick()
         const TSession& s = Session();
         change.userId = s.userId;
         change.scrambledPassword = s.scrambledPassword;
-        change.newUserId = Bytes(alive->UserId);
-        change.email = Bytes(alive->Email);
-        change.phone = Bytes(alive->PhoneNumber);
-        change.newScrambledPassword = SessionPassword(Bytes(alive->NewPassword));
-        change.publicKey = Bytes(alive->PublicKey);
+        change.newUserId = EditText(alive->UserId);
+        change.email = EditText(alive->Email);
+        change.phone = EditText(alive->PhoneNumber);
+        change.newScrambledPassword = SessionPassword(EditText(alive->NewPassword));
+        change.publicKey = EditText(alive->PublicKey);
         return ModifyAccountUrl(s.regsServer, change);
     }, m_modifyCancel);
     // Only the request still awaited answers; an abandoned one is dropped.
@@ -628,7 +626,7 @@ void TSetup::ModifyAccountDone(const std::string& reply)
 {
     m_modifyRunning = false;
     m_modifyCancel.reset();
-    ModifyAccount->setText(Text("&Done"));
+    ModifyAccount->setText(codepage::ToUnicode("&Done"));
     if (!ModifyAccountSucceeded(reply)) {
         Application::MessageBox("\rUnable to access your account information. Please try again later.",
                                 Application::Title(), MB_OK | MB_ICONINFORMATION);
@@ -641,22 +639,22 @@ void TSetup::ModifyAccountDone(const std::string& reply)
         CurrentPassword->setFocus();
     }
     LockButtons(false);
-    ModifyAccount->setText(Text("&Modify Account"));
+    ModifyAccount->setText(codepage::ToUnicode("&Modify Account"));
 }
 
 void TSetup::StoreAccountInfo()
 {
     TSession& s = Session();
-    s.userEmail = Bytes(Email);
-    s.userPublicKey = Bytes(PublicKey);
-    s.userPhoneNumber = Bytes(PhoneNumber);
+    s.userEmail = EditText(Email);
+    s.userPublicKey = EditText(PublicKey);
+    s.userPhoneNumber = EditText(PhoneNumber);
     TIniFile ini(kLarkspireIni);
     ini.WriteString("MAIN", "userEmail", s.userEmail);
     ini.WriteString("MAIN", "userPublicKey", s.userPublicKey);
     ini.WriteString("MAIN", "userPhoneNumber", s.userPhoneNumber);
-    s.scrambledPassword = SessionPassword(Bytes(NewPassword));
+    s.scrambledPassword = SessionPassword(EditText(NewPassword));
     // The ID becomes a folder of "my friends", never a path leading elsewhere.
-    const std::string id = Trim(Bytes(UserId));
+    const std::string id = Trim(EditText(UserId));
     if (!CheckUserId(id).empty())
         return;
     ForceDirectories(ExcludeTrailingPathDelimiter(UserRoot(id)));
@@ -670,7 +668,7 @@ void TSetup::LoadPrivacyLists(bool reset)
     for (const std::string& name : BuddyFileNames()) {
         if (reset)
             WriteBuddyValue(name, "Block", "0");
-        (IsBuddyBlocked(name) ? InvisibleList : VisibleList)->addItem(Text(name));
+        (IsBuddyBlocked(name) ? InvisibleList : VisibleList)->addItem(codepage::ToUnicode(name));
     }
 }
 
@@ -686,7 +684,7 @@ void TSetup::MoveBuddy(QListWidget* from, QListWidget* to, bool block, QPushButt
     const auto found = to->findItems(name, Qt::MatchExactly);
     if (!found.isEmpty())
         to->setCurrentItem(found.front());
-    WriteBuddyValue(Bytes(name), "Block", block ? "1" : "0");
+    WriteBuddyValue(codepage::FromUnicode(name), "Block", block ? "1" : "0");
     if (from->count() > 0)
         from->setCurrentRow(std::max(row - 1, 0));
     if (from->count() == 0)
