@@ -17,6 +17,20 @@ if(KORVO_HAVE_LLD)
   add_link_options(-fuse-ld=lld)
 endif()
 
+# A file spends most of its compile time reading Qt's (and GoogleTest's) headers;
+# batches of a target's files read them once. Each test file still holds its own
+# tests, so every test keeps its name.
+option(KORVO_UNITY "Compile the files of each library and test program in batches" ON)
+set(KORVO_UNITY_BATCH 8 CACHE STRING "Files per batch")
+function(korvo_batched target)
+  if(KORVO_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KORVO_UNITY_BATCH})
+    # In a batch a file's fixtures sit in an included file, which GCC takes for a
+    # header whose anonymous namespace leaks; they are still that file's own.
+    target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+  endif()
+endfunction()
+
 # korvo_library(<name> DEPS <libs...>): a static library of the *.cpp in this folder.
 function(korvo_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -32,20 +46,7 @@ function(korvo_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   korvo_warnings(${name})
-endfunction()
-
-# Test programs spend most of their compile time reading GoogleTest and Qt headers
-# again for every file; batches of files read them once. Each file still holds
-# its own tests, so every test keeps its name.
-option(KORVO_UNITY_TESTS "Compile the files of each test program in batches" ON)
-set(KORVO_UNITY_BATCH 8 CACHE STRING "Files per batch of a test program")
-function(korvo_batched target)
-  if(KORVO_UNITY_TESTS)
-    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KORVO_UNITY_BATCH})
-    # In a batch a file's fixtures sit in an included file, which GCC takes for a
-    # header whose anonymous namespace leaks; they are still that file's own.
-    target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
-  endif()
+  korvo_batched(${name})
 endfunction()
 
 # korvo_tests(<name> DEPS <libs...>): one GoogleTest program of the *.cpp in ./tests.
