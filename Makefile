@@ -1,9 +1,8 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
-# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, built by
+# clang so that the fuzz programs come out of the same build under its libFuzzer.
 ASAN_BUILD ?= build-asan
-# The fuzz programs under clang's libFuzzer.
-FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
@@ -29,7 +28,7 @@ SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 TEST_HOME = rm -rf $(1)/test-home && mkdir -p $(1)/test-home/config && \
 	export HOME=$(abspath $(1))/test-home XDG_CONFIG_HOME=$(abspath $(1))/test-home/config
 
-.PHONY: deps configure build test test-asan test-fuzz run bench clean
+.PHONY: deps configure configure-asan build test test-asan test-fuzz run bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -50,18 +49,20 @@ build: configure
 test: build
 	$(call TEST_HOME,$(BUILD)) && cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 	@$(MAKE) --no-print-directory test-asan
-	@$(MAKE) --no-print-directory test-fuzz
 
-test-asan: deps
-	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) -DKORVO_SANITIZE=ON
+configure-asan: deps
+	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) \
+	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_SANITIZE=ON -DKORVO_LIBFUZZER=ON
+
+# The whole suite, fuzz runs included.
+test-asan: configure-asan
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	$(call TEST_HOME,$(ASAN_BUILD)) && cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
-test-fuzz: deps
-	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) \
-	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_LIBFUZZER=ON
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
-	$(call TEST_HOME,$(FUZZ_BUILD)) && cd $(FUZZ_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest -L fuzz --output-on-failure -j $(JOBS) --timeout 300
+# The fuzz runs alone.
+test-fuzz: configure-asan
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target fuzz_all
+	$(call TEST_HOME,$(ASAN_BUILD)) && cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest -L fuzz --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
 	tools/run-demo.sh $(BUILD)
@@ -75,4 +76,4 @@ bench: build
 	if [ -n "$$failed" ]; then echo "failed:$$failed"; exit 1; fi
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)

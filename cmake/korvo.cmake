@@ -68,11 +68,11 @@ function(korvo_tests name)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# Sanitizer builds, each in a build folder of its own (the Makefile's test target
-# makes them). KORVO_SANITIZE: everything under AddressSanitizer and
-# UndefinedBehaviorSanitizer; any report ends the program that made it.
-# KORVO_LIBFUZZER (clang only): the fuzz programs linked with libFuzzer, the code
-# under them instrumented for its coverage and for the same two sanitizers.
+# The sanitizer build (the Makefile's test target makes it, with clang).
+# KORVO_SANITIZE: everything under AddressSanitizer and UndefinedBehaviorSanitizer;
+# any report ends the program that made it. KORVO_LIBFUZZER (clang only): the fuzz
+# programs linked with libFuzzer, the code under them instrumented for its coverage
+# and for the same two sanitizers.
 option(KORVO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(KORVO_LIBFUZZER "Build the fuzz programs with clang's libFuzzer and the sanitizers" OFF)
 set(KORVO_FUZZ_RUNS 20000 CACHE STRING "Inputs each libFuzzer program tries in the tests")
