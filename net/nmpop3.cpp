@@ -1,5 +1,6 @@
 #include "net/nmpop3.h"
 
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
@@ -191,7 +192,11 @@ void TNMPOP3::GetSummary(int messageNumber)
                 m_summary.Header.Add(bare);
         }
         const std::string list = Transaction("LIST " + std::to_string(messageNumber));
-        m_summary.Bytes = StrToInt(Trim(NthWord(list, ' ', 3)));
+        const std::string size = Trim(NthWord(list, ' ', 3));
+        const int bytes = StrToInt(size);
+        if (bytes < 0)
+            throw EConvertError("'" + size + "' is not a valid message size");
+        m_summary.Bytes = bytes;
         StatusMessage(1, "Summary Retrieved");
         if (OnRetrieveEnd)
             OnRetrieveEnd(this);

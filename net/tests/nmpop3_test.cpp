@@ -465,6 +465,27 @@ TEST(Pop3, AListSizeThatIsNoNumberFailsTheSummary)
     pop.Disconnect();
 }
 
+// No message has fewer than no bytes: such a size fails the summary as a non-number does.
+TEST(Pop3, ANegativeListSizeFailsTheSummary)
+{
+    ScriptedPeer peer([](RawPeer& p) {
+        Login(p);
+        Command(p);
+        p.sendAll("+OK\r\nSubject: x\r\n.\r\n");
+        Command(p);
+        p.sendAll("+OK 1 -20\r\n");
+        Command(p);
+        p.sendAll("+OK bye\r\n");
+    });
+    TNMPOP3 pop;
+    Point(pop, peer.port());
+    pop.Connect();
+    EXPECT_THROW(pop.GetSummary(1), EConvertError);
+    EXPECT_GE(pop.Summary().Bytes, 0);
+    pop.Disconnect();
+    EXPECT_FALSE(pop.Connected());
+}
+
 TEST(Pop3, ARejectedStatStillReportsTheLogin)
 {
     ScriptedPeer peer([](RawPeer& p) {
