@@ -52,7 +52,7 @@ test: build
 
 configure-asan: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANITIZER_FLAGS) \
-	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_SANITIZE=ON -DKORVO_LIBFUZZER=ON
+	  -DCMAKE_CXX_COMPILER=clang++ -DKORVO_SANITIZE=ON -DKORVO_LIBFUZZER=ON -DKORVO_PROCESS_PER_SUITE=ON
 
 # The whole suite, fuzz runs included.
 test-asan: configure-asan

@@ -49,6 +49,30 @@ function(korvo_library name)
   korvo_batched(${name})
 endfunction()
 
+# Each test runs in a process of its own, so none sees what another left behind.
+# Under the sanitizers a process start costs several times as much, and there each
+# suite of a program runs in one process instead (its tests named <program>.<suite>).
+option(KORVO_PROCESS_PER_SUITE "Run each test suite, not each test, in a process of its own" OFF)
+function(korvo_discover_tests target)
+  if(NOT KORVO_PROCESS_PER_SUITE)
+    gtest_discover_tests(${target}
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      DISCOVERY_TIMEOUT 60)
+    return()
+  endif()
+  set(suites ${CMAKE_CURRENT_BINARY_DIR}/${target}_suites.cmake)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DNAME=${target} -DOUT=${suites}
+      -DWORKING_DIRECTORY=${CMAKE_BINARY_DIR} -P ${KORVO_CMAKE_DIR}/discover_suites.cmake
+    VERBATIM)
+  set(include ${CMAKE_CURRENT_BINARY_DIR}/${target}_suites_include.cmake)
+  file(WRITE ${include}
+    "if(EXISTS [==[${suites}]==])\n  include([==[${suites}]==])\n"
+    "else()\n  add_test([=[${target}_NOT_BUILT]=] ${target}_NOT_BUILT)\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include})
+endfunction()
+
 # korvo_tests(<name> DEPS <libs...>): one GoogleTest program of the *.cpp in ./tests.
 function(korvo_tests name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -62,10 +86,7 @@ function(korvo_tests name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvo_testing GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE KORVO_BIN_DIR="${KORVO_BIN_DIR}" KORVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
   korvo_warnings(${name})
-  gtest_discover_tests(${name}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-    DISCOVERY_TIMEOUT 60)
+  korvo_discover_tests(${name})
 endfunction()
 
 # The sanitizer build (the Makefile's test target makes it, with clang).
