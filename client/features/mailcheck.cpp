@@ -6,6 +6,7 @@
 #include "client/core/scrambler.h"
 #include "client/core/session.h"
 #include "client/features/mailauthenticateform.h"
+#include "client/features/mailheader.h"
 #include "client/features/newsalert.h"
 #include "net/nmpop3.h"
 #include "platform/rtl/codepage.h"
@@ -250,8 +251,9 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
             m_gotMail = true;
             for (int n = 1; m_showHeaders && n <= count && !Terminated(); ++n) {
                 client.GetSummary(n);
-                const std::string subject = Trim(client.Summary().Subject);
-                m_headers.Add(SenderOf(client.Summary().From) + ";" + (subject.empty() ? "(no subject)" : subject));
+                const std::string subject = Trim(DecodeHeaderText(client.Summary().Subject));
+                m_headers.Add(Trim(DecodeHeaderText(SenderOf(client.Summary().From))) + ";"
+                    + (subject.empty() ? "(no subject)" : subject));
             }
         }
     } catch (const std::exception&) {

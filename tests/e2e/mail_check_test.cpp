@@ -88,10 +88,12 @@ TEST_F(MailCheckFlow, CheckAnnouncesMailOnlyWhenMoreMessagesWait)
     ASSERT_TRUE(check("NO MAIL")) << channel();
     EXPECT_EQ(file("headers.inf"), "");
 
-    server.deliver("ann", Message("dan@x", "Four"));
+    server.deliver("ann",
+        Message("=?UTF-8?Q?Dan_M=C3=BCller?= <d@x>", "=?ISO-8859-1?Q?Gr=FC=DFe?= =?UTF-8?B?IM6p?= aus K\xC3\xB6ln"));
     ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=4\r\n");
-    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\ndan@x;Four\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\n"
+                                   "Dan M\xFCller;Gr\xFC\xDF" "e ? aus K\xF6ln\r\n");
     EXPECT_EQ(larkspire->command("boxes"), "ok");
 }
 
