@@ -76,8 +76,9 @@ void ResultStep(TMailCheck& check)
             if (check.ShowHeaders())
                 ShowMailAlert();
         } else {
+            // "NO MAIL" only when every mailbox said so; a failed one was skipped silently.
             if (check.Manual())
-                Form1->ChnName->setText("NO MAIL");
+                Form1->ChnName->setText(check.AllChecked() ? QString("NO MAIL") : check.ChannelBefore());
             Form1->SpeedButton10->SetHint("Mail");
         }
     }
@@ -256,6 +257,7 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
                     + (subject.empty() ? "(no subject)" : subject));
             }
         }
+        ++m_checked;
     } catch (const std::exception&) {
         // An account that fails is skipped; its stored count stays.
     }
@@ -273,6 +275,8 @@ void StartMailCheck(bool manual)
     if (!Session().online || g_running)
         return;
     auto* check = new TMailCheck(manual);
+    if (Form1 && Form1->ChnName)
+        check->SetChannelBefore(Form1->ChnName->text());
     check->FreeOnTerminate = true;
     check->OnTerminate = [](TThread* sender) { ResultStep(*static_cast<TMailCheck*>(sender)); };
     g_running = true;
