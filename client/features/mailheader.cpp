@@ -12,6 +12,9 @@ namespace {
 
 // Longer than any charset name the registry knows.
 constexpr std::size_t kMaxCharsetName = 40;
+// The longest line a header may have: no encoded word is longer, so a "=?" with no
+// end within it is text, and a long header costs a bounded look-ahead per "=?".
+constexpr std::size_t kMaxEncodedWord = 998;
 
 struct EncodedWord {
     std::string charset;  // lower case, without a language tag
@@ -58,6 +61,7 @@ std::optional<EncodedWord> ReadEncodedWord(std::string_view text)
 {
     if (!text.starts_with("=?"))
         return std::nullopt;
+    text = text.substr(0, kMaxEncodedWord);
     const std::size_t charsetEnd = text.find('?', 2);
     if (charsetEnd == std::string_view::npos || charsetEnd == 2 || charsetEnd - 2 > kMaxCharsetName
         || charsetEnd + 2 >= text.size() || text[charsetEnd + 2] != '?')
