@@ -20,6 +20,40 @@ constexpr const char* kFinish = "&Finish";
 constexpr const char* kNext = "&Next >>";
 // The scrambled form keeps at most this much.
 constexpr int kMaxPassword = 255;
+constexpr int kDefaultPopPort = 110;
+constexpr int kDefaultSmtpPort = 25;
+
+// A server typed as "host:port" keeps its port; a bare host takes the usual one.
+struct ServerAddress {
+    std::string host;
+    int port { 0 };  // 0: the text names no usable port
+};
+
+ServerAddress ParseServer(const std::string& text, int defaultPort)
+{
+    const auto colon = text.find(':');
+    // More than one colon is an IPv6 address without a port.
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        return { text, defaultPort };
+    const std::string digits = text.substr(colon + 1);
+    const bool decimal = !digits.empty() && digits.size() <= 5
+        && digits.find_first_not_of("0123456789") == std::string::npos;
+    const int port = decimal ? std::stoi(digits) : 0;
+    return { Trim(text.substr(0, colon)), port >= 1 && port <= 65535 ? port : 0 };
+}
+
+bool UsableServer(const std::string& text)
+{
+    const ServerAddress server = ParseServer(text, 1);
+    return !server.host.empty() && server.port != 0;
+}
+
+// The server as the wizard shows it: the port only when it is not the usual one.
+std::string ShownServer(const std::string& host, int port, int defaultPort)
+{
+    const bool ownPort = port != defaultPort && port >= 1 && port <= 65535;
+    return ownPort && !host.empty() ? host + ":" + std::to_string(port) : host;
+}
 
 std::string Text(const QLineEdit* edit) { return codepage::FromUnicode(edit->text()); }
 void SetText(QLineEdit* edit, const std::string& text) { edit->setText(codepage::ToUnicode(text)); }
@@ -96,6 +130,10 @@ TMailConfigure::TMailConfigure(std::string accountName)
     m_pages[5] = MakePage(this, "Congratulations!",
         "You have successfully entered all the information required to send and recieve email.\r\n\r\nTo save these "
         "settings click &Finish");
+    // One page from the start, whatever happens before the first showing.
+    for (QWidget* page : m_pages)
+        page->hide();
+    m_pages[0]->show();
 
     CancelButton = new QPushButton(codepage::ToUnicode("&Cancel"), this);
     CancelButton->setObjectName("CancelButton");
@@ -124,13 +162,15 @@ void TMailConfigure::LoadAccount()
     SetText(AccountNameEdit, m_accountName);
     SetText(YourNameEdit, ini.ReadString(m_accountName, "name", ""));
     SetText(EmailEdit, ini.ReadString(m_accountName, "email", ""));
-    SetText(PopEdit, ini.ReadString(m_accountName, "POP", ""));
-    SetText(SmtpEdit, ini.ReadString(m_accountName, "SMTP", ""));
+    SetText(PopEdit, ShownServer(ini.ReadString(m_accountName, "POP", ""),
+                         ini.ReadInteger(m_accountName, "POPport", kDefaultPopPort), kDefaultPopPort));
+    SetText(SmtpEdit, ShownServer(ini.ReadString(m_accountName, "SMTP", ""),
+                          ini.ReadInteger(m_accountName, "SMTPport", kDefaultSmtpPort), kDefaultSmtpPort));
     SetText(LoginEdit, ini.ReadString(m_accountName, "Login", ""));
     try {
         SetText(PasswordEdit, UnscrambleText(ini.ReadString(m_accountName, "Password", "")));
-    } catch (const EScrambleError&) {
-        // A damaged password is typed again.
+    } catch (const Exception&) {
+        // A damaged password reads as none and is typed again.
         PasswordEdit->clear();
     }
 }
@@ -175,9 +215,9 @@ std::string TMailConfigure::checkPage(QLineEdit*& focus)
         const auto at = email.find('@');
         if (at != std::string::npos && Text(LoginEdit).empty())
             SetText(LoginEdit, email.substr(0, at));
-        if (Text(SmtpEdit).empty())
+        if (!UsableServer(Text(SmtpEdit)))
             fail(SmtpEdit, "Please enter a valid SMTP server, in order to proceed");
-        if (Text(PopEdit).empty())
+        if (!UsableServer(Text(PopEdit)))
             fail(PopEdit, "Please enter a valid POP server, in order to proceed");
         break;
     }
@@ -193,16 +233,28 @@ std::string TMailConfigure::checkPage(QLineEdit*& focus)
     return message;
 }
 
+bool TMailConfigure::replacingConfirmed() const
+{
+    const std::string name = Text(AccountNameEdit);
+    if (AnsiSameText(name, m_accountName) || !TIniFile(MailIniFileName(ReadMailUser())).SectionExists(name))
+        return true;
+    return MessageDlg("\rAn account named '" + name + "' already exists. Do you want to replace it?", mtConfirmation,
+               mbYes | mbNo, 0)
+        == mrYes;
+}
+
 void TMailConfigure::writeAccount()
 {
     TIniFile ini(MailIniFileName(ReadMailUser()));
     const std::string section = Text(AccountNameEdit);
+    const ServerAddress pop = ParseServer(Text(PopEdit), kDefaultPopPort);
+    const ServerAddress smtp = ParseServer(Text(SmtpEdit), kDefaultSmtpPort);
     ini.WriteString(section, "name", Text(YourNameEdit));
     ini.WriteString(section, "email", Text(EmailEdit));
-    ini.WriteString(section, "POP", Text(PopEdit));
-    ini.WriteString(section, "POPport", "110");
-    ini.WriteString(section, "SMTP", Text(SmtpEdit));
-    ini.WriteString(section, "SMTPport", "25");
+    ini.WriteString(section, "POP", pop.host);
+    ini.WriteInteger(section, "POPport", pop.port);
+    ini.WriteString(section, "SMTP", smtp.host);
+    ini.WriteInteger(section, "SMTPport", smtp.port);
     ini.WriteString(section, "Login", Text(LoginEdit));
     ini.WriteString(section, "Password", ScrambleText(Trim(Text(PasswordEdit))));
 }
@@ -223,6 +275,10 @@ void TMailConfigure::NextButtonClick()
         focus->setFocus();
         QApplication::beep();
         MessageDlg("\r" + message, mtError, mbOK, 0);
+        return;
+    }
+    if (m_page == 0 && !replacingConfirmed()) {
+        AccountNameEdit->setFocus();
         return;
     }
     if (m_page < 5)

@@ -37,6 +37,8 @@ public:
 private:
     // The page's failed check's message and field; "" when the page is complete.
     std::string checkPage(QLineEdit*& focus);
+    // A name another account already has is written over only when the user says so.
+    bool replacingConfirmed() const;
     void writeAccount();
 
     std::string m_accountName;

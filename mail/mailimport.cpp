@@ -6,10 +6,13 @@
 
 namespace {
 
-// A section name that would end its header early or add lines of its own.
-bool UsableSectionName(const std::string& name)
+// The stored password was given for the server the account had: another server never gets it.
+void DropPasswordForAnotherServer(TIniFile& ini, const std::string& section, const std::string& pop)
 {
-    return name.find_first_of("]\r\n") == std::string::npos;
+    if (!ini.SectionExists(section) || ini.ReadString(section, "Password", "").empty())
+        return;
+    if (!SameText(Trim(ini.ReadString(section, "POP", "")), Trim(pop)))
+        ini.DeleteKey(section, "Password");
 }
 
 }  // namespace
@@ -34,12 +37,11 @@ int ImportMailAccounts(const std::string& iniFile)
         // An unnamed account keeps the name the other program filed it under.
         if (Trim(section).empty())
             section = key;
-        if (!UsableSectionName(section) || Trim(section).empty())
-            continue;
         const std::string login = account.ReadString("POP3 User Name");
         const std::string name = account.ReadString("SMTP Display Name");
         const std::string smtp = account.ReadString("SMTP Server");
         const std::string email = account.ReadString("SMTP Email Address");
+        DropPasswordForAnotherServer(ini, section, pop);
         ini.WriteString(section, "POP", pop);
         ini.WriteString(section, "Login", login);
         ini.WriteString(section, "name", name);

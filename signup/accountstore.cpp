@@ -51,7 +51,7 @@ std::string buddyOf(const std::string& line)
     return buddy;
 }
 
-bool importFolder(const std::string& listFile, const std::string& userFolder, int& written)
+bool importFolder(const std::string& listFile, const std::string& user, const std::string& userFolder, int& written)
 {
     TStringList lines;
     try {
@@ -63,7 +63,8 @@ bool importFolder(const std::string& listFile, const std::string& userFolder, in
     }
     for (int i = 0; i < lines.Count(); ++i) {
         const std::string buddy = buddyOf(lines.Strings(i));
-        if (buddy.empty())
+        // A buddy named like the user would write into the user's own card.
+        if (buddy.empty() || AnsiSameText(buddy, user))
             continue;
         try {
             TIniFile card(SafeJoin(userFolder, buddy + ".cnt"));
@@ -108,10 +109,11 @@ void StoreAccount(const SignupFields& fields, const std::string& defaultHost, co
 
 int ImportMessengerBuddies(const std::string& user)
 {
-    const std::string userFolder = ExcludeTrailingPathDelimiter(UserRoot(Trim(user)));
+    const std::string owner = Trim(user);
+    const std::string userFolder = ExcludeTrailingPathDelimiter(UserRoot(owner));
     int written = 0;
     for (const std::string& name : screenNames())
-        importFolder(ResolveFileName(messengerDir() + "/" + name, "buddy.lst"), userFolder, written);
+        importFolder(ResolveFileName(messengerDir() + "/" + name, "buddy.lst"), owner, userFolder, written);
     return written;
 }
 

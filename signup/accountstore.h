@@ -16,7 +16,7 @@ void StoreAccount(const SignupFields& fields, const std::string& defaultHost, co
 
 // One <buddy>.cnt for each buddy of each screen name's buddy.lst under "aim95";
 // a list that cannot be read, or a file that cannot be written, ends that folder.
-// Lines naming no safe file are skipped. The count of files written.
+// Lines naming no safe file, or the user, are skipped. The count of files written.
 int ImportMessengerBuddies(const std::string& user);
 
 // The first screen-name folder under "aim95", "" when there is none.

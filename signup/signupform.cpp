@@ -279,7 +279,11 @@ void TForm1::NextButtonClick()
         enterUserNamePage();
         return;
     }
-    const PageCheck check = m_page == 2 ? CheckPersonalPage(fields()) : CheckUserNamePage(fields());
+    PageCheck check = m_page == 2 ? CheckPersonalPage(fields()) : CheckUserNamePage(fields());
+    // Page 4 sends the request: it goes out whole or is refused here, never cut on the way.
+    if (check.passed() && m_page == 4 && m_registering)
+        check = CheckRegistrationRequest(
+            RegistrationUrl(m_regsHost, fields(), StoredPasswordOf(codepage::FromUnicode(PasswordEdit->text()))));
     if (!check.passed()) {
         if (check.beep)
             Beep();

@@ -1,6 +1,7 @@
 #include "signup/signuprules.h"
 
 #include "client/core/accountlimits.h"
+#include "client/core/download.h"
 #include "client/core/scrambler.h"
 #include "client/core/servicequery.h"
 #include "client/core/userlist.h"
@@ -109,6 +110,13 @@ PageCheck CheckUserNamePage(const SignupFields& fields)
         return refuse("\rPlease enter your Korvo public key.", SignupField::PublicKey);
     // The key goes out ticked or not; at sign-up it is a field like the others.
     return checkServiceLimits(fields.publicKey, "Public Key", SignupField::PublicKey, kMaxProfileFieldLength);
+}
+
+PageCheck CheckRegistrationRequest(const std::string& url)
+{
+    if (url.size() <= kMaxUrlLength)
+        return {};
+    return refuse("\rYour details are too long to be sent together. Please shorten some of them.", SignupField::None);
 }
 
 std::string StoredPasswordOf(const std::string& password) { return ScrambleText(LowerCase(Trim(password))); }

@@ -47,6 +47,9 @@ std::string PasswordTooLongMessage();
 PageCheck CheckPersonalPage(const SignupFields& fields);
 PageCheck CheckUserNamePage(const SignupFields& fields);
 
+// Each field within its limit can still make a request longer than a download sends.
+PageCheck CheckRegistrationRequest(const std::string& url);
+
 // The form the service and user.dat keep: the password lower-cased and trimmed, scrambled.
 std::string StoredPasswordOf(const std::string& password);
 

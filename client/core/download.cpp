@@ -19,7 +19,7 @@
 namespace {
 
 constexpr DWORD kConnectTimeoutMs = 30000;
-constexpr DWORD kUrlBufferLength = 4097;
+constexpr DWORD kUrlBufferLength = kMaxUrlLength + 1;
 constexpr DWORD kReadChunk = 1024;
 
 struct HandleCloser {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,8 @@
 // The agent text the client sends; the sign-up sends its own.
 std::string ClientAgent();
 
+// The longest URL a download sends, in bytes; a longer one fails like an unreachable server.
+inline constexpr std::size_t kMaxUrlLength = 4096;
 // What a reply, an index or a picture may hold at most.
 inline constexpr std::int64_t kMaxReplyBytes = 1024 * 1024;
 // A transfer slower than this many bytes a second for kLowSpeedMs fails...

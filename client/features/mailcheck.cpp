@@ -6,6 +6,7 @@
 #include "client/core/scrambler.h"
 #include "client/core/session.h"
 #include "client/features/mailauthenticateform.h"
+#include "client/features/mailheader.h"
 #include "client/features/newsalert.h"
 #include "net/nmpop3.h"
 #include "platform/rtl/codepage.h"
@@ -75,8 +76,9 @@ void ResultStep(TMailCheck& check)
             if (check.ShowHeaders())
                 ShowMailAlert();
         } else {
+            // "NO MAIL" only when every mailbox said so; a failed one was skipped silently.
             if (check.Manual())
-                Form1->ChnName->setText("NO MAIL");
+                Form1->ChnName->setText(check.AllChecked() ? QString("NO MAIL") : check.ChannelBefore());
             Form1->SpeedButton10->SetHint("Mail");
         }
     }
@@ -250,10 +252,12 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
             m_gotMail = true;
             for (int n = 1; m_showHeaders && n <= count && !Terminated(); ++n) {
                 client.GetSummary(n);
-                const std::string subject = Trim(client.Summary().Subject);
-                m_headers.Add(SenderOf(client.Summary().From) + ";" + (subject.empty() ? "(no subject)" : subject));
+                const std::string subject = Trim(DecodeHeaderText(client.Summary().Subject));
+                m_headers.Add(Trim(DecodeHeaderText(SenderOf(client.Summary().From))) + ";"
+                    + (subject.empty() ? "(no subject)" : subject));
             }
         }
+        ++m_checked;
     } catch (const std::exception&) {
         // An account that fails is skipped; its stored count stays.
     }
@@ -271,6 +275,8 @@ void StartMailCheck(bool manual)
     if (!Session().online || g_running)
         return;
     auto* check = new TMailCheck(manual);
+    if (Form1 && Form1->ChnName)
+        check->SetChannelBefore(Form1->ChnName->text());
     check->FreeOnTerminate = true;
     check->OnTerminate = [](TThread* sender) { ResultStep(*static_cast<TMailCheck*>(sender)); };
     g_running = true;

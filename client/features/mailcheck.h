@@ -4,6 +4,8 @@
 #include "platform/rtl/thread.h"
 #include "platform/win/messages.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -25,6 +27,11 @@ public:
     bool ShowHeaders() const { return m_showHeaders; }
     bool PlaySound() const { return m_sound; }
     int AccountCount() const { return m_accountCount; }
+    // Every account's mailbox was reached and counted.
+    bool AllChecked() const { return m_checked == m_accountCount; }
+    // What the channel label showed when the check began, shown again when it learnt nothing.
+    void SetChannelBefore(const QString& text) { m_channelBefore = text; }
+    const QString& ChannelBefore() const { return m_channelBefore; }
 
     // The user's mail folder with its trailing separator; "" when the user's name
     // would lead outside "my friends".
@@ -60,6 +67,8 @@ private:
     bool m_showHeaders { false };
     bool m_sound { false };
     int m_accountCount { 0 };
+    int m_checked { 0 };
+    QString m_channelBefore;
     std::string m_folder;
     TStringList m_accounts;
     TStringList m_headers;

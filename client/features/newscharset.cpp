@@ -157,6 +157,12 @@ bool FileIsUtf8(const std::string& fileName)
     return valid && check.Complete();
 }
 
+bool TextIsUtf8(std::string_view text)
+{
+    Utf8Check check;
+    return check.Feed(reinterpret_cast<const unsigned char*>(text.data()), text.size()) && check.Complete();
+}
+
 bool LineDecoder::Supports(const std::string& charset)
 {
     if (IsCodePageName(charset) || IsUtf8Name(charset))

@@ -14,6 +14,8 @@ std::string CharsetFromHead(std::string_view head);
 
 // True when the whole file is well-formed UTF-8 (read in chunks).
 bool FileIsUtf8(const std::string& fileName);
+// The same for text in memory.
+bool TextIsUtf8(std::string_view text);
 
 // Turns one line of a page into code-page text; what the code page cannot hold becomes '?'.
 class LineDecoder {

@@ -108,3 +108,86 @@ TEST(MailConfigure, CancelAsksCreatedOrUpdated)
     wizard.CancelButtonClick();
     EXPECT_EQ(LastMessage(), "This mail account has not been updated yet.\rAre you sure you want to exit now?");
 }
+
+TEST(MailConfigure, ATypedPortIsStoredAndAnEditedAccountKeepsItsPorts)
+{
+    MailScratch scratch;
+    scratch.seed("[Work]\r\nname=Ann\r\nemail=ann@example.org\r\nPOP=pop.a\r\nPOPport=995\r\nSMTP=smtp.a\r\nSMTPport=587\r\n"
+                 "Login=ann\r\nPassword=" + ScrambleText("pw") + "\r\n");
+    {
+        TMailConfigure wizard("Work");
+        wizard.Show();
+        EXPECT_EQ(wizard.PopEdit->text().toStdString(), "pop.a:995");
+        EXPECT_EQ(wizard.SmtpEdit->text().toStdString(), "smtp.a:587");
+        while (wizard.Page() < 5)
+            wizard.NextButtonClick();
+        wizard.NextButtonClick();
+    }
+    EXPECT_EQ(scratch.mailInf(), "[Work]\r\nname=Ann\r\nemail=ann@example.org\r\nPOP=pop.a\r\nPOPport=995\r\nSMTP=smtp.a\r\n"
+                                 "SMTPport=587\r\nLogin=ann\r\nPassword=" + ScrambleText("pw") + "\r\n");
+
+    TMailConfigure wizard("");
+    wizard.Show();
+    Type(wizard.AccountNameEdit, "Home");
+    wizard.NextButtonClick();
+    Type(wizard.YourNameEdit, "Ann");
+    wizard.NextButtonClick();
+    Type(wizard.EmailEdit, "ann@example.org");
+    wizard.NextButtonClick();
+    Type(wizard.SmtpEdit, "smtp.b");
+    for (const char* bad : { "pop.b:", "pop.b:x", "pop.b:70000", ":1995" }) {
+        dialogs::ClearHistory();
+        Type(wizard.PopEdit, bad);
+        wizard.NextButtonClick();
+        EXPECT_EQ(wizard.Page(), 3) << bad;
+        EXPECT_EQ(LastMessage(), "\rPlease enter a valid POP server, in order to proceed") << bad;
+    }
+    Type(wizard.PopEdit, "pop.b:1995");
+    wizard.NextButtonClick();
+    Type(wizard.PasswordEdit, "pw");
+    wizard.NextButtonClick();
+    wizard.NextButtonClick();
+    EXPECT_NE(scratch.mailInf().find("[Home]\r\nname=Ann\r\nemail=ann@example.org\r\nPOP=pop.b\r\nPOPport=1995\r\nSMTP=smtp.b\r\n"
+                                     "SMTPport=25\r\n"),
+        std::string::npos)
+        << scratch.mailInf();
+}
+
+TEST(MailConfigure, ADamagedStoredPasswordReadsAsNoneAndOnePageShows)
+{
+    MailScratch scratch;
+    scratch.seed("[Work]\r\nname=Ann\r\nPOP=pop.a\r\nLogin=ann\r\nPassword=abc-\r\n");
+    TMailConfigure wizard("Work");
+    const auto shownPages = [&] {
+        int shown = 0;
+        for (QLineEdit* edit : { wizard.AccountNameEdit, wizard.YourNameEdit, wizard.EmailEdit, wizard.PopEdit,
+                 wizard.LoginEdit })
+            shown += edit->parentWidget()->isHidden() ? 0 : 1;
+        return shown;
+    };
+    EXPECT_EQ(shownPages(), 1);
+    dialogs::ClearHistory();
+    wizard.Show();
+    EXPECT_TRUE(dialogs::History().empty()) << LastMessage();
+    EXPECT_EQ(wizard.PasswordEdit->text().toStdString(), "");
+    EXPECT_EQ(wizard.YourNameEdit->text().toStdString(), "Ann");
+    EXPECT_EQ(shownPages(), 1);
+    EXPECT_FALSE(wizard.AccountNameEdit->parentWidget()->isHidden());
+}
+
+TEST(MailConfigure, ANameAnotherAccountHasIsAskedAbout)
+{
+    MailScratch scratch;
+    scratch.seed("[Work]\r\nname=Ann\r\nPOP=pop.a\r\n");
+    TMailConfigure wizard("");
+    wizard.Show();
+    Type(wizard.AccountNameEdit, "work");
+    dialogs::ClearHistory();
+    dialogs::QueueAnswer(IDNO);
+    wizard.NextButtonClick();
+    EXPECT_EQ(LastMessage(), "\rAn account named 'work' already exists. Do you want to replace it?");
+    EXPECT_EQ(wizard.Page(), 0);
+    dialogs::QueueAnswer(IDYES);
+    wizard.NextButtonClick();
+    EXPECT_EQ(wizard.Page(), 1);
+}

@@ -36,7 +36,7 @@ TEST(MailImport, WritesEachMailAccountInOrderAndSkipsBlankServers)
 TEST(MailImport, ImportingTwiceWritesTheSameSectionsAndKeepsOtherKeys)
 {
     MailScratch scratch;
-    scratch.seed("[Work]\r\nPassword=112-243-\r\n");
+    scratch.seed("[Work]\r\nPOP=pop.work\r\nPassword=112-243-\r\n");
     SeedRegistry(scratch, Account("1", "\"Account Name\"=\"Work\"\r\n\"POP3 Server\"=\"pop.work\"\r\n"));
     ImportMailAccounts(MailIniFileName("ann"));
     const std::string once = scratch.mailInf();
@@ -58,15 +58,30 @@ TEST(MailImport, ANonTextValueEndsTheImportKeepingEarlierAccounts)
     EXPECT_EQ(rows[0].Name, "First");
 }
 
-TEST(MailImport, AnUnnamedAccountTakesItsKeyNameAndABadNameIsSkipped)
+TEST(MailImport, AnUnnamedAccountTakesItsKeyNameAndABracketIsKeptInAName)
 {
     MailScratch scratch;
     SeedRegistry(scratch, Account("00000007", "\"POP3 Server\"=\"pop.a\"\r\n")
             + Account("8", "\"Account Name\"=\"a]b\"\r\n\"POP3 Server\"=\"pop.b\"\r\n"));
-    EXPECT_EQ(ImportMailAccounts(MailIniFileName("ann")), 1);
+    EXPECT_EQ(ImportMailAccounts(MailIniFileName("ann")), 2);
     const auto rows = ReadMailAccounts(MailIniFileName("ann"));
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].Name, "00000007");
+    EXPECT_EQ(rows[1].Name, "a]b");
+    EXPECT_EQ(rows[1].Server, "pop.b");
+}
+
+TEST(MailImport, AnAccountImportedWithAnotherServerDropsItsStoredPassword)
+{
+    MailScratch scratch;
+    scratch.seed("[Work]\r\nPOP=pop.old\r\nPassword=112-243-\r\n[Home]\r\nPOP=POP.HOME\r\nPassword=115-19-\r\n");
+    SeedRegistry(scratch, Account("1", "\"Account Name\"=\"Work\"\r\n\"POP3 Server\"=\"pop.new\"\r\n")
+            + Account("2", "\"Account Name\"=\"home\"\r\n\"POP3 Server\"=\"pop.home\"\r\n"));
+    EXPECT_EQ(ImportMailAccounts(MailIniFileName("ann")), 2);
+    const std::string stored = scratch.mailInf();
+    EXPECT_EQ(stored.find("112-243-"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("POP=pop.new\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("Password=115-19-\r\n"), std::string::npos) << stored;
 }
 
 TEST(MailImport, AValueHoldingANulEndsAtIt)

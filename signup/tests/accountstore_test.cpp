@@ -64,16 +64,19 @@ TEST_F(AccountStore, AFileInTheUserFoldersPlaceIsAWriteError)
 TEST_F(AccountStore, BuddiesComeFromEveryScreenNameAndHostileLinesAreSkipped)
 {
     dirs.write("windows/my friends/ada/user.dat", "");
+    dirs.write("windows/my friends/ada/ada.cnt", "[user]\r\nEMAIL=ada@example.org\r\n");
     dirs.write("windows/aim95/adascreen/buddy.lst",
                "group \"Buddies\"\r\n  buddy \"Charles Babbage\"\r\nbuddy \"..\"\r\nbuddy \"../../evil\"\r\n"
-               "buddy \"a/b\"\r\nbuddy \"x:y\"\r\nbuddy \"\"\r\nbuddy\r\nbuddy \"Mary\"\r\n");
+               "buddy \"a/b\"\r\nbuddy \"x:y\"\r\nbuddy \"\"\r\nbuddy\r\nbuddy \"Mary\"\r\nbuddy \"A da\"\r\n");
     dirs.write("windows/aim95/other/BUDDY.LST", "buddy \"Tom\"\n");
-    EXPECT_EQ(ImportMessengerBuddies("ada"), 3);
+    EXPECT_EQ(ImportMessengerBuddies(" ada "), 3);
     EXPECT_EQ(dirs.read("windows/my friends/ada/CharlesBabbage.cnt"), "[FRIEND]\r\nEMAIL=CharlesBabbage@aol.com\r\n");
     EXPECT_TRUE(dirs.exists("windows/my friends/ada/Mary.cnt"));
     EXPECT_TRUE(dirs.exists("windows/my friends/ada/Tom.cnt"));
     EXPECT_FALSE(dirs.exists("windows/evil.cnt"));
-    EXPECT_EQ(QDir(QString::fromStdString(dirs.windowsDir() + "/my friends/ada")).entryList(QDir::Files).size(), 4);
+    // The user's own card is no buddy's.
+    EXPECT_EQ(dirs.read("windows/my friends/ada/ada.cnt"), "[user]\r\nEMAIL=ada@example.org\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(dirs.windowsDir() + "/my friends/ada")).entryList(QDir::Files).size(), 5);
 }
 
 TEST_F(AccountStore, AnUnreadableBuddyListSkipsThatFolderOnly)

@@ -138,6 +138,33 @@ TEST_F(SignupWizard, AServiceThatAcceptsAndNeverAnswersEndsInARegistrationError)
     EXPECT_EQ(form->Page(), 4);
 }
 
+TEST_F(SignupWizard, FieldsEachWithinTheirLimitButTooLongTogetherAreRefusedOnPageFour)
+{
+    form = std::make_unique<signup::TForm1>();
+    form->Show();
+    form->CreateButton->click();
+    const std::string u250(250, '\xFC');
+    for (QLineEdit* edit : { form->FirstNameEdit, form->LastNameEdit, form->AddressEdit, form->CityEdit, form->ZipEdit })
+        edit->setText(Q(u250));
+    form->EmailEdit->setText(Q(std::string(246, '\xFC') + "@b.c"));
+    form->NextButton->click();
+    ASSERT_EQ(form->Page(), 4) << lastBox();
+    form->UserNameEdit->setText("ada");
+    form->PasswordEdit->setText("pw");
+    form->Password2Edit->setText("pw");
+    form->NextButton->click();
+    EXPECT_EQ(form->Page(), 4);
+    EXPECT_EQ(lastBox(), "\rYour details are too long to be sent together. Please shorten some of them.");
+    EXPECT_FALSE(dirs.exists("windows/my friends/ada"));
+    form->BackButton->click();
+    form->ZipEdit->setText("SW1Y");
+    form->AddressEdit->setText("");
+    form->NextButton->click();
+    form->NextButton->click();
+    ASSERT_EQ(form->Page(), 5);
+    EXPECT_EQ(text(form->ResultTitle), "Registration Successful");
+}
+
 TEST_F(SignupWizard, AStoreThatFailsAfterSuccessIsNotShownAsSuccessAndStartsNothing)
 {
     dirs.write("windows/my friends/ada", "a file where the folder goes");

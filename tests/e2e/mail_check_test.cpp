@@ -1,6 +1,7 @@
 #include "larkspire_process.h"
 
 #include "platform/testing/dovecot.h"
+#include "platform/testing/loopback.h"
 #include "platform/testing/pop3stubs.h"
 #include "platform/testing/scratch.h"
 
@@ -88,10 +89,12 @@ TEST_F(MailCheckFlow, CheckAnnouncesMailOnlyWhenMoreMessagesWait)
     ASSERT_TRUE(check("NO MAIL")) << channel();
     EXPECT_EQ(file("headers.inf"), "");
 
-    server.deliver("ann", Message("dan@x", "Four"));
+    server.deliver("ann",
+        Message("=?UTF-8?Q?Dan_M=C3=BCller?= <d@x>", "=?ISO-8859-1?Q?Gr=FC=DFe?= =?UTF-8?B?IM6p?= aus K\xC3\xB6ln"));
     ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
     EXPECT_EQ(file("status.inf"), "[status]\r\nann.127.0.0.1=4\r\n");
-    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\ndan@x;Four\r\n");
+    EXPECT_EQ(file("headers.inf"), "Ann Lee;Lunch\r\nbob@x;(no subject)\r\nCarol;Plans\r\n"
+                                   "Dan M\xFCller;Gr\xFC\xDF" "e ? aus K\xF6ln\r\n");
     EXPECT_EQ(larkspire->command("boxes"), "ok");
 }
 
@@ -145,6 +148,22 @@ TEST_F(MailCheckFlow, AnAccountWhoseServerHangsUpIsSkippedAndTheNextOneChecked)
     EXPECT_EQ(file("headers.inf"), "a@x;one\r\n");
 }
 
+TEST_F(MailCheckFlow, AServerThatCannotBeReachedNeverReadsNoMail)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    seed(Account("Gone", FreeLoopbackPort()) + Account("Work", server.port()));
+    // Fewer messages than last time: nothing new where the server answered.
+    dirs.write("windows/my friends/ann/mail/status.inf", "[status]\r\nann.127.0.0.1=5\r\n");
+    start();
+    larkspire->command("click\tForm1\tQORExplorerButton16");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return file("status.inf").find("=1\r\n") != std::string::npos; },
+        30000));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel().rfind("ok CHECKING", 0) != 0; }, 30000))
+        << channel();
+    EXPECT_EQ(channel(), "ok NO SERVICE");
+}
+
 TEST_F(MailCheckFlow, AnAccountSendingEndlessHeadersIsSkippedAndTheNextOneChecked)
 {
     server.deliver("ann", Message("a@x", "one"));
@@ -192,5 +211,8 @@ TEST_F(MailCheckFlow, TheLogonPromptNamesTheServersRefusal)
         << windows;
     EXPECT_EQ(larkspire->command("text\tMailAuthenticateForm\tEdit1"), "ok 127.0.0.1");
     EXPECT_EQ(larkspire->command("click\tMailAuthenticateForm\tCancelButton"), "ok");
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel() == "ok NO MAIL"; }, 30000)) << channel();
+    // A refused log-on learnt nothing of the mailbox.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel().rfind("ok CHECKING", 0) != 0; }, 30000))
+        << channel();
+    EXPECT_EQ(channel(), "ok NO SERVICE");
 }

@@ -2,6 +2,7 @@
 #include "client/core/session.h"
 #include "client/core/mainbar.h"
 #include "client/features/mailcheck.h"
+#include "client/features/mailheader.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/testing/dovecot.h"
 #include "platform/testing/pop3stubs.h"
@@ -200,4 +201,17 @@ TEST(MailCheckRules, AUserNameNeverLeadsOutsideMyFriends)
 {
     EXPECT_EQ(TMailCheck::MailFolder(".."), "");
     EXPECT_EQ(TMailCheck::MailFolder("a/b"), "");
+}
+
+TEST(MailHeaderText, EncodedWordsAreDecodedAndJoinedIntoTheCodePage)
+{
+    EXPECT_EQ(DecodeHeaderText("=?UTF-8?Q?Gr=C3=BC=C3=9Fe_aus_K=C3=B6ln?="), "Gr\xFC\xDF" "e aus K\xF6ln");
+    EXPECT_EQ(DecodeHeaderText("=?ISO-8859-1?B?R3L832U=?= und =?iso-8859-1?q?M=FCller?="), "Gr\xFC\xDF" "e und M\xFC" "ller");
+    // The blanks between two words go; a character split across them is whole again.
+    EXPECT_EQ(DecodeHeaderText("=?UTF-8?B?zg==?=  =?UTF-8?B?qQ==?= =?UTF-8?Q?_=E2=82=AC?="), "? \x80");
+    EXPECT_EQ(DecodeHeaderText("K\xC3\xA4se"), "K\xE4se");
+    EXPECT_EQ(DecodeHeaderText("K\xE4se"), "K\xE4se");
+    EXPECT_EQ(DecodeHeaderText("=?UTF-8?Q?a=0D=0Ab?="), "a  b");
+    EXPECT_EQ(DecodeHeaderText("=?x-unknown?Q?a?= =?UTF-8?Q?broken"), "=?x-unknown?Q?a?= =?UTF-8?Q?broken");
+    EXPECT_EQ(DecodeHeaderText("1 =? 2"), "1 =? 2");
 }
