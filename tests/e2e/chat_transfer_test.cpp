@@ -464,7 +464,8 @@ TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
 
     EXPECT_EQ(TextOf(host, window, "Panel2"), "Persons (2)");
     const std::string transcript = TextOf(host, window, "Memo2");
-    for (const char* forged : { "eve has joined", "mallory", "ghost", "zed", "carol", "bob has left", "has been closed", "psst" })
+    for (const char* forged : { "eve has joined", "mallory", "ghost", "zed", "carol", "bob has left", "has been closed",
+                                "window is closed", "psst" })
         EXPECT_FALSE(Has(transcript, forged)) << forged << " in " << transcript;
     EXPECT_TRUE(Has(transcript, "bob: hello all")) << transcript;
     EXPECT_TRUE(Shows(host, window)) << "the host's window lives on";
