@@ -89,12 +89,8 @@ PageCheck CheckUserNamePage(const SignupFields& fields)
                       SignupField::UserName);
     if (user.empty())
         return refuse("\rYou must choose a Username before you can proceed.", SignupField::UserName);
-    // 0xB6 separates the name from the address in a lookup's reply.
-    if (user.find('\xB6') != std::string::npos)
-        return refuse(NotPermittedMessage("User Name"), SignupField::UserName);
-    if (const PageCheck check = checkServiceLimits(user, "User Name", SignupField::UserName, kMaxUserNameLength);
-        !check.passed())
-        return check;
+    if (std::string refusal = UserNameRefusal(user); !refusal.empty())
+        return refuse(std::move(refusal), SignupField::UserName);
     if (fields.password != fields.password2) {
         PageCheck check = refuse("\rThe passwords you typed are not identical. Please retype them.", SignupField::Password);
         check.clearPasswords = true;

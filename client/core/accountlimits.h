@@ -33,3 +33,8 @@ inline bool HoldsForbiddenUserNameChar(std::string_view name)
 {
     return name.find_first_of(kForbiddenUserNameChars) != std::string_view::npos;
 }
+
+// Bytes a user name may not hold either, though no control bytes: the no-break space and the
+// soft hyphen show as a blank or as nothing, so the name would pass for another; 0xB6 ends
+// the name in a lookup's reply.
+inline constexpr std::string_view kRefusedUserNameBytes = "\xA0\xAD\xB6";

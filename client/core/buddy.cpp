@@ -1,17 +1,9 @@
 #include "client/core/buddy.h"
 
-#include "client/core/accountlimits.h"
+#include "client/core/userlist.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
-
-namespace {
-
-// Longer user IDs than this do not exist on the service; the bound keeps the
-// file name well inside the file system's limit even after UTF-8 widening.
-constexpr std::size_t kMaxBuddyNameLength = 100;
-
-}  // namespace
 
 Tbuddy* TBuddyStore::Item(int index) const
 {
@@ -66,12 +58,15 @@ void TPeerSocketList::Remove(std::string_view name)
     std::erase_if(m_items, [&](const auto& item) { return AnsiSameText(item.first, name); });
 }
 
-bool IsValidBuddyName(std::string_view name)
+std::string BuddyNameRefusal(std::string_view name)
 {
-    if (name.empty() || name.size() > kMaxBuddyNameLength || name == "." || name == "..")
-        return false;
-    return !HoldsControlByte(name) && !HoldsForbiddenUserNameChar(name);
+    // "." and ".." name no contact file of their own.
+    if (name == "." || name == "..")
+        return BadUserIdMessage();
+    return UserNameRefusal(name);
 }
+
+bool IsValidBuddyName(std::string_view name) { return !name.empty() && BuddyNameRefusal(name).empty(); }
 
 std::string BuddyListFullText()
 {

@@ -83,8 +83,9 @@ private:
     std::vector<std::pair<std::string, TBuddySocket*>> m_items;
 };
 
-// A buddy name is a user ID and becomes a file name: the same characters are
-// refused as in a user name typed at sign-on, and control bytes, ".." and overlong names.
+// A buddy name is a user ID and becomes a file name: the one check of a user name,
+// and "." and "..". "" when it may be one, else the refusal to show.
+std::string BuddyNameRefusal(std::string_view name);
 bool IsValidBuddyName(std::string_view name);
 
 // The text shown when a buddy cannot be added because 256 are kept.

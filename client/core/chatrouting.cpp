@@ -57,17 +57,14 @@ bool ListPerson(TChatRoom& room, const std::string& name, bool announce)
     return true;
 }
 
-void RelayText(TChatRoom& room, const std::string& line)
+// A member's line goes on to every other guest, never back to the member.
+void RelayText(const TChatRoom& room, const std::string& sender, const std::string& line)
 {
     std::string relayed = line;
     std::replace(relayed.begin(), relayed.end(), '"', '\xEF');
-    const std::string speaker = ExtractSpeaker(line);
-    // A line with no speaker cannot be kept from going back to whoever said it: it stays here.
-    if (speaker.empty() || SameText(speaker, Session().userId))
-        return;
     const std::vector<std::string> persons = room.persons;
     for (const std::string& person : persons)
-        if (person.find("(Host)") == std::string::npos && !SameText(person, speaker))
+        if (person.find("(Host)") == std::string::npos && !SameText(person, sender))
             SendChatCommand("conferencehost", person, relayed);
 }
 
@@ -144,21 +141,21 @@ void HandleChatLine(const std::string& key, const std::string& body)
     if (room->sound)
         PlayAppSound(15, true);
     peerhooks::AppendChat(room->key, body);
-    if (room->IsHost())
-        RelayText(*room, body);
 }
 
 void HandleConferenceLine(const std::string& sender, const std::string& body)
 {
     TChatRoom* room = PeerLists().FindChat(kHostKey);
-    if (!room || body.empty())
+    if (!room || body.empty() || sender.find("(Host)") != std::string::npos)
         return;
     switch (body[0]) {
     case kJoined:
     case kLeft:
-        if (!SameText(body.substr(1), sender) || !Invited(*room, sender) || sender.find("(Host)") != std::string::npos)
+        if (!SameText(body.substr(1), sender) || !Invited(*room, sender))
             return;
-        break;
+        // Listed and announced as its connection names it.
+        HandleChatLine(kHostKey, body[0] + sender);
+        return;
     case kMember:
     case kInviteCandidate:
     case kGone:
@@ -167,7 +164,20 @@ void HandleConferenceLine(const std::string& sender, const std::string& body)
     default:
         break;
     }
-    HandleChatLine(kHostKey, body);
+    // Only a member speaks, and always as itself, whatever name its text puts first.
+    if (!room->HasPerson(sender) || SameText(sender, Session().userId))
+        return;
+    const std::string line = SpokenBy(body, sender);
+    if (line.empty())
+        return;
+    HandleChatLine(kHostKey, line);
+    RelayText(*room, sender, line);
+}
+
+std::string GuestKey(const std::string& host)
+{
+    const std::string key = host + "*";
+    return SameText(key, kHostKey) ? std::string() : key;
 }
 
 void InviteToConference(const std::string& name)
@@ -215,4 +225,14 @@ std::string ExtractSpeaker(const std::string& line)
     if (length < 0 || length > 255)
         return {};
     return Copy(line, start, length);
+}
+
+std::string SpokenBy(const std::string& line, const std::string& speaker)
+{
+    const std::string said = ExtractSpeaker(line);
+    if (said.empty())
+        return {};
+    // ExtractSpeaker found the name right after the first "b\cf0 " (1-based Pos).
+    const std::size_t start = static_cast<std::size_t>(Pos("b\\cf0", line)) + 5;
+    return line.substr(0, start) + speaker + line.substr(start + said.size());
 }

@@ -9,9 +9,13 @@
 void OpenChatWindow(const std::string& key, const std::string& firstLine);
 // One line for the window of a key: a control byte with a name, or RTF text.
 void HandleChatLine(const std::string& key, const std::string& body);
-// A guest's "conference" line for the conference this user hosts: a guest speaks
-// only for itself, joins only when invited, and tells no one else's coming or going.
+// A guest's "conference" line for the conference this user hosts, from the buddy its
+// connection belongs to: a guest joins only when invited, tells no one else's coming or
+// going, and speaks only while a member, its line shown and relayed under its own name.
 void HandleConferenceLine(const std::string& sender, const std::string& body);
+// The key of the conference a buddy hosts, host + "*"; "" for a host whose key would be
+// this user's own "Conference*", which no buddy's line may reach.
+std::string GuestKey(const std::string& host);
 // The host invites a buddy to "Conference*"; only the invited may join it.
 void InviteToConference(const std::string& name);
 // The window's own entry (the host's "me (Host)"), announced like a joined person.
@@ -22,3 +26,5 @@ void CloseChatWindow(const std::string& key);
 void BroadcastToChats(const std::string& line);
 // Who said a conference line: the text after "b\cf0 " up to the first ':', or "".
 std::string ExtractSpeaker(const std::string& line);
+// The line with that speaker in place of the one it names; "" for a line naming none.
+std::string SpokenBy(const std::string& line, const std::string& speaker);

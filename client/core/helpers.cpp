@@ -47,7 +47,7 @@ bool IsPlainMailAddress(std::string_view address)
 {
     return std::none_of(address.begin(), address.end(), [](char ch) {
         const auto c = static_cast<unsigned char>(ch);
-        return c <= ' ' || c == 0x7F || c == '?' || c == '&' || c == '#' || c == '%';
+        return c <= ' ' || c == 0x7F || c == '?' || c == '&' || c == '#' || c == '%' || c == ',' || c == ';';
     });
 }
 

@@ -28,8 +28,8 @@ void OpenWebLink(const std::string& url);
 // Opens a document or folder of this machine that the program itself names.
 void OpenDocument(const std::string& path);
 
-// An e-mail address a "mailto:" may carry: no '?', '&', '#' or '%' (which would add
-// recipients, headers or a body), no blank and no control byte.
+// An e-mail address a "mailto:" may carry: no '?', '&', '#', '%', ',' or ';' (which would
+// add recipients, headers or a body), no blank and no control byte.
 bool IsPlainMailAddress(std::string_view address);
 // "mailto:" and the trimmed address; one that is not plain counts as no address.
 std::string MailtoUrl(const std::string& address);

@@ -92,7 +92,10 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
         if (buddy->ChatRequested)
             return;
     } else {
-        if (PeerLists().FindChat(frame.f2 + "*")) {
+        // A buddy whose conference would be keyed as this user's own is never joined.
+        if (GuestKey(frame.f2).empty())
+            return;
+        if (PeerLists().FindChat(GuestKey(frame.f2))) {
             SendChatCommand("conference", frame.f2, std::string(1, '\xFA') + Session().userId);
             return;
         }
@@ -196,19 +199,19 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         return;
     }
     if (f1 == "conferenceclose") {
-        if (PeerLists().FindChat(f2 + "*"))
-            HandleChatLine(f2 + "*", "\xFD" + f2 + " (Host)");
+        if (PeerLists().FindChat(GuestKey(f2)))
+            HandleChatLine(GuestKey(f2), "\xFD" + f2 + " (Host)");
         return;
     }
     if (f1 == "pluginclose")
         return;
     if (f1 == "conference") {
-        HandleConferenceLine(f2, frame.f4);
+        HandleConferenceLine(connection->BoundName(), frame.f4);
         return;
     }
     if (f1 == "conferencehost") {
-        if (PeerLists().FindChat(f2 + "*"))
-            HandleChatLine(f2 + "*", frame.f4);
+        if (PeerLists().FindChat(GuestKey(f2)))
+            HandleChatLine(GuestKey(f2), frame.f4);
         return;
     }
     if (f1 == "requesttosendfile") {

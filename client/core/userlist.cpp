@@ -27,6 +27,24 @@ bool IsInsideFriends(const std::string& root)
     return !error && real.parent_path() == friends;
 }
 
+// A refused character as the refusal names it, its code in decimal after it.
+std::string RefusedCharacterName(char c)
+{
+    const auto code = static_cast<unsigned char>(c);
+    const char* name = "a control character";
+    switch (code) {
+    case '\t': name = "a tab"; break;
+    case '\n': name = "a line feed"; break;
+    case '\r': name = "a carriage return"; break;
+    case 0x7F: name = "a delete character"; break;
+    case 0xA0: name = "a no-break space"; break;
+    case 0xAD: name = "a soft hyphen"; break;
+    case 0xB6: name = "a paragraph sign"; break;
+    default: break;
+    }
+    return std::string(name) + " (character " + std::to_string(code) + ")";
+}
+
 }  // namespace
 
 std::string FriendsDir() { return WindowsDir() + PathDelim + "my friends"; }
@@ -86,14 +104,27 @@ std::string OutsideFolderMessage(const std::string& userId)
     return "\rThe folder of the user " + userId + " is not inside \"my friends\". Please choose another name.";
 }
 
+std::string UserNameRefusal(std::string_view name)
+{
+    for (const char c : name) {
+        if (kForbiddenUserNameChars.find(c) != std::string_view::npos)
+            return BadUserIdMessage();
+        // Control bytes would break the INI line and the peer frame.
+        if (IsControlByte(c) || kRefusedUserNameBytes.find(c) != std::string_view::npos)
+            return "\rThe User Name holds " + RefusedCharacterName(c) + ", which is not permitted. Please re-type.";
+    }
+    if (name.size() > kMaxUserNameLength)
+        return "\rThe User Name may hold at most " + std::to_string(kMaxUserNameLength) + " characters. Please re-type.";
+    return {};
+}
+
 std::string CheckUserId(const std::string& userId)
 {
-    const bool badChar = HoldsForbiddenUserNameChar(userId) || std::any_of(userId.begin(), userId.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20;
-    });
+    if (std::string refusal = UserNameRefusal(userId); !refusal.empty())
+        return refusal;
     // A "." would make a folder the list never shows ("a.b") or none of its own
-    // (".."); "messages" is never listed either. Control bytes would break the INI line.
-    if (badChar || !IsLocalUserFolder(userId))
+    // (".."); "messages" is never listed either.
+    if (!IsLocalUserFolder(userId))
         return BadUserIdMessage();
     if (UserFolderLeadsOutside(userId))
         return OutsideFolderMessage(userId);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The local user accounts: one folder a user inside "my friends" of the
@@ -30,6 +31,9 @@ std::vector<std::string> ListLocalUsers();
 bool UserFolderLeadsOutside(const std::string& user);
 bool UserDatExists(const std::string& user);
 
+// The one check of a name for a user or a buddy: "" when it may be one, else the refusal
+// to show, naming the character refused; the sign-on's twelve characters keep its message.
+std::string UserNameRefusal(std::string_view name);
 // Why a user ID cannot be a folder of its own: "" when it can.
 std::string CheckUserId(const std::string& userId);
 // The message shown for a refused user ID.

@@ -1,10 +1,8 @@
 #include "client/features/addchannel.h"
 
-#include "client/core/accountlimits.h"
 #include "client/core/buddy.h"
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
-#include "client/core/userlist.h"
 #include "client/features/channelguide.h"
 #include "client/features/favourites.h"
 #include "platform/rtl/codepage.h"
@@ -358,8 +356,8 @@ void TNewChannelfrm::FinishClick()
     const std::string name = Trim(codepage::FromUnicode(Edit3->text()));
     if (name.empty())
         return;
-    if (HoldsForbiddenUserNameChar(name)) {
-        MessageDlg(BadUserIdMessage(), mtError, mbOK, 0);
+    if (const std::string refusal = BuddyNameRefusal(name); !refusal.empty()) {
+        MessageDlg(refusal, mtError, mbOK, 0);
         return;
     }
     if (Form1) {

@@ -1,11 +1,11 @@
 #include "client/features/newbuddyform.h"
 
+#include "client/core/accountlimits.h"
 #include "client/core/buddy.h"
 #include "client/core/buddyfile.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/settings.h"
-#include "client/core/userlist.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
@@ -22,8 +22,8 @@
 
 namespace {
 
-// Contact file names stay short enough for every file system and the peer lines.
-constexpr int kMaxNameBytes = 64;
+// A buddy's name is a user name, and no user name is longer.
+constexpr int kMaxNameBytes = static_cast<int>(kMaxUserNameLength);
 constexpr int kMaxFullName = 20;
 
 TLabel* MakeLabel(const char* text, QWidget* parent, int x, int y, int width)
@@ -152,8 +152,8 @@ void TNewBuddyForm::Button1Click()
 {
     const std::string name = Trim(codepage::FromUnicode(Edit1->text()));
     Edit1->setText(codepage::ToUnicode(name));
-    if (!name.empty() && !IsValidBuddyName(name)) {
-        MessageDlg(BadUserIdMessage(), mtError, mbOK, 0);
+    if (const std::string refusal = name.empty() ? std::string() : BuddyNameRefusal(name); !refusal.empty()) {
+        MessageDlg(refusal, mtError, mbOK, 0);
         Edit1->setFocus();
         return;
     }

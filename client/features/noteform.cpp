@@ -77,6 +77,9 @@ TForm8::TForm8()
     Label2->setGeometry(6, 52, kWidth - 12, 14);
     Label2->setFont(ToQFont(font));
     Label2->setVisible(false);
+    // The sender's name and date as the sender gave them.
+    Label1->SetShowAccelChar(false);
+    Label2->SetShowAccelChar(false);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName("Memo1");
     Memo1->setFrameStyle(QFrame::NoFrame);

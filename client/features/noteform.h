@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/form.h"
+#include "platform/ui/label.h"
 
 #include <string>
 
@@ -20,8 +21,8 @@ public:
     QLabel* Image1 { nullptr };
     QLabel* title { nullptr };
     QLabel* Label3 { nullptr };
-    QLabel* Label1 { nullptr };
-    QLabel* Label2 { nullptr };
+    TLabel* Label1 { nullptr };
+    TLabel* Label2 { nullptr };
     QPlainTextEdit* Memo1 { nullptr };
     QPushButton* SpeedButton1 { nullptr };
     QPushButton* SpeedButton2 { nullptr };

@@ -129,6 +129,8 @@ TForm7::TForm7(const peerhooks::TRequest& request)
     Label1 = new TLabel(this);
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
+    // The prompt holds the caller's name, e-mail and file name as the caller gave them.
+    Label1->SetShowAccelChar(false);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(60, 8, 262, 100);
     Button1 = new QPushButton(codepage::ToUnicode("&Accept"), this);

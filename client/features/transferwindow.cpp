@@ -63,6 +63,8 @@ TForm4::TForm4(TTransferMode mode, const std::string& buddy, const std::string& 
     Label1 = new TLabel(this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(10, 8, 340, 36);
+    // The file's and the buddy's names as the buddy gave them.
+    Label1->SetShowAccelChar(false);
     Label2 = new TLabel(this);
     Label2->setObjectName("Label2");
     Label2->setGeometry(10, 48, 340, 18);

@@ -12,6 +12,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class TLabel;
 
 // One file moving between two buddies over a connection of its own: the
 // receiver listens and names its port on the peer line, the sender connects
@@ -34,7 +35,7 @@ public:
     const std::string& TargetPath() const { return m_target; }
     std::int64_t BytesDone() const { return m_done; }
 
-    QLabel* Label1 { nullptr };
+    TLabel* Label1 { nullptr };
     QLabel* Label2 { nullptr };
     QProgressBar* ProgressBar { nullptr };
     QPushButton* Button1 { nullptr };  // "&Cancel"

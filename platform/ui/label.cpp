@@ -6,13 +6,20 @@
 
 namespace {
 
-// The caption in the form Qt's mnemonic drawing takes: line feeds for the line
-// breaks, and a trailing lone '&', which marks nothing, doubled so that it shows.
-QString MnemonicText(const QString& caption)
+// Line feeds for the line breaks.
+QString BrokenLines(const QString& caption)
 {
     QString text = caption;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// The caption in the form Qt's mnemonic drawing takes: line feeds for the line
+// breaks, and a trailing lone '&', which marks nothing, doubled so that it shows.
+QString MnemonicText(const QString& caption)
+{
+    QString text = BrokenLines(caption);
     qsizetype run = 0;
     while (run < text.size() && text[text.size() - 1 - run] == QLatin1Char('&'))
         ++run;
@@ -35,8 +42,16 @@ TLabel::TLabel(const QString& caption, QWidget* parent)
     setTextFormat(Qt::PlainText);
 }
 
+void TLabel::SetShowAccelChar(bool show)
+{
+    m_showAccelChar = show;
+    update();
+}
+
 QString TLabel::ShownText() const
 {
+    if (!m_showAccelChar)
+        return BrokenLines(text());
     const QString text = MnemonicText(this->text());
     QString shown;
     shown.reserve(text.size());
@@ -60,13 +75,16 @@ void TLabel::paintEvent(QPaintEvent* event)
     const int align = QStyle::visualAlignment(layoutDirection(), alignment());
     QStyleOption option;
     option.initFrom(this);
-    int flags = align | Qt::TextExpandTabs | Qt::TextShowMnemonic
+    int flags = align | Qt::TextExpandTabs
         | (layoutDirection() == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+    if (m_showAccelChar)
+        flags |= Qt::TextShowMnemonic;
     if (wordWrap())
         flags |= Qt::TextWordWrap;
-    if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
+    if (m_showAccelChar && !style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
         flags |= Qt::TextHideMnemonic;
-    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), MnemonicText(text()), foregroundRole());
+    const QString drawn = m_showAccelChar ? MnemonicText(text()) : BrokenLines(text());
+    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), drawn, foregroundRole());
 }
 
 QRect LabelTextArea(const QLabel& label)

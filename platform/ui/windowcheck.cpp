@@ -39,7 +39,7 @@ bool isRichText(const QLabel* label)
 
 std::optional<TShownText> shownText(QWidget* widget)
 {
-    // A form's caption always draws its accelerator as an underline and breaks its lines.
+    // A form's caption breaks its lines and, unless it shows someone else's text, draws its accelerator.
     if (auto* caption = dynamic_cast<TLabel*>(widget))
         return TShownText { caption->text(), caption->ShownText(), false, false };
     if (auto* label = qobject_cast<QLabel*>(widget)) {

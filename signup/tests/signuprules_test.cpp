@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -145,10 +146,16 @@ TEST(SignupRules, AUserNameTheServiceCouldNotKeepIsRefused)
     f.userName += "a";
     EXPECT_EQ(CheckUserNamePage(f).message, "\rThe User Name may hold at most 64 characters. Please re-type.");
     EXPECT_EQ(CheckUserNamePage(f).focus, SignupField::UserName);
-    for (const char* name : { "a\tb", "a\xB6" "b", "a\x7F" }) {
+    // The one check of every name, telling which character it refused.
+    const std::pair<const char*, const char*> refused[] = { { "a\tb", "a tab (character 9)" },
+                                                            { "a\xB6" "b", "a paragraph sign (character 182)" },
+                                                            { "a\x7F", "a delete character (character 127)" },
+                                                            { "a\xA0" "b", "a no-break space (character 160)" },
+                                                            { "a\xAD" "b", "a soft hyphen (character 173)" } };
+    for (const auto& [name, character] : refused) {
         f.userName = name;
         EXPECT_EQ(CheckUserNamePage(f).message,
-                  "\rThe User Name holds characters that are not permitted. Please re-type.")
+                  std::string("\rThe User Name holds ") + character + ", which is not permitted. Please re-type.")
             << name;
     }
 }

@@ -411,12 +411,15 @@ TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
     Host alice("alice", 2);
     alice.lists("bob");
     alice.lists("eve");
+    // A buddy whose own conference would be keyed like the host's.
+    alice.lists("Conference", "DirectConnect=" + LoopbackHost(5) + "\r\n");
     alice.start();
     ASSERT_TRUE(alice.process->signOn());
     LarkspireProcess& host = *alice.process;
     HostilePeer bob(LoopbackHost(3), alice.address);
     HostilePeer eve(LoopbackHost(4), alice.address);
-    for (auto [peer, name] : { std::pair { &bob, "bob" }, std::pair { &eve, "eve" } }) {
+    HostilePeer namesake(LoopbackHost(5), alice.address);
+    for (auto [peer, name] : { std::pair { &bob, "bob" }, std::pair { &eve, "eve" }, std::pair { &namesake, "Conference" } }) {
         ASSERT_TRUE(peer->connected());
         peer->line(Frame("inf", name, std::string(name) + "@example.org", "alice"));
         ASSERT_EQ(peer->readLine(), "\xFC");
@@ -441,15 +444,37 @@ TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
     bob.line(Frame("conference", "bob", "alice*", "\xFA" "zed"));
     bob.line(Frame("conference", "bob", "alice*", "\xFA" "carol (Host)"));
     bob.line(Frame("conference", "bob", "alice*", "\xFD" "alice (Host)"));
+    // eve, no member, speaks; bob speaks under carol's name.
+    const auto said = [](const std::string& speaker, const std::string& text) {
+        return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\plain\\f0\\fs20\\b\\cf0 " + speaker + ": " + text
+            + "\\par }";
+    };
+    eve.line(Frame("conference", "eve", "alice*", said("eve", "psst")));
+    bob.line(Frame("conference", "bob", "alice*", said("carol", "hello all")));
+    // The buddy called "Conference" speaks as the host of a conference keyed "Conference*".
+    namesake.line(Frame("conferencehost", "Conference", "alice", "\xFA" "mallory"));
+    namesake.line(Frame("conferenceclose", "Conference", "c@example.org", "Conference*"));
     // Lines are handled in order: once these requests show, the forged lines have been dealt with.
     eve.line(Frame("requesttosendfile", "eve", "C:\\after.txt", "1"));
     bob.line(Frame("requesttosendfile", "bob", "C:\\after.txt", "1"));
+    namesake.line(Frame("requesttosendfile", "Conference", "C:\\after.txt", "1"));
     ASSERT_TRUE(alice.peerHookSeen("RequestPrompt|1|eve"));
     ASSERT_TRUE(alice.peerHookSeen("RequestPrompt|1|bob"));
+    ASSERT_TRUE(alice.peerHookSeen("RequestPrompt|1|Conference"));
 
     EXPECT_EQ(TextOf(host, window, "Panel2"), "Persons (2)");
     const std::string transcript = TextOf(host, window, "Memo2");
-    for (const char* forged : { "eve has joined", "mallory", "ghost", "zed", "carol", "bob has left", "has been closed" })
+    for (const char* forged : { "eve has joined", "mallory", "ghost", "zed", "carol", "bob has left", "has been closed",
+                                "window is closed", "psst" })
         EXPECT_FALSE(Has(transcript, forged)) << forged << " in " << transcript;
+    EXPECT_TRUE(Has(transcript, "bob: hello all")) << transcript;
     EXPECT_TRUE(Shows(host, window)) << "the host's window lives on";
+    // What bob was sent before the host's own next line: never the words of one who is no member.
+    ASSERT_TRUE(Say(host, window, "over to you"));
+    std::string sent;
+    for (std::string line = bob.readLine(); !Has(line, "over to you"); line = bob.readLine()) {
+        ASSERT_FALSE(line.empty()) << "the host's line never came: " << sent;
+        sent += line + "\n";
+    }
+    EXPECT_FALSE(Has(sent, "psst")) << sent;
 }

@@ -67,6 +67,12 @@ TEST(BuddyName, RefusesWhatCannotBeAUserIdOrAFileName)
     EXPECT_FALSE(IsValidBuddyName(std::string("nul\0x", 5)));
     EXPECT_FALSE(IsValidBuddyName("line\rbreak"));
     EXPECT_FALSE(IsValidBuddyName(std::string(101, 'a')));
+    // The same limit as a user name at sign-up.
+    EXPECT_TRUE(IsValidBuddyName(std::string(64, 'a')));
+    EXPECT_FALSE(IsValidBuddyName(std::string(65, 'a')));
+    // Look-alikes of "alice": a no-break space, a soft hyphen.
+    EXPECT_FALSE(IsValidBuddyName("al\xA0ice"));
+    EXPECT_FALSE(IsValidBuddyName("al\xADice"));
 }
 
 TEST(BuddyName, EachCharacterASignOnRefusesIsRefusedForABuddyToo)

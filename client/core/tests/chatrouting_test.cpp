@@ -23,7 +23,11 @@ TEST_F(ChatRouting, TheHostRelaysAConferenceLineToTheOthersButNotTheSpeaker)
     bob.sendLine(Frame("conference", "bob", "alice", line));
     EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", line));
     EXPECT_EQ(bob.drain(200), "");
-    HandleChatLine("Conference*", "{\\b\\cf0 carol: say \"cheese\"}");
+    // A member speaks as itself whatever name its text puts first, and no one else is heard.
+    bob.sendLine(Frame("conference", "bob", "alice", "{\\rtf1 {\\b\\cf0 carol: I quit}}"));
+    EXPECT_EQ(carol.readLine(), Frame("conferencehost", "alice", "carol", "{\\rtf1 {\\b\\cf0 bob: I quit}}"));
+    HandleConferenceLine("mallory", "{\\rtf1 {\\b\\cf0 mallory: psst}}");
+    HandleConferenceLine("carol", "{\\b\\cf0 carol: say \"cheese\"}");
     EXPECT_EQ(bob.readLine(), Frame("conferencehost", "alice", "bob", "{\\b\\cf0 carol: say \xEF" "cheese\xEF}"));
 }
 
@@ -33,6 +37,8 @@ TEST_F(ChatRouting, ExtractSpeakerFindsTheNameBeforeTheColon)
     EXPECT_EQ(ExtractSpeaker("no mark: here"), "");
     EXPECT_EQ(ExtractSpeaker("a: {\\b\\cf0 bob hi}"), "");
     EXPECT_EQ(ExtractSpeaker("\\b\\cf0 " + std::string(300, 'n') + ": hi"), "");
+    EXPECT_EQ(SpokenBy("{\\rtf1 {\\b\\cf0 carol: hi: there}}", "bob"), "{\\rtf1 {\\b\\cf0 bob: hi: there}}");
+    EXPECT_EQ(SpokenBy("no mark: here", "bob"), "");
 }
 
 TEST_F(ChatRouting, AGuestJoinsAndLeavesTheHostsConferenceOnlyAsItselfAndOnlyWhenInvited)

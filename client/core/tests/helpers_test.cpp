@@ -134,7 +134,7 @@ TEST(Mailto, APlainAddressGoesIntoTheMessageTrimmed)
 TEST(Mailto, AnAddressThatWouldAddHeadersOrABodyIsNoAddress)
 {
     for (const char* address : { "eve@x?bcc=spy@evil&subject=hi", "a@b&c", "a@b#top", "a%40b@c", "a b@c", "a@b\r\nc",
-                                 "a@b\tc", "a@b\x7F" }) {
+                                 "a@b\tc", "a@b\x7F", "a@b,eve@evil", "a@b;eve@evil" }) {
         EXPECT_FALSE(IsPlainMailAddress(address)) << address;
         EXPECT_EQ(MailtoUrl(address), "mailto:") << address;
     }

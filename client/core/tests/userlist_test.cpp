@@ -109,8 +109,15 @@ TEST_F(UserFixture, ForbiddenCharactersGiveTheMessage)
 
 TEST_F(UserFixture, DotsMessagesAndControlBytesAreRefusedToo)
 {
-    for (const char* bad : { "..", ".", "a.b", "messages", "MESSAGES", "a\tb", "a\rb" })
+    for (const char* bad : { "..", ".", "a.b", "messages", "MESSAGES" })
         EXPECT_EQ(CheckUserId(bad), BadUserIdMessage()) << bad;
+    // Any other refused character is named.
+    EXPECT_EQ(CheckUserId("a\tb"), "\rThe User Name holds a tab (character 9), which is not permitted. Please re-type.");
+    EXPECT_EQ(CheckUserId("a\nb"), "\rThe User Name holds a line feed (character 10), which is not permitted. Please re-type.");
+    EXPECT_EQ(CheckUserId("a\xA0" "b"),
+              "\rThe User Name holds a no-break space (character 160), which is not permitted. Please re-type.");
+    EXPECT_EQ(CheckUserId("a\xAD" "b"),
+              "\rThe User Name holds a soft hyphen (character 173), which is not permitted. Please re-type.");
 }
 
 TEST_F(UserFixture, SignOnWritesUserDatAndLastUser)

@@ -102,6 +102,15 @@ TEST_F(AddWizard, WithoutAnAddressItAddsABuddyAndRefusesBadNames)
     wizard.FinishClick();
     EXPECT_EQ(lastBox(), "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.");
     EXPECT_TRUE(wizard.isVisible());
+    // Refused by the one check of every name, and told what was refused.
+    wizard.Edit3->setText("bad\tname");
+    wizard.FinishClick();
+    EXPECT_EQ(lastBox(), "\rThe User Name holds a tab (character 9), which is not permitted. Please re-type.");
+    EXPECT_TRUE(wizard.isVisible());
+    wizard.Edit3->setText(QString(65, 'a'));
+    wizard.FinishClick();
+    EXPECT_EQ(lastBox(), "\rThe User Name may hold at most 64 characters. Please re-type.");
+    EXPECT_TRUE(wizard.isVisible());
 }
 
 TEST_F(AddWizard, TheNewFolderPromptRefusesNamesThatAreNoFolder)

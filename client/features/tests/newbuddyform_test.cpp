@@ -49,6 +49,12 @@ TEST_F(BuddyDialog, ANameWithABlankIsRefusedWithTheMessage)
               "\rSpaces or  \\/:*?\"'<>|= characters are not permitted in your user name. Please retry.");
     EXPECT_TRUE(form.Visible());
     EXPECT_FALSE(dirs.exists("windows/my friends/alice/bob smith.cnt"));
+    // A character that is none of those is named, not taken for one of them.
+    form.Edit1->setText("bob\rsmith");
+    form.Button1->click();
+    EXPECT_EQ(dialogs::History().back().request.text,
+              "\rThe User Name holds a carriage return (character 13), which is not permitted. Please re-type.");
+    EXPECT_TRUE(form.Visible());
 }
 
 TEST_F(BuddyDialog, DotNamesAreRefusedToo)

@@ -7,6 +7,7 @@
 #include "client/features/tests/notesession.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
+#include "platform/ui/label.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -162,6 +163,9 @@ TEST_F(NoteWindow, AProtectedNoteOpensOnlyWithTheSignOnPassword)
     EXPECT_EQ(Text(window->SpeedButton3), "Decrypt");
     EXPECT_EQ(Text(window->SpeedButton2), "&Reply");
     EXPECT_EQ(codepage::FromUnicode(window->Label2->text()), "12/9/2026 8:00:00 PM");
+    // A sender's '&' is no accelerator.
+    TForm8* fromRAndD = ShowNoteWindow("r&d", "x\xB6" "12/9/2026 8:00:00 PM", "hi", 0);
+    EXPECT_EQ(fromRAndD->Label1->ShownText(), "From: r&d");
     TPasswordDlg::SetPrompt([](std::string& entered) { entered = "wrong"; return true; });
     window->SpeedButton3->click();
     EXPECT_EQ(Memo(*window), nivlet::ShiftNoteText("Secret plan"));

@@ -256,11 +256,12 @@ TEST_F(RequestWindow, ThePromptStartsANewLineAtEachCarriageReturn)
 {
     ShipIcons();
     ScriptedPeer dave = Call(4);
-    dave.sendLine(Frame("inf", "dave", "", "alice"));
+    dave.sendLine(Frame("inf", "dave", "z&a@x.org", "alice"));
     TForm7* window = WaitForWindow<TForm7>();
     ASSERT_NE(window, nullptr);
+    // The caller's '&' shows as itself, drawn as well as told.
     EXPECT_EQ(window->Label1->ShownText().split(QLatin1Char('\n')),
-              QStringList({ "", "DAVE is requesting to be added your buddy list.", "Email: ", "Do you want to accept?" }));
+              QStringList({ "", "DAVE is requesting to be added your buddy list.", "Email: z&a@x.org", "Do you want to accept?" }));
     EXPECT_EQ(PaintedDifference(window->Label1, window->Label1->ShownText()), QRect());
     QDir().mkpath(KORVO_BUILD_DIR "/screenshots");
     EXPECT_TRUE(window->grab().save(KORVO_BUILD_DIR "/screenshots/request.png"));

@@ -1,6 +1,7 @@
 #include "peerwindowtest.h"
 
 #include "platform/rtl/codepage.h"
+#include "platform/ui/label.h"
 #include "platform/win/registry.h"
 
 #include <QApplication>
@@ -69,15 +70,17 @@ TEST_F(FileTransfer, AnAcceptedFileArrivesWholeUnderItsOwnName)
 {
     ScriptedPeer bob = Online("bob", 2);
     const std::string bytes = RandomBytes(300000);
-    const std::uint16_t port = Offered(bob, "C:\\Users\\bob\\photo, large.jpeg", bytes.size());
+    const std::uint16_t port = Offered(bob, "C:\\Users\\bob\\photo, R&D.jpeg", bytes.size());
     ASSERT_NE(port, 0);
     TForm4* window = WaitForWindow<TForm4>();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "Receiving photo, large.jpeg...\rfrom bob");
+    EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "Receiving photo, R&D.jpeg...\rfrom bob");
+    // The sender's '&' is no accelerator.
+    EXPECT_EQ(window->Label1->ShownText(), "Receiving photo, R&D.jpeg...\nfrom bob");
     ScriptedPeer data = ConnectFrom(2, port);
     ASSERT_TRUE(data.send(bytes));
-    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Desktop("photo, large.jpeg").size() == bytes.size(); }, 20000));
-    EXPECT_TRUE(Desktop("photo, large.jpeg") == bytes);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Desktop("photo, R&D.jpeg").size() == bytes.size(); }, 20000));
+    EXPECT_TRUE(Desktop("photo, R&D.jpeg") == bytes);
     EXPECT_EQ(bar->ChnName->text(), "FILE TRANSFER COMPLETED.");
     EXPECT_EQ(DesktopFiles(), 1u) << "no temporary file is left";
 }
