@@ -5,13 +5,6 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdint>
-
 namespace {
 
 bool StartsWithText(std::string_view s, std::string_view prefix)
@@ -326,59 +319,20 @@ namespace {
 std::string UnreadableMessage(const std::string& path) { return "Unable to read " + path; }
 std::string TooLargeMessage(const std::string& path) { return path + " is larger than 16 MB and was not imported."; }
 
-// Only a regular file is read, and never more than one byte beyond the limit: a
-// link to a device or a pipe named like a card file must not hang or fill memory.
-enum class ReadResult { ok, unreadable, tooLarge };
-
-ReadResult ReadBoundedFile(const std::string& path, std::string& bytes)
-{
-    const std::string name = codepage::ToUtf8(ResolveFileName(path));
-    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return ReadResult::unreadable;
-    ReadResult result = ReadResult::ok;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result = ReadResult::unreadable;
-    } else if (static_cast<std::uint64_t>(st.st_size) > kMaxVCardFileBytes) {
-        result = ReadResult::tooLarge;
-    } else {
-        bytes.assign(kMaxVCardFileBytes + 1, '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                result = ReadResult::unreadable;
-                break;
-            }
-            if (n == 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-        if (result == ReadResult::ok && done > kMaxVCardFileBytes)
-            result = ReadResult::tooLarge;
-    }
-    ::close(fd);
-    return result;
-}
-
 }  // namespace
 
 bool ReadVCardFile(const std::string& path, std::vector<VCardContact>& contacts, std::string& error,
     VCardReadCounts* counts)
 {
     std::string bytes;
-    switch (ReadBoundedFile(path, bytes)) {
-    case ReadResult::unreadable:
+    switch (ReadBoundedFile(path, bytes, kMaxVCardFileBytes)) {
+    case ReadFileResult::unreadable:
         error = UnreadableMessage(path);
         return false;
-    case ReadResult::tooLarge:
+    case ReadFileResult::tooLarge:
         error = TooLargeMessage(path);
         return false;
-    case ReadResult::ok:
+    case ReadFileResult::read:
         break;
     }
     contacts = ReadVCards(bytes, counts);

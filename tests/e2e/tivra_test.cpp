@@ -176,6 +176,9 @@ TEST(Tivra, ACardFileThatIsAPipeIsRefusedAndTheNextOneRead)
     ScratchDirs dirs;
     dirs.write("cards/real.vcf", "BEGIN:VCARD\r\nN:Grant;Ada\r\nEND:VCARD\r\n");
     ASSERT_EQ(::mkfifo((dirs.root() + "/cards/pipe.vcf").c_str(), 0600), 0);
+    // A pipe named like a contact file in the store must not hold up the window either.
+    dirs.write("app/Address Book/.keep", "");
+    ASSERT_EQ(::mkfifo((dirs.appDir() + "/Address Book/stuck.zkt").c_str(), 0600), 0);
     auto book = StartTivra(dirs, "a");
     ASSERT_TRUE(WaitForWindow(*book, "Korvo - Address Book"));
     ASSERT_EQ(book->command("drop\tKorvo - Address Book\t" + dirs.root() + "/cards/pipe.vcf\t" + dirs.root()
