@@ -41,10 +41,9 @@ std::string FreeVariant(const std::string& base, const std::unordered_set<std::s
     }
 }
 
-// The keys an import writes, the same for a new file's text and an existing file;
+// The keys an import writes, the same for a new file's text and an existing file's;
 // the keys a card does not carry stay as they are.
-template <class Ini>
-void WriteCardKeys(Ini& ini, const VCardContact& card)
+void WriteCardKeys(TIniText& ini, const VCardContact& card)
 {
     ini.WriteString("General", "FirstName", card.FirstName);
     ini.WriteString("General", "MiddleName", card.MiddleName);
@@ -122,8 +121,7 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
             continue;
         }
         try {
-            TIniFile ini(path);
-            WriteCardKeys(ini, card);
+            TIniFile(path).Rewrite([&card](TIniText& ini) { WriteCardKeys(ini, card); });
             ++result.Written;
         } catch (const Exception& error) {
             result.Failures.push_back(error.what());

@@ -102,7 +102,7 @@ TEST(ContactStore, ChildrenSkipBlankLinesKeepingTheirNumbers)
     ScratchDirs dirs;
     const std::string path = codepage::FromUtf8(dirs.appDir()) + "/c.zkt";
     TIniFile ini(path);
-    WriteListSection(ini, "Children", { "Tom", " ", "Ann" }, true);
+    ini.Rewrite([](TIniText& text) { WriteListSection(text, "Children", { "Tom", " ", "Ann" }, true); });
     EXPECT_EQ(dirs.read("app/c.zkt"), "[Children]\r\n0=Tom\r\n2=Ann\r\n");
     EXPECT_EQ(ReadListSection(ini, "Children"), (std::vector<std::string> { "Tom", "Ann" }));
 }
@@ -139,6 +139,26 @@ TEST(ContactStore, SavedContactBytesOnDisk)
     EXPECT_EQ(back.FirstName, "Ada");
     EXPECT_EQ(back.Email, "ada@example.org");
     EXPECT_EQ(back.Birthday, EncodeDate(1990, 3, 4));
+
+    // Saving again, with a long note, replaces the file once, not once per key or line.
+    contact.Notes.assign(500, "a line of the note");
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dirs.appDir().c_str(), IN_MOVED_TO), 0);
+    WriteContact(path, contact);
+    int replaced = 0;
+    alignas(inotify_event) char events[64 * 1024];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if ((event->mask & IN_MOVED_TO) && event->len > 0 && std::string(event->name) == "Grant_Ada.zkt")
+                ++replaced;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(ReadContact(path).Notes.size(), 500u);
 }
 
 TEST(ContactStore, MissingKeysReadAsTheirDefaults)
