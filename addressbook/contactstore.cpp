@@ -1,11 +1,14 @@
 #include "addressbook/contactstore.h"
 
 #include "mail/installdir/installdir.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 std::string AddressBookRoot() { return ExcludeTrailingPathDelimiter(GetInstallDir()) + "/Address Book"; }
 
@@ -55,6 +58,13 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
     if (!IsGroupEntryName(group) || group.find_first_of("/\\") != std::string::npos)
         return;
     const std::string dir = root + "/" + group;
+    if (IsLink(ResolveFileName(dir))) {
+        // A group that is a link goes as a link: what it points at lies outside the store.
+        std::error_code error;
+        if (!std::filesystem::remove(FileSystemName(ResolveFileName(dir)), error) && report)
+            report("\rUnable to delete directory " + dir);
+        return;
+    }
     for (const TSearchRec& entry : ListDirectory(dir + "/*", faAnyFile & ~(faDirectory | faVolumeID))) {
         if (entry.Attr & (faDirectory | faVolumeID))
             continue;

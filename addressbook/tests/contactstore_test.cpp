@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,6 +98,16 @@ TEST(ContactStore, DeleteGroupFolderNeverDeletesTheRootOrAFolderAboveIt)
     DeleteGroupFolder(Root(dirs), "Work/..", {});
     EXPECT_TRUE(dirs.exists("app/Address Book/Work/b.zkt"));
     EXPECT_TRUE(dirs.exists("app/Address Book/a.zkt"));
+
+    // A group that is a link to a folder elsewhere: only the link goes.
+    dirs.write("elsewhere/c.zkt", "x");
+    ASSERT_EQ(::symlink((dirs.root() + "/elsewhere").c_str(), (dirs.appDir() + "/Address Book/Linked").c_str()), 0);
+    std::vector<std::string> messages;
+    DeleteGroupFolder(Root(dirs), "Linked", [&](const std::string& m) { messages.push_back(m); });
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dirs.exists("elsewhere/c.zkt"));
+    EXPECT_FALSE(std::filesystem::is_symlink(dirs.appDir() + "/Address Book/Linked"));
+    EXPECT_EQ(ListGroups(Root(dirs)), (std::vector<std::string> { "Work" }));
 }
 
 TEST(ContactStore, ChildrenSkipBlankLinesKeepingTheirNumbers)
