@@ -245,6 +245,19 @@ TEST(Tivra, RowsSortWithoutRegardToLetterCase)
     const std::string root = dirs.appDir() + "/Address Book/";
     EXPECT_EQ(book->command("rows"), "ok adams,|0||" + root + "adams.zkt\tBaker,|0||" + root + "Baker.zkt\tcarter,|0||"
             + root + "carter.zkt\tDunn,|0||" + root + "Dunn.zkt");
+
+    // Renamed in the editor, a contact is saved under its new name and listed in its sorted place.
+    ASSERT_EQ(book->command("key\tKorvo - Address Book\tIconView1\tHome"), "ok");
+    ASSERT_EQ(book->command("key\tKorvo - Address Book\tIconView1\tSpace"), "ok");
+    ASSERT_EQ(book->command("click\tKorvo - Address Book\tEditContactButton"), "ok");
+    ASSERT_TRUE(WaitForWindow(*book, "Form2"));
+    ASSERT_EQ(book->command("set\tForm2\tLastName\tAble"), "ok");
+    ASSERT_EQ(book->command("click\tForm2\tOkButton"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return book->command("find\tForm2").find("\t1\t") == std::string::npos; }, 20000));
+    EXPECT_EQ(book->command("rows"), "ok Able,|0||" + root + "Able.zkt\tadams,|0||" + root + "adams.zkt\tBaker,|0||" + root
+            + "Baker.zkt\tcarter,|0||" + root + "carter.zkt\tDunn,|0||" + root + "Dunn.zkt");
+    EXPECT_EQ(book->command("text\tKorvo - Address Book\tStatusPanel2"), "ok 5 contact(s)");
 }
 
 TEST(Tivra, EachViewStyleLaysTheRowsOutDifferently)
