@@ -10,6 +10,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -130,6 +131,25 @@ TEST(Tivra, AddingAViewedContactOverAnotherOfItsNameAsksFirst)
     ASSERT_TRUE(replaced->waitForEnd());
     EXPECT_FALSE(dirs.exists("inbox/Lee_Bo.zkt"));
     EXPECT_EQ(dirs.read("app/Address Book/Lee_Bo.zkt").find("bo@example.org"), std::string::npos);
+}
+
+TEST(Tivra, AddingTheStoresOwnFileUnderAnotherSpellingKeepsIt)
+{
+    ScratchDirs dirs;
+    const std::string contact = "[General]\r\nFirstName=Bo\r\nLastName=Lee\r\n[personal]\r\nHobby=Chess\r\n";
+    dirs.write("app/Address Book/Lee_Bo.zkt", contact);
+    ASSERT_EQ(::symlink((dirs.appDir() + "/Address Book").c_str(), (dirs.root() + "/linked").c_str()), 0);
+    for (const std::string& spelling : { dirs.appDir() + "/Address Book/./Lee_Bo.zkt", dirs.appDir() + "/Address Book//Lee_Bo.zkt",
+             dirs.root() + "/linked/Lee_Bo.zkt" }) {
+        auto editor = StartTivra(dirs, "v", { QString::fromStdString(spelling) });
+        ASSERT_TRUE(WaitForWindow(*editor, "Bo Lee Properties")) << spelling;
+        // Were the file taken for another contact's, the question would be answered yes.
+        ASSERT_EQ(editor->command("answer\tyes"), "ok");
+        ASSERT_EQ(editor->command("click\tBo Lee Properties\tAddToBookButton"), "ok");
+        ASSERT_TRUE(editor->waitForEnd());
+        EXPECT_EQ(editor->errors().find("already exists"), std::string::npos) << spelling << editor->errors();
+        EXPECT_NE(dirs.read("app/Address Book/Lee_Bo.zkt").find("Hobby=Chess"), std::string::npos) << spelling;
+    }
 }
 
 TEST(Tivra, RelativeFileArgumentIsTakenFromTheStartFolder)
