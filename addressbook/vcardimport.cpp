@@ -141,5 +141,11 @@ std::string VCardImportNotice(const std::string& path, const VCardReadCounts& co
             notice += "\n";
         notice += IntToStr(static_cast<long long>(counts.Empty)) + " empty card(s) in " + path + " were skipped.";
     }
+    if (counts.Dropped > 0) {
+        if (!notice.empty())
+            notice += "\n";
+        notice += IntToStr(static_cast<long long>(counts.Dropped)) + " field(s) of the cards in " + path
+            + " have no place in the address book and were left out.";
+    }
     return notice;
 }

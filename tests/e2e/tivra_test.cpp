@@ -80,7 +80,13 @@ TEST(Tivra, DroppedCardsOfEveryVersionShowAsContacts)
     const std::string rows = book->command("rows");
     EXPECT_NE(rows.find("Müller, Jürgen Karl|0|juergen@example.de|"), std::string::npos) << rows;
     EXPECT_NE(rows.find("Brontë, Charlotte Jane|0|charlotte@example.org|"), std::string::npos) << rows;
+    EXPECT_NE(rows.find("Reagan, Nancy|0|nancy@example.com|"), std::string::npos) << rows;
     EXPECT_EQ(book->command("text\tKorvo - Address Book\tStatusPanel2"), "ok 4 contact(s)");
+    // What had no place in the store is not dropped without a word.
+    EXPECT_NE(book->command("boxes").find("2 field(s) of the cards in " + Fixture("v30-utf8-folded.vcf")
+                  + " have no place in the address book and were left out."),
+        std::string::npos)
+        << book->command("boxes");
 }
 
 TEST(Tivra, ViewedFileIsAddedToTheAddressBook)
