@@ -153,9 +153,9 @@ TEST(Files, OnlyARegularFileOfBoundedSizeIsRead)
     EXPECT_TRUE(returned);
     EXPECT_FALSE(reading.get());
 
-    ASSERT_EQ(::symlink("/dev/zero", (dirs.root() + "/zero.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", (dirs.root() + "/null.ini").c_str()), 0);
     std::string bytes;
-    EXPECT_EQ(ReadBoundedFile(dirs.root() + "/zero.ini", bytes), ReadFileResult::unreadable);
+    EXPECT_EQ(ReadBoundedFile(dirs.root() + "/null.ini", bytes), ReadFileResult::unreadable);
 
     dirs.write("big.ini", "");
     ASSERT_EQ(::truncate((dirs.root() + "/big.ini").c_str(), static_cast<off_t>(kMaxReadFileBytes) + 1), 0);
