@@ -4,6 +4,7 @@
 #include "client/core/servicequery.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/eventloop.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/label.h"
@@ -461,7 +462,7 @@ bool TForm2::SaveContact()
     const std::string target = folder + name + ".zkt";
     const bool exists = FileExists(target);
     // Another contact's file is never replaced unasked; only the file opened here is ours.
-    const bool sameFile = !m_opened.empty() && SameText(target, m_opened);
+    const bool sameFile = !m_opened.empty() && SameFile(target, m_opened);
     if (exists && !sameFile
         && MessageDlg("\rA contact named '" + Trim(Trim(first + " " + middle) + " " + last)
                 + "' already exists. Replace it?",
@@ -542,7 +543,7 @@ void TForm2::AddToAddressBookClick()
     // Written first; the viewed file goes only once the contact is safe elsewhere.
     const std::string viewed = Path;
     Path = m_root + "/" + ExtractFileName(viewed);
-    if (SaveContact() && !SameText(Path, viewed))
+    if (SaveContact() && !SameFile(Path, viewed))
         DeleteFile(viewed);
     Close();
 }

@@ -1,11 +1,14 @@
 #include "addressbook/contactstore.h"
 
 #include "mail/installdir/installdir.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 std::string AddressBookRoot() { return ExcludeTrailingPathDelimiter(GetInstallDir()) + "/Address Book"; }
 
@@ -55,6 +58,13 @@ void DeleteGroupFolder(const std::string& root, const std::string& group,
     if (!IsGroupEntryName(group) || group.find_first_of("/\\") != std::string::npos)
         return;
     const std::string dir = root + "/" + group;
+    if (IsLink(ResolveFileName(dir))) {
+        // A group that is a link goes as a link: what it points at lies outside the store.
+        std::error_code error;
+        if (!std::filesystem::remove(FileSystemName(ResolveFileName(dir)), error) && report)
+            report("\rUnable to delete directory " + dir);
+        return;
+    }
     for (const TSearchRec& entry : ListDirectory(dir + "/*", faAnyFile & ~(faDirectory | faVolumeID))) {
         if (entry.Attr & (faDirectory | faVolumeID))
             continue;
@@ -101,18 +111,6 @@ bool ReadIsoDate(const std::string& value, TDateTime& date)
     return TryEncodeDate(year, month, day, date);
 }
 
-// A file on disk and a new file's text take a list the same way.
-template <class Ini>
-void WriteList(Ini& ini, const std::string& section, const std::vector<std::string>& lines, bool skipBlank)
-{
-    ini.EraseSection(section);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (skipBlank && Trim(lines[i]).empty())
-            continue;
-        ini.WriteString(section, IntToStr(static_cast<long long>(i)), lines[i]);
-    }
-}
-
 }  // namespace
 
 TDateTime ReadContactDate(const std::string& value)
@@ -142,16 +140,16 @@ std::vector<std::string> ReadListSection(const TIniFile& ini, const std::string&
     return lines;
 }
 
-void WriteListSection(TIniFile& ini, const std::string& section, const std::vector<std::string>& lines,
-    bool skipBlank)
-{
-    WriteList(ini, section, lines, skipBlank);
-}
-
 void WriteListSection(TIniText& ini, const std::string& section, const std::vector<std::string>& lines,
     bool skipBlank)
 {
-    WriteList(ini, section, lines, skipBlank);
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!skipBlank || !Trim(lines[i]).empty())
+            entries.emplace_back(IntToStr(static_cast<long long>(i)), lines[i]);
+    }
+    ini.WriteSection(section, entries);
 }
 
 TContact ReadContact(const std::string& path)
@@ -214,56 +212,58 @@ TContact ReadContact(const std::string& path)
 
 void WriteContact(const std::string& path, const TContact& c)
 {
-    TIniFile ini(path);
-    const std::string first = Trim(c.FirstName), middle = Trim(c.MiddleName), last = Trim(c.LastName);
-    ini.WriteString("General", "FirstName", first);
-    ini.WriteString("General", "MiddleName", middle);
-    ini.WriteString("General", "LastName", last);
-    ini.WriteString("General", "Nickname", Trim(c.Nickname));
-    ini.WriteString("General", "DisplayName", Trim(Trim(first + " " + middle) + " " + last));
-    ini.WriteBool("General", "OnBuddyList", c.OnBuddyList);
-    ini.WriteString("General", "Email", DefaultAddress(c.MailAccounts));
+    // One write for the whole contact: a note of thousands of lines would otherwise rewrite the file per line.
+    TIniFile(path).Rewrite([&c](TIniText& ini) {
+        const std::string first = Trim(c.FirstName), middle = Trim(c.MiddleName), last = Trim(c.LastName);
+        ini.WriteString("General", "FirstName", first);
+        ini.WriteString("General", "MiddleName", middle);
+        ini.WriteString("General", "LastName", last);
+        ini.WriteString("General", "Nickname", Trim(c.Nickname));
+        ini.WriteString("General", "DisplayName", Trim(Trim(first + " " + middle) + " " + last));
+        ini.WriteString("General", "OnBuddyList", c.OnBuddyList ? "1" : "0");
+        ini.WriteString("General", "Email", DefaultAddress(c.MailAccounts));
 
-    ini.WriteString("Home", "City", c.HomeCity);
-    ini.WriteString("Home", "State", c.HomeState);
-    ini.WriteString("Home", "Zip", c.HomeZip);
-    ini.WriteString("Home", "Country", c.HomeCountry);
-    ini.WriteString("Home", "Phone", c.HomePhone);
-    ini.WriteString("Home", "Fax", c.HomeFax);
-    ini.WriteString("Home", "cellular", c.HomeCellular);
-    ini.WriteString("Home", "office", c.HomeOffice);
-    ini.WriteString("Home", "IP", c.HomeIP);
-    ini.WriteString("home", "Web Page", c.HomeWebPage);
-    ini.WriteString("Home", "Gender", c.Gender);
+        ini.WriteString("Home", "City", c.HomeCity);
+        ini.WriteString("Home", "State", c.HomeState);
+        ini.WriteString("Home", "Zip", c.HomeZip);
+        ini.WriteString("Home", "Country", c.HomeCountry);
+        ini.WriteString("Home", "Phone", c.HomePhone);
+        ini.WriteString("Home", "Fax", c.HomeFax);
+        ini.WriteString("Home", "cellular", c.HomeCellular);
+        ini.WriteString("Home", "office", c.HomeOffice);
+        ini.WriteString("Home", "IP", c.HomeIP);
+        ini.WriteString("home", "Web Page", c.HomeWebPage);
+        ini.WriteString("Home", "Gender", c.Gender);
 
-    ini.WriteString("business", "Company", c.Company);
-    ini.WriteString("business", "City", c.BusinessCity);
-    ini.WriteString("business", "State", c.BusinessState);
-    ini.WriteString("business", "Zip", c.BusinessZip);
-    ini.WriteString("business", "Country", c.BusinessCountry);
-    ini.WriteString("business", "Job Title", c.JobTitle);
-    ini.WriteString("business", "Department", c.Department);
-    ini.WriteString("business", "Phone", c.BusinessPhone);
-    ini.WriteString("business", "Fax", c.BusinessFax);
-    ini.WriteString("business", "cellular", c.BusinessCellular);
-    ini.WriteString("business", "Pager", c.Pager);
-    ini.WriteString("business", "Assistant", c.Assistant);
-    ini.WriteString("business", "Web Page", c.BusinessWebPage);
+        ini.WriteString("business", "Company", c.Company);
+        ini.WriteString("business", "City", c.BusinessCity);
+        ini.WriteString("business", "State", c.BusinessState);
+        ini.WriteString("business", "Zip", c.BusinessZip);
+        ini.WriteString("business", "Country", c.BusinessCountry);
+        ini.WriteString("business", "Job Title", c.JobTitle);
+        ini.WriteString("business", "Department", c.Department);
+        ini.WriteString("business", "Phone", c.BusinessPhone);
+        ini.WriteString("business", "Fax", c.BusinessFax);
+        ini.WriteString("business", "cellular", c.BusinessCellular);
+        ini.WriteString("business", "Pager", c.Pager);
+        ini.WriteString("business", "Assistant", c.Assistant);
+        ini.WriteString("business", "Web Page", c.BusinessWebPage);
 
-    ini.WriteString("personal", "Spouse", c.Spouse);
-    ini.WriteString("personal", "Birthday", DateToStr(c.Birthday));
-    ini.WriteString("personal", "Anniversary", DateToStr(c.Anniversary));
-    ini.WriteString("personal", "Sport", c.Sport);
-    ini.WriteString("personal", "Food", c.Food);
-    ini.WriteString("personal", "Hobby", c.Hobby);
-    ini.WriteBool("personal", "AnniversaryAlert", c.AnniversaryAlert);
-    ini.WriteBool("personal", "BirthdayAlert", c.BirthdayAlert);
+        ini.WriteString("personal", "Spouse", c.Spouse);
+        ini.WriteString("personal", "Birthday", DateToStr(c.Birthday));
+        ini.WriteString("personal", "Anniversary", DateToStr(c.Anniversary));
+        ini.WriteString("personal", "Sport", c.Sport);
+        ini.WriteString("personal", "Food", c.Food);
+        ini.WriteString("personal", "Hobby", c.Hobby);
+        ini.WriteString("personal", "AnniversaryAlert", c.AnniversaryAlert ? "1" : "0");
+        ini.WriteString("personal", "BirthdayAlert", c.BirthdayAlert ? "1" : "0");
 
-    WriteListSection(ini, "Notes", c.Notes, false);
-    WriteListSection(ini, "Home Address", c.HomeAddress, false);
-    WriteListSection(ini, "Business Address", c.BusinessAddress, false);
-    WriteListSection(ini, "Children", c.Children, true);
-    WriteListSection(ini, "Mail Accounts", c.MailAccounts, false);
+        WriteListSection(ini, "Notes", c.Notes, false);
+        WriteListSection(ini, "Home Address", c.HomeAddress, false);
+        WriteListSection(ini, "Business Address", c.BusinessAddress, false);
+        WriteListSection(ini, "Children", c.Children, true);
+        WriteListSection(ini, "Mail Accounts", c.MailAccounts, false);
+    });
 }
 
 TViewSettings ReadViewSettings()

@@ -53,8 +53,6 @@ TDateTime ReadContactDate(const std::string& value);
 std::vector<std::string> ReadListSection(const TIniFile& ini, const std::string& section);
 // Erases the section and writes line i under the key "i"; with skipBlank, lines
 // blank after trimming are left out and their numbers skipped.
-void WriteListSection(TIniFile& ini, const std::string& section, const std::vector<std::string>& lines,
-    bool skipBlank);
 void WriteListSection(TIniText& ini, const std::string& section, const std::vector<std::string>& lines,
     bool skipBlank);
 

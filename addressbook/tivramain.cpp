@@ -450,6 +450,11 @@ QTreeWidgetItem* TForm1::AddContactItem(QTreeWidgetItem* row, const std::string&
     row->setText(colBusinessPhone, codepage::ToUnicode(businessPhone));
     row->setText(colPath, codepage::ToUnicode(CollapseSeparators(path)));
     row->setText(colDisplayName, codepage::ToUnicode(displayName));
+    // A row the editor added or changed takes its sorted place and counts at once.
+    if (!m_batching) {
+        ListView1->sortItems(colCaption, Qt::AscendingOrder);
+        setCountPanel();
+    }
     return row;
 }
 
@@ -634,6 +639,7 @@ void TForm1::DeleteClick()
     if (row == m_markedRow)
         m_markedRow = nullptr;
     delete row;
+    setCountPanel();
 }
 
 void TForm1::SendMailClick()

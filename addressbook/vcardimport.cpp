@@ -41,10 +41,9 @@ std::string FreeVariant(const std::string& base, const std::unordered_set<std::s
     }
 }
 
-// The keys an import writes, the same for a new file's text and an existing file;
+// The keys an import writes, the same for a new file's text and an existing file's;
 // the keys a card does not carry stay as they are.
-template <class Ini>
-void WriteCardKeys(Ini& ini, const VCardContact& card)
+void WriteCardKeys(TIniText& ini, const VCardContact& card)
 {
     ini.WriteString("General", "FirstName", card.FirstName);
     ini.WriteString("General", "MiddleName", card.MiddleName);
@@ -122,8 +121,7 @@ VCardImportResult StoreVCardContacts(const std::vector<VCardContact>& contacts, 
             continue;
         }
         try {
-            TIniFile ini(path);
-            WriteCardKeys(ini, card);
+            TIniFile(path).Rewrite([&card](TIniText& ini) { WriteCardKeys(ini, card); });
             ++result.Written;
         } catch (const Exception& error) {
             result.Failures.push_back(error.what());
@@ -142,6 +140,12 @@ std::string VCardImportNotice(const std::string& path, const VCardReadCounts& co
         if (!notice.empty())
             notice += "\n";
         notice += IntToStr(static_cast<long long>(counts.Empty)) + " empty card(s) in " + path + " were skipped.";
+    }
+    if (counts.Dropped > 0) {
+        if (!notice.empty())
+            notice += "\n";
+        notice += IntToStr(static_cast<long long>(counts.Dropped)) + " field(s) of the cards in " + path
+            + " have no place in the address book and were left out.";
     }
     return notice;
 }

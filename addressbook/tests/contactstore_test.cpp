@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,6 +98,16 @@ TEST(ContactStore, DeleteGroupFolderNeverDeletesTheRootOrAFolderAboveIt)
     DeleteGroupFolder(Root(dirs), "Work/..", {});
     EXPECT_TRUE(dirs.exists("app/Address Book/Work/b.zkt"));
     EXPECT_TRUE(dirs.exists("app/Address Book/a.zkt"));
+
+    // A group that is a link to a folder elsewhere: only the link goes.
+    dirs.write("elsewhere/c.zkt", "x");
+    ASSERT_EQ(::symlink((dirs.root() + "/elsewhere").c_str(), (dirs.appDir() + "/Address Book/Linked").c_str()), 0);
+    std::vector<std::string> messages;
+    DeleteGroupFolder(Root(dirs), "Linked", [&](const std::string& m) { messages.push_back(m); });
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dirs.exists("elsewhere/c.zkt"));
+    EXPECT_FALSE(std::filesystem::is_symlink(dirs.appDir() + "/Address Book/Linked"));
+    EXPECT_EQ(ListGroups(Root(dirs)), (std::vector<std::string> { "Work" }));
 }
 
 TEST(ContactStore, ChildrenSkipBlankLinesKeepingTheirNumbers)
@@ -102,7 +115,7 @@ TEST(ContactStore, ChildrenSkipBlankLinesKeepingTheirNumbers)
     ScratchDirs dirs;
     const std::string path = codepage::FromUtf8(dirs.appDir()) + "/c.zkt";
     TIniFile ini(path);
-    WriteListSection(ini, "Children", { "Tom", " ", "Ann" }, true);
+    ini.Rewrite([](TIniText& text) { WriteListSection(text, "Children", { "Tom", " ", "Ann" }, true); });
     EXPECT_EQ(dirs.read("app/c.zkt"), "[Children]\r\n0=Tom\r\n2=Ann\r\n");
     EXPECT_EQ(ReadListSection(ini, "Children"), (std::vector<std::string> { "Tom", "Ann" }));
 }
@@ -139,6 +152,27 @@ TEST(ContactStore, SavedContactBytesOnDisk)
     EXPECT_EQ(back.FirstName, "Ada");
     EXPECT_EQ(back.Email, "ada@example.org");
     EXPECT_EQ(back.Birthday, EncodeDate(1990, 3, 4));
+
+    // Saving again, with a long note, replaces the file once, not once per key or line.
+    contact.Notes.assign(500, "a line of the note");
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    // Each write's temporary file comes between two replacements, so they are not merged into one event.
+    ASSERT_GE(::inotify_add_watch(watch, dirs.appDir().c_str(), IN_MOVED_TO | IN_CREATE), 0);
+    WriteContact(path, contact);
+    int replaced = 0;
+    alignas(inotify_event) char events[64 * 1024];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if ((event->mask & IN_MOVED_TO) && event->len > 0 && std::string(event->name) == "Grant_Ada.zkt")
+                ++replaced;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(ReadContact(path).Notes.size(), 500u);
 }
 
 TEST(ContactStore, MissingKeysReadAsTheirDefaults)

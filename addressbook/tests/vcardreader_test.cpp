@@ -12,11 +12,11 @@
 
 namespace {
 
-std::vector<VCardContact> ReadFixture(const std::string& name)
+std::vector<VCardContact> ReadFixture(const std::string& name, VCardReadCounts* counts = nullptr)
 {
     std::vector<VCardContact> contacts;
     std::string error;
-    EXPECT_TRUE(ReadVCardFile(std::string(VCARD_FIXTURES) + "/" + name, contacts, error)) << error;
+    EXPECT_TRUE(ReadVCardFile(std::string(VCARD_FIXTURES) + "/" + name, contacts, error, counts)) << error;
     return contacts;
 }
 
@@ -49,15 +49,51 @@ TEST(VCardReader, Version21BytesWithoutCharsetStayAsTheyAre)
     EXPECT_EQ(cards[0].Email, "lucia@example.es");
 }
 
-TEST(VCardReader, Version30FoldedUtf8LinesAreJoinedAndTypeFormsSkipped)
+TEST(VCardReader, Version30FoldedUtf8LinesAreJoinedAndTypeFormsRead)
 {
-    const auto cards = ReadFixture("v30-utf8-folded.vcf");
+    VCardReadCounts counts;
+    const auto cards = ReadFixture("v30-utf8-folded.vcf", &counts);
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0].LastName, Ansi("Brontë"));
     EXPECT_EQ(cards[0].FirstName, "Charlotte");
     EXPECT_EQ(cards[0].MiddleName, "Jane");
-    EXPECT_EQ(cards[0].Addresses, (std::vector<std::string> { "charlotte@example.org (Default E-Mail)" }));
+    EXPECT_EQ(cards[0].Addresses,
+        (std::vector<std::string> { "cb@example.org (Default E-Mail)", "charlotte@example.org (Default E-Mail)" }));
+    EXPECT_EQ(cards[0].Email, "charlotte@example.org");
     EXPECT_EQ(cards[0].HomePhone, "555-0201");
+    // The first home phone (one place holds one number) and the photo.
+    EXPECT_EQ(counts.Dropped, 2u);
+}
+
+TEST(VCardReader, SpellingsOfEveryVersionMapToTheSameFields)
+{
+    VCardReadCounts counts;
+    const auto cards = ReadVCards("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Grant;Ada;J\\,K;Dr.;\r\n"
+                                  "item1.EMAIL;type=INTERNET;type=HOME:home@x\r\nemail;type=internet,pref:pref@x\r\n"
+                                  "TEL;TYPE=\"work,voice\":555-2\r\ntel;type=HOME:555-\r\n 1\r\nTEL;TYPE=CELL:555-3\r\n"
+                                  "ORG:Korvo\r\nEND:VCARD\r\n"
+                                  "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Bo Lee\r\nN:Lee;Bo;;;\r\n"
+                                  "EMAIL;TYPE=work;PREF=2:second@x\r\nEMAIL;PREF=1:first@x\r\nEMAIL:plain@x\r\n"
+                                  "TEL;VALUE=uri;TYPE=\"voice,work\";PREF=1:tel:+1-555-0400\r\n"
+                                  "TEL;VALUE=uri;TYPE=work:tel:+1-555-0401\r\nEND:VCARD\r\n"
+                                  "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Cole;Cy\r\nTEL;HOME;FAX:555-9\r\n"
+                                  "TEL;PREF;WORK;VOICE:555-8\r\nEND:VCARD\r\n",
+        &counts);
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_EQ(cards[0].LastName, "Grant");
+    EXPECT_EQ(cards[0].MiddleName, "J,K");
+    EXPECT_EQ(cards[0].Email, "pref@x");
+    EXPECT_EQ(cards[0].Addresses, (std::vector<std::string> { "home@x", "pref@x (Default E-Mail)" }));
+    EXPECT_EQ(cards[0].HomePhone, "555-1");
+    EXPECT_EQ(cards[0].BusinessPhone, "555-2");
+    // The lower rank is the preferred address; a preferred phone is not replaced by a later one.
+    EXPECT_EQ(cards[1].Email, "first@x");
+    EXPECT_EQ(cards[1].Addresses, (std::vector<std::string> { "second@x", "first@x (Default E-Mail)", "plain@x" }));
+    EXPECT_EQ(cards[1].BusinessPhone, "+1-555-0400");
+    EXPECT_EQ(cards[2].HomePhone, "");
+    EXPECT_EQ(cards[2].BusinessPhone, "555-8");
+    // The title Dr., the cellular phone, the company, the second work phone and the home fax.
+    EXPECT_EQ(counts.Dropped, 5u);
 }
 
 TEST(VCardReader, Version40CardsEachBecomeAContactAndUnrepresentableTextIsQuestionMarks)
@@ -67,8 +103,9 @@ TEST(VCardReader, Version40CardsEachBecomeAContactAndUnrepresentableTextIsQuesti
     EXPECT_EQ(cards[0].LastName, "Reagan");
     EXPECT_EQ(cards[0].FirstName, "Nancy");
     EXPECT_EQ(cards[0].MiddleName, "");
-    EXPECT_EQ(cards[0].Email, "nr@example.com");
-    EXPECT_EQ(cards[0].HomePhone, "");
+    EXPECT_EQ(cards[0].Email, "nancy@example.com");
+    EXPECT_EQ(cards[0].Addresses, (std::vector<std::string> { "nancy@example.com", "nr@example.com" }));
+    EXPECT_EQ(cards[0].HomePhone, "+1-555-0301");
     EXPECT_EQ(cards[1].LastName, "??");
     EXPECT_EQ(cards[1].FirstName, "??");
 }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -125,6 +126,21 @@ bool IsLink(std::string_view path)
     return std::filesystem::is_symlink(FileSystemName(path), error);
 }
 
+bool SameFile(std::string_view first, std::string_view second)
+{
+    const std::string a = FileSystemName(ResolveFileName(first));
+    const std::string b = FileSystemName(ResolveFileName(second));
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code errorA, errorB;
+    const std::filesystem::path canonicalA = std::filesystem::weakly_canonical(a, errorA);
+    const std::filesystem::path canonicalB = std::filesystem::weakly_canonical(b, errorB);
+    if (errorA || errorB)
+        return a == b;
+    return canonicalA == canonicalB;
+}
+
 bool WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {
     static std::atomic<unsigned> counter { 0 };
@@ -156,28 +172,39 @@ bool WriteFileAtomically(const std::string& fileName, std::string_view bytes)
     return false;
 }
 
-bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+ReadFileResult ReadBoundedFile(const std::string& fileName, std::string& bytes, std::size_t maxBytes)
 {
     const std::string path = codepage::ToUtf8(ResolveFileName(fileName));
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so opening a pipe with no writer returns at once.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
-        return false;
+        return ReadFileResult::unreadable;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ReadFileResult::unreadable;
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return ReadFileResult::tooLarge;
     bytes.clear();
-    if (st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        // A file growing while it is read stops one byte past the limit.
+        const std::size_t room = maxBytes + 1 - bytes.size();
+        const ssize_t n = ::read(fd.get(), buffer, room < sizeof buffer ? room : sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return ReadFileResult::unreadable;
         }
         if (n == 0)
-            return true;
+            return ReadFileResult::read;
         bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > maxBytes)
+            return ReadFileResult::tooLarge;
     }
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    return ReadBoundedFile(fileName, bytes) == ReadFileResult::read;
 }

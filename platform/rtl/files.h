@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,22 @@ std::string FileSystemName(std::string_view path);
 // must not go through it. False for a missing entry.
 bool IsLink(std::string_view path);
 
+// True when both names lead to one file: the same device and inode when both
+// exist, else the same canonical path. "./a.zkt", "x//a.zkt" and a folder reached
+// through a link are the same file as the plain spelling.
+bool SameFile(std::string_view first, std::string_view second);
+
 // Writes bytes to a temporary file beside fileName, then renames it over fileName,
 // so a reader never sees half a file. The last component is resolved case-blind.
 // False when the folder is missing or not writable.
 bool WriteFileAtomically(const std::string& fileName, std::string_view bytes);
-// All bytes of a file (resolved case-blind); false when it cannot be opened.
+
+// The most any reader of settings, contacts or other stored files takes in.
+inline constexpr std::size_t kMaxReadFileBytes = 16u * 1024u * 1024u;
+enum class ReadFileResult { read, unreadable, tooLarge };
+// All bytes of a regular file (resolved case-blind) of at most maxBytes. A pipe or
+// a device named like a settings file is refused without waiting on it, and no
+// more than one byte past maxBytes is ever read.
+ReadFileResult ReadBoundedFile(const std::string& fileName, std::string& bytes, std::size_t maxBytes = kMaxReadFileBytes);
+// The same, true only when the whole file was read.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);

@@ -174,6 +174,24 @@ std::string withValue(const std::string& bytes, const std::string& section, cons
     return join(out);
 }
 
+// The text with the section written anew at its end: what a new section's keys
+// written one by one would give.
+std::string withSectionAtEnd(const std::string& bytes, const std::string& section,
+    const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    const std::vector<Line> lines = parse(bytes);
+    std::vector<std::string> out;
+    out.reserve(lines.size() + entries.size() + 2);
+    for (const Line& line : lines)
+        out.emplace_back(line.raw);
+    if (!out.empty() && !trimView(out.back()).empty())
+        out.emplace_back();
+    out.push_back("[" + singleLine(section) + "]");
+    for (const auto& [key, value] : entries)
+        out.push_back(singleLine(key) + "=" + singleLine(value));
+    return join(out);
+}
+
 // The text without every section of that name; nothing when it has none.
 std::optional<std::string> withoutSection(const std::string& bytes, const std::string& section)
 {
@@ -321,6 +339,16 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     writeFile(withValue(readFile(), section, key, value));
 }
 
+void TIniFile::Rewrite(const std::function<void(TIniText&)>& edit)
+{
+    const FolderLock lock(ExtractFileDir(m_fileName));
+    if (!lock.held())
+        throw EIniFileException("Unable to write to " + m_fileName);
+    TIniText text(readFile());
+    edit(text);
+    writeFile(text.Bytes());
+}
+
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value)
 {
     WriteString(section, key, IntToStr(value));
@@ -437,4 +465,11 @@ void TIniText::EraseSection(const std::string& section)
 {
     if (std::optional<std::string> bytes = withoutSection(m_bytes, section))
         m_bytes = std::move(*bytes);
+}
+
+void TIniText::WriteSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    EraseSection(section);
+    if (!entries.empty())
+        m_bytes = withSectionAtEnd(m_bytes, section, entries);
 }

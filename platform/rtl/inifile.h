@@ -2,11 +2,13 @@
 
 #include "platform/rtl/exceptions.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+class TIniText;
 class TStringList;
 
 // Raised when a write cannot reach the file: "Unable to write to <file>".
@@ -62,6 +64,10 @@ public:
     bool ValueExists(const std::string& section, const std::string& key) const;
     // Writes are immediate; kept for callers that flush.
     void UpdateFile() {}
+    // Many writes in one: edit changes the file's text in memory, which then reaches
+    // the disk in a single write, so a long contact is not rewritten once per line.
+    // Raises EIniFileException as WriteString does.
+    void Rewrite(const std::function<void(TIniText&)>& edit);
 
 private:
     std::string readFile() const;
@@ -70,12 +76,18 @@ private:
     std::string m_fileName;
 };
 
-// An INI file's text built in memory by the rules TIniFile writes with, so a new
+// An INI file's text built in memory by the rules TIniFile writes with, so a
 // file of many keys reaches the disk in one write.
 class TIniText {
 public:
+    TIniText() = default;
+    explicit TIniText(std::string bytes) : m_bytes(std::move(bytes)) {}
+
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void EraseSection(const std::string& section);
+    // What EraseSection and then a WriteString per entry give, in one pass over the
+    // text; the keys must differ from each other.
+    void WriteSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
     const std::string& Bytes() const { return m_bytes; }
 
 private:

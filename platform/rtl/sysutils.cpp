@@ -687,7 +687,7 @@ bool RenameFile(const std::string& oldName, const std::string& newName)
     const std::string to = ResolveFileName(newName);
     struct stat st {};
     // Renaming to another spelling of the same name is allowed; replacing another file is not.
-    if (::lstat(codepage::ToUtf8(to).c_str(), &st) == 0 && to != from)
+    if (::lstat(codepage::ToUtf8(to).c_str(), &st) == 0 && !SameFile(to, from))
         return false;
     return ::rename(codepage::ToUtf8(from).c_str(), codepage::ToUtf8(newName).c_str()) == 0;
 }

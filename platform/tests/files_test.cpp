@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 
 TEST(Files, ResolveFindsAnEntryWhateverItsCase)
 {
@@ -130,4 +133,52 @@ TEST(Files, IsLinkTellsALinkFromWhatItPointsAt)
     EXPECT_FALSE(IsLink(dirs.root() + "/real"));
     EXPECT_FALSE(IsLink(dirs.root() + "/real/user.dat"));
     EXPECT_FALSE(IsLink(dirs.root() + "/missing"));
+}
+
+TEST(Files, OnlyARegularFileOfBoundedSizeIsRead)
+{
+    ScratchDirs dirs;
+    const std::string pipe = dirs.root() + "/stuck.zkt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A writer that never finishes: a reader that waits on the pipe never returns.
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "x", 1), 1);
+    auto reading = std::async(std::launch::async, [&] {
+        std::string bytes;
+        return ReadWholeFile(pipe, bytes);
+    });
+    const bool returned = reading.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    ::close(writer);
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(reading.get());
+
+    ASSERT_EQ(::symlink("/dev/null", (dirs.root() + "/null.ini").c_str()), 0);
+    std::string bytes;
+    EXPECT_EQ(ReadBoundedFile(dirs.root() + "/null.ini", bytes), ReadFileResult::unreadable);
+
+    dirs.write("big.ini", "");
+    ASSERT_EQ(::truncate((dirs.root() + "/big.ini").c_str(), static_cast<off_t>(kMaxReadFileBytes) + 1), 0);
+    EXPECT_FALSE(ReadWholeFile(dirs.root() + "/big.ini", bytes));
+    EXPECT_EQ(ReadBoundedFile(dirs.root() + "/big.ini", bytes, 100), ReadFileResult::tooLarge);
+    dirs.write("small.ini", std::string(100, 'a'));
+    EXPECT_EQ(ReadBoundedFile(dirs.root() + "/small.ini", bytes, 100), ReadFileResult::read);
+    EXPECT_EQ(bytes, std::string(100, 'a'));
+}
+
+TEST(Files, SameFileSeesThroughOtherSpellings)
+{
+    ScratchDirs dirs;
+    dirs.write("book/Grant_Ada.zkt", "x");
+    dirs.write("book/Other.zkt", "y");
+    ASSERT_EQ(::symlink((dirs.root() + "/book").c_str(), (dirs.root() + "/linked").c_str()), 0);
+    const std::string file = dirs.root() + "/book/Grant_Ada.zkt";
+    EXPECT_TRUE(SameFile(file, dirs.root() + "/book/./Grant_Ada.zkt"));
+    EXPECT_TRUE(SameFile(file, dirs.root() + "//book//Grant_Ada.zkt"));
+    EXPECT_TRUE(SameFile(file, dirs.root() + "/linked/Grant_Ada.zkt"));
+    EXPECT_TRUE(SameFile(file, dirs.root() + "/book/../book/grant_ada.zkt"));
+    EXPECT_FALSE(SameFile(file, dirs.root() + "/book/Other.zkt"));
+    // Names of files not made yet are compared by where they would lie.
+    EXPECT_TRUE(SameFile(dirs.root() + "/book/New.zkt", dirs.root() + "/linked/./New.zkt"));
+    EXPECT_FALSE(SameFile(dirs.root() + "/book/New.zkt", dirs.root() + "/book/Newer.zkt"));
 }

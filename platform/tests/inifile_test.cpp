@@ -320,4 +320,21 @@ TEST(IniFile, TextBuiltInMemoryIsWhatTheSameWritesGiveAFile)
     EXPECT_EQ(text.Bytes(), dirs.read("windows/m.ini"));
     EXPECT_EQ(text.Bytes(), "[General]\r\nFirstName=Bea\r\nNote=two  lines\r\n\r\n[Home]\r\nPhone=\r\n\r\n"
                             "[Mail Accounts]\r\n0=new@x\r\n");
+
+    // A whole section at once is what erasing it and writing its keys one by one gives.
+    file.EraseSection("home");
+    file.WriteString("Home", "0", "a");
+    file.WriteString("Home", "1", "b\r\nc");
+    text.WriteSection("Home", { { "0", "a" }, { "1", "b\r\nc" } });
+    EXPECT_EQ(text.Bytes(), dirs.read("windows/m.ini"));
+    text.WriteSection("Home", {});
+    EXPECT_EQ(text.Bytes().find("[Home]"), std::string::npos);
+
+    // A rewrite keeps what it does not touch and writes the file once.
+    dirs.write("windows/n.ini", "; kept\n[A]\nx=1\n");
+    TIniFile("n.ini").Rewrite([](TIniText& ini) {
+        ini.WriteString("A", "y", "2");
+        ini.WriteSection("B", { { "0", "z" } });
+    });
+    EXPECT_EQ(dirs.read("windows/n.ini"), "; kept\r\n[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\n0=z\r\n");
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,7 +80,13 @@ TEST(Tivra, DroppedCardsOfEveryVersionShowAsContacts)
     const std::string rows = book->command("rows");
     EXPECT_NE(rows.find("Müller, Jürgen Karl|0|juergen@example.de|"), std::string::npos) << rows;
     EXPECT_NE(rows.find("Brontë, Charlotte Jane|0|charlotte@example.org|"), std::string::npos) << rows;
+    EXPECT_NE(rows.find("Reagan, Nancy|0|nancy@example.com|"), std::string::npos) << rows;
     EXPECT_EQ(book->command("text\tKorvo - Address Book\tStatusPanel2"), "ok 4 contact(s)");
+    // What had no place in the store is not dropped without a word.
+    EXPECT_NE(book->command("boxes").find("2 field(s) of the cards in " + Fixture("v30-utf8-folded.vcf")
+                  + " have no place in the address book and were left out."),
+        std::string::npos)
+        << book->command("boxes");
 }
 
 TEST(Tivra, ViewedFileIsAddedToTheAddressBook)
@@ -132,6 +139,25 @@ TEST(Tivra, AddingAViewedContactOverAnotherOfItsNameAsksFirst)
     EXPECT_EQ(dirs.read("app/Address Book/Lee_Bo.zkt").find("bo@example.org"), std::string::npos);
 }
 
+TEST(Tivra, AddingTheStoresOwnFileUnderAnotherSpellingKeepsIt)
+{
+    ScratchDirs dirs;
+    const std::string contact = "[General]\r\nFirstName=Bo\r\nLastName=Lee\r\n[personal]\r\nHobby=Chess\r\n";
+    dirs.write("app/Address Book/Lee_Bo.zkt", contact);
+    ASSERT_EQ(::symlink((dirs.appDir() + "/Address Book").c_str(), (dirs.root() + "/linked").c_str()), 0);
+    for (const std::string& spelling : { dirs.appDir() + "/Address Book/./Lee_Bo.zkt", dirs.appDir() + "/Address Book//Lee_Bo.zkt",
+             dirs.root() + "/linked/Lee_Bo.zkt" }) {
+        auto editor = StartTivra(dirs, "v", { QString::fromStdString(spelling) });
+        ASSERT_TRUE(WaitForWindow(*editor, "Bo Lee Properties")) << spelling;
+        // Were the file taken for another contact's, the question would be answered yes.
+        ASSERT_EQ(editor->command("answer\tyes"), "ok");
+        ASSERT_EQ(editor->command("click\tBo Lee Properties\tAddToBookButton"), "ok");
+        ASSERT_TRUE(editor->waitForEnd());
+        EXPECT_EQ(editor->errors().find("already exists"), std::string::npos) << spelling << editor->errors();
+        EXPECT_NE(dirs.read("app/Address Book/Lee_Bo.zkt").find("Hobby=Chess"), std::string::npos) << spelling;
+    }
+}
+
 TEST(Tivra, RelativeFileArgumentIsTakenFromTheStartFolder)
 {
     ScratchDirs dirs;
@@ -176,6 +202,9 @@ TEST(Tivra, ACardFileThatIsAPipeIsRefusedAndTheNextOneRead)
     ScratchDirs dirs;
     dirs.write("cards/real.vcf", "BEGIN:VCARD\r\nN:Grant;Ada\r\nEND:VCARD\r\n");
     ASSERT_EQ(::mkfifo((dirs.root() + "/cards/pipe.vcf").c_str(), 0600), 0);
+    // A pipe named like a contact file in the store must not hold up the window either.
+    dirs.write("app/Address Book/.keep", "");
+    ASSERT_EQ(::mkfifo((dirs.appDir() + "/Address Book/stuck.zkt").c_str(), 0600), 0);
     auto book = StartTivra(dirs, "a");
     ASSERT_TRUE(WaitForWindow(*book, "Korvo - Address Book"));
     ASSERT_EQ(book->command("drop\tKorvo - Address Book\t" + dirs.root() + "/cards/pipe.vcf\t" + dirs.root()
@@ -242,6 +271,19 @@ TEST(Tivra, RowsSortWithoutRegardToLetterCase)
     const std::string root = dirs.appDir() + "/Address Book/";
     EXPECT_EQ(book->command("rows"), "ok adams,|0||" + root + "adams.zkt\tBaker,|0||" + root + "Baker.zkt\tcarter,|0||"
             + root + "carter.zkt\tDunn,|0||" + root + "Dunn.zkt");
+
+    // Renamed in the editor, a contact is saved under its new name and listed in its sorted place.
+    ASSERT_EQ(book->command("key\tKorvo - Address Book\tIconView1\tHome"), "ok");
+    ASSERT_EQ(book->command("key\tKorvo - Address Book\tIconView1\tSpace"), "ok");
+    ASSERT_EQ(book->command("click\tKorvo - Address Book\tEditContactButton"), "ok");
+    ASSERT_TRUE(WaitForWindow(*book, "Form2"));
+    ASSERT_EQ(book->command("set\tForm2\tLastName\tAble"), "ok");
+    ASSERT_EQ(book->command("click\tForm2\tOkButton"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return book->command("find\tForm2").find("\t1\t") == std::string::npos; }, 20000));
+    EXPECT_EQ(book->command("rows"), "ok Able,|0||" + root + "Able.zkt\tadams,|0||" + root + "adams.zkt\tBaker,|0||" + root
+            + "Baker.zkt\tcarter,|0||" + root + "carter.zkt\tDunn,|0||" + root + "Dunn.zkt");
+    EXPECT_EQ(book->command("text\tKorvo - Address Book\tStatusPanel2"), "ok 5 contact(s)");
 }
 
 TEST(Tivra, EachViewStyleLaysTheRowsOutDifferently)
