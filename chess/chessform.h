@@ -73,6 +73,10 @@ private:
     std::string m_version;
     // The host's guest has joined since the invitation.
     bool m_guestJoined { false };
+    // The opponent signed off, lost its connection or closed its copy: the game is over.
+    bool m_opponentGone { false };
+    // The client's port answered once; its closing after that ends the program.
+    bool m_clientReached { false };
     bool m_inactive { false };
     bool m_shown { false };
 };

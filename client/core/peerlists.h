@@ -50,6 +50,7 @@ public:
     bool HasPluginSocket(std::string_view pidKey) const;
     void AddPluginSocket(const std::string& pidKey);
     void RemovePluginSocket(std::string_view pidKey);
+    const std::vector<std::string>& PluginKeys() const { return m_pluginSockets; }
 
     // Files this user offered a buddy with "requesttosendfile"; each may be fetched once.
     void OfferFile(const std::string& buddy, const std::string& path);
