@@ -1,6 +1,7 @@
 #include "chess/chessform.h"
 
 #include "chess/pluginlines.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -106,6 +107,8 @@ TForm1::TForm1(std::vector<std::string> arguments)
     });
     Timer1.start();
 
+    FormStyler1 = std::make_unique<TQORFormStyler>(this);
+    FormStyler1->Loaded();
     OnShow = [this] {
         if (!m_shown) {
             m_shown = true;

@@ -8,11 +8,13 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
 class QLabel;
+class TQORFormStyler;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -42,6 +44,7 @@ public:
     TTextClient ClientSocket1;
     TFlash Flash1 { this };
     QTimer Timer1;
+    std::unique_ptr<TQORFormStyler> FormStyler1;
 
     void NewGame1Click();
     void About1Click();

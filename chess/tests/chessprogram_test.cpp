@@ -1,4 +1,6 @@
+#include "chess/chessform.h"
 #include "chess/tests/boardsquares.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/inifile.h"
 #include "platform/testing/automationclient.h"
 #include "platform/testing/loopback.h"
@@ -376,4 +378,12 @@ TEST(ChessProgram, AMateAgainstTheHostIsAnnouncedAndStartsANewGame)
     EXPECT_NE(chess.errors().find("Checkmate!"), std::string::npos);
     EXPECT_EQ(chess.text("Panel2"), "[CHECK] Your move...");
     EXPECT_EQ(chess.text("ChessBrd1"), kStart);
+}
+
+TEST(ChessProgram, TheWindowHasAnEmptyTitleBarAndTheKitsFormStyler)
+{
+    TForm1 form({ "/ext", "/s" });
+    EXPECT_EQ(form.windowTitle(), " ") << "the desktop would show the program's name in an empty title";
+    ASSERT_NE(form.FormStyler1, nullptr);
+    EXPECT_EQ(form.FormStyler1->CaptionImage().width(), form.width());
 }
