@@ -242,6 +242,12 @@ TEST_F(ChatWindow, RepeatTextPutsTheLastLineBackInTheInput)
     bob.readLine();
     window->RepeatText();
     EXPECT_EQ(window->memo3->toPlainText(), "once more");
+    // The format bar's buttons show their pictures, not bare letters.
+    for (QToolButton* button : { window->SpeedButton1, window->SpeedButton3, window->SpeedButton5, window->SpeedButton6,
+             window->SpeedButton7, window->SpeedButton8 }) {
+        EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << button->toolTip().toStdString();
+    }
 }
 
 TEST_F(ChatWindow, SavedTranscriptFollowsEveryChange)
