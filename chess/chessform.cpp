@@ -1,6 +1,7 @@
 #include "chess/chessform.h"
 
 #include "chess/pluginlines.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -76,7 +77,15 @@ TForm1::TForm1(std::vector<std::string> arguments)
     ClientSocket1.SetPort(std::to_string(kPluginPort));
     ClientSocket1.ReadBufferSize = 2048;
     ClientSocket1.WriteBufferSize = 2048;
-    ClientSocket1.OnConnect = [this](TSockCtrl*, TSocketBase*) { SendLine(chess::RegisterLine(m_pidKey)); };
+    ClientSocket1.OnConnect = [this](TSockCtrl*, TSocketBase*) {
+        m_clientReached = true;
+        SendLine(chess::RegisterLine(m_pidKey));
+    };
+    // The client closed the port: it signed off or ended, and its games end with it.
+    ClientSocket1.OnDisconnect = [this](TSockCtrl*, TSocketBase*) {
+        if (m_clientReached)
+            Close();
+    };
     ClientSocket1.OnLineReceived = [this](TLineSocketBase*, const std::string& line, bool complete) {
         if (complete)
             ClientSocket1LineReceived(line);
@@ -98,6 +107,8 @@ TForm1::TForm1(std::vector<std::string> arguments)
     });
     Timer1.start();
 
+    FormStyler1 = std::make_unique<TQORFormStyler>(this);
+    FormStyler1->Loaded();
     OnShow = [this] {
         if (!m_shown) {
             m_shown = true;
@@ -111,6 +122,7 @@ TForm1::~TForm1()
 {
     ClientSocket1.OnLineReceived = nullptr;
     ClientSocket1.OnConnect = nullptr;
+    ClientSocket1.OnDisconnect = nullptr;
 }
 
 std::string TForm1::argument(std::size_t index) const
@@ -191,6 +203,7 @@ void TForm1::InviteItemClick(const std::string& buddy)
     SetupSides();
     m_opponent = buddy;
     m_guestJoined = false;
+    m_opponentGone = false;
     SetPanel(2, "Inviting " + m_opponent + ", Waiting for reply...");
     SendLine(chess::InviteLine(m_ownName, m_opponent));
 }
@@ -215,7 +228,7 @@ void TForm1::AddInviteItem(const std::string& buddy)
 void TForm1::EnableBoardForOwnTurn()
 {
     const bool ownColourWhite = !IsGuest();
-    ChessBrd1->setEnabled(ChessBrd1->WhiteToMove() == ownColourWhite);
+    ChessBrd1->setEnabled(!m_opponentGone && ChessBrd1->WhiteToMove() == ownColourWhite);
 }
 
 void TForm1::PlayIncomingMove(int from, int to)
@@ -223,7 +236,9 @@ void TForm1::PlayIncomingMove(int from, int to)
     // Only the opponent's colour, on its turn, by the rules: anything else would put the boards out of step.
     const bool opponentIsWhite = IsGuest();
     const char* refused = nullptr;
-    if (from == 0 || to == 0)
+    if (m_opponentGone)
+        refused = "the opponent has left";
+    else if (from == 0 || to == 0)
         refused = "not a move";
     else if (ChessBrd1->WhiteToMove() != opponentIsWhite)
         refused = "not the opponent's turn";
@@ -248,7 +263,9 @@ void TForm1::ClientSocket1LineReceived(const std::string& line)
         AddInviteItem(parsed.name);
         break;
     case Kind::Joined:
-        m_opponent = parsed.name;
+        // Only the host waits for a guest, and only for the one it invited, while the game is on.
+        if (IsGuest() || m_opponentGone || m_opponent.empty() || !SameText(parsed.name, m_opponent))
+            return;
         m_guestJoined = true;
         SetPanel(1, parsed.name + " (b)");
         SetPanel(2, "Connected. " + m_ownName + " moves first.");
@@ -268,6 +285,13 @@ void TForm1::ClientSocket1LineReceived(const std::string& line)
         // A guest's new game comes after its joined line: the host, White, moves first again.
         if (!IsGuest() && m_guestJoined)
             EnableBoardForOwnTurn();
+        break;
+    case Kind::Gone:
+        if (m_opponent.empty() || m_opponentGone || !SameText(parsed.name, m_opponent))
+            return;
+        m_opponentGone = true;
+        ChessBrd1->setEnabled(false);
+        SetPanel(2, m_opponent + " has left the game.");
         break;
     case Kind::Other:
         return;

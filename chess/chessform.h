@@ -8,11 +8,13 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
 class QLabel;
+class TQORFormStyler;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -42,6 +44,7 @@ public:
     TTextClient ClientSocket1;
     TFlash Flash1 { this };
     QTimer Timer1;
+    std::unique_ptr<TQORFormStyler> FormStyler1;
 
     void NewGame1Click();
     void About1Click();
@@ -73,6 +76,10 @@ private:
     std::string m_version;
     // The host's guest has joined since the invitation.
     bool m_guestJoined { false };
+    // The opponent signed off, lost its connection or closed its copy: the game is over.
+    bool m_opponentGone { false };
+    // The client's port answered once; its closing after that ends the program.
+    bool m_clientReached { false };
     bool m_inactive { false };
     bool m_shown { false };
 };

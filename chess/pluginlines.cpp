@@ -64,6 +64,10 @@ PluginLine ParsePluginLine(const std::string& line)
         parsed.kind = PluginLine::Kind::Buddy;
         parsed.name = rest;
         return parsed;
+    case 0xF9:
+        parsed.kind = PluginLine::Kind::Gone;
+        parsed.name = rest;
+        return parsed;
     case 0xFA:
         parsed.kind = PluginLine::Kind::Joined;
         parsed.name = rest;

@@ -24,15 +24,16 @@ std::string MovePayload(int from, int to);
 inline const char* const kNewGamePayload = "newgame";
 
 struct PluginLine {
-    enum class Kind { Other, Buddy, Joined, Move, Reject, NewGame };
+    enum class Kind { Other, Buddy, Joined, Move, Reject, NewGame, Gone };
     Kind kind { Kind::Other };
-    // The buddy's name of Buddy and Joined.
+    // The buddy's name of Buddy, Joined and Gone.
     std::string name;
     // The squares of Move, both 0 when they are not numbers 1..64.
     int from { 0 };
     int to { 0 };
 };
 
+// 0xF9 + name: the client says that buddy signed off, lost its connection or closed its copy.
 PluginLine ParsePluginLine(const std::string& line);
 
 }  // namespace chess

@@ -4,6 +4,8 @@
 #include "mail/mailimport.h"
 #include "mail/mailstore.h"
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/directories.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/rtl/sysutils.h"
@@ -12,6 +14,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -47,6 +50,11 @@ TMailAccounts::TMailAccounts()
     auto* header = new TLabel(codepage::ToUnicode("Below is a list of mail accounts your Korvo will check for new mail"), page);
     header->setWordWrap(true);
     header->setGeometry(44, 6, 290, 32);
+    auto* headerIcon = new QLabel(page);
+    headerIcon->setObjectName("HeaderIcon");
+    headerIcon->setGeometry(6, 6, 32, 32);
+    headerIcon->setPixmap(QPixmap(QString::fromStdString(
+        FileSystemName(IncludeTrailingPathDelimiter(GetProgramDir()) + "assets/mailaccounts.bmp"))));
     AccountList = new QTreeWidget(page);
     AccountList->setObjectName("AccountList");
     AccountList->setGeometry(6, 44, 334, 212);

@@ -3,6 +3,8 @@
 #include "client/core/scrambler.h"
 #include "mail/mailstore.h"
 #include "platform/rtl/codepage.h"
+#include "platform/rtl/directories.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
@@ -12,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -96,9 +99,13 @@ TMailConfigure::TMailConfigure(std::string accountName)
     SetPosition(poScreenCenter);
     SetClientWidth(490);
     SetClientHeight(305);
-    auto* picture = new QFrame(this);
+    auto* picture = new QLabel(this);
+    picture->setObjectName("WizardPicture");
     picture->setFrameShape(QFrame::Panel);
     picture->setGeometry(8, 8, 154, 250);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(QPixmap(QString::fromStdString(
+        FileSystemName(IncludeTrailingPathDelimiter(GetProgramDir()) + "assets/mailwizard.bmp"))));
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setGeometry(8, 264, 474, 2);

@@ -106,6 +106,8 @@ TForm1::TForm1() : TForm("Form1")
     OnShow = [this] { FormShow(); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
     OnClose = [this](TCloseAction& action) { FormClose(action); };
+    FormStyler1 = std::make_unique<TQORFormStyler>(this);
+    FormStyler1->Loaded();
     Loaded();
 }
 

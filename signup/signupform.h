@@ -1,9 +1,11 @@
 #pragma once
 
+#include "kit/qorforma.h"
 #include "platform/ui/form.h"
 #include "signup/qorsysinfo.h"
 #include "signup/signuprules.h"
 
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -50,6 +52,7 @@ public:
     QLabel* ResultTitle { nullptr };
     QLabel* ResultText { nullptr };
     TQORSysInfo QORSysInfo1;
+    std::unique_ptr<TQORFormStyler> FormStyler1;
 
     void CreateButtonClick();
     void NextButtonClick();

@@ -39,12 +39,6 @@ if ! grep -q '^password=[0-9]' "$USERDAT" 2>/dev/null; then
   printf '[user]\r\npassword=100-216-158-68-\r\nSave=1\r\n' > "$USERDAT"
 fi
 
-# The Channel Guide's branches, as an installation writes them.
-CHANNELS=$BIN/Channels.ini
-if ! grep -qi '^\[Categories\]' "$CHANNELS" 2>/dev/null; then
-  printf '[Categories]\r\n0=News Headlines\r\n1=Nivlets\r\n2=Praltos\r\n3=Favorites\r\n4=Programs\r\n' >> "$CHANNELS"
-fi
-
 export KORVO_WINDIR=$WINDIR
 export KORVO_APPDIR=$BIN
 

@@ -359,6 +359,19 @@ TEST(ChessBrd, ATurnedBoardDrawsWithCoordinatesAndEveryBuiltInSet)
         const QPoint e1 = Centre(board, Sq("e1"));
         EXPECT_NE(shot.pixelColor(e1).rgb() & 0xFFFFFF, shot.pixelColor(e1 + QPoint(board.SizeOfSquare() / 2 - 2, board.SizeOfSquare() / 2 - 2)).rgb() & 0xFFFFFF)
             << "set " << name;
+        // Every piece is solid: no part of it takes a square's grey and vanishes on that square.
+        const QImage set(QStringLiteral(":/chess/pieces/pieces%1.bmp").arg(name));
+        ASSERT_FALSE(set.isNull()) << "set " << name;
+        const int piece = set.height() / 4;
+        int squareColoured = 0;
+        for (const int row : { 0, 2 })
+            for (int y = 0; y < piece; ++y)
+                for (int x = 0; x < set.width(); ++x)
+                    if (qGray(set.pixel(x, (row + 1) * piece + y)) < 128) {
+                        const QRgb colour = set.pixel(x, row * piece + y) & 0xFFFFFF;
+                        squareColoured += colour == 0x808080 || colour == 0xC0C0C0;
+                    }
+        EXPECT_EQ(squareColoured, 0) << "set " << name;
     }
     TChessBrd turned;
     turned.SetWhiteOnTop(true);

@@ -1,4 +1,6 @@
+#include "chess/chessform.h"
 #include "chess/tests/boardsquares.h"
+#include "kit/qorforma.h"
 #include "platform/rtl/inifile.h"
 #include "platform/testing/automationclient.h"
 #include "platform/testing/loopback.h"
@@ -66,6 +68,9 @@ public:
             timeoutMs);
         return result;
     }
+
+    // The client signs off or ends.
+    void hangUp() { m_client->close(); }
 
     void send(const std::string& line)
     {
@@ -179,6 +184,12 @@ TEST(ChessProgram, HostRegistersInvitesAndSendsItsMovesByteForByte)
     desk.port.send("\xFA" "bob");
     ASSERT_TRUE(chess.waitForText("Panel2", "Connected. alice moves first."));
     EXPECT_EQ(chess.text("Panel1"), "bob (b)");
+    // Only the invited buddy's copy joins; a line after it shows it was read.
+    desk.port.send("\xFA" "carol,\"x");
+    desk.port.send("\xFB" "x,y");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return chess.errors().find("opponent's move 0,0 ignored: not a move") != std::string::npos; }, 10000));
+    EXPECT_EQ(chess.text("Panel1"), "bob (b)");
     EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
     EXPECT_EQ(chess.text("Panel2"), "Waiting for bob to move...");
@@ -231,6 +242,23 @@ TEST(ChessProgram, TheHostIgnoresAMoveOfItsOwnColourFromThePeer)
     EXPECT_EQ(chess.text("Panel2"), "Connected. alice moves first.");
     EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("e2") + "\t" + SquareCentre("e4")), "ok");
     EXPECT_EQ(desk.port.line(), Relay("alice", "bob", "\xFB" "53,37"));
+
+    // Another buddy leaving changes nothing; the opponent leaving ends the game.
+    desk.port.send("\xF9" "carol");
+    desk.port.send("\xF9" "bob");
+    ASSERT_TRUE(chess.waitForText("Panel2", "bob has left the game."));
+    EXPECT_EQ(chess.text("Panel1"), "bob (b)");
+    desk.port.send("\xFB" "13,29");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return chess.errors().find("opponent's move 13,29 ignored: the opponent has left") != std::string::npos; }, 10000))
+        << chess.errors();
+    EXPECT_EQ(chess.text("Panel2"), "bob has left the game.");
+    EXPECT_EQ(chess.command("drag\tForm1\tChessBrd1\t" + SquareCentre("d2") + "\t" + SquareCentre("d4")),
+        "error control disabled or hidden ChessBrd1");
+
+    // The client going ends the program.
+    desk.port.hangUp();
+    EXPECT_TRUE(chess.waitForEnd());
 }
 
 TEST(ChessProgram, AfterTheGuestsNewGameTheHostMovesFirst)
@@ -350,4 +378,12 @@ TEST(ChessProgram, AMateAgainstTheHostIsAnnouncedAndStartsANewGame)
     EXPECT_NE(chess.errors().find("Checkmate!"), std::string::npos);
     EXPECT_EQ(chess.text("Panel2"), "[CHECK] Your move...");
     EXPECT_EQ(chess.text("ChessBrd1"), kStart);
+}
+
+TEST(ChessProgram, TheWindowHasAnEmptyTitleBarAndTheKitsFormStyler)
+{
+    TForm1 form({ "/ext", "/s" });
+    EXPECT_EQ(form.windowTitle(), " ") << "the desktop would show the program's name in an empty title";
+    ASSERT_NE(form.FormStyler1, nullptr);
+    EXPECT_EQ(form.FormStyler1->CaptionImage().width(), form.width());
 }

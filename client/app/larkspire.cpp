@@ -1,5 +1,6 @@
 #include "client/core/download.h"
 #include "client/core/features.h"
+#include "client/core/installation.h"
 #include "client/core/mainbar.h"
 #include "client/core/ownerform.h"
 #include "client/core/peercallrecord.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv)
     // The program keeps running with only its tray icon when no window is left.
     QApplication::setQuitOnLastWindowClosed(false);
     QORInitialize();
+    LayDownInstallation();
     MailCheckStarter() = StartMailCheck;
     MailCheckCanceller() = CancelMailCheck;
     InstallPeerWindows();

@@ -101,6 +101,8 @@ void HandleChatLine(const std::string& key, const std::string& body)
             TellPersons(*room, std::string(1, kLeft) + name);
         return;
     case kInviteCandidate: {
+        if (SameText(name, room->key))
+            room->toldGone = false;
         if (!room->IsHost())
             return;
         const bool listed = std::any_of(room->inviteHints.begin(), room->inviteHints.end(),
@@ -123,8 +125,10 @@ void HandleChatLine(const std::string& key, const std::string& body)
             if (room->IsHost())
                 TellPersons(*room, std::string(1, kLeft) + name);
         }
-        if (SameText(name, room->key))
+        if (SameText(name, room->key) && !room->toldGone) {
+            room->toldGone = true;
             peerhooks::Notice(room->key, peerhooks::cnOffline, name);
+        }
         return;
     }
     case kJoined:

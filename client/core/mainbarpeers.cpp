@@ -4,7 +4,9 @@
 #include "client/core/buddytoast.h"
 #include "client/core/chatrouting.h"
 #include "client/core/helpers.h"
+#include "client/core/features.h"
 #include "client/core/peerconnections.h"
+#include "client/core/peerlists.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
@@ -124,6 +126,10 @@ void SetBuddyOnline(const std::string& name, const std::string& email, TBuddySoc
         ShowOnlineToast(buddy->Name, tkOffline);
         PlayAppSound(4, false);
         BroadcastToChats("\xF9" + buddy->Name);
+        // A game with that buddy ends: the plug-ins hear it left.
+        const std::vector<std::string> pluginKeys = PeerLists().PluginKeys();
+        for (const std::string& key : pluginKeys)
+            peerhooks::PluginLine(key, "\xF9" + buddy->Name);
         if (buddy->Socket)
             buddy->Socket->Close();
         buddy->Away = false;

@@ -203,8 +203,12 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
             HandleChatLine(GuestKey(f2), "\xFD" + f2 + " (Host)");
         return;
     }
-    if (f1 == "pluginclose")
+    if (f1 == "pluginclose") {
+        // The buddy closed its copy of a plug-in: this user's copy hears that its partner left.
+        if (PeerLists().HasPluginSocket(frame.f4))
+            peerhooks::PluginLine(frame.f4, "\xF9" + f2);
         return;
+    }
     if (f1 == "conference") {
         HandleConferenceLine(connection->BoundName(), frame.f4);
         return;
@@ -249,6 +253,10 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
     }
     if (f1.size() > 1 && f1[0] == '\xF9') {
         const std::string pidKey = f1.substr(1);
+        // A copy that says it joined speaks for the buddy whose connection carried it, and only for it.
+        if (!frame.f4.empty() && frame.f4[0] == '\xFA'
+            && (!IsValidBuddyName(frame.f4.substr(1)) || !SameText(frame.f4.substr(1), f2)))
+            return;
         if (PeerLists().HasPluginSocket(pidKey))
             peerhooks::PluginLine(pidKey, frame.f4);
     }

@@ -17,6 +17,8 @@ struct TChatRoom {
     // The host's: whom this conference invited; only they may join it.
     std::vector<std::string> invited;
     bool sound { true };
+    // The buddy's going was shown and it has not come back since: one notice an absence.
+    bool toldGone { false };
     // Never used twice in a run: a window tells its own room from a later one of the same key.
     std::uint64_t serial { 0 };
 
@@ -50,6 +52,7 @@ public:
     bool HasPluginSocket(std::string_view pidKey) const;
     void AddPluginSocket(const std::string& pidKey);
     void RemovePluginSocket(std::string_view pidKey);
+    const std::vector<std::string>& PluginKeys() const { return m_pluginSockets; }
 
     // Files this user offered a buddy with "requesttosendfile"; each may be fetched once.
     void OfferFile(const std::string& buddy, const std::string& path);

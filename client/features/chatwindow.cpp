@@ -7,6 +7,7 @@
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "client/features/formatglyph.h"
 #include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
@@ -316,6 +317,12 @@ void TForm14::BuildFormatBar()
     SpeedButton6 = button("SpeedButton6", "Italic", "I", true);
     SpeedButton7 = button("SpeedButton7", "Underline", "U", true);
     SpeedButton8 = button("SpeedButton8", "Repeat Last Text", "R", false);
+    SetFormatGlyph(SpeedButton1, { false, false, false, Qt::red });
+    SetFormatGlyph(SpeedButton3, { false, false, false, QColor() });
+    SetFormatGlyph(SpeedButton5, { true, false, false, QColor() });
+    SetFormatGlyph(SpeedButton6, { false, true, false, QColor() });
+    SetFormatGlyph(SpeedButton7, { false, false, true, QColor() });
+    SetFormatGlyph(SpeedButton8, { true, true, false, QColor() });
     ComboBox1 = new QComboBox(Panel5);
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setToolTip("Font Size");

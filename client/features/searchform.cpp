@@ -36,6 +36,8 @@ constexpr int kBarHeight = 33;
 constexpr int kBlinkTicks = 6;
 constexpr int kQueryLeft = 344;
 constexpr int kQueryMinWidth = 160;
+// Narrower than this the query box does not get for the directions and sample text.
+constexpr int kQueryLeastWidth = 60;
 constexpr int kTextLeft = 40;
 
 // A press on the display name makes its engine the default.
@@ -146,7 +148,8 @@ TSearchform::~TSearchform()
 }
 
 // The button group sits at the right; the query box stretches to 4 pixels left of it. On a
-// narrow screen the box moves left over the directions and sample text rather than vanish.
+// narrow screen the box moves left over the room the directions and sample text do not need,
+// and gives way for them down to its least width.
 void TSearchform::ArrangeControls()
 {
     const int right = width();
@@ -158,7 +161,9 @@ void TSearchform::ArrangeControls()
     Button1->setGeometry(right - 250, 4, 40, 22);
     ComboBox2->setGeometry(groupLeft, 4, 206, 22);
     const int queryRight = groupLeft - 4;
-    const int queryLeft = std::clamp(queryRight - kQueryMinWidth, kTextLeft, kQueryLeft);
+    const int textEnd = kTextLeft + std::max(Label2->sizeHint().width(), Label3->sizeHint().width()) + 4;
+    int queryLeft = std::max(queryRight - kQueryMinWidth, std::min(textEnd, kQueryLeft));
+    queryLeft = std::clamp(std::min(queryLeft, queryRight - kQueryLeastWidth), kTextLeft, kQueryLeft);
     ComboBox1->setGeometry(queryLeft, 4, std::max(0, queryRight - queryLeft), 22);
     const int textWidth = std::max(0, queryLeft - 4 - kTextLeft);
     Label2->setGeometry(kTextLeft, 2, textWidth, 13);
@@ -208,6 +213,7 @@ void TSearchform::SelectEngine(const std::string& path)
     ComboBox1->lineEdit()->setPlaceholderText(codepage::ToUnicode("Example: " + m_engine.example));
     ComboBox1->setToolTip(codepage::ToUnicode("Example: " + m_engine.example));
     MakeDefault1->setText(codepage::ToUnicode("Make " + m_engine.displayname + " My &Default"));
+    ArrangeControls();
 }
 
 void TSearchform::GoClick()

@@ -78,6 +78,20 @@ public:
     int chosen { -1 };
 };
 
+// A button that acts when the mouse goes down, as the bar's speed buttons do.
+class PressButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    int downs { 0 };
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        ++downs;
+        QPushButton::mousePressEvent(event);
+    }
+};
+
 class Automation : public ::testing::Test {
 protected:
     void SetUp() override
@@ -191,6 +205,14 @@ TEST_F(Automation, ClickAndCheckRunTheControlsHandlers)
     EXPECT_EQ(form->checkClicks, 1) << "checking a checked box changes nothing";
     form->Button1->setEnabled(false);
     EXPECT_EQ(ask("click\tAutomation Test\tButton1"), "error control disabled or hidden Button1");
+
+    auto* down = new PressButton("Go", form);
+    down->setObjectName("Button2");
+    down->setGeometry(8, 100, 75, 25);
+    down->show();
+    EXPECT_EQ(ask("click\tAutomation Test\tButton2"), "ok");
+    EXPECT_EQ(ask("ping"), "ok pong");
+    EXPECT_EQ(down->downs, 1);
 }
 
 TEST_F(Automation, AClickThatOpensAModalWindowStillLetsItBeDriven)

@@ -142,9 +142,13 @@ TEST(Form, CaptionIsPublishedForLookupByTitleUntilTheFormIsFreed)
 {
     const std::string title = "Form test window " + std::to_string(QCoreApplication::applicationPid());
     auto* form = new TForm;
+    EXPECT_EQ(form->windowTitle(), " ") << "no caption is an empty title bar, not the program's name";
     form->SetCaption(title);
     EXPECT_EQ(form->windowTitle().toStdString(), title);
     EXPECT_TRUE(windowlist::TitleExists(title));
+    form->SetCaption("");
+    EXPECT_EQ(form->windowTitle(), " ");
+    EXPECT_FALSE(windowlist::TitleExists(title));
     form->Free();
     EXPECT_FALSE(windowlist::TitleExists(title));
 }

@@ -40,6 +40,12 @@ bool& terminated()
     return flag;
 }
 
+// An empty caption leaves the title bar empty; the desktop would put the program's name there.
+QString desktopTitle(const std::string& caption)
+{
+    return caption.empty() ? QStringLiteral(" ") : codepage::ToUnicode(caption);
+}
+
 std::string& applicationTitle()
 {
     static std::string title;
@@ -129,6 +135,7 @@ TForm::TForm(std::string name)
     , m_name(std::move(name))
 {
     setObjectName(QString::fromLatin1(m_name.c_str()));
+    setWindowTitle(desktopTitle(m_caption));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
     setPalette(ClassicPalette());
@@ -167,7 +174,7 @@ TForm* TForm::FromHandle(HWND handle)
 void TForm::SetCaption(const std::string& caption)
 {
     m_caption = caption;
-    setWindowTitle(codepage::ToUnicode(caption));
+    setWindowTitle(desktopTitle(caption));
     if (!caption.empty()) {
         windowlist::Publish(m_handle, caption);
         m_published = true;

@@ -80,6 +80,10 @@ TEST_F(SignupWizard, ANewAccountIsRegisteredStoredAndStartsTheClient)
     registerAs("ada", "Secret");
     ASSERT_EQ(form->Page(), 5);
     EXPECT_EQ(text(form->ResultTitle), "Registration Successful");
+    // The wizard's caption is painted by the kit's form styler.
+    ASSERT_NE(form->FormStyler1, nullptr);
+    EXPECT_EQ(form->FormStyler1->CaptionText(), Ansi("Korvo© Signup "));
+    EXPECT_EQ(form->FormStyler1->CaptionImage().width(), form->width());
     EXPECT_EQ(dirs.read("windows/my friends/ada/user.dat"), "[user]\r\npassword=" + ScrambleText("secret") + "\r\n");
     EXPECT_EQ(HttpGet(service->port(), "/login.asp?Login=ADA&Password=" + ScrambleText("secret")
                                            + "&IPAddress=127.0.0.1&publickey=").body,

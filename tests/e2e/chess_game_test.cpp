@@ -94,6 +94,11 @@ TEST(ChessGame, TwoBuddiesPlayThroughTheirClients)
               hooks.rfind("RequestPrompt|2|carol|"))
         << "only the installed folder reached the prompt";
 
-    EXPECT_EQ(aliceChess.command("menu\tForm1\tExit"), "ok");
+    // alice's client ends without a word: her chess ends with it, and bob's game ends with a message.
+    alice.process.reset();
+    EXPECT_TRUE(bobChess.waitForText("Form1", "Panel2", "alice has left the game.")) << bobChess.text("Form1", "Panel2");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return ProcessesWith("chess", "KORVO_WINDIR=" + alice.dirs.windowsDir()).empty(); }, 20000))
+        << "alice's chess outlived her client";
     EXPECT_EQ(bobChess.command("menu\tForm1\tExit"), "ok");
 }

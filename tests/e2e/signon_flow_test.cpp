@@ -38,7 +38,12 @@ TEST_F(SignonFlow, SignOnThroughTheWindowWritesTheUsersFiles)
 {
     dirs.write("windows/my friends/alice/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
     dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=alice\r\n");
+    // An installation's own choices stay as they are.
+    dirs.write("app/Channels.ini", "[Categories]\r\n0=General\r\n");
+    dirs.write("app/engines/mine.inf", "[Engine]\r\nname=Mine\r\n");
     start();
+    EXPECT_EQ(dirs.read("app/Channels.ini"), "[Categories]\r\n0=General\r\n");
+    EXPECT_FALSE(dirs.exists("app/engines/Quickseek.inf"));
     EXPECT_EQ(larkspire->command("text\tSign On\tComboBox1"), "ok alice");
     EXPECT_EQ(larkspire->command("set\tSign On\tEdit1\tpw"), "ok");
     EXPECT_EQ(larkspire->command("check\tSign On\tCheckBox1\t1"), "ok");
@@ -54,6 +59,25 @@ TEST_F(SignonFlow, SignOnThroughTheWindowWritesTheUsersFiles)
 TEST_F(SignonFlow, ExitEndsTheProgram)
 {
     start();
+    // A fresh folder gets what an installation leaves: the guide's branches, the search
+    // engines, and the suite's mail and address-book programs registered for the bar's buttons.
+    EXPECT_EQ(dirs.read("app/Channels.ini"),
+              "[Categories]\r\n0=News Headlines\r\n1=Nivlets\r\n2=Praltos\r\n3=Favorites\r\n4=Programs\r\n");
+    EXPECT_NE(dirs.read("app/engines/Quickseek.inf").find("Post=https://"), std::string::npos);
+    EXPECT_TRUE(dirs.exists("app/engines/Wikipedia.inf"));
+    const std::string registry = dirs.read("windows/registry.reg");
+    const std::string program = dirs.appDir() + "/";
+    EXPECT_NE(registry.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail\\Korvo Mail\\shell\\open\\command]\r\n@=\"\\\"" + program
+                            + "mail\\\" /config\""),
+              std::string::npos)
+        << registry;
+    EXPECT_NE(registry.find("Contacts\\Korvo Address Book\\shell\\open\\command]\r\n@=\"\\\"" + program + "tivra\\\"\""),
+              std::string::npos)
+        << registry;
+    EXPECT_NE(registry.find("Contacts\\Korvo Address Book\\Protocols\\new\\open\\command]\r\n@=\"\\\"" + program
+                            + "tivra\\\" /new\""),
+              std::string::npos)
+        << registry;
     EXPECT_EQ(larkspire->command("click\tSign On\tSpeedButton2"), "ok");
     ASSERT_TRUE(larkspire->waitForEnd());
     EXPECT_EQ(larkspire->exitCode(), 0);

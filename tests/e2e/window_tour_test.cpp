@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -78,8 +79,17 @@ bool BuddyMenu(AutomationClient& client, const std::string& item)
         && Eventually([&] { return client.command("menu\tForm1\t" + item) == "ok"; }, 5000);
 }
 
+// The pictures the windows name, as the program folder holds them.
+const char* const kPictures[] = { "sigonlogo.gif", "iconB.bmp", "iconF.bmp", "iconG.bmp", "iconH.bmp", "assets/tool_email.bmp",
+    "assets/tool_email2.bmp", "assets/speedbutton7.bmp", "assets/speedbutton8.bmp", "assets/speedbutton9.bmp",
+    "assets/speedbutton10.bmp", "assets/link_default.bmp", "assets/news.ico", "assets/mail.ico", "assets/mailwizard.bmp",
+    "assets/mailaccounts.bmp", "plugins/chess/icon.bmp" };
+
 void WindowTour::tourLarkspire()
 {
+    for (const char* picture : kPictures)
+        EXPECT_FALSE(QImage(QString(KORVO_BIN_DIR) + "/" + picture).isNull()) << picture << " is missing or does not load";
+
     ScratchDirs serviceDirs;
     ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
     ASSERT_TRUE(service.started()) << service.error();

@@ -383,4 +383,20 @@ TEST_F(PeerDispatch, PluginPayloadGoesOnlyToARegisteredPlugin)
     Settle();
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0], "WritePluginLine|{927971f5-7}|move e2e4");
+
+    // A joined line names the buddy whose connection carried it, by a name the name check passes.
+    bob.sendLine(Frame("\xF9" "{927971f5-7}", "bob", "", "\xFA" "carol"));
+    bob.sendLine(Frame("\xF9" "{927971f5-7}", "bob", "", "\xFA" "carol,\"x"));
+    bob.sendLine(Frame("\xF9" "{927971f5-7}", "bob", "", "\xFA" "bob"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Calls().size() >= 2; }, 5000));
+    EXPECT_EQ(Calls()[1], "WritePluginLine|{927971f5-7}|\xFA" "bob");
+
+    // The buddy's copy closing, and the buddy going, both reach the plug-in as that buddy leaving.
+    bob.sendLine(Frame("pluginclose", "bob", "", "{927971f5-7}"));
+    bob.sendLine(Frame("blockme", "bob"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Calls().size() >= 4; }, 5000));
+    EXPECT_EQ(Calls()[2], "WritePluginLine|{927971f5-7}|\xF9" "bob");
+    EXPECT_EQ(Calls()[3], "WritePluginLine|{927971f5-7}|\xF9" "bob");
+    Settle();
+    EXPECT_EQ(Calls().size(), 4u);
 }

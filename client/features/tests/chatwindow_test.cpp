@@ -166,6 +166,20 @@ TEST_F(ChatWindow, ClosedAndGoneNoticesNameTheBuddyInCapitals)
     HandleChatLine("bob", "\xF9" "bob");
     EXPECT_TRUE(Contains(Transcript(window), "BOB'S chat window is closed."));
     EXPECT_TRUE(Contains(Transcript(window), "BOB is no longer online."));
+    // Each away frame says so again; the window tells it once until the buddy is back.
+    const auto told = [&] {
+        const std::string text = Transcript(window);
+        int count = 0;
+        for (auto at = text.find("is no longer online."); at != std::string::npos; at = text.find("is no longer online.", at + 1))
+            ++count;
+        return count;
+    };
+    HandleChatLine("bob", "\xF9" "bob");
+    HandleChatLine("bob", "\xF9" "bob");
+    EXPECT_EQ(told(), 1);
+    HandleChatLine("bob", "\xF8" "bob");
+    HandleChatLine("bob", "\xF9" "bob");
+    EXPECT_EQ(told(), 2);
 }
 
 TEST_F(ChatWindow, ClosingAGuestWindowTellsEveryBuddy)
@@ -228,6 +242,12 @@ TEST_F(ChatWindow, RepeatTextPutsTheLastLineBackInTheInput)
     bob.readLine();
     window->RepeatText();
     EXPECT_EQ(window->memo3->toPlainText(), "once more");
+    // The format bar's buttons show their pictures, not bare letters.
+    for (QToolButton* button : { window->SpeedButton1, window->SpeedButton3, window->SpeedButton5, window->SpeedButton6,
+             window->SpeedButton7, window->SpeedButton8 }) {
+        EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << button->toolTip().toStdString();
+    }
 }
 
 TEST_F(ChatWindow, SavedTranscriptFollowsEveryChange)

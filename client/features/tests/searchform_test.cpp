@@ -83,6 +83,13 @@ TEST_F(SearchStrip, TheQueryBoxStretchesToTheButtonGroupAtAnyWidth)
             EXPECT_EQ(query.left(), 344) << width;
         }
     }
+    // Directions that need the room are shown whole at 800 pixels; the query box gives way.
+    bar->Label2->setText("Words to find, apart by commas");
+    bar->SetWidth(1025);
+    bar->SetWidth(801);
+    EXPECT_GE(bar->Label2->width(), bar->Label2->sizeHint().width());
+    EXPECT_LT(bar->Label2->geometry().right(), bar->ComboBox1->geometry().left());
+    EXPECT_GE(bar->ComboBox1->width(), 60);
     bar->Close();
 }
 
