@@ -20,8 +20,8 @@
 
 namespace {
 
-// A notes reply is read no further than this; a longer one only loses notes past the bound.
-constexpr std::int64_t kReplyBound = 4 * 1024 * 1024;
+// A notes reply is never longer than its download lets it be.
+constexpr std::int64_t kReplyBound = kMaxReplyBytes;
 // notein.asp answers one word.
 constexpr std::int64_t kAnswerBound = 256;
 
@@ -174,14 +174,26 @@ namespace {
 void StartFetch()
 {
     const TSession& s = Session();
+    const std::string folder = nivlet::MessagesFolder(s.userId);
+    // Notes the service hands over are gone from it: they are only asked for when
+    // every one of them can be kept.
+    if (folder.empty() || !nivlet::RoomForFullReply(folder)) {
+        Session().nivletReadRunning = false;
+        if (!folder.empty())
+            Application::MessageBox("\rYour Nivlets folder is nearly full. Nivlets waiting for you stay at the service "
+                                    "until you delete some of yours.",
+                                    Application::Title(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     g_fetchOut = true;
     auto* thread = new TNivletsReadThread1(nivlet::GetNotesUrl(s.notesServer, s.userId, s.scrambledPassword));
     const unsigned session = g_session;
-    const std::string folder = nivlet::MessagesFolder(s.userId);
     thread->OnTerminate = [session, folder](TThread*) {
         g_fetchOut = false;
         if (session == g_session && SessionOpen()) {
-            ReadNotesInFile();
+            // The service keeps what did not fit in a reply: the next one brings it.
+            if (ReadNotesInFile())
+                StartNivletRead();
             return;
         }
         // The service handed these notes over and keeps them no longer: they go to
@@ -213,7 +225,7 @@ void StartNivletRead()
         StartFetch();
 }
 
-void ReadNotesInFile()
+bool ReadNotesInFile()
 {
     const std::string path = NotesInFile();
     const std::string reply = ReadReply(path, kReplyBound);

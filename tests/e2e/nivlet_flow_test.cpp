@@ -328,6 +328,30 @@ TEST(NivletFlow, NotesHandedOverAsTheSessionEndsAreKeptForThatUser)
     EXPECT_EQ(bob.windowsCaptioned("From: alice"), 0);
 }
 
+TEST(NivletFlow, OverAMegabyteOfWaitingNotesAllArriveAcrossFetches)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    // 130 notes of 8 KiB: more than one reply may carry, more than a download takes at once.
+    constexpr int kNotes = 130;
+    for (int i = 0; i < kNotes; ++i) {
+        const std::string message = "n" + std::to_string(1000 + i) + std::string(8 * 1024 - 5, 'm');
+        ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=bob&From=alice&message=" + message + "&Link=x").body,
+                  "success\r\n");
+    }
+    NoteHost bob("bob", 13, service.hostPort());
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.noteCount() == kNotes; }, 30000)) << bob.noteCount();
+    std::string all;
+    for (const std::string& note : bob.notes())
+        all += note;
+    for (int i = 0; i < kNotes; ++i)
+        EXPECT_EQ(Occurrences(all, "message=n" + std::to_string(1000 + i) + "m"), 1) << i;
+    EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, ".\r\n");
+}
+
 TEST(NivletFlow, AFloodOfNotesOpensTenWindowsAndStopsAtAThousandFiles)
 {
     NoteHost bob("bob", 10, "127.0.0.1:1");

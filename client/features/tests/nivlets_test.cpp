@@ -1,5 +1,6 @@
 #include "client/features/nivlets.h"
 
+#include "client/core/download.h"
 #include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/features/nivletcore.h"
@@ -44,7 +45,8 @@ TEST_F(Nivlets, EachNoteOfTheReplyIsStoredListedAndShown)
 
 TEST_F(Nivlets, AHostileReplyIsBoundedAndStaysInTheMessagesFolder)
 {
-    std::string reply = "../../evil\xB6" + std::string(1024 * 1024, 'm') + "\xB6x\r\n";
+    // As large as a download lets a reply be, its first note alone over half of it.
+    std::string reply = "../../evil\xB6" + std::string(kMaxReplyBytes / 2, 'm') + "\xB6x\r\n";
     reply += std::string("a/b\0c\xB6n\0ul\xB6x\r\n", 15);
     for (int i = 0; i < 400; ++i)
         reply += "bob\xB6n\xB6x\r\n";
