@@ -125,7 +125,10 @@ void TNivletOutThread1::Execute()
 {
     const std::lock_guard lock(g_noteOutFile);
     const std::string reply = AppPath() + "notesout.txt";
-    DownloadToFile(m_url, reply);
+    // Signing off must not lose the note on its way: the send goes on past it.
+    DownloadLimits limits;
+    limits.outlivesSession = true;
+    DownloadToFile(m_url, reply, limits);
     Accepted = nivlet::NoteAccepted(ReadReply(reply, kAnswerBound));
 }
 
@@ -150,17 +153,23 @@ void SendNivlet(const std::string& to, const std::string& from, const std::strin
     const TSession& s = Session();
     auto* thread = new TNivletOutThread1(nivlet::NoteInUrl(s.notesServer, to, from, text, linkField), to);
     const unsigned session = g_session;
-    thread->OnTerminate = [session, done = std::move(done)](TThread* sender) {
-        if (session != g_session || !SessionOpen())
+    thread->OnTerminate = [session, text, done = std::move(done)](TThread* sender) {
+        if (QCoreApplication::instance() == nullptr)
             return;
         const auto* out = static_cast<TNivletOutThread1*>(sender);
         const bool accepted = out->Accepted;
         const std::string addressee = UpperCase(out->Addressee);
-        if (done)
+        // Its window went with the session that sent it: the user still hears how it went.
+        const bool windowGone = session != g_session || !SessionOpen();
+        if (done && !windowGone)
             done(accepted);
         if (accepted)
             Application::MessageBox("\rYour Nivlet was sent to be delivered the next time " + addressee + " is online.",
                                     Application::Title(), MB_OK | MB_ICONINFORMATION);
+        else if (windowGone)
+            Application::MessageBox("\rYour Nivlet to " + addressee + " could not be delivered. It read:\r"
+                                        + nivlet::FromWireText(text),
+                                    Application::Title(), MB_OK | MB_ICONWARNING);
         else
             Application::MessageBox("\rYour Nivlet to " + addressee
                                         + " could not be delivered. It is kept in its window; please try again later.",
@@ -233,6 +242,7 @@ bool ReadNotesInFile()
     for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(reply))
         SaveNivlet(note.from, note.linkField, note.message);
     DeleteFile(path);
+    return nivlet::ReplyCameFull(reply);
 }
 
 void AbandonNivletThreads()

@@ -1,6 +1,7 @@
 #include "larkspire_process.h"
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/scriptedhttp.h"
 #include "platform/testing/serviceprocess.h"
 
 #include <QDate>
@@ -302,6 +303,35 @@ TEST(NivletFlow, ANoteTheServiceRefusesOrNeverGetsStaysInItsWindow)
         [&] { return Contains(alice.command("boxes"), "Your Nivlet to BOB could not be delivered."); }, 40000));
     EXPECT_EQ(alice.command("text\tTo: bob\tMemo1"), "ok call me");
     EXPECT_FALSE(Contains(alice.command("boxes"), "delivered the next time"));
+}
+
+TEST(NivletFlow, ANoteOnItsWayAsTheSessionEndsStillGoesAndTheUserIsTold)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=alice&From=bob&message=hi&Link=x").body, "success\r\n");
+    ScriptedHttp::Script slow = ScriptedHttp::Forward(service.hostPort());
+    slow.gateBefore = "slow";
+    ScriptedHttp notes({ { "/getnotes.asp", { ScriptedHttp::Forward(service.hostPort()) } }, { "/notein.asp", { slow } } });
+    NoteHost alice("alice", 14, service.hostPort(), notes.hostPort());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(alice.waitFor("text\tFrom: bob\tMemo1", "ok hi"));
+    EXPECT_EQ(alice.command("click\tFrom: bob\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: bob\tLabel1", "ok To: bob"));
+    EXPECT_EQ(alice.command("set\tTo: bob\tMemo1\tsee you"), "ok");
+    EXPECT_EQ(alice.command("click\tTo: bob\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return notes.requests("/notein.asp").size() == 1; }, 15000));
+    // Signed off while notein.asp has not answered yet.
+    EXPECT_EQ(alice.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return alice.command("find\tSign On").rfind("ok Signon\t1\t", 0) == 0; }, 15000));
+    notes.open("slow");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Contains(alice.command("boxes"), "delivered the next time BOB is online."); }, 15000));
+    EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body.substr(0, 14),
+              "alice\xB6see you\xB6");
 }
 
 TEST(NivletFlow, NotesHandedOverAsTheSessionEndsAreKeptForThatUser)

@@ -153,16 +153,15 @@ TEST_F(Nivlets, ANoteForAFullMessagesFolderIsDroppedUnlistedAndUnshown)
     EXPECT_TRUE(NoteWindows().empty());
 }
 
-TEST_F(Nivlets, ASendEndingAfterSignOffShowsNothing)
+TEST_F(Nivlets, ASendEndingAfterSignOffStillTellsHowItWent)
 {
     startService();
     SendNivlet("bob", "alice", "late", "x\xB6" "1/2/2026");
     CallFeature(Features().SignOff.CloseNotes);
     bar.reset();
-    ASSERT_TRUE(waitFor([this] { return dirs.read("app/notesout.txt") == "success\r\n"; }));
-    Application::ProcessMessagesUntil([] { return false; }, 200);
-    EXPECT_TRUE(dialogs::History().empty());
-    // The note itself was handed over all the same.
+    ASSERT_TRUE(waitFor([] { return !dialogs::History().empty(); }));
+    EXPECT_EQ(dialogs::History()[0].request.text, "\rYour Nivlet was sent to be delivered the next time BOB is online.");
+    // The note itself was handed over.
     EXPECT_EQ(HttpGet(service->port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, "alice\xB6late\xB6x\xB6" "1/2/2026\r\n.\r\n");
 }
 
