@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,9 @@ unsigned g_session = 0;
 // for while an earlier session's is still out starts when that one ends.
 bool g_fetchOut = false;
 bool g_fetchWanted = false;
+
+// The user hears once a session that notes wait at the service for want of room.
+bool g_toldNoRoom = false;
 
 // Sends share notesout.txt; each holds it from its request to reading the answer.
 std::mutex g_noteOutFile;
@@ -188,7 +192,7 @@ void StartFetch()
     // every one of them can be kept.
     if (folder.empty() || !nivlet::RoomForFullReply(folder)) {
         Session().nivletReadRunning = false;
-        if (!folder.empty())
+        if (!folder.empty() && !std::exchange(g_toldNoRoom, true))
             Application::MessageBox("\rYour Nivlets folder is nearly full. Nivlets waiting for you stay at the service "
                                     "until you delete some of yours.",
                                     Application::Title(), MB_OK | MB_ICONINFORMATION);
@@ -249,5 +253,6 @@ void AbandonNivletThreads()
 {
     ++g_session;
     g_fetchWanted = false;
+    g_toldNoRoom = false;
     Session().nivletReadRunning = false;
 }

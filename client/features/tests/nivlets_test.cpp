@@ -153,6 +153,24 @@ TEST_F(Nivlets, ANoteForAFullMessagesFolderIsDroppedUnlistedAndUnshown)
     EXPECT_TRUE(NoteWindows().empty());
 }
 
+TEST_F(Nivlets, WithoutRoomForAFullReplyTheNotesWaitAtTheServiceAndTheUserIsToldOnce)
+{
+    startService();
+    HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=later&Link=x");
+    for (std::size_t i = 0; i < nivlet::kMaxStoredNotes - 10; ++i)
+        dirs.write("windows/my friends/alice/messages/n" + std::to_string(i) + ".txt", "[nivlet]\r\n");
+    StartNivletRead();
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    StartNivletRead();
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    EXPECT_EQ(storedNotes().size(), nivlet::kMaxStoredNotes - 10);
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text,
+              "\rYour Nivlets folder is nearly full. Nivlets waiting for you stay at the service until you delete "
+              "some of yours.");
+    EXPECT_EQ(HttpGet(service->port(), "/getnotes.asp?UserID=alice&Password=112-243-").body, "bob\xB6later\xB6x\r\n.\r\n");
+}
+
 TEST_F(Nivlets, ASendEndingAfterSignOffStillTellsHowItWent)
 {
     startService();
