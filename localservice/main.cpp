@@ -1,5 +1,6 @@
 // korvo-service: the online service's pages and files on 127.0.0.1, for the
 // programs on this machine.
+#include "localservice/headercap.h"
 #include "localservice/notestore.h"
 #include "localservice/pages.h"
 #include "localservice/serviceoptions.h"
@@ -33,7 +34,10 @@ int main(int argc, char** argv)
         NoteStore notes(store);
         ServicePages pages(store, notes);
         ServiceServer server(pages, options->files);
-        const quint16 port = server.listen(QHostAddress::LocalHost, static_cast<quint16>(options->port));
+        auto* listener = new HeaderCappedServer(&server);
+        const bool listening = listener->listen(QHostAddress::LocalHost, static_cast<quint16>(options->port));
+        server.bind(listener);
+        const quint16 port = listening ? listener->serverPort() : 0;
         if (port == 0) {
             std::fprintf(stderr, "korvo-service: cannot listen on 127.0.0.1:%d\n", options->port);
             return 1;

@@ -55,10 +55,14 @@ bool NoteStore::add(const std::string& to, const Note& note)
         return false;
     const QByteArray owner = QByteArray::fromStdString(UserKey(to));
     QSqlQuery count(db);
-    count.prepare(QStringLiteral("SELECT COUNT(*) FROM notes WHERE owner_key = ?"));
+    count.prepare(QStringLiteral(
+        "SELECT COUNT(*), COALESCE(SUM(LENGTH(sender) + LENGTH(message) + LENGTH(link)), 0) FROM notes"
+        " WHERE owner_key = ?"));
     count.bindValue(0, owner);
     Exec(count);
-    if (!count.next() || count.value(0).toInt() >= kMaxNotesPerUser)
+    const auto bytes = static_cast<qint64>(note.from.size() + note.message.size() + note.link.size());
+    if (!count.next() || count.value(0).toInt() >= kMaxNotesPerUser
+        || count.value(1).toLongLong() + bytes > kMaxNoteBytesPerUser)
         return false;
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO notes (owner_key, sender, message, link) VALUES (?, ?, ?, ?)"));
@@ -71,20 +75,27 @@ bool NoteStore::add(const std::string& to, const Note& note)
     return true;
 }
 
-std::vector<NoteStore::Note> NoteStore::take(const std::string& user)
+std::vector<NoteStore::Note> NoteStore::take(const std::string& user, std::size_t maxNotes, std::size_t lineBytes)
 {
     QSqlDatabase& db = m_users.database();
     Transaction transaction(db);
     QSqlQuery select(db);
-    select.prepare(QStringLiteral("SELECT id, sender, message, link FROM notes WHERE owner_key = ? ORDER BY id"));
+    select.prepare(QStringLiteral("SELECT id, sender, message, link FROM notes WHERE owner_key = ? ORDER BY id LIMIT ?"));
     select.bindValue(0, QByteArray::fromStdString(UserKey(user)));
+    select.bindValue(1, static_cast<qlonglong>(maxNotes));
     Exec(select);
     std::vector<Note> notes;
     std::vector<qlonglong> ids;
+    std::size_t used = 0;
     while (select.next()) {
+        Note note { select.value(1).toByteArray().toStdString(), select.value(2).toByteArray().toStdString(),
+                    select.value(3).toByteArray().toStdString() };
+        // Only whole notes leave, in order: the first that does not fit waits with all after it.
+        used += ReplyLine(note).size();
+        if (used > lineBytes)
+            break;
         ids.push_back(select.value(0).toLongLong());
-        notes.push_back(Note { select.value(1).toByteArray().toStdString(), select.value(2).toByteArray().toStdString(),
-                               select.value(3).toByteArray().toStdString() });
+        notes.push_back(std::move(note));
     }
     select.finish();
     QSqlQuery remove(db);
@@ -96,3 +107,5 @@ std::vector<NoteStore::Note> NoteStore::take(const std::string& user)
     transaction.commit();
     return notes;
 }
+
+std::string NoteStore::ReplyLine(const Note& note) { return note.from + '\xB6' + note.message + '\xB6' + note.link + "\r\n"; }

@@ -1,5 +1,6 @@
 #include "localservice/pages.h"
 
+#include "client/core/notesreply.h"
 #include "localservice/fields.h"
 #include "localservice/query.h"
 #include "platform/rtl/sysutils.h"
@@ -132,12 +133,13 @@ PageReply ServicePages::getNotes(const Query& query)
     const auto password = query.single("password");
     if (!user || !password || !IsValidUserName(*user) || !IsScrambledText(*password))
         return kBadRequest;
+    static constexpr std::string_view kEnd = ".\r\n";
     std::string body;
     if (m_store.passwordMatches(*user, *password)) {
-        for (const NoteStore::Note& note : m_notes.take(*user))
-            body += note.from + '\xB6' + note.message + '\xB6' + note.link + "\r\n";
+        for (const NoteStore::Note& note : m_notes.take(*user, kNotesPerReply, kNotesReplyBytes - kEnd.size()))
+            body += NoteStore::ReplyLine(note);
     }
-    body += ".\r\n";
+    body += kEnd;
     return PageReply { 200, std::move(body) };
 }
 

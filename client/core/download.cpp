@@ -176,7 +176,7 @@ std::string ClientAgent() { return Ansi("KORVO®"); }
 
 std::uint32_t DownloadLowSpeedBytes() { return FromEnvironment("KORVO_DOWNLOAD_LOW_SPEED_BYTES", kLowSpeedBytesPerSecond); }
 std::uint32_t DownloadLowSpeedMs() { return FromEnvironment("KORVO_DOWNLOAD_LOW_SPEED_MS", kLowSpeedMs); }
-std::uint32_t DownloadTotalMs() { return FromEnvironment("KORVO_DOWNLOAD_TOTAL_MS", kDownloadTotalMs); }
+std::uint32_t DownloadTotalMs() { return FromEnvironment("KORVO_DOWNLOAD_TOTAL_MS", 0); }
 
 unsigned DownloadSession() { return g_session.load(); }
 

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -116,24 +117,40 @@ void RefreshAds(const std::string& host, const DownloadLimits& limits)
         return;
 
     const std::string table = AppPath() + "adtable.tmp";
-    DownloadToFile(base, table, limits);
+    const bool listed = DownloadToFile(base, table, limits).complete;
     DeleteAdImages();
-    const std::string listing = ReadBounded(table);
+    const std::string listing = listed ? ReadBounded(table) : std::string();
     if (listing.empty())
         return;
     const std::vector<std::string> names = ParseAdListing(listing);
     // A few pictures at a time: each is a small file behind a round trip.
     std::atomic<std::size_t> next { 0 };
+    std::atomic<std::int64_t> kept { 0 };
+    // A picture that did not come (a failure, sign-off, Exit) leaves the old code, so
+    // the next sign-on fetches the set again. One that came but is too large to show,
+    // or finds the folder full, stays at the host: fetching it again changes nothing.
+    std::atomic<bool> settled { true };
     const auto fetch = [&] {
         for (std::size_t i = next++; i < names.size(); i = next++) {
             const std::string file = SafeJoin(AdsFolder(), names[i]);
             try {
-                // A picture that failed, or was refused as too large while it came,
-                // is not kept; nor is one too large to show.
-                if (!DownloadToFile(base + "/" + names[i], file, limits).complete || !AdPictureFits(file))
+                if (!DownloadToFile(base + "/" + names[i], file, limits).complete) {
+                    settled = false;
+                    DeleteFile(file);
+                    continue;
+                }
+                bool keep = AdPictureFits(file);
+                if (keep) {
+                    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(FileSystemName(file)));
+                    keep = kept.fetch_add(size) + size <= kMaxAdFolderBytes;
+                    if (!keep)
+                        kept -= size;
+                }
+                if (!keep)
                     DeleteFile(file);
             } catch (const std::exception&) {
                 // A picture that cannot be written is left out; the rest still come.
+                settled = false;
             }
         }
     };
@@ -142,7 +159,8 @@ void RefreshAds(const std::string& host, const DownloadLimits& limits)
         workers.emplace_back(fetch);
     for (std::thread& worker : workers)
         worker.join();
-    settings.WriteInteger("Main", "AdUpdateCode", remote);
+    if (settled)
+        settings.WriteInteger("Main", "AdUpdateCode", remote);
 }
 
 bool CheckLiveUpdate()

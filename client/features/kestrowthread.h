@@ -3,6 +3,7 @@
 #include "client/core/download.h"
 #include "platform/rtl/thread.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,9 +31,11 @@ void DeleteAdImages();
 
 // Fetches ads.idx from host; when its [Index] UpdateCode differs from the one
 // recorded, replaces the pictures with those of the listing, kParallelAdFetches at
-// a time, and records the code. Every fetch is within limits; what does not come
+// a time, keeping at most kMaxAdFolderBytes of them, and records the code once
+// every listed picture came. Every fetch is within limits; what does not come
 // whole within them is not kept.
 inline constexpr std::size_t kParallelAdFetches = 8;
+inline constexpr std::int64_t kMaxAdFolderBytes = 32 * 1024 * 1024;
 void RefreshAds(const std::string& host, const DownloadLimits& limits = {});
 
 // True when ads.idx announces a version newer than [MAIN] Version. Then the main

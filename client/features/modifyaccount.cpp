@@ -22,18 +22,17 @@ bool ModifyAccountSucceeded(const std::string& reply)
     return Trim(reply.substr(0, reply.find_first_of("\r\n"))) == "success";
 }
 
-TModifyAccount::TModifyAccount(std::function<std::string()> buildRequest, std::shared_ptr<const std::atomic<bool>> cancel)
+TModifyAccount::TModifyAccount(std::function<std::optional<TRequest>()> buildRequest)
     : TThread(true)
     , m_buildRequest(std::move(buildRequest))
-    , m_cancel(std::move(cancel))
 {
     FreeOnTerminate = true;
-    m_limits.cancel = m_cancel.get();
+    m_limits.outlivesSession = true;
 }
 
 void TModifyAccount::Execute()
 {
-    std::string url;
-    Synchronize([&] { url = m_buildRequest(); });
-    Reply = FetchReply(url, "Response.txt", m_limits);
+    Synchronize([&] { Request = m_buildRequest(); });
+    if (Request)
+        Reply = FetchReply(ModifyAccountUrl(Request->host, Request->change), "Response.txt", m_limits);
 }

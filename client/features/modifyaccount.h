@@ -3,9 +3,8 @@
 #include "client/core/download.h"
 #include "platform/rtl/thread.h"
 
-#include <atomic>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 
 // The account change sent to the service's "/modify.asp".
@@ -28,19 +27,26 @@ bool ModifyAccountSucceeded(const std::string& reply);
 // Sends one account change: the request is built on the main thread by
 // BuildRequest (so the window's fields are read there), the page is fetched on
 // the thread into a reply file of its own ("Response.txt"); OnTerminate then runs
-// on the main thread. Setting the cancel flag ends the fetch at once.
+// on the main thread. Once sent, a change may be made at the service whatever
+// the window does, so the fetch is not cancelled: it lasts past sign-off too, and
+// only Exit or the download's low-speed limit end it.
 class TModifyAccount final : public TThread {
 public:
-    TModifyAccount(std::function<std::string()> buildRequest, std::shared_ptr<const std::atomic<bool>> cancel);
+    struct TRequest {
+        std::string host;
+        TAccountChange change;
+    };
+    // BuildRequest gives none when there is nothing to send any more.
+    explicit TModifyAccount(std::function<std::optional<TRequest>()> buildRequest);
 
-    // The reply's bytes, once Execute is done.
+    // What was sent, and the reply's bytes, once Execute is done.
+    std::optional<TRequest> Request;
     std::string Reply;
 
 protected:
     void Execute() override;
 
 private:
-    std::function<std::string()> m_buildRequest;
-    const std::shared_ptr<const std::atomic<bool>> m_cancel;
+    std::function<std::optional<TRequest>()> m_buildRequest;
     DownloadLimits m_limits;
 };

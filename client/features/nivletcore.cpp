@@ -1,6 +1,7 @@
 #include "client/features/nivletcore.h"
 
 #include "client/core/helpers.h"
+#include "client/core/notesreply.h"
 #include "client/core/servicequery.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/exceptions.h"
@@ -26,13 +27,13 @@ std::string FileValue(std::string_view text)
 std::string Cut(std::string_view text, std::size_t limit) { return FileValue(text.substr(0, limit)); }
 
 // Nothing stored is ever removed to make room: past the cap new notes are refused.
-bool RoomForNote(const std::string& folder, std::int64_t bytes)
+bool RoomForNote(const std::string& folder, std::int64_t bytes, std::size_t notes = 1)
 {
     const std::vector<TSearchRec> stored = ListDirectory(folder + "*.txt", 0);
     std::int64_t used = bytes;
     for (const TSearchRec& entry : stored)
         used += entry.Size;
-    return stored.size() < kMaxStoredNotes && used <= kMaxStoredNoteBytes;
+    return stored.size() + notes <= kMaxStoredNotes && used <= kMaxStoredNoteBytes;
 }
 
 }  // namespace
@@ -189,6 +190,20 @@ std::vector<TReceivedNote> ReadNotesReply(std::string_view reply)
             notes.push_back(std::move(note));
     }
     return notes;
+}
+
+bool ReplyCameFull(std::string_view reply)
+{
+    const auto lines = static_cast<std::size_t>(std::count(reply.begin(), reply.end(), '\n'));
+    return lines > kNotesPerReply || reply.size() > kNotesReplyBytes - kLongestNoteLine;
+}
+
+bool RoomForFullReply(const std::string& folder)
+{
+    // A stored note's file holds its keys and date besides the reply line's bytes.
+    constexpr std::int64_t kStoredNoteOverhead = 128;
+    return RoomForNote(folder, static_cast<std::int64_t>(kNotesReplyBytes + kNotesPerReply * kStoredNoteOverhead),
+                       kNotesPerReply);
 }
 
 std::string ShiftNoteText(std::string_view text)

@@ -80,6 +80,11 @@ bool NoteAccepted(std::string_view reply);
 
 // The notes server's reply: every line but the last is one note; empty senders skipped.
 std::vector<TReceivedNote> ReadNotesReply(std::string_view reply);
+// Whether the service may have kept notes back for lack of room in this reply.
+bool ReplyCameFull(std::string_view reply);
+// Whether the folder takes a full reply under its caps; a fetch is only asked for then,
+// so no note the service hands over is dropped.
+bool RoomForFullReply(const std::string& folder);
 
 // '#' + every byte one lower, or, for a text beginning with '#', the bytes one higher without it.
 std::string ShiftNoteText(std::string_view text);

@@ -17,11 +17,12 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace {
 
-// A notes reply is read no further than this; a longer one only loses notes past the bound.
-constexpr std::int64_t kReplyBound = 4 * 1024 * 1024;
+// A notes reply is never longer than its download lets it be.
+constexpr std::int64_t kReplyBound = kMaxReplyBytes;
 // notein.asp answers one word.
 constexpr std::int64_t kAnswerBound = 256;
 
@@ -32,6 +33,9 @@ unsigned g_session = 0;
 // for while an earlier session's is still out starts when that one ends.
 bool g_fetchOut = false;
 bool g_fetchWanted = false;
+
+// The user hears once a session that notes wait at the service for want of room.
+bool g_toldNoRoom = false;
 
 // Sends share notesout.txt; each holds it from its request to reading the answer.
 std::mutex g_noteOutFile;
@@ -125,7 +129,10 @@ void TNivletOutThread1::Execute()
 {
     const std::lock_guard lock(g_noteOutFile);
     const std::string reply = AppPath() + "notesout.txt";
-    DownloadToFile(m_url, reply);
+    // Signing off must not lose the note on its way: the send goes on past it.
+    DownloadLimits limits;
+    limits.outlivesSession = true;
+    DownloadToFile(m_url, reply, limits);
     Accepted = nivlet::NoteAccepted(ReadReply(reply, kAnswerBound));
 }
 
@@ -150,17 +157,23 @@ void SendNivlet(const std::string& to, const std::string& from, const std::strin
     const TSession& s = Session();
     auto* thread = new TNivletOutThread1(nivlet::NoteInUrl(s.notesServer, to, from, text, linkField), to);
     const unsigned session = g_session;
-    thread->OnTerminate = [session, done = std::move(done)](TThread* sender) {
-        if (session != g_session || !SessionOpen())
+    thread->OnTerminate = [session, text, done = std::move(done)](TThread* sender) {
+        if (QCoreApplication::instance() == nullptr)
             return;
         const auto* out = static_cast<TNivletOutThread1*>(sender);
         const bool accepted = out->Accepted;
         const std::string addressee = UpperCase(out->Addressee);
-        if (done)
+        // Its window went with the session that sent it: the user still hears how it went.
+        const bool windowGone = session != g_session || !SessionOpen();
+        if (done && !windowGone)
             done(accepted);
         if (accepted)
             Application::MessageBox("\rYour Nivlet was sent to be delivered the next time " + addressee + " is online.",
                                     Application::Title(), MB_OK | MB_ICONINFORMATION);
+        else if (windowGone)
+            Application::MessageBox("\rYour Nivlet to " + addressee + " could not be delivered. It read:\r"
+                                        + nivlet::FromWireText(text),
+                                    Application::Title(), MB_OK | MB_ICONWARNING);
         else
             Application::MessageBox("\rYour Nivlet to " + addressee
                                         + " could not be delivered. It is kept in its window; please try again later.",
@@ -174,14 +187,26 @@ namespace {
 void StartFetch()
 {
     const TSession& s = Session();
+    const std::string folder = nivlet::MessagesFolder(s.userId);
+    // Notes the service hands over are gone from it: they are only asked for when
+    // every one of them can be kept.
+    if (folder.empty() || !nivlet::RoomForFullReply(folder)) {
+        Session().nivletReadRunning = false;
+        if (!folder.empty() && !std::exchange(g_toldNoRoom, true))
+            Application::MessageBox("\rYour Nivlets folder is nearly full. Nivlets waiting for you stay at the service "
+                                    "until you delete some of yours.",
+                                    Application::Title(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     g_fetchOut = true;
     auto* thread = new TNivletsReadThread1(nivlet::GetNotesUrl(s.notesServer, s.userId, s.scrambledPassword));
     const unsigned session = g_session;
-    const std::string folder = nivlet::MessagesFolder(s.userId);
     thread->OnTerminate = [session, folder](TThread*) {
         g_fetchOut = false;
         if (session == g_session && SessionOpen()) {
-            ReadNotesInFile();
+            // The service keeps what did not fit in a reply: the next one brings it.
+            if (ReadNotesInFile())
+                StartNivletRead();
             return;
         }
         // The service handed these notes over and keeps them no longer: they go to
@@ -213,7 +238,7 @@ void StartNivletRead()
         StartFetch();
 }
 
-void ReadNotesInFile()
+bool ReadNotesInFile()
 {
     const std::string path = NotesInFile();
     const std::string reply = ReadReply(path, kReplyBound);
@@ -221,11 +246,13 @@ void ReadNotesInFile()
     for (const nivlet::TReceivedNote& note : nivlet::ReadNotesReply(reply))
         SaveNivlet(note.from, note.linkField, note.message);
     DeleteFile(path);
+    return nivlet::ReplyCameFull(reply);
 }
 
 void AbandonNivletThreads()
 {
     ++g_session;
     g_fetchWanted = false;
+    g_toldNoRoom = false;
     Session().nivletReadRunning = false;
 }

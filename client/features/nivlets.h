@@ -19,8 +19,9 @@ void SendNivlet(const std::string& to, const std::string& from, const std::strin
                 std::function<void(bool accepted)> done = nullptr);
 // Fetches the notes waiting at the notes server, one fetch at a time.
 void StartNivletRead();
-// Reads notesin.dat of the program folder: stores each note, deletes the file, clears the guard.
-void ReadNotesInFile();
+// Reads notesin.dat of the program folder: stores each note, deletes the file, clears
+// the guard. True when the reply came full, so more notes may wait at the service.
+bool ReadNotesInFile();
 // Sign-off: threads still running find their session gone and do nothing.
 void AbandonNivletThreads();
 

@@ -299,7 +299,9 @@ void SearchWeb(const std::string& query)
 bool OpenChannel(const std::string& keyword)
 {
     const TChannelTarget target = FindChannel(keyword);
-    if (Trim(target.address).empty())
+    // Only a web page may leave the program: an ftp or file favourite opens nothing,
+    // so it does not count as opened.
+    if (!IsWebLink(target.address))
         return false;
     NavigateTo(target.address);
     if (Form1) {

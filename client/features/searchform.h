@@ -68,5 +68,6 @@ void StartSearchBar();
 TSearchform* SearchBar();
 // A one-shot search of the main bar through the default engine.
 void SearchWeb(const std::string& query);
-// A keyword from the main bar: opens its channel; false when it names none.
+// A keyword from the main bar: opens its channel; false when it names none or its
+// favourite is no web page (IsWebLink).
 bool OpenChannel(const std::string& keyword);

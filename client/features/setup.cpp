@@ -161,9 +161,7 @@ TSetup::~TSetup() { AbandonModify(); }
 
 void TSetup::AbandonModify()
 {
-    if (m_modifyCancel)
-        m_modifyCancel->store(true);
-    m_modifyCancel.reset();
+    m_modifyAwaited = 0;
     m_modifyRunning = false;
 }
 
@@ -580,9 +578,37 @@ bool TSetup::ValidateAccountFields()
     return false;
 }
 
+namespace {
+
+// The local half of a change the service made: the session and the files that
+// sign-on reads take the values sent.
+void StoreAccountInfo(const TAccountChange& change)
+{
+    TSession& s = Session();
+    // Signed off meanwhile, the session is another's: only the files change.
+    if (SameText(s.userId, change.userId)) {
+        s.userEmail = change.email;
+        s.userPublicKey = change.publicKey;
+        s.userPhoneNumber = change.phone;
+        s.scrambledPassword = change.newScrambledPassword;
+    }
+    TIniFile ini(kLarkspireIni);
+    ini.WriteString("MAIN", "userEmail", change.email);
+    ini.WriteString("MAIN", "userPublicKey", change.publicKey);
+    ini.WriteString("MAIN", "userPhoneNumber", change.phone);
+    // The ID becomes a folder of "my friends", never a path leading elsewhere.
+    const std::string id = Trim(change.newUserId);
+    if (!CheckUserId(id).empty())
+        return;
+    ForceDirectories(ExcludeTrailingPathDelimiter(UserRoot(id)));
+    TIniFile(UserDatFile(id)).WriteString("user", "password", change.newScrambledPassword);
+}
+
+}  // namespace
+
 void TSetup::LockButtons(bool locked)
 {
-    // Cancel stays: it abandons the request whatever the server does.
+    // Cancel stays: it closes the window, and a request already sent still completes.
     for (QPushButton* button : { ApplyButton, OKButton })
         button->setEnabled(!locked);
 }
@@ -595,11 +621,12 @@ void TSetup::ModifyAccountClick()
     ModifyAccount->setEnabled(false);
     ModifyAccount->setText(codepage::ToUnicode("&One moment..."));
     m_modifyRunning = true;
-    m_modifyCancel = std::make_shared<std::atomic<bool>>(false);
+    static unsigned requests = 0;
+    const unsigned awaited = m_modifyAwaited = ++requests;
     QPointer<TSetup> alive(this);
-    auto* thread = new TModifyAccount([alive] {
-        if (!alive)
-            return std::string();
+    auto* thread = new TModifyAccount([alive, awaited]() -> std::optional<TModifyAccount::TRequest> {
+        if (!alive || alive->m_modifyAwaited != awaited)
+            return std::nullopt;
         TAccountChange change;
         const TSession& s = Session();
         change.userId = s.userId;
@@ -609,30 +636,33 @@ void TSetup::ModifyAccountClick()
         change.phone = EditText(alive->PhoneNumber);
         change.newScrambledPassword = SessionPassword(EditText(alive->NewPassword));
         change.publicKey = EditText(alive->PublicKey);
-        return ModifyAccountUrl(s.regsServer, change);
-    }, m_modifyCancel);
-    // Only the request still awaited answers; an abandoned one is dropped.
-    // The thread keeps its flag alive, so the address names this request alone.
-    thread->OnTerminate = [alive, flag = m_modifyCancel.get()](TThread* sender) {
-        if (alive && alive->m_modifyCancel.get() == flag)
-            alive->ModifyAccountDone(static_cast<TModifyAccount*>(sender)->Reply);
+        return TModifyAccount::TRequest { s.regsServer, change };
+    });
+    thread->OnTerminate = [alive, awaited](TThread* sender) {
+        const auto* modify = static_cast<TModifyAccount*>(sender);
+        const bool succeeded = modify->Request && ModifyAccountSucceeded(modify->Reply);
+        // The service holds the change now: the stored password follows it, even
+        // when the window was cancelled meanwhile.
+        if (succeeded)
+            StoreAccountInfo(modify->Request->change);
+        if (alive && alive->m_modifyAwaited == awaited)
+            alive->ModifyAccountDone(succeeded);
     };
     thread->Start();
     if (Form1)
         Form1->UpdateStatusBar();
 }
 
-void TSetup::ModifyAccountDone(const std::string& reply)
+void TSetup::ModifyAccountDone(bool succeeded)
 {
     m_modifyRunning = false;
-    m_modifyCancel.reset();
+    m_modifyAwaited = 0;
     ModifyAccount->setText(codepage::ToUnicode("&Done"));
-    if (!ModifyAccountSucceeded(reply)) {
+    if (!succeeded) {
         Application::MessageBox("\rUnable to access your account information. Please try again later.",
                                 Application::Title(), MB_OK | MB_ICONINFORMATION);
         ModifyAccount->setEnabled(true);
     } else {
-        StoreAccountInfo();
         Application::MessageBox("\rYour account information was successfully updated.", Application::Title(),
                                 MB_OK | MB_ICONINFORMATION);
         CurrentPassword->clear();
@@ -640,25 +670,6 @@ void TSetup::ModifyAccountDone(const std::string& reply)
     }
     LockButtons(false);
     ModifyAccount->setText(codepage::ToUnicode("&Modify Account"));
-}
-
-void TSetup::StoreAccountInfo()
-{
-    TSession& s = Session();
-    s.userEmail = EditText(Email);
-    s.userPublicKey = EditText(PublicKey);
-    s.userPhoneNumber = EditText(PhoneNumber);
-    TIniFile ini(kLarkspireIni);
-    ini.WriteString("MAIN", "userEmail", s.userEmail);
-    ini.WriteString("MAIN", "userPublicKey", s.userPublicKey);
-    ini.WriteString("MAIN", "userPhoneNumber", s.userPhoneNumber);
-    s.scrambledPassword = SessionPassword(EditText(NewPassword));
-    // The ID becomes a folder of "my friends", never a path leading elsewhere.
-    const std::string id = Trim(EditText(UserId));
-    if (!CheckUserId(id).empty())
-        return;
-    ForceDirectories(ExcludeTrailingPathDelimiter(UserRoot(id)));
-    TIniFile(UserDatFile(id)).WriteString("user", "password", s.scrambledPassword);
 }
 
 void TSetup::LoadPrivacyLists(bool reset)

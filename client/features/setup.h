@@ -2,7 +2,6 @@
 
 #include "platform/ui/form.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,7 +80,6 @@ public:
     void LoadPrivacyLists(bool reset);
     // True when a field is wrong (the user has been told which).
     bool ValidateAccountFields();
-    void StoreAccountInfo();
 
     void ConnectionSpeedChange();
     void BuddyCheckClick();
@@ -89,7 +87,8 @@ public:
     void MailClientChange();
     void CurrentPasswordChange();
     void ModifyAccountClick();
-    void ModifyAccountDone(const std::string& reply);
+    // The awaited request's end; the change itself is already stored when it succeeded.
+    void ModifyAccountDone(bool succeeded);
     void AddButtonClick();
     void RemoveButtonClick();
     void ResetButtonClick();
@@ -98,7 +97,7 @@ public:
     void ApplyButtonClick();
     void CancelButtonClick();
 
-    // An update is on its way; closing the window abandons it.
+    // An update is on its way; closing the window stops waiting for it.
     bool ModifyRunning() const { return m_modifyRunning; }
 
 private:
@@ -111,7 +110,7 @@ private:
     void MakeSourceBoxes();
     void MoveBuddy(QListWidget* from, QListWidget* to, bool block, QPushButton* fromButton, QPushButton* toButton);
     void LockButtons(bool locked);
-    // The request on its way, if any, ends and will not answer.
+    // The request on its way, if any, is no longer awaited by the window.
     void AbandonModify();
 
     std::unique_ptr<TQORFormStyler> m_styler;
@@ -119,7 +118,7 @@ private:
     std::string m_lastMailClient;
     bool m_loading { false };
     bool m_modifyRunning { false };
-    std::shared_ptr<std::atomic<bool>> m_modifyCancel;  // the request awaited
+    unsigned m_modifyAwaited { 0 };  // the request the window waits for; 0: none
 };
 
 // The three refusals of the account fields, in the order they are checked.

@@ -52,10 +52,32 @@ TEST_F(Notes, AFullBoxKeepsTheOldestAndRefusesTheNewest)
     for (int i = 0; i < 200; ++i)
         ASSERT_EQ(send("Bob", "n" + std::to_string(i)), "success\r\n");
     EXPECT_EQ(send("Bob", "late"), "nil\r\n");
-    const std::string notes = fetchBob();
-    EXPECT_TRUE(notes.starts_with("alice\xB6n0\xB6\r\n"));
-    EXPECT_TRUE(notes.ends_with("alice\xB6n199\xB6\r\n.\r\n"));
+    // A reply carries 64 notes at most; the rest wait for the next fetch, in order.
+    const std::string first = fetchBob();
+    EXPECT_TRUE(first.starts_with("alice\xB6n0\xB6\r\n"));
+    EXPECT_TRUE(first.ends_with("alice\xB6n63\xB6\r\n.\r\n"));
     EXPECT_EQ(send("Bob", "room%20again"), "success\r\n");
+    std::string rest;
+    for (std::string reply = fetchBob(); reply != ".\r\n"; reply = fetchBob())
+        rest += reply;
+    EXPECT_TRUE(rest.starts_with("alice\xB6n64\xB6\r\n"));
+    EXPECT_TRUE(rest.ends_with("alice\xB6n199\xB6\r\nalice\xB6room again\xB6\r\n.\r\n"));
+}
+
+TEST_F(Notes, LongNotesLeaveInWholeRepliesOfAtMostHalfAMegabyte)
+{
+    for (int i = 0; i < 130; ++i)
+        ASSERT_EQ(send("Bob", std::to_string(1000 + i) + std::string(8 * 1024 - 4, 'm')), "success\r\n");
+    int next = 1000;
+    int replies = 0;
+    for (std::string reply = fetchBob(); reply != ".\r\n"; reply = fetchBob(), ++replies) {
+        EXPECT_LE(reply.size(), 512u * 1024u);
+        ASSERT_TRUE(reply.ends_with("\r\n.\r\n"));
+        for (std::size_t at = 0; at + 3 < reply.size(); at = reply.find("\r\n", at) + 2, ++next)
+            ASSERT_EQ(reply.substr(at, 10), "alice\xB6" + std::to_string(next)) << at;
+    }
+    EXPECT_EQ(next, 1130);
+    EXPECT_EQ(replies, 3);
 }
 
 TEST_F(Notes, BadNotesAreRefusedAndChangeNothing)

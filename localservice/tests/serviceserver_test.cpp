@@ -1,7 +1,10 @@
 #include "localservice/tests/service_fixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
+#include <QTcpSocket>
 
 namespace {
 
@@ -71,6 +74,29 @@ TEST_F(StaticFiles, WithoutAnImagesFolderThereIsNoListing)
 TEST_F(ServiceTest, WithoutAFilesFolderEveryOtherGetIsNotFound)
 {
     EXPECT_EQ(get("/index.htm").status, 404);
+}
+
+TEST_F(ServiceTest, AHeaderWithoutEndIsRefusedAndOtherConnectionsGoOn)
+{
+    QTcpSocket flood;
+    flood.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(service->port()));
+    ASSERT_TRUE(flood.waitForConnected(5000));
+    flood.write("GET /index.htm HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Filler: " + QByteArray(80 * 1024, 'a'));
+    ASSERT_TRUE(flood.waitForBytesWritten(5000));
+    // While it hangs, another connection is served.
+    EXPECT_EQ(get("/index.htm").status, 404);
+    QByteArray answer;
+    QElapsedTimer deadline;
+    deadline.start();
+    while (flood.state() == QAbstractSocket::ConnectedState && deadline.elapsed() < 10000)
+        if (flood.waitForReadyRead(1000))
+            answer += flood.readAll();
+    answer += flood.readAll();
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 431 ")) << answer.left(200).toStdString();
+    EXPECT_TRUE(answer.endsWith("\r\n\r\nerror\r\n")) << answer.left(200).toStdString();
+    EXPECT_NE(flood.state(), QAbstractSocket::ConnectedState);
+    // A long request that ends is still answered.
+    EXPECT_EQ(get("/index.htm?" + std::string(30 * 1024, 'q')).status, 404);
 }
 
 }  // namespace

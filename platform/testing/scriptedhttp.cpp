@@ -78,12 +78,13 @@ ScriptedHttp::Script ScriptedHttp::Page(std::string body)
     return script;
 }
 
-ScriptedHttp::Script ScriptedHttp::Trickle(std::string bytes, int intervalMs)
+ScriptedHttp::Script ScriptedHttp::Trickle(std::string bytes, int intervalMs, std::size_t size)
 {
     Script script;
     script.kind = Script::Kind::Trickle;
     script.body = std::move(bytes);
     script.intervalMs = intervalMs;
+    script.size = size;
     return script;
 }
 
@@ -253,15 +254,18 @@ void ScriptedHttp::serve(const std::shared_ptr<Connection>& connection)
         return;
     case Script::Kind::Trickle: {
         setState(connection, State::Sending);
-        if (!sendAll(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", false) || script.body.empty())
+        const std::string length = script.size ? "Content-Length: " + std::to_string(script.size) + "\r\n" : "";
+        if (!sendAll(connection, "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n", false)
+            || script.body.empty())
             return;
-        for (std::size_t i = 0;; ++i) {
+        for (std::size_t i = 0; script.size == 0 || i < script.size; ++i) {
             if (!sendAll(connection, script.body.substr(i % script.body.size(), 1), true))
                 return;
             std::unique_lock lock(m_mutex);
             if (m_changed.wait_for(lock, std::chrono::milliseconds(script.intervalMs), [this] { return m_stopping.load(); }))
                 return;
         }
+        break;
     }
     case Script::Kind::Huge: {
         setState(connection, State::Sending);

@@ -23,7 +23,8 @@ public:
         enum class Kind { Page, Trickle, Stall, Huge, Forward };
         Kind kind { Kind::Page };
         std::string body;           // Page: the body; Trickle: the bytes sent one at a time, over and over
-        std::size_t size { 0 };     // Huge: bytes of body sent (announced by Content-Length)
+        std::size_t size { 0 };     // Huge: bytes of body sent (announced by Content-Length); Trickle: when
+                                    // not 0, the answer is announced so long and ends with its last byte
         int intervalMs { 20 };      // Trickle: between two bytes
         std::string upstream;       // Forward: "127.0.0.1:port" asked for the same target
         std::string gateBefore;     // nothing is sent until this gate is open
@@ -31,7 +32,7 @@ public:
                                     // connection ends only once this gate is open
     };
     static Script Page(std::string body);
-    static Script Trickle(std::string bytes, int intervalMs = 20);
+    static Script Trickle(std::string bytes, int intervalMs = 20, std::size_t size = 0);
     static Script Stall();
     static Script Huge(std::size_t size);
     static Script Forward(std::string upstream);

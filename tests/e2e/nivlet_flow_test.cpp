@@ -1,6 +1,7 @@
 #include "larkspire_process.h"
 #include "platform/testing/loopback.h"
 #include "platform/testing/scratch.h"
+#include "platform/testing/scriptedhttp.h"
 #include "platform/testing/serviceprocess.h"
 
 #include <QDate>
@@ -304,6 +305,35 @@ TEST(NivletFlow, ANoteTheServiceRefusesOrNeverGetsStaysInItsWindow)
     EXPECT_FALSE(Contains(alice.command("boxes"), "delivered the next time"));
 }
 
+TEST(NivletFlow, ANoteOnItsWayAsTheSessionEndsStillGoesAndTheUserIsTold)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=alice&From=bob&message=hi&Link=x").body, "success\r\n");
+    ScriptedHttp::Script slow = ScriptedHttp::Forward(service.hostPort());
+    slow.gateBefore = "slow";
+    ScriptedHttp notes({ { "/getnotes.asp", { ScriptedHttp::Forward(service.hostPort()) } }, { "/notein.asp", { slow } } });
+    NoteHost alice("alice", 14, service.hostPort(), notes.hostPort());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(alice.waitFor("text\tFrom: bob\tMemo1", "ok hi"));
+    EXPECT_EQ(alice.command("click\tFrom: bob\tSpeedButton2"), "ok");
+    ASSERT_TRUE(alice.waitFor("text\tTo: bob\tLabel1", "ok To: bob"));
+    EXPECT_EQ(alice.command("set\tTo: bob\tMemo1\tsee you"), "ok");
+    EXPECT_EQ(alice.command("click\tTo: bob\tSpeedButton1"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return notes.requests("/notein.asp").size() == 1; }, 15000));
+    // Signed off while notein.asp has not answered yet.
+    EXPECT_EQ(alice.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return alice.command("find\tSign On").rfind("ok Signon\t1\t", 0) == 0; }, 15000));
+    notes.open("slow");
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Contains(alice.command("boxes"), "delivered the next time BOB is online."); }, 15000));
+    EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body.substr(0, 14),
+              "alice\xB6see you\xB6");
+}
+
 TEST(NivletFlow, NotesHandedOverAsTheSessionEndsAreKeptForThatUser)
 {
     ScratchDirs serviceDirs;
@@ -326,6 +356,30 @@ TEST(NivletFlow, NotesHandedOverAsTheSessionEndsAreKeptForThatUser)
     EXPECT_FALSE(bob.dirs.exists("app/notesin.dat"));
     EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, ".\r\n");
     EXPECT_EQ(bob.windowsCaptioned("From: alice"), 0);
+}
+
+TEST(NivletFlow, OverAMegabyteOfWaitingNotesAllArriveAcrossFetches)
+{
+    ScratchDirs serviceDirs;
+    ServiceProcess service({ "--db", serviceDirs.root() + "/service.db", "--user", "alice:pw", "--user", "bob:pw" });
+    ASSERT_TRUE(service.started()) << service.error();
+    // 130 notes of 8 KiB: more than one reply may carry, more than a download takes at once.
+    constexpr int kNotes = 130;
+    for (int i = 0; i < kNotes; ++i) {
+        const std::string message = "n" + std::to_string(1000 + i) + std::string(8 * 1024 - 5, 'm');
+        ASSERT_EQ(HttpGet(service.port(), "/notein.asp?to=bob&From=alice&message=" + message + "&Link=x").body,
+                  "success\r\n");
+    }
+    NoteHost bob("bob", 13, service.hostPort());
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.noteCount() == kNotes; }, 30000)) << bob.noteCount();
+    std::string all;
+    for (const std::string& note : bob.notes())
+        all += note;
+    for (int i = 0; i < kNotes; ++i)
+        EXPECT_EQ(Occurrences(all, "message=n" + std::to_string(1000 + i) + "m"), 1) << i;
+    EXPECT_EQ(HttpGet(service.port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, ".\r\n");
 }
 
 TEST(NivletFlow, AFloodOfNotesOpensTenWindowsAndStopsAtAThousandFiles)

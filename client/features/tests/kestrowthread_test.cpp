@@ -1,5 +1,6 @@
 #include "client/features/kestrowthread.h"
 
+#include "client/core/adindex.h"
 #include "client/core/mainbar.h"
 #include "client/core/session.h"
 #include "client/features/tests/cannedhttp.h"
@@ -10,12 +11,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -175,6 +179,48 @@ TEST_F(AdRefresh, AListedPictureOverTheLimitIsRefusedWhileItComes)
     EXPECT_EQ(dirs.read("app/ads/a.gif"), Logo());
     ASSERT_EQ(host.requests("/images/huge.gif").size(), 1u);
     EXPECT_LT(host.requests("/images/huge.gif")[0].bodyBytesSent, kSent);
+}
+
+TEST_F(AdRefresh, ACancelledRunKeepsTheOldCodeSoTheNextFetchesTheSetAgain)
+{
+    ScriptedHttp host({ { "/images/ads.idx", { ScriptedHttp::Page("[Index]\r\nUpdateCode=2\r\n") } },
+                        { "/images", { ScriptedHttp::Page("images\r\nNAME=\"a.gif\"\r\nNAME=\"b.gif\"\r\n") } },
+                        { "/images/a.gif", { ScriptedHttp::Page(Logo()) } },
+                        { "/images/b.gif", { ScriptedHttp::Stall(), ScriptedHttp::Page(Logo()) } } });
+    dirs.write("windows/larkspire.ini", "[Main]\r\nAdUpdateCode=1\r\n");
+    const DownloadLimits signedOff;
+    std::thread run([&] { RefreshAds(host.hostPort(), signedOff); });
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return host.requests("/images/b.gif").size() == 1; }, 10000));
+    CancelDownloads();
+    run.join();
+    EXPECT_EQ(dirs.read("windows/larkspire.ini"), "[Main]\r\nAdUpdateCode=1\r\n");
+    EXPECT_FALSE(dirs.exists("app/ads/b.gif"));
+    RefreshAds(host.hostPort());
+    EXPECT_EQ(dirs.read("app/ads/a.gif"), Logo());
+    EXPECT_EQ(dirs.read("app/ads/b.gif"), Logo());
+    EXPECT_NE(dirs.read("windows/larkspire.ini").find("AdUpdateCode=2\r\n"), std::string::npos);
+}
+
+TEST_F(AdRefresh, TheFolderKeepsAtMostItsCapOfPictures)
+{
+    const std::string picture = std::string("GIF89a\x10\x00\x10\x00", 10) + std::string(kMaxAdPictureBytes - 10, '\0');
+    std::map<std::string, std::vector<ScriptedHttp::Script>> scripts {
+        { "/images/ads.idx", { ScriptedHttp::Page("[Index]\r\nUpdateCode=2\r\n") } } };
+    std::string listing = "images\r\n";
+    constexpr int kPictures = static_cast<int>(kMaxAdFolderBytes / kMaxAdPictureBytes) + 2;
+    for (int i = 0; i < kPictures; ++i) {
+        listing += "NAME=\"p" + std::to_string(i) + ".gif\"\r\n";
+        scripts["/images/p" + std::to_string(i) + ".gif"] = { ScriptedHttp::Page(picture) };
+    }
+    scripts["/images"] = { ScriptedHttp::Page(listing) };
+    ScriptedHttp host(std::move(scripts));
+    RefreshAds(host.hostPort());
+    std::int64_t total = 0;
+    for (const QFileInfo& entry : QDir(QString::fromStdString(dirs.appDir() + "/ads")).entryInfoList({ "*.gif" }, QDir::Files))
+        total += entry.size();
+    EXPECT_EQ(total, kMaxAdFolderBytes);
+    // What did not fit stays at the host; asking again would change nothing.
+    EXPECT_NE(dirs.read("windows/larkspire.ini").find("AdUpdateCode=2\r\n"), std::string::npos);
 }
 
 TEST_F(AdRefresh, AnIndexOverTheLimitIsNotKept)

@@ -1,5 +1,6 @@
 #include "client/features/nivlets.h"
 
+#include "client/core/download.h"
 #include "client/core/features.h"
 #include "client/core/helpers.h"
 #include "client/features/nivletcore.h"
@@ -44,7 +45,8 @@ TEST_F(Nivlets, EachNoteOfTheReplyIsStoredListedAndShown)
 
 TEST_F(Nivlets, AHostileReplyIsBoundedAndStaysInTheMessagesFolder)
 {
-    std::string reply = "../../evil\xB6" + std::string(1024 * 1024, 'm') + "\xB6x\r\n";
+    // As large as a download lets a reply be, its first note alone over half of it.
+    std::string reply = "../../evil\xB6" + std::string(kMaxReplyBytes / 2, 'm') + "\xB6x\r\n";
     reply += std::string("a/b\0c\xB6n\0ul\xB6x\r\n", 15);
     for (int i = 0; i < 400; ++i)
         reply += "bob\xB6n\xB6x\r\n";
@@ -151,16 +153,33 @@ TEST_F(Nivlets, ANoteForAFullMessagesFolderIsDroppedUnlistedAndUnshown)
     EXPECT_TRUE(NoteWindows().empty());
 }
 
-TEST_F(Nivlets, ASendEndingAfterSignOffShowsNothing)
+TEST_F(Nivlets, WithoutRoomForAFullReplyTheNotesWaitAtTheServiceAndTheUserIsToldOnce)
+{
+    startService();
+    HttpGet(service->port(), "/notein.asp?to=alice&From=bob&message=later&Link=x");
+    for (std::size_t i = 0; i < nivlet::kMaxStoredNotes - 10; ++i)
+        dirs.write("windows/my friends/alice/messages/n" + std::to_string(i) + ".txt", "[nivlet]\r\n");
+    StartNivletRead();
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    StartNivletRead();
+    ASSERT_TRUE(waitFor([] { return !Session().nivletReadRunning; }));
+    EXPECT_EQ(storedNotes().size(), nivlet::kMaxStoredNotes - 10);
+    ASSERT_EQ(dialogs::History().size(), 1u);
+    EXPECT_EQ(dialogs::History()[0].request.text,
+              "\rYour Nivlets folder is nearly full. Nivlets waiting for you stay at the service until you delete "
+              "some of yours.");
+    EXPECT_EQ(HttpGet(service->port(), "/getnotes.asp?UserID=alice&Password=112-243-").body, "bob\xB6later\xB6x\r\n.\r\n");
+}
+
+TEST_F(Nivlets, ASendEndingAfterSignOffStillTellsHowItWent)
 {
     startService();
     SendNivlet("bob", "alice", "late", "x\xB6" "1/2/2026");
     CallFeature(Features().SignOff.CloseNotes);
     bar.reset();
-    ASSERT_TRUE(waitFor([this] { return dirs.read("app/notesout.txt") == "success\r\n"; }));
-    Application::ProcessMessagesUntil([] { return false; }, 200);
-    EXPECT_TRUE(dialogs::History().empty());
-    // The note itself was handed over all the same.
+    ASSERT_TRUE(waitFor([] { return !dialogs::History().empty(); }));
+    EXPECT_EQ(dialogs::History()[0].request.text, "\rYour Nivlet was sent to be delivered the next time BOB is online.");
+    // The note itself was handed over.
     EXPECT_EQ(HttpGet(service->port(), "/getnotes.asp?UserID=bob&Password=112-243-").body, "alice\xB6late\xB6x\xB6" "1/2/2026\r\n.\r\n");
 }
 

@@ -186,5 +186,18 @@ TEST_F(SearchStrip, AKeywordInTheMainBarOpensItsChannelAndAnUnknownWordSearches)
     enter = '\r';
     bar->FilterKeyPress(enter);
     EXPECT_TRUE(opened("http://quick/find?q=C%2B%2B owls&in=%2"));
+    // A favourite that is no web page opens nothing, and says so: the word is searched.
+    const std::string ftp = ShortcutPath(dirs.windowsDir(), "Ftp Files");
+    ASSERT_TRUE(WriteUrlShortcut(ftp, "files", "ftp://files.org/"));
+    RegisterKeyword("files", ftp);
+    const std::string disk = ShortcutPath(dirs.windowsDir(), "Local Disk");
+    ASSERT_TRUE(WriteUrlShortcut(disk, "disk", "file:///etc/passwd"));
+    RegisterKeyword("disk", disk);
+    EXPECT_FALSE(OpenChannel("disk"));
+    bar->filter->setText("files");
+    enter = '\r';
+    bar->FilterKeyPress(enter);
+    EXPECT_TRUE(opened("http://quick/find?q=files&in=%2"));
+    EXPECT_EQ(bar->ChnName->text(), "BIRD NEWS");
     Features().Command = {};
 }

@@ -363,7 +363,7 @@ TEST_F(SlowAccountServer, ATricklingServerEndsInTheFailureMessage)
     EXPECT_EQ(setup->ModifyAccount->text(), "&Modify Account");
 }
 
-TEST_F(SlowAccountServer, CancelAbandonsTheRequestAtOnce)
+TEST_F(SlowAccountServer, CancelClosesAtOnceAndAStalledRequestEndsAtItsLimit)
 {
     ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Stall() } } });
     const auto setup = request(server);
@@ -374,7 +374,7 @@ TEST_F(SlowAccountServer, CancelAbandonsTheRequestAtOnce)
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(SlowAccountServer, TheCloseBoxAbandonsTheRequest)
+TEST_F(SlowAccountServer, TheCloseBoxClosesAtOnceAndAFailedRequestStoresNothing)
 {
     ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Stall() } } });
     const auto setup = request(server);
@@ -407,6 +407,30 @@ TEST_F(AccountUpdate, ASuccessfulUpdateChangesTheServiceAndTheLocalFiles)
     EXPECT_NE(ini.find("userEmail=a&b=c@example.org\r\n"), std::string::npos);
     EXPECT_NE(ini.find("userPublicKey=key+1\r\n"), std::string::npos);
     EXPECT_EQ(Session().scrambledPassword, ScrambleText("newpass"));
+}
+
+TEST_F(AccountUpdate, AChangeTheServiceMadeIsStoredEvenAfterCancel)
+{
+    ScriptedHttp::Script held = ScriptedHttp::Forward(service->hostPort());
+    held.gateAfter = "answered";
+    ScriptedHttp front({ { "/modify.asp", { held } } });
+    Session().regsServer = front.hostPort();
+    const auto setup = open();
+    Type(setup->CurrentPassword, "pw");
+    Type(setup->NewPassword, "other");
+    Type(setup->ConfirmPassword, "other");
+    setup->ModifyAccount->click();
+    // The service has changed the password; its answer is still on the way.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] {
+        const auto requests = front.requests("/modify.asp");
+        return requests.size() == 1 && requests[0].state == ScriptedHttp::State::Sending;
+    }, 10000));
+    setup->CancelButton->click();
+    EXPECT_FALSE(setup->isVisible());
+    front.open("answered");
+    EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return Session().scrambledPassword == ScrambleText("other"); }, 10000));
+    EXPECT_EQ(logIn("alice", "other"), "success\r\n");
+    EXPECT_EQ(dirs.read("windows/my friends/alice/user.dat"), "[user]\r\npassword=" + ScrambleText("other") + "\r\n");
 }
 
 TEST_F(AccountUpdate, AWrongStoredPasswordGivesTheFailureBoxAndStoresNothing)
