@@ -309,6 +309,33 @@ TEST(BuddyPeer, NobodyIsTakenForABuddyWhoseAddressIsNotKnown)
     EXPECT_TRUE(ChatReaches(*bob.process, *alice.process, "alice - Korvo"));
 }
 
+TEST(BuddyPeer, ABuddyJustAddedByHerRequestIsStillOnlyHerself)
+{
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    for (Host* host : { &alice, &bob })
+        service.serves(*host);
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_EQ(alice.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", false)) << bob.cnt("alice");
+
+    const std::string before = bob.cnt("alice");
+    HostilePeer mallory(LoopbackHost(9), bob.address);
+    mallory.send(Frame("inf", "alice", "x@evil", "bob") + "\r\n" + Frame("decline", "alice") + "\r\n");
+    EXPECT_EQ(mallory.readLine(), "\xFE");
+    EXPECT_TRUE(mallory.closedUnanswered());
+    EXPECT_EQ(bob.cnt("alice"), before);
+}
+
 TEST(BuddyPeer, ABuddyWhoMovedIsFoundAtHerNewAddress)
 {
     AliceAndBobService service;
