@@ -4,10 +4,13 @@
 //    marks the last frame dispatched; the same frames through a socat loopback echo.
 // 2. Sign-on to 256 buddies online (their contact files say so), each at its own
 //    127.x address answered here, beside a plain connect-and-handshake loop to the same listeners.
+// 3. The same sign-on against a korvo-service while a caller from another address claims
+//    one buddy after another, each claim asking the service on demand and refused.
 // Addresses come from 127.251-254.x.y, a range the tests' blocks never use.
 
 #include "bench/rawpeer.h"
 #include "platform/testing/automationclient.h"
+#include "platform/testing/serviceprocess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <netinet/in.h>
 #include <poll.h>
@@ -256,7 +260,8 @@ double DispatcherRate(const std::string& frames)
 {
     QTemporaryDir dir(ScratchTemplate());
     Larkspire alice(dir, "alice");
-    alice.Lists("bob");
+    // bob is taken only where he is known to be: at the sender's address.
+    alice.Lists("bob", "DirectConnect=" + SenderHost() + "\r\n");
     if (!alice.WaitForSignOnWindow())
         return -1;
     alice.TypePassword();
@@ -307,18 +312,67 @@ double EchoRate(const std::string& frames)
     return whole ? kFrames / (ms / 1000.0) : -1;
 }
 
-// Sign-on to every buddy online; -1 when not all came.
-double BuddiesOnlineMs()
+// Claims one buddy after another from an address none of them has, until stopped; how many were refused.
+class Impostor {
+public:
+    Impostor()
+        : m_thread([this] { Run(); })
+    {
+    }
+    int Stop()
+    {
+        m_stop = true;
+        m_thread.join();
+        return m_refused;
+    }
+
+private:
+    void Run()
+    {
+        for (int i = 0; !m_stop; i = (i + 1) % kBuddies) {
+            const int fd = ConnectFrom(SenderHost(), LarkspireHost(), kPeerPort);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            SendAll(fd, Frame("inf", BuddyName(i), "", "carol"));
+            m_refused += ReadUntil(fd, "\xFE\r\n") ? 1 : 0;
+            ::close(fd);
+        }
+    }
+
+    std::atomic<bool> m_stop { false };
+    int m_refused { 0 };
+    std::thread m_thread;
+};
+
+// Sign-on to every buddy online; -1 when not all came. With a service, the client logs on to it;
+// with claims, an impostor's claims are looked up there on demand while the sign-on runs.
+double BuddiesOnlineMs(const ServiceProcess* service = nullptr, bool claims = false)
 {
     QTemporaryDir dir(ScratchTemplate());
     Larkspire carol(dir, "carol");
     for (int i = 0; i < kBuddies; ++i)
         carol.Lists(BuddyName(i), "DirectConnect=" + BuddyHost(i) + "\r\n");
+    if (service)
+        Larkspire::Write(dir.path().toStdString() + "/app/servers.ini", "[servers]\r\n0=" + service->hostPort() + "\r\n");
     if (!carol.WaitForSignOnWindow())
         return -1;
     carol.TypePassword();
     const auto start = Clock::now();
     carol.ClickSignOn();
+    std::unique_ptr<Impostor> impostor;
+    if (claims) {
+        // Once the client listens: a refused claim needs a server to refuse it.
+        for (int fd = -1; fd < 0 && MsSince(start) < 10000;) {
+            fd = ConnectFrom(SenderHost(), LarkspireHost(), kPeerPort);
+            if (fd >= 0)
+                ::close(fd);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        impostor = std::make_unique<Impostor>();
+    }
     // A buddy is online once its contact file says so; the last file checked first, then each.
     for (int i = kBuddies - 1; i >= 0 && MsSince(start) < 60000;) {
         if (carol.Reads(BuddyName(i), "online=1"))
@@ -326,7 +380,14 @@ double BuddiesOnlineMs()
         else
             std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    return carol.Reads(BuddyName(0), "online=1") && MsSince(start) < 60000 ? MsSince(start) : -1;
+    const double ms = carol.Reads(BuddyName(0), "online=1") && MsSince(start) < 60000 ? MsSince(start) : -1;
+    if (impostor) {
+        const int refused = impostor->Stop();
+        std::printf("claims refused during the sign-on: %d\n", refused);
+        if (refused == 0)
+            return -1;
+    }
+    return ms;
 }
 
 // A plain loop: connect to each listener, "inf", wait for the answer.
@@ -362,5 +423,13 @@ int main(int argc, char** argv)
     const double online = BuddiesOnlineMs();
     const double plain = PlainHandshakesMs();
     std::printf("256 buddies online: %.0f ms (plain: %.0f ms)\n", online, plain);
-    return dispatcher > 0 && echo > 0 && online > 0 && plain > 0 ? 0 : 1;
+    std::fflush(stdout);
+
+    QTemporaryDir serviceDir(ScratchTemplate());
+    const ServiceProcess service({ "--db", serviceDir.path().toStdString() + "/service.db", "--user", "carol:pw" });
+    const double served = service.started() ? BuddiesOnlineMs(&service) : -1;
+    const double looked = service.started() ? BuddiesOnlineMs(&service, true) : -1;
+    std::printf("256 buddies online while claims are looked up: %.0f ms (without claims: %.0f ms) ratio %.2f\n", looked,
+                served, served > 0 ? looked / served : 0.0);
+    return dispatcher > 0 && echo > 0 && online > 0 && plain > 0 && served > 0 && looked > 0 ? 0 : 1;
 }

@@ -38,9 +38,6 @@ struct Tbuddy {
     bool ConferenceRequested { false };
     std::string PeerAddress;
     std::string DirectConnect;
-    // Where the lookup or the fixed address said the buddy is, dotted ("" when not known); it
-    // outlives going offline, as only that address may introduce itself as this buddy.
-    std::string KnownAddress;
 };
 
 // The session's buddies, sorted by name without regard to letter case, with

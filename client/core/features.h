@@ -29,6 +29,7 @@ struct TRequest {
     std::string firstLine;  // rkChat, rkConference
     std::string text;       // the prompt's question; empty for rkFile and rkPlugin
     std::uint64_t connection { 0 };  // the serial of the connection it came on
+    std::uint64_t ticket { 0 };      // the peer guard's, once it let the request be shown
 };
 
 // The file-transfer window in send mode.

@@ -3,6 +3,7 @@
 #include "client/core/mainbar.h"
 #include "client/core/peerdispatch.h"
 #include "client/core/peerframe.h"
+#include "client/core/peerguard.h"
 #include "client/core/peersend.h"
 #include "client/core/pluginserver.h"
 #include "client/core/session.h"
@@ -15,7 +16,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -23,25 +23,6 @@ namespace {
 TPeerNetwork* g_network = nullptr;
 
 const char* const kPeerPort = "8096";
-
-// An address in one spelling, so two can be compared; "" for a host name or no address.
-std::string DottedAddress(const std::string& address)
-{
-    const std::string text = Trim(address);
-    winsock::in_addr parsed {};
-    parsed.s_addr = winsock::inet_addr(text.c_str());
-    if (text.empty() || parsed.s_addr == winsock::WS_INADDR_NONE)
-        return {};
-    return winsock::inet_ntoa(parsed);
-}
-
-// Tests shorten the wait with KORVO_INTRODUCTION_MS.
-int IntroductionMs()
-{
-    if (const char* text = std::getenv("KORVO_INTRODUCTION_MS"); text && std::atoi(text) > 0)
-        return std::atoi(text);
-    return TPeerNetwork::kIntroductionMs;
-}
 
 }  // namespace
 
@@ -90,6 +71,13 @@ void TPeerConnection::Bind(const std::string& name)
 {
     m_boundName = name;
     m_infName = name;
+    PeerGuard().Introduced(m_serial);
+}
+
+void TPeerConnection::SetIntroduced()
+{
+    m_introduced = true;
+    PeerGuard().Introduced(m_serial);
 }
 
 // --- TPeerNetwork ------------------------------------------------------------------
@@ -152,6 +140,8 @@ void TPeerNetwork::ForgetDeadConnections()
     for (auto it = m_connections.begin(); it != m_connections.end();) {
         TPeerConnection* connection = it->second.get();
         const bool held = connection->Line() != nullptr || HoldsPeerSocket(connection->BoundName(), connection);
+        if (!held)
+            PeerGuard().Gone(it->first);
         it = held ? std::next(it) : m_connections.erase(it);
     }
 }
@@ -198,27 +188,14 @@ void TPeerNetwork::Accept(TLineSocketBase* socket)
     TPeerConnection* connection = ConnectionOf(socket);
     if (!connection)
         return;
-    connection->SetAccepted();
     // Callers that never say who they are would hold every slot: few per address, and not for long.
-    if (StrangersFrom(connection->PeerAddress()) > kStrangersPerAddress) {
+    const std::uint64_t serial = socket->Serial();
+    if (!PeerGuard().Arrived(serial, DottedAddress(connection->PeerAddress()))) {
         connection->Close();
         return;
     }
-    const std::uint64_t serial = socket->Serial();
-    QTimer::singleShot(IntroductionMs(), &m_timers,
+    QTimer::singleShot(TPeerGuard::IntroductionMs(), &m_timers,
                        [this, serial] { Application::Guarded([this, serial] { CloseIfStranger(serial); }); });
-}
-
-int TPeerNetwork::StrangersFrom(const std::string& address) const
-{
-    int count = 0;
-    for (const auto& [serial, connection] : m_connections) {
-        const TLineSocketBase* line = connection->Line();
-        if (connection->Accepted() && !connection->Introduced() && line && line->Connected()
-            && connection->PeerAddress() == address)
-            ++count;
-    }
-    return count;
 }
 
 void TPeerNetwork::CloseIfStranger(std::uint64_t serial)
@@ -226,6 +203,7 @@ void TPeerNetwork::CloseIfStranger(std::uint64_t serial)
     const auto it = m_connections.find(serial);
     if (it != m_connections.end() && !it->second->Introduced())
         it->second->Close();
+    PeerGuard().Gone(serial);
 }
 
 void TPeerNetwork::ServerLine(TLineSocketBase* socket, const std::string& line)
@@ -242,6 +220,7 @@ void TPeerNetwork::ServerDisconnect(TSocketBase* socket)
     if (it == m_connections.end())
         return;
     TPeerConnection* connection = it->second.get();
+    PeerGuard().Gone(connection->Serial());
     // Only the socket the buddy is online with takes it offline; an older one just goes.
     if (connection->Bound() && IsOnlineSocketOf(connection->BoundName(), connection))
         MarkBuddyOffline(connection->BoundName(), connection);
@@ -258,8 +237,6 @@ void TPeerNetwork::ClientConnect(const std::string& name, TSocketBase* socket)
         return;
     connection->Bind(buddy->Name);
     buddy->Socket = connection;
-    // Where our own call reached the buddy is where the buddy is, also for a fixed host name.
-    buddy->KnownAddress = DottedAddress(connection->PeerAddress());
     SendInfo(*buddy, connection);
 }
 
@@ -336,18 +313,6 @@ void BindPeerConnection(TBuddySocket* socket, const std::string& name)
         connection->Bind(name);
 }
 
-bool MayIntroduceAs(const Tbuddy& buddy, TPeerConnection* connection)
-{
-    const std::string from = DottedAddress(connection->PeerAddress());
-    if (!buddy.KnownAddress.empty() && buddy.KnownAddress != from)
-        return false;
-    if (!buddy.Online || buddy.Socket == connection || !g_network)
-        return true;
-    // A buddy's connection object lasts while the buddy holds it; its line may not.
-    const TPeerConnection* live = AsPeerConnection(buddy.Socket);
-    return !live || !live->Line() || !live->Line()->Connected() || DottedAddress(live->PeerAddress()) == from;
-}
-
 void DropConnection(TPeerConnection* connection)
 {
     if (!connection)
@@ -367,7 +332,6 @@ void ConnectToBuddy(const std::string& name, const std::string& address)
     Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
     if (!buddy)
         return;
-    buddy->KnownAddress = DottedAddress(address.substr(0, 255));
     if (buddy->Blocked || buddy->Online || buddy->Connecting || !g_network)
         return;
     buddy->PeerAddress = address.substr(0, 255);
@@ -375,6 +339,20 @@ void ConnectToBuddy(const std::string& name, const std::string& address)
     buddy->Connecting = true;
     g_network->Connect(*buddy);
 }
+
+void BuddyLookedUp(const std::string& name, const std::string& address)
+{
+    Tbuddy* buddy = Form1 ? Form1->FindBuddy(name) : nullptr;
+    if (!buddy)
+        return;
+    PeerGuard().LookedUp(buddy->Name, address);
+    // Whoever holds the buddy's place from elsewhere is not the buddy: the buddy is called where it is.
+    if (buddy->Online && !PeerGuard().IsAt(*buddy, buddy->Socket ? buddy->Socket->PeerAddress() : std::string()))
+        DropConnection(AsPeerConnection(buddy->Socket));
+    ConnectToBuddy(name, address);
+}
+
+void BuddyNotFound(const std::string& name) { PeerGuard().LookedUpOffline(name); }
 
 void ConnectDirectBuddies()
 {

@@ -33,19 +33,15 @@ public:
     // The one name this connection introduced itself with.
     const std::string& InfName() const { return m_infName; }
     void SetInfName(const std::string& name) { m_infName = name; }
-    // Called in by a peer rather than by us.
-    bool Accepted() const { return m_accepted; }
-    void SetAccepted() { m_accepted = true; }
     // Has said who it is: accepted as a buddy or put before the user.
     bool Introduced() const { return m_introduced || Bound(); }
-    void SetIntroduced() { m_introduced = true; }
+    void SetIntroduced();
 
 private:
     TSocketRef<TLineSocketBase> m_socket;
     std::uint64_t m_serial { 0 };
     std::string m_boundName;
     std::string m_infName;
-    bool m_accepted { false };
     bool m_introduced { false };
 };
 
@@ -56,9 +52,6 @@ public:
     static constexpr int kMaxConnections = 100;
     static constexpr int kBufferSize = 1024;
     static constexpr int kClientTimeOut = 30;
-    // A caller has this long to introduce itself, and one address may keep this many waiting.
-    static constexpr int kIntroductionMs = 10000;
-    static constexpr int kStrangersPerAddress = 4;
 
     TPeerNetwork();
     ~TPeerNetwork();
@@ -83,7 +76,6 @@ public:
 
 private:
     void Accept(TLineSocketBase* socket);
-    int StrangersFrom(const std::string& address) const;
     void CloseIfStranger(std::uint64_t serial);
     void ServerLine(TLineSocketBase* socket, const std::string& line);
     void ServerDisconnect(TSocketBase* socket);
@@ -110,14 +102,16 @@ void StopPeerNetwork();
 TPeerConnection* AsPeerConnection(TBuddySocket* socket);
 // An accepted buddy speaks for itself on this connection from now on.
 void BindPeerConnection(TBuddySocket* socket, const std::string& name);
-// Whether an "inf" on this connection may make it the listed buddy's: only from where the buddy
-// is known to be, and never in place of its live connection from another address.
-bool MayIntroduceAs(const Tbuddy& buddy, TPeerConnection* connection);
 // Hangs up a connection: a buddy online on it goes offline first.
 void DropConnection(TPeerConnection* connection);
 
 // TForm1.ConnectToBuddy: a listed buddy, not blocked, online or connecting, is called at the address.
 void ConnectToBuddy(const std::string& name, const std::string& address);
+// The lookup found the buddy online at the address: a connection of the buddy's from
+// elsewhere is dropped, and the buddy called there.
+void BuddyLookedUp(const std::string& name, const std::string& address);
+// The lookup has the buddy offline: the address it had is no longer where the buddy is.
+void BuddyNotFound(const std::string& name);
 // Every buddy with a fixed address that is not online.
 void ConnectDirectBuddies();
 

@@ -7,6 +7,7 @@
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/plugins.h"
@@ -15,8 +16,12 @@
 #include "platform/ui/dialogs.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
+
+// The keys, the date and the line ends a stored note's file holds beside the note's own fields.
+constexpr std::size_t kNoteFileOverhead = 64;
 
 // A peer's text bound for a contact file: one line, no control bytes, at most 255 bytes.
 std::string FileValue(const std::string& text)
@@ -36,8 +41,65 @@ bool ValidPort(const std::string& text)
     return port > 0 && port <= 65535;
 }
 
-// "inf": answers, or puts the caller before the user. False when the dispatch ends here.
-bool HandleInfo(TPeerConnection* connection, const TPeerFrame& frame)
+// The caller is the listed buddy it named: let in, in place of any connection of the buddy's from elsewhere.
+void Welcome(TPeerConnection* connection, const std::string& name, const std::string& email)
+{
+    const Tbuddy* buddy = Form1->FindBuddy(name);
+    if (!buddy)
+        return;
+    TPeerConnection* other = buddy->Online ? AsPeerConnection(buddy->Socket) : nullptr;
+    if (other && other != connection && DottedAddress(other->PeerAddress()) != DottedAddress(connection->PeerAddress()))
+        DropConnection(other);
+    connection->Answer(kAnswerAccepted);
+    SetBuddyOnline(name, email, connection, true);
+    if (Session().away)
+        SendBuddyCommand("away", Session().awayMessage);
+}
+
+// Someone else claiming a buddy, or a caller there is no room for: hung up, nothing stored changed.
+void TurnAway(TPeerConnection* connection)
+{
+    connection->Answer(kAnswerRefused);
+    connection->Close();
+}
+
+// A request goes before the user when the guard has room for it; false when it does not show now.
+bool AskUser(TPeerConnection* connection, peerhooks::TRequest& request)
+{
+    if (PeerGuard().Admit(request, DottedAddress(connection->PeerAddress())) != TPeerGuard::TAdmission::Show)
+        return false;
+    peerhooks::Request(request);
+    return true;
+}
+
+// An unlisted name asks to be listed: the user is asked, within the caller's address's share of prompts.
+void HandleStranger(TPeerConnection* connection, const std::string& name, const std::string& email)
+{
+    if (PeerLists().IsPending(name))
+        return;
+    peerhooks::TRequest request;
+    request.kind = peerhooks::rkBuddy;
+    request.requester = name;
+    request.email = email;
+    request.connection = connection->Serial();
+    request.text = UpperCase(name) + " is requesting to be added your buddy list." + "\r" + "Email: " + request.email
+        + "\r" + "Do you want to accept?";
+    if (PeerGuard().Admit(request, DottedAddress(connection->PeerAddress())) != TPeerGuard::TAdmission::Show) {
+        TurnAway(connection);
+        return;
+    }
+    if (!PeerLists().AddPending(name)) {
+        PeerGuard().Closed(request.ticket);
+        std::fprintf(stderr, "[larkspire] too many buddy requests waiting: %s turned away\n", name.c_str());
+        TurnAway(connection);
+        return;
+    }
+    connection->SetIntroduced();
+    peerhooks::Request(request);
+}
+
+// "inf": answers, or puts the caller before the user, or asks the service who it is.
+void HandleInfo(TPeerConnection* connection, const TPeerFrame& frame)
 {
     const std::string& name = frame.f2;
     char answer = IsBuddyBlocked(name) ? kAnswerRefused : kAnswerAccepted;
@@ -50,34 +112,47 @@ bool HandleInfo(TPeerConnection* connection, const TPeerFrame& frame)
         answer = kAnswerRefused;
     if (answer != kAnswerAccepted) {
         connection->Answer(answer);
-        return false;
+        return;
     }
+    const std::string email = FileValue(frame.f3);
     const Tbuddy* buddy = Form1->FindBuddy(name);
-    if (buddy && !MayIntroduceAs(*buddy, connection)) {
-        // Someone else claiming a buddy: hung up, the buddy's file and connection untouched.
-        connection->Answer(kAnswerRefused);
-        connection->Close();
-        return false;
-    }
     if (!buddy) {
-        if (PeerLists().IsPending(name) || !PeerLists().AddPending(name))
-            return false;
-        connection->SetIntroduced();
-        peerhooks::TRequest request;
-        request.kind = peerhooks::rkBuddy;
-        request.requester = name;
-        request.email = FileValue(frame.f3);
-        request.connection = connection->Serial();
-        request.text = UpperCase(name) + " is requesting to be added your buddy list." + "\r" + "Email: " + request.email
-            + "\r" + "Do you want to accept?";
-        peerhooks::Request(request);
-        return true;
+        HandleStranger(connection, name, email);
+        return;
     }
-    connection->Answer(kAnswerAccepted);
-    SetBuddyOnline(name, FileValue(frame.f3), connection, true);
-    if (Session().away)
-        SendBuddyCommand("away", Session().awayMessage);
-    return true;
+    const std::string from = connection->PeerAddress();
+    if (PeerGuard().IsAt(*buddy, from)) {
+        Welcome(connection, name, email);
+        return;
+    }
+    // Not where the buddy is known to be: the caller waits, unanswered, for the service's word.
+    const std::uint64_t serial = connection->Serial();
+    PeerGuard().AskService(buddy->Name, serial, from, [serial, name, email](bool there) {
+        TPeerNetwork* network = PeerNetwork();
+        TPeerConnection* caller = network && Form1 ? network->Live(serial) : nullptr;
+        if (!caller)
+            return;
+        if (there && Form1->FindBuddy(name) && !IsBuddyBlocked(name))
+            Welcome(caller, name, email);
+        else
+            TurnAway(caller);
+    });
+}
+
+// A note from a buddy is kept while its sender's share of the store has room.
+void HandleNote(const TPeerFrame& frame)
+{
+    const std::string folder = UserRoot() + "messages" + PathDelim;
+    const auto bytes = static_cast<std::int64_t>(frame.f2.size() + frame.f3.size() + frame.f4.size() + kNoteFileOverhead);
+    if (PeerGuard().NoteFits(folder, frame.f2, bytes)) {
+        peerhooks::Nivlet(frame.f2, frame.f3, frame.f4);
+        return;
+    }
+    std::fprintf(stderr, "[larkspire] note from %s not kept: its sender's share is full\n", frame.f2.c_str());
+    if (PeerGuard().FirstNoteRefused(frame.f2))
+        MessageDlg("\rNotes from " + frame.f2 + " fill the room kept for one sender. Later notes from " + frame.f2
+                       + " are not kept until you delete some of them.",
+                   mtWarning, mbOK, 0);
 }
 
 void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
@@ -111,15 +186,16 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     request.firstLine = frame.f4;
     request.connection = connection->Serial();
     if (chat) {
-        buddy->ChatRequested = true;
         request.kind = peerhooks::rkChat;
         request.text = UpperCase(frame.f2) + " is requesting to chat with you." + "\r" + "Do you want to accept? (y/n)";
     } else {
-        buddy->ConferenceRequested = true;
         request.kind = peerhooks::rkConference;
         request.text = UpperCase(frame.f2) + " is requesting you join a chat conference." + "\r" + "Do you want to accept? (y/n)";
     }
-    peerhooks::Request(request);
+    // Marked before it shows: an answer given at once clears the mark again.
+    (chat ? buddy->ChatRequested : buddy->ConferenceRequested) = true;
+    if (!AskUser(connection, request))
+        (chat ? buddy->ChatRequested : buddy->ConferenceRequested) = false;
 }
 
 void HandleStartSendFile(const TPeerFrame& frame)
@@ -144,6 +220,9 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
     }
     const std::string& f1 = frame.f1;
     const std::string& f2 = frame.f2;
+    // Nothing a caller says counts while the service is asked who it is.
+    if (PeerGuard().Asking(connection->Serial()))
+        return;
     // A connection speaks for one name: its "inf" name, and after that only as the buddy it is bound to.
     if (f1 == "inf") {
         if (!connection->InfName().empty() && !SameText(connection->InfName(), f2))
@@ -180,7 +259,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         return;
     }
     if (f1 == "note") {
-        peerhooks::Nivlet(f2, frame.f3, frame.f4);
+        HandleNote(frame);
         return;
     }
     if (f1 == "chat" || f1 == "conferenceopen") {
@@ -225,7 +304,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         request.path = frame.f3;
         request.size = frame.f4;
         request.connection = connection->Serial();
-        peerhooks::Request(request);
+        AskUser(connection, request);
         return;
     }
     if (f1 == "startsendfile") {
@@ -248,7 +327,7 @@ void HandlePeerCommand(TPeerConnection* connection, const std::string& line)
         request.requester = f2;
         request.folder = folder;
         request.connection = connection->Serial();
-        peerhooks::Request(request);
+        AskUser(connection, request);
         return;
     }
     if (f1.size() > 1 && f1[0] == '\xF9') {

@@ -24,9 +24,7 @@
 
 namespace {
 
-constexpr int kMaxLookupEntries = 256;
 constexpr std::size_t kMaxBuddyName = 255;
-constexpr std::size_t kMaxAddress = 255;
 constexpr int kMaxUrlThreads = 4;
 
 // Raised at every sign-off: a log-on thread of an earlier session finds it moved
@@ -59,6 +57,8 @@ public:
     std::string Reply;
     // What the lookup found, applied by the completion on the main thread.
     std::vector<BuddyLookupEntry> Found;
+    // Whom it asked for, once the service answered: the names it left out are offline.
+    std::vector<std::string> Asked;
 
     bool Current() const { return m_session == g_logOnSession.load(); }
 
@@ -136,14 +136,20 @@ private:
     {
         std::string host;
         std::string query;
+        std::vector<std::string> asked;
         Synchronize([&] {
             if (!Current() || !Form1)
                 return;
             host = Session().ilsServer;
             query = LookupQuery(BuddyName);
+            asked = LookupNames(BuddyName);
         });
-        if (!query.empty())
-            Found = ReadBuddyLookup(LookupBuddies(host, query, m_limits));
+        if (query.empty())
+            return;
+        const std::string reply = LookupBuddies(host, query, m_limits);
+        Found = ReadBuddyLookup(reply);
+        if (!Trim(reply).empty())
+            Asked = std::move(asked);
     }
 
     const unsigned m_session;
@@ -167,7 +173,7 @@ void LogOnFinished(TThread* sender)
                          Features().SignOn.StartUpdateCheck();
                  }
              },
-             ConnectDirectBuddies, [thread] { ApplyBuddyLookup(thread->Found); } }) {
+             ConnectDirectBuddies, [thread] { ApplyBuddyLookup(thread->Asked, thread->Found); } }) {
         try {
             step();
         } catch (const std::exception&) {
@@ -252,45 +258,40 @@ void LoginToService(const std::string& buddyName)
     thread->Start();
 }
 
-std::string LookupQuery(const std::string& buddyName)
+std::vector<std::string> LookupNames(const std::string& buddyName)
 {
     if (!HasBuddies())
         return {};
     if (!buddyName.empty())
-        return "buddy=" + Value(buddyName);
-    std::string query;
+        return { buddyName };
+    std::vector<std::string> names;
     ForEachBuddy([&](const Tbuddy& buddy) {
         if (!(buddy.Online || buddy.Connecting || buddy.Blocked || !Trim(buddy.DirectConnect).empty()))
-            query += (query.empty() ? "buddy=" : "&buddy=") + Value(buddy.Name);
+            names.push_back(buddy.Name);
     });
+    return names;
+}
+
+std::string LookupQuery(const std::string& buddyName)
+{
+    std::string query;
+    for (const std::string& name : LookupNames(buddyName))
+        query += (query.empty() ? "buddy=" : "&buddy=") + Value(name);
     return query;
-}
-
-std::string LookupBuddies(const std::string& host, const std::string& query, const DownloadLimits& limits)
-{
-    return FetchReply("http://" + host + "/lookup.asp?" + query, "buddies.txt", limits);
-}
-
-std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply)
-{
-    TStringList lines;
-    lines.SetText(reply);
-    const int count = std::min(lines.Count() - 1, kMaxLookupEntries);
-    std::vector<BuddyLookupEntry> entries;
-    for (int i = 0; i < count; ++i) {
-        const std::string& line = lines.Strings(i);
-        const std::size_t mark = line.find('\xB6');
-        const std::string name = mark == std::string::npos ? std::string() : line.substr(0, mark).substr(0, kMaxBuddyName);
-        std::string address = Trim(mark == std::string::npos ? line : line.substr(mark + 1)).substr(0, kMaxAddress);
-        entries.push_back({ name, std::move(address) });
-    }
-    return entries;
 }
 
 void ApplyBuddyLookup(const std::vector<BuddyLookupEntry>& entries)
 {
     for (const BuddyLookupEntry& entry : entries)
-        ConnectToBuddy(entry.name, entry.address);
+        BuddyLookedUp(entry.name, entry.address);
+}
+
+void ApplyBuddyLookup(const std::vector<std::string>& asked, const std::vector<BuddyLookupEntry>& entries)
+{
+    for (const std::string& name : asked)
+        if (std::none_of(entries.begin(), entries.end(), [&](const BuddyLookupEntry& entry) { return SameText(entry.name, name); }))
+            BuddyNotFound(name);
+    ApplyBuddyLookup(entries);
 }
 
 void AbandonLogOn()

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "client/core/servicequery.h"
+
 #include <string>
 #include <vector>
-
-struct DownloadLimits;
 
 // The log-on to the service, the buddy address lookup, the presence refresh and
 // opening pages in the browser. Replies are files of the program folder.
@@ -19,19 +19,12 @@ void LoginToService(const std::string& buddyName);
 // that is not connected, not connecting, not blocked and has no fixed address;
 // "" when there is nothing to ask. Built on the main thread from the buddy list.
 std::string LookupQuery(const std::string& buddyName);
-// Sends a query LookupQuery built to the directory host; the reply's bytes.
-// Runs on the log-on thread.
-std::string LookupBuddies(const std::string& host, const std::string& query, const DownloadLimits& limits);
-// One answer line of the lookup: a name and the address it was last seen at.
-struct BuddyLookupEntry {
-    std::string name;
-    std::string address;
-};
-// The entries of a lookup reply: every line but the last (the terminator), at most
-// 256, each cut at its 0xB6 mark; names and addresses bounded in length.
-std::vector<BuddyLookupEntry> ReadBuddyLookup(const std::string& reply);
+// The names that query asks for, in its order.
+std::vector<std::string> LookupNames(const std::string& buddyName);
 // Connects each buddy a lookup reply named at its address (main thread).
 void ApplyBuddyLookup(const std::vector<BuddyLookupEntry>& entries);
+// The same, and each asked name the reply left out is no longer online anywhere.
+void ApplyBuddyLookup(const std::vector<std::string>& asked, const std::vector<BuddyLookupEntry>& entries);
 
 // Sign-off: a log-on still running is left to end on its own, and what it
 // would have done on the main thread is dropped; the next log-on may start.

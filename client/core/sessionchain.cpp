@@ -10,6 +10,7 @@
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/core/pluginmenu.h"
 #include "client/core/session.h"
@@ -216,6 +217,8 @@ void CloseSessionWindows()
 
 void FreeSessionLists()
 {
+    // Prompts first: they close while the lists they clear up still stand.
+    PeerGuard().Clear();
     PeerLists().Clear();
     StopPeerNetwork();
     FreeAdIndex();

@@ -6,6 +6,7 @@
 #include "client/core/mainbar.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/pluginmenu.h"
@@ -28,7 +29,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <vector>
+#include <optional>
 
 namespace {
 
@@ -87,24 +88,21 @@ void WriteToRequester(const peerhooks::TRequest& request, const std::string& lin
         connection->Write(line);
 }
 
-std::vector<QPointer<TForm7>>& Prompts()
+// The buddy's next file offer, waiting behind the prompt that closed, is asked now; one whose line went is passed by.
+void AskNextOffer(std::uint64_t closed)
 {
-    static std::vector<QPointer<TForm7>> prompts;
-    return prompts;
+    std::optional<peerhooks::TRequest> next = PeerGuard().Closed(closed);
+    while (next && !RequestConnection(*next))
+        next = PeerGuard().Closed(next->ticket);
+    if (next)
+        QTimer::singleShot(0, [request = *next] { Application::Guarded([request] { OpenRequestPrompt(request); }); });
 }
 
 }  // namespace
 
 void OpenRequestPrompt(const peerhooks::TRequest& request)
 {
-    std::erase_if(Prompts(), [](const QPointer<TForm7>& prompt) { return prompt.isNull(); });
-    for (const QPointer<TForm7>& prompt : Prompts())
-        if (prompt->Waiting() && prompt->Kind() == request.kind && SameText(prompt->Sender(), request.requester)) {
-            WriteToRequester(request, RefusalLine(request));
-            return;
-        }
     auto* window = new TForm7(request);
-    Prompts().emplace_back(window);
     window->ShowRequest();
 }
 
@@ -141,6 +139,12 @@ TForm7::TForm7(const peerhooks::TRequest& request)
     Button2->setGeometry(170, 116, 80, 25);
     Timer1 = new QTimer(this);
     Timer1->setInterval(kRingInterval);
+    // However a request rings, nobody's answer for this long is a No.
+    auto* unanswered = new QTimer(this);
+    unanswered->setSingleShot(true);
+    unanswered->setInterval(TPeerGuard::PromptMs());
+    QObject::connect(unanswered, &QTimer::timeout, this, [this] { Application::Guarded([this] { Refuse(); }); });
+    unanswered->start();
     QObject::connect(Timer1, &QTimer::timeout, this, [this] { Application::Guarded([this] { Timer1Timer(); }); });
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { Application::Guarded([this] { Accept(); }); });
     QObject::connect(Button2, &QPushButton::clicked, this, [this] { Application::Guarded([this] { Refuse(); }); });
@@ -164,6 +168,11 @@ void TForm7::LoadIcon(const std::string& path)
 
 void TForm7::ShowRequest()
 {
+    // Sign-off closes every prompt still open.
+    PeerGuard().Shown(m_request.ticket, [self = QPointer<TForm7>(this)] {
+        if (self)
+            self->Close();
+    });
     PlaySound(AppPath() + "filein.wav", SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     m_rings = 0;
     const std::string& sender = m_request.requester;
@@ -291,4 +300,5 @@ void TForm7::Finish()
     PeerLists().RemovePending(m_request.requester);
     ClearPendingMark(m_request.requester, m_request.kind);
     m_request.requester.clear();
+    AskNextOffer(m_request.ticket);
 }

@@ -31,8 +31,6 @@ public:
 
     peerhooks::RequestKind Kind() const { return m_request.kind; }
     const std::string& Sender() const { return m_request.requester; }
-    // Not answered yet.
-    bool Waiting() const { return !m_answered; }
     int Rings() const { return m_rings; }
     // The prompt's text as shown.
     std::string PromptText() const;
@@ -57,6 +55,5 @@ private:
 // The refusal a chat or conference request gets: shown in the requester's window.
 std::string RefusalText(const std::string& me);
 
-// Opens the prompt for a request; while the same buddy's prompt of that kind
-// is still waiting, the repeat is refused at once instead.
+// Opens the prompt for a request the peer guard let through.
 void OpenRequestPrompt(const peerhooks::TRequest& request);

@@ -15,6 +15,14 @@ bool Eventually(const std::function<bool()>& condition, int timeoutMs = 15000)
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 // A window of the program is shown under that caption.
 bool Shows(LarkspireProcess& process, const std::string& caption)
 {
@@ -48,7 +56,8 @@ bool SignOnAgain(LarkspireProcess& process)
 TEST(BuddyPeer, TwoHostsFindEachOtherWithoutTheService)
 {
     Host bob("bob", 3);
-    bob.lists("alice");
+    // Without the service, a buddy is known only at its fixed address.
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(2) + "\r\n");
     Host alice("alice", 2);
     alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
     bob.start();
@@ -92,7 +101,7 @@ TEST(BuddyPeer, BothCallingAtOnceLeavesBothOnline)
 TEST(BuddyPeer, AwayIsToldToABuddyThatConnectsLater)
 {
     Host bob("bob", 3);
-    bob.lists("alice");
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(2) + "\r\n");
     bob.dirs.write("windows/larkspire.ini", "[MAIN]\r\nuserLoginName=bob\r\nAwayMessage=gone fishing\r\n");
     bob.start();
     ASSERT_TRUE(bob.process->signOn());
@@ -130,7 +139,7 @@ TEST(BuddyPeer, ABlockedBuddyIsRefusedAndStaysOffline)
 TEST(BuddyPeer, AHostilePeersSpoofsChangeNothing)
 {
     Host bob("bob", 3);
-    bob.lists("alice");
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(2) + "\r\n");
     bob.lists("carol");
     Host alice("alice", 2);
     alice.lists("bob", "DirectConnect=" + bob.address + "\r\n");
@@ -246,7 +255,7 @@ TEST(BuddyPeer, CallersThatNeverIntroduceThemselvesLoseTheirSlots)
 {
     setenv("KORVO_INTRODUCTION_MS", "1000", 1);
     Buddies users({ { "alice", 2 }, { "bob", 3 } });
-    users[1].lists("carol");
+    users[1].lists("carol", "DirectConnect=" + LoopbackHost(4) + "\r\n");
     const bool online = users.signOn();
     unsetenv("KORVO_INTRODUCTION_MS");
     ASSERT_TRUE(online);
@@ -264,4 +273,134 @@ TEST(BuddyPeer, CallersThatNeverIntroduceThemselvesLoseTheirSlots)
     carol.line(Frame("inf", "carol", "carol@example.org", "bob"));
     EXPECT_EQ(carol.readLine(), "\xFC");
     EXPECT_TRUE(ChatReaches(*bob.process, *users[0].process, "alice - Korvo"));
+}
+
+TEST(BuddyPeer, NobodyIsTakenForABuddyWhoseAddressIsNotKnown)
+{
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    bob.lists("alice");
+    // carol's fixed address is a host name, which is no address of the caller's.
+    bob.lists("carol", "DirectConnect=localhost\r\n");
+    for (Host* host : { &alice, &bob })
+        service.serves(*host);
+    // bob first: alice is offline at his lookup.
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    const std::string before = bob.cnt("alice");
+    for (const char* name : { "alice", "carol" }) {
+        HostilePeer mallory(LoopbackHost(9), bob.address);
+        ASSERT_TRUE(mallory.connected());
+        mallory.send(Frame("inf", name, "x@evil", "bob") + "\r\n" + Frame("decline", name) + "\r\n");
+        EXPECT_EQ(mallory.readLine(), "\xFE") << name;
+        EXPECT_TRUE(mallory.closedUnanswered()) << name;
+    }
+    EXPECT_EQ(bob.cnt("alice"), before);
+    EXPECT_TRUE(bob.dirs.exists("windows/my friends/bob/carol.cnt"));
+
+    // The real alice then comes online at bob's and talks with him.
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
+    EXPECT_TRUE(ChatReaches(*bob.process, *alice.process, "alice - Korvo"));
+}
+
+TEST(BuddyPeer, ABuddyJustAddedByHerRequestIsStillOnlyHerself)
+{
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    for (Host* host : { &alice, &bob })
+        service.serves(*host);
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_EQ(alice.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", false)) << bob.cnt("alice");
+
+    const std::string before = bob.cnt("alice");
+    HostilePeer mallory(LoopbackHost(9), bob.address);
+    mallory.send(Frame("inf", "alice", "x@evil", "bob") + "\r\n" + Frame("decline", "alice") + "\r\n");
+    EXPECT_EQ(mallory.readLine(), "\xFE");
+    EXPECT_TRUE(mallory.closedUnanswered());
+    EXPECT_EQ(bob.cnt("alice"), before);
+}
+
+TEST(BuddyPeer, ABuddyWhoMovedIsFoundAtHerNewAddress)
+{
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    bob.lists("alice");
+    Host movedAlice("alice", 5);
+    movedAlice.lists("bob");
+    for (Host* host : { &alice, &bob, &movedAlice })
+        service.serves(*host);
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    ASSERT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+
+    // alice moves while bob is signed on: she calls him from her new address.
+    EXPECT_EQ(alice.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(bob.seesOnline("alice", false)) << bob.cnt("alice");
+    alice.process.reset();
+    movedAlice.start();
+    ASSERT_TRUE(movedAlice.process->signOn());
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_TRUE(movedAlice.seesOnline("bob", true)) << movedAlice.cnt("bob");
+    EXPECT_TRUE(ChatReaches(*bob.process, *movedAlice.process, "alice - Korvo"));
+
+    // bob signs on after she moved: his lookup finds her there.
+    EXPECT_EQ(bob.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(movedAlice.seesOnline("bob", false)) << movedAlice.cnt("bob");
+    ASSERT_TRUE(SignOnAgain(*bob.process));
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_TRUE(movedAlice.seesOnline("bob", true)) << movedAlice.cnt("bob");
+}
+
+TEST(BuddyPeer, AFloodOfPromptsFromOneAddressLeavesRoomForTheBuddy)
+{
+    Buddies users({ { "alice", 2 }, { "bob", 3 } });
+    Host& alice = users[0];
+    Host& bob = users[1];
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+
+    // One address asks for a place on bob's list under a new name each time.
+    std::vector<std::unique_ptr<HostilePeer>> flood;
+    int refused = 0;
+    for (int i = 0; i < 64; ++i) {
+        flood.push_back(std::make_unique<HostilePeer>(LoopbackHost(9), bob.address));
+        flood.back()->line(Frame("inf", "stranger" + std::to_string(i), "s@evil", "bob"));
+    }
+    // The callers put before bob are never answered: a short wait tells them from the refused.
+    for (auto& caller : flood)
+        refused += caller->readLine(2) == "\xFE";
+    EXPECT_EQ(refused, 61);
+    EXPECT_EQ(Count(bob.process->command("windows"), ":Incoming Request..."), 3u);
+
+    // The real buddy gets in and talks.
+    alice.start();
+    ASSERT_TRUE(alice.process->signOn());
+    EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
+    EXPECT_TRUE(ChatReaches(*bob.process, *alice.process, "alice - Korvo"));
+
+    // Sign-off closes every prompt still asking.
+    EXPECT_EQ(bob.process->command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(Shows(*bob.process, "Sign On"));
+    EXPECT_EQ(Count(bob.process->command("windows"), ":Incoming Request..."), 0u);
 }

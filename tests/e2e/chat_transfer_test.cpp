@@ -218,7 +218,7 @@ class FileReception : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        bob.lists("alice");
+        bob.lists("alice", "DirectConnect=" + LoopbackHost(2) + "\r\n");
         bob.start();
         ASSERT_TRUE(bob.process->signOn());
         // The log-on outcome goes to the same label a finished transfer writes: let it land first.
@@ -409,8 +409,8 @@ TEST_F(FileReception, ASavedTranscriptPastOneMebibyteHoldsEveryLine)
 TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
 {
     Host alice("alice", 2);
-    alice.lists("bob");
-    alice.lists("eve");
+    alice.lists("bob", "DirectConnect=" + LoopbackHost(3) + "\r\n");
+    alice.lists("eve", "DirectConnect=" + LoopbackHost(4) + "\r\n");
     // A buddy whose own conference would be keyed like the host's.
     alice.lists("Conference", "DirectConnect=" + LoopbackHost(5) + "\r\n");
     alice.start();

@@ -25,7 +25,7 @@ TEST(ChessGame, TwoBuddiesPlayThroughTheirClients)
     Buddies users({ { "alice", 2 }, { "bob", 3 } });
     Host& alice = users[0];
     Host& bob = users[1];
-    bob.lists("carol");
+    bob.lists("carol", "DirectConnect=" + LoopbackHost(4) + "\r\n");
     alice.installChess();
     bob.installChess();
     ASSERT_TRUE(users.signOn());

@@ -85,7 +85,8 @@ class FileOffers : public ::testing::Test {
 protected:
     void StartBob(bool hardLinks = true)
     {
-        bob.lists("alice");
+        // alice calls from her own address.
+        bob.lists("alice", "DirectConnect=" + LoopbackHost(2) + "\r\n");
         if (hardLinks) {
             bob.start();
         } else {
@@ -134,19 +135,26 @@ protected:
     std::unique_ptr<HostilePeer> alice;
 };
 
-TEST_F(FileOffers, RepeatsWhileAPromptAsksAreRefusedWithoutAnotherPrompt)
+TEST_F(FileOffers, OffersWhileAPromptAsksWaitTheirTurnWithoutAnotherPrompt)
 {
     StartBob();
     alice->line(Frame("requesttosendfile", "alice", "C:\\first.txt", "1"));
     ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
     for (int i = 0; i < 30; ++i)
         alice->line(Frame("requesttosendfile", "alice", "C:\\more" + std::to_string(i) + ".txt", "1"));
-    for (int i = 0; i < 30; ++i)
-        ASSERT_EQ(alice->readLine(), kRejected) << i;
+    // A note after them: once it is in, bob has read every offer.
+    alice->line(Frame("note", "alice", "x", "all sent"));
+    ASSERT_TRUE(Eventually([&] { return Has(bob.process->command("peerhooks"), "SaveNivlet|alice|x|all sent"); }));
     EXPECT_EQ(Count(bob.process->command("windows"), ":Incoming Request..."), 1u);
     EXPECT_TRUE(Has(TextOf(*bob.process, "Incoming Request...", "Label1"), "first.txt"));
-    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton2"), "ok");
-    EXPECT_EQ(alice->readLine(), kRejected);
+    // Refused by bob, the next offer waiting is asked; only the eight that could wait are asked at all.
+    for (int i = 0; i <= 8; ++i) {
+        ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton2"), "ok") << i;
+        ASSERT_EQ(alice->readLine(), kRejected) << i;
+        if (i < 8) {
+            ASSERT_TRUE(ShowsText(*bob.process, "Incoming Request...", "Label1", "more" + std::to_string(i) + ".txt")) << i;
+        }
+    }
     ASSERT_TRUE(PromptGone());
     // Answered, the next offer is asked again.
     alice->line(Frame("requesttosendfile", "alice", "C:\\next.txt", "1"));
@@ -261,6 +269,41 @@ TEST(FileOfferNames, ANameHoldingAQuoteIsRefusedAtTheSenderBeforeAnythingGoes)
     ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
     EXPECT_TRUE(Has(TextOf(*bob.process, "Incoming Request...", "Label1"), "plain.txt"));
     EXPECT_EQ(Count(bob.process->command("peerhooks"), "RequestPrompt|1|"), 1u);
+    EXPECT_FALSE(Has(alice.process->command("boxes"), "rejected by the recepient"));
+}
+
+TEST(FileOfferNames, TwoOffersInARowBothArriveByteForByte)
+{
+    AliceAndBobService service;
+    ASSERT_TRUE(service.service.started()) << service.service.error();
+    Host alice("alice", 2);
+    alice.lists("bob");
+    Host bob("bob", 3);
+    bob.lists("alice");
+    for (Host* host : { &alice, &bob }) {
+        service.serves(*host);
+        host->start();
+        ASSERT_TRUE(host->process->signOn());
+    }
+    ASSERT_TRUE(alice.seesOnline("bob", true));
+    ASSERT_TRUE(bob.seesOnline("alice", true));
+
+    // The second offer goes while bob's prompt for the first still asks.
+    const std::string one = RandomBytes(200000, 4);
+    const std::string two = RandomBytes(150000, 5);
+    alice.dirs.write("outbox/one.bin", one);
+    alice.dirs.write("outbox/two.bin", two);
+    ASSERT_EQ(alice.process->command("file\t" + alice.dirs.root() + "/outbox/one.bin"), "ok");
+    ASSERT_TRUE(BuddyMenu(*alice.process, "Send File"));
+    ASSERT_TRUE(ShowsText(*bob.process, "Incoming Request...", "Label1", "one.bin"));
+    ASSERT_EQ(alice.process->command("file\t" + alice.dirs.root() + "/outbox/two.bin"), "ok");
+    ASSERT_TRUE(BuddyMenu(*alice.process, "Send File"));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+    ASSERT_TRUE(ShowsText(*bob.process, "Incoming Request...", "Label1", "two.bin"));
+    ASSERT_EQ(bob.process->command("click\tIncoming Request...\tButton1"), "ok");
+    EXPECT_TRUE(Eventually([&] {
+        return ReadAll(bob.desktop() + "/one.bin") == one && ReadAll(bob.desktop() + "/two.bin") == two;
+    }, 30000));
     EXPECT_FALSE(Has(alice.process->command("boxes"), "rejected by the recepient"));
 }
 

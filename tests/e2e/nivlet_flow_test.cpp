@@ -30,9 +30,9 @@ struct NoteHost {
                                                 + "\r\nAwayMessage=at lunch\r\n");
         dirs.write("app/servers.ini", "[servers]\r\n0=" + service + "\r\n");
     }
-    void lists(const std::string& buddy)
+    void lists(const std::string& buddy, const std::string& extra = "")
     {
-        dirs.write("windows/my friends/" + user + "/" + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n");
+        dirs.write("windows/my friends/" + user + "/" + buddy + ".cnt", "[Friend]\r\nUserID=" + buddy + "\r\n" + extra);
     }
     bool seesOnline(const std::string& buddy, bool online)
     {
@@ -233,7 +233,7 @@ TEST(NivletFlow, NotesReachOnlineAndOfflineBuddiesAndAwayIsShown)
 TEST(NivletFlow, HostileNoteFramesStayInTheMessagesFolder)
 {
     NoteHost bob("bob", 5, "127.0.0.1:1");
-    bob.lists("alice");
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(4) + "\r\n");
     bob.start();
     ASSERT_TRUE(bob.process->signOn());
 
@@ -385,7 +385,7 @@ TEST(NivletFlow, OverAMegabyteOfWaitingNotesAllArriveAcrossFetches)
 TEST(NivletFlow, AFloodOfNotesOpensTenWindowsAndStopsAtAThousandFiles)
 {
     NoteHost bob("bob", 10, "127.0.0.1:1");
-    bob.lists("alice");
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(11) + "\r\n");
     // Notes kept from before; room for twenty more.
     for (int i = 0; i < 980; ++i)
         bob.dirs.write("windows/my friends/bob/messages/old" + std::to_string(i) + ".txt", "[nivlet]\r\nfrom=carol\r\n");
@@ -407,6 +407,45 @@ TEST(NivletFlow, AFloodOfNotesOpensTenWindowsAndStopsAtAThousandFiles)
     alice.closeWriteChannel();
     alice.waitForFinished(5000);
     EXPECT_TRUE(bob.process->running());
+}
+
+TEST(NivletFlow, OneSenderAtItsShareLeavesRoomForAnother)
+{
+    NoteHost bob("bob", 13, "127.0.0.1:1");
+    bob.lists("alice", "DirectConnect=" + LoopbackHost(14) + "\r\n");
+    bob.lists("carol", "DirectConnect=" + LoopbackHost(15) + "\r\n");
+    // alice's share is full already.
+    for (int i = 0; i < 50; ++i)
+        bob.dirs.write("windows/my friends/bob/messages/alice_" + std::to_string(i) + ".txt", "[nivlet]\r\nfrom=alice\r\n");
+    bob.start();
+    ASSERT_TRUE(bob.process->signOn());
+    const auto call = [&](QProcess& peer, const std::string& name, int host) {
+        peer.start("socat", { "-", QString::fromStdString("TCP:" + bob.address + ":8096,bind=" + LoopbackHost(host)) });
+        EXPECT_TRUE(peer.waitForStarted());
+        peer.write(QByteArray::fromStdString("\xFBinf," + name + ",\"" + name + "@example.org\",\"bob\"\r\n"));
+        EXPECT_TRUE(Application::ProcessMessagesUntil([&] { return peer.readAllStandardOutput().contains('\xFC'); }, 10000));
+    };
+    QProcess alice;
+    call(alice, "alice", 14);
+    for (int i = 0; i < 2; ++i)
+        alice.write(QByteArray::fromStdString("\xFBnote,alice,\"x\xB6" "12/9/2026 8:00:00 PM\",\"over " + std::to_string(i) + "\"\r\n"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return Occurrences(bob.process->errors(), "note from alice not kept") == 2; }, 15000));
+    QProcess carol;
+    call(carol, "carol", 15);
+    carol.write(QByteArray::fromStdString("\xFBnote,carol,\"x\xB6" "12/9/2026 8:00:00 PM\",\"hello\"\r\n"));
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return bob.noteCount() == 51; }, 15000));
+    std::string all;
+    for (const std::string& note : bob.notes())
+        all += note;
+    EXPECT_TRUE(Contains(all, "from=carol\r\n")) << all;
+    EXPECT_FALSE(Contains(all, "message=over")) << all;
+    // bob is told once.
+    EXPECT_EQ(Occurrences(bob.command("boxes"), "Notes from alice fill the room kept for one sender."), 1);
+    for (QProcess* peer : { &alice, &carol }) {
+        peer->closeWriteChannel();
+        peer->waitForFinished(5000);
+    }
 }
 
 TEST(NivletFlow, NoRepeatingReminderShowsBeforeItsDate)

@@ -176,10 +176,10 @@ public:
         return true;
     }
     void line(const std::string& text) { send(text + "\r\n"); }
-    // The next line without its CR LF, waiting at most 10 s; "" when none came.
-    std::string readLine()
+    // The next line without its CR LF, waiting at most that many seconds; "" when none came.
+    std::string readLine(int seconds = 10)
     {
-        timeval wait { 10, 0 };
+        timeval wait { seconds, 0 };
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         for (;;) {
             if (const auto end = m_input.find("\r\n"); end != std::string::npos) {

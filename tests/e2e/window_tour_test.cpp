@@ -103,7 +103,7 @@ void WindowTour::tourLarkspire()
     // Every branch the guide knows, past the first run, and no news run to change the bar.
     alice.dirs.write("app/Channels.ini", "[Push News]\r\nmanual=0\r\n[Settings]\r\nfirsttimer=0\r\n[Categories]\r\n0=General\r\n"
                                          "1=Favorites\r\n2=Nivlets\r\n3=Praltos\r\n4=News Headlines\r\n5=Programs\r\n");
-    alice.lists("bob");
+    alice.lists("bob", "DirectConnect=" + LoopbackHost(3) + "\r\n");
     // The request prompt's pictures, as an installation ships them.
     for (const char* icon : { "iconB.bmp", "iconF.bmp", "iconG.bmp", "iconH.bmp" })
         QFile::copy(QString(KORVO_BIN_DIR) + "/" + icon, QString::fromStdString(alice.dirs.appDir() + "/" + icon));

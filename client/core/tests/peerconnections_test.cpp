@@ -63,10 +63,12 @@ TEST_F(PeerConnections, OneAddressKeepsAtMostFourCallersWaitingToIntroduceThemse
     // The four are still heard, and another address is not held up.
     waiting[3].sendLine(Frame("inf", "mallory", "", "alice"));
     EXPECT_EQ(waiting[3].readLine(), "\xFE");
-    ScriptedPeer carol = Online("carol", 5);
-    // One that introduces itself makes room for the next.
+    ScriptedPeer carol = Online("carol", 3);
+    // One that is answered makes room for the next; bob is not where this caller is.
     waiting[0].sendLine(Frame("inf", "bob", "", "alice"));
-    EXPECT_EQ(waiting[0].readLine(), "\xFC");
+    EXPECT_EQ(waiting[0].readLine(), "\xFE");
+    EXPECT_TRUE(waiting[0].waitClosed());
+    EXPECT_FALSE(Buddy("bob").Online);
     ScriptedPeer next = Call(4);
     next.sendLine(Frame("inf", "mallory", "", "alice"));
     EXPECT_EQ(next.readLine(), "\xFE");

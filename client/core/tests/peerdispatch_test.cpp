@@ -64,6 +64,15 @@ TEST_F(PeerDispatch, AnUnlistedCallerIsPromptedOnceAndGetsNoAnswerMeanwhile)
                           "Email: dave@example.org\rDo you want to accept?");
     EXPECT_TRUE(PeerLists().IsPending("DAVE"));
     EXPECT_FALSE(dirs.exists("windows/my friends/alice/dave.cnt"));
+
+    // With the pending list full, a caller is refused rather than left hanging.
+    for (std::size_t i = 1; i < TPeerLists::kMaxPending; ++i)
+        ASSERT_TRUE(PeerLists().AddPending("n" + std::to_string(i)));
+    ScriptedPeer erin = Call(5);
+    erin.sendLine(Frame("inf", "erin", "", "alice"));
+    EXPECT_EQ(erin.readLine(), "\xFE");
+    EXPECT_TRUE(erin.waitClosed());
+    EXPECT_EQ(Calls().size(), 1u);
 }
 
 TEST_F(PeerDispatch, AnInfNameThatCannotBeABuddyIsRefusedWithoutPromptOrFile)

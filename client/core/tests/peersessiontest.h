@@ -6,6 +6,7 @@
 #include "client/core/peercallrecord.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
@@ -49,9 +50,13 @@ protected:
         LoadBuddyFiles(true);
         StartPeerNetwork();
         ASSERT_TRUE(PeerNetwork()->Listening());
+        // Where the service last saw them.
+        PeerGuard().LookedUp("bob", LoopbackHost(2));
+        PeerGuard().LookedUp("carol", LoopbackHost(3));
     }
     void TearDown() override
     {
+        PeerGuard().Clear();
         StopPeerNetwork();
         PeerLists().Clear();
         Features().PeerFrame = {};

@@ -5,6 +5,7 @@
 #include "client/core/peercallrecord.h"
 #include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/core/session.h"
 #include "client/core/tests/scriptedpeer.h"
@@ -50,9 +51,12 @@ protected:
         LoadBuddyFiles(true);
         StartPeerNetwork();
         ASSERT_TRUE(PeerNetwork()->Listening());
+        // Where the service last saw bob.
+        PeerGuard().LookedUp("bob", LoopbackHost(2));
     }
     void TearDown() override
     {
+        PeerGuard().Clear();
         for (TForm* form : NoteWindows())
             form->Free();
         Tasks().Clear();

@@ -79,6 +79,17 @@ TEST_F(RequestWindow, ABuddyListRequestNeverRunsOut)
     window->Button2->click();
     EXPECT_EQ(dave.readLine(), Frame("decline", "alice", "", ""));
     EXPECT_FALSE(PeerLists().IsPending("dave"));
+
+    // Nobody answering for the prompt's time is a No.
+    setenv("KORVO_PROMPT_MS", "1000", 1);
+    ScriptedPeer erin = Call(5);
+    erin.sendLine(Frame("inf", "erin", "erin@example.org", "alice"));
+    const bool shown = WaitForWindow<TForm7>() != nullptr;
+    unsetenv("KORVO_PROMPT_MS");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(erin.readLine(), Frame("decline", "alice", "", ""));
+    EXPECT_TRUE(Application::ProcessMessagesUntil([] { return Windows<TForm7>().empty(); }, 5000));
+    EXPECT_FALSE(PeerLists().IsPending("erin"));
 }
 
 TEST_F(RequestWindow, EachRingPlaysTheRequestSoundWhateverTheSoundSetting)
@@ -118,15 +129,16 @@ TEST_F(RequestWindow, AFileWithAnUnusableNameOrSizeIsRefusedUnasked)
     EXPECT_TRUE(Windows<TForm7>().empty());
 }
 
-TEST_F(RequestWindow, ARepeatWhileTheBuddysPromptOfThatKindWaitsIsRefusedAtOnce)
+TEST_F(RequestWindow, ARepeatWhileTheBuddysPromptOfThatKindWaitsChangesNothing)
 {
     ScriptedPeer bob = Online("bob", 2);
     TForm7* window = PluginInvitation(bob, "startup=chess");
     ASSERT_NE(window, nullptr);
     for (int i = 0; i < 3; ++i)
         bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(bob.readLine(), Frame("\xF9{927971f5-1}", "alice", "bob", "reject"));
+    // Nobody refused anything: no refusal goes back.
+    bob.sendLine(Frame("ping", "bob"));
+    Settle();
     EXPECT_EQ(Windows<TForm7>().size(), 1u);
     EXPECT_TRUE(window->isVisible()) << "the first prompt still asks";
     // Another kind is another prompt.
