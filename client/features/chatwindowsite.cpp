@@ -141,8 +141,8 @@ void TForm14::ShowRoom()
     m_showPending = false;
     const auto& transcript = m_room.Transcript();
     if (m_room.Clears() != m_shownClears) {
+        // The saved file keeps what it had: only the user's Clear empties it.
         Memo2->clear();
-        SaveChange();
         m_shownClears = m_room.Clears();
         m_shownLines = m_room.Appended() - transcript.size();
     }
