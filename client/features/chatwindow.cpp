@@ -7,6 +7,7 @@
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
+#include "client/features/transcriptcap.h"
 #include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
@@ -120,6 +121,8 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     Memo2->setObjectName("Memo2");
     Memo2->setReadOnly(true);
     Memo2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // No undo history: it would keep every line the transcript drops.
+    Memo2->setUndoRedoEnabled(false);
     ListPanel = new QWidget(splitter);
     ListPanel->setObjectName("ListPanel");
     auto* listLayout = new QVBoxLayout(ListPanel);
@@ -458,6 +461,8 @@ void TForm14::AppendRichText(const std::string& text, QTextEdit* target)
         Memo2->setTextCursor(cursor);
         Memo2->ensureCursorVisible();
         SaveGrowth(mark);
+        // A conversation's line is followed by an empty one.
+        TrimTranscript(*Memo2->document(), 2);
     } else {
         QTextCursor cursor = target->textCursor();
         richtext::Insert(cursor, shown);

@@ -404,7 +404,28 @@ TEST_F(FileReception, ASavedTranscriptPastOneMebibyteHoldsEveryLine)
     for (int i = 1; i <= kLines; ++i)
         ASSERT_TRUE(Has(saved, said(i))) << "line " << i << " missing";
     EXPECT_EQ(saved.back(), '}') << "the file stays one document";
+    // The window keeps only the newest of it.
+    EXPECT_FALSE(Has(TextOf(*bob.process, "alice - Korvo", "Memo2"), said(1)));
+
+    // A flood of short lines: the window keeps a capped count of them, the newest.
+    const auto shortLine = [](int i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "short %05d.", i);
+        return std::string(number);
+    };
+    constexpr int kShortLines = 2500;
+    std::string flood;
+    for (int i = 1; i <= kShortLines; ++i)
+        flood += Frame("chat", "alice", "bob", "{\\rtf1\\ansi\\pard\\plain\\f0\\fs20\\b\\cf0 alice: " + shortLine(i) + "\\par }") + "\r\n";
+    ASSERT_TRUE(alice->send(flood));
+    ASSERT_TRUE(ShowsText(*bob.process, "alice - Korvo", "Memo2", shortLine(kShortLines)));
+    const std::string shown = TextOf(*bob.process, "alice - Korvo", "Memo2");
+    EXPECT_FALSE(Has(shown, said(kLines)));
+    EXPECT_FALSE(Has(shown, shortLine(1)));
+    EXPECT_TRUE(Has(shown, shortLine(kShortLines - 1700)));
+    EXPECT_TRUE(Has(ReadAll(path), shortLine(1))) << "the saved file keeps every line";
 }
+
 
 TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)
 {
