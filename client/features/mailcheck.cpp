@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -239,6 +241,7 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
                 Form1->ChnName->setText(codepage::ToUnicode(UpperCase("CHECKING \r" + login)));
         });
     }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMaxAccountMs);
     try {
         client.Connect();
         const int count = client.MailCount();
@@ -248,11 +251,8 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
         status.WriteInteger("status", key, count);
         if (old < count) {
             m_gotMail = true;
-            for (int n = 1; m_showHeaders && n <= count && !Terminated(); ++n) {
-                client.GetSummary(n);
-                const std::string subject = Trim(client.Summary().Subject);
-                m_headers.Add(SenderOf(client.Summary().From) + ";" + (subject.empty() ? "(no subject)" : subject));
-            }
+            if (m_showHeaders)
+                listNewest(client, count, deadline);
         }
     } catch (const std::exception&) {
         // An account that fails is skipped; its stored count stays.
@@ -264,6 +264,40 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
     if (refused)
         return prompt(index, host, login, refusal);
     return false;
+}
+
+void TMailCheck::listNewest(psock::TNMPOP3& client, int count, std::chrono::steady_clock::time_point deadline)
+{
+    // Newest first, so whatever bound ends the account the newest are listed.
+    std::vector<std::string> listed;
+    std::size_t bytes = 0;
+    const auto addListed = [&] {
+        for (auto it = listed.rbegin(); it != listed.rend(); ++it)
+            m_headers.Add(*it);
+    };
+    const int oldest = count > kMaxSummaries ? count - kMaxSummaries + 1 : 1;
+    try {
+        for (int n = count; n >= oldest && !Terminated(); --n) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0)
+                break;
+            client.ReplyTimeOut = static_cast<int>(std::min<long long>(AccountTimeOut(), left));
+            client.GetSummary(n);
+            const std::string subject = Trim(client.Summary().Subject);
+            std::string line = SenderOf(client.Summary().From) + ";" + (subject.empty() ? "(no subject)" : subject);
+            if (bytes + line.size() + 2 > kMaxSummaryBytes)
+                break;
+            bytes += line.size() + 2;
+            listed.push_back(std::move(line));
+        }
+    } catch (const std::exception&) {
+        addListed();
+        throw;
+    }
+    addListed();
+    // Past a bound the account ends as a broken connection does: no QUIT to wait for.
+    if (oldest > 1 || listed.size() < static_cast<std::size_t>(count - oldest + 1))
+        client.Abort();
 }
 
 void StartMailCheck(bool manual)

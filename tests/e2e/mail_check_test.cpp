@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -193,4 +194,23 @@ TEST_F(MailCheckFlow, TheLogonPromptNamesTheServersRefusal)
     EXPECT_EQ(larkspire->command("text\tMailAuthenticateForm\tEdit1"), "ok 127.0.0.1");
     EXPECT_EQ(larkspire->command("click\tMailAuthenticateForm\tCancelButton"), "ok");
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel() == "ok NO MAIL"; }, 30000)) << channel();
+}
+
+TEST_F(MailCheckFlow, AnAccountCountingEndlessMessagesListsOnlyItsNewestAndTheNextOneIsChecked)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    EndlessMailboxServer endless;
+    seed(Account("Endless", endless.port(), "bob") + Account("Work", server.port()));
+    start();
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_TRUE(endless.hungUp());
+    EXPECT_EQ(endless.summaries(), 500);
+    const std::string headers = file("headers.inf");
+    EXPECT_EQ(headers.rfind("a@x;message 1999999501\r\n", 0), 0u) << headers.substr(0, 200);
+    const std::string end = "a@x;message 1999999999\r\na@x;message 2000000000\r\na@x;one\r\n";
+    ASSERT_GE(headers.size(), end.size());
+    EXPECT_EQ(headers.substr(headers.size() - end.size()), end);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), '\n'), 501);
+    EXPECT_EQ(file("status.inf"), "[status]\r\nbob.127.0.0.1=2000000000\r\nann.127.0.0.1=1\r\n");
 }
