@@ -89,8 +89,11 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     TChatRoom* room = nullptr;
     if (chat) {
         room = PeerLists().FindChat(frame.f2);
-        if (buddy->ChatRequested)
+        // Lines that come while the prompt waits are the window's once it opens.
+        if (!room && buddy->ChatRequested) {
+            PeerLists().HoldChatLine(frame.f2, frame.f4);
             return;
+        }
     } else {
         if (PeerLists().FindChat(frame.f2 + "*")) {
             SendChatCommand("conference", frame.f2, std::string(1, '\xFA') + Session().userId);
@@ -109,6 +112,7 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     request.connection = connection->Serial();
     if (chat) {
         buddy->ChatRequested = true;
+        PeerLists().HoldChatLine(frame.f2, frame.f4);
         request.kind = peerhooks::rkChat;
         request.text = UpperCase(frame.f2) + " is requesting to chat with you." + "\r" + "Do you want to accept? (y/n)";
     } else {

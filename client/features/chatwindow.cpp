@@ -3,6 +3,7 @@
 #include "client/core/chatrouting.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
@@ -220,6 +221,12 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
 }
 
 TChatRoom* TForm14::ChatRoom() const { return m_serial ? PeerLists().FindChatSerial(m_serial) : nullptr; }
+
+void TForm14::Rejoin()
+{
+    if (const TChatRoom* room = PeerLists().FindChat(m_key))
+        m_serial = room->serial;
+}
 
 TForm14::~TForm14()
 {
@@ -484,8 +491,13 @@ void TForm14::SendInput()
         return;
     }
     const TChatRoom* room = ChatRoom();
+    // A buddy's window kept from an earlier session takes up the conversation again.
+    if (!room && PeerNetwork() && m_key.find('*') == std::string::npos) {
+        OpenChatWindow(m_key, "");
+        room = ChatRoom();
+    }
     if (!room) {
-        // The session that had this conversation is gone: what was typed stays.
+        // Signed off: what was typed stays.
         QApplication::beep();
         return;
     }

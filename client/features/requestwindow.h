@@ -28,6 +28,8 @@ public:
     void Timer1Timer();
     void Accept();
     void Refuse();
+    // Closes the prompt without an answer.
+    void Settle();
 
     peerhooks::RequestKind Kind() const { return m_request.kind; }
     const std::string& Sender() const { return m_request.requester; }
@@ -60,3 +62,6 @@ std::string RefusalText(const std::string& me);
 // Opens the prompt for a request; while the same buddy's prompt of that kind
 // is still waiting, the repeat is refused at once instead.
 void OpenRequestPrompt(const peerhooks::TRequest& request);
+// A chat window of that buddy opened while its chat request waits: the prompt
+// closes unanswered on the wire, its lines gone to the window.
+void SettleChatPrompt(const std::string& sender);
