@@ -4,6 +4,9 @@
 //    desktop; beside it the same bytes copied over a raw loopback connection into a
 //    file by a second process of this program, timed the same way.
 // 2. Chat lines per second from this process's peer line into the chat window's transcript.
+// 3. A chat flood: once the transcript is full, 100 MB more of chat lines while the
+//    bar is asked something all along; the resident size it adds per 100 MB of chat,
+//    and the longest the bar took to answer, beside the longest with no flood.
 // Addresses come from 127.250.x.y, a range the tests' blocks never use.
 
 #include "bench/rawpeer.h"
@@ -19,7 +22,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <netinet/in.h>
@@ -27,6 +32,7 @@
 #include <random>
 #include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -34,6 +40,11 @@ namespace {
 constexpr std::size_t kFileSize = 64u << 20;
 constexpr int kChatLines = 2000;
 constexpr std::uint16_t kPeerPort = 8096;
+// A flood line's words: its frame stays within a peer line's limit.
+constexpr std::size_t kFloodWords = 800;
+// Enough to fill the transcript to its cap before the resident size is taken.
+constexpr std::size_t kFloodFill = 20u << 20;
+constexpr std::size_t kFloodBytes = 100000000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -136,6 +147,17 @@ public:
         return false;
     }
     const std::string& Desktop() const { return m_desktop; }
+    // Resident size in MB, 0 when it cannot be read.
+    double ResidentMB() const
+    {
+        QFile status(QString("/proc/%1/status").arg(m_process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        return 0;
+    }
 
 private:
     QString m_socketPath;
@@ -153,6 +175,32 @@ std::string RandomBytes(std::size_t size)
         std::memcpy(&bytes[i], &value, 8);
     }
     return bytes;
+}
+
+// Chat frames numbered from next on, about bytes of them.
+std::string FloodLines(const std::string& header, int& next, std::size_t bytes)
+{
+    std::string said;
+    while (said.size() < kFloodWords)
+        said += "chat words ";
+    std::string lines;
+    while (lines.size() < bytes) {
+        const std::string number = "flood " + std::to_string(next++) + " ";
+        lines += Frame("chat", "alice", "bob", header + number + said.substr(0, kFloodWords - number.size()) + "\\par }");
+    }
+    return lines;
+}
+
+// Sends bytes of flood lines on the peer line; the number of the last line sent.
+int Flood(int line, const std::string& header, int& next, std::size_t bytes)
+{
+    for (std::size_t sent = 0; sent < bytes;) {
+        const std::string chunk = FloodLines(header, next, 1u << 20);
+        if (!SendAll(line, chunk))
+            break;
+        sent += chunk.size();
+    }
+    return next - 1;
 }
 
 qint64 SizeOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).size(); }
@@ -267,6 +315,42 @@ int main(int argc, char** argv)
         return bob.Command("text\talice - Korvo\tMemo2").find(last) != std::string::npos;
     }, 240000);
     std::printf("chat: %.0f lines/s\n", kChatLines / SecondsSince(chatStart));
+
+    const auto shows = [&](int number) {
+        return bob.Command("text\talice - Korvo\tMemo2").find("flood " + std::to_string(number) + " ") != std::string::npos;
+    };
+    int next = 1;
+    const int filled = Flood(line, header, next, kFloodFill);
+    Larkspire::Until([&] {
+        QThread::msleep(200);
+        return shows(filled);
+    }, 240000);
+    const double before = bob.ResidentMB();
+    // The same asking with no flood, for the machine's own share of the answer time.
+    double idle = 0;
+    for (const auto start = Clock::now(); SecondsSince(start) < 5;) {
+        const auto asked = Clock::now();
+        bob.Command("find\tForm1");
+        idle = std::max(idle, SecondsSince(asked) * 1000);
+        QThread::msleep(10);
+    }
+    std::atomic<int> lastFlood { 0 };
+    std::thread sender([&] { lastFlood = Flood(line, header, next, kFloodBytes); });
+    // Asked until the last line shows: the bar's answers while the lines are handled count,
+    // not those that read the transcript to see whether it holds the last.
+    double longest = 0;
+    const auto floodStart = Clock::now();
+    for (bool handled = false; !handled && SecondsSince(floodStart) < 240;) {
+        const auto asked = Clock::now();
+        bob.Command("find\tForm1");
+        longest = std::max(longest, SecondsSince(asked) * 1000);
+        QThread::msleep(10);
+        handled = lastFlood != 0 && shows(lastFlood);
+    }
+    sender.join();
+    const double after = bob.ResidentMB();
+    std::printf("chat flood: resident size added per 100 MB of chat: %.1f MB\n", (after - before) * 1e8 / kFloodBytes);
+    std::printf("chat flood: longest bar answer: %.0f ms (no flood: %.0f ms)\n", longest, idle);
     ::close(line);
     return 0;
 }

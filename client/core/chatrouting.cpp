@@ -76,9 +76,14 @@ void OpenChatWindow(const std::string& key, const std::string& firstLine)
         peerhooks::RaiseChat(key);
         return;
     }
-    PeerLists().AddChat(key, firstLine);
-    peerhooks::CreateChat(key, key + " - Korvo", firstLine);
-    peerhooks::AppendChat(key, firstLine);
+    // What the buddy said while its request waited comes first, whichever way the window opens.
+    std::vector<std::string> held = PeerLists().TakeHeldChatLines(key);
+    const std::string first = held.empty() ? firstLine : held.front();
+    PeerLists().AddChat(key, first);
+    peerhooks::CreateChat(key, key + " - Korvo", first);
+    peerhooks::AppendChat(key, first);
+    for (std::size_t i = 1; i < held.size(); ++i)
+        HandleChatLine(key, held[i]);
 }
 
 void HandleChatLine(const std::string& key, const std::string& body)

@@ -164,8 +164,11 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     TChatRoom* room = nullptr;
     if (chat) {
         room = PeerLists().FindChat(frame.f2);
-        if (buddy->ChatRequested)
+        // Lines that come while the prompt waits are the window's once it opens.
+        if (!room && buddy->ChatRequested) {
+            PeerLists().HoldChatLine(frame.f2, frame.f4);
             return;
+        }
     } else {
         // A buddy whose conference would be keyed as this user's own is never joined.
         if (GuestKey(frame.f2).empty())
@@ -186,6 +189,7 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     request.firstLine = frame.f4;
     request.connection = connection->Serial();
     if (chat) {
+        PeerLists().HoldChatLine(frame.f2, frame.f4);
         request.kind = peerhooks::rkChat;
         request.text = UpperCase(frame.f2) + " is requesting to chat with you." + "\r" + "Do you want to accept? (y/n)";
     } else {
@@ -194,8 +198,11 @@ void HandleChatRequest(TPeerConnection* connection, const TPeerFrame& frame)
     }
     // Marked before it shows: an answer given at once clears the mark again.
     (chat ? buddy->ChatRequested : buddy->ConferenceRequested) = true;
-    if (!AskUser(connection, request))
+    if (!AskUser(connection, request)) {
         (chat ? buddy->ChatRequested : buddy->ConferenceRequested) = false;
+        if (chat)
+            PeerLists().TakeHeldChatLines(frame.f2);
+    }
 }
 
 void HandleStartSendFile(const TPeerFrame& frame)

@@ -120,8 +120,31 @@ bool TPeerLists::TakeAnyOffer(std::string_view buddy)
     return true;
 }
 
+bool TPeerLists::HoldChatLine(const std::string& key, const std::string& line)
+{
+    auto it = std::find_if(m_held.begin(), m_held.end(), [&](const THeldChat& held) { return SameText(held.key, key); });
+    if (it == m_held.end())
+        it = m_held.insert(m_held.end(), THeldChat { key, {}, 0 });
+    if (it->lines.size() >= kMaxHeldLines || it->bytes + line.size() > kMaxHeldBytes)
+        return false;
+    it->lines.push_back(line);
+    it->bytes += line.size();
+    return true;
+}
+
+std::vector<std::string> TPeerLists::TakeHeldChatLines(std::string_view key)
+{
+    const auto it = std::find_if(m_held.begin(), m_held.end(), [&](const THeldChat& held) { return SameText(held.key, key); });
+    if (it == m_held.end())
+        return {};
+    std::vector<std::string> lines = std::move(it->lines);
+    m_held.erase(it);
+    return lines;
+}
+
 void TPeerLists::Clear()
 {
+    m_held.clear();
     m_pending.clear();
     m_chats.clear();
     m_pluginSockets.clear();

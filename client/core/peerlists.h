@@ -34,6 +34,9 @@ public:
     static constexpr std::size_t kMaxPersons = 256;
     static constexpr std::size_t kMaxInviteItems = 256;
     static constexpr std::size_t kMaxOfferedFiles = 64;
+    // A buddy's lines kept while its chat request waits at the prompt.
+    static constexpr std::size_t kMaxHeldLines = 256;
+    static constexpr std::size_t kMaxHeldBytes = 256 * 1024;
 
     // Names whose "inf" waits at the request prompt.
     bool IsPending(std::string_view name) const;
@@ -47,6 +50,12 @@ public:
     TChatRoom& AddChat(const std::string& key, const std::string& firstLine);
     std::vector<std::string> ChatKeys() const;
     void RemoveChat(std::string_view key);
+
+    // The lines of a chat whose window is not open yet, the first one (the request's) included,
+    // in the order they came; false when that chat holds as many as it may.
+    bool HoldChatLine(const std::string& key, const std::string& line);
+    // The held lines of a key, which it no longer holds.
+    std::vector<std::string> TakeHeldChatLines(std::string_view key);
 
     // Keys of the local plug-ins' sockets.
     bool HasPluginSocket(std::string_view pidKey) const;
@@ -68,6 +77,12 @@ private:
     std::vector<std::unique_ptr<TChatRoom>> m_chats;
     std::vector<std::string> m_pluginSockets;
     std::vector<std::pair<std::string, std::string>> m_offers;
+    struct THeldChat {
+        std::string key;
+        std::vector<std::string> lines;
+        std::size_t bytes { 0 };
+    };
+    std::vector<THeldChat> m_held;
     std::uint64_t m_lastSerial { 0 };
 };
 

@@ -5,7 +5,6 @@
 #include "client/core/mainbar.h"
 #include "client/features/ambrosite.h"
 #include "client/features/chatwindow.h"
-#include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/graphics.h"
@@ -32,11 +31,9 @@ void AmbroFinished(TAmbro& run)
         Form1->UpdateStatusBar();
     int state = run.State();
     if (state == 1) {
-        const TIniFile ini(AppPath() + "ambro.inf");
-        const std::string sitename = ini.ReadString("site", "Sitename", "");
-        const std::string server = ini.ReadString("site", "Server", "");
-        if (FindSiteWindow(sitename) || !Trim(server).empty())
-            OpenSiteWindow(sitename);
+        const TAmbroSite site = ReadAmbroSite(AppPath() + "ambro.inf");
+        if (FindSiteWindow(site.Sitename) || !Trim(site.Server).empty())
+            OpenSiteWindow(site.Sitename);
         else
             state = 0;
     }

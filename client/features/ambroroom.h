@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/features/ircline.h"
+#include "client/features/transcriptcap.h"
 
 #include <cstddef>
 #include <deque>
@@ -15,7 +16,7 @@
 class TAmbroRoom {
 public:
     // Held lines and persons; a flooding server only ever replaces the oldest.
-    static constexpr std::size_t kMaxTranscript = 2000;
+    static constexpr std::size_t kMaxTranscript = kMaxTranscriptLines;
     static constexpr std::size_t kMaxPersons = 5000;
     // Nick collisions in a row before the room gives up.
     static constexpr int kMaxCollisions = 10;

@@ -3,6 +3,10 @@
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace {
 
 std::string FromHash(const std::string& value)
@@ -35,11 +39,16 @@ std::string AmbroSiteUrl(const std::string& browserAnswer)
 
 TAmbroSite ReadAmbroSite(const std::string& infPath)
 {
-    const TIniFile ini(infPath);
+    // One reading of the file for every key: a site's file may hold any number of lines.
+    std::vector<std::pair<std::string, std::string>> keys = { { "site", "Sitename" }, { "site", "Server" }, { "site", "Port" } };
+    for (std::size_t i = 0; i < kMaxAmbroRooms; ++i)
+        keys.emplace_back("Rooms", std::to_string(i));
+    const std::vector<std::optional<std::string>> values = TIniFile(infPath).ReadValues(keys);
+    const auto value = [&](std::size_t at, const char* defaultValue) { return values[at].value_or(defaultValue); };
     TAmbroSite site;
-    site.Sitename = ini.ReadString("site", "Sitename", "");
-    site.Server = ini.ReadString("site", "Server", "");
-    const std::string port = Trim(ini.ReadString("site", "Port", "7000"));
+    site.Sitename = value(0, "");
+    site.Server = value(1, "");
+    const std::string port = Trim(value(2, "7000"));
     int number = 0;
     bool digits = !port.empty() && port.size() <= 5;
     for (const char c : port) {
@@ -48,18 +57,19 @@ TAmbroSite ReadAmbroSite(const std::string& infPath)
             number = number * 10 + (c - '0');
     }
     site.Port = digits && number >= 1 && number <= 65535 ? number : 0;
-    site.DefaultRoom = FromHash(ini.ReadString("Rooms", "0", "#lobby"));
+    constexpr std::size_t kFirstRoom = 3;
+    site.DefaultRoom = FromHash(value(kFirstRoom, "#lobby"));
     // A default room of several words would join other rooms, or one with a key.
     if (!UsableRoom(site.DefaultRoom) || site.DefaultRoom[0] != '#')
         site.DefaultRoom = "#lobby";
-    for (int i = 0; site.Rooms.size() < kMaxAmbroRooms; ++i) {
-        const std::string value = ini.ReadString("Rooms", std::to_string(i), "");
-        if (value.empty())
+    for (std::size_t i = kFirstRoom; i < values.size(); ++i) {
+        const std::string entry = value(i, "");
+        if (entry.empty())
             break;
-        const std::string room = FromHash(value);
+        const std::string room = FromHash(entry);
         if (!UsableRoom(room) || room[0] != '#')
             continue;
-        site.Rooms.push_back({ value.substr(0, value.find('#')), room });
+        site.Rooms.push_back({ entry.substr(0, entry.find('#')), room });
     }
     return site;
 }

@@ -24,7 +24,7 @@ struct TAmbroSite {
     std::vector<TAmbroRoomItem> Rooms;
 };
 
-// At most this many rooms are listed from one file.
+// [Rooms] "0" up to this many entries are read; the rest of a file is never looked at.
 inline constexpr std::size_t kMaxAmbroRooms = 100;
 
 TAmbroSite ReadAmbroSite(const std::string& infPath);

@@ -3,11 +3,13 @@
 #include "client/core/chatrouting.h"
 #include "client/core/helpers.h"
 #include "client/core/mainbar.h"
+#include "client/core/peerconnections.h"
 #include "client/core/peerframe.h"
 #include "client/core/peerlists.h"
 #include "client/core/peersend.h"
 #include "client/core/session.h"
 #include "client/features/formatglyph.h"
+#include "client/features/transcriptcap.h"
 #include "kit/qorforma.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/files.h"
@@ -121,6 +123,8 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
     Memo2->setObjectName("Memo2");
     Memo2->setReadOnly(true);
     Memo2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // No undo history: it would keep every line the transcript drops.
+    Memo2->setUndoRedoEnabled(false);
     ListPanel = new QWidget(splitter);
     ListPanel->setObjectName("ListPanel");
     auto* listLayout = new QVBoxLayout(ListPanel);
@@ -218,6 +222,12 @@ TForm14::TForm14(const std::string& key, const std::string& firstLine)
 }
 
 TChatRoom* TForm14::ChatRoom() const { return m_serial ? PeerLists().FindChatSerial(m_serial) : nullptr; }
+
+void TForm14::Rejoin()
+{
+    if (const TChatRoom* room = PeerLists().FindChat(m_key))
+        m_serial = room->serial;
+}
 
 TForm14::~TForm14()
 {
@@ -465,6 +475,8 @@ void TForm14::AppendRichText(const std::string& text, QTextEdit* target)
         Memo2->setTextCursor(cursor);
         Memo2->ensureCursorVisible();
         SaveGrowth(mark);
+        // A conversation's line is followed by an empty one.
+        TrimTranscript(*Memo2->document(), 2);
     } else {
         QTextCursor cursor = target->textCursor();
         richtext::Insert(cursor, shown);
@@ -486,8 +498,13 @@ void TForm14::SendInput()
         return;
     }
     const TChatRoom* room = ChatRoom();
+    // A buddy's window kept from an earlier session takes up the conversation again.
+    if (!room && PeerNetwork() && m_key.find('*') == std::string::npos) {
+        OpenChatWindow(m_key, "");
+        room = ChatRoom();
+    }
     if (!room) {
-        // The session that had this conversation is gone: what was typed stays.
+        // Signed off: what was typed stays.
         QApplication::beep();
         return;
     }

@@ -44,9 +44,12 @@ public:
 
     const std::string& Key() const { return m_key; }
     // The session's room of this window; nullptr once the session forgot it
-    // (sign-off, going offline): the window then takes and sends nothing.
+    // (sign-off, going offline): the window then takes and sends nothing until
+    // a new room of its key makes it rejoin.
     TChatRoom* ChatRoom() const;
     std::uint64_t Serial() const { return m_serial; }
+    // A window left from an earlier session becomes the window of the session's new room of its key.
+    void Rejoin();
     // Opened for a site: it never speaks the peer protocol, whatever its key.
     bool SiteWindow() const { return m_siteWindow; }
 

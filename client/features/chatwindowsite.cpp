@@ -2,6 +2,7 @@
 
 #include "client/core/helpers.h"
 #include "client/core/session.h"
+#include "client/features/transcriptcap.h"
 #include "platform/rtl/codepage.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/sysutils.h"
@@ -42,9 +43,6 @@ void TForm14::ShowSite()
     QPalette info = Memo2->palette();
     info.setColor(QPalette::Base, ToQColor(clInfoBk));
     Memo2->setPalette(info);
-    // The transcript holds as many lines as the room keeps, and no undo history of them.
-    Memo2->setUndoRedoEnabled(false);
-    Memo2->document()->setMaximumBlockCount(static_cast<int>(TAmbroRoom::kMaxTranscript));
     IRCRooms->menuAction()->setVisible(true);
     Panel5->hide();
     memo3->setFixedHeight(40);
@@ -141,8 +139,8 @@ void TForm14::ShowRoom()
     m_showPending = false;
     const auto& transcript = m_room.Transcript();
     if (m_room.Clears() != m_shownClears) {
+        // The saved file keeps what it had: only the user's Clear empties it.
         Memo2->clear();
-        SaveChange();
         m_shownClears = m_room.Clears();
         m_shownLines = m_room.Appended() - transcript.size();
     }
@@ -162,6 +160,7 @@ void TForm14::ShowRoom()
         Memo2->setTextCursor(cursor);
         Memo2->ensureCursorVisible();
         SaveGrowth(mark);
+        TrimTranscript(*Memo2->document(), 1);
     }
     m_shownLines = m_room.Appended();
 

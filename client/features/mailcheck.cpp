@@ -19,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -241,6 +243,7 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
                 Form1->ChnName->setText(codepage::ToUnicode(UpperCase("CHECKING \r" + login)));
         });
     }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMaxAccountMs);
     try {
         client.Connect();
         const int count = client.MailCount();
@@ -250,12 +253,8 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
         status.WriteInteger("status", key, count);
         if (old < count) {
             m_gotMail = true;
-            for (int n = 1; m_showHeaders && n <= count && !Terminated(); ++n) {
-                client.GetSummary(n);
-                const std::string subject = Trim(DecodeHeaderText(client.Summary().Subject));
-                m_headers.Add(Trim(DecodeHeaderText(SenderOf(client.Summary().From))) + ";"
-                    + (subject.empty() ? "(no subject)" : subject));
-            }
+            if (m_showHeaders)
+                listNewest(client, count, deadline);
         }
         ++m_checked;
     } catch (const std::exception&) {
@@ -268,6 +267,41 @@ bool TMailCheck::checkAccount(int index, psock::TNMPOP3& client)
     if (refused)
         return prompt(index, host, login, refusal);
     return false;
+}
+
+void TMailCheck::listNewest(psock::TNMPOP3& client, int count, std::chrono::steady_clock::time_point deadline)
+{
+    // Newest first, so whatever bound ends the account the newest are listed.
+    std::vector<std::string> listed;
+    std::size_t bytes = 0;
+    const auto addListed = [&] {
+        for (auto it = listed.rbegin(); it != listed.rend(); ++it)
+            m_headers.Add(*it);
+    };
+    const int oldest = count > kMaxSummaries ? count - kMaxSummaries + 1 : 1;
+    try {
+        for (int n = count; n >= oldest && !Terminated(); --n) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0)
+                break;
+            client.ReplyTimeOut = static_cast<int>(std::min<long long>(AccountTimeOut(), left));
+            client.GetSummary(n);
+            const std::string subject = Trim(DecodeHeaderText(client.Summary().Subject));
+            std::string line = Trim(DecodeHeaderText(SenderOf(client.Summary().From))) + ";"
+                + (subject.empty() ? "(no subject)" : subject);
+            if (bytes + line.size() + 2 > kMaxSummaryBytes)
+                break;
+            bytes += line.size() + 2;
+            listed.push_back(std::move(line));
+        }
+    } catch (const std::exception&) {
+        addListed();
+        throw;
+    }
+    addListed();
+    // Past a bound the account ends as a broken connection does: no QUIT to wait for.
+    if (oldest > 1 || listed.size() < static_cast<std::size_t>(count - oldest + 1))
+        client.Abort();
 }
 
 void StartMailCheck(bool manual)

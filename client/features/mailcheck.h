@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -19,6 +21,12 @@ class TNMPOP3;
 // status.inf and, when asked, lists senders and subjects in headers.inf.
 class TMailCheck final : public TThread {
 public:
+    // What one account may list: its newest summaries, within a count, their
+    // listed bytes and the account's whole time; past any, its check ends.
+    static constexpr int kMaxSummaries = 500;
+    static constexpr std::size_t kMaxSummaryBytes = 256 * 1024;
+    static constexpr int kMaxAccountMs = 180000;
+
     explicit TMailCheck(bool manual);
     ~TMailCheck() override;
 
@@ -57,6 +65,8 @@ private:
     // True when the account is to be checked again with what the prompt wrote.
     bool checkAccount(int index, psock::TNMPOP3& client);
     bool prompt(int index, const std::string& host, const std::string& login, const std::string& status);
+    // Lists the newest summaries of count messages, oldest first, until the deadline.
+    void listNewest(psock::TNMPOP3& client, int count, std::chrono::steady_clock::time_point deadline);
 
     mutable std::mutex m_cancelLock;
     bool m_cancelled { false };

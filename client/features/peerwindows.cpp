@@ -28,6 +28,16 @@ void WithWindow(const std::string& key, Call call)
         call(*window);
 }
 
+// A window of the key whose room the session no longer holds.
+TForm14* StaleChatWindow(const std::string& key)
+{
+    std::erase_if(ChatWindows(), [](const QPointer<TForm14>& window) { return window.isNull(); });
+    for (const QPointer<TForm14>& window : ChatWindows())
+        if (SameText(window->Key(), key) && !window->ChatRoom())
+            return window.data();
+    return nullptr;
+}
+
 }  // namespace
 
 TForm14* FindChatWindow(const std::string& key)
@@ -49,9 +59,17 @@ void InstallPeerWindows()
     hooks.RequestPrompt = [](const peerhooks::TRequest& request) { OpenRequestPrompt(request); };
     hooks.SendFileWindow = [](const peerhooks::TFileSend& send) { OpenSendWindow(send); };
     hooks.CreateChatWindow = [](const std::string& key, const std::string&, const std::string& firstLine) {
-        auto* window = new TForm14(key, firstLine);
-        ChatWindows().emplace_back(window);
+        // One window per key: one left from an earlier session takes the new room.
+        TForm14* window = StaleChatWindow(key);
+        if (window) {
+            window->Rejoin();
+        } else {
+            window = new TForm14(key, firstLine);
+            ChatWindows().emplace_back(window);
+        }
         window->ShowChat();
+        // The window holds what the prompt asked about: it is answered.
+        SettleChatPrompt(key);
         // The first line is appended after this; a window just opened does not flash for it.
         QTimer::singleShot(0, window, [window] {
             window->StopFlashing();

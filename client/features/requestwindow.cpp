@@ -106,6 +106,16 @@ void OpenRequestPrompt(const peerhooks::TRequest& request)
     window->ShowRequest();
 }
 
+void SettleChatPrompt(const std::string& sender)
+{
+    std::erase_if(Prompts(), [](const QPointer<TForm7>& prompt) { return prompt.isNull(); });
+    // A copy: closing a prompt may run the loop.
+    const std::vector<QPointer<TForm7>> prompts = Prompts();
+    for (const QPointer<TForm7>& prompt : prompts)
+        if (prompt && prompt->Waiting() && prompt->Kind() == peerhooks::rkChat && SameText(prompt->Sender(), sender))
+            prompt->Settle();
+}
+
 std::string RefusalText(const std::string& me)
 {
     return richtext::Header() + "\\deflang1033\\pard\\plain\\f2\\fs22\\cf1\\b ***Sorry " + me + " "
@@ -293,12 +303,24 @@ void TForm7::Refuse()
     Close();
 }
 
+void TForm7::Settle()
+{
+    if (m_answered)
+        return;
+    m_answered = true;
+    Timer1->stop();
+    Close();
+}
+
 void TForm7::Finish()
 {
     if (m_request.requester.empty())
         return;
     PeerLists().RemovePending(m_request.requester);
     ClearPendingMark(m_request.requester, m_request.kind);
+    // A request closed without a window: what the buddy said meanwhile goes with it.
+    if (m_request.kind == peerhooks::rkChat)
+        PeerLists().TakeHeldChatLines(m_request.requester);
     m_request.requester.clear();
     AskNextOffer(m_request.ticket);
 }

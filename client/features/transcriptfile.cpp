@@ -35,12 +35,13 @@ bool TTranscriptFile::Appended(const QTextDocument& transcript, int from)
 {
     if (m_path.empty())
         return true;
-    const std::size_t known = m_colors.size();
+    const std::vector<QColor> known = m_colors;
     const std::string body = richtext::WriteBody(transcript, from, m_colors);
-    // A new colour goes into the table at the file's start.
-    if (m_colors.size() != known || !AddBody(body))
-        return WriteWhole(transcript);
-    return true;
+    // A new colour goes into the table at the file's start; the lines the window
+    // no longer holds stay in the file.
+    if (m_colors.size() != known.size())
+        return AddWithColors(richtext::Opening(known), body) || WriteWhole(transcript);
+    return AddBody(body) || WriteWhole(transcript);
 }
 
 bool TTranscriptFile::Changed(const QTextDocument& transcript) { return m_path.empty() || WriteWhole(transcript); }
@@ -50,6 +51,15 @@ bool TTranscriptFile::WriteWhole(const QTextDocument& transcript)
     m_colors = richtext::FirstColors();
     const std::string body = richtext::WriteBody(transcript, 0, m_colors);
     return WriteFileAtomically(m_path, richtext::Opening(m_colors) + body + "}");
+}
+
+bool TTranscriptFile::AddWithColors(const std::string& opening, const std::string& body)
+{
+    std::string bytes;
+    if (!ReadWholeFile(m_path, bytes) || !bytes.starts_with(opening) || !bytes.ends_with('}'))
+        return false;
+    bytes.pop_back();
+    return WriteFileAtomically(m_path, richtext::Opening(m_colors) + bytes.substr(opening.size()) + body + "}");
 }
 
 bool TTranscriptFile::AddBody(const std::string& body)

@@ -163,3 +163,61 @@ EndlessHeaderServer::~EndlessHeaderServer()
     m_thread.join();
     ::close(m_fd);
 }
+
+EndlessMailboxServer::EndlessMailboxServer()
+{
+    m_fd = ListenOnLoopback(4, m_port);
+    m_thread = std::thread([this] {
+        const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0)
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                ::close(peer);
+                return;
+            }
+            m_peer = peer;
+        }
+        serve(peer);
+        m_hungUp = true;
+    });
+}
+
+void EndlessMailboxServer::serve(int peer)
+{
+    std::string pending;
+    std::string command;
+    if (!SendAll(peer, "+OK ready\r\n"))
+        return;
+    while (ReadCommand(peer, pending, command)) {
+        const std::string verb = command.substr(0, command.find(' '));
+        const std::string number = command.substr(command.find(' ') + 1, command.rfind(' ') - command.find(' ') - 1);
+        std::string reply = "+OK\r\n";
+        if (verb == "STAT") {
+            reply = "+OK " + std::to_string(kMessages) + " 0\r\n";
+        } else if (verb == "TOP") {
+            ++m_summaries;
+            reply = "+OK\r\nFrom: a@x\r\nSubject: message " + number + "\r\n.\r\n";
+        } else if (verb == "LIST") {
+            reply = "+OK " + command.substr(5) + " 100\r\n";
+        }
+        if (!SendAll(peer, reply) || verb == "QUIT")
+            return;
+    }
+}
+
+EndlessMailboxServer::~EndlessMailboxServer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        if (m_peer >= 0)
+            ::shutdown(m_peer, SHUT_RDWR);
+    }
+    ::shutdown(m_fd, SHUT_RDWR);
+    m_thread.join();
+    if (m_peer >= 0)
+        ::close(m_peer);
+    ::close(m_fd);
+}

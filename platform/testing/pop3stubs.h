@@ -69,3 +69,30 @@ private:
     std::atomic<bool> m_cutOff { false };
     std::thread m_thread;
 };
+
+// Logs any user in with two thousand million messages waiting, and answers every
+// TOP and LIST at once, until the client hangs up.
+class EndlessMailboxServer {
+public:
+    static constexpr int kMessages = 2000000000;
+    EndlessMailboxServer();
+    ~EndlessMailboxServer();
+    EndlessMailboxServer(const EndlessMailboxServer&) = delete;
+    EndlessMailboxServer& operator=(const EndlessMailboxServer&) = delete;
+    int port() const { return m_port; }
+    // TOP commands answered, and whether the client hung up, with or without QUIT.
+    int summaries() const { return m_summaries; }
+    bool hungUp() const { return m_hungUp; }
+
+private:
+    void serve(int peer);
+
+    int m_fd { -1 };
+    int m_port { 0 };
+    std::mutex m_mutex;
+    int m_peer { -1 };
+    bool m_stopping { false };
+    std::atomic<int> m_summaries { 0 };
+    std::atomic<bool> m_hungUp { false };
+    std::thread m_thread;
+};

@@ -266,3 +266,47 @@ TEST(AmbroChat, AMessageWithoutTextShowsNothing)
     EXPECT_EQ(transcript.find("birder\""), std::string::npos) << transcript;
     EXPECT_EQ(transcript.find("PRIVATE MESSAGE"), std::string::npos) << transcript;
 }
+
+TEST(AmbroChat, ASiteFileOfEightyThousandRoomsKeepsTheBarAnsweringAndAKickKeepsTheSavedTranscript)
+{
+    ScriptedIrcServer irc;
+    ScratchDirs site;
+    std::string rooms = "[Rooms]\r\n0=Lobby#lobby\r\n1=Hawks#hawks\r\n";
+    // Entries that name no room, each one the reader has to pass over.
+    for (int i = 2; i < 80002; ++i)
+        rooms += std::to_string(i) + "=x\r\n";
+    site.write("files/birds.org/ambro/ambro.inf",
+               "[site]\r\nSitename=Birds\r\nServer=127.0.0.1\r\nPort=" + std::to_string(irc.port()) + "\r\n" + rooms);
+    ServiceProcess service({ "--db", site.root() + "/service.db", "--files", site.root() + "/files" });
+    ASSERT_TRUE(service.started()) << service.error();
+    setenv("KORVO_BROWSER_PAGE", ("\"http://127.0.0.1:" + std::to_string(service.port()) + "/birds.org/owls.html\",\"Owls\"").c_str(), 1);
+    Visitor alice("alice", "birder", 7);
+    unsetenv("KORVO_BROWSER_PAGE");
+    ASSERT_TRUE(alice.process->signOn());
+    ASSERT_EQ(alice.process->command("click\tForm1\tQORExplorerButton14"), "ok");
+    ASSERT_NE(irc.waitFor("USER birder"), "");
+    EXPECT_EQ(alice.process->command("find\tForm1").rfind("ok Form1\t1", 0), 0u) << "the bar answers";
+    irc.line(":irc.test 001 birder :Welcome");
+    irc.line(":irc.test 376 birder :End of MOTD");
+    ASSERT_NE(irc.waitFor("JOIN #lobby"), "");
+    irc.line(":birder!b@h JOIN :#lobby");
+    irc.line(":irc.test 366 birder #lobby :End of NAMES list");
+    irc.line(":p!q@r PRIVMSG #lobby :kept for later");
+    ASSERT_TRUE(alice.waitText("Memo2", "p says \"kept for later\"")) << alice.text("Memo2");
+    EXPECT_EQ(alice.process->command("menu\tTForm14\tHawks"), "ok");
+    ASSERT_NE(irc.waitFor("JOIN #hawks"), "");
+
+    const std::string path = alice.dirs.root() + "/birds.rtf";
+    ASSERT_EQ(alice.process->command("file\t" + path), "ok");
+    ASSERT_EQ(alice.process->command("menu\tTForm14\tSave1"), "ok");
+    irc.line(":p!q@r PRIVMSG #hawks :said before the kick");
+    ASSERT_TRUE(alice.waitText("Memo2", "said before the kick"));
+    irc.line(":op!o@h KICK #hawks birder :no shouting");
+    ASSERT_TRUE(alice.waitText("Memo2", "Birds : no shouting")) << alice.text("Memo2");
+    EXPECT_EQ(alice.text("Memo2").find("said before the kick"), std::string::npos) << "the window is cleared";
+    std::string saved;
+    ASSERT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return (saved = alice.dirs.read("birds.rtf")).find("no shouting") != std::string::npos; }, 15000))
+        << saved;
+    EXPECT_NE(saved.find("said before the kick"), std::string::npos) << saved;
+}

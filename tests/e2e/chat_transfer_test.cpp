@@ -329,7 +329,7 @@ TEST_F(FileReception, AHostileStartSendFileForAFileNeverOfferedConnectsNowhere)
     ::close(listener);
 }
 
-TEST(ChatTransfer, AWindowLeftFromAnEarlierSessionTakesNothingAndSendsNothing)
+TEST(ChatTransfer, AWindowLeftFromAnEarlierSessionIsTheOneTheNextSessionChatsIn)
 {
     Buddies users({ { "alice", 2 }, { "bob", 3 } });
     ASSERT_TRUE(users.signOn());
@@ -349,30 +349,31 @@ TEST(ChatTransfer, AWindowLeftFromAnEarlierSessionTakesNothingAndSendsNothing)
     EXPECT_EQ(TextOf(bob, "alice - Korvo", "memo3"), "into the void");
     EXPECT_FALSE(Has(TextOf(bob, "alice - Korvo", "Memo2"), "into the void"));
 
-    // Signed on again, alice's next line opens a window of this session; the old one gets none of it.
+    // Signed on again, alice's next line, the one that opens the prompt, comes to that same window.
     ASSERT_TRUE(SignOnAgain(bob));
     ASSERT_TRUE(users[0].seesOnline("bob", true));
     ASSERT_TRUE(users[1].seesOnline("alice", true));
     ASSERT_TRUE(Say(alice, "bob - Korvo", "are you back?"));
     ASSERT_TRUE(Shows(bob, "Incoming Request..."));
     ASSERT_EQ(bob.command("click\tIncoming Request...\tButton1"), "ok");
-    ASSERT_TRUE(Eventually([&] { return WindowsCaptioned(bob, "alice - Korvo") == 2; })) << bob.command("windows");
-    // The older window is the one the automation names first.
-    const std::string stale = TextOf(bob, "alice - Korvo", "Memo2");
-    EXPECT_TRUE(Has(stale, "first words")) << stale;
-    EXPECT_FALSE(Has(stale, "are you back?")) << stale;
-    ASSERT_TRUE(Say(bob, "alice - Korvo", "still lost"));
-    EXPECT_EQ(TextOf(bob, "alice - Korvo", "memo3"), "still lost");
-
-    // Closing the old window tells alice nothing; the new one goes on.
-    ASSERT_EQ(bob.command("close\talice - Korvo"), "ok");
-    ASSERT_TRUE(Eventually([&] { return WindowsCaptioned(bob, "alice - Korvo") == 1; }));
-    EXPECT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: are you back?"));
+    ASSERT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: are you back?")) << TextOf(bob, "alice - Korvo", "Memo2");
+    EXPECT_EQ(WindowsCaptioned(bob, "alice - Korvo"), 1) << bob.command("windows");
+    EXPECT_TRUE(Has(TextOf(bob, "alice - Korvo", "Memo2"), "alice: first words"));
     ASSERT_TRUE(Say(alice, "bob - Korvo", "good"));
     EXPECT_TRUE(ShowsText(bob, "alice - Korvo", "Memo2", "alice: good"));
     ASSERT_TRUE(Say(bob, "alice - Korvo", "yes, back"));
     ASSERT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "bob: yes, back"));
-    EXPECT_FALSE(Has(TextOf(alice, "bob - Korvo", "Memo2"), "BOB'S chat window is closed."));
+
+    // Once more, and now bob speaks first, from the window he kept.
+    ASSERT_EQ(bob.command("click\tForm1\tSpeedButton2"), "ok");
+    ASSERT_TRUE(users[0].seesOnline("bob", false));
+    ASSERT_TRUE(SignOnAgain(bob));
+    ASSERT_TRUE(users[0].seesOnline("bob", true));
+    ASSERT_TRUE(users[1].seesOnline("alice", true));
+    ASSERT_TRUE(Say(bob, "alice - Korvo", "me again"));
+    EXPECT_TRUE(ShowsText(alice, "bob - Korvo", "Memo2", "bob: me again"));
+    EXPECT_EQ(TextOf(bob, "alice - Korvo", "memo3"), "");
+    EXPECT_EQ(WindowsCaptioned(bob, "alice - Korvo"), 1) << bob.command("windows");
 }
 
 TEST_F(FileReception, ASavedTranscriptPastOneMebibyteHoldsEveryLine)
@@ -404,6 +405,50 @@ TEST_F(FileReception, ASavedTranscriptPastOneMebibyteHoldsEveryLine)
     for (int i = 1; i <= kLines; ++i)
         ASSERT_TRUE(Has(saved, said(i))) << "line " << i << " missing";
     EXPECT_EQ(saved.back(), '}') << "the file stays one document";
+    // The window keeps only the newest of it.
+    EXPECT_FALSE(Has(TextOf(*bob.process, "alice - Korvo", "Memo2"), said(1)));
+
+    // A flood of short lines: the window keeps a capped count of them, the newest.
+    const auto shortLine = [](int i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "short %05d.", i);
+        return std::string(number);
+    };
+    constexpr int kShortLines = 2500;
+    std::string flood;
+    for (int i = 1; i <= kShortLines; ++i)
+        flood += Frame("chat", "alice", "bob", "{\\rtf1\\ansi\\pard\\plain\\f0\\fs20\\b\\cf0 alice: " + shortLine(i) + "\\par }") + "\r\n";
+    ASSERT_TRUE(alice->send(flood));
+    ASSERT_TRUE(ShowsText(*bob.process, "alice - Korvo", "Memo2", shortLine(kShortLines)));
+    const std::string shown = TextOf(*bob.process, "alice - Korvo", "Memo2");
+    EXPECT_FALSE(Has(shown, said(kLines)));
+    EXPECT_FALSE(Has(shown, shortLine(1)));
+    EXPECT_TRUE(Has(shown, shortLine(kShortLines - 1700)));
+    EXPECT_TRUE(Has(ReadAll(path), shortLine(1))) << "the saved file keeps every line";
+}
+
+TEST_F(FileReception, AChatOpenedFromTheBuddyListWhileItsPromptWaitsShowsEveryLineInOrder)
+{
+    const auto said = [](const std::string& words) {
+        return Frame("chat", "alice", "bob", "{\\rtf1\\ansi\\pard\\plain\\f0\\fs20\\b\\cf0 alice: " + words + "\\par }");
+    };
+    alice->line(said("one"));
+    ASSERT_TRUE(Shows(*bob.process, "Incoming Request..."));
+    alice->line(said("two"));
+    ASSERT_TRUE(BuddyMenu(*bob.process, "Chat"));
+    ASSERT_TRUE(Shows(*bob.process, "alice - Korvo"));
+    alice->line(said("three"));
+    ASSERT_TRUE(ShowsText(*bob.process, "alice - Korvo", "Memo2", "alice: three"));
+    const std::string shown = TextOf(*bob.process, "alice - Korvo", "Memo2");
+    const std::size_t one = shown.find("alice: one");
+    const std::size_t two = shown.find("alice: two");
+    ASSERT_NE(one, std::string::npos) << shown;
+    ASSERT_NE(two, std::string::npos) << shown;
+    EXPECT_LT(one, two);
+    EXPECT_LT(two, shown.find("alice: three"));
+    // The open window answered the prompt: nothing refuses alice later.
+    EXPECT_TRUE(Eventually([&] { return !Has(bob.process->command("find\tIncoming Request..."), "\t1\t"); }));
+    EXPECT_EQ(WindowsCaptioned(*bob.process, "alice - Korvo"), 1);
 }
 
 TEST(ChatTransfer, AGuestCannotForgeWhoIsInAHostedConference)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -215,4 +216,23 @@ TEST_F(MailCheckFlow, TheLogonPromptNamesTheServersRefusal)
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return channel().rfind("ok CHECKING", 0) != 0; }, 30000))
         << channel();
     EXPECT_EQ(channel(), "ok NO SERVICE");
+}
+
+TEST_F(MailCheckFlow, AnAccountCountingEndlessMessagesListsOnlyItsNewestAndTheNextOneIsChecked)
+{
+    server.deliver("ann", Message("a@x", "one"));
+    ASSERT_TRUE(server.start()) << server.error();
+    EndlessMailboxServer endless;
+    seed(Account("Endless", endless.port(), "bob") + Account("Work", server.port()));
+    start();
+    ASSERT_TRUE(check("YOU HAVE MAIL!")) << channel();
+    EXPECT_TRUE(endless.hungUp());
+    EXPECT_EQ(endless.summaries(), 500);
+    const std::string headers = file("headers.inf");
+    EXPECT_EQ(headers.rfind("a@x;message 1999999501\r\n", 0), 0u) << headers.substr(0, 200);
+    const std::string end = "a@x;message 1999999999\r\na@x;message 2000000000\r\na@x;one\r\n";
+    ASSERT_GE(headers.size(), end.size());
+    EXPECT_EQ(headers.substr(headers.size() - end.size()), end);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), '\n'), 501);
+    EXPECT_EQ(file("status.inf"), "[status]\r\nbob.127.0.0.1=2000000000\r\nann.127.0.0.1=1\r\n");
 }

@@ -335,30 +335,28 @@ TEST_F(ChatWindow, ATranscriptThatCannotBeSavedIsToldOnce)
     EXPECT_TRUE(Contains(dialogs::History()[0].request.text, "could not be saved"));
 }
 
-TEST_F(ChatWindow, AWindowItsSessionForgotTakesNoLinesAndSendsNothing)
+TEST_F(ChatWindow, AWindowItsSessionForgotIsTheWindowOfTheNextConversation)
 {
     ScriptedPeer bob = Online("bob", 2);
     TForm14* old = Open("bob");
     // What sign-off does to the session's lists.
     PeerLists().Clear();
-    Type(old, "lost words");
-    EXPECT_EQ(old->memo3->toPlainText(), "lost words") << "what was typed stays";
-    EXPECT_EQ(Transcript(old), "");
+    EXPECT_EQ(old->ChatRoom(), nullptr);
 
     const std::string said = WithSpeaker(richtext::Header() + "\\pard back again\\par }", "bob");
     OpenChatWindow("bob", said);
-    TForm14* fresh = FindChatWindow("bob");
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_NE(fresh, old);
+    EXPECT_EQ(FindChatWindow("bob"), old) << "one window per key";
     HandleChatLine("bob", WithSpeaker(richtext::Header() + "\\pard and more\\par }", "bob"));
-    EXPECT_TRUE(Contains(Transcript(fresh), "bob: back again"));
-    EXPECT_TRUE(Contains(Transcript(fresh), "bob: and more"));
-    EXPECT_EQ(Transcript(old), "");
+    EXPECT_TRUE(Contains(Transcript(old), "bob: back again"));
+    EXPECT_TRUE(Contains(Transcript(old), "bob: and more"));
 
-    old->Close();
-    EXPECT_NE(PeerLists().FindChat("bob"), nullptr) << "the new conversation goes on";
-    Type(fresh, "still here");
-    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "chat") << "bob hears of no closing first";
+    // Forgotten again, the window the user types in takes the conversation up and sends.
+    PeerLists().Clear();
+    Type(old, "typed again");
+    EXPECT_EQ(old->memo3->toPlainText(), "");
+    EXPECT_NE(PeerLists().FindChat("bob"), nullptr);
+    EXPECT_EQ(FindChatWindow("bob"), old);
+    EXPECT_EQ(SplitPeerFrame(bob.readLine()).f1, "chat");
 }
 
 TEST_F(ChatWindow, AConferenceItsSessionForgotInvitesNoOne)
