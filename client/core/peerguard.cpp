@@ -153,6 +153,16 @@ TPeerGuard::TPrompt* TPeerGuard::ShownPrompt(const std::string& requester, peerh
     return nullptr;
 }
 
+void TPeerGuard::CloseShown(const std::string& requester, peerhooks::RequestKind kind)
+{
+    const TPrompt* shown = ShownPrompt(requester, kind);
+    if (!shown || !shown->close)
+        return;
+    // Closing reports back through Closed, which frees the prompt: call a copy.
+    const std::function<void()> close = shown->close;
+    close();
+}
+
 int TPeerGuard::PromptsFrom(const std::string& address) const
 {
     return static_cast<int>(std::count_if(m_prompts.begin(), m_prompts.end(), [&](const auto& prompt) {

@@ -74,6 +74,8 @@ public:
     TAdmission Admit(peerhooks::TRequest& request, const std::string& address);
     // The shown prompt of that ticket; close ends it at sign-off.
     void Shown(std::uint64_t ticket, std::function<void()> close);
+    // The prompt shown for that requester and kind closes unanswered: its window opened another way.
+    void CloseShown(const std::string& requester, peerhooks::RequestKind kind);
     // The prompt of that ticket closed; the request to show next in its place, if any.
     std::optional<peerhooks::TRequest> Closed(std::uint64_t ticket);
 

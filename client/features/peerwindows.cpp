@@ -1,6 +1,7 @@
 #include "client/features/peerwindows.h"
 
 #include "client/core/features.h"
+#include "client/core/peerguard.h"
 #include "client/core/peerlists.h"
 #include "client/features/chatwindow.h"
 #include "client/features/requestwindow.h"
@@ -69,7 +70,7 @@ void InstallPeerWindows()
         }
         window->ShowChat();
         // The window holds what the prompt asked about: it is answered.
-        SettleChatPrompt(key);
+        PeerGuard().CloseShown(key, peerhooks::rkChat);
         // The first line is appended after this; a window just opened does not flash for it.
         QTimer::singleShot(0, window, [window] {
             window->StopFlashing();

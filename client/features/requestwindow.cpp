@@ -106,16 +106,6 @@ void OpenRequestPrompt(const peerhooks::TRequest& request)
     window->ShowRequest();
 }
 
-void SettleChatPrompt(const std::string& sender)
-{
-    std::erase_if(Prompts(), [](const QPointer<TForm7>& prompt) { return prompt.isNull(); });
-    // A copy: closing a prompt may run the loop.
-    const std::vector<QPointer<TForm7>> prompts = Prompts();
-    for (const QPointer<TForm7>& prompt : prompts)
-        if (prompt && prompt->Waiting() && prompt->Kind() == peerhooks::rkChat && SameText(prompt->Sender(), sender))
-            prompt->Settle();
-}
-
 std::string RefusalText(const std::string& me)
 {
     return richtext::Header() + "\\deflang1033\\pard\\plain\\f2\\fs22\\cf1\\b ***Sorry " + me + " "
@@ -300,15 +290,6 @@ void TForm7::Refuse()
     Timer1->stop();
     WriteToRequester(m_request, RefusalLine(m_request));
     ClearPendingMark(m_request.requester, m_request.kind);
-    Close();
-}
-
-void TForm7::Settle()
-{
-    if (m_answered)
-        return;
-    m_answered = true;
-    Timer1->stop();
     Close();
 }
 

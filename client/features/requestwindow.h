@@ -28,8 +28,6 @@ public:
     void Timer1Timer();
     void Accept();
     void Refuse();
-    // Closes the prompt without an answer.
-    void Settle();
 
     peerhooks::RequestKind Kind() const { return m_request.kind; }
     const std::string& Sender() const { return m_request.requester; }
@@ -59,6 +57,3 @@ std::string RefusalText(const std::string& me);
 
 // Opens the prompt for a request the peer guard let through.
 void OpenRequestPrompt(const peerhooks::TRequest& request);
-// A chat window of that buddy opened while its chat request waits: the prompt
-// closes unanswered on the wire, its lines gone to the window.
-void SettleChatPrompt(const std::string& sender);
