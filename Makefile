@@ -9,7 +9,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-multimedia-dev libgif-dev libcurl4-openssl-dev \
 	libgtest-dev libgmock-dev fonts-dejavu-core fonts-liberation2 \
 	socat netcat-openbsd stockfish qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite \
-	liblz4-dev zlib1g-dev clang libclang-rt-14-dev lld dovecot-pop3d curl ngircd
+	liblz4-dev zlib1g-dev clang libclang-rt-14-dev lld dovecot-pop3d curl ngircd xvfb openbox
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -1,5 +1,7 @@
 // Server lines through the site-chat room without a window, against splitting
-// the same bytes into lines: what handling a line costs beyond reading it.
+// the same bytes into lines: what handling a line costs beyond reading it. Both
+// run in turn until their ratio holds still; the best of each is printed.
+#include "bench/bestof.h"
 #include "client/features/ambroroom.h"
 
 #include <chrono>
@@ -49,8 +51,6 @@ int main()
 {
     const std::string bytes = ServerBytes();
     std::size_t total = 0;
-    const double reference = LinesPerSecond(bytes, [&](const std::string& line) { total += line.size(); });
-
     TAmbroRoom room;
     room.Sitename = "Birds";
     room.DefaultRoom = room.CurrentRoom = "#lobby";
@@ -58,8 +58,10 @@ int main()
     room.SiteMode = true;
     std::size_t sent = 0;
     room.SendLine = [&](const std::string& line) { sent += line.size(); };
-    const double handled = LinesPerSecond(bytes, [&](const std::string& line) { room.HandleLine(line); });
+    const BestRates best = BestOfInterleaved(
+        [&] { return LinesPerSecond(bytes, [&](const std::string& line) { room.HandleLine(line); }); },
+        [&] { return LinesPerSecond(bytes, [&](const std::string& line) { total += line.size(); }); });
 
-    std::printf("irc lines: %.0f lines/s (reference line split: %.0f lines/s)\n", handled, reference);
+    std::printf("irc lines: %.0f lines/s (reference line split: %.0f lines/s)\n", best.measured, best.reference);
     return total == 0 || sent == 0 ? 1 : 0;
 }

@@ -41,7 +41,7 @@ void TQORFormDisplay::ShowForm(TForm* form)
 {
     if (!form)
         throw Exception("TQORFormDisplay: Form not instanced!");
-    if (form == m_form)
+    if (form == m_form || holds(form))
         return;
     dropForm();
     if (m_destroying)
@@ -53,6 +53,15 @@ void TQORFormDisplay::ShowForm(TForm* form)
     placeForm();
     form->show();
     form->setFocus();
+}
+
+bool TQORFormDisplay::holds(const QWidget* form) const
+{
+    // Embedding a form that holds the display would make it its own parent.
+    for (const QWidget* holder = this; holder; holder = holder->parentWidget())
+        if (holder == form)
+            return true;
+    return false;
 }
 
 void TQORFormDisplay::dropForm()

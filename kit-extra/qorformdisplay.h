@@ -20,7 +20,8 @@ public:
     const std::string& FormName() const { return m_formName; }
     // Shows the first form of that name; a blank name frees the form shown.
     void SetFormName(const std::string& value);
-    // Embeds form (freeing the one shown before); no form raises an exception.
+    // Embeds form (freeing the one shown before); no form raises an exception, and
+    // a form that holds the display is refused, leaving everything as it was.
     void ShowForm(TForm* form);
     TForm* Form() const { return m_form; }
 
@@ -33,6 +34,8 @@ protected:
 
 private:
     void showNamed(const std::string& name);
+    // True when form is the display's parent, or a parent of one, at any depth.
+    bool holds(const QWidget* form) const;
     void dropForm();
     void placeForm();
 

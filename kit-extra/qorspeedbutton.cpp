@@ -444,7 +444,11 @@ void TQORBaseGraphicButton::press()
         // The repeat runs on the kit application's timers; without them there are none.
         if (!QORApplication())
             throw EOutOfResources("Not enough timers available");
+        // A click may free the button (a window closing itself): then nothing follows it.
+        const QPointer<TQORBaseGraphicButton> self(this);
         click();
+        if (!self)
+            return;
         stopRepeat();
         m_repeatTimer = QORApplication()->AddTimer(RepeatingInterval, [this](TQORTimerPool*) {
             if (m_held && m_inside)
@@ -608,7 +612,10 @@ bool TQORBaseGraphicButton::DialogChar(char key)
         }
         m_inside = true;
         repaint();
+        const QPointer<TQORBaseGraphicButton> self(this);
         click();
+        if (!self)
+            return;
         repaint();
         if (!inside(mapFromGlobal(QCursor::pos()))) {
             m_inside = false;

@@ -185,6 +185,8 @@ void TSockCtrl::SetAddress(const std::string& address)
 
 void TSockCtrl::SetPort(const std::string& port)
 {
+    // A handler run during the lookup may free the component; its failure is then the caller's.
+    const std::weak_ptr<void> alive = Alive();
     if (tWinsockAPI::IsPortNumber(port)) {
         // A number no port has would wrap round to some other port.
         const long number = std::strtol(port.c_str(), nullptr, 10);
@@ -197,6 +199,8 @@ void TSockCtrl::SetPort(const std::string& port)
             try {
                 m_serviceName = LookupServiceName(m_portNumber);
             } catch (const ESockError&) {
+                if (alive.expired())
+                    throw;
                 m_serviceName.clear();
             }
         }
@@ -208,6 +212,8 @@ void TSockCtrl::SetPort(const std::string& port)
             try {
                 m_portNumber = LookupServicePort(port);
             } catch (const ESockError&) {
+                if (alive.expired())
+                    throw;
                 m_portNumber = 0;
             }
         }

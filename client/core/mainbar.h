@@ -136,7 +136,7 @@ public:
     void SetTimerRunning(bool running);
     void ShowTime(const std::string& text);
 
-    // --- buddy list (its Part's handlers) -------------------------------------------
+    // --- buddy list: its painting, the mouse and keys on it, its menu --------------
     // Frees every buddy and forgets the online sockets and the pointer's buddy (sign-on and sign-off).
     void ClearBuddies();
     void PaintBuddyList();

@@ -42,7 +42,7 @@ std::string Printable(std::string_view text)
     return out;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
+[[gnu::always_inline]] inline bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
 
 bool IsNickOrOp(std::string_view name, std::string_view nick)
 {
@@ -99,9 +99,17 @@ std::string TAmbroRoom::TSaid::Plain() const
     }
 }
 
-TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text)
+namespace {
+
+// Fills said in place: a line that reuses the buffers of one trimmed from the
+// transcript costs no allocation.
+void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
 {
-    std::string words;
+    said.kind = TAmbroRoom::TSaid::Kind::Said;
+    said.name.clear();
+    AppendPrintable(said.name, name);
+    std::string& words = said.words;
+    words.clear();
     if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
         std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
         if (!action.empty() && action[0] == ' ')
@@ -113,7 +121,15 @@ TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text)
         AppendPrintable(words, text);
         words += '"';
     }
-    return Entry(TAmbroRoom::TSaid::Kind::Said, name, std::move(words));
+}
+
+}  // namespace
+
+TAmbroRoom::TSaid SaidLine(std::string_view name, std::string_view text)
+{
+    TAmbroRoom::TSaid said;
+    FillSaid(said, name, text);
+    return said;
 }
 
 void TAmbroRoom::Send(const std::string& line)
@@ -132,14 +148,17 @@ void TAmbroRoom::Append(TSaid said)
 {
     m_transcript.push_back(std::move(said));
     ++m_appended;
-    while (m_transcript.size() > kMaxTranscript)
+    while (m_transcript.size() > kMaxTranscript) {
+        m_spare = std::move(m_transcript.front());
         m_transcript.pop_front();
+    }
     Changed();
 }
 
 void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
 {
-    Append(SaidLine(name, text));
+    FillSaid(m_spare, name, text);
+    Append(std::move(m_spare));
 }
 
 bool TAmbroRoom::HasPerson(std::string_view name) const
@@ -205,49 +224,53 @@ void TAmbroRoom::HandleLine(const std::string& line)
         return;
     const std::string_view command = parsed.command;
     std::string notice;
-    if (command == "376" || command == "422") {
-        Send("JOIN " + DefaultRoom);
-    } else if (command == "001") {
-        m_collisions = 0;
-    } else if (command == "332") {
-        // "332 nick #room :topic": a room without a topic names no topic.
-        notice = IrcTextToAnsi(parsed.Param(2));
-    } else if (command == "366") {
-        Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
-        Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
-        Changed();
-    } else if (command == "433") {
-        if (++m_collisions >= kMaxCollisions) {
-            SiteMode = false;
-            Status = "Disconnected";
-            Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
-            if (OnDisconnect)
-                OnDisconnect();
+    // Numeric replies are three digits; the named commands, most lines, skip their tests.
+    const bool numeric = command.size() == 3 && command[0] >= '0' && command[0] <= '9';
+    if (numeric) {
+        if (command == "376" || command == "422") {
+            Send("JOIN " + DefaultRoom);
+        } else if (command == "001") {
+            m_collisions = 0;
+        } else if (command == "332") {
+            // "332 nick #room :topic": a room without a topic names no topic.
+            notice = IrcTextToAnsi(parsed.Param(2));
+        } else if (command == "366") {
+            Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
+            Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
+            Changed();
+        } else if (command == "433") {
+            if (++m_collisions >= kMaxCollisions) {
+                SiteMode = false;
+                Status = "Disconnected";
+                Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
+                if (OnDisconnect)
+                    OnDisconnect();
+                return;
+            }
+            Nick = m_baseNick + std::to_string(RandomSuffix ? RandomSuffix() : m_collisions);
+            // The server kept PASS and USER from the first try and refuses them
+            // again (462), some with seconds of penalty: the new nick is enough.
+            Send("NICK " + Nick);
+            RegisteredNick = Nick;
+        } else if (command == "431" || command == "432") {
+            // The server takes no nick of this alias: nothing would ever register the chat.
+            // "431 * :why", "432 * nick :why"
+            ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(command == "431" ? 1 : 2)));
+            Refused();
             return;
+        } else if (command == "353") {
+            const std::string trailing = IrcTextToAnsi(parsed.Trailing());
+            std::size_t at = 0;
+            while (at < trailing.size() && m_persons.size() < kMaxPersons) {
+                const std::size_t end = std::min(trailing.find(' ', at), trailing.size());
+                const std::string word = Trim(trailing.substr(at, end - at));
+                if (!word.empty() && !HasPerson(word))
+                    m_persons.push_back(word);
+                at = end + 1;
+            }
+            ++m_personsRevision;
+            Changed();
         }
-        Nick = m_baseNick + std::to_string(RandomSuffix ? RandomSuffix() : m_collisions);
-        // The server kept PASS and USER from the first try and refuses them
-        // again (462), some with seconds of penalty: the new nick is enough.
-        Send("NICK " + Nick);
-        RegisteredNick = Nick;
-    } else if (command == "431" || command == "432") {
-        // The server takes no nick of this alias: nothing would ever register the chat.
-        // "431 * :why", "432 * nick :why"
-        ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(command == "431" ? 1 : 2)));
-        Refused();
-        return;
-    } else if (command == "353") {
-        const std::string trailing = IrcTextToAnsi(parsed.Trailing());
-        std::size_t at = 0;
-        while (at < trailing.size() && m_persons.size() < kMaxPersons) {
-            const std::size_t end = std::min(trailing.find(' ', at), trailing.size());
-            const std::string word = Trim(trailing.substr(at, end - at));
-            if (!word.empty() && !HasPerson(word))
-                m_persons.push_back(word);
-            at = end + 1;
-        }
-        ++m_personsRevision;
-        Changed();
     } else if (SameName(command, "ERROR")) {
         notice = IrcTextToAnsi(parsed.Trailing());
     } else if (SameName(command, "KICK")) {

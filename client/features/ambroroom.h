@@ -94,6 +94,8 @@ private:
     void Refused();
 
     std::deque<TSaid> m_transcript;
+    // The line last trimmed from the transcript: the next said line is written into its buffers.
+    TSaid m_spare;
     std::vector<std::string> m_persons;
     std::string m_baseNick;
     std::size_t m_appended { 0 };

@@ -38,6 +38,18 @@ std::string ReadHead(const std::string& fileName)
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
+// A picture or a font tag makes a line no headline. Both begin with '<', which
+// plain headlines lack: one search for it settles most lines.
+bool HoldsPictureOrFont(std::string_view headline)
+{
+    for (std::size_t at = headline.find('<'); at != std::string_view::npos; at = headline.find('<', at + 1)) {
+        const std::string_view tag = headline.substr(at);
+        if (tag.starts_with("<img src=\"") || tag.starts_with("<font face=\""))
+            return true;
+    }
+    return false;
+}
+
 // As Trim: blanks and control characters at both ends go.
 std::string_view TrimView(std::string_view text)
 {
@@ -70,7 +82,7 @@ bool ScanNewsLine(std::string_view line, std::string_view prefix, std::string_vi
     if (end == std::string_view::npos || filter.empty())
         return false;
     const std::string_view headline = t.substr(0, end);
-    if (headline.empty() || Contains(headline, "<img src=\"") || Contains(headline, "<font face=\""))
+    if (headline.empty() || HoldsPictureOrFont(headline))
         return false;
     std::string& link = entry.link;
     link.clear();
@@ -90,12 +102,14 @@ bool ScanNewsLine(std::string_view line, std::string_view prefix, std::string_vi
     const std::size_t blank = link.find(' ');
     if (blank != std::string::npos)
         link.resize(blank);
-    std::erase(link, '"');
+    if (link.find('"') != std::string::npos)
+        std::erase(link, '"');
     if (!Contains(link, filter) || link.size() > kMaxLinkBytes)
         return false;
     entry.headline.assign(headline.substr(0, kMaxHeadlineBytes));
     // The separator inside a headline would split its entry.
-    std::replace(entry.headline.begin(), entry.headline.end(), kNewsSeparator, ' ');
+    if (entry.headline.find(kNewsSeparator) != std::string::npos)
+        std::replace(entry.headline.begin(), entry.headline.end(), kNewsSeparator, ' ');
     return true;
 }
 

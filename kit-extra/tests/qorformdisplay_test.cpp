@@ -56,3 +56,16 @@ TEST(FormDisplay, AnotherFormReplacesAndFreesTheFirst)
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(display.Form(), second);
 }
+
+TEST(FormDisplay, TheFormThatHoldsItIsRefusedAndTheShownOneStays)
+{
+    TForm holder("Holder");
+    auto* display = new TQORFormDisplay(&holder);
+    auto* shown = new TForm("Shown");
+    display->SetFormName("Shown");
+    display->ShowForm(&holder);
+    EXPECT_EQ(display->Form(), shown);
+    EXPECT_EQ(display->FormName(), "Shown");
+    EXPECT_EQ(holder.parentWidget(), nullptr);
+    EXPECT_EQ(display->parentWidget(), &holder);
+}

@@ -213,6 +213,27 @@ TEST(SpeedButton, RepeatedClickClicksAtOnceThenEveryIntervalWhileHeldInside)
     EXPECT_EQ(clicks, 2);
 }
 
+TEST(SpeedButton, AClickThatFreesTheButtonIsTheLastThingDoneToIt)
+{
+    ScratchDirs dirs;
+    KitRunning kit;
+    QWidget form;
+    form.show();
+    const auto freeIt = [](TQORBaseGraphicButton* button) { delete button; };
+    // The repeat path clicks on the press, before its timer starts.
+    QPointer<TQORCustomSpeedButton> repeating = new TQORCustomSpeedButton(&form);
+    repeating->RepeatedClick = true;
+    repeating->OnClick = freeIt;
+    Mouse(*repeating, QEvent::MouseButtonPress, { 5, 5 });
+    EXPECT_TRUE(repeating.isNull());
+    QPointer<TQORCustomSpeedButton> accelerated = new TQORCustomSpeedButton(&form);
+    accelerated->SetCaption("&Go");
+    accelerated->OnClick = freeIt;
+    accelerated->show();
+    EXPECT_TRUE(accelerated->DialogChar('g'));
+    EXPECT_TRUE(accelerated.isNull());
+}
+
 TEST(SpeedButton, RepeatIntervalOffTheTimerStepIsRefused)
 {
     ScratchDirs dirs;

@@ -3,6 +3,7 @@
 #include "kit/qorapplication.h"
 #include "kit/qoroneinsterror.h"
 #include "kit/qorscreen.h"
+#include "platform/rtl/eventloop.h"
 #include "platform/rtl/inifile.h"
 #include "platform/rtl/stringlist.h"
 #include "platform/testing/scratch.h"
@@ -16,10 +17,14 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -719,4 +724,68 @@ TEST_F(QorFormA, SystemColourAndFontChangesReachTheirEvents)
     QApplication::setFont(font);
     EXPECT_GE(colours, 1);
     EXPECT_GE(fonts, 1);
+}
+
+// Under a real window manager the frame comes after the window asks for its place:
+// each reopening must still put the frame where it was when the form closed. The
+// test runs itself again on its own X server with a small window manager.
+TEST_F(QorFormA, UnderAWindowManagerAFormReopensWhereItClosed)
+{
+    if (std::getenv("KORVO_UNDER_WINDOW_MANAGER")) {
+        for (int opening = 1; opening <= 3; ++opening) {
+            TForm& form = *new TForm("Placed");
+            if (opening == 1)
+                form.SetBounds(100, 120, 300, 200);
+            const auto component = Attach(form);
+            component->Loaded();
+            form.Show();
+            // Framed (the window manager has put its frame round the window) and settled where it was.
+            const bool placed = Application::ProcessMessagesUntil([&] {
+                return form.Top() != form.geometry().y() && form.Left() == 100 && form.Top() == 120;
+            }, 5000);
+            EXPECT_TRUE(placed) << "opening " << opening << " framed at " << form.Left() << "," << form.Top();
+            form.Free();
+        }
+        return;
+    }
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString manager = QStandardPaths::findExecutable("openbox");
+    if (xvfb.isEmpty() || manager.isEmpty())
+        GTEST_SKIP() << "Xvfb and openbox are not installed: placement under a window manager is not tested";
+    QProcess server;
+    server.start(xvfb, { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
+    ASSERT_TRUE(server.waitForStarted(10000));
+    QByteArray number;
+    ASSERT_TRUE(Application::ProcessMessagesUntil([&] {
+        server.waitForReadyRead(100);
+        number += server.readAllStandardOutput();
+        return number.contains('\n');
+    }, 20000)) << "Xvfb gave no display";
+    const QString display = ":" + QString::fromLatin1(number.trimmed());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    // The window manager runs its start-up command once it manages the screen.
+    const QString ready = QString::fromStdString(dirs.root() + "/manager-ready");
+    QProcess wm;
+    wm.setProcessEnvironment(env);
+    wm.start(manager, { "--sm-disable", "--startup", "touch " + ready });
+    ASSERT_TRUE(wm.waitForStarted(10000));
+    const bool managing = Application::ProcessMessagesUntil([&] { return QFile::exists(ready); }, 20000);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("KORVO_UNDER_WINDOW_MANAGER", "1");
+    QProcess self;
+    self.setProcessEnvironment(env);
+    self.setProcessChannelMode(QProcess::MergedChannels);
+    if (managing)
+        self.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=QorFormA.UnderAWindowManagerAFormReopensWhereItClosed" });
+    const bool ended = managing && self.waitForFinished(120000);
+    const QByteArray output = self.readAll();
+    self.kill();
+    wm.kill();
+    wm.waitForFinished();
+    server.kill();
+    server.waitForFinished();
+    ASSERT_TRUE(managing) << "openbox did not start";
+    ASSERT_TRUE(ended) << output.toStdString();
+    EXPECT_EQ(self.exitCode(), 0) << output.toStdString();
 }

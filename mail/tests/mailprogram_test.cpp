@@ -1,6 +1,9 @@
 #include "mail/tests/mailtest.h"
 
+#include "platform/testing/automationclient.h"
+
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,11 +33,22 @@ TEST(MailProgram, WithoutConfigItEndsAtOnce)
 TEST(MailProgram, ConfigInAnyCaseOpensTheWindow)
 {
     MailScratch scratch;
+    const std::string socket = scratch.root() + "/mail.sock";
     QProcess mail;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KORVO_AUTOMATION", QString::fromStdString(socket));
+    env.remove("KORVO_PARENT");
+    mail.setProcessEnvironment(env);
     mail.start(QStringLiteral(KORVO_BIN_DIR "/mail"), { "/CoNfIg" });
     ASSERT_TRUE(mail.waitForStarted());
-    // The window stays until it is closed, so the program is still running.
-    EXPECT_FALSE(mail.waitForFinished(1500));
+    AutomationClient window(socket);
+    ASSERT_TRUE(window.connect());
+    EXPECT_TRUE(Application::ProcessMessagesUntil(
+        [&] { return window.command("find\tMail Accounts").rfind("ok MailAccounts\t1\t", 0) == 0; }, 20000));
+    // The window stays until it is closed: closing it ends the program.
+    EXPECT_EQ(window.command("click\tMail Accounts\tCloseButton"), "ok");
+    EXPECT_TRUE(mail.waitForFinished(20000));
+    EXPECT_EQ(mail.exitCode(), 0);
     mail.kill();
     mail.waitForFinished();
 }

@@ -179,6 +179,27 @@ TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
     EXPECT_EQ(client, nullptr);
 }
 
+TEST(SockCtrl, AServiceLookupWhoseComponentGoesFailsWithoutTouchingIt)
+{
+    TCustomClientSocket keepSocketsStarted;
+    for (const char* port : { "pop3", "110" }) {
+        auto client = std::make_unique<TCustomClientSocket>();
+        std::atomic<bool> gone { false };
+        Later destroy([&] {
+            client.reset();
+            gone = true;
+        });
+        HookGuard guard;  // after what the hook uses, so it goes first
+        winsock::SetLookupHook([&](const std::string&) {
+            destroy.post();
+            Await([&] { return gone.load(); });
+        });
+        TCustomClientSocket* raw = client.get();
+        EXPECT_THROW(raw->SetPort(port), ESockError) << port;
+        EXPECT_EQ(client, nullptr);
+    }
+}
+
 TEST(SockCtrl, ClosingDuringTheConnectLookupAbortsIt)
 {
     TTextClient client;

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -196,15 +197,35 @@ void TForm::Loaded()
         OnCreate();
 }
 
-int TForm::Left() const { return frameGeometry().x(); }
-int TForm::Top() const { return frameGeometry().y(); }
+// A framed window asks its frame of the window system: the widget's copy may be stale.
+int TForm::Left() const { return isWindow() && windowHandle() ? windowHandle()->framePosition().x() : frameGeometry().x(); }
+int TForm::Top() const { return isWindow() && windowHandle() ? windowHandle()->framePosition().y() : frameGeometry().y(); }
 int TForm::Width() const { return width(); }
 int TForm::Height() const { return height(); }
 
 void TForm::SetBounds(int left, int top, int width, int height)
 {
+    // Until the window manager frames a window its frame is unknown, and the move
+    // puts the window itself there with the frame round it: once framed, the
+    // frame is put where it was asked for.
+    if (isWindow() && windowHandle() && !testAttribute(Qt::WA_Mapped))
+        m_frameWanted = QPoint(left, top);
+    else
+        m_frameWanted.reset();
     move(left, top);
     resizeClient(width, height);
+}
+
+void TForm::placeFrameOnceFramed()
+{
+    // The window's own margins: the widget's copy of them may still be the unframed one.
+    const QMargins frame = m_frameWanted && windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        return;
+    const QPoint client = *m_frameWanted + QPoint(frame.left(), frame.top());
+    m_frameWanted.reset();
+    if (geometry().topLeft() != client)
+        setGeometry(QRect(client, size()));
 }
 
 bool TForm::sizeable() const
@@ -513,6 +534,9 @@ bool TForm::event(QEvent* event)
         if (OnDeactivate)
             Application::Guarded(OnDeactivate);
         break;
+    // The frame comes with a move, or at the latest before the first paint of the mapped window.
+    case QEvent::Move:
+    case QEvent::Paint: placeFrameOnceFramed(); break;
     default: break;
     }
     return QWidget::event(event);

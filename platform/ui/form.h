@@ -3,10 +3,12 @@
 #include "platform/ui/graphics.h"
 #include "platform/win/messages.h"
 
+#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,8 @@ private:
     void applyWindowFlags();
     void placeOnFirstShow();
     void resizeClient(int width, int height);
+    // A position asked for before the window was framed is the frame's.
+    void placeFrameOnceFramed();
     bool sizeable() const;
     bool handleKeyDown(QKeyEvent* event);
     bool previewedByFilter() const;
@@ -220,6 +224,7 @@ private:
     bool m_releasing { false };
     bool m_pressed { false };
     bool m_published { false };
+    std::optional<QPoint> m_frameWanted;
 };
 
 namespace Application {

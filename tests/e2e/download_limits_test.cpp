@@ -107,8 +107,11 @@ TEST_F(ServiceDownloads, ALogOnLeftBehindBySignOffNeverAnswersTheNextSession)
 
 TEST_F(ServiceDownloads, ExitEndsWhileTheUpdateCheckReadsATricklingServer)
 {
+    // No low-speed limit of its own ends this download within the wait below.
+    ::setenv("KORVO_DOWNLOAD_LOW_SPEED_MS", "600000", 1);
     start({ { "/login.asp", { ScriptedHttp::Forward(service->hostPort()) } },
             { "/images/ads.idx", { ScriptedHttp::Trickle("[Index]\r\n; ", 50) } } });
+    ::unsetenv("KORVO_DOWNLOAD_LOW_SPEED_MS");
     ASSERT_TRUE(larkspire->signOn("pw"));
     ASSERT_TRUE(waitFor([&] {
         return requests("/images/ads.idx") == 1 && front->requests("/images/ads.idx")[0].bodyBytesSent > 0;
@@ -116,7 +119,7 @@ TEST_F(ServiceDownloads, ExitEndsWhileTheUpdateCheckReadsATricklingServer)
     ASSERT_EQ(larkspire->command("click\tForm1\tSpeedButton2"), "ok");
     ASSERT_TRUE(shown("Sign On"));
     ASSERT_EQ(larkspire->command("click\tSign On\tSpeedButton2"), "ok");
-    // Far below the time limit of a download: only its cancelling ends it.
+    // Far below the whole-transfer limit of a download: only its cancelling ends it.
     ASSERT_TRUE(larkspire->waitForEnd(20000));
     EXPECT_EQ(larkspire->exitCode(), 0);
     EXPECT_TRUE(waitFor([&] { return state("/images/ads.idx", 0) == ScriptedHttp::State::Abandoned; }));

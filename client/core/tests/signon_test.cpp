@@ -52,6 +52,9 @@ struct SignonFixture : ::testing::Test {
     {
         if (Signon())
             Signon()->Free();
+        // A bar a sign-on made would go on ticking into the next test's session.
+        if (Form1)
+            Form1->Free();
         process::SetObserver(nullptr);
         shell::SetOpenHook(nullptr);
         dialogs::SetResponder(nullptr);
