@@ -97,7 +97,7 @@ public:
         env.insert("KORVO_LOCAL_ADDRESS", QString::fromStdString(LarkspireHost()));
         QFile::copy(QString(KORVO_BIN_DIR) + "/sigonlogo.gif", QString::fromStdString(root + "/app/sigonlogo.gif"));
         Write(root + "/windows/my friends/bob/user.dat", "[user]\r\npassword=\r\nSave=0\r\n");
-        Write(root + "/windows/my friends/bob/alice.cnt", "[Friend]\r\nUserID=alice\r\n");
+        Write(root + "/windows/my friends/bob/alice.cnt", "[Friend]\r\nUserID=alice\r\nDirectConnect=" + SenderHost() + "\r\n");
         Write(root + "/windows/larkspire.ini", "[MAIN]\r\nuserLoginName=bob\r\n");
         Write(root + "/windows/registry.reg",
               "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n"
