@@ -241,7 +241,8 @@ TEST(ClientSocket, AConnectThatHangsTimesOutWithoutClosing)
         filler->Open();
         queue.push_back(std::move(filler));
     }
-    Application::ProcessMessagesUntil([] { return false; }, 200);
+    // The first filler takes the one place in the queue; the others wait unanswered behind it.
+    ASSERT_TRUE(WaitFor([&] { return queue.front()->Connected(); }, 15000));
     c.client.Open();
     ASSERT_TRUE(WaitFor([&] { return timedOut || c.connects > 0; }, 15000));
     if (c.connects > 0 && c.connected)

@@ -15,7 +15,7 @@ TickCounter::TickCounter(std::function<bool()> busy) : m_busy(std::move(busy))
         if (message.Msg == WM_TIMER && m_busy())
             ++m_ticks;
     });
-    SetTimer(m_window, 1, 10);
+    SetTimer(m_window, 1, 1);
 }
 
 TickCounter::~TickCounter()

@@ -23,7 +23,7 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
     return Application::ProcessMessagesUntil(done, timeoutMs);
 }
 
-// A 10 ms timer on the test's own loop, as the bar's clock would tick: counts the
+// The shortest timer the loop keeps, 1 ms, standing for the bar's clock: counts the
 // ticks that come while busy() holds.
 class TickCounter {
 public:

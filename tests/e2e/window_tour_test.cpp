@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -36,7 +37,7 @@ std::string FaultLines(const std::string& reply)
     return lines;
 }
 
-// A user's walk through every window of larkspire, velmarin and tivra: each is grabbed
+// A user's walk through every window of larkspire, velmarin, tivra and mail: each is grabbed
 // to screenshots/tour/<program>-<window>.png and its controls are checked as a user
 // would read them: no accelerator "&" as text, no symbol font's letter where its
 // picture belongs, no label cut short.
@@ -67,6 +68,7 @@ protected:
     void tourLarkspire();
     void tourVelmarin();
     void tourTivra();
+    void tourMail();
 
 private:
     std::string m_folder { KORVO_BUILD_DIR "/screenshots/tour" };
@@ -243,6 +245,53 @@ void WindowTour::tourTivra()
     close(book, "New Contact Group");
 }
 
+void WindowTour::tourMail()
+{
+    ScratchDirs dirs;
+    dirs.write("windows/larkspire.ini", "[Main]\r\nUserLoginName=ann\r\n");
+    dirs.write("windows/my friends/ann/mail/.keep", "");
+    const std::string socket = dirs.root() + "/m.sock";
+    QProcess mail;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KORVO_WINDIR", QString::fromStdString(dirs.windowsDir()));
+    env.insert("KORVO_APPDIR", QString::fromStdString(dirs.appDir()));
+    env.insert("KORVO_AUTOMATION", QString::fromStdString(socket));
+    env.remove("KORVO_PARENT");
+    mail.setProcessEnvironment(env);
+    mail.start(QString(KORVO_BIN_DIR) + "/mail", { "/config" });
+    ASSERT_TRUE(mail.waitForStarted(10000));
+    AutomationClient accounts(socket);
+    ASSERT_TRUE(accounts.connect());
+    visit(accounts, "mail", "Mail Accounts", "accounts");
+
+    // The wizard's pages, each filled in as a user would before going on.
+    const std::string wizard = "Korvo - Mail Account Wizard";
+    EXPECT_EQ(accounts.command("click\tMail Accounts\tAddButton"), "ok");
+    const struct {
+        const char* fields;
+        const char* shot;
+    } pages[] = { { "AccountNameEdit\tHome", "wizard-name" }, { "YourNameEdit\tAnn Lee", "wizard-your-name" },
+        { "EmailEdit\tann@example.org", "wizard-email" }, { "PopEdit\tpop.example.org\nSmtpEdit\tsmtp.example.org", "wizard-servers" },
+        { "LoginEdit\tann\nPasswordEdit\tpw", "wizard-login" } };
+    for (const auto& page : pages) {
+        visit(accounts, "mail", wizard, page.shot);
+        std::stringstream fields(page.fields);
+        for (std::string field; std::getline(fields, field);)
+            EXPECT_EQ(accounts.command("set\t" + wizard + "\t" + field), "ok") << field;
+        EXPECT_EQ(accounts.command("click\t" + wizard + "\tNextButton"), "ok") << page.shot;
+    }
+    visit(accounts, "mail", wizard, "wizard-done");
+    EXPECT_EQ(accounts.command("click\t" + wizard + "\tNextButton"), "ok");
+    EXPECT_TRUE(Shown(accounts, wizard, false)) << wizard << " stayed";
+    visit(accounts, "mail", "Mail Accounts", "accounts-one");
+
+    EXPECT_EQ(accounts.command("click\tMail Accounts\tCloseButton"), "ok");
+    EXPECT_TRUE(mail.waitForFinished(20000));
+    mail.kill();
+    mail.waitForFinished(5000);
+}
+
 }  // namespace
 
 TEST_F(WindowTour, EveryWindowShowsItsTextAsWrittenAndWhole)
@@ -250,4 +299,5 @@ TEST_F(WindowTour, EveryWindowShowsItsTextAsWrittenAndWhole)
     tourLarkspire();
     tourVelmarin();
     tourTivra();
+    tourMail();
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -63,6 +64,19 @@ protected:
         return static_cast<std::size_t>(QDir(QString::fromStdString(desktop)).entryList(QDir::Files | QDir::Hidden).size());
     }
 
+    // What has landed on the desktop so far, partial files too.
+    std::int64_t DesktopBytes() const
+    {
+        std::int64_t bytes = 0;
+        for (const QFileInfo& file : QDir(QString::fromStdString(desktop)).entryInfoList(QDir::Files | QDir::Hidden))
+            bytes += file.size();
+        return bytes;
+    }
+    bool Landed(std::int64_t bytes) const
+    {
+        return Application::ProcessMessagesUntil([&] { return DesktopBytes() == bytes; }, 10000);
+    }
+
     std::string desktop;
 };
 
@@ -107,7 +121,7 @@ TEST_F(FileTransfer, OnlyTheBuddyMayConnectAndOnlyOnce)
     EXPECT_TRUE(stranger.waitClosed()) << "another address is turned away";
     ScriptedPeer data = ConnectFrom(2, port);
     data.send(bytes.substr(0, 500));
-    RunLoopFor(200);
+    ASSERT_TRUE(Landed(500));
     ScriptedPeer second = ConnectFrom(2, port);
     if (second.valid()) {
         second.send(std::string(1000, 'X'));
@@ -126,7 +140,7 @@ TEST_F(FileTransfer, ATransferCutHalfWayLeavesNoFileAndSaysSo)
     {
         ScriptedPeer data = ConnectFrom(2, port);
         data.send(std::string(50000, 'h'));
-        RunLoopFor(200);
+        ASSERT_TRUE(Landed(50000));
     }
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("was not received completely"); }, 10000));
     RunLoopFor(100);
@@ -140,7 +154,7 @@ TEST_F(FileTransfer, CancelRemovesWhatArrived)
     ASSERT_NE(port, 0);
     ScriptedPeer data = ConnectFrom(2, port);
     data.send(std::string(1000, 'c'));
-    RunLoopFor(200);
+    ASSERT_TRUE(Landed(1000));
     TForm4* window = WaitForWindow<TForm4>();
     ASSERT_NE(window, nullptr);
     window->Button1->click();
