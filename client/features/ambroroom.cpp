@@ -59,11 +59,6 @@ std::string NickWord(const std::string& nick)
     return word;
 }
 
-TAmbroRoom::TSaid Entry(TAmbroRoom::TSaid::Kind kind, std::string_view name, std::string words)
-{
-    return { kind, Printable(name), std::move(words) };
-}
-
 }  // namespace
 
 std::string TAmbroRoom::TSaid::Rtf() const
@@ -101,14 +96,10 @@ std::string TAmbroRoom::TSaid::Plain() const
 
 namespace {
 
-// Fills said in place: a line that reuses the buffers of one trimmed from the
+// Fills words in place: a line that reuses the buffers of one trimmed from the
 // transcript costs no allocation.
-void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
+void FillWords(std::string& words, std::string_view text)
 {
-    said.kind = TAmbroRoom::TSaid::Kind::Said;
-    said.name.clear();
-    AppendPrintable(said.name, name);
-    std::string& words = said.words;
     words.clear();
     if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
         std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
@@ -121,6 +112,14 @@ void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view t
         AppendPrintable(words, text);
         words += '"';
     }
+}
+
+void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
+{
+    said.kind = TAmbroRoom::TSaid::Kind::Said;
+    said.name.clear();
+    AppendPrintable(said.name, name);
+    FillWords(said.words, text);
 }
 
 }  // namespace
@@ -144,21 +143,37 @@ void TAmbroRoom::Changed()
         OnChange();
 }
 
-void TAmbroRoom::Append(TSaid said)
+TAmbroRoom::TSaid& TAmbroRoom::NextSaid()
 {
-    m_transcript.push_back(std::move(said));
-    ++m_appended;
-    while (m_transcript.size() > kMaxTranscript) {
+    // A full transcript hands its oldest line's buffers to the new one.
+    if (m_transcript.size() >= kMaxTranscript) {
         m_spare = std::move(m_transcript.front());
         m_transcript.pop_front();
     }
+    return m_spare;
+}
+
+void TAmbroRoom::AppendNext()
+{
+    m_transcript.push_back(std::move(m_spare));
+    ++m_appended;
     Changed();
+}
+
+void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_view words)
+{
+    TSaid& said = NextSaid();
+    said.kind = kind;
+    said.name.clear();
+    AppendPrintable(said.name, name);
+    said.words.assign(words);
+    AppendNext();
 }
 
 void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
 {
-    FillSaid(m_spare, name, text);
-    Append(std::move(m_spare));
+    FillSaid(NextSaid(), name, text);
+    AppendNext();
 }
 
 bool TAmbroRoom::HasPerson(std::string_view name) const
@@ -170,7 +185,7 @@ void TAmbroRoom::AddPerson(const std::string& name)
 {
     if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
         return;
-    Append(Entry(TSaid::Kind::Joined, name, std::string()));
+    Append(TSaid::Kind::Joined, name, {});
     if (IsNickOrOp(name, Nick))
         return;
     m_persons.push_back(name);
@@ -187,7 +202,7 @@ void TAmbroRoom::RemovePerson(const std::string& name)
         return;
     m_persons.erase(it);
     ++m_personsRevision;
-    Append(Entry(TSaid::Kind::Left, name, std::string()));
+    Append(TSaid::Kind::Left, name, {});
 }
 
 void TAmbroRoom::Register()
@@ -210,7 +225,7 @@ void TAmbroRoom::Kicked(const std::string& reason)
     InputEnabled = false;
     SiteMode = false;
     Status = "Disconnected";
-    Append(Entry(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason)));
+    Append(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason));
     if (OnDisconnect)
         OnDisconnect();
 }
@@ -242,7 +257,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
             if (++m_collisions >= kMaxCollisions) {
                 SiteMode = false;
                 Status = "Disconnected";
-                Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
+                Append(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted");
                 if (OnDisconnect)
                     OnDisconnect();
                 return;
@@ -288,13 +303,14 @@ void TAmbroRoom::HandleLine(const std::string& line)
         std::string senderStorage;
         std::string textStorage;
         if (SameName(target, Nick)) {
-            const std::string_view sender = IrcTextToAnsi(parsed.Sender(), senderStorage);
-            std::string from;
-            from.reserve(sender.size() + 23);
-            from += "<PRIVATE MESSAGE from ";
-            from += sender;
-            from += '>';
-            ShowSaid(from, IrcTextToAnsi(text, textStorage));
+            // Written straight into the line's name: no name is built beside it.
+            TSaid& said = NextSaid();
+            said.kind = TSaid::Kind::Said;
+            said.name.assign("<PRIVATE MESSAGE from ");
+            AppendPrintable(said.name, IrcTextToAnsi(parsed.Sender(), senderStorage));
+            said.name += '>';
+            FillWords(said.words, IrcTextToAnsi(text, textStorage));
+            AppendNext();
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
@@ -306,8 +322,12 @@ void TAmbroRoom::HandleLine(const std::string& line)
         if (SameName(parsed.Param(0), CurrentRoom))
             AddPerson(IrcTextToAnsi(parsed.Sender()));
     } else if (SameName(command, "PING")) {
-        const std::string payload = IrcSafeText(parsed.Trailing());
-        Send(payload.find(' ') == std::string::npos ? "PONG " + payload : "PONG :" + payload);
+        // Built in a buffer kept from the last answer.
+        m_outgoing.assign("PONG ");
+        AppendIrcSafeText(m_outgoing, parsed.Trailing());
+        if (m_outgoing.find(' ', 5) != std::string::npos)
+            m_outgoing.insert(5, 1, ':');
+        Send(m_outgoing);
     } else if (SameName(command, "QUIT")) {
         RemovePerson(IrcTextToAnsi(parsed.Sender()));
     } else if (SameName(command, "PART")) {
@@ -360,7 +380,7 @@ void TAmbroRoom::ConnectFailed()
 {
     SiteMode = false;
     Caption = "Korvo Ambro\xAE - closed";
-    Append(Entry(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted"));
+    Append(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted");
 }
 
 void TAmbroRoom::Refused()
@@ -375,7 +395,7 @@ void TAmbroRoom::LineTooLong()
 {
     SiteMode = false;
     Status = "Disconnected";
-    Append(Entry(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed"));
+    Append(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed");
     if (OnDisconnect)
         OnDisconnect();
 }

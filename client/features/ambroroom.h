@@ -86,7 +86,11 @@ public:
 
 private:
     void Send(const std::string& line);
-    void Append(TSaid said);
+    // The line to fill next: the spare, given the oldest line's buffers once the transcript is full.
+    TSaid& NextSaid();
+    // Appends the line NextSaid gave.
+    void AppendNext();
+    void Append(TSaid::Kind kind, std::string_view name, std::string_view words);
     void Changed();
     bool HasPerson(std::string_view name) const;
     void Kicked(const std::string& reason);
@@ -94,8 +98,10 @@ private:
     void Refused();
 
     std::deque<TSaid> m_transcript;
-    // The line last trimmed from the transcript: the next said line is written into its buffers.
+    // The line being filled: written into the buffers of the one trimmed from the transcript.
     TSaid m_spare;
+    // The last answer sent, its buffer kept for the next.
+    std::string m_outgoing;
     std::vector<std::string> m_persons;
     std::string m_baseNick;
     std::size_t m_appended { 0 };
