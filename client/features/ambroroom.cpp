@@ -44,6 +44,18 @@ std::string Printable(std::string_view text)
 
 [[gnu::always_inline]] inline bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
 
+// A three-byte reply's number; -1 when a byte is no digit.
+int ReplyNumber(std::string_view command)
+{
+    int number = 0;
+    for (const char c : command) {
+        if (c < '0' || c > '9')
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 bool IsNickOrOp(std::string_view name, std::string_view nick)
 {
     return SameName(name, nick) || (name.size() == nick.size() + 1 && name[0] == '@' && SameName(name.substr(1), nick));
@@ -242,18 +254,20 @@ void TAmbroRoom::HandleLine(const std::string& line)
     // Numeric replies are three digits; the named commands, most lines, skip their tests.
     const bool numeric = command.size() == 3 && command[0] >= '0' && command[0] <= '9';
     if (numeric) {
-        if (command == "376" || command == "422") {
+        // Told by their number: a text compare per reply cost a length count and a library call.
+        const int reply = ReplyNumber(command);
+        if (reply == 376 || reply == 422) {
             Send("JOIN " + DefaultRoom);
-        } else if (command == "001") {
+        } else if (reply == 1) {
             m_collisions = 0;
-        } else if (command == "332") {
+        } else if (reply == 332) {
             // "332 nick #room :topic": a room without a topic names no topic.
             notice = IrcTextToAnsi(parsed.Param(2));
-        } else if (command == "366") {
+        } else if (reply == 366) {
             Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
             Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
             Changed();
-        } else if (command == "433") {
+        } else if (reply == 433) {
             if (++m_collisions >= kMaxCollisions) {
                 SiteMode = false;
                 Status = "Disconnected";
@@ -267,13 +281,13 @@ void TAmbroRoom::HandleLine(const std::string& line)
             // again (462), some with seconds of penalty: the new nick is enough.
             Send("NICK " + Nick);
             RegisteredNick = Nick;
-        } else if (command == "431" || command == "432") {
+        } else if (reply == 431 || reply == 432) {
             // The server takes no nick of this alias: nothing would ever register the chat.
             // "431 * :why", "432 * nick :why"
-            ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(command == "431" ? 1 : 2)));
+            ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(reply == 431 ? 1 : 2)));
             Refused();
             return;
-        } else if (command == "353") {
+        } else if (reply == 353) {
             const std::string trailing = IrcTextToAnsi(parsed.Trailing());
             std::size_t at = 0;
             while (at < trailing.size() && m_persons.size() < kMaxPersons) {
