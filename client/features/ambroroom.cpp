@@ -155,26 +155,15 @@ void TAmbroRoom::Changed()
         OnChange();
 }
 
-TAmbroRoom::TSaid& TAmbroRoom::NextSaid()
-{
-    // A full transcript hands its oldest line's buffers to the new one.
-    if (m_transcript.size() >= kMaxTranscript) {
-        m_spare = std::move(m_transcript.front());
-        m_transcript.pop_front();
-    }
-    return m_spare;
-}
-
 void TAmbroRoom::AppendNext()
 {
-    m_transcript.push_back(std::move(m_spare));
     ++m_appended;
     Changed();
 }
 
 void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_view words)
 {
-    TSaid& said = NextSaid();
+    TSaid& said = m_transcript.Next();
     said.kind = kind;
     said.name.clear();
     AppendPrintable(said.name, name);
@@ -184,7 +173,7 @@ void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_vie
 
 void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
 {
-    FillSaid(NextSaid(), name, text);
+    FillSaid(m_transcript.Next(), name, text);
     AppendNext();
 }
 
@@ -318,7 +307,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
         std::string textStorage;
         if (SameName(target, Nick)) {
             // Written straight into the line's name: no name is built beside it.
-            TSaid& said = NextSaid();
+            TSaid& said = m_transcript.Next();
             said.kind = TSaid::Kind::Said;
             said.name.assign("<PRIVATE MESSAGE from ");
             AppendPrintable(said.name, IrcTextToAnsi(parsed.Sender(), senderStorage));

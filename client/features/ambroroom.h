@@ -1,10 +1,10 @@
 #pragma once
 
 #include "client/features/ircline.h"
+#include "client/features/linering.h"
 #include "client/features/transcriptcap.h"
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -74,7 +74,7 @@ public:
     void AddPerson(const std::string& name);
     void RemovePerson(const std::string& name);
 
-    const std::deque<TSaid>& Transcript() const { return m_transcript; }
+    const TLineRing<TSaid>& Transcript() const { return m_transcript; }
     const std::vector<std::string>& Persons() const { return m_persons; }
     std::string PersonsCaption() const { return "Persons (" + std::to_string(m_persons.size()) + ")"; }
     int Collisions() const { return m_collisions; }
@@ -86,9 +86,7 @@ public:
 
 private:
     void Send(const std::string& line);
-    // The line to fill next: the spare, given the oldest line's buffers once the transcript is full.
-    TSaid& NextSaid();
-    // Appends the line NextSaid gave.
+    // Counts the line written into m_transcript.Next() and tells of it.
     void AppendNext();
     void Append(TSaid::Kind kind, std::string_view name, std::string_view words);
     void Changed();
@@ -97,9 +95,7 @@ private:
     // The server refused to register us: as a failed opening, and the connection ends.
     void Refused();
 
-    std::deque<TSaid> m_transcript;
-    // The line being filled: written into the buffers of the one trimmed from the transcript.
-    TSaid m_spare;
+    TLineRing<TSaid> m_transcript { kMaxTranscript };
     // The last answer sent, its buffer kept for the next.
     std::string m_outgoing;
     std::vector<std::string> m_persons;
