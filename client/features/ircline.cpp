@@ -2,7 +2,6 @@
 
 #include "platform/rtl/codepage.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -65,24 +64,6 @@ bool AllAscii(std::string_view text)
 }
 
 }  // namespace
-
-std::size_t FindByte(const char* data, std::size_t from, std::size_t size, char byte)
-{
-    // Eight bytes a step: a byte-at-a-time loop mispredicts its exit on every word.
-    const std::uint64_t spread = 0x0101010101010101ULL * static_cast<unsigned char>(byte);
-    for (; from + 8 <= size; from += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + from, 8);
-        word ^= spread;
-        // The lowest flagged byte is the first equal one (little-endian; borrows only run upwards).
-        const std::uint64_t equal = (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
-        if (equal)
-            return from + static_cast<std::size_t>(std::countr_zero(equal) / 8);
-    }
-    while (from < size && data[from] != byte)
-        ++from;
-    return from;
-}
 
 std::string_view TIrcLineView::Sender() const
 {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,7 +53,24 @@ private:
 };
 
 // Where byte first stands in data from `from` on, size when nowhere before it.
-std::size_t FindByte(const char* data, std::size_t from, std::size_t size, char byte);
+// Inline: the parser asks it for every word of every line.
+inline std::size_t FindByte(const char* data, std::size_t from, std::size_t size, char byte)
+{
+    // Eight bytes a step: a byte-at-a-time loop mispredicts its exit on every word.
+    const std::uint64_t spread = 0x0101010101010101ULL * static_cast<unsigned char>(byte);
+    for (; from + 8 <= size; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + from, 8);
+        word ^= spread;
+        // The lowest flagged byte is the first equal one (little-endian; borrows only run upwards).
+        const std::uint64_t equal = (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+        if (equal)
+            return from + static_cast<std::size_t>(std::countr_zero(equal) / 8);
+    }
+    while (from < size && data[from] != byte)
+        ++from;
+    return from;
+}
 
 // The line without its ending; false for an empty line, a lone prefix or no command.
 bool ParseIrcLine(std::string_view line, TIrcLineView& parsed);
