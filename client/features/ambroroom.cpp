@@ -126,6 +126,44 @@ void FillWords(std::string& words, std::string_view text)
     }
 }
 
+// Received text as the transcript holds it: in the code page, without control
+// bytes. Printable ASCII, nearly every line, is checked and copied in one pass.
+void AppendReceived(std::string& out, std::string_view raw)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= raw.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, raw.data() + i, 8);
+        // A byte below 0x20 borrows into its top bit; one from 0x80 has it set.
+        if (((word - 0x2020202020202020ULL) | word) & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x20 && static_cast<unsigned char>(raw[i]) < 0x80)
+        ++i;
+    if (i == raw.size()) {
+        out.append(raw);
+        return;
+    }
+    std::string storage;
+    AppendPrintable(out, IrcTextToAnsi(raw, storage));
+}
+
+// A said line's words from received text.
+void FillReceivedWords(std::string& words, std::string_view raw)
+{
+    if (raw.size() >= 7 && raw.substr(0, 7) == "\x01" "ACTION") {
+        // The action's ends are cut in the code page, as the user reads it.
+        std::string storage;
+        FillWords(words, IrcTextToAnsi(raw, storage));
+        return;
+    }
+    words.clear();
+    words.reserve(raw.size() + 7);
+    words += "says \"";
+    AppendReceived(words, raw);
+    words += '"';
+}
+
 void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
 {
     said.kind = TAmbroRoom::TSaid::Kind::Said;
@@ -168,6 +206,18 @@ void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_vie
     said.name.clear();
     AppendPrintable(said.name, name);
     said.words.assign(words);
+    AppendNext();
+}
+
+void TAmbroRoom::ShowReceived(std::string_view before, std::string_view sender, std::string_view after, std::string_view text)
+{
+    // Written straight into the line's buffers: neither name nor text is converted beside them.
+    TSaid& said = m_transcript.Next();
+    said.kind = TSaid::Kind::Said;
+    said.name.assign(before);
+    AppendReceived(said.name, sender);
+    said.name += after;
+    FillReceivedWords(said.words, text);
     AppendNext();
 }
 
@@ -303,21 +353,12 @@ void TAmbroRoom::HandleLine(const std::string& line)
         const std::string_view text = parsed.Param(1);
         if (text.empty())
             return;
-        std::string senderStorage;
-        std::string textStorage;
         if (SameName(target, Nick)) {
-            // Written straight into the line's name: no name is built beside it.
-            TSaid& said = m_transcript.Next();
-            said.kind = TSaid::Kind::Said;
-            said.name.assign("<PRIVATE MESSAGE from ");
-            AppendPrintable(said.name, IrcTextToAnsi(parsed.Sender(), senderStorage));
-            said.name += '>';
-            FillWords(said.words, IrcTextToAnsi(text, textStorage));
-            AppendNext();
+            ShowReceived("<PRIVATE MESSAGE from ", parsed.Sender(), ">", text);
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
-            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(text, textStorage));
+            ShowReceived({}, parsed.Sender(), {}, text);
             if (OnMessage)
                 OnMessage();
         }

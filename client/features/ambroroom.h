@@ -88,6 +88,8 @@ private:
     void Send(const std::string& line);
     // Counts the line written into m_transcript.Next() and tells of it.
     void AppendNext();
+    // A said line from the server: name is before, the sender, after; sender and text as received.
+    void ShowReceived(std::string_view before, std::string_view sender, std::string_view after, std::string_view text);
     void Append(TSaid::Kind kind, std::string_view name, std::string_view words);
     void Changed();
     bool HasPerson(std::string_view name) const;
