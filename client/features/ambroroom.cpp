@@ -44,6 +44,18 @@ std::string Printable(std::string_view text)
 
 [[gnu::always_inline]] inline bool SameName(std::string_view a, std::string_view b) { return SameIrcName(a, b); }
 
+// A three-byte reply's number; -1 when a byte is no digit.
+int ReplyNumber(std::string_view command)
+{
+    int number = 0;
+    for (const char c : command) {
+        if (c < '0' || c > '9')
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 bool IsNickOrOp(std::string_view name, std::string_view nick)
 {
     return SameName(name, nick) || (name.size() == nick.size() + 1 && name[0] == '@' && SameName(name.substr(1), nick));
@@ -57,11 +69,6 @@ std::string NickWord(const std::string& nick)
     if (!word.empty() && word[0] == ':')
         word[0] = '_';
     return word;
-}
-
-TAmbroRoom::TSaid Entry(TAmbroRoom::TSaid::Kind kind, std::string_view name, std::string words)
-{
-    return { kind, Printable(name), std::move(words) };
 }
 
 }  // namespace
@@ -101,14 +108,10 @@ std::string TAmbroRoom::TSaid::Plain() const
 
 namespace {
 
-// Fills said in place: a line that reuses the buffers of one trimmed from the
+// Fills words in place: a line that reuses the buffers of one trimmed from the
 // transcript costs no allocation.
-void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
+void FillWords(std::string& words, std::string_view text)
 {
-    said.kind = TAmbroRoom::TSaid::Kind::Said;
-    said.name.clear();
-    AppendPrintable(said.name, name);
-    std::string& words = said.words;
     words.clear();
     if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
         std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
@@ -121,6 +124,52 @@ void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view t
         AppendPrintable(words, text);
         words += '"';
     }
+}
+
+// Received text as the transcript holds it: in the code page, without control
+// bytes. Printable ASCII, nearly every line, is checked and copied in one pass.
+void AppendReceived(std::string& out, std::string_view raw)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= raw.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, raw.data() + i, 8);
+        // A byte below 0x20 borrows into its top bit; one from 0x80 has it set.
+        if (((word - 0x2020202020202020ULL) | word) & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x20 && static_cast<unsigned char>(raw[i]) < 0x80)
+        ++i;
+    if (i == raw.size()) {
+        out.append(raw);
+        return;
+    }
+    std::string storage;
+    AppendPrintable(out, IrcTextToAnsi(raw, storage));
+}
+
+// A said line's words from received text.
+void FillReceivedWords(std::string& words, std::string_view raw)
+{
+    if (raw.size() >= 7 && raw.substr(0, 7) == "\x01" "ACTION") {
+        // The action's ends are cut in the code page, as the user reads it.
+        std::string storage;
+        FillWords(words, IrcTextToAnsi(raw, storage));
+        return;
+    }
+    words.clear();
+    words.reserve(raw.size() + 7);
+    words += "says \"";
+    AppendReceived(words, raw);
+    words += '"';
+}
+
+void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
+{
+    said.kind = TAmbroRoom::TSaid::Kind::Said;
+    said.name.clear();
+    AppendPrintable(said.name, name);
+    FillWords(said.words, text);
 }
 
 }  // namespace
@@ -144,21 +193,38 @@ void TAmbroRoom::Changed()
         OnChange();
 }
 
-void TAmbroRoom::Append(TSaid said)
+void TAmbroRoom::AppendNext()
 {
-    m_transcript.push_back(std::move(said));
     ++m_appended;
-    while (m_transcript.size() > kMaxTranscript) {
-        m_spare = std::move(m_transcript.front());
-        m_transcript.pop_front();
-    }
     Changed();
+}
+
+void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_view words)
+{
+    TSaid& said = m_transcript.Next();
+    said.kind = kind;
+    said.name.clear();
+    AppendPrintable(said.name, name);
+    said.words.assign(words);
+    AppendNext();
+}
+
+void TAmbroRoom::ShowReceived(std::string_view before, std::string_view sender, std::string_view after, std::string_view text)
+{
+    // Written straight into the line's buffers: neither name nor text is converted beside them.
+    TSaid& said = m_transcript.Next();
+    said.kind = TSaid::Kind::Said;
+    said.name.assign(before);
+    AppendReceived(said.name, sender);
+    said.name += after;
+    FillReceivedWords(said.words, text);
+    AppendNext();
 }
 
 void TAmbroRoom::ShowSaid(std::string_view name, std::string_view text)
 {
-    FillSaid(m_spare, name, text);
-    Append(std::move(m_spare));
+    FillSaid(m_transcript.Next(), name, text);
+    AppendNext();
 }
 
 bool TAmbroRoom::HasPerson(std::string_view name) const
@@ -170,7 +236,7 @@ void TAmbroRoom::AddPerson(const std::string& name)
 {
     if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
         return;
-    Append(Entry(TSaid::Kind::Joined, name, std::string()));
+    Append(TSaid::Kind::Joined, name, {});
     if (IsNickOrOp(name, Nick))
         return;
     m_persons.push_back(name);
@@ -187,7 +253,7 @@ void TAmbroRoom::RemovePerson(const std::string& name)
         return;
     m_persons.erase(it);
     ++m_personsRevision;
-    Append(Entry(TSaid::Kind::Left, name, std::string()));
+    Append(TSaid::Kind::Left, name, {});
 }
 
 void TAmbroRoom::Register()
@@ -210,7 +276,7 @@ void TAmbroRoom::Kicked(const std::string& reason)
     InputEnabled = false;
     SiteMode = false;
     Status = "Disconnected";
-    Append(Entry(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason)));
+    Append(TSaid::Kind::Line, "", Printable(Sitename + " : " + reason));
     if (OnDisconnect)
         OnDisconnect();
 }
@@ -227,22 +293,24 @@ void TAmbroRoom::HandleLine(const std::string& line)
     // Numeric replies are three digits; the named commands, most lines, skip their tests.
     const bool numeric = command.size() == 3 && command[0] >= '0' && command[0] <= '9';
     if (numeric) {
-        if (command == "376" || command == "422") {
+        // Told by their number: a text compare per reply cost a length count and a library call.
+        const int reply = ReplyNumber(command);
+        if (reply == 376 || reply == 422) {
             Send("JOIN " + DefaultRoom);
-        } else if (command == "001") {
+        } else if (reply == 1) {
             m_collisions = 0;
-        } else if (command == "332") {
+        } else if (reply == 332) {
             // "332 nick #room :topic": a room without a topic names no topic.
             notice = IrcTextToAnsi(parsed.Param(2));
-        } else if (command == "366") {
+        } else if (reply == 366) {
             Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
             Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
             Changed();
-        } else if (command == "433") {
+        } else if (reply == 433) {
             if (++m_collisions >= kMaxCollisions) {
                 SiteMode = false;
                 Status = "Disconnected";
-                Append(Entry(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted"));
+                Append(TSaid::Kind::Alert, Sitename, "has no free nick for " + m_baseNick + ". Connection aborted");
                 if (OnDisconnect)
                     OnDisconnect();
                 return;
@@ -252,13 +320,13 @@ void TAmbroRoom::HandleLine(const std::string& line)
             // again (462), some with seconds of penalty: the new nick is enough.
             Send("NICK " + Nick);
             RegisteredNick = Nick;
-        } else if (command == "431" || command == "432") {
+        } else if (reply == 431 || reply == 432) {
             // The server takes no nick of this alias: nothing would ever register the chat.
             // "431 * :why", "432 * nick :why"
-            ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(command == "431" ? 1 : 2)));
+            ShowSaid(Sitename, IrcTextToAnsi(parsed.Param(reply == 431 ? 1 : 2)));
             Refused();
             return;
-        } else if (command == "353") {
+        } else if (reply == 353) {
             const std::string trailing = IrcTextToAnsi(parsed.Trailing());
             std::size_t at = 0;
             while (at < trailing.size() && m_persons.size() < kMaxPersons) {
@@ -285,20 +353,12 @@ void TAmbroRoom::HandleLine(const std::string& line)
         const std::string_view text = parsed.Param(1);
         if (text.empty())
             return;
-        std::string senderStorage;
-        std::string textStorage;
         if (SameName(target, Nick)) {
-            const std::string_view sender = IrcTextToAnsi(parsed.Sender(), senderStorage);
-            std::string from;
-            from.reserve(sender.size() + 23);
-            from += "<PRIVATE MESSAGE from ";
-            from += sender;
-            from += '>';
-            ShowSaid(from, IrcTextToAnsi(text, textStorage));
+            ShowReceived("<PRIVATE MESSAGE from ", parsed.Sender(), ">", text);
             if (OnMessage)
                 OnMessage();
         } else if (SameName(target, CurrentRoom)) {
-            ShowSaid(IrcTextToAnsi(parsed.Sender(), senderStorage), IrcTextToAnsi(text, textStorage));
+            ShowReceived({}, parsed.Sender(), {}, text);
             if (OnMessage)
                 OnMessage();
         }
@@ -306,8 +366,12 @@ void TAmbroRoom::HandleLine(const std::string& line)
         if (SameName(parsed.Param(0), CurrentRoom))
             AddPerson(IrcTextToAnsi(parsed.Sender()));
     } else if (SameName(command, "PING")) {
-        const std::string payload = IrcSafeText(parsed.Trailing());
-        Send(payload.find(' ') == std::string::npos ? "PONG " + payload : "PONG :" + payload);
+        // Built in a buffer kept from the last answer.
+        m_outgoing.assign("PONG ");
+        AppendIrcSafeText(m_outgoing, parsed.Trailing());
+        if (m_outgoing.find(' ', 5) != std::string::npos)
+            m_outgoing.insert(5, 1, ':');
+        Send(m_outgoing);
     } else if (SameName(command, "QUIT")) {
         RemovePerson(IrcTextToAnsi(parsed.Sender()));
     } else if (SameName(command, "PART")) {
@@ -360,7 +424,7 @@ void TAmbroRoom::ConnectFailed()
 {
     SiteMode = false;
     Caption = "Korvo Ambro\xAE - closed";
-    Append(Entry(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted"));
+    Append(TSaid::Kind::Line, "", "*** Unable to successfully connect to " + Printable(Sitename) + " Connection aborted");
 }
 
 void TAmbroRoom::Refused()
@@ -375,7 +439,7 @@ void TAmbroRoom::LineTooLong()
 {
     SiteMode = false;
     Status = "Disconnected";
-    Append(Entry(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed"));
+    Append(TSaid::Kind::Alert, Sitename, "sent a line too long. Connection closed");
     if (OnDisconnect)
         OnDisconnect();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "client/features/ircline.h"
+#include "client/features/linering.h"
 #include "client/features/transcriptcap.h"
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -74,7 +74,7 @@ public:
     void AddPerson(const std::string& name);
     void RemovePerson(const std::string& name);
 
-    const std::deque<TSaid>& Transcript() const { return m_transcript; }
+    const TLineRing<TSaid>& Transcript() const { return m_transcript; }
     const std::vector<std::string>& Persons() const { return m_persons; }
     std::string PersonsCaption() const { return "Persons (" + std::to_string(m_persons.size()) + ")"; }
     int Collisions() const { return m_collisions; }
@@ -86,16 +86,20 @@ public:
 
 private:
     void Send(const std::string& line);
-    void Append(TSaid said);
+    // Counts the line written into m_transcript.Next() and tells of it.
+    void AppendNext();
+    // A said line from the server: name is before, the sender, after; sender and text as received.
+    void ShowReceived(std::string_view before, std::string_view sender, std::string_view after, std::string_view text);
+    void Append(TSaid::Kind kind, std::string_view name, std::string_view words);
     void Changed();
     bool HasPerson(std::string_view name) const;
     void Kicked(const std::string& reason);
     // The server refused to register us: as a failed opening, and the connection ends.
     void Refused();
 
-    std::deque<TSaid> m_transcript;
-    // The line last trimmed from the transcript: the next said line is written into its buffers.
-    TSaid m_spare;
+    TLineRing<TSaid> m_transcript { kMaxTranscript };
+    // The last answer sent, its buffer kept for the next.
+    std::string m_outgoing;
     std::vector<std::string> m_persons;
     std::string m_baseNick;
     std::size_t m_appended { 0 };

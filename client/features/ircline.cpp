@@ -65,6 +65,11 @@ bool AllAscii(std::string_view text)
 
 }  // namespace
 
+std::string_view TIrcLineView::Sender() const
+{
+    return prefix.substr(0, FindByte(prefix.data(), 0, prefix.size(), '!'));
+}
+
 std::string TIrcLine::Sender() const
 {
     const std::size_t bang = prefix.find('!');
@@ -85,12 +90,7 @@ bool ParseIrcLine(std::string_view line, TIrcLineView& parsed)
     parsed.count = 0;
     const char* const data = line.data();
     const std::size_t size = line.size();
-    // Words are short: a plain scan costs less than a library search per word.
-    auto wordEnd = [&](std::size_t from) {
-        while (from < size && data[from] != ' ')
-            ++from;
-        return from;
-    };
+    auto wordEnd = [&](std::size_t from) { return FindByte(data, from, size, ' '); };
     std::size_t at = 0;
     auto skipBlanks = [&] {
         while (at < size && data[at] == ' ')
@@ -139,13 +139,20 @@ std::optional<TIrcLine> ParseIrcLine(std::string_view line)
     return parsed;
 }
 
+void AppendIrcSafeText(std::string& out, std::string_view text)
+{
+    const std::size_t from = out.size();
+    out.append(text);
+    for (std::size_t i = from; i < out.size(); ++i) {
+        if (out[i] == '\r' || out[i] == '\n' || out[i] == '\0')
+            out[i] = ' ';
+    }
+}
+
 std::string IrcSafeText(std::string_view text)
 {
-    std::string safe(text);
-    for (char& c : safe) {
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    }
+    std::string safe;
+    AppendIrcSafeText(safe, text);
     return safe;
 }
 
