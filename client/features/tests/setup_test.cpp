@@ -353,9 +353,11 @@ protected:
 
 TEST_F(SlowAccountServer, ATricklingServerEndsInTheFailureMessage)
 {
-    ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Trickle("s", 20) } } });
+    // Faster than the low-speed limit: only the time limit can cut it.
+    ScriptedHttp server({ { "/modify.asp", { ScriptedHttp::Trickle("s", 2) } } });
     const auto setup = request(server);
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !setup->ModifyRunning(); }, 20000));
+    EXPECT_TRUE(abandoned(server));
     EXPECT_EQ(boxes(), (std::vector<std::string> { "\rUnable to access your account information. Please try again later." }));
     EXPECT_TRUE(setup->OKButton->isEnabled());
     EXPECT_TRUE(setup->CancelButton->isEnabled());
