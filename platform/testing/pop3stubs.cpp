@@ -43,73 +43,11 @@ bool ReadCommand(int peer, std::string& pending, std::string& command)
 
 }  // namespace
 
-HangUpServer::HangUpServer()
+void StubPop3Server::start(std::function<void(int peer)> serve, bool once)
 {
     m_fd = ListenOnLoopback(4, m_port);
-    m_thread = std::thread([this] {
-        for (;;) {
-            const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (peer < 0)
-                return;
-            const char greeting[] = "+OK ready\r\n";
-            (void)!::write(peer, greeting, sizeof greeting - 1);
-            ::close(peer);
-        }
-    });
-}
-
-HangUpServer::~HangUpServer()
-{
-    ::shutdown(m_fd, SHUT_RDWR);
-    m_thread.join();
-    ::close(m_fd);
-}
-
-SilentServer::SilentServer(std::string greeting)
-{
-    m_fd = ListenOnLoopback(4, m_port);
-    m_thread = std::thread([this, greeting = std::move(greeting)] {
-        const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (peer < 0)
-            return;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stopping) {
-                ::close(peer);
-                return;
-            }
-            m_peer = peer;
-        }
-        m_connected = true;
-        SendAll(peer, greeting);
-        char byte = 0;
-        while (::read(peer, &byte, 1) > 0) {
-        }
-        m_hungUp = true;
-    });
-}
-
-SilentServer::~SilentServer()
-{
-    {
-        // A client still connected at the end must not keep the reader waiting.
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        if (m_peer >= 0)
-            ::shutdown(m_peer, SHUT_RDWR);
-    }
-    ::shutdown(m_fd, SHUT_RDWR);
-    m_thread.join();
-    if (m_peer >= 0)
-        ::close(m_peer);
-    ::close(m_fd);
-}
-
-EndlessHeaderServer::EndlessHeaderServer()
-{
-    m_fd = ListenOnLoopback(4, m_port);
-    m_thread = std::thread([this] {
-        for (;;) {
+    m_thread = std::thread([this, serve = std::move(serve), once] {
+        do {
             const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
             if (peer < 0)
                 return;
@@ -125,8 +63,46 @@ EndlessHeaderServer::EndlessHeaderServer()
             std::lock_guard lock(m_mutex);
             m_peer = -1;
             ::close(peer);
-        }
+        } while (!once);
     });
+}
+
+void StubPop3Server::stop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        if (m_peer >= 0)
+            ::shutdown(m_peer, SHUT_RDWR);
+    }
+    ::shutdown(m_fd, SHUT_RDWR);
+    if (m_thread.joinable())
+        m_thread.join();
+    ::close(m_fd);
+}
+
+HangUpServer::HangUpServer()
+{
+    start([](int peer) { SendAll(peer, "+OK ready\r\n"); }, false);
+}
+
+SilentServer::SilentServer(std::string greeting)
+{
+    start(
+        [this, greeting = std::move(greeting)](int peer) {
+            m_connected = true;
+            SendAll(peer, greeting);
+            char byte = 0;
+            while (::read(peer, &byte, 1) > 0) {
+            }
+            m_hungUp = true;
+        },
+        true);
+}
+
+EndlessHeaderServer::EndlessHeaderServer()
+{
+    start([this](int peer) { serve(peer); }, false);
 }
 
 void EndlessHeaderServer::serve(int peer)
@@ -151,37 +127,14 @@ void EndlessHeaderServer::serve(int peer)
     }
 }
 
-EndlessHeaderServer::~EndlessHeaderServer()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        if (m_peer >= 0)
-            ::shutdown(m_peer, SHUT_RDWR);
-    }
-    ::shutdown(m_fd, SHUT_RDWR);
-    m_thread.join();
-    ::close(m_fd);
-}
-
 EndlessMailboxServer::EndlessMailboxServer()
 {
-    m_fd = ListenOnLoopback(4, m_port);
-    m_thread = std::thread([this] {
-        const int peer = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (peer < 0)
-            return;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stopping) {
-                ::close(peer);
-                return;
-            }
-            m_peer = peer;
-        }
-        serve(peer);
-        m_hungUp = true;
-    });
+    start(
+        [this](int peer) {
+            serve(peer);
+            m_hungUp = true;
+        },
+        true);
 }
 
 void EndlessMailboxServer::serve(int peer)
@@ -205,19 +158,4 @@ void EndlessMailboxServer::serve(int peer)
         if (!SendAll(peer, reply) || verb == "QUIT")
             return;
     }
-}
-
-EndlessMailboxServer::~EndlessMailboxServer()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        if (m_peer >= 0)
-            ::shutdown(m_peer, SHUT_RDWR);
-    }
-    ::shutdown(m_fd, SHUT_RDWR);
-    m_thread.join();
-    if (m_peer >= 0)
-        ::close(m_peer);
-    ::close(m_fd);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -8,32 +9,21 @@
 // POP3 ports on 127.0.0.1 that fail the way broken servers do, for the mail
 // check's tests; each listens at a port the system picks.
 
-// Greets every connection and hangs up at once.
-class HangUpServer {
+// One thread accepts and serves each connection in turn, closing it after;
+// stopping hangs up on a connection still served, so no script keeps it waiting.
+class StubPop3Server {
 public:
-    HangUpServer();
-    ~HangUpServer();
-    HangUpServer(const HangUpServer&) = delete;
-    HangUpServer& operator=(const HangUpServer&) = delete;
+    StubPop3Server(const StubPop3Server&) = delete;
+    StubPop3Server& operator=(const StubPop3Server&) = delete;
     int port() const { return m_port; }
 
-private:
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::thread m_thread;
-};
-
-// Takes one connection and says nothing more than its greeting (none by default),
-// until the client hangs up.
-class SilentServer {
-public:
-    explicit SilentServer(std::string greeting = "");
-    ~SilentServer();
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-    int port() const { return m_port; }
-    bool connected() const { return m_connected; }
-    bool hungUp() const { return m_hungUp; }
+protected:
+    StubPop3Server() = default;
+    ~StubPop3Server() = default;
+    // once: only the first connection is served.
+    void start(std::function<void(int peer)> serve, bool once);
+    // Every derived destructor calls it first: serve uses the derived members.
+    void stop();
 
 private:
     int m_fd { -1 };
@@ -41,45 +31,52 @@ private:
     std::mutex m_mutex;
     int m_peer { -1 };
     bool m_stopping { false };
+    std::thread m_thread;
+};
+
+// Greets every connection and hangs up at once.
+class HangUpServer : public StubPop3Server {
+public:
+    HangUpServer();
+    ~HangUpServer() { stop(); }
+};
+
+// Takes one connection and says nothing more than its greeting (none by default),
+// until the client hangs up.
+class SilentServer : public StubPop3Server {
+public:
+    explicit SilentServer(std::string greeting = "");
+    ~SilentServer() { stop(); }
+    bool connected() const { return m_connected; }
+    bool hungUp() const { return m_hungUp; }
+
+private:
     std::atomic<bool> m_connected { false };
     std::atomic<bool> m_hungUp { false };
-    std::thread m_thread;
 };
 
 // Logs any user in with one message waiting, and answers its TOP with header lines
 // that never end, until the client hangs up.
-class EndlessHeaderServer {
+class EndlessHeaderServer : public StubPop3Server {
 public:
     EndlessHeaderServer();
-    ~EndlessHeaderServer();
-    EndlessHeaderServer(const EndlessHeaderServer&) = delete;
-    EndlessHeaderServer& operator=(const EndlessHeaderServer&) = delete;
-    int port() const { return m_port; }
+    ~EndlessHeaderServer() { stop(); }
     // A client hung up in the middle of the header lines.
     bool cutOff() const { return m_cutOff; }
 
 private:
     void serve(int peer);
 
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::mutex m_mutex;
-    int m_peer { -1 };
-    bool m_stopping { false };
     std::atomic<bool> m_cutOff { false };
-    std::thread m_thread;
 };
 
 // Logs any user in with two thousand million messages waiting, and answers every
 // TOP and LIST at once, until the client hangs up.
-class EndlessMailboxServer {
+class EndlessMailboxServer : public StubPop3Server {
 public:
     static constexpr int kMessages = 2000000000;
     EndlessMailboxServer();
-    ~EndlessMailboxServer();
-    EndlessMailboxServer(const EndlessMailboxServer&) = delete;
-    EndlessMailboxServer& operator=(const EndlessMailboxServer&) = delete;
-    int port() const { return m_port; }
+    ~EndlessMailboxServer() { stop(); }
     // TOP commands answered, and whether the client hung up, with or without QUIT.
     int summaries() const { return m_summaries; }
     bool hungUp() const { return m_hungUp; }
@@ -87,12 +84,6 @@ public:
 private:
     void serve(int peer);
 
-    int m_fd { -1 };
-    int m_port { 0 };
-    std::mutex m_mutex;
-    int m_peer { -1 };
-    bool m_stopping { false };
     std::atomic<int> m_summaries { 0 };
     std::atomic<bool> m_hungUp { false };
-    std::thread m_thread;
 };
