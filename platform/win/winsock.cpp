@@ -473,7 +473,9 @@ int CloseEntry(SOCKET s)
     return 0;
 }
 
-int SendConnected(SOCKET s, const char* buf, int len, int flags)
+// The socket a send or a receive works on, once both have checked it; nullptr, with
+// the error set, when it may not.
+std::shared_ptr<Entry> ConnectedEntry(SOCKET s, const char* buf, int len)
 {
     std::shared_ptr<Entry> e;
     bool connected = false;
@@ -482,12 +484,18 @@ int SendConnected(SOCKET s, const char* buf, int len, int flags)
         e = table().Find(s);
         connected = e && (e->type != WS_SOCK_STREAM || e->connected);
     }
+    const int error = !e ? WSAENOTSOCK : (len < 0 || (!buf && len > 0)) ? WSAEFAULT : !connected ? WSAENOTCONN : 0;
+    if (error == 0)
+        return e;
+    Fail(error);
+    return nullptr;
+}
+
+int SendConnected(SOCKET s, const char* buf, int len, int flags)
+{
+    const std::shared_ptr<Entry> e = ConnectedEntry(s, buf, len);
     if (!e)
-        return Fail(WSAENOTSOCK);
-    if (len < 0 || (!buf && len > 0))
-        return Fail(WSAEFAULT);
-    if (!connected)
-        return Fail(WSAENOTCONN);
+        return SOCKET_ERROR;
     const ssize_t n = ::send(e->fd, buf, static_cast<std::size_t>(len), MSG_NOSIGNAL | ((flags & WS_MSG_OOB) ? MSG_OOB : 0));
     if (n < 0) {
         const int error = errno;
@@ -1072,19 +1080,9 @@ int connect(SOCKET s, const sockaddr* name, int namelen)
 
 int recv(SOCKET s, char* buf, int len, int flags)
 {
-    std::shared_ptr<Entry> e;
-    bool connected = false;
-    {
-        std::lock_guard guard(table().lock());
-        e = table().Find(s);
-        connected = e && (e->type != WS_SOCK_STREAM || e->connected);
-    }
+    const std::shared_ptr<Entry> e = ConnectedEntry(s, buf, len);
     if (!e)
-        return Fail(WSAENOTSOCK);
-    if (len < 0 || (!buf && len > 0))
-        return Fail(WSAEFAULT);
-    if (!connected)
-        return Fail(WSAENOTCONN);
+        return SOCKET_ERROR;
     int posixFlags = 0;
     if (flags & WS_MSG_PEEK)
         posixFlags |= MSG_PEEK;
