@@ -17,6 +17,17 @@ std::string LastMessage()
 
 void Type(QLineEdit* edit, const char* text) { edit->setText(text); }
 
+// Account name, your name and address typed, each page left with Next.
+void FillFirstPages(TMailConfigure& wizard, const char* account, const char* name, const char* email)
+{
+    Type(wizard.AccountNameEdit, account);
+    wizard.NextButtonClick();
+    Type(wizard.YourNameEdit, name);
+    wizard.NextButtonClick();
+    Type(wizard.EmailEdit, email);
+    wizard.NextButtonClick();
+}
+
 }  // namespace
 
 TEST(MailConfigure, FinishWritesTheKeysInOrderWithTheScrambledPassword)
@@ -24,12 +35,7 @@ TEST(MailConfigure, FinishWritesTheKeysInOrderWithTheScrambledPassword)
     MailScratch scratch;
     TMailConfigure wizard("");
     wizard.Show();
-    Type(wizard.AccountNameEdit, "Work");
-    wizard.NextButtonClick();
-    Type(wizard.YourNameEdit, "Ann Lee");
-    wizard.NextButtonClick();
-    Type(wizard.EmailEdit, "  ann@example.org  ");
-    wizard.NextButtonClick();
+    FillFirstPages(wizard, "Work", "Ann Lee", "  ann@example.org  ");
     Type(wizard.PopEdit, "pop.example.org");
     Type(wizard.SmtpEdit, "smtp.example.org");
     wizard.NextButtonClick();
@@ -128,12 +134,7 @@ TEST(MailConfigure, ATypedPortIsStoredAndAnEditedAccountKeepsItsPorts)
 
     TMailConfigure wizard("");
     wizard.Show();
-    Type(wizard.AccountNameEdit, "Home");
-    wizard.NextButtonClick();
-    Type(wizard.YourNameEdit, "Ann");
-    wizard.NextButtonClick();
-    Type(wizard.EmailEdit, "ann@example.org");
-    wizard.NextButtonClick();
+    FillFirstPages(wizard, "Home", "Ann", "ann@example.org");
     Type(wizard.SmtpEdit, "smtp.b");
     for (const char* bad : { "pop.b:", "pop.b:x", "pop.b:70000", ":1995" }) {
         dialogs::ClearHistory();
