@@ -2,11 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 CapturedExceptions::~CapturedExceptions()
 {
     Application::SetExceptionHandler([](const std::exception& error) {
         ADD_FAILURE() << "exception left a message handler: " << error.what();
     });
+}
+
+bool HandledWhatWasPosted()
+{
+    bool handled = false;
+    const HWND marker = AllocateHWnd([&](TMessage&) { handled = true; });
+    PostMessage(marker, WM_USER, 0, 0);
+    const bool seen = WaitFor([&] { return handled; });
+    DeallocateHWnd(marker);
+    return seen;
+}
+
+bool Await(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 1000; ++i) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 TickCounter::TickCounter(std::function<bool()> busy) : m_busy(std::move(busy))
