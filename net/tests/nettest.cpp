@@ -38,8 +38,11 @@ TickCounter::TickCounter(std::function<bool()> busy) : m_busy(std::move(busy))
         if (message.Msg == WM_TIMER && m_busy())
             ++m_ticks;
     });
-    SetTimer(m_window, 1, 1);
+    SetTimer(m_window, 1, kTickMs);
+    m_set = std::chrono::steady_clock::now();
 }
+
+void TickCounter::awaitDue() const { std::this_thread::sleep_until(m_set + std::chrono::milliseconds(kTickMs)); }
 
 TickCounter::~TickCounter()
 {

@@ -2,6 +2,7 @@
 
 #include "platform/win/messages.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,9 +40,14 @@ public:
     TickCounter(const TickCounter&) = delete;
     TickCounter& operator=(const TickCounter&) = delete;
     int ticks() const { return m_ticks; }
+    // Returns once the first tick is due, without running the loop: the loop's first look
+    // at its timers then brings it, however fast the machine.
+    void awaitDue() const;
 
 private:
+    static constexpr UINT kTickMs = 1;
     std::function<bool()> m_busy;
+    std::chrono::steady_clock::time_point m_set;
     HWND m_window { 0 };
     int m_ticks { 0 };
 };
