@@ -377,7 +377,7 @@ TEST(BufferedSocket, ALongSendLeavesTimersRunning)
         }
     });
     TickCounter ticks([&] { return !sent; });
-    ticks.awaitDue();
+    ticks.makeDue();
     c.socket()->SendStream(new TStringStream(std::string(size, 's')), true);
     const bool done = WaitFor([&] { return sent; }, 120000);
     reader.join();

@@ -39,10 +39,13 @@ TickCounter::TickCounter(std::function<bool()> busy) : m_busy(std::move(busy))
             ++m_ticks;
     });
     SetTimer(m_window, 1, kTickMs);
-    m_set = std::chrono::steady_clock::now();
 }
 
-void TickCounter::awaitDue() const { std::this_thread::sleep_until(m_set + std::chrono::milliseconds(kTickMs)); }
+void TickCounter::makeDue()
+{
+    SetTimer(m_window, 1, kTickMs);
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(kTickMs));
+}
 
 TickCounter::~TickCounter()
 {

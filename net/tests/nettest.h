@@ -2,7 +2,6 @@
 
 #include "platform/win/messages.h"
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,14 +39,13 @@ public:
     TickCounter(const TickCounter&) = delete;
     TickCounter& operator=(const TickCounter&) = delete;
     int ticks() const { return m_ticks; }
-    // Returns once the first tick is due, without running the loop: the loop's first look
-    // at its timers then brings it, however fast the machine.
-    void awaitDue() const;
+    // Starts the clock afresh and returns once its next tick is due, without running the
+    // loop: the loop's next look at its timers brings that tick, however fast the machine.
+    void makeDue();
 
 private:
     static constexpr UINT kTickMs = 1;
     std::function<bool()> m_busy;
-    std::chrono::steady_clock::time_point m_set;
     HWND m_window { 0 };
     int m_ticks { 0 };
 };
