@@ -6,15 +6,54 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEvent>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace {
 
 // Runs the loop until the condition holds; false when it never did.
 bool Until(const std::function<bool()>& done, int ms = 5000) { return Application::ProcessMessagesUntil(done, ms); }
+
+// Runs the loop until a twin of `like`, running the same way on the same interval (the
+// shortest that fires when its own is 0), has fired `periods` times: `like` would have
+// fired by then had it been running.
+bool PeriodsPassed(const TTimerEx& like, int periods)
+{
+    TTimerEx twin;
+    twin.SetInterval(std::max(1u, like.Interval()));
+    twin.SetThreaded(like.Threaded());
+    twin.SetThreadSafe(like.ThreadSafe());
+    std::atomic<int> fired { 0 };
+    twin.SetOnTimer([&](TTimerEx*) { ++fired; });
+    return Until([&] { return fired >= periods; });
+}
+
+// Runs call when the loop takes the next queued call off its queue, before that call runs.
+class BeforeNextQueuedCall final : public QObject {
+public:
+    explicit BeforeNextQueuedCall(std::function<void()> call) : m_call(std::move(call))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~BeforeNextQueuedCall() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (m_call && watched == QCoreApplication::instance() && event->type() == QEvent::MetaCall)
+            std::exchange(m_call, nullptr)();
+        return false;
+    }
+
+private:
+    std::function<void()> m_call;
+};
 
 }  // namespace
 
@@ -35,9 +74,11 @@ TEST(TimerEx, ZeroIntervalNeverFires)
     timer.SetInterval(0);
     int fired = 0;
     timer.SetOnTimer([&](TTimerEx*) { ++fired; });
-    EXPECT_FALSE(Until([&] { return fired > 0; }, 200));
+    ASSERT_TRUE(PeriodsPassed(timer, 3));
+    EXPECT_EQ(fired, 0);
     timer.SetThreaded(true);
-    EXPECT_FALSE(Until([&] { return fired > 0; }, 200));
+    ASSERT_TRUE(PeriodsPassed(timer, 3));
+    EXPECT_EQ(fired, 0);
 }
 
 TEST(TimerEx, ThreadedEventRunsOnTheMainThreadUnlessThreadSafe)
@@ -75,11 +116,15 @@ TEST(TimerEx, ClearingTheEventStopsFiring)
     timer.SetInterval(5);
     timer.SetThreadSafe(true);
     std::atomic<int> fired { 0 };
-    timer.SetOnTimer([&](TTimerEx*) { ++fired; });
+    // Every copy of the event holds the token: once only ours is left no call is under way.
+    const auto token = std::make_shared<int>();
+    timer.SetOnTimer([&, token](TTimerEx*) { ++fired; });
     ASSERT_TRUE(Until([&] { return fired >= 1; }));
     timer.SetOnTimer(nullptr);
+    ASSERT_TRUE(Until([&] { return token.use_count() == 1; }));
     const int count = fired;
-    EXPECT_FALSE(Until([&] { return fired > count; }, 200));
+    ASSERT_TRUE(PeriodsPassed(timer, 3));
+    EXPECT_EQ(fired, count);
 }
 
 TEST(TimerEx, DisabledTimerStaysQuiet)
@@ -89,7 +134,8 @@ TEST(TimerEx, DisabledTimerStaysQuiet)
     timer.SetEnabled(false);
     int fired = 0;
     timer.SetOnTimer([&](TTimerEx*) { ++fired; });
-    EXPECT_FALSE(Until([&] { return fired > 0; }, 200));
+    ASSERT_TRUE(PeriodsPassed(timer, 3));
+    EXPECT_EQ(fired, 0);
     timer.SetEnabled(true);
     EXPECT_TRUE(Until([&] { return fired > 0; }));
 }
@@ -104,42 +150,39 @@ TEST(TimerEx, DestroyedInsideItsOwnEvent)
         delete sender;
     });
     ASSERT_TRUE(Until([&] { return fired == 1; }));
-    EXPECT_FALSE(Until([&] { return fired > 1; }, 100));
+    // Its worker ended with it, so only what was queued before could still come.
+    bool queuedBefore = false;
+    TThread::Queue([&] { queuedBefore = true; });
+    ASSERT_TRUE(Until([&] { return queuedBefore; }));
+    EXPECT_EQ(fired, 1);
 }
 
 TEST(TimerEx, NothingFiresAfterDestruction)
 {
     std::atomic<int> fired { 0 };
-    {
-        TTimerEx timer;
-        timer.SetInterval(1);
-        timer.SetOnTimer([&](TTimerEx*) { ++fired; });
-        // Let the worker queue events the loop has not run yet.
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    }
-    const int count = fired;
-    EXPECT_FALSE(Until([&] { return fired > count; }, 100));
+    auto timer = std::make_unique<TTimerEx>();
+    timer->SetInterval(1);
+    timer->SetOnTimer([&](TTimerEx*) { ++fired; });
+    // The timer goes when its first event is taken off the queue, before that event runs.
+    BeforeNextQueuedCall destroy([&] { timer.reset(); });
+    ASSERT_TRUE(Until([&] { return !timer; }));
+    EXPECT_EQ(fired, 0);
 }
 
 TEST(TimerEx, DestroyedWhileAThreadSafeEventRuns)
 {
     std::atomic<bool> inside { false };
-    std::atomic<bool> release { false };
     auto timer = std::make_unique<TTimerEx>();
     timer->SetInterval(1);
     timer->SetThreadSafe(true);
-    timer->SetOnTimer([&](TTimerEx*) {
+    timer->SetOnTimer([&](TTimerEx* sender) {
         inside = true;
-        while (!release)
+        // Runs on until the destruction has begun: disabling is the destructor's first step.
+        while (sender->Enabled())
             std::this_thread::yield();
     });
     ASSERT_TRUE(Until([&] { return inside.load(); }));
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        release = true;
-    });
     timer.reset();
-    releaser.join();
     SUCCEED();
 }
 

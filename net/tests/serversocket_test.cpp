@@ -106,7 +106,7 @@ TEST(ServerSocket, AServerMayBeFreedByItsOwnLineHandler)
     RawPeer peer = RawPeer::ConnectTo(server->GetPortNumber());
     peer.sendAll("one\r\ntwo\r\n");
     ASSERT_TRUE(WaitFor([&] { return server == nullptr; }));
-    Application::ProcessMessagesUntil([] { return false; }, 100);
+    ASSERT_TRUE(HandledWhatWasPosted());
     EXPECT_EQ(lines, 1) << "nothing is delivered for a server that is gone";
     EXPECT_TRUE(peer.waitClosed(5000));
 }

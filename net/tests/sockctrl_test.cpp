@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -29,17 +27,6 @@ struct LineServer {
     int accepts { 0 };
     std::vector<std::string> lines;
 };
-
-// Waits on the lookup worker, never forever.
-bool Await(const std::function<bool()>& done)
-{
-    for (int i = 0; i < 1000; ++i) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 // Clears the lookup hook whatever the test's outcome.
 struct HookGuard {
@@ -137,6 +124,8 @@ TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
         linesAfterInner = s.lines.size();
         innerDone = true;
     });
+    std::atomic<bool> behind { false };
+    Later barrier([&] { behind = true; });
     HookGuard guard;  // after what the hook uses, so it goes first
     winsock::SetLookupHook([&](const std::string& query) {
         if (query != "localhost")
@@ -145,11 +134,13 @@ TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
         Await([] { return DeferredEventCount() > 0; });
         PostMessage(nested.wnd, WM_USER, 0, 0);
         Await([&] { return innerDone.load(); });
-        // Give a wrongly released notification every chance to run.
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Queued behind anything the inner wait let go: once it has run, so has that.
+        barrier.post();
+        Await([&] { return behind.load(); });
     });
     outer.ResolveHostAddress("localhost");
     EXPECT_TRUE(innerDone);
+    ASSERT_TRUE(behind);
     EXPECT_EQ(linesAfterInner, 0u);
     EXPECT_TRUE(s.lines.empty()) << "still held when the outer wait ended";
     ASSERT_TRUE(WaitFor([&] { return s.lines.size() == 1; }));
@@ -257,8 +248,9 @@ TEST(SockCtrl, ATimeOutTickSurvivesHandlersThatFreeComponents)
         c->StartTimeOut();
         clients.push_back(std::move(c));
     }
+    // The wait sees the count only once the tick has run to its end; with every component
+    // gone the clock has stopped, so no later tick can come.
     ASSERT_TRUE(WaitFor([&] { return fired > 0; }));
-    Application::ProcessMessagesUntil([] { return false; }, 1200);
     EXPECT_EQ(fired, 1);
 }
 

@@ -36,6 +36,7 @@ public:
             if (m.Msg == kLookup) {
                 lookupTask = m.WParam;
                 lookupError = WSAGETASYNCERROR(m.LParam);
+                answers.push_back(m.WParam);
             }
         });
         WSAData data;
@@ -53,6 +54,7 @@ public:
             n += note.event == event;
         return n;
     }
+    bool answered(HANDLE task) const { return std::find(answers.begin(), answers.end(), task) != answers.end(); }
     const Note* last(int event) const
     {
         for (auto it = notes.rbegin(); it != notes.rend(); ++it)
@@ -64,6 +66,7 @@ public:
     std::vector<Note> notes;
     HANDLE lookupTask { 0 };
     int lookupError { -1 };
+    std::vector<HANDLE> answers;
 };
 
 sockaddr_in Loopback(std::uint16_t port)
@@ -75,8 +78,6 @@ sockaddr_in Loopback(std::uint16_t port)
     return sa;
 }
 
-void Settle() { Application::ProcessMessagesUntil([] { return false; }, 100); }
-
 SOCKET ConnectAsync(Recorder& r, std::uint16_t port, long events)
 {
     SOCKET s = socket(WS_AF_INET, WS_SOCK_STREAM, 0);
@@ -86,6 +87,24 @@ SOCKET ConnectAsync(Recorder& r, std::uint16_t port, long events)
     EXPECT_EQ(rc, SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK) << "a non-blocking connect completes by message";
     return s;
+}
+
+// True once whatever the watcher was to post by now has been handled. A byte on a
+// connection of its own is noticed only after the one before it was taken, so the third
+// comes in a round of the watcher begun after this call, queued behind all it posted before.
+bool WatcherCaughtUp()
+{
+    Recorder r;
+    RawListener listener;
+    const SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_CONNECT);
+    RawPeer peer = listener.accept(5000);
+    bool answered = WaitFor([&] { return r.count(FD_CONNECT) > 0; });
+    for (int round = 1; answered && round <= 3; ++round) {
+        char byte;
+        answered = peer.sendAll(".") && WaitFor([&] { return r.count(FD_READ) == round; }) && recv(s, &byte, 1, 0) == 1;
+    }
+    closesocket(s);
+    return answered;
 }
 
 }  // namespace
@@ -115,7 +134,7 @@ TEST(WinsockStandIn, ConnectPostsConnectThenWriteOnce)
     RawListener listener;
     SOCKET s = ConnectAsync(r, listener.port(), FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE);
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_WRITE) > 0; }));
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     ASSERT_GE(r.notes.size(), 2u);
     EXPECT_EQ(r.notes[0].event, FD_CONNECT);
     EXPECT_EQ(r.notes[0].error, 0);
@@ -130,7 +149,7 @@ TEST(WinsockStandIn, ARefusedConnectReports10061)
     SOCKET s = ConnectAsync(r, UnusedPort(), FD_CONNECT | FD_CLOSE);
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_CONNECT) > 0; }));
     EXPECT_EQ(r.last(FD_CONNECT)->error, WSAECONNREFUSED);
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_CLOSE), 0);
     closesocket(s);
 }
@@ -145,14 +164,14 @@ TEST(WinsockStandIn, ReadIsPostedOnceUntilRecvAndAgainWhileDataRemains)
     ASSERT_TRUE(peer.sendAll("abcdef"));
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) > 0; }));
     ASSERT_TRUE(peer.sendAll("ghi"));
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_READ), 1) << "no second FD_READ before recv";
     char buf[16];
     EXPECT_EQ(recv(s, buf, 4, 0), 4);
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) == 2; }));
     EXPECT_EQ(recv(s, buf, sizeof buf, 0), 5);
     EXPECT_EQ(std::string(buf, 5), "efghi");
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_READ), 2) << "nothing left, nothing posted";
     EXPECT_EQ(recv(s, buf, sizeof buf, 0), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
@@ -169,12 +188,12 @@ TEST(WinsockStandIn, AnOrderlyEndIsOneCloseAfterTheData)
     peer.sendAll("bye");
     peer.close();
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_READ) > 0; }));
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_CLOSE), 0) << "the end waits until the data is read";
     char buf[8];
     EXPECT_EQ(recv(s, buf, sizeof buf, 0), 3);
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_CLOSE) > 0; }));
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_CLOSE), 1);
     EXPECT_EQ(r.last(FD_CLOSE)->error, 0);
     closesocket(s);
@@ -211,7 +230,7 @@ TEST(WinsockStandIn, WriteComesAgainOnlyAfterASendWouldBlock)
         sent += static_cast<std::size_t>(n);
     }
     EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_WRITE), 1);
     EXPECT_EQ(peer.receiveExactly(sent, 10000).size(), sent);
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_WRITE) == 2; }));
@@ -231,7 +250,7 @@ TEST(WinsockStandIn, AcceptIsPostedOnceUntilAccepted)
     RawPeer a = RawPeer::ConnectTo(ntohs(sa.sin_port));
     RawPeer b = RawPeer::ConnectTo(ntohs(sa.sin_port));
     ASSERT_TRUE(WaitFor([&] { return r.count(FD_ACCEPT) > 0; }));
-    Settle();
+    ASSERT_TRUE(WatcherCaughtUp());
     EXPECT_EQ(r.count(FD_ACCEPT), 1);
     SOCKET first = accept(l, nullptr, nullptr);
     EXPECT_NE(first, INVALID_SOCKET);
@@ -313,19 +332,45 @@ TEST(WinsockStandIn, ACancelledLookupNeverWritesItsBuffer)
 {
     Recorder r;
     std::atomic<bool> release { false };
-    SetLookupHook([&](const std::string&) {
-        while (!release)
-            std::this_thread::yield();
+    std::atomic<std::thread::id> cancelledOn {};
+    std::atomic<bool> landed { false };
+    std::atomic<int> held { 0 };
+    std::atomic<bool> letGo { false };
+    SetLookupHook([&](const std::string& query) {
+        if (query == "localhost") {
+            cancelledOn = std::this_thread::get_id();
+            while (!release)
+                std::this_thread::yield();
+        } else if (std::this_thread::get_id() == cancelledOn.load()) {
+            landed = true;
+        } else {
+            // Every other worker is held, so a later lookup goes to the cancelled one's.
+            ++held;
+            while (!letGo)
+                std::this_thread::yield();
+        }
     });
     std::vector<char> buf(MAXGETHOSTSTRUCT, '\x55');
     HANDLE task = WSAAsyncGetHostByName(r.wnd, kLookup, "localhost", buf.data(), static_cast<int>(buf.size()));
+    const bool running = Await([&] { return cancelledOn.load() != std::thread::id(); });
+    EXPECT_TRUE(running) << "the lookup reached its worker";
     EXPECT_EQ(WSACancelAsyncRequest(task), 0);
     release = true;
-    Settle();
-    SetLookupHook(nullptr);
-    EXPECT_NE(r.lookupTask, task);
+    // That worker answers a lookup it takes next only once it is done with the cancelled one.
+    std::vector<char> later(MAXGETHOSTSTRUCT);
+    std::vector<HANDLE> behind;
+    while (running && !landed && behind.size() < 8) {
+        const int heldBefore = held;
+        behind.push_back(WSAAsyncGetHostByName(r.wnd, kLookup, "127.0.0.1", later.data(), static_cast<int>(later.size())));
+        Await([&] { return landed || held > heldBefore; });
+    }
+    EXPECT_TRUE(landed && WaitFor([&] { return r.answered(behind.back()); }));
+    EXPECT_FALSE(r.answered(task));
     EXPECT_EQ(buf[0], '\x55');
     EXPECT_EQ(WSACancelAsyncRequest(task), SOCKET_ERROR);
+    letGo = true;
+    EXPECT_TRUE(WaitFor([&] { return std::all_of(behind.begin(), behind.end(), [&](HANDLE h) { return r.answered(h); }); }));
+    SetLookupHook(nullptr);
 }
 
 TEST(WinsockStandIn, AServiceWithoutEntryHasNoData)

@@ -188,15 +188,19 @@ TEST_F(StalledServer, ATricklingAnswerEndsAtTheTotalLimit)
 
 TEST_F(StalledServer, ACancelFlagEndsAStalledOpen)
 {
-    start("");
+    // The server notes that the request came; the flag is raised only then, while the open waits.
+    const std::string asked = dir.filePath(QStringLiteral("asked")).toStdString();
+    start("read request; : > '" + asked + "'");
     std::atomic<bool> cancel { false };
     std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int i = 0; i < 1000 && !QFile::exists(QString::fromStdString(asked)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         cancel = true;
     });
     // The receive limit alone would hold the open for half a minute.
     const Download download = Fetch("http://" + host + "/news.htm", 30000, 0, &cancel);
     canceller.join();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(asked))) << "the request reached the server";
     EXPECT_FALSE(download.opened);
     EXPECT_EQ(download.error, ERROR_INTERNET_OPERATION_CANCELLED);
 }
