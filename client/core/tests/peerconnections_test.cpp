@@ -29,8 +29,8 @@ TEST_F(PeerConnections, AnOlderConnectionClosingLeavesTheBuddyOnline)
 {
     ScriptedPeer first = Online("bob", 2);
     ScriptedPeer second = Online("bob", 2);
-    first = ScriptedPeer();
-    Settle();
+    first.hangUp();
+    ASSERT_TRUE(first.waitClosed());
     EXPECT_TRUE(Buddy("bob").Online);
     second.sendLine(Frame("away", "bob", "", "still here"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Buddy("bob").Away; }, 5000));

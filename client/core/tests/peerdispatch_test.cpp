@@ -56,9 +56,11 @@ TEST_F(PeerDispatch, AnUnlistedCallerIsPromptedOnceAndGetsNoAnswerMeanwhile)
 {
     ScriptedPeer peer = Call(4);
     peer.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
-    Settle();
     peer.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
-    EXPECT_EQ(peer.drain(200), "");
+    // Closed after both were handled, with nothing said to it.
+    peer.hangUp();
+    EXPECT_TRUE(peer.waitClosed());
+    EXPECT_EQ(peer.drain(0), "");
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0], "RequestPrompt|5|dave|dave@example.org|DAVE is requesting to be added your buddy list.\r"
                           "Email: dave@example.org\rDo you want to accept?");
@@ -134,7 +136,7 @@ TEST_F(PeerDispatch, FramesBeforeAnAcceptedInfAreDropped)
     peer.sendLine(Frame("away", "bob", "", "spoofed"));
     peer.sendLine(Frame("note", "bob", "link", "spoofed"));
     peer.sendLine(Frame("decline", "bob"));
-    Settle();
+    EXPECT_EQ(Introduce(peer, "bob"), "\xFC");
     EXPECT_FALSE(Buddy("bob").Away);
     EXPECT_TRUE(dirs.exists("windows/my friends/alice/bob.cnt"));
     EXPECT_TRUE(Calls().empty());
@@ -148,7 +150,7 @@ TEST_F(PeerDispatch, AConnectionCannotSpeakForAnotherBuddy)
     bob.sendLine(Frame("blockme", "carol"));
     bob.sendLine(Frame("decline", "carol"));
     bob.sendLine(Frame("inf", "carol", "", "alice"));
-    EXPECT_EQ(bob.drain(200), "");
+    EXPECT_EQ(Introduce(bob, "bob"), "\xFC") << "nothing answered before";
     EXPECT_TRUE(Buddy("carol").Online);
     EXPECT_FALSE(Buddy("carol").Away);
     EXPECT_TRUE(dirs.exists("windows/my friends/alice/carol.cnt"));
@@ -163,8 +165,8 @@ TEST_F(PeerDispatch, AnInfForABuddyFromElsewhereThanItsLookedUpAddressIsRefusedA
     ScriptedPeer mallory = Call(4);
     mallory.send(Frame("inf", "BOB", "x@evil", "alice") + "\r\n" + Frame("decline", "bob") + "\r\n");
     EXPECT_EQ(mallory.readLine(), "\xFE");
+    // Closed: nothing more it sent is heard.
     EXPECT_TRUE(mallory.waitClosed());
-    Settle();
     EXPECT_EQ(Cnt("bob"), before);
     ASSERT_NE(bar->FindBuddy("bob"), nullptr);
     EXPECT_FALSE(Buddy("bob").Online);
@@ -224,7 +226,7 @@ TEST_F(PeerDispatch, PlainLinesAndUnknownCommandsAreIgnored)
     peer.sendLine("\xFC");
     peer.sendLine(Frame("format", "bob", "c:", "now"));
     peer.sendLine(Frame("pluginclose", "bob", "", "{927971f5-1}"));
-    EXPECT_EQ(peer.drain(200), "");
+    EXPECT_EQ(Introduce(peer, "bob"), "\xFC") << "nothing answered before";
     EXPECT_TRUE(Buddy("bob").Online);
     EXPECT_TRUE(Calls().empty());
 }
@@ -242,7 +244,7 @@ TEST_F(PeerDispatch, ChatFromABuddyPromptsOnceUntilAnswered)
     ScriptedPeer peer = Online("bob", 2);
     peer.sendLine(Frame("chat", "bob", "alice", "{\\rtf1 hi}"));
     peer.sendLine(Frame("chat", "bob", "alice", "{\\rtf1 again}"));
-    Settle();
+    ASSERT_EQ(Introduce(peer, "bob"), "\xFC");
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0], "RequestPrompt|3|bob|{\\rtf1 hi}|BOB is requesting to chat with you.\rDo you want to accept? (y/n)");
     EXPECT_TRUE(Buddy("bob").ChatRequested);
@@ -280,7 +282,7 @@ TEST_F(PeerDispatch, ChatFromAStrangerIsIgnored)
 {
     ScriptedPeer peer = Call(4);
     peer.sendLine(Frame("chat", "dave", "alice", "hi"));
-    Settle();
+    ASSERT_EQ(Introduce(peer, "Unknown"), "\xFD");
     EXPECT_TRUE(Calls().empty());
 }
 
@@ -319,13 +321,14 @@ TEST_F(PeerDispatch, StartSendFileSendsOnlyAFileOfferedToThatBuddyAndOnlyOnce)
     EXPECT_EQ(bob.readLine(), Frame("requesttosendfile", "alice", path, "5"));
     carol.sendLine(Frame("startsendfile", "carol", path, "4000"));
     bob.sendLine("\xFB" "startsendfile,bob,/etc/passwd,\"4000\"");
-    Settle();
+    ASSERT_EQ(Introduce(carol, "carol"), "\xFC");
+    ASSERT_EQ(Introduce(bob, "bob"), "\xFC");
     EXPECT_TRUE(Calls().empty());
     bob.sendLine(Frame("startsendfile", "bob", path, "4000"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
     EXPECT_EQ(Calls()[0], "SendFileWindow|bob|" + path + "|4000|5");
     bob.sendLine(Frame("startsendfile", "bob", path, "4000"));
-    Settle();
+    ASSERT_EQ(Introduce(bob, "bob"), "\xFC");
     EXPECT_EQ(Calls().size(), 1u);
 }
 
@@ -345,7 +348,7 @@ TEST_F(PeerDispatch, RejectedTellsTheUserOnlyAboutAnOfferedFile)
 {
     ScriptedPeer bob = Online("bob", 2);
     bob.sendLine(Frame("rejected", "bob", "file"));
-    Settle();
+    ASSERT_EQ(Introduce(bob, "bob"), "\xFC");
     EXPECT_TRUE(dialogs::History().empty());
     dirs.write("share/x.txt", "1");
     SendFileTo("bob", dirs.root() + "/share/x.txt");
@@ -364,7 +367,7 @@ TEST_F(PeerDispatch, PluginRequestNamesOnlyAnExistingPluginFolder)
     for (const std::string folder : { "..", "..\\..\\x", "../../windows", "chess/../..", "nothere", "/etc", "linked",
                                       "chess\\\\" })
         bob.sendLine(Frame("pluginrequest", "bob", "", folder));
-    Settle();
+    ASSERT_EQ(Introduce(bob, "bob"), "\xFC");
     EXPECT_TRUE(Calls().empty());
     bob.sendLine(Frame("pluginrequest", "bob", "", "CHESS\\"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
@@ -377,7 +380,9 @@ TEST_F(PeerDispatch, PluginRequestFromAStrangerStartsNothing)
     ScriptedPeer dave = Call(4);
     dave.sendLine(Frame("inf", "dave", "", "alice"));
     dave.sendLine(Frame("pluginrequest", "dave", "", "chess\\"));
-    Settle();
+    // Closed once both were handled.
+    dave.hangUp();
+    ASSERT_TRUE(dave.waitClosed());
     for (const std::string& call : Calls())
         EXPECT_EQ(call.find("RequestPrompt|2"), std::string::npos) << call;
 }
@@ -389,7 +394,7 @@ TEST_F(PeerDispatch, PluginPayloadGoesOnlyToARegisteredPlugin)
     bob.sendLine(Frame("\xF9" "{nobody}", "bob", "", "move e2e4"));
     bob.sendLine(Frame("\xF9" "{927971f5-7}", "bob", "", "move e2e4"));
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return !Calls().empty(); }, 5000));
-    Settle();
+    ASSERT_EQ(Introduce(bob, "bob"), "\xFC");
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0], "WritePluginLine|{927971f5-7}|move e2e4");
 
@@ -406,6 +411,7 @@ TEST_F(PeerDispatch, PluginPayloadGoesOnlyToARegisteredPlugin)
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Calls().size() >= 4; }, 5000));
     EXPECT_EQ(Calls()[2], "WritePluginLine|{927971f5-7}|\xF9" "bob");
     EXPECT_EQ(Calls()[3], "WritePluginLine|{927971f5-7}|\xF9" "bob");
-    Settle();
+    // Hung up by the blockme: nothing later of bob's is heard.
+    EXPECT_TRUE(bob.waitClosed());
     EXPECT_EQ(Calls().size(), 4u);
 }

@@ -25,7 +25,7 @@ TEST_F(PeerSend, SendBuddyCommandGoesToOneNamedBuddyOrToAll)
     EXPECT_EQ(carol.readLine(), Frame("ping", "alice", "alice@example.org"));
     EXPECT_TRUE(SendBuddyCommand("pluginrequest", "carol"));
     EXPECT_EQ(carol.readLine(), Frame("pluginrequest", "alice", "alice@example.org", "carol"));
-    EXPECT_EQ(bob.drain(100), "");
+    EXPECT_EQ(Introduce(bob, "bob"), "\xFC") << "bob was sent nothing more";
 }
 
 TEST_F(PeerSend, SendFileToRefusesAFolder)
@@ -34,7 +34,7 @@ TEST_F(PeerSend, SendFileToRefusesAFolder)
     SendFileTo("bob", dirs.root());
     ASSERT_EQ(dialogs::History().size(), 1u);
     EXPECT_EQ(dialogs::History()[0].request.text, "\rFolder transfers not permitted. Please select file(s) individually.");
-    EXPECT_EQ(bob.drain(100), "");
+    EXPECT_EQ(Introduce(bob, "bob"), "\xFC") << "bob was offered nothing";
 }
 
 TEST_F(PeerSend, SendFileToNamesAFileThatCannotBeRead)
@@ -57,5 +57,5 @@ TEST_F(PeerSend, SendFileToAnOfflineOrAwayBuddyOffersNothing)
     SendFileTo("bob", dirs.root() + "/share/a.txt");
     ASSERT_EQ(dialogs::History().size(), 2u);
     EXPECT_EQ(dialogs::History()[1].request.text, "\rThis buddy is away from their computer. Please try again later.");
-    EXPECT_EQ(bob.drain(100), "");
+    EXPECT_EQ(Introduce(bob, "bob"), "\xFC") << "bob was offered nothing";
 }

@@ -69,9 +69,15 @@ protected:
     ScriptedPeer Online(const std::string& name, int host)
     {
         ScriptedPeer peer = Call(host);
-        peer.sendLine(Frame("inf", name, name + "@example.org", "alice"));
-        EXPECT_EQ(peer.readLine(), "\xFC");
+        EXPECT_EQ(Introduce(peer, name), "\xFC");
         return peer;
+    }
+    // The caller says who it is; the first line the client writes back. Lines on one connection
+    // are handled in order, so by then all sent before were handled, and nothing was written since.
+    static std::string Introduce(ScriptedPeer& peer, const std::string& name)
+    {
+        peer.sendLine(Frame("inf", name, name + "@example.org", "alice"));
+        return peer.readLine();
     }
     std::string Cnt(const std::string& name) const { return dirs.read("windows/my friends/alice/" + name + ".cnt"); }
     Tbuddy& Buddy(const std::string& name) const { return *bar->FindBuddy(name); }

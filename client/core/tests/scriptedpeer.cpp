@@ -43,6 +43,12 @@ void ScriptedPeer::reset()
     m_fd = -1;
 }
 
+void ScriptedPeer::hangUp()
+{
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_WR);
+}
+
 ScriptedPeer& ScriptedPeer::operator=(ScriptedPeer&& other) noexcept
 {
     if (this != &other) {

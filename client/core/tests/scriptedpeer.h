@@ -25,6 +25,9 @@ public:
     std::string readLine(int timeoutMs = 5000);
     // True when nothing but the end may come: the client closed this connection.
     bool waitClosed(int timeoutMs = 5000);
+    // Ends this side's sending, as a peer that has said all it will; the client's lines
+    // and its own close can still be read, and it closes only after handling all sent before.
+    void hangUp();
     // Lets the client run a while and returns what it wrote meanwhile (lines stay buffered for readLine).
     std::string drain(int ms);
     // Drops the line at once with a reset, as a vanished peer does; the client is not run.

@@ -4,6 +4,7 @@
 #include "client/core/scrambler.h"
 #include "client/core/servicequery.h"
 #include "peersessiontest.h"
+#include "platform/rtl/thread.h"
 #include "platform/testing/serviceprocess.h"
 #include "platform/win/shell.h"
 
@@ -248,7 +249,8 @@ TEST_F(ServiceLogOn, ALogOnFromAnEarlierSessionChangesNothingWhenItEnds)
     request = ScriptedPeer();
     // The thread's own reply file goes once its download has ended.
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return FilesNamed(dirs.appDir(), "logon.htm").empty(); }, 10000));
-    RunLoopFor(300);
+    // Returns once the thread has ended, its last steps on the main thread done.
+    TThread::FreeAbandoned();
     EXPECT_EQ(Channel(), "CONNECTING...");
     EXPECT_FALSE(Session().logOnRunning);
     EXPECT_FALSE(Session().logOnInProgress);
