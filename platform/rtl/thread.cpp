@@ -105,6 +105,8 @@ TThread* AnAbandonedThread()
 
 }  // namespace
 
+bool TThread::AbandonedAlive() { return AnAbandonedThread() != nullptr; }
+
 void TThread::FreeAbandoned()
 {
     {

@@ -51,6 +51,8 @@ public:
     // At the program's end: frees the threads left to free themselves that are still
     // alive (running, or finished with their freeing still queued), each ended first.
     static void FreeAbandoned();
+    // True while a thread left to free itself is alive (running, or its freeing queued).
+    static bool AbandonedAlive();
 
     // Read on the main thread once Execute has returned.
     bool FreeOnTerminate { false };

@@ -249,8 +249,9 @@ TEST_F(ServiceLogOn, ALogOnFromAnEarlierSessionChangesNothingWhenItEnds)
     request = ScriptedPeer();
     // The thread's own reply file goes once its download has ended.
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return FilesNamed(dirs.appDir(), "logon.htm").empty(); }, 10000));
-    // Returns once the thread has ended, its last steps on the main thread done.
-    TThread::FreeAbandoned();
+    // Freed only once its last steps on the main thread are done.
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return !TThread::AbandonedAlive(); }, 10000));
+    EXPECT_TRUE(Session().firstLogOn) << "the next log-on still starts the update check";
     EXPECT_EQ(Channel(), "CONNECTING...");
     EXPECT_FALSE(Session().logOnRunning);
     EXPECT_FALSE(Session().logOnInProgress);
