@@ -62,6 +62,7 @@ int main()
         [&] { return LinesPerSecond(bytes, [&](const std::string& line) { room.HandleLine(line); }); },
         [&] { return LinesPerSecond(bytes, [&](const std::string& line) { total += line.size(); }); });
 
-    std::printf("irc lines: %.0f lines/s (reference line split: %.0f lines/s)\n", best.measured, best.reference);
+    std::printf("irc lines: %.0f lines/s (reference line split: %.0f lines/s) ratio %.2f\n", best.measured, best.reference,
+                best.reference > 0 ? best.measured / best.reference : 0.0);
     return total == 0 || sent == 0 ? 1 : 0;
 }

@@ -1,7 +1,9 @@
 // Throughput of the socket kit on loopback against a plain POSIX socket copy:
-// bytes through a binary client and server, lines through a text client and server;
+// bytes through a binary client and server (each buffer size and the copy in turn until
+// their ratio holds still, the best of each printed), lines through a text client and server;
 // then what a peer sending without pause does to the process: its resident size over
 // 1 GiB received, and how long a 10 ms timer waits while lines pour in.
+#include "bench/bestof.h"
 #include "net/bufferedcomponents.h"
 #include "platform/win/messages.h"
 
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -295,14 +298,35 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const double posix = PosixBytesPerSecond();
-    std::printf("plain POSIX copy:          %8.1f MiB/s\n", posix / (1 << 20));
+    // Each buffer size and the POSIX copy in turn until their ratio holds still; the
+    // best rate of each is printed, the POSIX copy's best over all rounds.
+    struct KitRate {
+        int size;
+        double rate;
+        bool intact;
+    };
+    std::vector<KitRate> kits;
+    double posix = 0;
     for (int size : { 1024, 65536 }) {
-        bool intact = false;
-        const double kit = KitBytesPerSecond(size, intact);
-        std::printf("binary client/server %5d-byte buffers: %8.1f MiB/s  (%.3f of POSIX)%s\n", size, kit / (1 << 20),
-                    kit / posix, intact ? "" : "  DATA DAMAGED");
+        bool intact = true;
+        const BestRates best = BestOfInterleaved(
+            [&] {
+                bool whole = false;
+                const double rate = KitBytesPerSecond(size, whole);
+                intact = intact && whole;
+                return rate;
+            },
+            [] { return PosixBytesPerSecond(); });
+        posix = std::max(posix, best.reference);
+        kits.push_back({ size, best.measured, intact });
         if (!intact)
+            break;
+    }
+    std::printf("plain POSIX copy:          %8.1f MiB/s\n", posix / (1 << 20));
+    for (const KitRate& kit : kits) {
+        std::printf("binary client/server %5d-byte buffers: %8.1f MiB/s  (%.3f of POSIX)%s\n", kit.size,
+                    kit.rate / (1 << 20), kit.rate / posix, kit.intact ? "" : "  DATA DAMAGED");
+        if (!kit.intact)
             return 1;
     }
     int received = 0;

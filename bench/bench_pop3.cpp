@@ -1,5 +1,6 @@
 // Summaries per second of the POP3 client on a worker thread against a plain
 // scripted client, both reading every header of one dovecot mailbox.
+#include "bench/bestof.h"
 #include "net/nmpop3.h"
 #include "platform/testing/dovecot.h"
 
@@ -102,9 +103,10 @@ int main(int argc, char** argv)
     }
     // The first session indexes the mailbox; neither side should pay for it.
     ScriptedRate(server.port(), 1);
-    const double client = ClientRate(server.port(), count);
-    const double scripted = ScriptedRate(server.port(), count);
-    std::printf("pop3 headers: %.0f headers/s (scripted client: %.0f headers/s) ratio %.2f\n", client, scripted,
-        scripted > 0 ? client / scripted : 0.0);
+    // Both in turn until their ratio holds still; the best of each is printed.
+    const BestRates best = BestOfInterleaved([&] { return ClientRate(server.port(), count); },
+                                             [&] { return ScriptedRate(server.port(), count); });
+    std::printf("pop3 headers: %.0f headers/s (scripted client: %.0f headers/s) ratio %.2f\n", best.measured,
+        best.reference, best.reference > 0 ? best.measured / best.reference : 0.0);
     return 0;
 }

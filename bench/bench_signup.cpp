@@ -1,6 +1,8 @@
 // Sign-up load on korvo-service: a service already holding 100,000 users takes
 // 2,000 new registrations on one keep-alive connection, then, in the same run,
-// 2,000 GETs of a small static file the same way; the two rates and their ratio.
+// 2,000 GETs of a small static file the same way, the two in turn until their ratio
+// holds still; the best of each rate and their ratio.
+#include "bench/bestof.h"
 #include "bench/httpconnection.h"
 #include "client/core/scrambler.h"
 
@@ -87,22 +89,33 @@ int main(int argc, char** argv)
     const double fillSeconds = std::chrono::duration<double>(Clock::now() - fillStart).count();
 
     Connection connection(port);
-    auto start = Clock::now();
-    for (int i = 0; i < kRequests && connection.ok(); ++i) {
-        // Every other name is taken in another letter case, so both answers are measured.
-        const std::string user = i % 2 ? "USER" + std::to_string(i * 37 % kStoredUsers) : "new" + std::to_string(i);
-        const std::string answer = connection.get(RegisterTarget(user, password));
-        if (answer != (i % 2 ? "duplicate\r\n" : "success\r\n"))
-            failed = true;
-    }
-    const double registrations = kRequests / std::chrono::duration<double>(Clock::now() - start).count();
-
-    start = Clock::now();
-    for (int i = 0; i < kRequests && connection.ok(); ++i) {
-        if (connection.get("/page.htm").size() != 256)
-            failed = true;
-    }
-    const double staticFile = kRequests / std::chrono::duration<double>(Clock::now() - start).count();
+    int round = 0;
+    const auto registrationRate = [&] {
+        // Each round registers names of its own; every other name is taken in another
+        // letter case, so both answers are measured.
+        const auto start = Clock::now();
+        for (int i = 0; i < kRequests && connection.ok(); ++i) {
+            const std::string user = i % 2 ? "USER" + std::to_string(i * 37 % kStoredUsers)
+                                           : "new" + std::to_string(round * kRequests + i);
+            const std::string answer = connection.get(RegisterTarget(user, password));
+            if (answer != (i % 2 ? "duplicate\r\n" : "success\r\n"))
+                failed = true;
+        }
+        ++round;
+        return kRequests / std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    const auto staticFileRate = [&] {
+        const auto start = Clock::now();
+        for (int i = 0; i < kRequests && connection.ok(); ++i) {
+            if (connection.get("/page.htm").size() != 256)
+                failed = true;
+        }
+        return kRequests / std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    // Both in turn until their ratio holds still; the best rate of each is printed.
+    const BestRates best = BestOfInterleaved(registrationRate, staticFileRate);
+    const double registrations = best.measured;
+    const double staticFile = best.reference;
 
     service.kill();
     service.waitForFinished(10000);

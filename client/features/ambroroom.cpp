@@ -78,7 +78,8 @@ std::string TAmbroRoom::TSaid::Rtf() const
     std::string rtf = richtext::Header();
     rtf += "\\deflang1033\\pard\\plain\\f2\\fs20\\cf1";
     switch (kind) {
-    case Kind::Said: rtf += "\\b " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + richtext::Escape(words) + " \\par }"; break;
+    case Kind::Said:
+    case Kind::Acted: rtf += "\\b " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + richtext::Escape(Words()) + " \\par }"; break;
     case Kind::Joined:
     case Kind::Left: rtf += "\\b    " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + Words() + "\\par }"; break;
     case Kind::Alert: rtf += "\\b *** " + richtext::Escape(name) + " \\plain\\f2\\fs20\\cf1 " + richtext::Escape(words) + "\\par }"; break;
@@ -89,8 +90,9 @@ std::string TAmbroRoom::TSaid::Rtf() const
 
 std::string TAmbroRoom::TSaid::Words() const
 {
-    // Joins and leaves carry no words of their own.
+    // A said line's words are quoted when shown; joins and leaves carry none of their own.
     switch (kind) {
+    case Kind::Said: return "says \"" + words + '"';
     case Kind::Joined: return "has joined this conference";
     case Kind::Left: return "has left this conference";
     default: return words;
@@ -108,21 +110,22 @@ std::string TAmbroRoom::TSaid::Plain() const
 
 namespace {
 
-// Fills words in place: a line that reuses the buffers of one trimmed from the
-// transcript costs no allocation.
-void FillWords(std::string& words, std::string_view text)
+bool IsAction(std::string_view text) { return text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION"; }
+
+// Fills a said line's words in place: a line that reuses the buffers of one
+// trimmed from the transcript costs no allocation.
+void FillWords(TAmbroRoom::TSaid& said, std::string_view text)
 {
-    words.clear();
-    if (text.size() >= 7 && text.substr(0, 7) == "\x01" "ACTION") {
+    said.words.clear();
+    if (IsAction(text)) {
         std::string_view action = text.size() > 8 ? text.substr(7, text.size() - 8) : std::string_view();
         if (!action.empty() && action[0] == ' ')
             action.remove_prefix(1);
-        AppendPrintable(words, action);
+        said.kind = TAmbroRoom::TSaid::Kind::Acted;
+        AppendPrintable(said.words, action);
     } else {
-        words.reserve(text.size() + 7);
-        words += "says \"";
-        AppendPrintable(words, text);
-        words += '"';
+        said.kind = TAmbroRoom::TSaid::Kind::Said;
+        AppendPrintable(said.words, text);
     }
 }
 
@@ -148,28 +151,25 @@ void AppendReceived(std::string& out, std::string_view raw)
     AppendPrintable(out, IrcTextToAnsi(raw, storage));
 }
 
-// A said line's words from received text.
-void FillReceivedWords(std::string& words, std::string_view raw)
+// A said line's kind and words from received text.
+void FillReceivedWords(TAmbroRoom::TSaid& said, std::string_view raw)
 {
-    if (raw.size() >= 7 && raw.substr(0, 7) == "\x01" "ACTION") {
+    if (IsAction(raw)) {
         // The action's ends are cut in the code page, as the user reads it.
         std::string storage;
-        FillWords(words, IrcTextToAnsi(raw, storage));
+        FillWords(said, IrcTextToAnsi(raw, storage));
         return;
     }
-    words.clear();
-    words.reserve(raw.size() + 7);
-    words += "says \"";
-    AppendReceived(words, raw);
-    words += '"';
+    said.kind = TAmbroRoom::TSaid::Kind::Said;
+    said.words.clear();
+    AppendReceived(said.words, raw);
 }
 
 void FillSaid(TAmbroRoom::TSaid& said, std::string_view name, std::string_view text)
 {
-    said.kind = TAmbroRoom::TSaid::Kind::Said;
     said.name.clear();
     AppendPrintable(said.name, name);
-    FillWords(said.words, text);
+    FillWords(said, text);
 }
 
 }  // namespace
@@ -205,7 +205,11 @@ void TAmbroRoom::Append(TSaid::Kind kind, std::string_view name, std::string_vie
     said.kind = kind;
     said.name.clear();
     AppendPrintable(said.name, name);
-    said.words.assign(words);
+    // Joins and leaves have no words: an empty assign still cost a library call.
+    if (words.empty())
+        said.words.clear();
+    else
+        said.words.assign(words);
     AppendNext();
 }
 
@@ -213,11 +217,14 @@ void TAmbroRoom::ShowReceived(std::string_view before, std::string_view sender, 
 {
     // Written straight into the line's buffers: neither name nor text is converted beside them.
     TSaid& said = m_transcript.Next();
-    said.kind = TSaid::Kind::Said;
-    said.name.assign(before);
+    // Most lines are said in the room: no text around the sender.
+    said.name.clear();
+    if (!before.empty())
+        said.name.append(before);
     AppendReceived(said.name, sender);
-    said.name += after;
-    FillReceivedWords(said.words, text);
+    if (!after.empty())
+        said.name.append(after);
+    FillReceivedWords(said, text);
     AppendNext();
 }
 
@@ -232,19 +239,19 @@ bool TAmbroRoom::HasPerson(std::string_view name) const
     return std::any_of(m_persons.begin(), m_persons.end(), [&](const std::string& p) { return SameName(p, name); });
 }
 
-void TAmbroRoom::AddPerson(const std::string& name)
+void TAmbroRoom::AddPerson(std::string_view name)
 {
     if (name.empty() || HasPerson(name) || m_persons.size() >= kMaxPersons)
         return;
     Append(TSaid::Kind::Joined, name, {});
     if (IsNickOrOp(name, Nick))
         return;
-    m_persons.push_back(name);
+    m_persons.emplace_back(name);
     ++m_personsRevision;
     Changed();
 }
 
-void TAmbroRoom::RemovePerson(const std::string& name)
+void TAmbroRoom::RemovePerson(std::string_view name)
 {
     const auto it = std::find_if(m_persons.begin(), m_persons.end(), [&](const std::string& p) {
         return SameName(p, name) || (p.size() == name.size() + 1 && (p[0] == '@' || p[0] == '+') && SameName(std::string_view(p).substr(1), name));
@@ -289,7 +296,6 @@ void TAmbroRoom::HandleLine(const std::string& line)
     if (!ParseIrcLine(line, parsed))
         return;
     const std::string_view command = parsed.command;
-    std::string notice;
     // Numeric replies are three digits; the named commands, most lines, skip their tests.
     const bool numeric = command.size() == 3 && command[0] >= '0' && command[0] <= '9';
     if (numeric) {
@@ -301,7 +307,7 @@ void TAmbroRoom::HandleLine(const std::string& line)
             m_collisions = 0;
         } else if (reply == 332) {
             // "332 nick #room :topic": a room without a topic names no topic.
-            notice = IrcTextToAnsi(parsed.Param(2));
+            ShowNotice(parsed.Param(2));
         } else if (reply == 366) {
             Caption = Nick + " on " + Sitename + " - Korvo Ambro\xAE";
             Status = "Now chatting in \"" + (CurrentRoom.empty() ? std::string() : CurrentRoom.substr(1)) + "\" room";
@@ -340,13 +346,13 @@ void TAmbroRoom::HandleLine(const std::string& line)
             Changed();
         }
     } else if (SameName(command, "ERROR")) {
-        notice = IrcTextToAnsi(parsed.Trailing());
+        ShowNotice(parsed.Trailing());
     } else if (SameName(command, "KICK")) {
         if (SameName(parsed.Param(1), Nick)) {
             Kicked(IrcTextToAnsi(parsed.Param(2)));
             return;
         }
-        RemovePerson(IrcTextToAnsi(parsed.Param(1)));
+        RemovePerson(IrcTextToAnsi(parsed.Param(1), m_converted));
     } else if (SameName(command, "PRIVMSG")) {
         const std::string_view target = parsed.Param(0);
         // "PRIVMSG target :text"; a line with no text says nothing.
@@ -364,22 +370,28 @@ void TAmbroRoom::HandleLine(const std::string& line)
         }
     } else if (SameName(command, "JOIN")) {
         if (SameName(parsed.Param(0), CurrentRoom))
-            AddPerson(IrcTextToAnsi(parsed.Sender()));
+            AddPerson(IrcTextToAnsi(parsed.Sender(), m_converted));
     } else if (SameName(command, "PING")) {
-        // Built in a buffer kept from the last answer.
-        m_outgoing.assign("PONG ");
+        // Built in a buffer kept from the last answer: only the server's name is written.
+        m_outgoing.resize(kPong.size());
         AppendIrcSafeText(m_outgoing, parsed.Trailing());
-        if (m_outgoing.find(' ', 5) != std::string::npos)
-            m_outgoing.insert(5, 1, ':');
+        if (m_outgoing.find(' ', kPong.size()) != std::string::npos)
+            m_outgoing.insert(kPong.size(), 1, ':');
         Send(m_outgoing);
     } else if (SameName(command, "QUIT")) {
-        RemovePerson(IrcTextToAnsi(parsed.Sender()));
+        RemovePerson(IrcTextToAnsi(parsed.Sender(), m_converted));
     } else if (SameName(command, "PART")) {
         if (SameName(parsed.Param(0), CurrentRoom))
-            RemovePerson(IrcTextToAnsi(parsed.Sender()));
+            RemovePerson(IrcTextToAnsi(parsed.Sender(), m_converted));
     }
-    if (!notice.empty())
-        ShowSaid(Sitename, notice);
+}
+
+void TAmbroRoom::ShowNotice(std::string_view raw)
+{
+    std::string storage;
+    const std::string_view text = IrcTextToAnsi(raw, storage);
+    if (!text.empty())
+        ShowSaid(Sitename, text);
 }
 
 bool TAmbroRoom::Say(const std::string& text)

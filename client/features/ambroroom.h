@@ -23,10 +23,11 @@ public:
 
     // One transcript line; its RTF is made only when a window asks for it.
     struct TSaid {
-        enum class Kind { Said, Joined, Left, Alert, Line };
+        // Said: name says "words"; Acted: name words (a CTCP ACTION).
+        enum class Kind { Said, Acted, Joined, Left, Alert, Line };
         Kind kind { Kind::Said };
         std::string name;   // the bold part
-        std::string words;  // what follows it
+        std::string words;  // what was said, without the "says" around it
 
         std::string Words() const;
         std::string Rtf() const;
@@ -71,8 +72,8 @@ public:
     void LineTooLong();
 
     void ShowSaid(std::string_view name, std::string_view text);
-    void AddPerson(const std::string& name);
-    void RemovePerson(const std::string& name);
+    void AddPerson(std::string_view name);
+    void RemovePerson(std::string_view name);
 
     const TLineRing<TSaid>& Transcript() const { return m_transcript; }
     const std::vector<std::string>& Persons() const { return m_persons; }
@@ -85,12 +86,16 @@ public:
     std::size_t PersonsRevision() const { return m_personsRevision; }
 
 private:
+    static constexpr std::string_view kPong = "PONG ";
+
     void Send(const std::string& line);
     // Counts the line written into m_transcript.Next() and tells of it.
     void AppendNext();
     // A said line from the server: name is before, the sender, after; sender and text as received.
     void ShowReceived(std::string_view before, std::string_view sender, std::string_view after, std::string_view text);
     void Append(TSaid::Kind kind, std::string_view name, std::string_view words);
+    // The server's words on the room (a topic, an error) as said by the site; nothing when there are none.
+    void ShowNotice(std::string_view raw);
     void Changed();
     bool HasPerson(std::string_view name) const;
     void Kicked(const std::string& reason);
@@ -98,8 +103,10 @@ private:
     void Refused();
 
     TLineRing<TSaid> m_transcript { kMaxTranscript };
-    // The last answer sent, its buffer kept for the next.
-    std::string m_outgoing;
+    // The last answer sent, its buffer kept for the next; it always begins with the PONG.
+    std::string m_outgoing { kPong };
+    // A received name turned into the code page, its buffer kept; a plain ASCII name is used where it stands.
+    std::string m_converted;
     std::vector<std::string> m_persons;
     std::string m_baseNick;
     std::size_t m_appended { 0 };

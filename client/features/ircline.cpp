@@ -46,6 +46,13 @@ bool ValidUtf8(std::string_view text)
     return true;
 }
 
+// Whether one of the word's eight bytes is byte.
+bool HasByte(std::uint64_t word, char byte)
+{
+    const std::uint64_t x = word ^ (0x0101010101010101ULL * static_cast<unsigned char>(byte));
+    return ((x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL) != 0;
+}
+
 bool AllAscii(std::string_view text)
 {
     // Eight bytes a step: nearly every received line is plain ASCII.
@@ -141,9 +148,20 @@ std::optional<TIrcLine> ParseIrcLine(std::string_view line)
 
 void AppendIrcSafeText(std::string& out, std::string_view text)
 {
-    const std::size_t from = out.size();
+    std::size_t i = out.size();
     out.append(text);
-    for (std::size_t i = from; i < out.size(); ++i) {
+    // Eight bytes a step past those holding none of the three: nearly all text.
+    for (; i + 8 <= out.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, out.data() + i, 8);
+        if (!HasByte(word, '\r') && !HasByte(word, '\n') && !HasByte(word, '\0'))
+            continue;
+        for (std::size_t k = i; k < i + 8; ++k) {
+            if (out[k] == '\r' || out[k] == '\n' || out[k] == '\0')
+                out[k] = ' ';
+        }
+    }
+    for (; i < out.size(); ++i) {
         if (out[i] == '\r' || out[i] == '\n' || out[i] == '\0')
             out[i] = ' ';
     }

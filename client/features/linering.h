@@ -22,17 +22,19 @@ public:
         m_count = 0;
     }
     // The slot of a new newest line, holding whatever it held before: the caller writes every part.
+    // Until the ring is full (since it was made or last cleared) m_first is 0.
     Line& Next()
     {
         if (m_count < m_lines.size())
-            return m_lines[(m_first + m_count++) % m_lines.size()];
+            return m_lines[m_count++];
         if (m_lines.size() < m_capacity) {
-            // Not yet full and never wrapped since the last clear: m_first is 0.
             ++m_count;
             return m_lines.emplace_back();
         }
+        // Wrapped by a compare: a division per line cost more than the rest of Next.
         Line& oldest = m_lines[m_first];
-        m_first = (m_first + 1) % m_lines.size();
+        if (++m_first == m_lines.size())
+            m_first = 0;
         return oldest;
     }
 
