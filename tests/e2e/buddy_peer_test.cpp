@@ -93,7 +93,8 @@ TEST(BuddyPeer, BothCallingAtOnceLeavesBothOnline)
     bob.process->command("click\tSign On\tSpeedButton1");
     EXPECT_TRUE(alice.seesOnline("bob", true)) << alice.cnt("bob");
     EXPECT_TRUE(bob.seesOnline("alice", true)) << bob.cnt("alice");
-    Application::ProcessMessagesUntil([] { return false; }, 1000);
+    // Each has handled the other's call on the line the chat takes.
+    EXPECT_TRUE(ChatReaches(*bob.process, *alice.process, "alice - Korvo"));
     EXPECT_NE(alice.cnt("bob").find("online=1"), std::string::npos);
     EXPECT_NE(bob.cnt("alice").find("online=1"), std::string::npos);
 }
@@ -131,7 +132,7 @@ TEST(BuddyPeer, ABlockedBuddyIsRefusedAndStaysOffline)
     ASSERT_TRUE(bob.process->signOn());
     alice.start();
     ASSERT_TRUE(alice.process->signOn());
-    Application::ProcessMessagesUntil([] { return false; }, 1500);
+    ASSERT_TRUE(Eventually([&] { return HungUp(alice.address, bob.address, 8096); })) << "alice's call is over";
     EXPECT_NE(alice.cnt("bob").find("online=0"), std::string::npos);
     EXPECT_NE(bob.cnt("alice").find("online=0"), std::string::npos);
 }
@@ -387,10 +388,21 @@ TEST(BuddyPeer, AFloodOfPromptsFromOneAddressLeavesRoomForTheBuddy)
         flood.push_back(std::make_unique<HostilePeer>(LoopbackHost(9), bob.address));
         flood.back()->line(Frame("inf", "stranger" + std::to_string(i), "s@evil", "bob"));
     }
-    // The callers put before bob are never answered: a short wait tells them from the refused.
-    for (auto& caller : flood)
-        refused += caller->readLine(2) == "\xFE";
+    // A caller put before bob stays on the line and is refused each call for someone else; a refused
+    // caller was answered once and hung up on.
+    int waiting = 0;
+    for (int i = 0; i < 64; ++i) {
+        HostilePeer& caller = *flood[static_cast<std::size_t>(i)];
+        const std::string elsewhere = Frame("inf", "stranger" + std::to_string(i), "", "nobody");
+        caller.line(elsewhere);
+        caller.line(elsewhere);
+        const std::string first = caller.readLine();
+        const std::string second = caller.readLine();
+        refused += first == "\xFE" && second.empty();
+        waiting += first == "\xFE" && second == "\xFE";
+    }
     EXPECT_EQ(refused, 61);
+    EXPECT_EQ(waiting, 3);
     EXPECT_EQ(Count(bob.process->command("windows"), ":Incoming Request..."), 3u);
 
     // The real buddy gets in and talks.

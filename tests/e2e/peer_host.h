@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -210,6 +211,36 @@ private:
     bool m_connected { false };
     std::string m_input;
 };
+
+// True once a call from one address to another's port has been hung up at both ends: the kernel then
+// keeps the connection in TIME_WAIT a while on the side that hung up first.
+inline bool HungUp(const std::string& caller, const std::string& called, std::uint16_t port)
+{
+    const auto hex = [](const std::string& address) {
+        in_addr raw {};
+        ::inet_pton(AF_INET, address.c_str(), &raw);
+        char text[9];
+        std::snprintf(text, sizeof text, "%08X", raw.s_addr);
+        return std::string(text);
+    };
+    char portText[5];
+    std::snprintf(portText, sizeof portText, "%04X", static_cast<unsigned>(port));
+    const std::string from = hex(caller) + ":";
+    const std::string to = hex(called) + ":" + portText;
+    QFile table("/proc/net/tcp");
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& row : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = row.simplified().split(' ');
+        if (fields.size() < 4 || fields[3] != "06")
+            continue;
+        const std::string local = fields[1].toStdString();
+        const std::string remote = fields[2].toStdString();
+        if ((local == to && remote.rfind(from, 0) == 0) || (remote == to && local.rfind(from, 0) == 0))
+            return true;
+    }
+    return false;
+}
 
 inline std::string Frame(const std::string& f1, const std::string& f2, const std::string& f3 = "", const std::string& f4 = "")
 {

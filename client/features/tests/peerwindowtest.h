@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include <optional>
+
 // alice's session with her windows installed, as the program runs it.
 class PeerWindowTest : public PeerSessionTest {
 protected:
@@ -54,5 +56,31 @@ protected:
             return window != nullptr;
         }, timeoutMs);
         return window;
+    }
+
+    // What the client wrote on the peer's line before it answered probe with answer; nothing when no
+    // answer came. Lines on one connection are handled and answered in order, so by then the client
+    // has written whatever it was going to write for the lines and clicks that came before.
+    static std::optional<std::string> WrittenBefore(ScriptedPeer& peer, const std::string& probe, const std::string& answer)
+    {
+        if (!peer.sendLine(probe))
+            return std::nullopt;
+        std::string written;
+        for (std::string line = peer.readLine(); line != answer; line = peer.readLine()) {
+            if (line.empty())
+                return std::nullopt;
+            written += line + "\r\n";
+        }
+        return written;
+    }
+    // A listed buddy's line: its "inf" again, which is accepted and changes nothing.
+    static std::optional<std::string> WrittenBeforeAccepted(ScriptedPeer& buddy, const std::string& name)
+    {
+        return WrittenBefore(buddy, Frame("inf", name, name + "@example.org", "alice"), "\xFC");
+    }
+    // A caller's line that is not bound yet: an "inf" calling someone else, which is refused and no more.
+    static std::optional<std::string> WrittenBeforeRefused(ScriptedPeer& caller, const std::string& name)
+    {
+        return WrittenBefore(caller, Frame("inf", name, "", "nobody"), "\xFE");
     }
 };

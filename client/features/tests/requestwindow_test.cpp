@@ -60,7 +60,7 @@ TEST_F(RequestWindow, AChatRequestRingsNineTimesAndIsRefusedOnTheTenthTick)
     EXPECT_EQ(codepage::FromUnicode(window->Label1->text()), "\rBOB is requesting to chat with you.\rDo you want to accept? (y/n)");
     Ring(window, 9);
     EXPECT_EQ(window->Rings(), 9);
-    EXPECT_EQ(bob.drain(100), "") << "nothing is answered while it rings";
+    EXPECT_EQ(WrittenBeforeAccepted(bob, "bob"), "") << "nothing is answered while it rings";
     window->Timer1Timer();
     EXPECT_EQ(bob.readLine(), Frame("chat", "alice", "bob", RefusalText("alice")));
     EXPECT_FALSE(Buddy("bob").ChatRequested) << "a new request may come";
@@ -75,7 +75,7 @@ TEST_F(RequestWindow, ABuddyListRequestNeverRunsOut)
     EXPECT_EQ(window->Kind(), peerhooks::rkBuddy);
     Ring(window, 50);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(dave.drain(100), "");
+    EXPECT_EQ(WrittenBeforeRefused(dave, "dave"), "");
     window->Button2->click();
     EXPECT_EQ(dave.readLine(), Frame("decline", "alice", "", ""));
     EXPECT_FALSE(PeerLists().IsPending("dave"));
@@ -137,8 +137,7 @@ TEST_F(RequestWindow, ARepeatWhileTheBuddysPromptOfThatKindWaitsChangesNothing)
     for (int i = 0; i < 3; ++i)
         bob.sendLine(Frame("pluginrequest", "bob", "", "chess"));
     // Nobody refused anything: no refusal goes back.
-    bob.sendLine(Frame("ping", "bob"));
-    Settle();
+    EXPECT_EQ(WrittenBeforeAccepted(bob, "bob"), "");
     EXPECT_EQ(Windows<TForm7>().size(), 1u);
     EXPECT_TRUE(window->isVisible()) << "the first prompt still asks";
     // Another kind is another prompt.
@@ -248,7 +247,7 @@ TEST_F(RequestWindow, AutoAnswerIsReadOnlyForListedBuddies)
     dave.sendLine(Frame("inf", "dave", "dave@example.org", "alice"));
     TForm7* window = WaitForWindow<TForm7>();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(dave.drain(100), "");
+    EXPECT_EQ(WrittenBeforeRefused(dave, "dave"), "");
 }
 
 TEST_F(RequestWindow, AcceptingABuddyListRequestListsTheCaller)

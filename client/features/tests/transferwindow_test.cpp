@@ -143,7 +143,7 @@ TEST_F(FileTransfer, ATransferCutHalfWayLeavesNoFileAndSaysSo)
         ASSERT_TRUE(Landed(50000));
     }
     ASSERT_TRUE(Application::ProcessMessagesUntil([&] { return Boxed("was not received completely"); }, 10000));
-    RunLoopFor(100);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return Windows<TForm4>().empty(); }, 5000));
     EXPECT_EQ(DesktopFiles(), 0u);
 }
 
@@ -158,7 +158,7 @@ TEST_F(FileTransfer, CancelRemovesWhatArrived)
     TForm4* window = WaitForWindow<TForm4>();
     ASSERT_NE(window, nullptr);
     window->Button1->click();
-    RunLoopFor(100);
+    ASSERT_TRUE(Application::ProcessMessagesUntil([] { return Windows<TForm4>().empty(); }, 5000));
     EXPECT_EQ(bar->ChnName->text(), "CANCELLED");
     EXPECT_EQ(DesktopFiles(), 0u);
     EXPECT_TRUE(data.waitClosed());
@@ -225,8 +225,11 @@ TEST_F(FileTransfer, AnOfferedFileIsSentToTheBuddysPort)
     }, 20000);
     EXPECT_TRUE(got == bytes);
     // The offer is used up: asking again opens nothing.
+    const std::size_t windows = Windows<TForm4>().size();
     bob.sendLine(Frame("startsendfile", "bob", offer.f3, std::to_string(port)));
-    EXPECT_FALSE(listener.accept(500).valid());
+    ASSERT_TRUE(WrittenBeforeAccepted(bob, "bob"));
+    EXPECT_EQ(Windows<TForm4>().size(), windows);
+    EXPECT_FALSE(listener.accept(0).valid());
 }
 
 TEST_F(FileTransfer, AFileNeverOfferedIsNeverSent)
@@ -235,8 +238,9 @@ TEST_F(FileTransfer, AFileNeverOfferedIsNeverSent)
     dirs.write("secret.txt", "private");
     ScriptedListener listener(LoopbackHost(2), 0);
     bob.sendLine(Frame("startsendfile", "bob", dirs.root() + "/secret.txt", std::to_string(listener.port())));
-    EXPECT_FALSE(listener.accept(1000).valid());
+    ASSERT_TRUE(WrittenBeforeAccepted(bob, "bob"));
     EXPECT_TRUE(Windows<TForm4>().empty());
+    EXPECT_FALSE(listener.accept(0).valid());
 }
 
 TEST_F(FileTransfer, ASenderThatCannotConnectGivesUpWithAMessage)
