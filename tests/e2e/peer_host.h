@@ -206,6 +206,18 @@ public:
         return n == 0 || (n < 0 && errno == ECONNRESET);
     }
 
+    // True when the other side ended the call within 10 s, whatever it said before.
+    bool ended()
+    {
+        timeval wait { 10, 0 };
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char buffer[1024];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0) {
+        }
+        return n == 0 || errno == ECONNRESET;
+    }
+
 private:
     int m_fd { -1 };
     bool m_connected { false };
