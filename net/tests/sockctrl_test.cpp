@@ -146,48 +146,46 @@ TEST(SockCtrl, ANestedWaitDoesNotReleaseWhatTheOuterOneHolds)
     ASSERT_TRUE(WaitFor([&] { return s.lines.size() == 1; }));
 }
 
+// A client component that a handler run during its next lookup frees.
+struct FreedDuringLookup {
+    FreedDuringLookup()
+    {
+        winsock::SetLookupHook([this](const std::string&) {
+            destroy.post();
+            Await([this] { return gone.load(); });
+        });
+    }
+
+    std::unique_ptr<TCustomClientSocket> client { std::make_unique<TCustomClientSocket>() };
+    TCustomClientSocket* const raw { client.get() };
+    std::atomic<bool> gone { false };
+    Later destroy { [this] {
+        client.reset();
+        gone = true;
+    } };
+    HookGuard guard;  // after what the hook uses, so it goes first
+};
+
 TEST(SockCtrl, ALookupWhoseComponentGoesFailsInsteadOfReadingNothing)
 {
     TCustomClientSocket keepSocketsStarted;
-    auto client = std::make_unique<TCustomClientSocket>();
-    std::atomic<bool> gone { false };
-    Later destroy([&] {
-        client.reset();
-        gone = true;
-    });
-    HookGuard guard;  // after what the hook uses, so it goes first
-    winsock::SetLookupHook([&](const std::string&) {
-        destroy.post();
-        Await([&] { return gone.load(); });
-    });
-    TCustomClientSocket* raw = client.get();
+    FreedDuringLookup lookup;
     try {
-        raw->ResolveHostAddress("localhost");
+        lookup.raw->ResolveHostAddress("localhost");
         ADD_FAILURE() << "an aborted lookup must fail";
     } catch (const ESockError& e) {
         EXPECT_STREQ(e.what(), "Interrupted system call");
     }
-    EXPECT_EQ(client, nullptr);
+    EXPECT_EQ(lookup.client, nullptr);
 }
 
 TEST(SockCtrl, AServiceLookupWhoseComponentGoesFailsWithoutTouchingIt)
 {
     TCustomClientSocket keepSocketsStarted;
     for (const char* port : { "pop3", "110" }) {
-        auto client = std::make_unique<TCustomClientSocket>();
-        std::atomic<bool> gone { false };
-        Later destroy([&] {
-            client.reset();
-            gone = true;
-        });
-        HookGuard guard;  // after what the hook uses, so it goes first
-        winsock::SetLookupHook([&](const std::string&) {
-            destroy.post();
-            Await([&] { return gone.load(); });
-        });
-        TCustomClientSocket* raw = client.get();
-        EXPECT_THROW(raw->SetPort(port), ESockError) << port;
-        EXPECT_EQ(client, nullptr);
+        FreedDuringLookup lookup;
+        EXPECT_THROW(lookup.raw->SetPort(port), ESockError) << port;
+        EXPECT_EQ(lookup.client, nullptr);
     }
 }
 
